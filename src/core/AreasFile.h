@@ -1,0 +1,54 @@
+// The areas file exported by the tosser's setup program: one area per line,
+// word 1 the message base (with its type marker), word 2 the tag.
+#pragma once
+
+#include <string>
+
+#include "core/Exceptions.h"
+#include "core/TBaseList.h"
+
+// An area as the areas file describes it.
+class TAreaBase {
+public:
+    TAreaBase() = default;
+    TAreaBase(std::string tag, std::string description, std::string baseSpec)
+        : Tag(std::move(tag)), Description(std::move(description)), BaseSpec(std::move(baseSpec))
+    {
+    }
+    virtual ~TAreaBase() = default;
+
+    void Assign(const TAreaBase& other)
+    {
+        Tag = other.Tag;
+        Description = other.Description;
+        BaseSpec = other.BaseSpec;
+    }
+
+    std::string Tag;          // upper case (ASCII letters)
+    std::string Description;  // always the constant AreaDescriptionText()
+    std::string BaseSpec;     // format letter F/H/J/S followed by the format's path
+};
+
+// The one description every area gets ("Описание"), in ANSI.
+const std::string& AreaDescriptionText();
+
+// A list that owns its areas.
+using TAreasBase = TOwningList<TAreaBase>;
+
+// Raised when the areas file cannot be read: "Где "%s"?  (Ошибка %d)".
+class ECantFindAreasBBS : public EQuorvel {
+public:
+    ECantFindAreasBBS(const std::string& fileName, int code);
+    int Code;
+};
+
+// Reads the whole areas file when constructed and sorts the areas by tag.
+class TAreasFromCFG : public TAreasBase {
+public:
+    TAreasFromCFG(const std::string& areasFileName, const std::string& hudsonPath);
+    // By Tag, locale-aware and case-sensitive; an absent item sorts last.
+    int Compare(const TAreaBase* a, const TAreaBase* b) const override;
+
+    // The area one line of the file describes, or nullptr for a skipped line.
+    static TAreaBase* ParseLine(const std::string& line, const std::string& hudsonPath);
+};

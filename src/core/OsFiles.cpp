@@ -1,0 +1,182 @@
+#include "core/OsFiles.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/CodePage.h"
+#include "core/StringHelpers.h"
+
+namespace {
+
+bool OsExists(const std::string& osPath)
+{
+    struct stat st {};
+    return lstat(osPath.c_str(), &st) == 0;
+}
+
+// Finds an entry of dir whose name equals name without regard to ASCII case.
+bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::string& found)
+{
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return false;
+    std::string wanted = LowerAscii(name);
+    bool ok = false;
+    while (dirent* e = readdir(d)) {
+        if (LowerAscii(e->d_name) == wanted) {
+            found = e->d_name;
+            ok = true;
+            break;
+        }
+    }
+    closedir(d);
+    return ok;
+}
+
+}  // namespace
+
+std::string ToOsPath(std::string_view ansiPath)
+{
+    std::string path = AnsiToUtf8(ansiPath);
+    if (path.empty() || OsExists(path))
+        return path;
+    // Walk the components; only the ones that do not exist as written are looked up.
+    std::string result;
+    std::size_t i = 0;
+    if (path[0] == '/') {
+        result = "/";
+        i = 1;
+    }
+    while (i <= path.size()) {
+        std::size_t slash = path.find('/', i);
+        std::size_t end = slash == std::string::npos ? path.size() : slash;
+        std::string component = path.substr(i, end - i);
+        if (!component.empty()) {
+            std::string candidate = result + component;
+            std::string found;
+            if (!OsExists(candidate) && component != "." && component != ".." &&
+                FindCaseInsensitive(result.empty() ? "." : result, component, found))
+                candidate = result + found;
+            result = candidate;
+        }
+        if (slash == std::string::npos)
+            break;
+        result += '/';
+        i = slash + 1;
+    }
+    return result;
+}
+
+uint16_t DosErrorFromErrno(int err)
+{
+    switch (err) {
+    case 0: return 0;
+    case ENOENT: return 2;
+    case ENOTDIR: return 3;
+    case EMFILE: case ENFILE: return 4;
+    case EACCES: case EPERM: case EAGAIN: case EISDIR: case EBUSY: case ETXTBSY: return 5;
+    case EBADF: return 6;
+    case ENOMEM: return 8;
+    case EROFS: return 19;
+    case EIO: return 30;
+    case ENOSPC: case EDQUOT: return 112;
+    case EEXIST: return 80;
+    case EINVAL: return 87;
+    case ENAMETOOLONG: return 206;
+    case EFBIG: return 223;
+    default: return 31;  // general failure
+    }
+}
+
+uint16_t DosErrorForPath(int err, const std::string& osPath)
+{
+    if (err == ENOENT) {
+        std::size_t slash = osPath.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : osPath.substr(0, slash));
+        struct stat st {};
+        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return 3;
+    }
+    return DosErrorFromErrno(err);
+}
+
+bool RegularFileExists(std::string_view ansiPath)
+{
+    struct stat st {};
+    return stat(ToOsPath(ansiPath).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(std::string_view ansiPath)
+{
+    struct stat st {};
+    std::string os = ToOsPath(ansiPath);
+    return stat(os.empty() ? "." : os.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> ListDirectory(std::string_view ansiPath)
+{
+    std::vector<std::string> names;
+    std::string os = ToOsPath(ansiPath);
+    DIR* d = opendir(os.empty() ? "." : os.c_str());
+    if (!d)
+        return names;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..")
+            names.push_back(Utf8ToAnsi(name));
+    }
+    closedir(d);
+    return names;
+}
+
+NameCase CaseOfName(std::string_view name)
+{
+    bool lower = false, upper = false;
+    for (char ch : name) {
+        lower |= ch >= 'a' && ch <= 'z';
+        upper |= ch >= 'A' && ch <= 'Z';
+    }
+    if (upper && !lower)
+        return NameCase::Upper;
+    if (lower && !upper)
+        return NameCase::Lower;
+    return NameCase::Mixed;
+}
+
+std::string ApplyNameCase(std::string_view name, NameCase style)
+{
+    switch (style) {
+    case NameCase::Upper: return UpperAscii(name);
+    case NameCase::Lower: return LowerAscii(name);
+    case NameCase::Mixed: break;
+    }
+    return std::string(name);
+}
+
+uint16_t ReadWholeFile(std::string_view ansiPath, std::string& contents)
+{
+    contents.clear();
+    std::string os = ToOsPath(ansiPath);
+    int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return DosErrorForPath(errno, os);
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            int err = errno;
+            close(fd);
+            return DosErrorFromErrno(err);
+        }
+        if (got == 0)
+            break;
+        contents.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return 0;
+}

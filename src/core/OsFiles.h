@@ -1,0 +1,39 @@
+// The one place where the core meets the operating system's file names.
+// Paths in memory are ANSI; the OS wants UTF-8. Names are matched without
+// regard to case when the exact name is missing, because Linux tossers write
+// "msghdr.bbs" where DOS programs wrote "MSGHDR.BBS".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ANSI path -> OS path (UTF-8), with every missing component looked up
+// case-insensitively in its directory. A component that matches nothing is
+// kept as given (so that a file can be created under that name).
+std::string ToOsPath(std::string_view ansiPath);
+
+// The DOS/Windows error code the program reports for an errno value:
+// 2 file not found, 3 path not found, 5 access denied or lock conflict, ...
+uint16_t DosErrorFromErrno(int err);
+// The same for a failed call on osPath: a missing file whose directory is
+// missing too is "path not found" (3), as DOS reports it.
+uint16_t DosErrorForPath(int err, const std::string& osPath);
+
+// Existence tests on ANSI paths (case-insensitive as above).
+bool RegularFileExists(std::string_view ansiPath);
+bool DirectoryExists(std::string_view ansiPath);
+
+// The names (ANSI) of the entries of a directory, or an empty list.
+std::vector<std::string> ListDirectory(std::string_view ansiPath);
+
+// The case style of an existing file name, applied to a name the program is
+// about to create: a base whose files are lower case gets lower-case new
+// files, an upper-case one upper case; a new base gets lower case.
+enum class NameCase { Lower, Upper, Mixed };
+NameCase CaseOfName(std::string_view name);
+std::string ApplyNameCase(std::string_view name, NameCase style);
+
+// Reads a whole file. Returns 0 or the DOS-style error code.
+uint16_t ReadWholeFile(std::string_view ansiPath, std::string& contents);

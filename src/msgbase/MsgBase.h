@@ -1,0 +1,161 @@
+// The message base interface. Every area's letters live in one of four
+// on-disk formats; the rest of the program holds one MsgBase object per open
+// area and talks to the files only through these operations. An object has
+// one current letter at a time (chosen by the Seek operations or created by
+// StartNewLetter); header getters and setters act on it, and the text readers
+// read its text from a reading position.
+//
+// Text crosses this interface once per direction: setters and WriteChar take
+// ANSI and store OEM; getters and the line readers deliver ANSI. Nothing here
+// throws; operations that touch files report a Status (0 = success) or a
+// boolean.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/DateHelpers.h"
+#include "core/FidoAddress.h"
+#include "msgbase/FileLayer.h"
+
+// Letter number: 1-based, unique within an area, not dense; 0 = none.
+using Num = uint32_t;
+
+// Mail types given to SetMailType before a letter is built.
+constexpr uint8_t MailLocal = 0;
+constexpr uint8_t MailEcho = 1;
+constexpr uint8_t MailNet = 2;
+
+// Characters with a meaning in letter texts.
+constexpr char KludgeMark = '\x01';      // opens a control line
+constexpr char SoftCarriageReturn = '\x8D';  // skipped by readers (OEM)
+
+class MsgBase {
+public:
+    MsgBase() = default;
+    MsgBase(const MsgBase&) = delete;
+    MsgBase& operator=(const MsgBase&) = delete;
+
+    // 1. Destroy: releases the private state and buffers (after CloseBase).
+    virtual ~MsgBase() = default;
+
+    // 2-8: the base as a whole.
+    virtual void SetBasePath(const std::string& spec) = 0;
+    virtual Status OpenBase() = 0;
+    virtual Status CloseBase() = 0;
+    virtual Status CreateBase(uint16_t maxLetters, uint16_t maxDays) = 0;
+    virtual bool BaseExists() = 0;
+    virtual bool LockBase();
+    virtual bool UnlockBase();
+
+    // 9-29: the header of the letter being built (or of the loaded one, for
+    // RewriteHeader).
+    virtual void SetDestAddr(const FidoAddress& address) = 0;
+    virtual void SetOrigAddr(const FidoAddress& address) = 0;
+    virtual void SetFrom(const std::string& name) = 0;
+    virtual void SetTo(const std::string& name) = 0;
+    virtual void SetSubject(const std::string& text) = 0;
+    virtual void SetCost(uint16_t cost);
+    virtual void SetReplyTo(Num number) = 0;
+    virtual void SetFirstReply(Num number) = 0;
+    virtual void SetDateTime(DateTime when) = 0;
+    virtual void SetLocal(bool on) = 0;
+    virtual void SetReceived(bool on) = 0;
+    virtual void SetPrivate(bool on) = 0;
+    virtual void SetCrash(bool on) = 0;
+    virtual void SetKillSent(bool on) = 0;
+    virtual void SetSent(bool on) = 0;
+    virtual void SetFileAttach(bool on) = 0;
+    virtual void SetReceiptRequest(bool on) = 0;
+    virtual void SetAuditRequest(bool on) = 0;
+    virtual void SetReturnReceipt(bool on) = 0;
+    virtual void SetFileRequest(bool on) = 0;
+    virtual void SetRead(bool on) = 0;
+
+    // 30-34: the text of the letter being built, and storing it.
+    virtual void WriteText(const std::string& text);   // one WriteChar per character
+    virtual void WriteChar(char ch) = 0;               // ANSI -> OEM, appended
+    virtual void WriteLine(const std::string& text);   // WriteText, then CR
+    virtual void WriteKludge(const std::string& line); // line begins with ^A; inherited: WriteLine
+    virtual Status WriteLetter() = 0;                  // stores it under the next number; it becomes current
+
+    // 35-39: reading the current letter's text.
+    virtual char ReadChar() = 0;   // next raw (OEM) character; 0 and TextEnded at the end
+    virtual bool TextEnded() = 0;
+    // The next line, wrapped at maxLen (65535: no wrapping), converted to ANSI.
+    virtual std::string ReadLine(uint16_t maxLen);
+    // ReadLine, skipping control lines (a control line that ends the text is returned).
+    virtual std::string ReadPlainLine(uint16_t maxLen);
+    virtual bool LineWasWrapped();
+
+    // 40-51: the header of the current letter (after LoadHeader).
+    virtual std::string GetFrom() = 0;
+    virtual std::string GetTo() = 0;
+    virtual std::string GetSubject() = 0;  // leading "RE:" prefixes removed
+    virtual uint16_t GetCost();
+    virtual DateTime GetDateTime() = 0;    // 0 when the stored date does not convert
+    virtual Num GetReplyTo() = 0;
+    virtual Num GetFirstReply() = 0;
+    virtual Num GetNextReply();
+    virtual void SetNextReply(Num number);
+    virtual Num GetNumber() = 0;
+    virtual void GetOrigAddr(FidoAddress& address) = 0;
+    virtual void GetDestAddr(FidoAddress& address) = 0;
+
+    // 52-65: flags of the current letter.
+    virtual bool IsLocal() = 0;
+    virtual bool IsCrash() = 0;
+    virtual bool IsKillSent() = 0;
+    virtual bool IsSent() = 0;
+    virtual bool IsFileAttach() = 0;
+    virtual bool IsReceiptRequest() = 0;
+    virtual bool IsAuditRequest() = 0;
+    virtual bool IsReturnReceipt() = 0;
+    virtual bool IsFileRequest() = 0;
+    virtual bool IsReceived() = 0;
+    virtual bool IsPrivate() = 0;
+    virtual bool IsDeleted() = 0;
+    virtual bool IsEcho() = 0;
+    virtual bool IsRead() = 0;
+
+    // 66-70: positions, loading, starting.
+    virtual uint32_t GetPosition() = 0;
+    virtual void SetPosition(uint32_t position) = 0;
+    virtual void LoadHeader() = 0;
+    virtual void StartText() = 0;
+    virtual void StartNewLetter() = 0;
+
+    // 71-77: walking the letters and searching by recipient.
+    virtual void SeekFirst(Num number) = 0;  // first existing letter >= number
+    virtual void SeekNext() = 0;
+    virtual void SeekPrior() = 0;
+    virtual bool SeekFound() = 0;
+    virtual void FindMailFirst(const std::string& name, const std::string& alias) = 0;
+    virtual void FindMailNext() = 0;
+    virtual bool MailFound() = 0;
+
+    // 78-90: the rest.
+    virtual Num GetHighNumber() = 0;
+    virtual void SetMailType(uint8_t type) = 0;
+    virtual uint16_t GetBoard();
+    // Writes the loaded letter's header, changed by setters, back in place.
+    virtual Status RewriteHeader() = 0;
+    virtual Status DeleteLetter() = 0;
+    virtual void SetEcho(bool on);
+    virtual uint32_t CountLetters() = 0;
+    virtual Num GetLastRead(uint32_t user) = 0;
+    virtual void SetLastRead(uint32_t user, Num number) = 0;
+    virtual Num GetDisplayNumber();
+    virtual int64_t GetTextPos() = 0;
+    // Returns to a position from GetTextPos; TextEnded then answers for that position.
+    virtual void SetTextPos(int64_t position) = 0;
+    virtual Num GetHighActiveNumber();
+
+    // Beyond the interface: whether SetEcho means something in this format
+    // (a letter is only exported when it carries the export mark).
+    virtual bool HasExportMark() const { return false; }
+
+protected:
+    // Set by the line readers: the last line ended because it was wrapped.
+    bool LastLineWrapped = false;
+};

@@ -1,0 +1,12 @@
+// Choosing a message base format by the base string of the areas file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "msgbase/MsgBase.h"
+
+// The first character (either case) chooses the format: F *.MSG, H Hudson,
+// J JAM, S Squish; the rest (at most 128 characters) goes to SetBasePath.
+// nullptr for any other character.
+std::unique_ptr<MsgBase> CreateBaseFor(const std::string& spec);

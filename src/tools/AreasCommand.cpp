@@ -1,0 +1,18 @@
+// quorvel-tool areas AREASFILE [HUDSONPATH]: the areas as the program reads them.
+#include "core/AreasFile.h"
+#include "core/CodePage.h"
+#include "tools/ToolCommands.h"
+
+int CommandAreas(Args args)
+{
+    if (args.empty() || args.size() > 2)
+        throw UsageError("areas takes AREASFILE [HUDSONPATH]");
+    try {
+        TAreasFromCFG areas(args[0], args.size() > 1 ? args[1] : std::string());
+        for (const TAreaBase* area : areas)
+            PrintLine(area->Tag + "\t" + area->BaseSpec);
+    } catch (const ECantFindAreasBBS& e) {
+        throw ToolError(AnsiToUtf8(e.what()));
+    }
+    return 0;
+}

@@ -1,0 +1,11 @@
+// The commands of quorvel-tool; each returns the process exit code.
+#pragma once
+
+#include "tools/ToolSupport.h"
+
+int CommandAreas(Args args);
+int CommandList(Args args);
+int CommandRead(Args args);
+int CommandPost(Args args);
+int CommandMarkRead(Args args);
+int CommandDelete(Args args);

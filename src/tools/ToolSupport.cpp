@@ -1,0 +1,95 @@
+#include "tools/ToolSupport.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "core/CodePage.h"
+#include "core/StringHelpers.h"
+#include "msgbase/MsgBaseFactory.h"
+
+void PrintLine(const std::string& ansi)
+{
+    std::cout << AnsiToUtf8(ansi) << '\n';
+}
+
+std::vector<std::string> ReadStdinLines()
+{
+    std::string all((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string::npos)
+            end = all.size();
+        std::string line = all.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(Utf8ToAnsi(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool TakeOption(Args& args, const std::string& name, std::string& value)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name)
+            continue;
+        if (i + 1 >= args.size())
+            throw UsageError(name + " needs a value");
+        value = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        return true;
+    }
+    return false;
+}
+
+bool TakeFlag(Args& args, const std::string& name)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+Num ParseNumber(const std::string& text)
+{
+    int32_t value = 0;
+    if (!TryStrToInt(text, value) || value <= 0)
+        throw UsageError("not a letter number: " + AnsiToUtf8(text));
+    return static_cast<Num>(value);
+}
+
+OpenedBase::OpenedBase(const std::string& spec, bool createMissing) : Spec(spec), Base(CreateBaseFor(spec))
+{
+    const std::string shown = AnsiToUtf8(spec);
+    if (!Base)
+        throw ToolError("unknown message base type in \"" + shown + "\" (use F, H, J or S)");
+    if (!Base->BaseExists()) {
+        if (!createMissing)
+            throw ToolError("no message base at \"" + shown + "\"");
+        if (Status status = Base->CreateBase(0, 0); status == 0xFFFF)
+            throw ToolError("cannot create the message base \"" + shown + "\"");
+    }
+    if (Status status = Base->OpenBase(); status != 0) {
+        Base.reset();
+        throw ToolError("cannot open the message base \"" + shown + "\" (status " + std::to_string(status) + ")");
+    }
+}
+
+OpenedBase::~OpenedBase()
+{
+    if (Base)
+        Base->CloseBase();
+}
+
+void OpenedBase::GoToLetter(Num number)
+{
+    Base->SeekFirst(number);
+    if (!Base->SeekFound() || Base->GetNumber() != number)
+        throw ToolError("no letter number " + std::to_string(number) + " in \"" + AnsiToUtf8(Spec) + "\"");
+    Base->LoadHeader();
+}

@@ -1,0 +1,57 @@
+// What every quorvel-tool command shares: UTF-8 in and out, errors to stderr,
+// and opening one message base by its base string.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "msgbase/MsgBase.h"
+
+// Bad arguments: the usage is printed and the tool exits with 2.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Anything else that goes wrong: the message (UTF-8) is printed, exit code 1.
+class ToolError : public std::runtime_error {
+public:
+    explicit ToolError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The command's arguments, converted from UTF-8 to ANSI.
+using Args = std::vector<std::string>;
+
+// Prints one ANSI line as UTF-8 on stdout.
+void PrintLine(const std::string& ansi);
+
+// Reads all of stdin (UTF-8) as ANSI lines (LF or CR LF ends a line).
+std::vector<std::string> ReadStdinLines();
+
+// Takes the value of an option such as "--to NAME" out of args; "" when absent.
+bool TakeOption(Args& args, const std::string& name, std::string& value);
+bool TakeFlag(Args& args, const std::string& name);
+
+// Parses a letter number argument.
+Num ParseNumber(const std::string& text);
+
+// An open message base that is closed when it goes.
+class OpenedBase {
+public:
+    // Opens the base named by spec; with createMissing a missing base is
+    // created first, otherwise a missing base is an error.
+    OpenedBase(const std::string& spec, bool createMissing);
+    ~OpenedBase();
+    MsgBase& operator*() { return *Base; }
+    MsgBase* operator->() { return Base.get(); }
+
+    // Makes the letter with exactly this number current and loads its header;
+    // a ToolError when there is none (never the next letter up).
+    void GoToLetter(Num number);
+
+private:
+    std::string Spec;
+    std::unique_ptr<MsgBase> Base;
+};

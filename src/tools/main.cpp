@@ -1,0 +1,66 @@
+// quorvel-tool: the program's core without its windows, for scripts, tests
+// and a quick look at a point's bases. Output is UTF-8, one record a line,
+// fields separated by tabs; errors go to stderr with a non-zero exit code.
+#include <cstring>
+#include <iostream>
+#include <map>
+
+#include "core/CodePage.h"
+#include "core/Exceptions.h"
+#include "tools/ToolCommands.h"
+
+namespace {
+
+const char* const Usage =
+    "usage: quorvel-tool COMMAND ARGS...\n"
+    "  areas AREASFILE [HUDSONPATH]        the areas of an areas file: TAG, BASESPEC\n"
+    "  list SPEC                           the letters of one base: NUMBER, REPLYTO, R|U,\n"
+    "                                      DATE, FROM, TO, SUBJECT\n"
+    "  read SPEC NUMBER [--kludges]        one letter's header and text\n"
+    "  post SPEC --from NAME --to NAME --subject TEXT --addr ADDRESS [--reply NUMBER] < TEXT\n"
+    "                                      writes a letter; prints its number\n"
+    "  mark-read SPEC NUMBER               marks a letter read\n"
+    "  delete SPEC NUMBER                  deletes a letter\n"
+    "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
+    "F/path/netmail/, H005/path/to/hudson/\n";
+
+using Command = int (*)(Args);
+
+const std::map<std::string, Command>& Commands()
+{
+    static const std::map<std::string, Command> commands = {
+        {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
+        {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
+    };
+    return commands;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::cerr << Usage;
+        return 2;
+    }
+    auto command = Commands().find(argv[1]);
+    if (command == Commands().end()) {
+        std::cerr << "quorvel-tool: unknown command " << argv[1] << "\n" << Usage;
+        return 2;
+    }
+    Args args;
+    for (int i = 2; i < argc; ++i)
+        args.push_back(Utf8ToAnsi(argv[i]));
+    try {
+        return command->second(args);
+    } catch (const UsageError& e) {
+        std::cerr << "quorvel-tool: " << e.what() << "\n" << Usage;
+        return 2;
+    } catch (const EQuorvel& e) {
+        std::cerr << "quorvel-tool: " << AnsiToUtf8(e.what()) << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "quorvel-tool: " << e.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,11 @@
+// The boundary between the program's ANSI strings and Qt's QString. Nothing
+// else in the windows converts text.
+#pragma once
+
+#include <QString>
+#include <string>
+
+QString FromAnsi(const std::string& ansi);
+std::string ToAnsi(const QString& text);
+// For message boxes: the program's texts break lines with a single CR.
+QString FromAnsiMessage(const std::string& ansi);

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/AreasFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct Parsed {
+    std::string BaseSpec, Tag;
+};
+
+Parsed Parse(const std::string& line, const std::string& hudsonPath)
+{
+    std::unique_ptr<TAreaBase> area(TAreasFromCFG::ParseLine(line, hudsonPath));
+    if (!area)
+        return {"<skipped>", ""};
+    EXPECT_EQ(area->Description, Ansi("Описание"));
+    return {area->BaseSpec, area->Tag};
+}
+
+}  // namespace
+
+TEST(AreasFile, WorkedLines)
+{
+    struct Case {
+        const char* line;
+        const char* hudson;
+        const char* spec;
+        const char* tag;
+    } cases[] = {
+        {"!D:\\JAM\\RU.TEST ru.test", "X", "JD:\\JAM\\RU.TEST", "RU.TEST"},
+        {"$D:\\SQ\\NET NETMAIL", "X", "SD:\\SQ\\NET", "NETMAIL"},
+        {"5 RU.TEST", "C:\\HMB\\", "H005C:\\HMB\\", "RU.TEST"},
+        {"12 LOCAL", "", "H012", "LOCAL"},
+        {"1234 BIG", "", "H123", "BIG"},
+        {"D:\\MSG\\NET NETMAIL ;comment", "X", "FD:\\MSG\\NET", "NETMAIL"},
+        {"D:\\MSG\\X;Y TAG", "X", "FD:\\MSG\\X", ";Y"},
+        {"!/var/spool/fido/jam/ru.test ru.test -a 2:5020/1", "", "J/var/spool/fido/jam/ru.test", "RU.TEST"},
+        {"7\tlinux.hudson", "/var/spool/fido/hudson/", "H007/var/spool/fido/hudson/", "LINUX.HUDSON"},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Parse(c.line, c.hudson);
+        EXPECT_EQ(p.BaseSpec, c.spec) << c.line;
+        EXPECT_EQ(p.Tag, c.tag) << c.line;
+    }
+}
+
+TEST(AreasFile, SkippedLines)
+{
+    EXPECT_EQ(Parse("; comment", "").BaseSpec, "<skipped>");
+    EXPECT_EQ(Parse("P 2:5020/1234", "").BaseSpec, "<skipped>");
+    EXPECT_EQ(Parse("x", "").BaseSpec, "<skipped>");
+    EXPECT_EQ(Parse("", "").BaseSpec, "<skipped>");
+    EXPECT_EQ(Parse("p lowercase", "").BaseSpec, "Fp") << "a small p is an area";
+    EXPECT_EQ(Parse("onlyoneword", "").Tag, "");
+}
+
+TEST(AreasFile, OemPathsAndLongWords)
+{
+    // Word 1 is OEM (CP866) text: "/fido/почта" written by a DOS setup program.
+    Parsed p = Parse("!/fido/\xAF\xAE\xE7\xE2\xA0 x", "");
+    EXPECT_EQ(p.BaseSpec, "J" + Ansi("/fido/почта"));
+    std::string longPath(400, 'a');
+    EXPECT_EQ(Parse("$" + longPath + " T", "").BaseSpec.size(), 256u) << "marker and 255 characters";
+}
+
+TEST(AreasFile, ReadsSortsAndHandlesLineEnds)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "areas.bbs",
+                   "Origin line of the point ! 2:5020/1234.5\r\n"
+                   "; comment\r\n"
+                   "!/j/zeta zeta\n"
+                   "$/s/alpha alpha\r"
+                   "3 mid\r\n"
+                   "\r\n"
+                   "/m/net NETMAIL");
+    TAreasFromCFG areas(dir / "areas.bbs", "/h/");
+    std::vector<std::string> tags;
+    for (const TAreaBase* a : areas)
+        tags.push_back(a->Tag);
+    EXPECT_EQ(tags, (std::vector<std::string>{"ALPHA", "LINE", "MID", "NETMAIL", "ZETA"}));
+    EXPECT_EQ(areas[2]->BaseSpec, "H003/h/");
+    EXPECT_EQ(areas[3]->BaseSpec, "F/m/net");
+}
+
+TEST(AreasFile, EmptyFileAndDuplicateTags)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "empty", "");
+    EXPECT_EQ(TAreasFromCFG(dir / "empty", "").Count(), 0u);
+    WriteFileBytes(dir / "dups", "/a X\n/b X\n/c A\n");
+    TAreasFromCFG dups(dir / "dups", "");
+    ASSERT_EQ(dups.Count(), 3u);
+    EXPECT_EQ(dups[1]->Tag, "X");
+    EXPECT_EQ(dups[2]->Tag, "X");
+}
+
+TEST(AreasFile, MissingFileMessageAndCodes)
+{
+    TempDir dir;
+    try {
+        TAreasFromCFG areas(dir / "nothere.bbs", "");
+        FAIL() << "no exception";
+    } catch (const ECantFindAreasBBS& e) {
+        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(std::string(e.what()), Ansi("Где \"" + (dir / "nothere.bbs") + "\"?  (Ошибка 2)"));
+    }
+    try {
+        TAreasFromCFG areas(dir / "nodir/areas.bbs", "");
+        FAIL() << "no exception";
+    } catch (const ECantFindAreasBBS& e) {
+        EXPECT_EQ(e.Code, 3);
+    }
+    try {
+        TAreasFromCFG areas(dir.Path(), "");  // a directory
+        FAIL() << "no exception";
+    } catch (const ECantFindAreasBBS& e) {
+        EXPECT_EQ(e.Code, 5);
+    }
+}
+
+TEST(AreasFile, FoundWhateverTheCaseOfItsName)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "areas.bbs", "/m/x X\n");
+    EXPECT_EQ(TAreasFromCFG(dir / "AREAS.BBS", "").Count(), 1u);
+}

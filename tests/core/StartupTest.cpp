@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "core/FormRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "support/TestSupport.h"
+
+TEST(CheckParameters, TooFewShowsTheUsageAndStops)
+{
+    std::string shown;
+    EXPECT_FALSE(CheckParameters({"only-one"}, [&](const std::string& m) { shown = m; }));
+    EXPECT_EQ(shown, UsageMessage());
+    EXPECT_EQ(shown, Ansi("Ты забыл параметры:\r"
+                          "  <Полное имя флажка \"идёт tossing\">\r"
+                          "  <там\\далеко\\areas.bbs>   - области в формате, выдаваемом FESetup/XA\r"
+                          "  <если нужно путь к Hudson>"));
+}
+
+TEST(CheckParameters, TwoThreeOrMore)
+{
+    auto never = [](const std::string&) { FAIL() << "no message expected"; };
+    EXPECT_TRUE(CheckParameters({"/f/flag", "/f/areas.bbs"}, never));
+    EXPECT_EQ(TossingFlagFile, "/f/flag");
+    EXPECT_EQ(AreasFileName, "/f/areas.bbs");
+    EXPECT_EQ(HudsonPath, "");
+    EXPECT_TRUE(CheckParameters({" a", "b ", "/hudson/", "ignored"}, never));
+    EXPECT_EQ(TossingFlagFile, " a") << "paths are kept as given";
+    EXPECT_EQ(HudsonPath, "/hudson/");
+}
+
+TEST(TosserFlag, ExistenceChangesAndDirectories)
+{
+    TempDir dir;
+    TossingFlagFile = dir / "toss.flag";
+    TosserWasRunning = false;
+    SetApplicationTerminating(false);
+    EXPECT_FALSE(TosserRunning());
+    EXPECT_FALSE(StopRequested());
+    EXPECT_FALSE(TosserStateChanged());
+
+    WriteFileBytes(TossingFlagFile, "");
+    EXPECT_TRUE(TosserRunning());
+    EXPECT_TRUE(StopRequested());
+    EXPECT_TRUE(TosserStateChanged());
+    EXPECT_FALSE(TosserStateChanged()) << "reported once";
+
+    std::remove(TossingFlagFile.c_str());
+    EXPECT_TRUE(TosserStateChanged());
+    EXPECT_FALSE(TosserRunning());
+
+    TossingFlagFile = dir.Path();  // a directory is not the flag
+    EXPECT_FALSE(TosserRunning());
+    TossingFlagFile = dir / "missing/dir/flag";
+    EXPECT_FALSE(TosserRunning());
+
+    SetApplicationTerminating(true);
+    EXPECT_TRUE(StopRequested());
+    SetApplicationTerminating(false);
+    TossingFlagFile.clear();
+}
+
+TEST(SettingsKey, UsesTheFirstFourCharactersOfTheVersion)
+{
+    EXPECT_EQ(SettingsKey(), "Software\\Tressik\\Quorvel\\2.00");
+}
+
+namespace {
+
+struct RecordingForm : TModelForm {
+    std::vector<std::pair<unsigned, void*>>* Log;
+    intptr_t Answer = 0;
+    TModelForm* ToUnregister = nullptr;
+    explicit RecordingForm(std::vector<std::pair<unsigned, void*>>* log) : Log(log) { RegisterForm(this); }
+    ~RecordingForm() override { UnregisterForm(this); }
+    intptr_t ModelMessage(unsigned msg, void* param) override
+    {
+        Log->push_back({msg, this});
+        if (ToUnregister)
+            UnregisterForm(ToUnregister);
+        (void)param;
+        return Answer;
+    }
+};
+
+}  // namespace
+
+TEST(FormRegistry, NotifyReachesAllInOrderAndActivationMovesToFront)
+{
+    std::vector<std::pair<unsigned, void*>> log;
+    RecordingForm a(&log), b(&log), c(&log);
+    NotifyForms(WM_AREASCHANGED, nullptr);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].second, &a);
+    EXPECT_EQ(log[2].second, &c);
+
+    log.clear();
+    ActivateForm(&c);
+    NotifyForms(WM_COUNTSCHANGED, nullptr);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].second, &c);
+    EXPECT_EQ(log[1].second, &a);
+}
+
+TEST(FormRegistry, QueryStopsAtTheFirstYes)
+{
+    std::vector<std::pair<unsigned, void*>> log;
+    RecordingForm a(&log), b(&log), c(&log);
+    EXPECT_FALSE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
+    EXPECT_EQ(log.size(), 3u);
+    log.clear();
+    b.Answer = 1;
+    c.Answer = 1;
+    EXPECT_TRUE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
+    ASSERT_EQ(log.size(), 2u) << "c is never asked";
+    EXPECT_EQ(log[1].second, &b);
+}
+
+TEST(FormRegistry, FormClosedDuringABroadcastIsNotCalled)
+{
+    std::vector<std::pair<unsigned, void*>> log;
+    RecordingForm a(&log), b(&log);
+    a.ToUnregister = &b;
+    NotifyForms(WM_AREADESTROYED, nullptr);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(WM_QUERYCLOSEAREA, 0x465u);
+    EXPECT_EQ(WM_COUNTSCHANGED, 0x40Bu);
+}

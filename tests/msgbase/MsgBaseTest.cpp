@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "core/CodePage.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/MemoryMsgBase.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A base holding one letter with the given OEM text, positioned for reading.
+struct OneLetter {
+    MemoryMsgBase base;
+    explicit OneLetter(const std::string& text)
+    {
+        MemoryLetter letter;
+        letter.Text = text;
+        base.Add(letter);
+        base.SeekFirst(1);
+        base.LoadHeader();
+        base.StartText();
+    }
+};
+
+}  // namespace
+
+TEST(ReadLine, WrapsAtTheLastSpace)
+{
+    OneLetter l("abcd efghijkl\r");
+    EXPECT_EQ(l.base.ReadLine(10), "abcd ");
+    EXPECT_TRUE(l.base.LineWasWrapped());
+    EXPECT_EQ(l.base.ReadLine(10), "efghijkl");
+    EXPECT_FALSE(l.base.LineWasWrapped());
+    EXPECT_TRUE(l.base.TextEnded());
+}
+
+TEST(ReadLine, OneLeadingSpaceOfAContinuationIsDropped)
+{
+    OneLetter l("abcd   efgh\r");
+    EXPECT_EQ(l.base.ReadLine(6), "abcd  ");
+    EXPECT_EQ(l.base.ReadLine(6), "efgh") << "the single remaining space is the dropped one";
+    OneLetter m("abcdefghij  xy\r");
+    EXPECT_EQ(m.base.ReadLine(10), "abcdefghij");
+    EXPECT_EQ(m.base.ReadLine(10), " xy") << "a second leading space is delivered";
+}
+
+TEST(ReadLine, HardCutWithoutSpaces)
+{
+    OneLetter l("abcdefghijklm\r");
+    EXPECT_EQ(l.base.ReadLine(10), "abcdefghij");
+    EXPECT_EQ(l.base.ReadLine(10), "klm");
+}
+
+TEST(ReadLine, SkipsLineFeedsSoftReturnsAndConverts)
+{
+    OneLetter l("ab\x8D" "c\r\n\x8F\xE0\xA8\r\nlast");
+    EXPECT_EQ(l.base.ReadLine(65535), "abc");
+    EXPECT_EQ(l.base.ReadLine(65535), Ansi("При"));
+    EXPECT_EQ(l.base.ReadLine(65535), "last");
+    EXPECT_TRUE(l.base.LineWasWrapped()) << "no CR before the end";
+    EXPECT_TRUE(l.base.TextEnded());
+    EXPECT_EQ(l.base.ReadLine(65535), "");
+}
+
+TEST(ReadLine, LongLinesComeWhole)
+{
+    std::string line(70000, 'x');
+    OneLetter l(line + "\r");
+    EXPECT_EQ(l.base.ReadLine(65535).size(), 65535u);
+    EXPECT_EQ(l.base.ReadLine(65535).size(), 70000u - 65535u);
+}
+
+TEST(ReadPlainLine, SkipsKludgesButReturnsATrailingOne)
+{
+    OneLetter l("\x01MSGID: 1:2/3 abc\rtext\r\x01PATH: 1\r\x01Via x");
+    EXPECT_EQ(l.base.ReadPlainLine(65535), "text");
+    EXPECT_EQ(l.base.ReadPlainLine(65535), "\x01Via x");
+}
+
+TEST(GetHighActiveNumber, SkipsDeletedTopAndEmptyBase)
+{
+    MemoryMsgBase base;
+    EXPECT_EQ(base.GetHighActiveNumber(), 0u);
+    for (int i = 0; i < 5; ++i)
+        base.Add({});
+    base.SeekFirst(5);
+    base.DeleteLetter();
+    EXPECT_EQ(base.GetHighNumber(), 5u);
+    EXPECT_EQ(base.GetHighActiveNumber(), 4u);
+}
+
+TEST(InheritedWriting, TextLinesAndKludgesGoThroughWriteChar)
+{
+    MemoryMsgBase base;
+    base.StartNewLetter();
+    base.WriteKludge("\x01MSGID: 2:5020/1 00000001");
+    base.WriteLine(Ansi("Привет"));
+    base.WriteText("end");
+    ASSERT_EQ(base.WriteLetter(), 0);
+    EXPECT_EQ(base.Shared()->Letters.at(1).Text, "\x01MSGID: 2:5020/1 00000001\r\x8F\xE0\xA8\xA2\xA5\xE2\rend");
+}
+
+TEST(Factory, UnknownLettersGiveNoBase)
+{
+    for (const char* spec : {"", "X/path", "1/path", "?"})
+        EXPECT_EQ(CreateBaseFor(spec), nullptr) << spec;
+}
+
+TEST(Factory, AbstractOperationsRefuseLoudly)
+{
+    MemoryMsgBase base;
+    EXPECT_THROW(base.SetEcho(true), std::logic_error);
+    EXPECT_THROW(base.LockBase(), std::logic_error);
+    EXPECT_FALSE(base.HasExportMark());
+    EXPECT_EQ(base.GetNextReply(), 0u);
+    EXPECT_EQ(base.GetBoard(), 0u);
+}

@@ -1,0 +1,121 @@
+#include "support/MemoryMsgBase.h"
+
+#include "core/CodePage.h"
+#include "core/StringHelpers.h"
+
+Num MemoryMsgBase::Add(MemoryLetter letter)
+{
+    Num number = ++Store->High;
+    Store->Letters[number] = std::move(letter);
+    return number;
+}
+
+void MemoryMsgBase::SetFrom(const std::string& s)
+{
+    Target().From = AnsiToOemText(s);
+}
+
+void MemoryMsgBase::SetTo(const std::string& s)
+{
+    Target().To = AnsiToOemText(s);
+}
+
+void MemoryMsgBase::SetSubject(const std::string& s)
+{
+    Target().Subject = AnsiToOemText(s);
+}
+
+void MemoryMsgBase::WriteChar(char ch)
+{
+    Building.Text += AnsiToOemChar(ch);
+}
+
+Status MemoryMsgBase::WriteLetter()
+{
+    if (Store->WritesFailing > 0) {
+        --Store->WritesFailing;
+        return 5;
+    }
+    Current = Add(Building);
+    Loaded = Building;
+    NewLetter = false;
+    return 0;
+}
+
+char MemoryMsgBase::ReadChar()
+{
+    if (TextEnded())
+        return 0;
+    return Loaded.Text[static_cast<std::size_t>(TextPos++)];
+}
+
+std::string MemoryMsgBase::GetFrom()
+{
+    return OemToAnsiText(Loaded.From);
+}
+
+std::string MemoryMsgBase::GetTo()
+{
+    return OemToAnsiText(Loaded.To);
+}
+
+std::string MemoryMsgBase::GetSubject()
+{
+    return StripRePrefixes(OemToAnsiText(Loaded.Subject));
+}
+
+void MemoryMsgBase::LoadHeader()
+{
+    NewLetter = false;
+    auto it = Store->Letters.find(Current);
+    if (it != Store->Letters.end())
+        Loaded = it->second;
+}
+
+void MemoryMsgBase::StartText()
+{
+    TextPos = 0;
+    LastLineWrapped = false;
+}
+
+void MemoryMsgBase::StartNewLetter()
+{
+    Building = MemoryLetter{};
+    NewLetter = true;
+}
+
+void MemoryMsgBase::SeekFirst(Num number)
+{
+    // Past the end the position stays beyond the highest number, so that
+    // SeekPrior finds the last letter.
+    auto it = Store->Letters.lower_bound(number == 0 ? 1 : number);
+    Current = it == Store->Letters.end() ? Store->High + 1 : it->first;
+}
+
+void MemoryMsgBase::SeekNext()
+{
+    auto it = Store->Letters.upper_bound(Current);
+    Current = it == Store->Letters.end() ? Store->High + 1 : it->first;
+}
+
+void MemoryMsgBase::SeekPrior()
+{
+    auto it = Store->Letters.lower_bound(Current);
+    Current = it == Store->Letters.begin() ? 0 : std::prev(it)->first;
+}
+
+Status MemoryMsgBase::RewriteHeader()
+{
+    auto it = Store->Letters.find(Current);
+    if (it == Store->Letters.end())
+        return 2;
+    std::string text = it->second.Text;
+    it->second = Loaded;
+    it->second.Text = text;
+    return 0;
+}
+
+Status MemoryMsgBase::DeleteLetter()
+{
+    return Store->Letters.erase(Current) ? 0 : 2;
+}

@@ -1,0 +1,53 @@
+// Helpers the test programs share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh directory under $TMPDIR, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return Dir; }
+    // Path of a name inside the directory.
+    std::string operator/(const std::string& name) const { return Dir + "/" + name; }
+
+private:
+    std::string Dir;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+std::vector<std::string> DirectoryNames(const std::string& path);  // sorted
+void CopyDirectory(const std::string& from, const std::string& to);
+
+// The fixtures folder (bases written by other programs); fails the current
+// test when it cannot be found.
+std::string FixturesDir();
+
+// Little-endian building blocks for bases written byte by byte.
+std::string Le16(uint16_t value);
+std::string Le32(uint32_t value);
+uint16_t GetLe16(const std::string& bytes, std::size_t offset);
+uint32_t GetLe32(const std::string& bytes, std::size_t offset);
+// A length-prefixed string field of the given total size (Hudson style).
+std::string PascalField(const std::string& text, std::size_t fieldSize);
+// A zero-terminated, zero-padded field.
+std::string ZeroField(const std::string& text, std::size_t fieldSize);
+
+// Runs quorvel-tool with the arguments (UTF-8) and the given standard input.
+struct ToolResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+    std::vector<std::string> OutLines() const;
+};
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& input = "");
+
+// UTF-8 <-> the program's ANSI, for readable expectations.
+std::string Ansi(const std::string& utf8);
