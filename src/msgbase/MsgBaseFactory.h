@@ -1,6 +1,7 @@
 // Choosing a message base format by the base string of the areas file.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,3 +11,8 @@
 // J JAM, S Squish; the rest (at most 128 characters) goes to SetBasePath.
 // nullptr for any other character.
 std::unique_ptr<MsgBase> CreateBaseFor(const std::string& spec);
+
+// Adds a format under another letter (an upper-case letter that no built-in
+// format uses): test bases, or a format kept outside this library.
+using BaseMaker = std::function<std::unique_ptr<MsgBase>()>;
+void RegisterBaseFormat(char letter, BaseMaker maker);

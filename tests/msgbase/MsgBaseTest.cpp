@@ -105,6 +105,19 @@ TEST(Factory, UnknownLettersGiveNoBase)
         EXPECT_EQ(CreateBaseFor(spec), nullptr) << spec;
 }
 
+TEST(Factory, RegisteredFormatsAndSharedStores)
+{
+    MemoryMsgBase::RegisterFormat();
+    auto a = CreateBaseFor("m/area/one");
+    auto b = CreateBaseFor("M/area/one");
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    static_cast<MemoryMsgBase&>(*a).Add({});
+    EXPECT_EQ(b->CountLetters(), 1u) << "same name, same store";
+    EXPECT_EQ(static_cast<MemoryMsgBase&>(*b).Path, "/area/one");
+    EXPECT_EQ(CreateBaseFor("M/area/two")->CountLetters(), 0u);
+}
+
 TEST(Factory, AbstractOperationsRefuseLoudly)
 {
     MemoryMsgBase base;

@@ -2,6 +2,27 @@
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "msgbase/MsgBaseFactory.h"
+
+std::shared_ptr<MemoryStore> MemoryMsgBase::StoreNamed(const std::string& name)
+{
+    static std::map<std::string, std::shared_ptr<MemoryStore>> stores;
+    auto& store = stores[name];
+    if (!store)
+        store = std::make_shared<MemoryStore>();
+    return store;
+}
+
+void MemoryMsgBase::RegisterFormat()
+{
+    RegisterBaseFormat('M', [] { return std::make_unique<MemoryMsgBase>(); });
+}
+
+void MemoryMsgBase::SetBasePath(const std::string& spec)
+{
+    Path = spec;
+    Store = StoreNamed(spec);
+}
 
 Num MemoryMsgBase::Add(MemoryLetter letter)
 {

@@ -38,10 +38,14 @@ public:
     {
     }
     std::shared_ptr<MemoryStore> Shared() const { return Store; }
+    // Makes "M<name>" base strings create memory bases; objects given the same
+    // name share one store, as two objects on the same files would.
+    static void RegisterFormat();
+    static std::shared_ptr<MemoryStore> StoreNamed(const std::string& name);
     // Adds a letter directly (text given in OEM); returns its number.
     Num Add(MemoryLetter letter);
 
-    void SetBasePath(const std::string& spec) override { Path = spec; }
+    void SetBasePath(const std::string& spec) override;
     Status OpenBase() override { return 0; }
     Status CloseBase() override { return 0; }
     Status CreateBase(uint16_t, uint16_t) override { return 0; }
