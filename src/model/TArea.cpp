@@ -1,0 +1,225 @@
+#include "model/TArea.h"
+
+#include <memory>
+
+#include "core/CodePage.h"
+#include "core/FormRegistry.h"
+#include "core/MessagePump.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/StringHelpers.h"
+#include "model/TFilteredLetterList.h"
+
+TArea::TArea(const std::string& tag, const std::string& description, const std::string& baseSpec)
+    : TAreaWithDisk(tag, description, baseSpec)
+{
+}
+
+TArea::~TArea()
+{
+    NotifyForms(WM_AREADESTROYED, this);
+    Current = nullptr;
+    FreeItems();
+}
+
+int TArea::Compare(const TLetter* a, const TLetter* b) const
+{
+    if (int c = CompareDates(a->Date, b->Date); c != 0)
+        return c;
+    return AnsiCompareStr(a->Subject, b->Subject);
+}
+
+namespace {
+
+// Letters read so far, freed unless handed over.
+struct LetterBatch {
+    std::vector<TLetter*> Letters;
+    ~LetterBatch()
+    {
+        for (TLetter* letter : Letters)
+            delete letter;
+    }
+    std::vector<TLetter*> Release() { return std::move(Letters); }
+};
+
+}  // namespace
+
+std::vector<TLetter*> TArea::ReadLetters()
+{
+    LetterBatch batch;
+    try {
+        Open();
+    } catch (const ECantOpenArea&) {
+        return {};
+    }
+    try {
+        // A window opened meanwhile replaces Base with a fresh object; this
+        // read keeps walking the object it started on.
+        MsgBase* base = Base.get();
+        base->SeekFirst(1);
+        while (base->SeekFound()) {
+            ProcessMessages();
+            if (StopRequested())
+                break;
+            base->LoadHeader();
+            Num replyTo = base->GetReplyTo();
+            Num number = base->GetNumber();
+            std::string subject = base->GetSubject();
+            std::string from = base->GetFrom();
+            std::string to = base->GetTo();
+            DateTime date = base->GetDateTime();
+            bool read = base->IsRead();
+            batch.Letters.push_back(new TLetter(this, number, replyTo, std::move(subject), std::move(from),
+                                                std::move(to), date, !read));
+            base->SeekNext();
+        }
+    } catch (...) {
+        try {
+            Close();
+        } catch (const ECantCloseArea&) {
+        }
+        throw;
+    }
+    try {
+        Close();
+    } catch (const ECantCloseArea&) {
+    }
+    return batch.Release();
+}
+
+void TArea::InstallLetters(std::vector<TLetter*> letters)
+{
+    FreeItems();
+    Current = nullptr;  // it was one of the freed letters
+    Items = std::move(letters);
+    for (TLetter* letter : Items) {
+        letter->Area = this;
+        letter->Replies.clear();
+    }
+    Sort();
+    BuildNumberIndex();
+    for (TLetter* letter : Items)
+        letter->AttachToParent();
+    DropNumberIndex();
+    Recount();
+}
+
+void TArea::Recount()
+{
+    int32_t unread = 0;
+    for (TLetter* letter : Items)
+        if (letter->Unread)
+            ++unread;
+    UnreadCount = unread;
+    ReadCount = 0;
+}
+
+void TArea::Load()
+{
+    if (Loaded || Loading)
+        return;
+    Loading = true;
+    CurrentKey = Current ? Current->Key : 0;
+    NotifyForms(WM_LETTERSLOADING, this);
+
+    auto finish = [this] {
+        if (UnreadCount == 0)
+            SetCurrent(nullptr);
+        else
+            SetCurrent(FindByKey(CurrentKey));
+        Loading = false;
+        NotifyForms(WM_LETTERSCHANGED, this);
+    };
+    try {
+        InstallLetters(ReadLetters());
+    } catch (...) {
+        Recount();
+        finish();
+        throw;
+    }
+    Loaded = true;
+    finish();
+}
+
+void TArea::SetCurrent(TLetter* letter)
+{
+    if (letter == Current)
+        return;
+    Current = letter;
+    if (!Loading)
+        NotifyForms(WM_CURRENTLETTERCHANGED, this);
+}
+
+TLetter* TArea::FindByKey(int32_t key) const
+{
+    if (key == 0)
+        return nullptr;
+    for (TLetter* letter : Items)
+        if (letter->Key == key)
+            return letter;
+    return nullptr;
+}
+
+std::string TArea::StatusText() const
+{
+    std::string state;
+    if (Loaded)
+        state = Format(Utf8ToAnsi("%d осталось, %d прочитал, %d всего").c_str(), UnreadCount, ReadCount,
+                       static_cast<int>(Count()));
+    else if (Loading)
+        state = Utf8ToAnsi("Сканируется...");
+    else
+        state = Utf8ToAnsi("Не отсканирована");
+    return Tag + ": " + state;
+}
+
+std::string TArea::StatusTextOf(const TArea* area)
+{
+    return area ? area->StatusText() : std::string();
+}
+
+void TArea::MarkAllRead()
+{
+    try {
+        for (TLetter* letter : Items)
+            letter->MarkRead(false);
+    } catch (...) {
+        // The letters marked before the failure are counted: tell the windows.
+        NotifyForms(WM_COUNTSCHANGED, this);
+        throw;
+    }
+    NotifyForms(WM_COUNTSCHANGED, this);
+}
+
+void TArea::AddLetter(TLetter* letter)
+{
+    letter->Area = this;
+    Add(letter);
+    letter->AttachToParent();
+    if (letter->Unread)
+        ++UnreadCount;
+    if (letter->ReadNow)
+        ++ReadCount;
+    Resettle(letter);
+}
+
+void TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
+{
+    letter->DetachFromParent();
+    Remove(letter);
+    if (letter->Unread)
+        --UnreadCount;
+    if (letter->ReadNow)
+        --ReadCount;
+    Resettle(nextCurrent);
+}
+
+void TArea::Resettle(TLetter* current)
+{
+    Sort();
+    Current = current;
+    NotifyForms(WM_LETTERSCHANGED, this);
+    if (!Loading)
+        NotifyForms(WM_CURRENTLETTERCHANGED, this);
+    NotifyForms(WM_COUNTSCHANGED, this);
+}

@@ -1,0 +1,56 @@
+// A complete area: its description, its base on disk, and the list of its
+// letters (which it owns), with the counts the windows show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/TAreaWithDisk.h"
+
+class TArea : public TAreaWithDisk {
+public:
+    TArea(const std::string& tag, const std::string& description, const std::string& baseSpec);
+    // Tells the windows (WM_AREADESTROYED) first, then frees the letters.
+    ~TArea() override;
+
+    // Letter order: by Date ascending, equal dates by Subject.
+    int Compare(const TLetter* a, const TLetter* b) const override;
+
+    // Reads every letter header from the base (once per reload of the areas
+    // list). Pending window messages run once per letter; the read stops
+    // between letters when StopRequested. An area that cannot be opened
+    // loads empty.
+    void Load();
+    // Replaces the letters with these (the area takes them over), sorts and
+    // links them and counts the unread ones.
+    void InstallLetters(std::vector<TLetter*> letters);
+
+    void SetCurrent(TLetter* letter);
+    // The first letter with this key; nullptr for key 0 or none.
+    TLetter* FindByKey(int32_t key) const;
+    // "TAG: n осталось, n прочитал, n всего", or the scanning states.
+    std::string StatusText() const;
+    // The same for a possibly absent area: "" for none.
+    static std::string StatusTextOf(const TArea* area);
+    void MarkAllRead();
+    int32_t NewCount() const { return UnreadCount + ReadCount; }
+
+    // A letter just written into the base joins the area.
+    void AddLetter(TLetter* letter);
+    // A letter just deleted from the base leaves the area (it is not freed);
+    // nextCurrent becomes the current letter.
+    void RemoveLetter(TLetter* letter, TLetter* nextCurrent);
+
+    TLetter* Current = nullptr;
+    int32_t CurrentKey = 0;   // key of Current, kept across a load
+    void* Node = nullptr;     // the areas window's node for this area
+    bool Loaded = false;
+    bool Loading = false;
+    int32_t UnreadCount = 0;
+    int32_t ReadCount = 0;
+
+private:
+    std::vector<TLetter*> ReadLetters();
+    void Recount();
+    void Resettle(TLetter* current);
+};

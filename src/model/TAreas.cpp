@@ -1,0 +1,173 @@
+#include "model/TAreas.h"
+
+#include <climits>
+
+#include "core/AreasFile.h"
+#include "core/CodePage.h"
+#include "core/FormRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/StringHelpers.h"
+
+// Lives until the process ends: the windows may still be told about areas
+// while the program shuts down; FreeAreas empties it at exit.
+TAreas& Areas = *new TAreas();
+
+TAreas::~TAreas()
+{
+    FreeAreas();
+}
+
+void TAreas::FreeAreas()
+{
+    Clear();
+    Current = nullptr;
+    All.FreeItems();
+}
+
+int TAreas::TagOrder::Compare(const TArea* a, const TArea* b) const
+{
+    return AnsiCompareStr(a->Tag, b->Tag);
+}
+
+int TAreas::Compare(const TArea* a, const TArea* b) const
+{
+    if (a->Loaded != b->Loaded)
+        return a->Loaded ? -1 : 1;
+    auto rank = [](const TArea* area) { return area->UnreadCount == 0 ? INT32_MAX : area->UnreadCount; };
+    int32_t ra = rank(a), rb = rank(b);
+    if (ra != rb)
+        return ra < rb ? -1 : 1;
+    return AnsiCompareStr(a->Tag, b->Tag);
+}
+
+void TAreas::Scan()
+{
+    if (Scanned || Scanning)
+        return;
+    Scanning = true;
+    struct Reset {
+        bool& Flag;
+        ~Reset() { Flag = false; }
+    } reset{Scanning};
+
+    Reload();
+    NotifyForms(WM_SCANSTARTED, nullptr);
+    try {
+        ScanAll();
+    } catch (...) {
+        NotifyForms(WM_SCANFINISHED, nullptr);
+        throw;
+    }
+    NotifyForms(WM_SCANFINISHED, nullptr);
+    Scanned = true;
+}
+
+void TAreas::Reload()
+{
+    std::string currentTag = Current ? Current->Tag : std::string();
+    // An area the merge destroys must not stay behind as the current one;
+    // the windows are told of the change all the same.
+    bool currentDropped = false;
+    TArea* newCurrent = nullptr;
+    auto announce = [&](TArea* area) {
+        if (currentDropped && Current == nullptr)
+            NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+        else
+            SetCurrent(nullptr);
+        SetCurrent(area);
+    };
+    try {
+        Clear();
+        TAreasFromCFG fresh(AreasFileName, HudsonPath);
+        std::size_t i = 0, j = 0;
+        for (;;) {
+            TArea* old = All.At(i);
+            TAreaBase* item = fresh.At(j);
+            if (!old && !item)
+                break;
+            int order = fresh.Compare(old, item);
+            if (order < 0) {
+                // Gone from the file.
+                All.Delete(i);
+                if (old == Current) {
+                    Current = nullptr;
+                    currentDropped = true;
+                }
+                delete old;
+            } else if (order == 0) {
+                old->Assign(*item);
+                old->Loaded = false;
+                ++i;
+                ++j;
+            } else {
+                All.Insert(i, new TArea(item->Tag, item->Description, item->BaseSpec));
+                ++i;
+                ++j;
+            }
+        }
+        for (TArea* area : All)
+            Add(area);
+        NotifyForms(WM_AREASCHANGED, nullptr);
+        for (TArea* area : *this) {
+            if (area->Tag == currentTag) {
+                newCurrent = area;
+                break;
+            }
+        }
+        if (!newCurrent)
+            newCurrent = At(0);
+    } catch (...) {
+        announce(nullptr);
+        throw;
+    }
+    announce(newCurrent);
+}
+
+void TAreas::ScanAll()
+{
+    std::size_t count = Count();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (StopRequested())
+            break;
+        TArea* area = At(k);
+        if (!area)
+            break;
+        try {
+            area->Load();
+        } catch (...) {
+            // One area's trouble does not end the scan.
+        }
+        NotifyForms(WM_AREASCANNED, area);
+    }
+    Resort();
+    SetCurrent(At(0));
+}
+
+void TAreas::SetCurrent(TArea* area)
+{
+    if (area == Current)
+        return;
+    Current = area;
+    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+}
+
+void TAreas::Resort()
+{
+    Sort();
+    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+    NotifyForms(WM_AREASCHANGED, nullptr);
+}
+
+std::string TAreas::CountText() const
+{
+    return Format(Utf8ToAnsi("Областей: %d").c_str(), static_cast<int>(Count()));
+}
+
+int32_t TAreas::TotalUnread() const
+{
+    int32_t total = 0;
+    for (TArea* area : *this)
+        total += area->UnreadCount;
+    return total;
+}

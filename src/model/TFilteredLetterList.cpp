@@ -1,0 +1,20 @@
+#include "model/TFilteredLetterList.h"
+
+#include <cmath>
+
+#include "core/StringHelpers.h"
+
+int CompareDates(DateTime a, DateTime b)
+{
+    bool aNan = std::isnan(a), bNan = std::isnan(b);
+    if (aNan || bNan)
+        return aNan == bNan ? 0 : (aNan ? -1 : 1);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+int TFilteredLetterList::Compare(const TLetter* a, const TLetter* b) const
+{
+    if (int c = AnsiCompareStr(a->Subject, b->Subject); c != 0)
+        return c;
+    return CompareDates(a->Date, b->Date);
+}

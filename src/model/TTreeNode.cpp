@@ -1,0 +1,60 @@
+#include "model/TTreeNode.h"
+
+#include "model/TLetter.h"
+
+TTreeNode::TTreeNode(TTreeNode* parent, std::string text, TLetter* letter)
+    : Text(std::move(text)), Letter(letter), Parent(parent)
+{
+}
+
+TTreeNode* TTreeNode::AddChild(std::string text, TLetter* letter)
+{
+    auto child = std::make_unique<TTreeNode>(this, std::move(text), letter);
+    child->Index = Children.size();
+    Children.push_back(std::move(child));
+    return Children.back().get();
+}
+
+int TTreeNode::Level() const
+{
+    int level = 0;
+    for (const TTreeNode* n = Parent; n; n = n->Parent)
+        ++level;
+    return level;
+}
+
+bool TTreeNode::HasUnreadBelow() const
+{
+    std::vector<const TTreeNode*> stack;
+    for (const auto& child : Children)
+        stack.push_back(child.get());
+    while (!stack.empty()) {
+        const TTreeNode* node = stack.back();
+        stack.pop_back();
+        if (node->Letter && node->Letter->Unread)
+            return true;
+        for (const auto& child : node->Children)
+            stack.push_back(child.get());
+    }
+    return false;
+}
+
+int TTreeNode::Image() const
+{
+    if (!Parent && !Letter)
+        return 0;
+    int base = !Letter ? 1 : (Letter->Unread ? 5 : 3);
+    return !Expanded && !Children.empty() && HasUnreadBelow() ? base + 1 : base;
+}
+
+void TTreeNode::ExpandAll(bool expanded)
+{
+    std::vector<TTreeNode*> stack{this};
+    while (!stack.empty()) {
+        TTreeNode* node = stack.back();
+        stack.pop_back();
+        node->Expanded = expanded;
+        for (const auto& child : node->Children)
+            stack.push_back(child.get());
+    }
+}

@@ -1,0 +1,45 @@
+// One node of an area's conversation tree: the area node, a subject node or
+// a letter. The window that shows the tree mirrors these nodes one to one.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TLetter;
+
+class TTreeNode {
+public:
+    TTreeNode(TTreeNode* parent, std::string text, TLetter* letter);
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+
+    std::string Text;
+    TLetter* Letter;          // none for the area node and subject nodes
+    TTreeNode* Parent;        // none at the top level
+    std::vector<std::unique_ptr<TTreeNode>> Children;
+    bool Expanded = false;
+    bool Bold = false;
+    void* ViewItem = nullptr;  // the window's item that shows this node
+
+    TTreeNode* AddChild(std::string text, TLetter* letter);
+    std::size_t IndexInParent() const { return Index; }
+    TTreeNode* FirstChild() const { return Children.empty() ? nullptr : Children.front().get(); }
+    TTreeNode* LastChild() const { return Children.empty() ? nullptr : Children.back().get(); }
+    // Level counted from 0 at the top.
+    int Level() const;
+
+    // Some node below this one (not this one) holds an unread letter.
+    bool HasUnreadBelow() const;
+    // Icon index 0..6: 0 for a node at the top without a letter; else 1 for a
+    // subject node, 3 for a read letter, 5 for an unread one, plus 1 while
+    // collapsed over unread letters.
+    int Image() const;
+    // Expands or collapses this node and everything below it.
+    void ExpandAll(bool expanded);
+
+private:
+    friend class TConversationTree;
+    std::size_t Index = 0;  // position among its siblings
+};
