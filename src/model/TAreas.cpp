@@ -79,7 +79,8 @@ void TAreas::Reload()
     };
     try {
         Clear();
-        TAreasFromCFG fresh(AreasFileName, HudsonPath);
+        std::unique_ptr<TAreasFromCFG> freshList = ReadAreasFile();
+        TAreasFromCFG& fresh = *freshList;
         std::size_t i = 0, j = 0;
         for (;;) {
             TArea* old = All.At(i);
@@ -122,6 +123,11 @@ void TAreas::Reload()
         throw;
     }
     announce(newCurrent);
+}
+
+std::unique_ptr<TAreasFromCFG> TAreas::ReadAreasFile()
+{
+    return std::make_unique<TAreasFromCFG>(AreasFileName, HudsonPath);
 }
 
 void TAreas::ScanAll()

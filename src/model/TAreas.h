@@ -3,8 +3,10 @@
 // area objects across reloads. The list itself is in display order.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "core/AreasFile.h"
 #include "core/TBaseList.h"
 #include "model/TArea.h"
 
@@ -38,6 +40,10 @@ public:
     bool Scanned = false;
     TArea* Current = nullptr;
     bool Scanning = false;
+
+protected:
+    // Reads the areas file named on the command line (sorted by tag).
+    virtual std::unique_ptr<TAreasFromCFG> ReadAreasFile();
 
 private:
     // Every area in tag order; the display list holds the same objects.

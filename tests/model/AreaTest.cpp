@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+#include "core/MessagePump.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/MemoryMsgBase.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A memory base that cannot be opened.
+class ClosedDoorBase : public MemoryMsgBase {
+public:
+    Status OpenBase() override { return 5; }
+};
+
+// A memory base whose close fails.
+class StickyBase : public MemoryMsgBase {
+public:
+    Status CloseBase() override { return 5; }
+};
+
+struct PumpHook {
+    explicit PumpHook(std::function<void()> hook) { SetProcessMessagesHook(std::move(hook)); }
+    ~PumpHook() { SetProcessMessagesHook(nullptr); }
+};
+
+struct FlagFile {
+    TempDir Dir;
+    FlagFile() { TossingFlagFile = Dir / "toss.flag"; }
+    ~FlagFile() { TossingFlagFile.clear(); }
+    void Raise() const { WriteFileBytes(TossingFlagFile, ""); }
+};
+
+}  // namespace
+
+TEST(AreaLoad, ReadsSortsLinksAndCounts)
+{
+    std::string spec = FreshMemorySpec();
+    std::vector<Num> n = WriteLetters(spec, {{.From = "a", .Subject = "b-subject", .Date = 300},
+                                             {.From = "b", .Subject = "a-subject", .Date = 100, .Read = true},
+                                             {.From = "c", .Subject = "later", .Date = 300},
+                                             {.From = "d", .Subject = "x", .Date = 200}});
+    WriteLetters(spec, {{.From = "e", .Subject = "x", .Date = 150, .ReplyTo = n[1]}});
+    TArea area("RU.TEST", "Description", spec);
+    RecordingForm form;
+    area.Load();
+    EXPECT_TRUE(area.Loaded);
+    EXPECT_FALSE(area.Loading);
+    ASSERT_EQ(area.Count(), 5u);
+    std::string order;
+    for (TLetter* letter : area)
+        order += letter->From;
+    EXPECT_EQ(order, "bedac") << "by date, equal dates by subject";
+    EXPECT_EQ(area.UnreadCount, 4);
+    EXPECT_EQ(area.ReadCount, 0);
+    ASSERT_EQ(area.LetterByNumber(n[1])->Replies.size(), 1u);
+    EXPECT_EQ(area.LetterByNumber(n[1])->Replies[0]->From, "e");
+    EXPECT_EQ(area.StatusText(), Ansi("RU.TEST: 4 осталось, 0 прочитал, 5 всего"));
+    EXPECT_EQ(form.NamesFor(&area),
+              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}));
+    EXPECT_EQ(area.OpenCount, 0);
+    EXPECT_EQ(area.Base, nullptr);
+
+    form.Messages.clear();
+    area.Load();
+    EXPECT_TRUE(form.Messages.empty()) << "loaded once per reload";
+}
+
+TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
+{
+    std::string spec = FreshMemorySpec();
+    WriteLetters(spec, {{}, {}});
+    TArea area("TAG", "D", spec);
+    EXPECT_EQ(area.StatusText(), Ansi("TAG: Не отсканирована"));
+    EXPECT_EQ(TArea::StatusTextOf(nullptr), "");
+    std::vector<std::string> seen;
+    int nested = 0;
+    PumpHook hook([&] {
+        seen.push_back(area.StatusText());
+        area.Load();  // re-entered from a window message: returns at once
+        ++nested;
+    });
+    area.Load();
+    EXPECT_EQ(nested, 2) << "messages run once per letter";
+    EXPECT_EQ(seen.front(), Ansi("TAG: Сканируется..."));
+    EXPECT_EQ(area.Count(), 2u);
+}
+
+TEST(AreaLoad, CurrentLetterAfterALoad)
+{
+    std::string spec = FreshMemorySpec();
+    std::vector<Num> n = WriteLetters(spec, {{.Subject = "one", .Date = 1}, {.Subject = "two", .Date = 2}});
+    TArea area("TAG", "D", spec);
+    area.Load();
+    area.SetCurrent(area.LetterByNumber(n[1]));
+    RecordingForm form;
+    area.Loaded = false;
+    area.Load();
+    ASSERT_NE(area.Current, nullptr);
+    EXPECT_EQ(area.Current->Number, n[1]) << "found again by its key";
+    EXPECT_EQ(area.CurrentKey, area.Current->Key);
+    EXPECT_EQ(form.NamesFor(&area),
+              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}))
+        << "no current-letter message while loading";
+
+    // The current letter vanished from the base: none after the load.
+    MemoryMsgBase::StoreNamed(spec.substr(1))->Letters.erase(n[1]);
+    area.Loaded = false;
+    area.Load();
+    EXPECT_EQ(area.Current, nullptr);
+
+    // Nothing unread: no current letter, whatever it was.
+    area.SetCurrent(area.LetterByNumber(n[0]));
+    for (auto& [number, letter] : MemoryMsgBase::StoreNamed(spec.substr(1))->Letters)
+        letter.Flags |= MemRead;
+    area.Loaded = false;
+    area.Load();
+    EXPECT_EQ(area.UnreadCount, 0);
+    EXPECT_EQ(area.Current, nullptr);
+}
+
+TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
+{
+    FlagFile flag;
+    std::string spec = FreshMemorySpec();
+    WriteLetters(spec, {{}, {}, {}, {}, {}});
+    TArea area("TAG", "D", spec);
+    int pumped = 0;
+    PumpHook hook([&] {
+        if (++pumped == 3)
+            flag.Raise();  // the tosser starts while the third letter is due
+    });
+    area.Load();
+    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_TRUE(area.Loaded) << "the partly read area counts as loaded";
+    EXPECT_EQ(area.OpenCount, 0);
+
+    // With the flag already there, not a single letter is read.
+    area.Loaded = false;
+    area.Load();
+    EXPECT_EQ(area.Count(), 0u);
+    EXPECT_TRUE(area.Loaded);
+}
+
+TEST(AreaOpen, CountedOpeningAndItsMessages)
+{
+    std::string spec = FreshMemorySpec();
+    TArea area("TAG", "D", spec);
+    RecordingForm form;
+    area.Open();
+    MsgBase* first = area.Base.get();
+    area.Open();
+    EXPECT_NE(area.Base.get(), first) << "every open makes a fresh base object";
+    EXPECT_EQ(area.OpenCount, 2);
+    area.Close();
+    EXPECT_NE(area.Base, nullptr);
+    area.Close();
+    EXPECT_EQ(area.Base, nullptr);
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREAOPENED", "AREAOPENED", "AREACLOSED"}));
+
+    // Closing what is not open fails clearly and keeps the count at zero.
+    EXPECT_THROW(area.Close(), ECantCloseArea);
+    EXPECT_EQ(area.OpenCount, 0);
+    try {
+        area.Close();
+    } catch (const ECantCloseArea& e) {
+        EXPECT_EQ(std::string(e.what()), Ansi("Не смог закрыть область \"TAG\""));
+    }
+    area.Open();
+    area.Close();
+    EXPECT_EQ(area.Base, nullptr);
+}
+
+TEST(AreaOpen, UnknownFormatAndRefusingBases)
+{
+    RegisterBaseFormat('Y', [] { return std::make_unique<ClosedDoorBase>(); });
+    RegisterBaseFormat('Z', [] { return std::make_unique<StickyBase>(); });
+    for (const std::string spec : {"Q/some/where", "Yclosed-door"}) {
+        TArea area("TAG", "D", spec);
+        RecordingForm form;
+        try {
+            area.Open();
+            ADD_FAILURE() << "opened " << spec;
+        } catch (const ECantOpenArea& e) {
+            EXPECT_EQ(std::string(e.what()), Ansi("Не смог открыть/создать область \"TAG\" (") + spec + ")");
+        }
+        EXPECT_EQ(area.OpenCount, 0);
+        EXPECT_EQ(area.Base, nullptr);
+        area.Load();
+        EXPECT_TRUE(area.Loaded) << "an area that cannot be opened loads empty";
+        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.OpenCount, 0) << "a failed open is not closed";
+        EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSLOADING", "LETTERSCHANGED"}));
+    }
+
+    std::string sticky = "Z" + FreshMemorySpec().substr(1);
+    WriteLetters(sticky, {{}, {}});
+    TArea area("TAG", "D", sticky);
+    area.Load();
+    EXPECT_EQ(area.Count(), 2u) << "a failed close keeps what was read";
+    EXPECT_EQ(area.Base, nullptr);
+    area.Open();
+    EXPECT_THROW(area.Close(), ECantCloseArea);
+    EXPECT_EQ(area.Base, nullptr);
+}
+
+TEST(AreaOpen, WindowOpeningDuringALoadDoesNotDisturbIt)
+{
+    std::string spec = FreshMemorySpec();
+    WriteLetters(spec, {{}, {}, {}, {}});
+    TArea area("TAG", "D", spec);
+    int pumped = 0;
+    PumpHook hook([&] {
+        if (++pumped == 2)
+            area.Open();  // an area window opens meanwhile
+    });
+    area.Load();
+    EXPECT_EQ(area.Count(), 4u);
+    EXPECT_EQ(area.OpenCount, 1);
+    ASSERT_NE(area.Base, nullptr);
+    area.Base->SeekFirst(1);
+    EXPECT_TRUE(area.Base->SeekFound()) << "the window's base object is usable";
+    area.Close();
+    EXPECT_EQ(area.Base, nullptr);
+}
+
+TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
+{
+    std::string spec = FreshMemorySpec();
+    std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20}});
+    TArea area("TAG", "D", spec);
+    area.Load();
+    area.Open();
+    RecordingForm form;
+
+    TLetter* reply = new TLetter(&area, 77, n[0], "a", "me", "you", 5, false);
+    reply->ReadNow = true;
+    area.AddLetter(reply);
+    EXPECT_EQ(area.Current, reply);
+    EXPECT_EQ(area.At(0), reply) << "sorted in by date";
+    EXPECT_EQ(area.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
+    EXPECT_EQ(area.ReadCount, 1);
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
+
+    form.Messages.clear();
+    TLetter* b = area.LetterByNumber(n[1]);
+    area.RemoveLetter(reply, b);
+    EXPECT_EQ(area.Current, b);
+    EXPECT_TRUE(area.LetterByNumber(n[0])->Replies.empty());
+    EXPECT_EQ(area.ReadCount, 0);
+    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
+    delete reply;
+
+    form.Messages.clear();
+    area.SetCurrent(b);
+    EXPECT_TRUE(form.Messages.empty());
+    area.SetCurrent(nullptr);
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTLETTERCHANGED"});
+
+    form.Messages.clear();
+    area.MarkAllRead();
+    EXPECT_EQ(area.UnreadCount, 0);
+    EXPECT_EQ(area.ReadCount, 2);
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(area.FindByKey(0), nullptr);
+    EXPECT_EQ(area.FindByKey(b->Key), b);
+    area.Close();
+}
+
+TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
+{
+    auto* area = new TArea("TAG", "D", FreshMemorySpec());
+    area->InstallLetters({MakeLetter(*area, 1, 0, "s", "a", 1, true)});
+    area->Open();
+    RecordingForm form;
+    std::size_t lettersWhenTold = 0;
+    form.OnMessage = [&](unsigned msg, void* param) {
+        if (msg == WM_AREADESTROYED)
+            lettersWhenTold = static_cast<TArea*>(param)->Count();
+    };
+    delete area;  // open and holding letters: nothing leaks (the sanitizer checks)
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"AREADESTROYED"});
+    EXPECT_EQ(lettersWhenTold, 1u);
+}

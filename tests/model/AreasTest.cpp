@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "ModelTestSupport.h"
+#include "core/MessagePump.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "model/TAreas.h"
+#include "support/MemoryMsgBase.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// The areas file can only name the four disk formats; this list reads a line
+// "Mname TAG" (which the file turns into "FMname") as the memory base "Mname".
+class MemoryAreas : public TAreas {
+protected:
+    std::unique_ptr<TAreasFromCFG> ReadAreasFile() override
+    {
+        std::unique_ptr<TAreasFromCFG> list = TAreas::ReadAreasFile();
+        for (TAreaBase* area : *list)
+            if (area->BaseSpec.compare(0, 2, "FM") == 0)
+                area->BaseSpec.erase(0, 1);
+        return list;
+    }
+};
+
+// An areas file of memory bases: each line "Mname TAG". The bases are the
+// shared memory stores named after the test and the tag.
+class ScanFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MemoryMsgBase::RegisterFormat();
+        AreasFileName = Dir / "areas.bbs";
+        HudsonPath.clear();
+        TossingFlagFile = Dir / "toss.flag";
+        Prefix = FreshMemorySpec().substr(1) + "-";
+    }
+    void TearDown() override
+    {
+        SetProcessMessagesHook(nullptr);
+        TossingFlagFile.clear();
+    }
+    std::string BaseOf(const std::string& tag) const { return "M" + Prefix + tag; }
+    // Writes the areas file; tags map to their bases with `unread` unread letters and `read` read ones.
+    void Areas(const std::vector<std::string>& tags)
+    {
+        std::string text = "; test areas\r\n";
+        for (const std::string& tag : tags)
+            text += BaseOf(tag) + " " + tag + "\r\n";
+        WriteFileBytes(AreasFileName, text);
+    }
+    void Fill(const std::string& tag, int unread, int read = 0)
+    {
+        std::vector<LetterSpec> letters;
+        for (int i = 0; i < unread; ++i)
+            letters.push_back({.Subject = "u" + std::to_string(i), .Date = 100.0 + i});
+        for (int i = 0; i < read; ++i)
+            letters.push_back({.Subject = "r" + std::to_string(i), .Date = 200.0 + i, .Read = true});
+        WriteLetters(BaseOf(tag), letters);
+    }
+    static std::string Tags(const TAreas& areas)
+    {
+        std::string tags;
+        for (TArea* area : areas)
+            tags += (tags.empty() ? "" : " ") + area->Tag;
+        return tags;
+    }
+    TempDir Dir;
+    std::string Prefix;
+};
+
+}  // namespace
+
+TEST_F(ScanFixture, DisplayOrderFewestUnreadFirstNothingUnreadLastUnscannedAtTheEnd)
+{
+    Areas({"C3", "A1", "Z0", "B7", "D3", "NOTLOADED"});
+    Fill("C3", 3, 1);
+    Fill("D3", 3);
+    Fill("A1", 1);
+    Fill("Z0", 0, 2);
+    Fill("B7", 7);
+    MemoryAreas areas;
+    areas.Scan();
+    ASSERT_EQ(areas.Count(), 6u);
+    areas.AllByTag().At(4)->Loaded = false;  // NOTLOADED, as if the scan had stopped before it
+    areas.Resort();
+    EXPECT_EQ(Tags(areas), "A1 C3 D3 B7 Z0 NOTLOADED");
+    EXPECT_EQ(areas.TotalUnread(), 14);
+    EXPECT_EQ(areas.CountText(), Ansi("Областей: 6"));
+}
+
+TEST_F(ScanFixture, ScanMessagesInOrder)
+{
+    Areas({"ONE", "TWO"});
+    Fill("ONE", 1);
+    MemoryAreas areas;
+    RecordingForm form;
+    areas.Scan();
+    TArea* one = areas.AllByTag()[0];
+    TArea* two = areas.AllByTag()[1];
+    std::vector<std::string> expected = {
+        "AREASCHANGED", "CURRENTAREACHANGED", "SCANSTARTED",
+        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
+        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
+        "CURRENTAREACHANGED", "AREASCHANGED", "SCANFINISHED"};
+    EXPECT_EQ(form.Names(), expected);
+    EXPECT_EQ(form.Messages[7].second, one);
+    EXPECT_EQ(form.Messages[12].second, two);
+    EXPECT_TRUE(areas.Scanned);
+    EXPECT_FALSE(areas.Scanning);
+    EXPECT_EQ(areas.Current, one) << "the first area of the display order";
+
+    form.Messages.clear();
+    areas.Scan();
+    EXPECT_TRUE(form.Messages.empty()) << "scanned until invalidated";
+    areas.Invalidate();
+    areas.Scan();
+    // A reload always moves the current area away and back.
+    EXPECT_EQ(form.Names()[0], "AREASCHANGED");
+    EXPECT_EQ(form.Names()[1], "CURRENTAREACHANGED");
+    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED");
+    EXPECT_EQ(areas.Current, one);
+}
+
+TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
+{
+    Areas({"KEEP", "GONE", "ALSO"});
+    Fill("KEEP", 2);
+    MemoryAreas areas;
+    areas.Scan();
+    TArea* keep = areas.AllByTag()[2];  // tag order: ALSO GONE KEEP
+    TArea* gone = areas.AllByTag()[1];
+    ASSERT_EQ(keep->Tag, "KEEP");
+    ASSERT_EQ(gone->Tag, "GONE");
+    areas.SetCurrent(gone);
+
+    Areas({"KEEP", "ALSO", "NEW"});
+    RecordingForm form;
+    areas.Invalidate();
+    areas.Scan();
+    EXPECT_EQ(areas.AllByTag()[1], keep) << "windows keep their area objects";
+    EXPECT_EQ(areas.Count(), 3u);
+    EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AREADESTROYED"});
+    EXPECT_EQ(keep->Count(), 2u);
+    EXPECT_EQ(form.Names()[0], "AREADESTROYED");
+    EXPECT_EQ(form.Names()[1], "AREASCHANGED");
+    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED") << "the destroyed current area is let go";
+    EXPECT_EQ(form.Names()[3], "CURRENTAREACHANGED");
+    EXPECT_NE(areas.Current, nullptr);
+
+    // A changed base string reaches the kept area, and the area is read again.
+    WriteFileBytes(AreasFileName, BaseOf("OTHER") + " KEEP\r\n");
+    Fill("OTHER", 5);
+    areas.Invalidate();
+    areas.Scan();
+    ASSERT_EQ(areas.Count(), 1u);
+    EXPECT_EQ(areas.At(0), keep);
+    EXPECT_EQ(keep->BaseSpec, BaseOf("OTHER"));
+    EXPECT_EQ(keep->UnreadCount, 5);
+}
+
+TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
+{
+    Areas({"ONE", "TWO"});
+    MemoryAreas areas;
+    areas.Scan();
+    TArea* one = areas.AllByTag()[0];
+    std::remove(AreasFileName.c_str());
+    RecordingForm form;
+    areas.Invalidate();
+    EXPECT_THROW(areas.Scan(), ECantFindAreasBBS);
+    EXPECT_FALSE(areas.Scanned);
+    EXPECT_FALSE(areas.Scanning);
+    EXPECT_EQ(areas.Count(), 0u);
+    EXPECT_EQ(areas.Current, nullptr);
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
+    EXPECT_EQ(areas.TotalUnread(), 0);
+
+    Areas({"ONE", "TWO"});
+    areas.Scan();
+    EXPECT_EQ(areas.Count(), 2u);
+    EXPECT_EQ(areas.AllByTag()[0], one) << "the areas were kept meanwhile";
+}
+
+TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
+{
+    WriteFileBytes(AreasFileName, "");
+    MemoryAreas areas;
+    areas.Scan();
+    EXPECT_EQ(areas.Count(), 0u);
+    EXPECT_EQ(areas.Current, nullptr);
+    EXPECT_EQ(areas.CountText(), Ansi("Областей: 0"));
+
+    WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\nQ/nowhere BROKEN\r\n");
+    Fill("A", 1);
+    Fill("B", 2);
+    areas.Invalidate();
+    areas.Scan();
+    ASSERT_EQ(areas.Count(), 3u);
+    EXPECT_EQ(areas.TotalUnread(), 3);
+    EXPECT_EQ(areas.At(2)->Tag, "BROKEN");
+    EXPECT_TRUE(areas.At(2)->Loaded) << "an area that cannot be opened counts as scanned, empty";
+    TArea* first = areas.AllByTag()[1];
+    TArea* second = areas.AllByTag()[2];
+    areas.Invalidate();
+    areas.Scan();
+    EXPECT_EQ(areas.AllByTag()[1], first);
+    EXPECT_EQ(areas.AllByTag()[2], second) << "both areas of a doubled tag survive a reload";
+}
+
+TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
+{
+    Areas({"A", "B", "C"});
+    Fill("A", 4);
+    Fill("B", 4);
+    Fill("C", 4);
+    MemoryAreas areas;
+    int pumped = 0;
+    SetProcessMessagesHook([&] {
+        if (++pumped == 6)
+            WriteFileBytes(TossingFlagFile, "");  // the tosser starts during the second area
+    });
+    RecordingForm form;
+    areas.Scan();
+    EXPECT_EQ(pumped, 6);
+    TArea* a = areas.AllByTag()[0];
+    TArea* b = areas.AllByTag()[1];
+    TArea* c = areas.AllByTag()[2];
+    EXPECT_EQ(a->Count(), 4u);
+    EXPECT_EQ(b->Count(), 1u) << "stopped between two letters";
+    EXPECT_TRUE(b->Loaded);
+    EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
+    EXPECT_EQ(c->StatusText(), Ansi("C: Не отсканирована"));
+    EXPECT_EQ(form.NamesFor(c), std::vector<std::string>{});
+    EXPECT_EQ(Tags(areas), "B A C");
+    EXPECT_TRUE(areas.Scanned);
+
+    // While the flag stays, a new scan lists the areas but reads none.
+    areas.Invalidate();
+    areas.Scan();
+    EXPECT_EQ(areas.Count(), 3u);
+    for (TArea* area : areas)
+        EXPECT_FALSE(area->Loaded);
+}
+
+TEST_F(ScanFixture, ScanIsNotReentered)
+{
+    Areas({"A"});
+    Fill("A", 2);
+    MemoryAreas areas;
+    int scansStarted = 0;
+    RecordingForm form;
+    form.OnMessage = [&](unsigned msg, void*) {
+        if (msg == WM_SCANSTARTED)
+            ++scansStarted;
+    };
+    SetProcessMessagesHook([&] {
+        areas.Invalidate();
+        areas.Scan();  // the tick timer during a scan
+    });
+    areas.Scan();
+    EXPECT_EQ(scansStarted, 1);
+    EXPECT_EQ(areas.AllByTag()[0]->Count(), 2u);
+}
+
+TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
+{
+    Areas({"A", "B"});
+    MemoryAreas areas;
+    areas.Scan();
+    RecordingForm form;
+    areas.SetCurrent(areas.At(1));
+    areas.SetCurrent(areas.At(1));
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
+    form.Messages.clear();
+    areas.FreeAreas();
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREADESTROYED", "AREADESTROYED"}));
+    EXPECT_EQ(areas.Count(), 0u);
+    EXPECT_EQ(areas.Current, nullptr);
+}

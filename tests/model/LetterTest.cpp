@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+#include "core/ModelMessages.h"
+#include "model/TArea.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/MemoryMsgBase.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A memory base whose header rewrites fail, as a locked or read-only base does.
+class StubbornBase : public MemoryMsgBase {
+public:
+    Status RewriteHeader() override { return 5; }
+    Status DeleteLetter() override { return 5; }
+};
+
+// An area on a fresh memory base holding the given letters, loaded and open.
+struct LoadedArea {
+    explicit LoadedArea(const std::vector<LetterSpec>& letters, const std::string& spec = FreshMemorySpec())
+        : Area("AREA", "Description", spec)
+    {
+        Numbers = WriteLetters(spec, letters);
+        Area.Load();
+        Area.Open();
+    }
+    ~LoadedArea() { Area.Close(); }
+    std::shared_ptr<MemoryStore> Store() const { return MemoryMsgBase::StoreNamed(Area.BaseSpec.substr(1)); }
+    TArea Area;
+    std::vector<Num> Numbers;
+};
+
+}  // namespace
+
+TEST(LetterKey, WorkedValueAndWhatItIgnores)
+{
+    EXPECT_EQ(LetterKey("abc", "A", "B", 0.0), static_cast<int32_t>(0xC3F7BF0C));
+    EXPECT_EQ(LetterKey("abc", "A", "B", 0.0), -1007173876);
+    // Latin letters are folded; the date counts to the last bit.
+    EXPECT_EQ(LetterKey("ABC", "a", "b", 0.0), LetterKey("abc", "A", "B", 0.0));
+    EXPECT_NE(LetterKey("abc", "A", "B", 45000.5), LetterKey("abc", "A", "B", 45000.5 + 1.0 / 86400));
+    TArea area("T", "D", "Mx");
+    TLetter letter(&area, 7, 0, "abc", "A", "B", 0.0, true);
+    EXPECT_EQ(letter.Key, -1007173876);
+    EXPECT_FALSE(letter.ReadNow);
+    EXPECT_EQ(letter.Node, nullptr);
+}
+
+TEST(LetterLinks, AttachDetachAndMissingParents)
+{
+    TArea area("T", "D", "Mx");
+    std::vector<TLetter*> letters = {
+        MakeLetter(area, 1, 0, "s", "a", 1, false), MakeLetter(area, 3, 1, "s", "c", 3, false),
+        MakeLetter(area, 2, 1, "s", "b", 2, false), MakeLetter(area, 4, 99, "s", "d", 4, false),
+        MakeLetter(area, 5, 3, "s", "e", 5, false)};
+    area.InstallLetters(letters);
+    TLetter* root = area.LetterByNumber(1);
+    // Replies in the area's order (by date), not by number or reading order.
+    ASSERT_EQ(root->Replies.size(), 2u);
+    EXPECT_EQ(root->Replies[0]->Number, 2u);
+    EXPECT_EQ(root->Replies[1]->Number, 3u);
+    EXPECT_EQ(area.LetterByNumber(4)->ReplyTo, 0u) << "a reply to a missing letter becomes a root";
+    EXPECT_THROW(area.LetterByNumber(42), ESilentAbort);
+
+    area.LetterByNumber(3)->DetachFromParent();
+    ASSERT_EQ(root->Replies.size(), 1u);
+    EXPECT_EQ(root->Replies[0]->Number, 2u);
+
+    // The letter answered was deleted earlier: leaving it is not an error.
+    TLetter* orphan = area.LetterByNumber(5);
+    TLetter* parent = area.LetterByNumber(3);
+    area.Remove(parent);
+    delete parent;
+    EXPECT_NO_THROW(orphan->DetachFromParent());
+}
+
+TEST(LetterLinks, DuplicateNumbersLinkToTheFirstInListOrder)
+{
+    TArea area("T", "D", "Mx");
+    area.InstallLetters({MakeLetter(area, 5, 0, "late", "a", 10, false), MakeLetter(area, 5, 0, "early", "b", 1, false),
+                         MakeLetter(area, 6, 5, "reply", "c", 20, false)});
+    TLetter* first = area.LetterByNumber(5);
+    EXPECT_EQ(first->Subject, "early");
+    ASSERT_EQ(first->Replies.size(), 1u);
+    EXPECT_EQ(first->Replies[0]->Number, 6u);
+}
+
+TEST(LetterThreads, PreOrderStopsEarlyAndSurvivesCycles)
+{
+    TArea area("T", "D", "Mx");
+    area.InstallLetters({MakeLetter(area, 1, 0, "s", "a", 1, false), MakeLetter(area, 2, 1, "s", "b", 2, false),
+                         MakeLetter(area, 3, 2, "s", "c", 3, false), MakeLetter(area, 4, 1, "s", "d", 4, false),
+                         // 10 -> 11 -> 10 and 12 -> 12: circles without a root
+                         MakeLetter(area, 10, 11, "x", "p", 5, false), MakeLetter(area, 11, 10, "x", "q", 6, false),
+                         MakeLetter(area, 12, 12, "y", "r", 7, false)});
+    std::string order;
+    EXPECT_FALSE(area.LetterByNumber(1)->ForEachInThread([&](TLetter* l, TTreeNode*) {
+        order += l->From;
+        return false;
+    }));
+    EXPECT_EQ(order, "abcd") << "an answer's answers come before the next answer";
+
+    order.clear();
+    EXPECT_TRUE(area.LetterByNumber(1)->ForEachInThread([&](TLetter* l, TTreeNode*) {
+        order += l->From;
+        return l->From == "c";
+    }));
+    EXPECT_EQ(order, "abc");
+
+    order.clear();
+    EXPECT_FALSE(area.LetterByNumber(10)->ForEachInThread([&](TLetter* l, TTreeNode*) {
+        order += l->From;
+        return false;
+    }));
+    EXPECT_EQ(order, "pq");
+    order.clear();
+    area.LetterByNumber(12)->ForEachInThread([&](TLetter* l, TTreeNode*) {
+        order += l->From;
+        return false;
+    });
+    EXPECT_EQ(order, "r");
+}
+
+TEST(LetterText, TabsTrailingEmptyLinesAndAppending)
+{
+    LoadedArea a({{.Lines = {"a\tb", "", "  ", "", ""}}, {.Lines = {"", ""}}, {.Lines = {"\t"}}});
+    std::vector<std::string> lines = {"kept"};
+    TLetter* first = a.Area.LetterByNumber(a.Numbers[0]);
+    ASSERT_TRUE(first->StillValid());
+    first->ReadText(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"kept", "a        b", "", "  "}));
+
+    lines.clear();
+    TLetter* empty = a.Area.LetterByNumber(a.Numbers[1]);
+    ASSERT_TRUE(empty->StillValid());
+    empty->ReadText(lines);
+    EXPECT_TRUE(lines.empty());
+
+    TLetter* tab = a.Area.LetterByNumber(a.Numbers[2]);
+    ASSERT_TRUE(tab->StillValid());
+    tab->ReadText(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"        "}));
+}
+
+TEST(LetterIdentity, StillValidSeesReplacementAndDisappearance)
+{
+    LoadedArea a({{.Subject = "one"}, {.Subject = "two"}, {.Subject = "three"}});
+    TLetter* two = a.Area.LetterByNumber(a.Numbers[1]);
+    EXPECT_TRUE(two->StillValid());
+    EXPECT_EQ(a.Area.Base->GetSubject(), "two") << "left standing on the letter, header loaded";
+
+    // Another program put a different letter under the same number.
+    a.Store()->Letters[a.Numbers[1]].Subject = "other";
+    EXPECT_FALSE(two->StillValid());
+
+    // Deleted: the next letter up answers SeekFirst, but it is not this one.
+    a.Store()->Letters.erase(a.Numbers[1]);
+    EXPECT_FALSE(two->StillValid());
+    EXPECT_NO_THROW(two->Seek());
+    TLetter* three = a.Area.LetterByNumber(a.Numbers[2]);
+    a.Store()->Letters.erase(a.Numbers[2]);
+    EXPECT_FALSE(three->StillValid());
+    EXPECT_THROW(three->Seek(), ELetterNotFound);
+    try {
+        three->Seek();
+    } catch (const ELetterNotFound& e) {
+        EXPECT_EQ(std::string(e.what()), Ansi("Не найдено письмо #") + std::to_string(a.Numbers[2]));
+    }
+}
+
+TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
+{
+    LoadedArea a({{.Subject = "one"}, {.Subject = "two", .Read = true}});
+    RecordingForm form;
+    TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
+    ASSERT_EQ(a.Area.UnreadCount, 1);
+    one->MarkRead(true);
+    EXPECT_FALSE(one->Unread);
+    EXPECT_TRUE(one->ReadNow);
+    EXPECT_TRUE(one->WasUnread());
+    EXPECT_EQ(a.Area.UnreadCount, 0);
+    EXPECT_EQ(a.Area.ReadCount, 1);
+    EXPECT_EQ(a.Area.NewCount(), 1);
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_TRUE(a.Store()->Letters[a.Numbers[0]].Flags & MemRead) << "the mark is in the base";
+
+    form.Messages.clear();
+    one->MarkRead(true);
+    a.Area.LetterByNumber(a.Numbers[1])->MarkRead(true);
+    EXPECT_TRUE(form.Messages.empty()) << "letters already read change nothing";
+    EXPECT_EQ(a.Area.ReadCount, 1);
+}
+
+TEST(LetterMarkRead, NeverMarksAnotherLetter)
+{
+    LoadedArea a({{.Subject = "one"}, {.Subject = "two"}});
+    TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
+    a.Store()->Letters.erase(a.Numbers[0]);  // deleted by another program
+    EXPECT_THROW(one->MarkRead(true), ELetterNotFound);
+    EXPECT_FALSE(a.Store()->Letters[a.Numbers[1]].Flags & MemRead);
+    EXPECT_TRUE(one->Unread);
+    EXPECT_EQ(a.Area.UnreadCount, 2);
+}
+
+TEST(LetterMarkRead, RefusedMarkIsReportedAndNotCounted)
+{
+    RegisterBaseFormat('X', [] { return std::make_unique<StubbornBase>(); });
+    std::string name = FreshMemorySpec().substr(1);
+    LoadedArea a({{.Subject = "one"}, {.Subject = "two"}}, "X" + name);
+    RecordingForm form;
+    TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
+    EXPECT_THROW(one->MarkRead(true), ECantMarkRead);
+    EXPECT_TRUE(one->Unread);
+    EXPECT_EQ(a.Area.UnreadCount, 2);
+    EXPECT_EQ(a.Area.ReadCount, 0);
+    EXPECT_TRUE(form.Messages.empty());
+    EXPECT_THROW(one->DeleteFromBase(), ECantDeleteLetter);
+}
+
+TEST(LetterDelete, DeletesItselfOnly)
+{
+    LoadedArea a({{.Subject = "one"}, {.Subject = "two"}});
+    TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
+    one->DeleteFromBase();
+    EXPECT_EQ(a.Store()->Letters.count(a.Numbers[0]), 0u);
+    EXPECT_THROW(one->DeleteFromBase(), ELetterNotFound);
+    EXPECT_EQ(a.Store()->Letters.count(a.Numbers[1]), 1u) << "the next letter up is not taken for it";
+}
+
+TEST(LetterBase, ClosedAreaFindsNoLetter)
+{
+    TArea area("T", "D", FreshMemorySpec());
+    area.InstallLetters({MakeLetter(area, 1, 0, "s", "a", 1, true)});
+    EXPECT_THROW(area.LetterByNumber(1)->Seek(), ELetterNotFound);
+    EXPECT_FALSE(area.LetterByNumber(1)->StillValid());
+}

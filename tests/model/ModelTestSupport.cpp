@@ -1,0 +1,120 @@
+#include "ModelTestSupport.h"
+
+#include <map>
+
+#include "core/ModelMessages.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/MemoryMsgBase.h"
+
+RecordingForm::RecordingForm()
+{
+    RegisterForm(this);
+}
+
+RecordingForm::~RecordingForm()
+{
+    UnregisterForm(this);
+}
+
+intptr_t RecordingForm::ModelMessage(unsigned msg, void* param)
+{
+    Messages.emplace_back(msg, param);
+    if (OnMessage)
+        OnMessage(msg, param);
+    return 0;
+}
+
+namespace {
+
+std::string NameOf(unsigned msg)
+{
+    static const std::map<unsigned, std::string> names = {
+        {WM_AREASCHANGED, "AREASCHANGED"},       {WM_SCANSTARTED, "SCANSTARTED"},
+        {WM_AREASCANNED, "AREASCANNED"},         {WM_SCANFINISHED, "SCANFINISHED"},
+        {WM_LETTERSLOADING, "LETTERSLOADING"},   {WM_LETTERSCHANGED, "LETTERSCHANGED"},
+        {WM_CURRENTAREACHANGED, "CURRENTAREACHANGED"}, {WM_CURRENTLETTERCHANGED, "CURRENTLETTERCHANGED"},
+        {WM_AREAOPENED, "AREAOPENED"},           {WM_AREACLOSED, "AREACLOSED"},
+        {WM_AREADESTROYED, "AREADESTROYED"},     {WM_COUNTSCHANGED, "COUNTSCHANGED"},
+        {WM_QUERYCLOSEAREA, "QUERYCLOSEAREA"},
+    };
+    auto it = names.find(msg);
+    return it == names.end() ? std::to_string(msg) : it->second;
+}
+
+}  // namespace
+
+std::vector<std::string> RecordingForm::Names() const
+{
+    std::vector<std::string> names;
+    for (const auto& [msg, param] : Messages)
+        names.push_back(NameOf(msg));
+    return names;
+}
+
+std::vector<std::string> RecordingForm::NamesFor(void* param) const
+{
+    std::vector<std::string> names;
+    for (const auto& [msg, p] : Messages)
+        if (p == param)
+            names.push_back(NameOf(msg));
+    return names;
+}
+
+Num WriteLetterTo(MsgBase& base, const LetterSpec& letter)
+{
+    base.StartNewLetter();
+    base.SetMailType(MailEcho);
+    base.SetFrom(letter.From);
+    base.SetTo(letter.To);
+    base.SetSubject(letter.Subject);
+    base.SetDateTime(letter.Date);
+    base.SetOrigAddr(FidoAddress{2, 5020, 1, 4});
+    base.SetLocal(true);
+    if (letter.ReplyTo)
+        base.SetReplyTo(letter.ReplyTo);
+    base.SetRead(letter.Read);
+    for (const std::string& line : letter.Lines)
+        base.WriteLine(line);
+    if (base.WriteLetter() != 0)
+        return 0;
+    return base.GetNumber();
+}
+
+std::vector<Num> WriteLetters(const std::string& spec, const std::vector<LetterSpec>& letters)
+{
+    std::vector<Num> numbers;
+    std::unique_ptr<MsgBase> base = CreateBaseFor(spec);
+    if (!base)
+        return numbers;
+    if (!base->BaseExists())
+        base->CreateBase(0, 0);
+    if (base->OpenBase() != 0)
+        return numbers;
+    for (const LetterSpec& letter : letters)
+        numbers.push_back(WriteLetterTo(*base, letter));
+    base->CloseBase();
+    return numbers;
+}
+
+std::string FreshMemorySpec()
+{
+    static int serial = 0;
+    MemoryMsgBase::RegisterFormat();
+    return "Mmodel-test-" + std::to_string(++serial);
+}
+
+std::vector<std::string> DiskFormatSpecs(const std::string& dir)
+{
+    std::vector<std::string> specs;
+    for (const std::string& spec : {"H001" + dir + "/hudson/", "J" + dir + "/jam/area", "S" + dir + "/sq/area",
+                                    "F" + dir + "/msg/"})
+        if (CreateBaseFor(spec))
+            specs.push_back(spec);
+    return specs;
+}
+
+TLetter* MakeLetter(TArea& area, Num number, Num replyTo, const std::string& subject, const std::string& from,
+                    DateTime date, bool unread)
+{
+    return new TLetter(&area, number, replyTo, subject, from, "All", date, unread);
+}
