@@ -184,14 +184,26 @@ TTreeNode* TConversationTree::PreviousInTreeOrder(TTreeNode* node) const
 
 TTreeNode* TConversationTree::Walk(TTreeNode* from, bool forward, bool unreadOnly, bool otherConversation) const
 {
+    // In tree order a conversation is one contiguous run that starts at its
+    // subject node, so the walk knows when it has left the conversation of
+    // `from` without climbing to every node's ancestor (chains can be deep).
     TTreeNode* conversation = ConversationOf(from);
+    bool left = !forward && from == conversation;
     for (TTreeNode* n = forward ? NextInTreeOrder(from) : PreviousInTreeOrder(from); n;
          n = forward ? NextInTreeOrder(n) : PreviousInTreeOrder(n)) {
+        bool sameConversation;
+        if (forward) {
+            left = left || !n->Parent || !n->Parent->Parent;
+            sameConversation = !left;
+        } else {
+            sameConversation = !left;
+            left = left || n == conversation;
+        }
         if (!n->Letter)
             continue;
         if (unreadOnly && !n->Letter->WasUnread())
             continue;
-        if (otherConversation && ConversationOf(n) == conversation)
+        if (otherConversation && sameConversation)
             continue;
         return n;
     }

@@ -7,6 +7,18 @@ TTreeNode::TTreeNode(TTreeNode* parent, std::string text, TLetter* letter)
 {
 }
 
+TTreeNode::~TTreeNode()
+{
+    std::vector<std::unique_ptr<TTreeNode>> doomed = std::move(Children);
+    while (!doomed.empty()) {
+        std::unique_ptr<TTreeNode> node = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto& child : node->Children)
+            doomed.push_back(std::move(child));
+        node->Children.clear();
+    }
+}
+
 TTreeNode* TTreeNode::AddChild(std::string text, TLetter* letter)
 {
     auto child = std::make_unique<TTreeNode>(this, std::move(text), letter);

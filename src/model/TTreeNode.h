@@ -12,6 +12,9 @@ class TLetter;
 class TTreeNode {
 public:
     TTreeNode(TTreeNode* parent, std::string text, TLetter* letter);
+    // Takes the subtree apart without recursion: a chain of answers may be
+    // tens of thousands of levels deep.
+    ~TTreeNode();
     TTreeNode(const TTreeNode&) = delete;
     TTreeNode& operator=(const TTreeNode&) = delete;
 
