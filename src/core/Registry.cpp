@@ -16,7 +16,6 @@ std::unique_ptr<Registry>& Installed()
 struct SplitName {
     std::string Stem;
     std::string Digits;  // without leading zeros
-    bool Numbered = false;
 };
 
 SplitName Split(const std::string& name)
@@ -26,7 +25,6 @@ SplitName Split(const std::string& name)
         --end;
     SplitName split;
     split.Stem = name.substr(0, end);
-    split.Numbered = end < name.size();
     std::string digits = name.substr(end);
     std::size_t firstNonZero = digits.find_first_not_of('0');
     split.Digits = firstNonZero == std::string::npos ? std::string() : digits.substr(firstNonZero);
@@ -37,14 +35,16 @@ SplitName Split(const std::string& name)
 
 void SortValueNames(std::vector<std::string>& names)
 {
+    // By the text before the trailing number, then by the number's value,
+    // then by the whole name: a strict order for any mix of names.
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         SplitName sa = Split(a), sb = Split(b);
-        if (sa.Numbered && sb.Numbered && sa.Stem == sb.Stem) {
-            if (sa.Digits.size() != sb.Digits.size())
-                return sa.Digits.size() < sb.Digits.size();
-            if (sa.Digits != sb.Digits)
-                return sa.Digits < sb.Digits;
-        }
+        if (sa.Stem != sb.Stem)
+            return sa.Stem < sb.Stem;
+        if (sa.Digits.size() != sb.Digits.size())
+            return sa.Digits.size() < sb.Digits.size();
+        if (sa.Digits != sb.Digits)
+            return sa.Digits < sb.Digits;
         return a < b;
     });
 }
