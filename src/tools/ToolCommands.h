@@ -9,3 +9,5 @@ int CommandRead(Args args);
 int CommandPost(Args args);
 int CommandMarkRead(Args args);
 int CommandDelete(Args args);
+int CommandScan(Args args);
+int CommandTree(Args args);

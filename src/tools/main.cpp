@@ -21,6 +21,11 @@ const char* const Usage =
     "                                      writes a letter; prints its number\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
+    "  scan AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]\n"
+    "                                      scans every area: TAG, UNREAD, TOTAL, STATUS in\n"
+    "                                      display order, then TOTAL and the unread sum\n"
+    "  tree SPEC [--view unreads|tree|list]\n"
+    "                                      one base's letters as a conversation tree\n"
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
 
@@ -31,6 +36,7 @@ const std::map<std::string, Command>& Commands()
     static const std::map<std::string, Command> commands = {
         {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
+        {"scan", CommandScan},   {"tree", CommandTree},
     };
     return commands;
 }

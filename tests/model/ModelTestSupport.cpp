@@ -60,57 +60,11 @@ std::vector<std::string> RecordingForm::NamesFor(void* param) const
     return names;
 }
 
-Num WriteLetterTo(MsgBase& base, const LetterSpec& letter)
-{
-    base.StartNewLetter();
-    base.SetMailType(MailEcho);
-    base.SetFrom(letter.From);
-    base.SetTo(letter.To);
-    base.SetSubject(letter.Subject);
-    base.SetDateTime(letter.Date);
-    base.SetOrigAddr(FidoAddress{2, 5020, 1, 4});
-    base.SetLocal(true);
-    if (letter.ReplyTo)
-        base.SetReplyTo(letter.ReplyTo);
-    base.SetRead(letter.Read);
-    for (const std::string& line : letter.Lines)
-        base.WriteLine(line);
-    if (base.WriteLetter() != 0)
-        return 0;
-    return base.GetNumber();
-}
-
-std::vector<Num> WriteLetters(const std::string& spec, const std::vector<LetterSpec>& letters)
-{
-    std::vector<Num> numbers;
-    std::unique_ptr<MsgBase> base = CreateBaseFor(spec);
-    if (!base)
-        return numbers;
-    if (!base->BaseExists())
-        base->CreateBase(0, 0);
-    if (base->OpenBase() != 0)
-        return numbers;
-    for (const LetterSpec& letter : letters)
-        numbers.push_back(WriteLetterTo(*base, letter));
-    base->CloseBase();
-    return numbers;
-}
-
 std::string FreshMemorySpec()
 {
     static int serial = 0;
     MemoryMsgBase::RegisterFormat();
     return "Mmodel-test-" + std::to_string(++serial);
-}
-
-std::vector<std::string> DiskFormatSpecs(const std::string& dir)
-{
-    std::vector<std::string> specs;
-    for (const std::string& spec : {"H001" + dir + "/hudson/", "J" + dir + "/jam/area", "S" + dir + "/sq/area",
-                                    "F" + dir + "/msg/"})
-        if (CreateBaseFor(spec))
-            specs.push_back(spec);
-    return specs;
 }
 
 TLetter* MakeLetter(TArea& area, Num number, Num replyTo, const std::string& subject, const std::string& from,

@@ -1,0 +1,110 @@
+// quorvel-tool scan / tree: the model as the program drives it, without
+// windows. scan reads the areas file and counts every area's letters; tree
+// prints one base's letters as the area window's conversation tree.
+#include <iostream>
+
+#include "core/CodePage.h"
+#include "core/FormRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/StringHelpers.h"
+#include "model/TAreas.h"
+#include "model/TConversationTree.h"
+#include "tools/ToolCommands.h"
+
+namespace {
+
+// Shows the scan's progress on stderr as the areas window shows it in its
+// title: a percentage after each area.
+class ProgressForm : public TModelForm {
+public:
+    explicit ProgressForm(TAreas& areas) : Areas(areas) { RegisterForm(this); }
+    ~ProgressForm() override { UnregisterForm(this); }
+    intptr_t ModelMessage(unsigned msg, void* param) override
+    {
+        if (msg == WM_SCANSTARTED) {
+            std::cerr << "Начинаем сканировать...\n";
+        } else if (msg == WM_AREASCANNED) {
+            auto* area = static_cast<TArea*>(param);
+            std::ptrdiff_t position = Areas.IndexOf(area) + 1;
+            std::size_t count = Areas.Count();
+            long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
+            std::cerr << percent << "%\t" << AnsiToUtf8(area->StatusText()) << '\n';
+        }
+        return 0;
+    }
+
+private:
+    TAreas& Areas;
+};
+
+void PrintNode(const TTreeNode& top)
+{
+    std::vector<std::pair<const TTreeNode*, int>> stack{{&top, 0}};
+    while (!stack.empty()) {
+        auto [node, level] = stack.back();
+        stack.pop_back();
+        std::string text = node->Letter ? node->Letter->From + " [" + std::to_string(node->Letter->Number) + "]"
+                                        : node->Text;
+        PrintLine(std::string(2 * static_cast<std::size_t>(level), ' ') + (node->Bold ? "*" : "") + text);
+        for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)
+            stack.emplace_back(it->get(), level + 1);
+    }
+}
+
+}  // namespace
+
+int CommandScan(Args args)
+{
+    std::string flag;
+    TakeOption(args, "--flag", flag);
+    bool progress = TakeFlag(args, "--progress");
+    if (args.empty() || args.size() > 2)
+        throw UsageError("scan takes AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]");
+    AreasFileName = args[0];
+    HudsonPath = args.size() > 1 ? args[1] : std::string();
+    TossingFlagFile = flag;
+
+    std::unique_ptr<ProgressForm> shown;
+    if (progress)
+        shown = std::make_unique<ProgressForm>(Areas);
+    Areas.Scan();
+    for (TArea* area : Areas)
+        PrintLine(area->Tag + "\t" + std::to_string(area->UnreadCount) + "\t" + std::to_string(area->Count()) + "\t" +
+                  area->StatusText());
+    PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
+    shown.reset();
+    Areas.FreeAreas();
+    return 0;
+}
+
+int CommandTree(Args args)
+{
+    std::string view;
+    bool viewGiven = TakeOption(args, "--view", view);
+    if (args.size() != 1)
+        throw UsageError("tree takes SPEC [--view unreads|tree|list]");
+    TViewMode mode = TViewMode::SimpleTree;
+    if (viewGiven) {
+        if (view == "unreads")
+            mode = TViewMode::UnreadsAndTheirParentsTree;
+        else if (view == "tree")
+            mode = TViewMode::SimpleTree;
+        else if (view == "list")
+            mode = TViewMode::List;
+        else
+            throw UsageError("--view takes unreads, tree or list");
+    }
+    TArea area(args[0], AreaDescriptionText(), args[0]);
+    area.Open();  // an unopenable base is an error here, not an empty area
+    area.Load();
+    TConversationTree tree(area);
+    tree.ChooseView();  // without --view: the view a new area window starts with
+    if (viewGiven)
+        tree.ViewMode = mode;
+    tree.BuildTree();
+    for (const auto& top : tree.TopLevel())
+        PrintNode(*top);
+    area.Close();
+    return 0;
+}
