@@ -1,0 +1,112 @@
+// The model over every message base format on disk: what the memory base
+// tests show must hold for the real files too.
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+#include "model/TConversationTree.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class DiskFormats : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Specs = DiskFormatSpecs(Dir.Path());
+        if (Specs.empty())
+            GTEST_SKIP() << "no message base format is built yet";
+    }
+    TempDir Dir;
+    std::vector<std::string> Specs;
+};
+
+}  // namespace
+
+TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
+{
+    for (const std::string& spec : Specs) {
+        SCOPED_TRACE(spec);
+        std::vector<Num> n = WriteLetters(spec, {{.From = "Anna", .Subject = "Hello", .Date = 45000.25, .Lines = {"a\tb", "", ""}},
+                                                 {.From = "Boris", .Subject = "Other", .Date = 45000.5, .Read = true}});
+        ASSERT_EQ(n.size(), 2u);
+        WriteLetters(spec, {{.From = "Vera", .Subject = "Hello", .Date = 45000.75, .ReplyTo = n[0]}});
+        TArea area("TAG", "D", spec);
+        area.Load();
+        ASSERT_EQ(area.Count(), 3u);
+        EXPECT_EQ(area.UnreadCount, 2);
+        EXPECT_EQ(area.At(0)->From, "Anna");
+        EXPECT_EQ(area.At(2)->From, "Vera");
+        ASSERT_EQ(area.At(0)->Replies.size(), 1u);
+        EXPECT_EQ(area.At(0)->Replies[0], area.At(2));
+        EXPECT_EQ(area.OpenCount, 0);
+
+        area.Open();
+        TLetter* anna = area.At(0);
+        ASSERT_TRUE(anna->StillValid());
+        std::vector<std::string> lines;
+        anna->ReadText(lines);
+        EXPECT_EQ(lines, std::vector<std::string>{"a        b"});
+
+        anna->MarkRead(true);
+        area.Close();
+        area.Loaded = false;
+        area.Load();
+        EXPECT_EQ(area.UnreadCount, 1) << "the read mark is in the base";
+        EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
+
+        area.Open();
+        area.LetterByNumber(n[1])->DeleteFromBase();
+        area.Close();
+        area.Loaded = false;
+        area.Load();
+        EXPECT_EQ(area.Count(), 2u);
+    }
+}
+
+TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
+{
+    for (const std::string& spec : Specs) {
+        SCOPED_TRACE(spec);
+        TArea area("NEW", "D", spec);
+        area.Load();
+        EXPECT_TRUE(area.Loaded);
+        EXPECT_EQ(area.Count(), 0u);
+        area.Open();  // it exists now
+        area.Close();
+    }
+    // A base under a plain file cannot be created.
+    WriteFileBytes(Dir / "file", "x");
+    for (const std::string& spec : DiskFormatSpecs(Dir / "file")) {
+        SCOPED_TRACE(spec);
+        TArea area("BAD", "D", spec);
+        EXPECT_THROW(area.Open(), ECantOpenArea);
+        area.Load();
+        EXPECT_TRUE(area.Loaded);
+        EXPECT_EQ(area.Count(), 0u);
+    }
+}
+
+TEST_F(DiskFormats, SelfAndCircularRepliesStayOutOfTheTrees)
+{
+    for (const std::string& spec : Specs) {
+        SCOPED_TRACE(spec);
+        std::vector<Num> n = WriteLetters(spec, {{.From = "root", .Subject = "s", .Date = 45000.1}});
+        ASSERT_EQ(n.size(), 1u);
+        // The next letters answer themselves and each other (numbers are 2, 3, 4 after 1).
+        std::vector<Num> loop = WriteLetters(spec, {{.From = "self", .Subject = "s", .Date = 45000.2, .ReplyTo = n[0] + 1},
+                                                    {.From = "p", .Subject = "s", .Date = 45000.3, .ReplyTo = n[0] + 3},
+                                                    {.From = "q", .Subject = "s", .Date = 45000.4, .ReplyTo = n[0] + 2}});
+        ASSERT_EQ(loop, (std::vector<Num>{n[0] + 1, n[0] + 2, n[0] + 3})) << "numbers as this test expects";
+        TArea area("TAG", "D", spec);
+        area.Load();
+        ASSERT_EQ(area.Count(), 4u);
+        TConversationTree tree(area);
+        tree.ViewMode = TViewMode::SimpleTree;
+        tree.BuildTree();
+        ASSERT_EQ(tree.FirstNode()->Children.size(), 1u);
+        EXPECT_EQ(tree.FirstNode()->Children[0]->Children.size(), 1u) << "only the root";
+        tree.ViewMode = TViewMode::List;
+        tree.BuildTree();
+        EXPECT_EQ(tree.TopLevel().size(), 4u);
+    }
+}
