@@ -9,3 +9,4 @@ int CommandRead(Args args);
 int CommandPost(Args args);
 int CommandMarkRead(Args args);
 int CommandDelete(Args args);
+int CommandDemo(Args args);

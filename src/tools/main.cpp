@@ -21,6 +21,7 @@ const char* const Usage =
     "                                      writes a letter; prints its number\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
+    "  demo DIR                            makes a demo point in DIR; prints FLAGFILE, AREASFILE, HUDSONDIR\n"
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
 
@@ -31,6 +32,7 @@ const std::map<std::string, Command>& Commands()
     static const std::map<std::string, Command> commands = {
         {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
+        {"demo", CommandDemo},
     };
     return commands;
 }
