@@ -11,3 +11,4 @@ int CommandMarkRead(Args args);
 int CommandDelete(Args args);
 int CommandScan(Args args);
 int CommandTree(Args args);
+int CommandDemo(Args args);

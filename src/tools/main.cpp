@@ -26,6 +26,7 @@ const char* const Usage =
     "                                      display order, then TOTAL and the unread sum\n"
     "  tree SPEC [--view unreads|tree|list]\n"
     "                                      one base's letters as a conversation tree\n"
+    "  demo DIR                            makes a demo point in DIR; prints FLAGFILE, AREASFILE, HUDSONDIR\n"
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
 
@@ -37,6 +38,7 @@ const std::map<std::string, Command>& Commands()
         {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
         {"scan", CommandScan},   {"tree", CommandTree},
+        {"demo", CommandDemo},
     };
     return commands;
 }

@@ -1,26 +1,25 @@
 // The program: quorvel FLAGFILE AREASFILE [HUDSONPATH].
-#include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 
 #include "core/AreasFile.h"
 #include "core/CodePage.h"
 #include "core/Startup.h"
 #include "ui/AnsiText.h"
+#include "ui/Dialogs.h"
+#include "ui/QuorvelApplication.h"
+#include "ui/Resources.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    QuorvelApplication app(argc, argv);
+    RegisterCursors();
 
     std::vector<std::string> params;
     for (const QString& arg : QApplication::arguments().mid(1))
         params.push_back(ToAnsi(arg));
-    auto showMessage = [](const std::string& text) {
-        QMessageBox::information(nullptr, QString::fromLatin1(ProgramTitle), FromAnsiMessage(text));
-    };
-    if (!CheckParameters(params, showMessage))
+    if (!CheckParameters(params, ShowMessage))
         return 0;
+    QApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
 
     // Until the areas window exists: list the areas file and stop.
     try {
@@ -28,7 +27,7 @@ int main(int argc, char** argv)
         for (const TAreaBase* area : areas)
             std::printf("%s\t%s\n", AnsiToUtf8(area->Tag).c_str(), AnsiToUtf8(area->BaseSpec).c_str());
     } catch (const EQuorvel& e) {
-        showMessage(e.what());
+        ShowError(e.what());
         return 1;
     }
     return 0;

@@ -1,0 +1,53 @@
+#include "text/LineKinds.h"
+
+namespace {
+
+bool StartsWith(std::string_view line, std::string_view prefix)
+{
+    return line.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+std::size_t QuotePos(std::string_view line)
+{
+    std::size_t pos = line.substr(0, 7).rfind('>');
+    return pos == std::string_view::npos ? 0 : pos + 1;
+}
+
+std::string QuotePrefix(std::string_view line)
+{
+    return std::string(line.substr(0, QuotePos(line)));
+}
+
+std::size_t QuoteTextStart(std::string_view line)
+{
+    std::size_t pos = QuotePos(line);
+    if (pos == 0)
+        return 1;
+    return pos + 1 + (pos < line.size() && line[pos] == ' ' ? 1 : 0);
+}
+
+int LineKind(std::string_view line)
+{
+    if (QuotePos(line) != 0)
+        return QuotedLine;
+    if (line == "---" || StartsWith(line, "--- "))
+        return TearLine;
+    if (StartsWith(line, " * Origin:"))
+        return OriginLine;
+    if (StartsWith(line, "\x01") || StartsWith(line, "SEEN-BY:"))
+        return ControlLine;
+    return PlainLine;
+}
+
+uint32_t LineKindColour(int kind)
+{
+    switch (kind) {
+    case QuotedLine: return QuotedColour;
+    case TearLine: return TearColour;
+    case OriginLine: return OriginColour;
+    case ControlLine: return ControlColour;
+    default: return PlainColour;
+    }
+}

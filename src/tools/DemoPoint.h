@@ -1,0 +1,32 @@
+// The demo point: an areas file, a netmail directory and one echo area in
+// each message base format, filled with a few conversations, so that a new
+// user has letters to read before pointing the program at a real tosser.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct DemoLetterSpec {
+    int Parent = -1;         // index of the answered letter in the same area, -1 for a root
+    const char* From;        // UTF-8
+    const char* To;
+    const char* Subject;
+    int MinutesAgo;          // written this long before the demo was made
+    bool Read;
+    std::vector<const char*> Lines;  // the body, UTF-8
+    bool ExtraKludges = false;       // PID, TZUTC, CHRS and a PATH, as tossed mail carries
+};
+
+struct DemoAreaSpec {
+    const char* Tag;
+    const char* AreasFileWord;  // how the areas file names the base, with "%s" for the point's directory
+    const char* BaseSpec;       // the base string, with "%s" for the point's directory
+    const char* Origin;         // origin text of the letters' writers
+    std::vector<DemoLetterSpec> Letters;
+};
+
+const std::vector<DemoAreaSpec>& DemoAreas();
+
+// Makes the demo point in dir. Throws ToolError when dir holds files the demo
+// did not make. Returns the areas file's path.
+std::string MakeDemoPoint(const std::string& dir);

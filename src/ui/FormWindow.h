@@ -1,0 +1,26 @@
+// What the program's three kinds of windows (areas, area, editor) share: they
+// are top-level main windows that receive the model's messages, and the one
+// most recently activated stands first in the application's form order (the
+// window list and "topmost window" commands go by that order).
+#pragma once
+
+#include <QMainWindow>
+
+#include "core/FormRegistry.h"
+
+class FormWindow : public QMainWindow, public TModelForm {
+    Q_OBJECT
+public:
+    explicit FormWindow(QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    intptr_t ModelMessage(unsigned msg, void* param) override;
+
+    // The open program windows in application order (most recently active first).
+    static std::vector<FormWindow*> AllForms();
+    // Shows a window (restoring it when minimised) and switches to it.
+    static void ShowAndSwitchTo(QWidget* window);
+
+protected:
+    void changeEvent(QEvent* event) override;
+};

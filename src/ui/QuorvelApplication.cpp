@@ -1,0 +1,40 @@
+#include "ui/QuorvelApplication.h"
+
+#include "core/Exceptions.h"
+#include "core/MessagePump.h"
+#include "core/Startup.h"
+#include "ui/Dialogs.h"
+
+QuorvelApplication::QuorvelApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    SetProcessMessagesHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    connect(this, &QCoreApplication::aboutToQuit, [] { SetApplicationTerminating(true); });
+}
+
+QuorvelApplication::~QuorvelApplication()
+{
+    SetProcessMessagesHook(nullptr);
+}
+
+bool QuorvelApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}
+
+void QuorvelApplication::HandleException(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const ESilentAbort&) {
+        // ends the operation quietly
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    } catch (...) {
+        ShowError("?");
+    }
+}

@@ -1,0 +1,106 @@
+// The mirrored popup menu, the window list and the About box.
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ui/AboutF/TAboutForm.h"
+#include "ui/FormWindow.h"
+#include "ui/IPopup/TIndirectPopupMenu.h"
+#include "ui/Resources.h"
+#include "ui/WndListF/TWindowListForm.h"
+
+class SmallWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void PopupWithoutSubmenuShowsNothing()
+    {
+        TIndirectPopupMenu popup(nullptr);
+        QVERIFY(!popup.Popup(QPoint(10, 10)));
+    }
+
+    void PopupShowsTheMainMenusOwnItems()
+    {
+        QMainWindow window;
+        QMenu* navigation = window.menuBar()->addMenu(QStringLiteral("&Курсор"));
+        QAction* next = navigation->addAction(QStringLiteral("&Следующая"));
+        QAction* hidden = navigation->addAction(QStringLiteral("-Первая"));
+        hidden->setVisible(false);
+        int clicks = 0;
+        connect(next, &QAction::triggered, [&] { ++clicks; });
+        window.show();
+
+        TIndirectPopupMenu popup(&window, navigation);
+        next->setCheckable(true);
+        next->setChecked(true);  // a change made in the main menu, seen in the popup
+        QVERIFY(popup.Popup(window.mapToGlobal(QPoint(20, 20))));
+        QTRY_VERIFY(navigation->isVisible());
+        QCOMPARE(navigation->actions().size(), 2);
+        QVERIFY(!hidden->isVisible());
+        QVERIFY(navigation->actions().at(0)->isChecked());
+        navigation->activateWindow();
+        QTest::keyClick(navigation, Qt::Key_Down);
+        QTest::keyClick(navigation, Qt::Key_Return);
+        QTRY_COMPARE(clicks, 1);
+    }
+
+    void WindowListPreselectsThePreviousWindowAndSkipsHiddenOnes()
+    {
+        FormWindow main, area, hidden;
+        main.setWindowTitle(QStringLiteral("Quorvel: 5"));
+        area.setWindowTitle(QStringLiteral("Описание(RU.TEST)"));
+        hidden.setWindowTitle(QStringLiteral("hidden"));
+        area.show();
+        main.show();
+        ActivateForm(&area);
+        ActivateForm(&main);  // the main window is active when the list opens
+        TWindowListForm list;
+        QCOMPARE(list.ListBox->count(), 2);
+        QCOMPARE(list.ListBox->item(0)->text(), QStringLiteral("Quorvel: 5"));
+        QCOMPARE(list.ListBox->currentRow(), 1);
+        QCOMPARE(list.SelectedWindow(), static_cast<QWidget*>(&area));
+        QCOMPARE(list.windowTitle(), QStringLiteral("Список окон"));
+    }
+
+    void WindowListWithOnlyTheMainWindow()
+    {
+        FormWindow main;
+        main.setWindowTitle(QStringLiteral("Quorvel"));
+        main.show();
+        TWindowListForm list;
+        QCOMPARE(list.ListBox->count(), 1);
+        QCOMPARE(list.ListBox->currentRow(), 0);
+    }
+
+    void AboutBoxVersionPictureAndPageSwitch()
+    {
+        TAboutForm about;
+        QCOMPARE(about.VersionEdit->text(), QStringLiteral("Версия 2.00.84"));
+        QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+        QVERIFY(!about.Image->pixmap().isNull());
+        QCOMPARE(about.Image->pixmap().size(), QSize(144, 190));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+        QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(about.TabbedNotebook1->currentIndex(), 1);
+        QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+    }
+
+    void TreeImageStripsAndCursorsLoad()
+    {
+        QCOMPARE(ImageStrip(QStringLiteral("AREASF_TREEIMAGES")).size(), std::size_t(5));
+        QCOMPARE(ImageStrip(QStringLiteral("AREAF_TREEIMAGES")).size(), std::size_t(7));
+        RegisterCursors();
+        QVERIFY(!PointerCursor(PointerShape::BuildTree).pixmap().isNull());
+        QVERIFY(!PointerCursor(PointerShape::BuildLetterText).pixmap().isNull());
+    }
+};
+
+QTEST_MAIN(SmallWindowsTest)
+#include "SmallWindowsTest.moc"
