@@ -1,6 +1,7 @@
 #include "core/Startup.h"
 
 #include "core/CodePage.h"
+#include "core/FlagFile.h"
 #include "core/OsFiles.h"
 
 std::string TossingFlagFile;
@@ -37,7 +38,7 @@ bool CheckParameters(const std::vector<std::string>& params,
 
 bool TosserRunning()
 {
-    return !TossingFlagFile.empty() && RegularFileExists(TossingFlagFile);
+    return !TossingFlagFile.empty() && FlagFileExists(TossingFlagFile);
 }
 
 bool StopRequested()

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "core/FlagFile.h"
+#include "core/OsFiles.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// Sets a directory's modification time to long ago, as for a spool
+// directory nobody touched for a while (the check then trusts its listing).
+void Age(const std::string& dir)
+{
+    timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(FlagFile, SameAnswersAsTheGeneralLookup)
+{
+    TempDir dir;
+    const std::string flag = dir / "toss.flag";
+    auto agree = [&](const std::string& path) {
+        bool fast = FlagFileExists(path);
+        EXPECT_EQ(fast, RegularFileExists(path)) << path;
+        return fast;
+    };
+    Age(dir.Path());
+    EXPECT_FALSE(agree(flag));
+    EXPECT_FALSE(agree(flag)) << "asked again from the kept listing";
+
+    // Created right after a "no": seen at once, though the directory's
+    // time may not have moved within the clock's tick.
+    WriteFileBytes(flag, "");
+    EXPECT_TRUE(agree(flag));
+    std::remove(flag.c_str());
+    EXPECT_FALSE(agree(flag));
+
+    Age(dir.Path());
+    EXPECT_FALSE(agree(flag));
+    WriteFileBytes(dir / "TOSS.FLAG", "");  // another case of the same name
+    EXPECT_TRUE(agree(flag));
+    std::remove((dir / "TOSS.FLAG").c_str());
+    ASSERT_EQ(mkdir(flag.c_str(), 0755), 0);  // a directory is not the flag
+    EXPECT_FALSE(agree(flag));
+    rmdir(flag.c_str());
+
+    EXPECT_FALSE(agree(dir / "missing/toss.flag"));
+    ASSERT_EQ(mkdir((dir / "Spool").c_str(), 0755), 0);
+    WriteFileBytes(dir / "Spool/toss.flag", "");
+    EXPECT_TRUE(agree(dir / "spool/toss.flag")) << "directories matched without regard to case";
+    EXPECT_FALSE(FlagFileExists(""));
+}
+
+TEST(FlagFile, ReplacedDirectoryIsNotMistakenForTheOldOne)
+{
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "spool").c_str(), 0755), 0);
+    const std::string flag = dir / "spool/toss.flag";
+    Age(dir / "spool");
+    EXPECT_FALSE(FlagFileExists(flag));
+    ASSERT_EQ(rename((dir / "spool").c_str(), (dir / "old").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "spool").c_str(), 0755), 0);
+    WriteFileBytes(flag, "");
+    Age(dir / "spool");
+    EXPECT_TRUE(FlagFileExists(flag));
+}
