@@ -1,0 +1,33 @@
+// The program's settings store: an INI file in the user's config directory
+// ($XDG_CONFIG_HOME/Tressik/Quorvel.ini), written through QSettings. Registry
+// key paths become INI groups ("quorvel.INI\User" -> [quorvel.INI/User]);
+// ANSI values are stored as Unicode text.
+#pragma once
+
+#include <QSettings>
+#include <QSet>
+#include <memory>
+
+#include "core/Registry.h"
+
+class QSettingsRegistry : public Registry {
+public:
+    QSettingsRegistry();                              // the user's own file
+    explicit QSettingsRegistry(const QString& iniFile);  // a file of the caller's choice
+    ~QSettingsRegistry() override;
+
+    bool KeyExists(const std::string& key) override;
+    bool CreateKey(const std::string& key) override;
+    bool ReadString(const std::string& key, const std::string& name, std::string& value) override;
+    bool WriteString(const std::string& key, const std::string& name, const std::string& value) override;
+    std::vector<std::string> ValueNames(const std::string& key) override;
+    bool DeleteKey(const std::string& key) override;
+
+    QString FileName() const { return Settings->fileName(); }
+
+private:
+    static QString Group(const std::string& key);
+    std::unique_ptr<QSettings> Settings;
+    // An INI file keeps no empty groups: keys created in this run are remembered.
+    QSet<QString> Created;
+};
