@@ -466,13 +466,21 @@ Num SquishMsgBase::GetDisplayNumber() { return IndexPos; }
 uint32_t SquishMsgBase::GetPosition() { return GetNumber(); }
 void SquishMsgBase::SetPosition(uint32_t position) { SeekFirst(position); }
 
-// The index is read again so that letters deleted by others since the base
-// was opened are not walked. Under this object's lock the image in memory is
-// the newer one (it is written back at UnlockBase) and is kept.
+// The base header and the index are read again, so that a walk sees the
+// letters others stored or deleted since the base was opened. Under this
+// object's lock the images in memory are the newer ones (they are written
+// back at UnlockBase) and are kept.
+void SquishMsgBase::Refresh()
+{
+    if (Locked)
+        return;
+    ReadBaseHeader();
+    LoadIndex();
+}
+
 void SquishMsgBase::SeekFirst(Num number)
 {
-    if (!Locked)
-        LoadIndex();
+    Refresh();
     IndexPos = 1;
     while (IndexPos <= Count() && Index[IndexPos - 1].umsgid < number)
         ++IndexPos;
@@ -879,8 +887,7 @@ Status SquishMsgBase::RewriteHeader()
 void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
     IndexPos = 0;
-    if (!Locked)
-        LoadIndex();
+    Refresh();
     SearchName = UpperAscii(name.substr(0, NameWidth));
     SearchAlias = UpperAscii(alias.substr(0, NameWidth));
     // The index holds the hash of the stored (OEM) name.

@@ -147,6 +147,7 @@ private:
     Status WriteBaseHeader();
     Status LoadIndex();
     Status WriteIndex();
+    void Refresh();
     uint32_t Count() const { return static_cast<uint32_t>(Index.size()); }
 
     bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
