@@ -54,6 +54,13 @@ std::string ControlInfoAsLines(std::string_view info)
     return lines;
 }
 
+// Frames are written over only where a frame of the expected kind stands:
+// an offset from a damaged chain or index never makes a write over text.
+bool IsFrameOf(const SquishFrameHeader& frame, uint16_t kind)
+{
+    return frame.id == SquishFrameId && frame.frame_type == kind;
+}
+
 bool EndsWithSquishExtension(const std::string& name)
 {
     if (name.size() <= 4)
@@ -620,7 +627,7 @@ void SquishMsgBase::FillFreeCache()
         bool seen = std::any_of(FreeCache.begin(), FreeCache.end(),
                                 [offset](const FreeEntry& e) { return e.Offset == offset; });
         SquishFrameHeader frame{};
-        if (seen || !ReadFrameHeader(offset, frame) || frame.frame_type != SquishFreeFrame ||
+        if (seen || !ReadFrameHeader(offset, frame) || !IsFrameOf(frame, SquishFreeFrame) ||
             uint64_t(offset) + FrameHeaderLen + frame.frame_length > uint64_t(std::max<int64_t>(fileSize, 0)))
             break;
         FreeCache.push_back({offset, frame.frame_length});
@@ -643,7 +650,7 @@ Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
         if (!best)
             break;
         SquishFrameHeader frame{};
-        bool usable = ReadFrameHeader(best->Offset, frame) && frame.frame_type == SquishFreeFrame &&
+        bool usable = ReadFrameHeader(best->Offset, frame) && IsFrameOf(frame, SquishFreeFrame) &&
                       frame.frame_length == best->Length;
         uint32_t offset = best->Offset;
         *best = {};
@@ -664,33 +671,38 @@ Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
     return 0;
 }
 
+// Takes a reused frame out of the free chain. Links that lead back to the
+// frame itself (a damaged, looping chain) count as no link.
 void SquishMsgBase::UnlinkFreeFrame(const FrameChoice& choice)
 {
-    const SquishFrameHeader& old = choice.Old;
-    SquishFrameHeader neighbour{};
-    if (old.prev_frame == 0)
-        Base.free_frame = old.next_frame;
-    else if (ReadFrameHeader(old.prev_frame, neighbour)) {
-        neighbour.next_frame = old.next_frame;
-        WriteFrameHeader(old.prev_frame, neighbour);
-    }
-    if (old.next_frame == 0)
-        Base.last_free_frame = old.prev_frame;
-    else if (ReadFrameHeader(old.next_frame, neighbour)) {
-        neighbour.prev_frame = old.prev_frame;
-        WriteFrameHeader(old.next_frame, neighbour);
+    const uint32_t offset = choice.Offset;
+    const uint32_t prev = choice.Old.prev_frame == offset ? 0 : choice.Old.prev_frame;
+    const uint32_t next = choice.Old.next_frame == offset ? 0 : choice.Old.next_frame;
+    if (prev == 0 || Base.free_frame == offset)
+        Base.free_frame = next;
+    if (next == 0 || Base.last_free_frame == offset)
+        Base.last_free_frame = prev;
+    RelinkNeighbour(prev, SquishFreeFrame, &SquishFrameHeader::next_frame, next);
+    RelinkNeighbour(next, SquishFreeFrame, &SquishFrameHeader::prev_frame, prev);
+}
+
+// Sets one link of a neighbouring frame, when it is a frame of the expected
+// kind: a chain damaged elsewhere never makes this write over a letter.
+void SquishMsgBase::RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value)
+{
+    SquishFrameHeader frame{};
+    if (neighbour != 0 && ReadFrameHeader(neighbour, frame) && IsFrameOf(frame, kind)) {
+        frame.*link = value;
+        WriteFrameHeader(neighbour, frame);
     }
 }
 
 void SquishMsgBase::AppendToLetterChain(uint32_t offset)
 {
-    SquishFrameHeader last{};
     if (Base.last_frame == 0)
         Base.begin_frame = offset;
-    else if (ReadFrameHeader(Base.last_frame, last)) {
-        last.next_frame = offset;
-        WriteFrameHeader(Base.last_frame, last);
-    }
+    else if (Base.last_frame != offset)
+        RelinkNeighbour(Base.last_frame, SquishLetterFrame, &SquishFrameHeader::next_frame, offset);
     Base.last_frame = offset;
 }
 
@@ -799,11 +811,11 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
     const uint32_t offset = found->ofs;
 
     SquishFrameHeader frame{};
-    if (ReadFrameHeader(offset, frame)) {
+    if (ReadFrameHeader(offset, frame) && IsFrameOf(frame, SquishLetterFrame)) {
         const SquishFrameHeader old = frame;
         bool startFreeChain = Base.free_frame == 0 || Base.last_free_frame == 0 || Base.last_free_frame == offset;
         SquishFrameHeader lastFree{};
-        if (!startFreeChain && !ReadFrameHeader(Base.last_free_frame, lastFree))
+        if (!startFreeChain && (!ReadFrameHeader(Base.last_free_frame, lastFree) || !IsFrameOf(lastFree, SquishFreeFrame)))
             startFreeChain = true;  // a broken free chain is given up, not followed
         frame.frame_type = SquishFreeFrame;
         frame.next_frame = 0;
@@ -811,19 +823,14 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
         if (!WriteFrameHeader(offset, frame))
             return StatusWord;  // nothing changed yet
 
-        SquishFrameHeader neighbour{};
-        if (old.prev_frame == 0)
-            Base.begin_frame = old.next_frame;
-        else if (ReadFrameHeader(old.prev_frame, neighbour)) {
-            neighbour.next_frame = old.next_frame;
-            WriteFrameHeader(old.prev_frame, neighbour);
-        }
-        if (old.next_frame == 0)
-            Base.last_frame = old.prev_frame;
-        else if (ReadFrameHeader(old.next_frame, neighbour)) {
-            neighbour.prev_frame = old.prev_frame;
-            WriteFrameHeader(old.next_frame, neighbour);
-        }
+        const uint32_t prev = old.prev_frame == offset ? 0 : old.prev_frame;
+        const uint32_t next = old.next_frame == offset ? 0 : old.next_frame;
+        if (prev == 0 || Base.begin_frame == offset)
+            Base.begin_frame = next;
+        if (next == 0 || Base.last_frame == offset)
+            Base.last_frame = prev;
+        RelinkNeighbour(prev, SquishLetterFrame, &SquishFrameHeader::next_frame, next);
+        RelinkNeighbour(next, SquishLetterFrame, &SquishFrameHeader::prev_frame, prev);
 
         if (startFreeChain) {
             Base.free_frame = offset;
@@ -841,8 +848,8 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
                 FreeCache.push_back({offset, frame.frame_length});
         }
     }
-    // A letter whose frame cannot be read (it lies outside .SQD) still leaves
-    // the index: there is nothing of it to keep.
+    // A letter whose frame cannot be read (it lies outside .SQD) or is no
+    // letter frame still leaves the index: there is nothing of it to keep.
     uint32_t position = static_cast<uint32_t>(found - Index.begin()) + 1;
     Index.erase(found);
     Base.num_msg = Count();
@@ -871,8 +878,8 @@ Status SquishMsgBase::RewriteHeader()
     });
     int64_t fileSize = SqdSize();
     uint64_t headerAt = uint64_t(FrameOffset) + FrameHeaderLen;
-    if (record == Index.end())
-        status = SquishNoSuchLetter;  // deleted meanwhile: its frame may hold another letter now
+    if (record == Index.end() || !IsFrameOf(Frame, SquishLetterFrame))
+        status = SquishNoSuchLetter;  // deleted meanwhile (its frame may hold another letter now), or no frame
     else if (fileSize < 0 || headerAt + SquishMessageHeaderSize > uint64_t(fileSize))
         status = SquishShortRead;
     else if (!WriteAt(headerAt, &Msg, sizeof Msg))

@@ -167,6 +167,7 @@ private:
     void FillFreeCache();
     Status ChooseFrame(uint32_t size, FrameChoice& choice);
     void UnlinkFreeFrame(const FrameChoice& choice);
+    void RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value);
     void AppendToLetterChain(uint32_t offset);
     Status DeleteByUid(uint32_t uid);
     void Purge();

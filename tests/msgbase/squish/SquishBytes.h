@@ -11,7 +11,7 @@
 struct SqdHeader {
     uint32_t num = 0, uid = 1, begin = 0, last = 0, free = 0, lastFree = 0, end = 256, maxMsg = 0, skip = 0;
     uint16_t len = 256, frameHeader = 28;
-    std::string base;
+    std::string base{};
 };
 
 inline std::string HeaderBytes(const SqdHeader& h)
