@@ -111,9 +111,10 @@ std::string SquishMsgBase::FileName(const char* lowerExtension) const
         return name;
     for (const char* sibling : {".sqd", ".sqi", ".sql"}) {
         if (RegularFileExists(Path + sibling)) {
-            std::string found = ToOsPath(Path + sibling);
+            std::string found = Utf8ToAnsi(ToOsPath(Path + sibling));  // RU.TEST.SQD for ru.test
             NameCase style = CaseOfName(found.substr(found.size() - 3));
-            return Path + ApplyNameCase(lowerExtension, style == NameCase::Upper ? NameCase::Upper : NameCase::Lower);
+            return found.substr(0, found.size() - 4) +
+                   ApplyNameCase(lowerExtension, style == NameCase::Upper ? NameCase::Upper : NameCase::Lower);
         }
     }
     return name;
