@@ -256,8 +256,8 @@ void FidoMsgBase::SetFrom(const std::string& name) { WriteStringAt(FromOffset, n
 void FidoMsgBase::SetTo(const std::string& name) { WriteStringAt(ToOffset, name, NameFieldSize); }
 void FidoMsgBase::SetSubject(const std::string& text) { WriteStringAt(SubjectOffset, text, SubjectFieldSize); }
 void FidoMsgBase::SetCost(uint16_t cost) { WriteWordAt(CostOffset, cost); }
-void FidoMsgBase::SetReplyTo(Num number) { WriteWordAt(ReplyToOffset, static_cast<uint16_t>(std::min<Num>(number, HighestNumber))); }
-void FidoMsgBase::SetFirstReply(Num number) { WriteWordAt(FirstReplyOffset, static_cast<uint16_t>(std::min<Num>(number, HighestNumber))); }
+void FidoMsgBase::SetReplyTo(Num number) { WriteWordAt(ReplyToOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
+void FidoMsgBase::SetFirstReply(Num number) { WriteWordAt(FirstReplyOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
 
 void FidoMsgBase::SetDateTime(DateTime when)
 {

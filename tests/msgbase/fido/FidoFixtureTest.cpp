@@ -118,16 +118,3 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
     base->GetOrigAddr(address);
     EXPECT_EQ(address, (FidoAddress{2, 5020, 1234, 5}));
 }
-
-TEST(FidoFixture, ANewLetterFollowsTheGapAndTheLowerCase)
-{
-    TempDir copy;
-    CopyDirectory(FixturesDir() + "/msg", copy.Path());
-    auto base = OpenFido(copy.Path());
-    base->StartNewLetter();
-    base->SetFrom("Point User");
-    base->WriteLine("new");
-    ASSERT_EQ(base->WriteLetter(), 0);
-    EXPECT_EQ(base->GetNumber(), 13u);
-    EXPECT_TRUE(PathExists(copy / "13.msg"));
-}

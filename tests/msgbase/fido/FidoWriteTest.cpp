@@ -21,7 +21,6 @@ Status WriteEchoLetter(MsgBase& base, const std::string& text)
     base.WriteLine(text);
     return base.WriteLetter();
 }
-
 }  // namespace
 
 TEST(FidoWrite, TheStoredBytesOfANewLetter)
@@ -66,14 +65,6 @@ TEST(FidoWrite, FieldsAreCutAndNetmailGetsItsControlLines)
     EXPECT_EQ(bytes.substr(72, 72), std::string(71, 's') + '\0');
     EXPECT_EQ(bytes.substr(166, 10), Le16(3) + Le16(6) + Le16(0) + Le16(5) + Le16(2));
     EXPECT_EQ(bytes.substr(190), std::string("\x01TOPT 8\r\x01" "FMPT 7\r\x01INTL 1:2/3 4:5/6\rtext\0", 39));
-
-    base->SeekFirst(1);
-    base->LoadHeader();
-    FidoAddress orig, dest;
-    base->GetOrigAddr(orig);
-    base->GetDestAddr(dest);
-    EXPECT_EQ(dest, (FidoAddress{1, 2, 3, 8}));
-    EXPECT_EQ(orig, (FidoAddress{4, 5, 6, 7}));
 }
 
 TEST(FidoWrite, NewNamesFollowTheDirectorysCase)
