@@ -136,7 +136,7 @@ void FidoMsgBase::ResetLetterState()
     LastLineWrapped = false;
 }
 
-uint32_t FidoMsgBase::ReadAt(uint32_t offset, void* buffer, uint32_t count)
+uint32_t FidoMsgBase::ReadAt(int64_t offset, void* buffer, uint32_t count)
 {
     uint32_t got = 0;
     if (File.IsOpen() && File.SeekTo(offset))
@@ -161,7 +161,7 @@ std::string FidoMsgBase::ReadStringAt(uint32_t offset, uint32_t maxLength)
     return text;
 }
 
-void FidoMsgBase::WriteAt(uint32_t offset, const void* buffer, uint32_t count)
+void FidoMsgBase::WriteAt(int64_t offset, const void* buffer, uint32_t count)
 {
     auto fail = [this](Status code) {
         if (WriteError == 0)
@@ -210,7 +210,7 @@ void FidoMsgBase::StartLine()
     if (TextPos <= HeaderSize)
         return;
     char before = 0;
-    ReadAt(static_cast<uint32_t>(TextPos - 1), &before, 1);
+    ReadAt(TextPos - 1, &before, 1);
     if (before != '\r')
         WriteChar('\r');
 }
@@ -325,7 +325,7 @@ void FidoMsgBase::WriteChar(char ch)
         return;
     }
     char oem = AnsiToOemChar(ch);
-    WriteAt(static_cast<uint32_t>(TextPos), &oem, 1);
+    WriteAt(TextPos, &oem, 1);
     ++TextPos;
 }
 
@@ -334,7 +334,7 @@ Status FidoMsgBase::WriteLetter()
     if (!Building)
         return InternalError != 0 ? InternalError : NothingToWrite;
     const char terminator = '\0';
-    WriteAt(static_cast<uint32_t>(TextPos), &terminator, 1);
+    WriteAt(TextPos, &terminator, 1);
     ++TextPos;
     WritePackedDateAt(DateArrivedOffset, DosNow());
     WritePackedDateAt(DateWrittenOffset, DateTimeToDos(When));
@@ -427,7 +427,7 @@ void FidoMsgBase::ScanText()
     int64_t pos = HeaderSize;
     while (pos < LoadedSize) {
         uint32_t want = static_cast<uint32_t>(std::min<int64_t>(WindowSize, LoadedSize - pos));
-        uint32_t got = ReadAt(static_cast<uint32_t>(pos), chunk, want);
+        uint32_t got = ReadAt(pos, chunk, want);
         if (got == 0) {
             TextEnd = pos;  // the file shrank under us
             break;
@@ -487,7 +487,7 @@ char FidoMsgBase::ReadChar()
     if (TextPos >= TextEnd)
         return 0;
     char ch = 0;
-    if (ReadAt(static_cast<uint32_t>(TextPos), &ch, 1) == 0 || ch == '\0') {
+    if (ReadAt(TextPos, &ch, 1) == 0 || ch == '\0') {
         TextEnd = TextPos;  // the file changed since it was loaded
         return 0;
     }

@@ -146,10 +146,10 @@ private:
     void ResetLetterState();
 
     // Field access in the open file; reads give zeros where the file has no bytes.
-    uint32_t ReadAt(uint32_t offset, void* buffer, uint32_t count);
+    uint32_t ReadAt(int64_t offset, void* buffer, uint32_t count);
     uint16_t ReadWordAt(uint32_t offset);
     std::string ReadStringAt(uint32_t offset, uint32_t maxLength);
-    void WriteAt(uint32_t offset, const void* buffer, uint32_t count);
+    void WriteAt(int64_t offset, const void* buffer, uint32_t count);
     void WriteWordAt(uint32_t offset, uint16_t value);
     void WriteStringAt(uint32_t offset, const std::string& text, uint32_t fieldSize);
     void WritePackedDateAt(uint32_t offset, uint32_t dosDateTime);
