@@ -79,6 +79,9 @@ Status FidoMsgBase::OpenBase()
     Current = 0;
     if (!DirectoryExists(Dir))
         return DirectoryMissing;
+    DirOs = ToOsPath(Dir);
+    if (!DirOs.empty() && DirOs.back() != '/')
+        DirOs += '/';
     Numbers.Scan(Dir);
     return 0;
 }
@@ -395,7 +398,7 @@ void FidoMsgBase::LoadHeader()
 {
     CloseLetterFiles();
     ResetLetterState();
-    if (Current == 0 || !FileExists(PathOf(Current))) {
+    if (!LetterFileExists(Current)) {
         InternalError = LetterMissing;
         return;
     }
@@ -534,7 +537,7 @@ bool FidoMsgBase::IsReturnReceipt() { return HasAttribute(AttrReturnReceipt); }
 bool FidoMsgBase::IsFileRequest() { return HasAttribute(AttrFileRequest); }
 bool FidoMsgBase::IsReceived() { return HasAttribute(AttrReceived); }
 bool FidoMsgBase::IsPrivate() { return HasAttribute(AttrPrivate); }
-bool FidoMsgBase::IsDeleted() { return Current == 0 || !FileExists(PathOf(Current)); }
+bool FidoMsgBase::IsDeleted() { return !LetterFileExists(Current); }
 bool FidoMsgBase::IsEcho() { return true; }
 // The whole count: a letter read 256 times is still read.
 bool FidoMsgBase::IsRead() { return ReadWordAt(TimesReadOffset) != 0; }
@@ -638,6 +641,17 @@ Status FidoMsgBase::DeleteLetter()
         return DosErrorFromErrno(errno);
     Numbers.Remove(Current);
     return 0;
+}
+
+bool FidoMsgBase::LetterFileExists(Num number) const
+{
+    if (number == 0)
+        return false;
+    struct stat st {};
+    if (stat((DirOs + Numbers.NameOf(number)).c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    // Not where the scan saw it (or the base was never opened): search by name.
+    return FileExists(PathOf(number));
 }
 
 std::string FidoMsgBase::LastReadPath() const

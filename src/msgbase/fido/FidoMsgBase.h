@@ -122,6 +122,7 @@ public:
 private:
     BufferedFile File;
     std::string Dir;
+    std::string DirOs;  // the directory as the OS names it, found once at OpenBase
     FidoLetterNumbers Numbers;
 
     Num Current = 0;
@@ -141,6 +142,9 @@ private:
 
     std::string PathOf(Num number) const { return Dir + Numbers.NameOf(number); }
     std::string LastReadPath() const;
+    // One stat of the letter's own name: the walk over a large directory
+    // asks this for every letter.
+    bool LetterFileExists(Num number) const;
     Status CloseLetterFiles();
     void DiscardTemp();
     void ResetLetterState();
