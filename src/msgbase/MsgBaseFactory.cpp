@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/StringHelpers.h"
+#include "msgbase/fido/FidoMsgBase.h"
 #include "msgbase/squish/SquishMsgBase.h"
 
 namespace {
@@ -17,6 +18,8 @@ std::unique_ptr<MsgBase> MakeBase(char letter)
 {
     switch (letter) {
     // Each format adds its letter here as it is built.
+    case 'F':
+        return std::make_unique<FidoMsgBase>();
     case 'S':
         return std::make_unique<SquishMsgBase>();
     default:
