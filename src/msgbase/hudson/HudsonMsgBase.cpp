@@ -161,13 +161,32 @@ std::string HudsonMsgBase::NameToCreate(const char* programName) const
     return Dir + ApplyNameCase(programName, style);
 }
 
-HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles() const
+// One look at the directory finds all five names, whatever their case: a
+// scan opens the base once for every board.
+HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
 {
-    int64_t info = FileSizeByName(FileName(InfoName));
-    int64_t hdr = FileSizeByName(FileName(HdrName));
-    int64_t idx = FileSizeByName(FileName(IdxName));
-    int64_t toIdx = FileSizeByName(FileName(ToIdxName));
-    int64_t txt = FileSizeByName(FileName(TxtName));
+    std::vector<std::string> listing = ListDirectory(Dir);
+    auto resolve = [&](const char* programName) {
+        std::string wanted = LowerAscii(programName);
+        const std::string* match = nullptr;
+        for (const std::string& entry : listing) {
+            if (entry == programName)
+                return Dir + entry;
+            if (!match && LowerAscii(entry) == wanted)
+                match = &entry;
+        }
+        return Dir + (match ? *match : std::string(programName));
+    };
+    return {resolve(InfoName), resolve(IdxName), resolve(ToIdxName), resolve(HdrName), resolve(TxtName)};
+}
+
+HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles(const BaseNames& names) const
+{
+    int64_t info = FileSizeByName(names.Info);
+    int64_t hdr = FileSizeByName(names.Hdr);
+    int64_t idx = FileSizeByName(names.Idx);
+    int64_t toIdx = FileSizeByName(names.ToIdx);
+    int64_t txt = FileSizeByName(names.Txt);
 
     BaseState state = info < 0 ? BaseState::Missing : BaseState::Complete;
     if (hdr >= 0) {
@@ -203,7 +222,7 @@ Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
         return HudsonBadBoard;
     // The five files hold every board of the base: never start them afresh
     // over files that are there, whole or damaged.
-    switch (CheckFiles()) {
+    switch (CheckFiles(ResolveNames())) {
     case BaseState::Complete: return HudsonBaseExists;
     case BaseState::Damaged: return HudsonDamaged;
     case BaseState::Missing: break;
@@ -227,26 +246,29 @@ Status HudsonMsgBase::OpenBase()
     if (!BoardValid())
         return HudsonBadBoard;
     if (!Opened) {
-        switch (CheckFiles()) {
+        BaseNames names = ResolveNames();
+        switch (CheckFiles(names)) {
         case BaseState::Missing:
             if (Status status = CreateBase(100, 100); status != 0)
                 return status;
+            names = ResolveNames();  // the files just made
             break;
         case BaseState::Damaged: return HudsonDamaged;
         case BaseState::Complete: break;
         }
+        const BaseNames& opened = names;
         struct {
             FileRecord& File;
-            const char* Name;
+            const std::string& Name;
             uint32_t Size;
-        } files[] = {{IdxFile, IdxName, sizeof(HudsonIdxRecord)},
-                     {ToIdxFile, ToIdxName, sizeof(HudsonToIdxRecord)},
-                     {TxtFile, TxtName, sizeof(HudsonTxtRecord)},
-                     {HdrFile, HdrName, sizeof(HudsonHdrRecord)},
-                     {InfoFile, InfoName, sizeof(HudsonInfoRecord)}};
+        } files[] = {{IdxFile, opened.Idx, sizeof(HudsonIdxRecord)},
+                     {ToIdxFile, opened.ToIdx, sizeof(HudsonToIdxRecord)},
+                     {TxtFile, opened.Txt, sizeof(HudsonTxtRecord)},
+                     {HdrFile, opened.Hdr, sizeof(HudsonHdrRecord)},
+                     {InfoFile, opened.Info, sizeof(HudsonInfoRecord)}};
         Status status = 0;
         for (auto& f : files) {
-            BindFile(f.File, FileName(f.Name));
+            BindFile(f.File, f.Name);
             if (!OpenExisting(f.File, f.Size))
                 status = LastIoError;
         }
@@ -774,13 +796,18 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
 {
     int64_t position = Found ? CurrentPosition + 1 : std::max<int64_t>(CurrentPosition, 0);
     while (const HudsonIdxRecord* entry = IndexEntry(position, false)) {
-        if (Accepts(*entry) && entry->MsgNum >= lowest) {
-            Found = true;
-            CurrentPosition = position;
-            CurrentNumber = entry->MsgNum;
-            return;
+        // Every board's walk passes over the whole index: look through the
+        // rest of the loaded chunk in one tight loop.
+        const HudsonIdxRecord* const end = IndexChunk.data() + ChunkCount;
+        for (const HudsonIdxRecord* e = entry; e != end; ++e) {
+            if (Accepts(*e) && e->MsgNum >= lowest) {
+                Found = true;
+                CurrentPosition = position + (e - entry);
+                CurrentNumber = e->MsgNum;
+                return;
+            }
         }
-        ++position;
+        position += end - entry;
     }
     Found = false;
     CurrentPosition = position;

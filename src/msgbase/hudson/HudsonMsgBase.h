@@ -133,6 +133,10 @@ protected:
 private:
     // What the consistency check of the five files finds.
     enum class BaseState { Complete, Missing, Damaged };
+    // The five files' names as found on disk (as the program spells them when missing).
+    struct BaseNames {
+        std::string Info, Idx, ToIdx, Hdr, Txt;
+    };
     // Record counts of the parallel files and the text file, taken under the lock.
     struct FileCounts {
         int64_t Idx = 0, ToIdx = 0, Hdr = 0, Txt = 0;
@@ -141,7 +145,8 @@ private:
     bool BoardValid() const { return Board >= 1 && Board <= HudsonBoards; }
     std::string FileName(const char* programName) const;
     std::string NameToCreate(const char* programName) const;
-    BaseState CheckFiles() const;
+    BaseNames ResolveNames() const;
+    BaseState CheckFiles(const BaseNames& names) const;
     void CloseFiles();
 
     // Locking: takes the lock and re-reads the counters (0, or a status).
