@@ -151,9 +151,9 @@ std::string HudsonMsgBase::NameToCreate(const char* programName) const
         return name;
     NameCase style = NameCase::Lower;
     for (const char* probe : {InfoName, HdrName, IdxName, ToIdxName, TxtName, LastReadName, EchoMailName, NetMailName}) {
-        std::string os = ToOsPath(FileName(probe));
         if (!FileExists(FileName(probe)))
             continue;
+        std::string os = ToOsPath(FileName(probe));  // the name as it is on disk
         std::size_t slash = os.rfind('/');
         style = CaseOfName(slash == std::string::npos ? os : os.substr(slash + 1));
         break;
