@@ -23,13 +23,19 @@ constexpr std::size_t MaxPathLength = 255;
 std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
 {
     char marker = word.empty() ? '\0' : word[0];
-    if (marker == '!')
-        return "J" + word.substr(1, MaxPathLength);
-    if (marker == '$')
-        return "S" + word.substr(1, MaxPathLength);
-    if (marker >= '0' && marker <= '9')
-        return "H" + PadLeft(word, '0', 3) + hudsonPath;
-    return "F" + word.substr(0, MaxPathLength);
+    std::string spec;
+    if (marker == '!' || marker == '$') {
+        spec += marker == '!' ? 'J' : 'S';
+        spec += word.substr(1, MaxPathLength);
+    } else if (marker >= '0' && marker <= '9') {
+        spec += 'H';
+        spec += PadLeft(word, '0', 3);
+        spec += hudsonPath;
+    } else {
+        spec += 'F';
+        spec += word.substr(0, MaxPathLength);
+    }
+    return spec;
 }
 
 }  // namespace

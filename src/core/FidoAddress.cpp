@@ -5,14 +5,21 @@
 std::string AddressToText(const FidoAddress& address)
 {
     std::string text = Address3DToText(address.Zone, address.Net, address.Node);
-    if (address.Point != 0)
-        text += "." + IntToText(address.Point);
+    if (address.Point != 0) {
+        text += '.';
+        text += IntToText(address.Point);
+    }
     return text;
 }
 
 std::string Address3DToText(uint16_t zone, uint16_t net, uint16_t node)
 {
-    return IntToText(zone) + ":" + IntToText(net) + "/" + IntToText(node);
+    std::string text = IntToText(zone);
+    text += ':';
+    text += IntToText(net);
+    text += '/';
+    text += IntToText(node);
+    return text;
 }
 
 namespace {

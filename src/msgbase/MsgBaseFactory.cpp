@@ -3,6 +3,9 @@
 #include <map>
 
 #include "core/StringHelpers.h"
+#include "msgbase/fido/FidoMsgBase.h"
+#include "msgbase/hudson/HudsonMsgBase.h"
+#include "msgbase/squish/SquishMsgBase.h"
 
 namespace {
 
@@ -16,6 +19,12 @@ std::unique_ptr<MsgBase> MakeBase(char letter)
 {
     switch (letter) {
     // Each format adds its letter here as it is built.
+    case 'F':
+        return std::make_unique<FidoMsgBase>();
+    case 'H':
+        return std::make_unique<HudsonMsgBase>();
+    case 'S':
+        return std::make_unique<SquishMsgBase>();
     default:
         break;
     }

@@ -1,0 +1,120 @@
+#include "msgbase/fido/FidoLetterNumbers.h"
+
+namespace {
+
+constexpr std::size_t BitmapBytes = FidoMsg::HighestNumber / 8 + 1;
+
+uint8_t SpellingOf(std::string_view extension)
+{
+    uint8_t bits = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+        if (extension[k + 1] >= 'A' && extension[k + 1] <= 'Z')
+            bits |= uint8_t(1u << k);
+    return bits;
+}
+
+std::string ExtensionOf(uint8_t bits)
+{
+    std::string ext = ".msg";
+    for (std::size_t k = 0; k < 3; ++k)
+        if (bits & (1u << k))
+            ext[k + 1] = static_cast<char>(ext[k + 1] - 'a' + 'A');
+    return ext;
+}
+
+}  // namespace
+
+bool ParseLetterName(std::string_view name, Num& number, std::string& extension)
+{
+    std::size_t dot = name.find('.');
+    if (dot == std::string_view::npos || dot == 0 || dot > 5 || name.size() != dot + 4)
+        return false;
+    std::string_view ext = name.substr(dot);
+    if ((ext[1] != 'm' && ext[1] != 'M') || (ext[2] != 's' && ext[2] != 'S') || (ext[3] != 'g' && ext[3] != 'G'))
+        return false;
+    if (name[0] == '0')
+        return false;
+    uint32_t value = 0;
+    for (std::size_t i = 0; i < dot; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+        value = value * 10 + uint32_t(name[i] - '0');
+    }
+    if (value < 1 || value > FidoMsg::HighestNumber)
+        return false;
+    number = value;
+    extension = std::string(ext);
+    return true;
+}
+
+FidoLetterNumbers::FidoLetterNumbers() : Bits(BitmapBytes, 0), Spelling(FidoMsg::HighestNumber + 1, 0) {}
+
+void FidoLetterNumbers::Clear()
+{
+    std::fill(Bits.begin(), Bits.end(), 0);
+    std::fill(Spelling.begin(), Spelling.end(), 0);
+    High = 0;
+    Total = 0;
+}
+
+void FidoLetterNumbers::Scan(const std::string& directory)
+{
+    Clear();
+    for (const std::string& name : ListDirectory(directory)) {
+        Num number = 0;
+        std::string extension;
+        if (!ParseLetterName(name, number, extension) || !RegularFileExists(directory + name))
+            continue;
+        // Two spellings of one number can both exist on a case-sensitive
+        // file system; the lower-case one is what Linux tossers use.
+        if (Exists(number)) {
+            if (extension != ".msg")
+                continue;
+        }
+        Add(number, extension);
+    }
+}
+
+bool FidoLetterNumbers::Exists(Num number) const
+{
+    return number >= 1 && number <= FidoMsg::HighestNumber && (Bits[number / 8] & (1u << (number % 8))) != 0;
+}
+
+void FidoLetterNumbers::Add(Num number, std::string_view extension)
+{
+    if (number < 1 || number > FidoMsg::HighestNumber)
+        return;
+    if (!Exists(number)) {
+        Bits[number / 8] = uint8_t(Bits[number / 8] | (1u << (number % 8)));
+        ++Total;
+    }
+    Spelling[number] = extension.size() == 4 ? SpellingOf(extension) : 0;
+    if (number > High)
+        High = number;
+}
+
+void FidoLetterNumbers::Remove(Num number)
+{
+    if (!Exists(number))
+        return;
+    Bits[number / 8] = uint8_t(Bits[number / 8] & ~(1u << (number % 8)));
+    --Total;
+    if (number == High) {
+        while (High > 0 && !Exists(High))
+            --High;
+    }
+}
+
+std::string FidoLetterNumbers::NameOf(Num number) const
+{
+    if (Exists(number))
+        return std::to_string(number) + ExtensionOf(Spelling[number]);
+    return ApplyNameCase(std::to_string(number) + ".Msg", LetterCase());
+}
+
+NameCase FidoLetterNumbers::LetterCase() const
+{
+    if (High == 0)
+        return NameCase::Lower;
+    return CaseOfName(ExtensionOf(Spelling[High]));
+}

@@ -1,0 +1,50 @@
+// Which letter numbers exist in a *.MSG directory, learnt by listing it: one
+// bit per number, and how each letter's ".msg" is spelt, so that a letter is
+// opened under its own name without searching the directory again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/OsFiles.h"
+#include "msgbase/MsgBase.h"
+#include "msgbase/fido/FidoMsgLayout.h"
+
+class FidoLetterNumbers {
+public:
+    FidoLetterNumbers();
+
+    // Forgets everything, then reads the directory (an ANSI path ending with
+    // the separator). Names that are not a number from 1 to HighestNumber in
+    // plain decimal followed by ".msg" in any case, and entries that are not
+    // plain files, are ignored.
+    void Scan(const std::string& directory);
+    void Clear();
+
+    bool Exists(Num number) const;
+    // extension: ".msg" as it is spelt on disk.
+    void Add(Num number, std::string_view extension);
+    void Remove(Num number);
+
+    Num Highest() const { return High; }
+    uint32_t Count() const { return Total; }
+
+    // The file name of an existing letter as it is spelt on disk; for any
+    // other number, the name a new letter takes.
+    std::string NameOf(Num number) const;
+    // The case of the directory's letter names (that of the highest letter);
+    // lower case when there is none. Files this base creates follow it.
+    NameCase LetterCase() const;
+
+private:
+    std::vector<uint8_t> Bits;      // bit (n mod 8) of byte (n div 8)
+    std::vector<uint8_t> Spelling;  // per number: bit k set when letter k of "msg" is upper case
+    Num High = 0;
+    uint32_t Total = 0;
+};
+
+// Reads a letter file name: true and the number and the spelling of its
+// extension when it is a plain decimal number (no leading zero) from 1 to
+// HighestNumber followed by ".msg" in any case.
+bool ParseLetterName(std::string_view name, Num& number, std::string& extension);

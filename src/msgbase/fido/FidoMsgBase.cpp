@@ -1,0 +1,685 @@
+#include "msgbase/fido/FidoMsgBase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/CodePage.h"
+#include "core/OsFiles.h"
+#include "core/StringHelpers.h"
+#include "msgbase/fido/FidoDateText.h"
+#include "msgbase/fido/FidoMsgLayout.h"
+
+using namespace FidoMsg;
+
+namespace {
+
+// Control lines longer than this carry nothing the header parser wants.
+constexpr std::size_t ControlLineKept = 128;
+// Users of the last-read file: record u lies at 2 * u.
+constexpr uint32_t LastReadUsers = 65536;
+// How often WriteLetter looks for a free number when other programs keep
+// taking the one it chose.
+constexpr int RenameAttempts = 20;
+
+bool ReadWordValue(const std::string& word, uint16_t& value)
+{
+    int32_t number = 0;
+    if (!TryStrToInt(word, number) || number < 0 || number > 0xFFFF)
+        return false;
+    value = static_cast<uint16_t>(number);
+    return true;
+}
+
+// The zone of an address text "zone:net/node".
+bool ZoneOfAddress(const std::string& word, uint16_t& zone)
+{
+    std::size_t colon = word.find(':');
+    return colon != std::string::npos && ReadWordValue(word.substr(0, colon), zone);
+}
+
+// Renames without replacing an existing file. EEXIST when the name is taken.
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+#endif
+    // The file system cannot refuse by itself: test first.
+    if (access(to.c_str(), F_OK) == 0)
+        return EEXIST;
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+FidoMsgBase::FidoMsgBase() : File(WindowSize) {}
+
+FidoMsgBase::~FidoMsgBase()
+{
+    CloseLetterFiles();
+}
+
+// ---- The base as a whole ----
+
+void FidoMsgBase::SetBasePath(const std::string& spec)
+{
+    // The whole path is kept: cutting a long path would name another directory.
+    Dir = WithBackslash(spec);
+}
+
+Status FidoMsgBase::OpenBase()
+{
+    CloseLetterFiles();
+    Current = 0;
+    if (!DirectoryExists(Dir))
+        return DirectoryMissing;
+    DirOs = ToOsPath(Dir);
+    if (!DirOs.empty() && DirOs.back() != '/')
+        DirOs += '/';
+    Numbers.Scan(Dir);
+    return 0;
+}
+
+Status FidoMsgBase::CloseBase()
+{
+    return CloseLetterFiles();
+}
+
+Status FidoMsgBase::CreateBase(uint16_t, uint16_t)
+{
+    return MakePath(Dir) ? 0 : CannotCreate;
+}
+
+bool FidoMsgBase::BaseExists()
+{
+    return DirectoryExists(Dir);
+}
+
+// ---- Files of the current letter ----
+
+Status FidoMsgBase::CloseLetterFiles()
+{
+    Status status = 0;
+    if (LetterOpen) {
+        if (!File.CloseFile())
+            status = LastIoError != 0 ? LastIoError : 5;
+        LetterOpen = false;
+    }
+    if (Building)
+        DiscardTemp();
+    return status;
+}
+
+void FidoMsgBase::DiscardTemp()
+{
+    if (File.IsOpen())
+        File.CloseFile();
+    if (!TempName.empty())
+        unlink(ToOsPath(TempName).c_str());
+    TempName.clear();
+    Building = false;
+}
+
+void FidoMsgBase::ResetLetterState()
+{
+    InternalError = 0;
+    WriteError = 0;
+    LoadedSize = 0;
+    TextPos = HeaderSize;
+    TextEnd = HeaderSize;
+    Dest = FidoAddress{};
+    Orig = FidoAddress{};
+    When = 0;
+    LastLineWrapped = false;
+}
+
+uint32_t FidoMsgBase::ReadAt(int64_t offset, void* buffer, uint32_t count)
+{
+    uint32_t got = 0;
+    if (File.IsOpen() && File.SeekTo(offset))
+        File.ReadBytes(buffer, count, got);
+    std::fill(static_cast<char*>(buffer) + got, static_cast<char*>(buffer) + count, 0);
+    return got;
+}
+
+uint16_t FidoMsgBase::ReadWordAt(uint32_t offset)
+{
+    uint8_t bytes[2];
+    ReadAt(offset, bytes, 2);
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+std::string FidoMsgBase::ReadStringAt(uint32_t offset, uint32_t maxLength)
+{
+    std::string text(maxLength, '\0');
+    ReadAt(offset, text.data(), maxLength);
+    if (std::size_t nul = text.find('\0'); nul != std::string::npos)
+        text.resize(nul);
+    return text;
+}
+
+void FidoMsgBase::WriteAt(int64_t offset, const void* buffer, uint32_t count)
+{
+    auto fail = [this](Status code) {
+        if (WriteError == 0)
+            WriteError = code;
+    };
+    if (!Building && !LetterOpen) {
+        fail(InternalError != 0 ? InternalError : LetterMissing);
+        return;
+    }
+    if (LetterOpen && LoadedSize < HeaderSize) {
+        // Writing a field of a letter cut short would grow the file with a
+        // header of zeros around the one field; leave the damaged letter be.
+        fail(HeaderTooShort);
+        return;
+    }
+    if (!File.SeekTo(offset) || !File.WriteBytes(buffer, count))
+        fail(LastIoError != 0 ? LastIoError : 5);
+}
+
+void FidoMsgBase::WriteWordAt(uint32_t offset, uint16_t value)
+{
+    const uint8_t bytes[2] = {static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)};
+    WriteAt(offset, bytes, 2);
+}
+
+void FidoMsgBase::WriteStringAt(uint32_t offset, const std::string& text, uint32_t fieldSize)
+{
+    std::string field = AnsiToOemText(text.substr(0, fieldSize - 1));
+    field.resize(fieldSize, '\0');
+    WriteAt(offset, field.data(), fieldSize);
+}
+
+void FidoMsgBase::WritePackedDateAt(uint32_t offset, uint32_t dosDateTime)
+{
+    // The programs that read these bytes keep the date word first, then the time word.
+    const uint16_t date = static_cast<uint16_t>(dosDateTime >> 16);
+    const uint16_t time = static_cast<uint16_t>(dosDateTime & 0xFFFF);
+    WriteWordAt(offset, date);
+    WriteWordAt(offset + 2, time);
+}
+
+// ---- Header of the letter being built or loaded ----
+
+void FidoMsgBase::StartLine()
+{
+    if (TextPos <= HeaderSize)
+        return;
+    char before = 0;
+    ReadAt(TextPos - 1, &before, 1);
+    if (before != '\r')
+        WriteChar('\r');
+}
+
+void FidoMsgBase::SetDestAddr(const FidoAddress& address)
+{
+    Dest = address;
+    WriteWordAt(DestNetOffset, address.Net);
+    WriteWordAt(DestNodeOffset, address.Node);
+    // Netmail carries zones and points in control lines; only a new letter gets them.
+    if (!Building || MailType != MailNet)
+        return;
+    if (address.Point != 0) {
+        StartLine();
+        WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(address.Point));
+    }
+    if (Orig.Zone != 0) {
+        StartLine();
+        WriteLine(std::string(1, KludgeMark) + "INTL " + Address3DToText(Dest.Zone, Dest.Net, Dest.Node) + " " +
+                  Address3DToText(Orig.Zone, Orig.Net, Orig.Node));
+    }
+}
+
+void FidoMsgBase::SetOrigAddr(const FidoAddress& address)
+{
+    Orig = address;
+    WriteWordAt(OrigNetOffset, address.Net);
+    WriteWordAt(OrigNodeOffset, address.Node);
+    if (!Building || MailType != MailNet)
+        return;
+    if (address.Point != 0) {
+        StartLine();
+        WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(address.Point));
+    }
+    if (Dest.Zone != 0) {
+        StartLine();
+        WriteLine(std::string(1, KludgeMark) + "INTL " + Address3DToText(Dest.Zone, Dest.Net, Dest.Node) + " " +
+                  Address3DToText(Orig.Zone, Orig.Net, Orig.Node));
+    }
+}
+
+void FidoMsgBase::SetFrom(const std::string& name) { WriteStringAt(FromOffset, name, NameFieldSize); }
+void FidoMsgBase::SetTo(const std::string& name) { WriteStringAt(ToOffset, name, NameFieldSize); }
+void FidoMsgBase::SetSubject(const std::string& text) { WriteStringAt(SubjectOffset, text, SubjectFieldSize); }
+void FidoMsgBase::SetCost(uint16_t cost) { WriteWordAt(CostOffset, cost); }
+void FidoMsgBase::SetReplyTo(Num number) { WriteWordAt(ReplyToOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
+void FidoMsgBase::SetFirstReply(Num number) { WriteWordAt(FirstReplyOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
+
+void FidoMsgBase::SetDateTime(DateTime when)
+{
+    When = when;
+    std::string text = FormatFidoDateText(when);
+    // The text (19 characters) and its NUL fill the 20-byte field.
+    std::string field(text, 0, DateTextFieldSize - 1);
+    field.resize(DateTextFieldSize, '\0');
+    WriteAt(DateTextOffset, field.data(), DateTextFieldSize);
+}
+
+void FidoMsgBase::SetAttribute(uint16_t bit, bool on)
+{
+    uint16_t attr = ReadWordAt(AttributeOffset);
+    WriteWordAt(AttributeOffset, static_cast<uint16_t>(on ? attr | bit : attr & ~bit));
+}
+
+bool FidoMsgBase::HasAttribute(uint16_t bit)
+{
+    return (ReadWordAt(AttributeOffset) & bit) != 0;
+}
+
+void FidoMsgBase::SetLocal(bool on) { SetAttribute(AttrLocal, on); }
+void FidoMsgBase::SetReceived(bool on) { SetAttribute(AttrReceived, on); }
+void FidoMsgBase::SetPrivate(bool on) { SetAttribute(AttrPrivate, on); }
+void FidoMsgBase::SetCrash(bool on) { SetAttribute(AttrCrash, on); }
+void FidoMsgBase::SetKillSent(bool on) { SetAttribute(AttrKillSent, on); }
+void FidoMsgBase::SetSent(bool on) { SetAttribute(AttrSent, on); }
+void FidoMsgBase::SetFileAttach(bool on) { SetAttribute(AttrFileAttach, on); }
+void FidoMsgBase::SetReceiptRequest(bool on) { SetAttribute(AttrReceiptRequest, on); }
+void FidoMsgBase::SetAuditRequest(bool on) { SetAttribute(AttrAuditRequest, on); }
+void FidoMsgBase::SetReturnReceipt(bool on) { SetAttribute(AttrReturnReceipt, on); }
+void FidoMsgBase::SetFileRequest(bool on) { SetAttribute(AttrFileRequest, on); }
+void FidoMsgBase::SetRead(bool on) { WriteWordAt(TimesReadOffset, on ? 1 : 0); }
+
+// ---- Building a new letter ----
+
+void FidoMsgBase::StartNewLetter()
+{
+    CloseLetterFiles();
+    ResetLetterState();
+    Current = 0;
+    TempName = MakeTempName(Dir);
+    if (TempName.empty()) {
+        InternalError = NoTempName;
+        return;
+    }
+    if (!File.OpenFile(TempName, OpenMode::ReadWrite)) {
+        InternalError = CannotOpenTemp;
+        unlink(ToOsPath(TempName).c_str());
+        TempName.clear();
+        return;
+    }
+    Building = true;
+    const char zeros[HeaderSize] = {};
+    WriteAt(0, zeros, HeaderSize);
+}
+
+void FidoMsgBase::WriteChar(char ch)
+{
+    if (!Building) {
+        // Texts of stored letters are never changed in place.
+        if (WriteError == 0)
+            WriteError = InternalError != 0 ? InternalError : NothingToWrite;
+        return;
+    }
+    char oem = AnsiToOemChar(ch);
+    WriteAt(TextPos, &oem, 1);
+    ++TextPos;
+}
+
+Status FidoMsgBase::WriteLetter()
+{
+    if (!Building)
+        return InternalError != 0 ? InternalError : NothingToWrite;
+    const char terminator = '\0';
+    WriteAt(TextPos, &terminator, 1);
+    ++TextPos;
+    WritePackedDateAt(DateArrivedOffset, DosNow());
+    WritePackedDateAt(DateWrittenOffset, DateTimeToDos(When));
+    if (WriteError != 0) {
+        Status status = WriteError;
+        DiscardTemp();
+        return status;
+    }
+
+    // An empty directory starts at 2: tossers keep 1.msg for their own mark
+    // and never export it.
+    auto nextNumber = [this] { return Numbers.Highest() == 0 ? Num(2) : Numbers.Highest() + 1; };
+    Num number = nextNumber();
+    if (number > HighestNumber) {
+        DiscardTemp();
+        return NoNumberLeft;
+    }
+    if (!File.CloseFile()) {
+        Status status = LastIoError != 0 ? LastIoError : 5;
+        DiscardTemp();
+        return status;
+    }
+    const std::string tempOs = ToOsPath(TempName);
+    const std::string dirOs = ToOsPath(Dir);
+    // The temporary file was made for our eyes only; a letter must be
+    // readable by the tosser, which may run as another user.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(tempOs.c_str(), 0666 & ~mask);
+    std::string name;
+    for (int attempt = 0;; ++attempt) {
+        name = Numbers.NameOf(number);
+        // Another program may have written this number since the scan, in any case.
+        int err = FileExists(Dir + name) ? EEXIST : RenameNoReplace(tempOs, dirOs + name);
+        if (err == 0)
+            break;
+        if (err != EEXIST || attempt + 1 >= RenameAttempts) {
+            DiscardTemp();
+            return err == EEXIST ? Status(80) : DosErrorFromErrno(err);
+        }
+        Numbers.Scan(Dir);
+        number = std::max(nextNumber(), number + 1);
+        if (number > HighestNumber) {
+            DiscardTemp();
+            return NoNumberLeft;
+        }
+    }
+    Numbers.Add(number, name.substr(name.find('.')));
+    TempName.clear();
+    Building = false;
+    Current = number;
+    return 0;
+}
+
+// ---- Loading and reading a letter ----
+
+void FidoMsgBase::LoadHeader()
+{
+    CloseLetterFiles();
+    ResetLetterState();
+    if (!LetterFileExists(Current)) {
+        InternalError = LetterMissing;
+        return;
+    }
+    if (!File.OpenFile(PathOf(Current), OpenMode::ReadWrite)) {
+        InternalError = CannotOpenLetter;
+        return;
+    }
+    LetterOpen = true;
+    LoadedSize = File.GetFileSize();
+    TextEnd = LoadedSize;
+
+    uint8_t header[HeaderSize];
+    ReadAt(0, header, HeaderSize);
+    auto word = [&header](uint32_t offset) { return static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)); };
+    Dest = FidoAddress{DefaultZone, word(DestNetOffset), word(DestNodeOffset), 0};
+    Orig = FidoAddress{DefaultZone, word(OrigNetOffset), word(OrigNodeOffset), 0};
+    When = ParseFidoDateText(std::string_view(reinterpret_cast<const char*>(header) + DateTextOffset, DateTextFieldSize),
+                             NowDateTime());
+    ScanText();
+    TextPos = HeaderSize;
+}
+
+void FidoMsgBase::ScanText()
+{
+    // The text ends at the first NUL or at the end of the file; on the way
+    // the control lines give the zones and points.
+    std::string line;
+    char chunk[WindowSize];
+    int64_t pos = HeaderSize;
+    while (pos < LoadedSize) {
+        uint32_t want = static_cast<uint32_t>(std::min<int64_t>(WindowSize, LoadedSize - pos));
+        uint32_t got = ReadAt(pos, chunk, want);
+        if (got == 0) {
+            TextEnd = pos;  // the file shrank under us
+            break;
+        }
+        const char* end = chunk + got;
+        const char* nul = std::find(static_cast<const char*>(chunk), end, '\0');
+        for (const char* p = chunk; p != nul; ++p) {
+            if (*p == '\r') {
+                ParseControlLine(line);
+                line.clear();
+            } else if (line.size() < ControlLineKept) {
+                line += *p;
+            }
+        }
+        if (nul != end) {
+            TextEnd = pos + (nul - chunk);
+            break;
+        }
+        pos += got;
+    }
+    ParseControlLine(line);
+}
+
+void FidoMsgBase::ParseControlLine(const std::string& line)
+{
+    std::string_view text = line;
+    if (!text.empty() && text.front() == '\n')
+        text.remove_prefix(1);
+    // Only control lines count: a body line may well begin with "Intl".
+    if (text.empty() || text.front() != KludgeMark)
+        return;
+    text.remove_prefix(1);
+    const std::string keyword = UpperAscii(ExtractWord(text, 1));
+    uint16_t value = 0;
+    if (keyword == "INTL") {
+        if (ZoneOfAddress(ExtractWord(text, 2), value))
+            Dest.Zone = value;
+        if (ZoneOfAddress(ExtractWord(text, 3), value))
+            Orig.Zone = value;
+    } else if (keyword == "TOPT") {
+        if (ReadWordValue(ExtractWord(text, 2), value))
+            Dest.Point = value;
+    } else if (keyword == "FMPT") {
+        if (ReadWordValue(ExtractWord(text, 2), value))
+            Orig.Point = value;
+    }
+}
+
+void FidoMsgBase::StartText()
+{
+    TextPos = HeaderSize;
+    LastLineWrapped = false;
+}
+
+char FidoMsgBase::ReadChar()
+{
+    if (TextPos >= TextEnd)
+        return 0;
+    char ch = 0;
+    if (ReadAt(TextPos, &ch, 1) == 0 || ch == '\0') {
+        TextEnd = TextPos;  // the file changed since it was loaded
+        return 0;
+    }
+    ++TextPos;
+    return ch;
+}
+
+bool FidoMsgBase::TextEnded()
+{
+    return TextPos >= TextEnd;
+}
+
+int64_t FidoMsgBase::GetTextPos()
+{
+    return TextPos;
+}
+
+void FidoMsgBase::SetTextPos(int64_t position)
+{
+    TextPos = std::max<int64_t>(position, HeaderSize);
+}
+
+// ---- Header getters ----
+
+std::string FidoMsgBase::GetFrom() { return OemToAnsiText(ReadStringAt(FromOffset, NameLength)); }
+std::string FidoMsgBase::GetTo() { return OemToAnsiText(ReadStringAt(ToOffset, NameLength)); }
+std::string FidoMsgBase::GetSubject() { return StripRePrefixes(OemToAnsiText(ReadStringAt(SubjectOffset, SubjectLength))); }
+uint16_t FidoMsgBase::GetCost() { return ReadWordAt(CostOffset); }
+DateTime FidoMsgBase::GetDateTime() { return When; }
+Num FidoMsgBase::GetReplyTo() { return ReadWordAt(ReplyToOffset); }
+Num FidoMsgBase::GetFirstReply() { return ReadWordAt(FirstReplyOffset); }
+Num FidoMsgBase::GetNumber() { return Current; }
+void FidoMsgBase::GetOrigAddr(FidoAddress& address) { address = Orig; }
+void FidoMsgBase::GetDestAddr(FidoAddress& address) { address = Dest; }
+
+bool FidoMsgBase::IsLocal() { return HasAttribute(AttrLocal); }
+bool FidoMsgBase::IsCrash() { return HasAttribute(AttrCrash); }
+bool FidoMsgBase::IsKillSent() { return HasAttribute(AttrKillSent); }
+bool FidoMsgBase::IsSent() { return HasAttribute(AttrSent); }
+bool FidoMsgBase::IsFileAttach() { return HasAttribute(AttrFileAttach); }
+bool FidoMsgBase::IsReceiptRequest() { return HasAttribute(AttrReceiptRequest); }
+bool FidoMsgBase::IsAuditRequest() { return HasAttribute(AttrAuditRequest); }
+bool FidoMsgBase::IsReturnReceipt() { return HasAttribute(AttrReturnReceipt); }
+bool FidoMsgBase::IsFileRequest() { return HasAttribute(AttrFileRequest); }
+bool FidoMsgBase::IsReceived() { return HasAttribute(AttrReceived); }
+bool FidoMsgBase::IsPrivate() { return HasAttribute(AttrPrivate); }
+bool FidoMsgBase::IsDeleted() { return !LetterFileExists(Current); }
+bool FidoMsgBase::IsEcho() { return true; }
+// The whole count: a letter read 256 times is still read.
+bool FidoMsgBase::IsRead() { return ReadWordAt(TimesReadOffset) != 0; }
+
+// ---- Walking and searching ----
+
+uint32_t FidoMsgBase::GetPosition() { return Current; }
+void FidoMsgBase::SetPosition(uint32_t position) { Current = position; }
+
+void FidoMsgBase::SeekFirst(Num number)
+{
+    Current = number == 0 ? 0 : number - 1;
+    SeekNext();
+}
+
+void FidoMsgBase::SeekNext()
+{
+    const Num high = Numbers.Highest();
+    Num n = Current;
+    while (n < high) {
+        ++n;
+        if (Numbers.Exists(n)) {
+            Current = n;
+            return;
+        }
+    }
+    Current = 0;
+}
+
+void FidoMsgBase::SeekPrior()
+{
+    Num n = std::min<Num>(Current, Numbers.Highest() + 1);
+    while (n > 1) {
+        --n;
+        if (Numbers.Exists(n)) {
+            Current = n;
+            return;
+        }
+    }
+    Current = 0;
+}
+
+bool FidoMsgBase::SeekFound() { return Current != 0; }
+
+void FidoMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
+{
+    SearchName = UpperAscii(name.substr(0, NameLength));
+    SearchAlias = UpperAscii(alias.substr(0, NameLength));
+    Current = 0;
+    FindMailNext();
+}
+
+bool FidoMsgBase::AcceptedByMailSearch()
+{
+    const std::string to = UpperAscii(GetTo());
+    // An empty name or alias stands for none: it must not catch letters to nobody.
+    bool addressed = (!SearchName.empty() && to == SearchName) || (!SearchAlias.empty() && to == SearchAlias);
+    return addressed && !IsReceived();
+}
+
+void FidoMsgBase::FindMailNext()
+{
+    for (SeekFirst(Current + 1); SeekFound(); SeekNext()) {
+        LoadHeader();
+        if (AcceptedByMailSearch())
+            return;
+    }
+}
+
+bool FidoMsgBase::MailFound() { return SeekFound(); }
+
+// ---- The rest ----
+
+Num FidoMsgBase::GetHighNumber() { return Numbers.Highest(); }
+uint32_t FidoMsgBase::CountLetters() { return Numbers.Count(); }
+void FidoMsgBase::SetMailType(uint8_t type) { MailType = type; }
+uint16_t FidoMsgBase::GetBoard() { return 0; }
+
+Status FidoMsgBase::RewriteHeader()
+{
+    // The setters wrote into the open file already; what is left is to make
+    // sure those writes reached it.
+    if (Building)
+        return WriteError;
+    if (!LetterOpen)
+        return InternalError != 0 ? InternalError : LetterMissing;
+    if (WriteError != 0)
+        return WriteError;
+    if (!File.FlushWindow())
+        return LastIoError != 0 ? LastIoError : 5;
+    return 0;
+}
+
+Status FidoMsgBase::DeleteLetter()
+{
+    if (!Numbers.Exists(Current))
+        return LetterMissing;
+    CloseLetterFiles();
+    const std::string path = ToOsPath(PathOf(Current));
+    if (unlink(path.c_str()) != 0 && errno != ENOENT)
+        return DosErrorFromErrno(errno);
+    Numbers.Remove(Current);
+    return 0;
+}
+
+bool FidoMsgBase::LetterFileExists(Num number) const
+{
+    if (number == 0)
+        return false;
+    struct stat st {};
+    if (stat((DirOs + Numbers.NameOf(number)).c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    // Not where the scan saw it (or the base was never opened): search by name.
+    return FileExists(PathOf(number));
+}
+
+std::string FidoMsgBase::LastReadPath() const
+{
+    return Dir + ApplyNameCase("LastRead", Numbers.LetterCase());
+}
+
+Num FidoMsgBase::GetLastRead(uint32_t user)
+{
+    if (user >= LastReadUsers)
+        return 0;
+    const std::string path = LastReadPath();
+    if (FileSizeByName(path) < int64_t(user) * 2 + 2)
+        return 0;
+    uint8_t bytes[2] = {0, 0};
+    if (LoadFilePart(path, bytes, 2, int64_t(user) * 2) != 0)
+        return 0;
+    return static_cast<Num>(bytes[0] | (bytes[1] << 8));
+}
+
+void FidoMsgBase::SetLastRead(uint32_t user, Num number)
+{
+    if (user >= LastReadUsers)
+        return;
+    const std::string path = LastReadPath();
+    if (ExtendFile(path, (int64_t(user) + 1) * 2) != 0)
+        return;
+    const uint16_t value = static_cast<uint16_t>(std::min<Num>(number, HighestNumber));
+    const uint8_t bytes[2] = {static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)};
+    SaveFilePart(path, bytes, 2, int64_t(user) * 2);
+}

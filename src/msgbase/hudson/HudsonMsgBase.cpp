@@ -1,0 +1,1101 @@
+#include "msgbase/hudson/HudsonMsgBase.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/CodePage.h"
+#include "core/OsFiles.h"
+#include "core/StringHelpers.h"
+
+namespace {
+
+// The names as the program spells them; the file layer finds them whatever
+// their case on disk.
+constexpr const char* InfoName = "MSGINFO.BBS";
+constexpr const char* InfoNameForCount = "MsgInfo.Bbs";
+constexpr const char* IdxName = "MSGIDX.BBS";
+constexpr const char* ToIdxName = "MSGTOIDX.BBS";
+constexpr const char* HdrName = "MSGHDR.BBS";
+constexpr const char* TxtName = "MSGTXT.BBS";
+constexpr const char* LastReadName = "LastRead.Bbs";
+constexpr const char* EchoMailName = "ECHOMAIL.BBS";
+constexpr const char* NetMailName = "NETMAIL.BBS";
+
+// Index records read at a time while walking. A scan opens one object per
+// board and each walks the whole index, so a chunk is large enough that a
+// walk costs a few dozen reads even in a base of 65535 letters.
+constexpr int64_t IndexChunkRecords = 8192;
+// MSGTOIDX records read at a time by the search, text blocks by StartText.
+constexpr uint32_t SearchChunkRecords = 256;
+constexpr uint32_t TextChunkBlocks = 64;
+
+// A letter has at most 65535 text blocks (a 16-bit count).
+constexpr std::size_t MaxTextChars = std::size_t(0xFFFF) * HudsonBlockChars;
+// Index positions are 16-bit (ECHOMAIL.BBS records hold them): 65535 letters.
+constexpr int64_t MaxLetters = 0xFFFF;
+// Every block of a letter stays addressable by a 16-bit block number.
+constexpr int64_t MaxTextBlocks = 0x10000;
+// Last-read records: Hudson user numbers are 16-bit.
+constexpr uint32_t MaxLastReadUsers = 0xFFFF;
+
+// The status of a failed file-layer call (never 0).
+Status IoStatus()
+{
+    return LastIoError != 0 ? LastIoError : 31;
+}
+
+std::string PascalText(uint8_t length, const char* data, std::size_t capacity)
+{
+    std::size_t n = std::min<std::size_t>(length, capacity);
+    const char* nul = static_cast<const char*>(std::memchr(data, '\0', n));
+    return std::string(data, nul ? static_cast<std::size_t>(nul - data) : n);
+}
+
+void SetPascal(uint8_t& length, char* data, std::size_t capacity, const std::string& text)
+{
+    std::size_t n = std::min(text.size(), capacity);
+    std::memset(data, 0, capacity);
+    std::memcpy(data, text.data(), n);
+    length = static_cast<uint8_t>(n);
+}
+
+uint16_t Increased(uint16_t value)
+{
+    return value == 0xFFFF ? value : static_cast<uint16_t>(value + 1);
+}
+
+uint16_t Decreased(uint16_t value)
+{
+    return value == 0 ? value : static_cast<uint16_t>(value - 1);
+}
+
+// What a locked operation changed, so that a failure can take it back:
+// appended records are cut off again, overwritten ones get their old bytes.
+class UndoList {
+public:
+    void Appended(FileRecord& file, int64_t fromRecord) { Steps.push_back({&file, fromRecord, {}, true}); }
+    void Overwritten(FileRecord& file, int64_t record, const void* old, std::size_t size)
+    {
+        Steps.push_back({&file, record, std::string(static_cast<const char*>(old), size), false});
+    }
+    void Restore()
+    {
+        uint16_t keep = LastIoError;  // the caller reports the failure, not the repair
+        for (auto step = Steps.rbegin(); step != Steps.rend(); ++step) {
+            if (!SeekRecord(*step->File, step->Record))
+                continue;
+            if (step->Truncate)
+                TruncateFile(*step->File);
+            else
+                WriteRecords(*step->File, step->Old.data(), 1);
+        }
+        Steps.clear();
+        LastIoError = keep;
+    }
+
+private:
+    struct Step {
+        FileRecord* File;
+        int64_t Record;
+        std::string Old;
+        bool Truncate;
+    };
+    std::vector<Step> Steps;
+};
+
+HudsonToIdxRecord ToIdxEntry(const std::string& oemName)
+{
+    HudsonToIdxRecord entry{};
+    SetPascal(entry.Length, entry.Name, HudsonNameChars, oemName);
+    return entry;
+}
+
+}  // namespace
+
+HudsonMsgBase::HudsonMsgBase() : IndexChunk(static_cast<std::size_t>(IndexChunkRecords))
+{
+    ClearHeader();
+}
+
+HudsonMsgBase::~HudsonMsgBase()
+{
+    // Counters changed under a lock the caller still holds must reach the file.
+    if (Opened)
+        CloseBase();
+}
+
+// --- the base as a whole -----------------------------------------------------
+
+void HudsonMsgBase::SetBasePath(const std::string& spec)
+{
+    std::string boardText = spec.substr(0, 3);
+    // A fourth digit means a board word longer than three digits: no board of
+    // 1..200, and the rest is not the directory either.
+    bool longer = spec.size() > 3 && spec[3] >= '0' && spec[3] <= '9';
+    Board = longer ? 0 : StrToIntTrim(boardText);
+    Dir = spec.size() > 3 ? spec.substr(3) : std::string();
+    AddBackslash(Dir);
+}
+
+std::string HudsonMsgBase::FileName(const char* programName) const
+{
+    return Dir + programName;
+}
+
+// A file this object creates follows the case of the base's files already on
+// disk; in a new base it is lower case, the only case Linux tossers open.
+std::string HudsonMsgBase::NameToCreate(const char* programName) const
+{
+    std::string name = FileName(programName);
+    if (FileExists(name))
+        return name;
+    NameCase style = NameCase::Lower;
+    for (const char* probe : {InfoName, HdrName, IdxName, ToIdxName, TxtName, LastReadName, EchoMailName, NetMailName}) {
+        if (!FileExists(FileName(probe)))
+            continue;
+        std::string os = ToOsPath(FileName(probe));  // the name as it is on disk
+        std::size_t slash = os.rfind('/');
+        style = CaseOfName(slash == std::string::npos ? os : os.substr(slash + 1));
+        break;
+    }
+    return Dir + ApplyNameCase(programName, style);
+}
+
+// One look at the directory finds all five names, whatever their case: a
+// scan opens the base once for every board.
+HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
+{
+    std::vector<std::string> listing = ListDirectory(Dir);
+    auto resolve = [&](const char* programName) {
+        std::string wanted = LowerAscii(programName);
+        const std::string* match = nullptr;
+        for (const std::string& entry : listing) {
+            if (entry == programName)
+                return Dir + entry;
+            if (!match && LowerAscii(entry) == wanted)
+                match = &entry;
+        }
+        return Dir + (match ? *match : std::string(programName));
+    };
+    return {resolve(InfoName), resolve(IdxName), resolve(ToIdxName), resolve(HdrName), resolve(TxtName)};
+}
+
+HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles(const BaseNames& names) const
+{
+    int64_t info = FileSizeByName(names.Info);
+    int64_t hdr = FileSizeByName(names.Hdr);
+    int64_t idx = FileSizeByName(names.Idx);
+    int64_t toIdx = FileSizeByName(names.ToIdx);
+    int64_t txt = FileSizeByName(names.Txt);
+
+    BaseState state = info < 0 ? BaseState::Missing : BaseState::Complete;
+    if (hdr >= 0) {
+        if (state == BaseState::Missing)
+            state = BaseState::Damaged;  // headers without counters
+    } else if (info >= 0) {
+        state = BaseState::Damaged;
+    }
+    for (int64_t size : {txt, idx, toIdx}) {
+        if (size >= 0 && state == BaseState::Missing)
+            state = BaseState::Damaged;
+        if (size < 0 && state == BaseState::Complete)
+            state = BaseState::Damaged;
+    }
+    if (state == BaseState::Complete && info != int64_t(sizeof(HudsonInfoRecord)))
+        state = BaseState::Damaged;
+    if (state == BaseState::Complete) {
+        int64_t letters = hdr / int64_t(sizeof(HudsonHdrRecord));
+        if (toIdx / int64_t(sizeof(HudsonToIdxRecord)) != letters || idx / int64_t(sizeof(HudsonIdxRecord)) != letters)
+            state = BaseState::Damaged;
+    }
+    return state;
+}
+
+bool HudsonMsgBase::BaseExists()
+{
+    return FileExists(FileName(InfoName)) || FileExists(FileName(HdrName));
+}
+
+Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
+{
+    if (!BoardValid())
+        return HudsonBadBoard;
+    // The five files hold every board of the base: never start them afresh
+    // over files that are there, whole or damaged.
+    switch (CheckFiles(ResolveNames())) {
+    case BaseState::Complete: return HudsonBaseExists;
+    case BaseState::Damaged: return HudsonDamaged;
+    case BaseState::Missing: break;
+    }
+    if (!MakePath(Dir))
+        return HudsonInfoUnreadable;
+    Status status = 0;
+    for (const char* name : {IdxName, ToIdxName, HdrName, TxtName}) {
+        Status s = SaveFile(NameToCreate(name), nullptr, 0);  // created empty, never truncated
+        if (status == 0)
+            status = s;
+    }
+    HudsonInfoRecord info{};
+    info.LowMsg = 1;
+    Status s = SaveFile(NameToCreate(InfoName), &info, sizeof info);
+    return status != 0 ? status : s;
+}
+
+Status HudsonMsgBase::OpenBase()
+{
+    if (!BoardValid())
+        return HudsonBadBoard;
+    if (!Opened) {
+        BaseNames names = ResolveNames();
+        switch (CheckFiles(names)) {
+        case BaseState::Missing:
+            if (Status status = CreateBase(100, 100); status != 0)
+                return status;
+            names = ResolveNames();  // the files just made
+            break;
+        case BaseState::Damaged: return HudsonDamaged;
+        case BaseState::Complete: break;
+        }
+        const BaseNames& opened = names;
+        struct {
+            FileRecord& File;
+            const std::string& Name;
+            uint32_t Size;
+        } files[] = {{IdxFile, opened.Idx, sizeof(HudsonIdxRecord)},
+                     {ToIdxFile, opened.ToIdx, sizeof(HudsonToIdxRecord)},
+                     {TxtFile, opened.Txt, sizeof(HudsonTxtRecord)},
+                     {HdrFile, opened.Hdr, sizeof(HudsonHdrRecord)},
+                     {InfoFile, opened.Info, sizeof(HudsonInfoRecord)}};
+        Status status = 0;
+        for (auto& f : files) {
+            BindFile(f.File, f.Name);
+            if (!OpenExisting(f.File, f.Size))
+                status = LastIoError;
+        }
+        if (status != 0) {
+            CloseFiles();
+            return status;
+        }
+    }
+    HudsonInfoRecord info{};
+    if (!ReadRecordAt(InfoFile, 0, &info)) {
+        CloseFiles();
+        Opened = false;
+        return HudsonInfoUnreadable;
+    }
+    Info = info;
+    Opened = true;
+    ForgetIndexChunk();
+    return 0;
+}
+
+void HudsonMsgBase::CloseFiles()
+{
+    for (FileRecord* f : {&IdxFile, &ToIdxFile, &TxtFile, &HdrFile, &InfoFile})
+        if (f->IsOpen())
+            CloseFile(*f);
+}
+
+Status HudsonMsgBase::CloseBase()
+{
+    if (!Opened)
+        return 0;
+    if (Locked)
+        ReleaseLock(true);
+    Status status = 0;
+    for (FileRecord* f : {&IdxFile, &ToIdxFile, &TxtFile, &HdrFile, &InfoFile})
+        if (f->IsOpen() && !CloseFile(*f) && status == 0)
+            status = LastIoError;
+    Opened = false;
+    Found = false;
+    HeaderLoaded = false;
+    ForgetIndexChunk();
+    return status;
+}
+
+// --- locking -----------------------------------------------------------------
+
+Status HudsonMsgBase::TakeLock()
+{
+    if (!Opened)
+        return HudsonLockFailed;
+    if (Locked)
+        return 0;
+    bool held = LockRegion(InfoFile, HudsonLockOffset, 1) == 0;
+    // Someone else holds the lock (a tosser busy with the base): writing now
+    // would mix our records with theirs. A file system without byte-range
+    // locks is another matter: nobody can lock there, so we go on without.
+    if (!held && LastIoError == 5)
+        return HudsonLockFailed;
+    HudsonInfoRecord info{};
+    if (!ReadRecordAt(InfoFile, 0, &info)) {
+        if (held)
+            UnlockRegion(InfoFile, HudsonLockOffset, 1);
+        return HudsonLockFailed;
+    }
+    Info = info;
+    Locked = true;
+    return 0;
+}
+
+Status HudsonMsgBase::ReleaseLock(bool writeCounters)
+{
+    if (!Locked)
+        return 0;
+    Status status = 0;
+    if (writeCounters && !WriteAt(InfoFile, 0, &Info, 1))
+        status = IoStatus();
+    UnlockRegion(InfoFile, HudsonLockOffset, 1);
+    Locked = false;
+    return status;
+}
+
+bool HudsonMsgBase::LockBase()
+{
+    return TakeLock() == 0;
+}
+
+bool HudsonMsgBase::UnlockBase()
+{
+    return ReleaseLock(true) == 0;
+}
+
+bool HudsonMsgBase::ReadCounts(FileCounts& counts)
+{
+    counts.Idx = FileSizeRecords(IdxFile);
+    counts.ToIdx = FileSizeRecords(ToIdxFile);
+    counts.Hdr = FileSizeRecords(HdrFile);
+    counts.Txt = FileSizeRecords(TxtFile);
+    return counts.Idx >= 0 && counts.ToIdx >= 0 && counts.Hdr >= 0 && counts.Txt >= 0;
+}
+
+bool HudsonMsgBase::ReadRecordAt(FileRecord& file, int64_t record, void* data)
+{
+    // Read into a scratch record so that a short read leaves data untouched.
+    char scratch[sizeof(HudsonInfoRecord)];
+    if (file.RecordSize() > sizeof scratch) {
+        LastIoError = 87;
+        return false;
+    }
+    uint32_t got = 0;
+    if (!SeekRecord(file, record) || !ReadRecords(file, scratch, 1, got))
+        return false;
+    if (got != 1) {
+        LastIoError = 100;  // read past the end
+        return false;
+    }
+    std::memcpy(data, scratch, file.RecordSize());
+    return true;
+}
+
+bool HudsonMsgBase::WriteAt(FileRecord& file, int64_t record, const void* data, uint32_t count)
+{
+    return SeekRecord(file, record) && WriteRecords(file, data, count);
+}
+
+// --- the letter being built ----------------------------------------------------
+
+void HudsonMsgBase::ClearHeader()
+{
+    std::memset(&Header, 0, sizeof Header);
+}
+
+void HudsonMsgBase::StartNewLetter()
+{
+    Found = false;
+    CurrentNumber = 0;
+    HeaderLoaded = false;
+    HeaderPosition = -1;
+    ClearHeader();
+    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, "00:00");
+    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date, "00-00-00");
+    const std::string blank = "* Blank *";
+    SetPascal(Header.ToLength, Header.To, HudsonNameChars, blank);
+    SetPascal(Header.FromLength, Header.From, HudsonNameChars, blank);
+    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, blank);
+    OrigPoint = DestPoint = 0;
+    NewText.clear();
+    NewTextTooLong = false;
+    LastWasCarriageReturn = true;
+    ExportMark = false;
+}
+
+void HudsonMsgBase::SetDestAddr(const FidoAddress& address)
+{
+    Header.DestZone = static_cast<uint8_t>(address.Zone & 0xFF);
+    Header.DestNet = address.Net;
+    Header.DestNode = address.Node;
+    DestPoint = address.Point;
+    if (address.Point != 0 && MailType == MailNet)
+        WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(address.Point));
+}
+
+void HudsonMsgBase::SetOrigAddr(const FidoAddress& address)
+{
+    Header.OrigZone = static_cast<uint8_t>(address.Zone & 0xFF);
+    Header.OrigNet = address.Net;
+    Header.OrigNode = address.Node;
+    OrigPoint = address.Point;
+    if (address.Point != 0 && MailType == MailNet)
+        WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(address.Point));
+}
+
+void HudsonMsgBase::SetFrom(const std::string& name)
+{
+    SetPascal(Header.FromLength, Header.From, HudsonNameChars, AnsiToOemText(name.substr(0, HudsonNameChars)));
+}
+
+void HudsonMsgBase::SetTo(const std::string& name)
+{
+    SetPascal(Header.ToLength, Header.To, HudsonNameChars, AnsiToOemText(name.substr(0, HudsonNameChars)));
+}
+
+void HudsonMsgBase::SetSubject(const std::string& text)
+{
+    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars,
+              AnsiToOemText(text.substr(0, HudsonSubjectChars)));
+}
+
+void HudsonMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
+void HudsonMsgBase::SetReplyTo(Num number) { Header.ReplyTo = static_cast<uint16_t>(number); }
+void HudsonMsgBase::SetFirstReply(Num number) { Header.SeeAlsoNum = static_cast<uint16_t>(number); }
+
+void HudsonMsgBase::SetDateTime(DateTime when)
+{
+    int year, month, day, hour, minute, second, msec;
+    DecodeDate(when, year, month, day);
+    DecodeTime(when, hour, minute, second, msec);
+    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date,
+              Format("%02d-%02d-%02d", month, day, ((year % 100) + 100) % 100));
+    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, Format("%02d:%02d", hour, minute));
+}
+
+void HudsonMsgBase::SetMsgFlag(uint8_t bit, bool on)
+{
+    Header.MsgAttr = static_cast<uint8_t>(on ? (Header.MsgAttr | bit) : (Header.MsgAttr & ~bit));
+}
+
+void HudsonMsgBase::SetNetFlag(uint8_t bit, bool on)
+{
+    Header.NetAttr = static_cast<uint8_t>(on ? (Header.NetAttr | bit) : (Header.NetAttr & ~bit));
+}
+
+void HudsonMsgBase::SetLocal(bool on) { SetMsgFlag(HudsonMsgLocal, on); }
+void HudsonMsgBase::SetReceived(bool on) { SetMsgFlag(HudsonMsgReceived, on); }
+void HudsonMsgBase::SetPrivate(bool on) { SetMsgFlag(HudsonMsgPrivate, on); }
+void HudsonMsgBase::SetRead(bool on) { SetMsgFlag(HudsonMsgRead, on); }
+void HudsonMsgBase::SetCrash(bool on) { SetNetFlag(HudsonNetCrash, on); }
+void HudsonMsgBase::SetKillSent(bool on) { SetNetFlag(HudsonNetKillSent, on); }
+void HudsonMsgBase::SetSent(bool on) { SetNetFlag(HudsonNetSent, on); }
+void HudsonMsgBase::SetFileAttach(bool on) { SetNetFlag(HudsonNetFileAttach, on); }
+void HudsonMsgBase::SetReceiptRequest(bool on) { SetNetFlag(HudsonNetReceiptRequest, on); }
+void HudsonMsgBase::SetAuditRequest(bool on) { SetNetFlag(HudsonNetAuditRequest, on); }
+void HudsonMsgBase::SetReturnReceipt(bool on) { SetNetFlag(HudsonNetReturnReceipt, on); }
+void HudsonMsgBase::SetFileRequest(bool on) { SetNetFlag(HudsonNetFileRequest, on); }
+void HudsonMsgBase::SetEcho(bool on) { ExportMark = on; }
+void HudsonMsgBase::SetMailType(uint8_t type) { MailType = type; }
+
+void HudsonMsgBase::WriteChar(char ch)
+{
+    // Nothing typed is dropped quietly: text beyond what a letter can hold
+    // makes WriteLetter fail, and the editor keeps the letter.
+    if (NewText.size() >= MaxTextChars) {
+        NewTextTooLong = true;
+        return;
+    }
+    char oem = AnsiToOemChar(ch);
+    NewText += oem;
+    if (oem == '\r')
+        LastWasCarriageReturn = true;
+    else if (oem != '\n' && oem != SoftCarriageReturn)
+        LastWasCarriageReturn = false;
+}
+
+Status HudsonMsgBase::WriteLetter()
+{
+    if (!Opened)
+        return 103;  // file not open
+    if (!LastWasCarriageReturn)
+        WriteChar('\r');
+    if (NewTextTooLong)
+        return HudsonBaseFull;
+    std::size_t blocks = std::max<std::size_t>(1, (NewText.size() + HudsonBlockChars - 1) / HudsonBlockChars);
+
+    switch (MailType) {
+    case MailLocal:
+        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail | HudsonMsgEchoPending, false);
+        break;
+    case MailEcho:
+        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail, false);
+        if (ExportMark)
+            SetMsgFlag(HudsonMsgEchoPending, true);
+        break;
+    case MailNet:
+        SetMsgFlag(HudsonMsgEchoPending, false);
+        SetMsgFlag(HudsonMsgNetmail, true);
+        if (ExportMark)
+            SetMsgFlag(HudsonMsgNetPending, true);
+        break;
+    default:
+        break;
+    }
+    Header.Board = static_cast<uint8_t>(Board);
+
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+    // NewText is capped at 65535 blocks, so the count fits its 16-bit field.
+    Status status = WriteLetterLocked(static_cast<uint16_t>(blocks),
+                                      ExportMark && (MailType == MailEcho || MailType == MailNet));
+    if (tookLock)
+        ReleaseLock(false);  // the counters were written (or left alone) under the lock
+    if (status == 0)
+        for (FileRecord* f : {&TxtFile, &HdrFile, &ToIdxFile, &IdxFile, &InfoFile})
+            FlushFile(*f);
+    return status;
+}
+
+// The letter is appended while the lock is held: its text, header and
+// recipient first, its index entry (which makes it visible to readers) last,
+// then the export list and the counters. Any failure cuts every file back to
+// its old size and leaves the counters on disk and in memory as they were.
+Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
+{
+    const HudsonInfoRecord before = Info;
+    FileCounts counts;
+    if (!ReadCounts(counts))
+        return IoStatus();
+    // Parallel files out of step: an append would put this letter's header and
+    // index entry at different positions.
+    if (counts.Idx != counts.Hdr || counts.ToIdx != counts.Hdr)
+        return HudsonDamaged;
+    if (counts.Hdr >= MaxLetters || Info.HighMsg >= HudsonDeletedNumber - 1 ||
+        counts.Txt + blocks > MaxTextBlocks)
+        return HudsonBaseFull;
+
+    const auto position = static_cast<uint16_t>(counts.Hdr);
+    const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
+    Header.MsgNum = number;
+    Header.StartBlock = static_cast<uint16_t>(counts.Txt);
+    Header.NumBlocks = blocks;
+
+    std::vector<HudsonTxtRecord> text(blocks);
+    std::memset(text.data(), 0, text.size() * sizeof(HudsonTxtRecord));
+    for (std::size_t b = 0; b < blocks; ++b) {
+        std::size_t from = b * HudsonBlockChars;
+        std::size_t n = from < NewText.size() ? std::min<std::size_t>(HudsonBlockChars, NewText.size() - from) : 0;
+        text[b].Length = static_cast<uint8_t>(n);
+        std::memcpy(text[b].Text, NewText.data() + from, n);
+    }
+    HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
+
+    FileRecord exportFile;  // outlives the undo list that may cut it back
+    UndoList undo;
+    auto append = [&](FileRecord& file, int64_t at, const void* data, uint32_t count) {
+        undo.Appended(file, at);
+        return WriteAt(file, at, data, count);
+    };
+    bool ok = append(TxtFile, counts.Txt, text.data(), blocks) && append(HdrFile, counts.Hdr, &Header, 1) &&
+              append(ToIdxFile, counts.ToIdx, &toIdx, 1) && append(IdxFile, counts.Idx, &idx, 1);
+    if (ok && exportIt) {
+        std::string name = NameToCreate(MailType == MailNet ? NetMailName : EchoMailName);
+        HudsonExportRecord entry{position};
+        ok = (FileExists(name) || SaveFile(name, nullptr, 0) == 0) && BindFile(exportFile, name) &&
+             OpenExisting(exportFile, sizeof entry);
+        int64_t records = ok ? FileSizeRecords(exportFile) : -1;
+        ok = records >= 0 && append(exportFile, records, &entry, 1);
+        if (ok)
+            FlushFile(exportFile);
+    }
+    if (ok) {
+        Info.HighMsg = number;
+        Info.TotalMsgs = Increased(Info.TotalMsgs);
+        Info.ActiveMsgs[Board - 1] = Increased(Info.ActiveMsgs[Board - 1]);
+        undo.Overwritten(InfoFile, 0, &before, sizeof before);
+        ok = WriteAt(InfoFile, 0, &Info, 1);
+    }
+    if (!ok) {
+        Status status = IoStatus();
+        undo.Restore();
+        Info = before;
+        return status;
+    }
+
+    ForgetIndexChunk();
+    Found = true;
+    CurrentPosition = position;
+    CurrentNumber = number;
+    HeaderLoaded = true;
+    HeaderPosition = position;
+    return 0;
+}
+
+// --- rewriting and deleting ----------------------------------------------------
+
+// Re-reads the current letter's records under the lock and checks that they
+// still describe the letter this object stands on.
+Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr)
+{
+    if (!Found || CurrentPosition < 0)
+        return HudsonNoLetter;
+    if (CurrentPosition >= counts.Hdr || CurrentPosition >= counts.Idx || CurrentPosition >= counts.ToIdx)
+        return HudsonNoLetter;  // the index names a record the other files lack
+    if (!ReadRecordAt(IdxFile, CurrentPosition, &idx) || !ReadRecordAt(HdrFile, CurrentPosition, &hdr))
+        return IoStatus();
+    if (hdr.MsgNum != CurrentNumber || (idx.MsgNum != CurrentNumber && idx.MsgNum != HudsonDeletedNumber))
+        return HudsonNoLetter;  // another letter lies here now (the base was packed)
+    return 0;
+}
+
+Status HudsonMsgBase::RewriteHeader()
+{
+    if (!Opened || !HeaderLoaded || HeaderPosition != CurrentPosition)
+        return HudsonNoLetter;
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+
+    FileCounts counts;
+    HudsonIdxRecord idx{};
+    HudsonHdrRecord disk{};
+    HudsonToIdxRecord oldToIdx{};
+    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    bool deletedHere = Header.MsgAttr & HudsonMsgDeleted;
+    bool deletedOnDisk = idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted);
+    // Written back from a copy loaded before someone deleted the letter, the
+    // header would bring the letter back.
+    if (status == 0 && deletedOnDisk && !deletedHere)
+        status = HudsonNoLetter;
+    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
+        status = IoStatus();
+    if (status == 0) {
+        std::string name = deletedHere                            ? "* Deleted *"
+                           : (Header.MsgAttr & HudsonMsgReceived) ? "* Received *"
+                                                                  : PascalText(Header.ToLength, Header.To, HudsonNameChars);
+        HudsonToIdxRecord toIdx = ToIdxEntry(name);
+        HudsonIdxRecord newIdx{deletedHere ? HudsonDeletedNumber : static_cast<uint16_t>(CurrentNumber), idx.Board};
+        Header.MsgNum = static_cast<uint16_t>(CurrentNumber);
+        UndoList undo;
+        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
+        bool ok = WriteAt(HdrFile, CurrentPosition, &Header, 1);
+        if (ok) {
+            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
+            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
+        }
+        if (ok) {
+            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
+            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
+        }
+        if (!ok) {
+            status = IoStatus();
+            undo.Restore();
+        }
+    }
+    if (tookLock)
+        ReleaseLock(false);  // the counters are not touched
+    ForgetIndexChunk();
+    return status;
+}
+
+Status HudsonMsgBase::DeleteLetter()
+{
+    if (!Opened || !Found)
+        return HudsonNoLetter;
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+
+    const HudsonInfoRecord before = Info;
+    FileCounts counts;
+    HudsonIdxRecord idx{};
+    HudsonHdrRecord disk{};
+    HudsonToIdxRecord oldToIdx{};
+    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
+        status = IoStatus();
+    if (status == 0) {
+        HudsonHdrRecord deleted = disk;
+        if (!(disk.MsgAttr & HudsonMsgDeleted)) {
+            Info.TotalMsgs = Decreased(Info.TotalMsgs);
+            if (idx.Board >= 1 && idx.Board <= HudsonBoards)
+                Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
+        }
+        deleted.MsgAttr |= HudsonMsgDeleted;
+        HudsonToIdxRecord toIdx = ToIdxEntry("* Deleted *");
+        HudsonIdxRecord newIdx{HudsonDeletedNumber, idx.Board};
+        UndoList undo;
+        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
+        bool ok = WriteAt(HdrFile, CurrentPosition, &deleted, 1);
+        if (ok) {
+            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
+            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
+        }
+        if (ok) {
+            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
+            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
+        }
+        if (ok) {
+            undo.Overwritten(InfoFile, 0, &before, sizeof before);
+            ok = WriteAt(InfoFile, 0, &Info, 1);
+        }
+        if (!ok) {
+            status = IoStatus();
+            undo.Restore();
+            Info = before;
+        } else if (HeaderLoaded && HeaderPosition == CurrentPosition) {
+            Header.MsgAttr |= HudsonMsgDeleted;
+        }
+    }
+    if (tookLock)
+        ReleaseLock(false);
+    ForgetIndexChunk();
+    return status;
+}
+
+// --- walking the index -----------------------------------------------------------
+
+void HudsonMsgBase::ForgetIndexChunk()
+{
+    ChunkStart = 0;
+    ChunkCount = 0;
+}
+
+const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position, bool backward)
+{
+    if (position < 0 || !Opened)
+        return nullptr;
+    if (position >= ChunkStart && position < ChunkStart + ChunkCount)
+        return &IndexChunk[static_cast<std::size_t>(position - ChunkStart)];
+    int64_t start = backward ? std::max<int64_t>(0, position - IndexChunkRecords + 1) : position;
+    uint32_t got = 0;
+    if (!SeekRecord(IdxFile, start) ||
+        !ReadRecords(IdxFile, IndexChunk.data(), static_cast<uint32_t>(IndexChunkRecords), got)) {
+        ForgetIndexChunk();
+        return nullptr;
+    }
+    ChunkStart = start;
+    ChunkCount = got;
+    if (position >= ChunkStart + ChunkCount)
+        return nullptr;
+    return &IndexChunk[static_cast<std::size_t>(position - ChunkStart)];
+}
+
+bool HudsonMsgBase::Accepts(const HudsonIdxRecord& entry) const
+{
+    return entry.MsgNum != HudsonDeletedNumber && entry.Board == Board;
+}
+
+// Between letters (after a seek that found nothing) the walk keeps a bound:
+// SeekNext then accepts numbers from the bound up, SeekPrior numbers below it.
+
+// The first letter of this board after the walk's place numbered `lowest` or
+// more. When there is none the walk stands after the end with `lowest` as its
+// bound.
+void HudsonMsgBase::ScanForward(uint32_t lowest)
+{
+    int64_t position = Found ? CurrentPosition + 1 : std::max<int64_t>(CurrentPosition, 0);
+    while (const HudsonIdxRecord* entry = IndexEntry(position, false)) {
+        // Every board's walk passes over the whole index: look through the
+        // rest of the loaded chunk in one tight loop.
+        const HudsonIdxRecord* const end = IndexChunk.data() + ChunkCount;
+        for (const HudsonIdxRecord* e = entry; e != end; ++e) {
+            if (Accepts(*e) && e->MsgNum >= lowest) {
+                Found = true;
+                CurrentPosition = position + (e - entry);
+                CurrentNumber = e->MsgNum;
+                return;
+            }
+        }
+        position += end - entry;
+    }
+    Found = false;
+    CurrentPosition = position;
+    CurrentNumber = lowest;
+}
+
+// The last letter of this board before the walk's place numbered below
+// `below`. When there is none the walk stands before the start with `below`
+// as its bound.
+void HudsonMsgBase::ScanBackward(uint32_t below)
+{
+    int64_t position = CurrentPosition - 1;
+    while (const HudsonIdxRecord* entry = IndexEntry(position, true)) {
+        if (Accepts(*entry) && entry->MsgNum < below) {
+            Found = true;
+            CurrentPosition = position;
+            CurrentNumber = entry->MsgNum;
+            return;
+        }
+        --position;
+    }
+    Found = false;
+    CurrentPosition = -1;
+    CurrentNumber = below;
+}
+
+void HudsonMsgBase::SeekFirst(Num number)
+{
+    ForgetIndexChunk();
+    Found = false;
+    CurrentPosition = -1;
+    CurrentNumber = number;
+    if (number == 0)
+        return;  // Hudson numbers are 16-bit and counted from 1: 0 - 1 lies above them all
+    ScanForward(number);
+}
+
+void HudsonMsgBase::SeekNext()
+{
+    ScanForward(Found ? CurrentNumber + 1 : CurrentNumber);
+}
+
+void HudsonMsgBase::SeekPrior()
+{
+    ScanBackward(CurrentNumber);
+}
+
+bool HudsonMsgBase::SeekFound()
+{
+    return Found;
+}
+
+uint32_t HudsonMsgBase::GetPosition()
+{
+    return CurrentPosition < 0 ? 0 : static_cast<uint32_t>(CurrentPosition);
+}
+
+void HudsonMsgBase::SetPosition(uint32_t position)
+{
+    ForgetIndexChunk();
+    CurrentPosition = position;
+    const HudsonIdxRecord* entry = IndexEntry(position, false);
+    Found = entry && entry->MsgNum != HudsonDeletedNumber;
+    CurrentNumber = Found ? entry->MsgNum : 0;
+}
+
+Num HudsonMsgBase::GetNumber()
+{
+    return Found ? CurrentNumber : 0;
+}
+
+Num HudsonMsgBase::GetHighNumber()
+{
+    return Info.HighMsg;
+}
+
+// --- the current letter's header and text ----------------------------------------
+
+void HudsonMsgBase::LoadHeader()
+{
+    OrigPoint = DestPoint = 0;
+    HeaderLoaded = false;
+    HeaderPosition = -1;
+    Text.clear();
+    TextPos = 0;
+    HudsonHdrRecord header{};
+    if (Opened && Found && CurrentPosition >= 0 && ReadRecordAt(HdrFile, CurrentPosition, &header)) {
+        Header = header;
+        HeaderLoaded = true;
+        HeaderPosition = CurrentPosition;
+    } else {
+        // No stale header of another letter under this letter's number.
+        ClearHeader();
+    }
+}
+
+std::string HudsonMsgBase::GetFrom()
+{
+    return OemToAnsiText(PascalText(Header.FromLength, Header.From, HudsonNameChars));
+}
+
+std::string HudsonMsgBase::GetTo()
+{
+    return OemToAnsiText(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+}
+
+std::string HudsonMsgBase::GetSubject()
+{
+    return StripRePrefixes(OemToAnsiText(PascalText(Header.SubjectLength, Header.Subject, HudsonSubjectChars)));
+}
+
+DateTime HudsonMsgBase::GetDateTime()
+{
+    std::string text = PascalText(Header.DateLength, Header.Date, sizeof Header.Date) + " " +
+                       PascalText(Header.TimeLength, Header.Time, sizeof Header.Time);
+    return ParseMdyDateTime(text, NowDateTime());
+}
+
+uint16_t HudsonMsgBase::GetCost() { return Header.Cost; }
+Num HudsonMsgBase::GetReplyTo() { return Header.ReplyTo; }
+Num HudsonMsgBase::GetFirstReply() { return Header.SeeAlsoNum; }
+uint16_t HudsonMsgBase::GetBoard() { return Header.Board; }
+
+void HudsonMsgBase::GetOrigAddr(FidoAddress& address)
+{
+    address.Zone = Header.OrigZone;
+    address.Net = Header.OrigNet;
+    address.Node = Header.OrigNode;
+    address.Point = OrigPoint;
+}
+
+void HudsonMsgBase::GetDestAddr(FidoAddress& address)
+{
+    address.Zone = Header.DestZone;
+    address.Net = Header.DestNet;
+    address.Node = Header.DestNode;
+    address.Point = DestPoint;
+}
+
+bool HudsonMsgBase::IsLocal() { return Header.MsgAttr & HudsonMsgLocal; }
+bool HudsonMsgBase::IsReceived() { return Header.MsgAttr & HudsonMsgReceived; }
+bool HudsonMsgBase::IsPrivate() { return Header.MsgAttr & HudsonMsgPrivate; }
+bool HudsonMsgBase::IsDeleted() { return Header.MsgAttr & HudsonMsgDeleted; }
+bool HudsonMsgBase::IsRead() { return Header.MsgAttr & HudsonMsgRead; }
+bool HudsonMsgBase::IsCrash() { return Header.NetAttr & HudsonNetCrash; }
+bool HudsonMsgBase::IsKillSent() { return Header.NetAttr & HudsonNetKillSent; }
+bool HudsonMsgBase::IsSent() { return Header.NetAttr & HudsonNetSent; }
+bool HudsonMsgBase::IsFileAttach() { return Header.NetAttr & HudsonNetFileAttach; }
+bool HudsonMsgBase::IsReceiptRequest() { return Header.NetAttr & HudsonNetReceiptRequest; }
+bool HudsonMsgBase::IsAuditRequest() { return Header.NetAttr & HudsonNetAuditRequest; }
+bool HudsonMsgBase::IsReturnReceipt() { return Header.NetAttr & HudsonNetReturnReceipt; }
+bool HudsonMsgBase::IsFileRequest() { return Header.NetAttr & HudsonNetFileRequest; }
+bool HudsonMsgBase::IsEcho() { return ExportMark; }
+
+// The whole text the header announces, as far as MSGTXT really holds it: a
+// header may claim blocks past the end of a damaged file.
+void HudsonMsgBase::StartText()
+{
+    LastLineWrapped = false;
+    Text.clear();
+    TextPos = 0;
+    if (!Opened || !HeaderLoaded)
+        return;
+    int64_t fileBlocks = FileSizeRecords(TxtFile);
+    int64_t start = Header.StartBlock;
+    if (fileBlocks <= start)
+        return;
+    int64_t remaining = std::min<int64_t>(Header.NumBlocks, fileBlocks - start);
+    Text.reserve(static_cast<std::size_t>(remaining) * HudsonBlockChars);
+    std::vector<HudsonTxtRecord> blocks(TextChunkBlocks);
+    if (!SeekRecord(TxtFile, start))
+        return;
+    while (remaining > 0) {
+        uint32_t want = static_cast<uint32_t>(std::min<int64_t>(remaining, TextChunkBlocks));
+        uint32_t got = 0;
+        if (!ReadRecords(TxtFile, blocks.data(), want, got) || got == 0)
+            break;
+        for (uint32_t b = 0; b < got; ++b)
+            Text.append(blocks[b].Text, std::min<std::size_t>(blocks[b].Length, HudsonBlockChars));
+        remaining -= got;
+    }
+}
+
+char HudsonMsgBase::ReadChar()
+{
+    return TextPos < Text.size() ? Text[TextPos++] : '\0';
+}
+
+bool HudsonMsgBase::TextEnded()
+{
+    return TextPos >= Text.size();
+}
+
+int64_t HudsonMsgBase::GetTextPos()
+{
+    return static_cast<int64_t>(TextPos);
+}
+
+void HudsonMsgBase::SetTextPos(int64_t position)
+{
+    TextPos = static_cast<std::size_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(Text.size())));
+}
+
+// --- search by recipient ---------------------------------------------------------
+
+void HudsonMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
+{
+    auto key = [](const std::string& text) {
+        return UpperAscii(AnsiToOemText(StripBoth(text, ' ').substr(0, HudsonNameChars)));
+    };
+    SearchName = key(name);
+    SearchAlias = key(alias);
+    SearchPosition = -1;
+    FindMailNext();
+}
+
+void HudsonMsgBase::FindMailNext()
+{
+    MailWasFound = false;
+    if (!Opened)
+        return;
+    std::vector<HudsonToIdxRecord> chunk(SearchChunkRecords);
+    int64_t start = SearchPosition + 1;
+    for (;;) {
+        uint32_t got = 0;
+        if (!SeekRecord(ToIdxFile, start) || !ReadRecords(ToIdxFile, chunk.data(), SearchChunkRecords, got) ||
+            got == 0)
+            return;
+        for (uint32_t i = 0; i < got; ++i) {
+            std::string entry = UpperAscii(StripBoth(PascalText(chunk[i].Length, chunk[i].Name, HudsonNameChars), ' '));
+            if (entry.empty() ||
+                !((!SearchName.empty() && entry == SearchName) || (!SearchAlias.empty() && entry == SearchAlias)))
+                continue;
+            SearchPosition = start + i;
+            SetPosition(static_cast<uint32_t>(SearchPosition));
+            if (!Found)
+                continue;  // deleted: the name stays behind in MSGTOIDX with some writers
+            LoadHeader();
+            if (HeaderLoaded && !(Header.MsgAttr & (HudsonMsgReceived | HudsonMsgDeleted))) {
+                MailWasFound = true;
+                return;
+            }
+        }
+        start += got;
+    }
+}
+
+bool HudsonMsgBase::MailFound()
+{
+    return MailWasFound;
+}
+
+// --- counters and last-read records ------------------------------------------------
+
+uint32_t HudsonMsgBase::CountLetters()
+{
+    if (!BoardValid())
+        return 0;
+    HudsonInfoRecord info{};
+    if (LoadFile(FileName(InfoNameForCount), &info, sizeof info) != 0)
+        return 0;
+    return info.ActiveMsgs[Board - 1];
+}
+
+Num HudsonMsgBase::GetLastRead(uint32_t user)
+{
+    if (!BoardValid() || user >= MaxLastReadUsers)
+        return 0;
+    std::string name = FileName(LastReadName);
+    int64_t offset = int64_t(user) * int64_t(sizeof(HudsonLastReadRecord));
+    if (FileSizeByName(name) < offset + int64_t(sizeof(HudsonLastReadRecord)))
+        return 0;
+    uint16_t number = 0;
+    if (LoadFilePart(name, &number, sizeof number, offset + (Board - 1) * 2) != 0)
+        return 0;
+    return number;
+}
+
+void HudsonMsgBase::SetLastRead(uint32_t user, Num number)
+{
+    if (!BoardValid() || user >= MaxLastReadUsers)
+        return;
+    std::string name = NameToCreate(LastReadName);
+    int64_t offset = int64_t(user) * int64_t(sizeof(HudsonLastReadRecord));
+    if (ExtendFile(name, offset + int64_t(sizeof(HudsonLastReadRecord))) != 0)
+        return;
+    // Only this board's number is written: another board's object may be
+    // storing its own number in the same record at the same time.
+    uint16_t value = static_cast<uint16_t>(number);
+    SaveFilePart(name, &value, sizeof value, offset + (Board - 1) * 2);
+}

@@ -1,0 +1,210 @@
+// A Hudson message base: five shared files in one directory in which up to
+// 200 boards keep their letters together. One object serves one board; every
+// object of every board (and the tosser) opens the same files, so each write
+// runs under the byte-range lock on byte 406 of MSGINFO.BBS with the counters
+// re-read after locking and written back before unlocking. A write that fails
+// part way takes back what it appended or overwrote and releases the lock
+// without writing counters, so the counters on disk always match the files.
+//
+// File names are found whatever their case on disk; files this object creates
+// follow the case of the base's existing files (lower case in a new base).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "msgbase/FileLayer.h"
+#include "msgbase/MsgBase.h"
+#include "msgbase/hudson/HudsonRecords.h"
+
+// Statuses of this format besides the host file codes.
+constexpr Status HudsonInfoUnreadable = 1;  // MSGINFO could not be read on open; or the directory could not be made
+constexpr Status HudsonLockFailed = 5;      // another program holds the base lock, or MSGINFO could not be re-read
+constexpr Status HudsonBaseExists = 80;     // CreateBase would overwrite existing base files
+constexpr Status HudsonBaseFull = 99;       // no room for the letter: 65535 letters, numbers or text blocks
+constexpr Status HudsonDamaged = 5000;      // the files do not make a consistent base
+constexpr Status HudsonBadBoard = 5001;     // the board number is not 1..200
+constexpr Status HudsonNoLetter = 5002;     // no current letter, or it changed on disk since it was loaded
+
+class HudsonMsgBase : public MsgBase {
+public:
+    HudsonMsgBase();
+    ~HudsonMsgBase() override;
+
+    void SetBasePath(const std::string& spec) override;
+    Status OpenBase() override;
+    Status CloseBase() override;
+    Status CreateBase(uint16_t maxLetters, uint16_t maxDays) override;
+    bool BaseExists() override;
+    bool LockBase() override;
+    bool UnlockBase() override;
+
+    void SetDestAddr(const FidoAddress& address) override;
+    void SetOrigAddr(const FidoAddress& address) override;
+    void SetFrom(const std::string& name) override;
+    void SetTo(const std::string& name) override;
+    void SetSubject(const std::string& text) override;
+    void SetCost(uint16_t cost) override;
+    void SetReplyTo(Num number) override;
+    void SetFirstReply(Num number) override;
+    void SetDateTime(DateTime when) override;
+    void SetLocal(bool on) override;
+    void SetReceived(bool on) override;
+    void SetPrivate(bool on) override;
+    void SetCrash(bool on) override;
+    void SetKillSent(bool on) override;
+    void SetSent(bool on) override;
+    void SetFileAttach(bool on) override;
+    void SetReceiptRequest(bool on) override;
+    void SetAuditRequest(bool on) override;
+    void SetReturnReceipt(bool on) override;
+    void SetFileRequest(bool on) override;
+    void SetRead(bool on) override;
+
+    void WriteChar(char ch) override;
+    Status WriteLetter() override;
+
+    char ReadChar() override;
+    bool TextEnded() override;
+
+    std::string GetFrom() override;
+    std::string GetTo() override;
+    std::string GetSubject() override;
+    uint16_t GetCost() override;
+    DateTime GetDateTime() override;
+    Num GetReplyTo() override;
+    Num GetFirstReply() override;
+    Num GetNumber() override;
+    void GetOrigAddr(FidoAddress& address) override;
+    void GetDestAddr(FidoAddress& address) override;
+
+    bool IsLocal() override;
+    bool IsCrash() override;
+    bool IsKillSent() override;
+    bool IsSent() override;
+    bool IsFileAttach() override;
+    bool IsReceiptRequest() override;
+    bool IsAuditRequest() override;
+    bool IsReturnReceipt() override;
+    bool IsFileRequest() override;
+    bool IsReceived() override;
+    bool IsPrivate() override;
+    bool IsDeleted() override;
+    bool IsEcho() override;
+    bool IsRead() override;
+
+    uint32_t GetPosition() override;
+    void SetPosition(uint32_t position) override;
+    void LoadHeader() override;
+    void StartText() override;
+    void StartNewLetter() override;
+
+    void SeekFirst(Num number) override;
+    void SeekNext() override;
+    void SeekPrior() override;
+    bool SeekFound() override;
+    void FindMailFirst(const std::string& name, const std::string& alias) override;
+    void FindMailNext() override;
+    bool MailFound() override;
+
+    Num GetHighNumber() override;
+    void SetMailType(uint8_t type) override;
+    uint16_t GetBoard() override;
+    Status RewriteHeader() override;
+    Status DeleteLetter() override;
+    void SetEcho(bool on) override;
+    uint32_t CountLetters() override;
+    Num GetLastRead(uint32_t user) override;
+    void SetLastRead(uint32_t user, Num number) override;
+    int64_t GetTextPos() override;
+    void SetTextPos(int64_t position) override;
+
+    bool HasExportMark() const override { return true; }
+
+    // The board this object serves (0 when the base string named none in 1..200).
+    int BoardNumber() const { return Board; }
+
+protected:
+    // Every write to the base files passes through here (record positions).
+    // Tests override it to make one chosen write fail.
+    virtual bool WriteAt(FileRecord& file, int64_t record, const void* data, uint32_t count);
+
+private:
+    // What the consistency check of the five files finds.
+    enum class BaseState { Complete, Missing, Damaged };
+    // The five files' names as found on disk (as the program spells them when missing).
+    struct BaseNames {
+        std::string Info, Idx, ToIdx, Hdr, Txt;
+    };
+    // Record counts of the parallel files and the text file, taken under the lock.
+    struct FileCounts {
+        int64_t Idx = 0, ToIdx = 0, Hdr = 0, Txt = 0;
+    };
+
+    bool BoardValid() const { return Board >= 1 && Board <= HudsonBoards; }
+    std::string FileName(const char* programName) const;
+    std::string NameToCreate(const char* programName) const;
+    BaseNames ResolveNames() const;
+    BaseState CheckFiles(const BaseNames& names) const;
+    void CloseFiles();
+
+    // Locking: takes the lock and re-reads the counters (0, or a status).
+    Status TakeLock();
+    // Releases the lock; with writeCounters the counters are written first
+    // (0, or the status of that write - the lock is released in any case).
+    Status ReleaseLock(bool writeCounters);
+    bool ReadCounts(FileCounts& counts);
+    bool ReadRecordAt(FileRecord& file, int64_t record, void* data);
+
+    // Index scanning.
+    void ForgetIndexChunk();
+    const HudsonIdxRecord* IndexEntry(int64_t position, bool backward);
+    bool Accepts(const HudsonIdxRecord& entry) const;
+    void ScanForward(uint32_t lowest);
+    void ScanBackward(uint32_t below);
+
+    void ClearHeader();
+    void SetMsgFlag(uint8_t bit, bool on);
+    void SetNetFlag(uint8_t bit, bool on);
+    Status CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr);
+    Status WriteLetterLocked(uint16_t blocks, bool exportIt);
+
+    // The base.
+    std::string Dir;  // with the trailing separator
+    int Board = 0;
+    FileRecord InfoFile, TxtFile, HdrFile, ToIdxFile, IdxFile;
+    bool Opened = false;
+    bool Locked = false;
+    HudsonInfoRecord Info{};
+
+    // The current letter.
+    HudsonHdrRecord Header{};
+    bool HeaderLoaded = false;   // Header holds the record at HeaderPosition
+    int64_t HeaderPosition = -1;
+    bool Found = false;
+    int64_t CurrentPosition = -1;  // index position; -1 before the first, the index size after the last
+    uint32_t CurrentNumber = 0;    // number of the current letter; without one, the bound of the walk
+    uint16_t OrigPoint = 0, DestPoint = 0;
+
+    // Index chunk of the walk.
+    std::vector<HudsonIdxRecord> IndexChunk;
+    int64_t ChunkStart = 0;
+    int64_t ChunkCount = 0;
+
+    // Text being read: the characters of the current letter's blocks.
+    std::string Text;
+    std::size_t TextPos = 0;
+
+    // Letter being built.
+    std::string NewText;  // OEM
+    bool NewTextTooLong = false;
+    bool LastWasCarriageReturn = true;
+    bool ExportMark = false;
+    uint8_t MailType = MailEcho;
+
+    // Search by recipient.
+    std::string SearchName, SearchAlias;  // OEM, upper-cased
+    int64_t SearchPosition = -1;
+    bool MailWasFound = false;
+};

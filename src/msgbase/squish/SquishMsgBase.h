@@ -1,0 +1,218 @@
+// A Squish message base: .SQD holds the base header and the frames (letters
+// and free frames, each kind in its own doubly linked chain), .SQI one index
+// record per letter in letter order, .SQL the last-read values. The letter
+// numbers given out are the letters' unique ids (umsgid), which are never
+// reused; a letter's position in the index is its display number.
+//
+// The whole index is held in memory. Every change of the chains, the base
+// header or the index happens under the one-byte lock at offset 0 of .SQD,
+// between a fresh read of the base header and index (LockBase) and the write
+// back of both (UnlockBase), so a tosser using the same base sees a
+// consistent base.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "msgbase/MsgBase.h"
+#include "msgbase/squish/SquishLayout.h"
+
+// Status codes of this format, besides the file errors of the file layer.
+constexpr Status SquishNoLock = 5;            // the base lock could not be taken
+constexpr Status SquishNoIndexFile = 100;     // .SQI could not be opened
+constexpr Status SquishShortRead = 100;       // a record lies (partly) outside its file
+constexpr Status SquishBaseOpen = 176;        // CreateBase while .SQD is open here
+constexpr Status SquishIndexSeek = 300;       // .SQI could not be positioned or cut
+constexpr Status SquishNoIndex = 999;         // no index image (memory)
+constexpr Status SquishBadHeader = 1001;      // the base header's length or frame header size is impossible
+constexpr Status SquishNoSuchLetter = 1002;    // the current letter is not (or no longer) in the base
+constexpr Status SquishBaseFull = 1003;       // a frame would lie beyond the 32-bit offsets
+constexpr Status SquishBaseExists = 80;       // CreateBase over an existing .SQD
+
+class SquishMsgBase : public MsgBase {
+public:
+    SquishMsgBase();
+    ~SquishMsgBase() override;
+
+    void SetBasePath(const std::string& spec) override;
+    Status OpenBase() override;
+    Status CloseBase() override;
+    Status CreateBase(uint16_t maxLetters, uint16_t maxDays) override;
+    bool BaseExists() override;
+    bool LockBase() override;
+    bool UnlockBase() override;
+
+    void SetDestAddr(const FidoAddress& address) override;
+    void SetOrigAddr(const FidoAddress& address) override;
+    void SetFrom(const std::string& name) override;
+    void SetTo(const std::string& name) override;
+    void SetSubject(const std::string& text) override;
+    void SetReplyTo(Num number) override;
+    void SetFirstReply(Num number) override;
+    void SetDateTime(DateTime when) override;
+    void SetLocal(bool on) override { SetAttr(SquishAttrLocal, on); }
+    void SetReceived(bool on) override { SetAttr(SquishAttrReceived, on); }
+    void SetPrivate(bool on) override { SetAttr(SquishAttrPrivate, on); }
+    void SetCrash(bool on) override { SetAttr(SquishAttrCrash, on); }
+    void SetKillSent(bool on) override { SetAttr(SquishAttrKillSent, on); }
+    void SetSent(bool on) override { SetAttr(SquishAttrSent, on); }
+    void SetFileAttach(bool on) override { SetAttr(SquishAttrFileAttach, on); }
+    void SetReceiptRequest(bool on) override { SetAttr(SquishAttrReceiptRequest, on); }
+    void SetAuditRequest(bool on) override { SetAttr(SquishAttrAuditRequest, on); }
+    void SetReturnReceipt(bool on) override { SetAttr(SquishAttrReturnReceipt, on); }
+    void SetFileRequest(bool on) override { SetAttr(SquishAttrFileRequest, on); }
+    void SetRead(bool on) override { SetAttr(SquishAttrRead, on); }
+
+    void WriteChar(char ch) override;
+    Status WriteLetter() override;
+
+    char ReadChar() override;
+    bool TextEnded() override;
+
+    std::string GetFrom() override;
+    std::string GetTo() override;
+    std::string GetSubject() override;
+    DateTime GetDateTime() override;
+    Num GetReplyTo() override;
+    Num GetFirstReply() override;
+    Num GetNumber() override;
+    void GetOrigAddr(FidoAddress& address) override;
+    void GetDestAddr(FidoAddress& address) override;
+
+    bool IsLocal() override { return HasAttr(SquishAttrLocal); }
+    bool IsCrash() override { return HasAttr(SquishAttrCrash); }
+    bool IsKillSent() override { return HasAttr(SquishAttrKillSent); }
+    bool IsSent() override { return HasAttr(SquishAttrSent); }
+    bool IsFileAttach() override { return HasAttr(SquishAttrFileAttach); }
+    bool IsReceiptRequest() override { return HasAttr(SquishAttrReceiptRequest); }
+    bool IsAuditRequest() override { return HasAttr(SquishAttrAuditRequest); }
+    bool IsReturnReceipt() override { return HasAttr(SquishAttrReturnReceipt); }
+    bool IsFileRequest() override { return HasAttr(SquishAttrFileRequest); }
+    bool IsReceived() override { return HasAttr(SquishAttrReceived); }
+    bool IsPrivate() override { return HasAttr(SquishAttrPrivate); }
+    bool IsDeleted() override { return false; }  // deleted letters leave the index
+    bool IsEcho() override { return !HasAttr(SquishAttrScanned); }
+    bool IsRead() override { return HasAttr(SquishAttrRead); }
+
+    uint32_t GetPosition() override;
+    void SetPosition(uint32_t position) override;
+    void LoadHeader() override;
+    void StartText() override;
+    void StartNewLetter() override;
+
+    void SeekFirst(Num number) override;
+    void SeekNext() override;
+    void SeekPrior() override;
+    bool SeekFound() override;
+    void FindMailFirst(const std::string& name, const std::string& alias) override;
+    void FindMailNext() override;
+    bool MailFound() override;
+
+    Num GetHighNumber() override;
+    void SetMailType(uint8_t) override {}
+    Status RewriteHeader() override;
+    Status DeleteLetter() override;
+    void SetEcho(bool on) override { SetAttr(SquishAttrScanned, !on); }
+    uint32_t CountLetters() override;
+    Num GetLastRead(uint32_t user) override;
+    void SetLastRead(uint32_t user, Num number) override;
+    Num GetDisplayNumber() override;
+    int64_t GetTextPos() override;
+    void SetTextPos(int64_t position) override;
+
+    bool HasExportMark() const override { return true; }
+
+    // Beyond the interface: the code of the last step that failed (0 = none
+    // since the last operation that clears it), and the base path in use.
+    Status LastStatus() const { return StatusWord; }
+    const std::string& BasePath() const { return Path; }
+
+private:
+    struct FreeEntry {
+        uint32_t Offset = 0;  // 0 = empty entry
+        uint32_t Length = 0;
+    };
+    struct FrameChoice {
+        uint32_t Offset = 0;
+        uint32_t Length = 0;
+        bool Reused = false;
+        SquishFrameHeader Old{};  // the free frame's header, when reused
+    };
+
+    std::string FileName(const char* lowerExtension) const;
+    Status Fail(Status status);
+
+    Status ReadBaseHeader();
+    Status WriteBaseHeader();
+    Status LoadIndex();
+    Status WriteIndex();
+    void Refresh();
+    uint32_t Count() const { return static_cast<uint32_t>(Index.size()); }
+
+    bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
+    bool WriteAt(uint64_t offset, const void* buffer, uint32_t size);
+    bool ReadFrameHeader(uint32_t offset, SquishFrameHeader& frame);
+    bool WriteFrameHeader(uint32_t offset, const SquishFrameHeader& frame);
+    int64_t SqdSize();
+
+    // Takes the lock unless this object holds it already; tookLock says
+    // whether it was taken here. False: no lock, nothing may change.
+    bool BeginChange(bool& tookLock);
+    // Writes the base header and the index back and releases the lock when
+    // it was taken here; the first failure wins.
+    Status EndChange(bool tookLock, Status status);
+    Status WriteBackAndUnlock();
+
+    void FillFreeCache();
+    Status ChooseFrame(uint32_t size, FrameChoice& choice);
+    void UnlinkFreeFrame(const FrameChoice& choice);
+    void RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value);
+    void AppendToLetterChain(uint32_t offset);
+    Status DeleteByUid(uint32_t uid);
+    void Purge();
+
+    void SetAttr(uint32_t bit, bool on);
+    bool HasAttr(uint32_t bit) const { return (Msg.attr & bit) != 0; }
+    bool MatchesSearch();
+
+    std::string Path;
+    FileRecord Sqd;
+    FileRecord Sqi;
+    Status StatusWord = 0;
+
+    // The base header as read (len bytes: the known 256 and what follows).
+    SquishBaseHeader Base{};
+    std::array<char, SquishMaxBaseHeaderSize - SquishBaseHeaderSize> BaseTail{};
+    uint32_t HeaderLen = SquishBaseHeaderSize;
+    uint32_t FrameHeaderLen = SquishFrameHeaderSize;  // sz_sqhdr as read
+
+    std::vector<SquishIndexRecord> Index;  // exactly num_msg records
+    bool HaveIndex = false;
+    bool Locked = false;
+
+    std::vector<FreeEntry> FreeCache;
+    bool FreeCacheValid = false;
+
+    // The current letter.
+    uint32_t IndexPos = 0;
+    uint32_t FrameOffset = 0;
+    uint32_t CurrentUid = 0;
+    bool HeaderLoaded = false;
+    SquishFrameHeader Frame{};
+    SquishMessageHeader Msg{};
+
+    // Writing: the OEM text of the letter being built and its date.
+    std::string WriteBuffer;
+    DateTime NextDate = 0;
+
+    // Reading: control lines made from the control information, then the
+    // text; the text ends at ReadLimit (the first zero byte or the end).
+    std::string ReadBuffer;
+    std::size_t ReadPos = 0;
+    std::size_t ReadLimit = 0;
+
+    // Searching by recipient.
+    std::string SearchName, SearchAlias;  // ANSI, upper case
+    uint32_t SearchNameHash = 0, SearchAliasHash = 0;
+};

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "FidoTestLetters.h"
+
+namespace {
+
+// Builds a letter the way the editor saves one.
+Status WriteEchoLetter(MsgBase& base, const std::string& text)
+{
+    base.StartNewLetter();
+    base.SetFrom("Point User");
+    base.SetTo("All");
+    base.SetSubject("Test");
+    base.SetDateTime(EncodeDate(2009, 5, 5) + EncodeTime(9, 7, 0));
+    base.SetOrigAddr(FidoAddress{2, 5020, 1234, 5});
+    base.SetLocal(true);
+    base.SetMailType(MailEcho);
+    base.SetReplyTo(3);
+    base.WriteKludge("\x01MSGID: 2:5020/1234.5 0badcafe");
+    base.WriteLine(text);
+    return base.WriteLetter();
+}
+}  // namespace
+
+TEST(FidoWrite, TheStoredBytesOfANewLetter)
+{
+    TempDir dir;
+    auto base = OpenFido(dir.Path());
+    ASSERT_EQ(WriteEchoLetter(*base, Ansi("Привет")), 0);
+    EXPECT_EQ(base->GetNumber(), 2u) << "1.msg is the tossers' high-water mark";
+    EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"2.msg"})) << "no temporary file left";
+
+    std::string bytes = ReadFileBytes(dir / "2.msg");
+    ASSERT_EQ(bytes.size(), 190u + 31 + 7 + 1);
+    std::string expected = ZeroField("Point User", 36) + ZeroField("All", 36) + ZeroField("Test", 72) +
+                           ZeroField("05 May 09  09:07:00", 20) + Le16(0) /* times read */ + Le16(0) + Le16(1234) +
+                           Le16(0) + Le16(5020) + Le16(0);
+    EXPECT_EQ(bytes.substr(0, 176), expected);
+    // 2009-05-05 09:07:00, date word first: (29 << 9 | 5 << 5 | 5), then (9 << 11 | 7 << 5).
+    EXPECT_EQ(bytes.substr(176, 4), std::string("\xA5\x3A\xE0\x48", 4));
+    uint32_t arrived = uint32_t(GetLe16(bytes, 180)) << 16 | GetLe16(bytes, 182);
+    EXPECT_NEAR(DosToDateTime(arrived), NowDateTime(), 2.0 / 1440) << "arrival time, date word first";
+    EXPECT_EQ(bytes.substr(184), Le16(3) + Le16(0x0100) + Le16(0) +
+                                     "\x01MSGID: 2:5020/1234.5 0badcafe\r\x8F\xE0\xA8\xA2\xA5\xE2\r" + std::string(1, '\0'));
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "2.msg").c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & S_IROTH, 0u) << "the tosser may run as another user";
+}
+
+TEST(FidoWrite, FieldsAreCutAndNetmailGetsItsControlLines)
+{
+    TempDir dir;
+    auto base = OpenFido(dir.Path());
+    base->StartNewLetter();
+    base->SetMailType(MailNet);
+    base->SetFrom(std::string(40, 'f'));
+    base->SetSubject(std::string(80, 's'));
+    base->SetDestAddr(FidoAddress{1, 2, 3, 8});
+    base->SetOrigAddr(FidoAddress{4, 5, 6, 7});
+    base->WriteText("text");
+    ASSERT_EQ(base->WriteLetter(), 0);
+    std::string bytes = ReadFileBytes(dir / "2.msg");
+    EXPECT_EQ(bytes.substr(0, 36), std::string(35, 'f') + '\0');
+    EXPECT_EQ(bytes.substr(72, 72), std::string(71, 's') + '\0');
+    EXPECT_EQ(bytes.substr(166, 10), Le16(3) + Le16(6) + Le16(0) + Le16(5) + Le16(2));
+    EXPECT_EQ(bytes.substr(190), std::string("\x01TOPT 8\r\x01" "FMPT 7\r\x01INTL 1:2/3 4:5/6\rtext\0", 39));
+}
+
+TEST(FidoWrite, NewNamesFollowTheDirectorysCase)
+{
+    TempDir upper, mixed;
+    WriteFileBytes(upper / "7.MSG", FidoLetter{}.Bytes());
+    WriteFileBytes(mixed / "7.Msg", FidoLetter{}.Bytes());
+    for (const TempDir* dir : {&upper, &mixed}) {
+        auto base = OpenFido(dir->Path());
+        ASSERT_EQ(WriteEchoLetter(*base, "x"), 0);
+        base->SetLastRead(0, 8);
+    }
+    EXPECT_EQ(DirectoryNames(upper.Path()), (std::vector<std::string>{"7.MSG", "8.MSG", "LASTREAD"}));
+    EXPECT_EQ(DirectoryNames(mixed.Path()), (std::vector<std::string>{"7.Msg", "8.Msg", "LastRead"}));
+}
+
+TEST(FidoWrite, ALetterAnotherProgramWroteMeanwhileIsNotOverwritten)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "5.msg", FidoLetter{}.Bytes());
+    auto base = OpenFido(dir.Path());
+    FidoLetter theirs;
+    theirs.From = "Tosser";
+    WriteFileBytes(dir / "6.MSG", theirs.Bytes());
+    ASSERT_EQ(WriteEchoLetter(*base, "mine"), 0);
+    EXPECT_EQ(base->GetNumber(), 7u);
+    EXPECT_EQ(ReadFileBytes(dir / "6.MSG"), theirs.Bytes());
+    base->SeekFirst(6);
+    base->LoadHeader();
+    EXPECT_EQ(base->GetFrom(), "Tosser") << "the rescan found their letter";
+}
+
+TEST(FidoWrite, EveryNumberStoredCanBeReachedAgain)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "31999.msg", FidoLetter{}.Bytes());
+    auto base = OpenFido(dir.Path());
+    ASSERT_EQ(WriteEchoLetter(*base, "above 31999"), 0);
+    EXPECT_EQ(base->GetNumber(), 32000u);
+    auto again = OpenFido(dir.Path());
+    again->SeekFirst(31999);
+    again->SeekNext();
+    ASSERT_TRUE(again->SeekFound());
+    EXPECT_EQ(again->GetNumber(), 32000u);
+
+    TempDir full;
+    WriteFileBytes(full / "65535.msg", FidoLetter{}.Bytes());
+    auto last = OpenFido(full.Path());
+    EXPECT_EQ(WriteEchoLetter(*last, "no room"), FidoMsgBase::NoNumberLeft);
+    EXPECT_EQ(DirectoryNames(full.Path()), (std::vector<std::string>{"65535.msg"})) << "nothing half-written left";
+}
+
+TEST(FidoWrite, FailuresAreReportedNeverSuccess)
+{
+    FidoMsgBase missing;
+    missing.SetBasePath("/nonexistent/quorvel/dir");
+    EXPECT_EQ(missing.OpenBase(), FidoMsgBase::DirectoryMissing);
+    EXPECT_EQ(WriteEchoLetter(missing, "lost"), FidoMsgBase::NoTempName);
+
+    TempDir dir;
+    auto base = OpenFido(dir.Path());
+    EXPECT_EQ(base->WriteLetter(), FidoMsgBase::NothingToWrite);
+    ASSERT_EQ(WriteEchoLetter(*base, "once"), 0);
+    EXPECT_EQ(base->WriteLetter(), FidoMsgBase::NothingToWrite) << "the letter is stored once";
+    base->StartNewLetter();
+    base->WriteLine("abandoned");
+    base->CloseBase();
+    EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"2.msg"})) << "an unfinished letter is removed";
+}
+
+TEST(FidoWrite, MarkReadAndFlagsChangeOnlyTheirBytes)
+{
+    TempDir dir;
+    FidoLetter l;
+    l.Attr = 0x0181;
+    WriteFileBytes(dir / "3.msg", l.Bytes());
+    auto base = OpenFido(dir.Path());
+    base->SeekFirst(3);
+    base->LoadHeader();
+    base->SetRead(true);
+    base->SetSent(true);
+    base->SetPrivate(false);
+    ASSERT_EQ(base->RewriteHeader(), 0);
+    std::string expected = l.Bytes();
+    expected.replace(164, 2, Le16(1));
+    expected.replace(186, 2, Le16(0x0188));
+    EXPECT_EQ(ReadFileBytes(dir / "3.msg"), expected) << "on disk once RewriteHeader returns";
+    EXPECT_EQ(base->RewriteHeader(), 0);
+    EXPECT_TRUE(base->IsRead());
+
+    ASSERT_EQ(base->DeleteLetter(), 0);
+    EXPECT_FALSE(PathExists(dir / "3.msg"));
+    EXPECT_EQ(base->CountLetters(), 0u);
+    EXPECT_TRUE(base->IsDeleted());
+    EXPECT_EQ(base->DeleteLetter(), FidoMsgBase::LetterMissing);
+}

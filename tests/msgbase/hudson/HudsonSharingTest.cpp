@@ -1,0 +1,188 @@
+// Several base objects (and a tosser) on the same five files: the lock, the
+// counters re-read under it, and writes that fail part way.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <sys/resource.h>
+
+#include "HudsonTestBases.h"
+#include "core/StringHelpers.h"
+#include "support/TestSupport.h"
+
+using namespace hudson_test;
+
+namespace {
+
+std::vector<Letter> FiveLetters()
+{
+    return {Letter{.Number = 1}, Letter{.Number = 2, .Board = 2}, Letter{.Number = 3, .Deleted = true},
+            Letter{.Number = 4}, Letter{.Number = 5, .Board = 2}};
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : DirectoryNames(dir))
+        files[name] = ReadFileBytes(dir + "/" + name);
+    return files;
+}
+
+// A base whose writes to one named file fail, as on a full disk.
+class FailingBase : public HudsonMsgBase {
+public:
+    std::string FailOn;
+
+protected:
+    bool WriteAt(FileRecord& file, int64_t record, const void* data, uint32_t count) override
+    {
+        if (!FailOn.empty() && LowerAscii(file.Name()).ends_with("/" + FailOn)) {
+            LastIoError = 112;
+            return false;
+        }
+        return HudsonMsgBase::WriteAt(file, record, data, count);
+    }
+};
+
+}  // namespace
+
+TEST(HudsonSharing, WritersInterleaveAndAReaderSeesThemAfterOpenBase)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto reader = Board(dir.Path(), 1), a = Board(dir.Path(), 1), b = Board(dir.Path(), 2);
+    ASSERT_EQ(reader->OpenBase(), 0);
+    ASSERT_EQ(a->OpenBase(), 0);
+    ASSERT_EQ(b->OpenBase(), 0);
+    ASSERT_EQ(Post(*a, "All", "one\r"), 0);
+    ASSERT_EQ(Post(*b, "All", "two\r"), 0);
+    ASSERT_EQ(Post(*a, "All", "three\r"), 0);
+    EXPECT_EQ(a->GetNumber(), 8u) << "counters re-read under the lock, not taken from the open";
+    EXPECT_EQ(ReadFileBytes(dir / "msginfo.bbs"), InfoBytes(1, 8, 7, {{1, 4}, {2, 3}}));
+    EXPECT_EQ(ReadFileBytes(dir / "echomail.bbs"), Le16(5) + Le16(6) + Le16(7));
+
+    EXPECT_EQ(reader->GetHighNumber(), 5u);
+    ASSERT_EQ(reader->OpenBase(), 0);
+    EXPECT_EQ(reader->GetHighNumber(), 8u);
+    std::vector<Num> seen;
+    for (reader->SeekFirst(1); reader->SeekFound(); reader->SeekNext())
+        seen.push_back(reader->GetNumber());
+    EXPECT_EQ(seen, (std::vector<Num>{1, 4, 6, 8}));
+    reader->SeekFirst(8);
+    reader->LoadHeader();
+    EXPECT_EQ(RawText(*reader), "three\r");
+}
+
+TEST(HudsonSharing, AHeldLockKeepsOtherWritersOut)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto holder = Board(dir.Path(), 1), writer = Board(dir.Path(), 2);
+    ASSERT_EQ(holder->OpenBase(), 0);
+    ASSERT_EQ(writer->OpenBase(), 0);
+    ASSERT_TRUE(holder->LockBase());
+    auto before = Snapshot(dir.Path());
+    EXPECT_EQ(Post(*writer, "All", "waits\r"), HudsonLockFailed);
+    writer->SeekFirst(2);
+    EXPECT_EQ(writer->DeleteLetter(), HudsonLockFailed);
+    EXPECT_EQ(Snapshot(dir.Path()), before);
+    ASSERT_EQ(Post(*holder, "All", "mine\r"), 0) << "the holder writes under its own lock";
+    EXPECT_TRUE(holder->UnlockBase());
+    ASSERT_EQ(Post(*writer, "All", "now\r"), 0);
+    EXPECT_EQ(writer->GetNumber(), 7u);
+}
+
+TEST(HudsonSharing, AFailedWriteTakesEverythingBackAndReleasesTheLock)
+{
+    for (const char* file : {"msgtxt.bbs", "msghdr.bbs", "msgtoidx.bbs", "msgidx.bbs", "echomail.bbs", "msginfo.bbs"}) {
+        TempDir dir;
+        WriteBase(dir.Path(), FiveLetters());
+        auto before = Snapshot(dir.Path());
+        FailingBase failing;
+        failing.SetBasePath("001" + dir.Path() + "/");
+        ASSERT_EQ(failing.OpenBase(), 0);
+        failing.FailOn = file;
+        EXPECT_EQ(Post(failing, "All", std::string(600, 'z')), 112) << file;
+        EXPECT_EQ(failing.GetHighNumber(), 5u) << file;
+        auto after = Snapshot(dir.Path());
+        if (after.count("echomail.bbs") && !before.count("echomail.bbs")) {
+            EXPECT_EQ(after["echomail.bbs"], "") << file;
+        }
+        after.erase("echomail.bbs");
+        EXPECT_EQ(after, before) << file;
+
+        auto other = Board(dir.Path(), 2);  // would wait and fail if the lock stayed held
+        ASSERT_EQ(other->OpenBase(), 0);
+        EXPECT_EQ(Post(*other, "All", "after\r"), 0) << file;
+        EXPECT_EQ(other->GetNumber(), 6u) << file;
+        EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").size(), 6u * 3) << file;
+    }
+}
+
+TEST(HudsonSharing, AFailedDeleteOrRewriteLeavesTheLetter)
+{
+    for (const char* file : {"msghdr.bbs", "msgtoidx.bbs", "msgidx.bbs", "msginfo.bbs"}) {
+        TempDir dir;
+        WriteBase(dir.Path(), FiveLetters());
+        auto before = Snapshot(dir.Path());
+        FailingBase failing;
+        failing.SetBasePath("001" + dir.Path() + "/");
+        ASSERT_EQ(failing.OpenBase(), 0);
+        failing.FailOn = file;
+        failing.SeekFirst(4);
+        EXPECT_EQ(failing.DeleteLetter(), 112) << file;
+        EXPECT_EQ(Snapshot(dir.Path()), before) << file;
+        EXPECT_EQ(failing.CountLetters(), 2u) << file;
+        if (std::string(file) == "msginfo.bbs")
+            continue;  // rewriting a header leaves the counters alone
+        failing.LoadHeader();
+        failing.SetRead(true);
+        EXPECT_EQ(failing.RewriteHeader(), 112) << file;
+        EXPECT_EQ(Snapshot(dir.Path()), before) << file;
+    }
+}
+
+TEST(HudsonSharing, ARealWriteErrorIsReportedAndUndone)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto before = Snapshot(dir.Path());
+    auto base = Board(dir.Path(), 1);
+    ASSERT_EQ(base->OpenBase(), 0);
+    // Files may not grow past the text file's size: appending the text fails.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = before["msgtxt.bbs"].size() + 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    Status status = Post(*base, "All", std::string(600, 'z'));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(status, 223) << "file too large";
+    EXPECT_EQ(Snapshot(dir.Path()), before);
+}
+
+TEST(HudsonSharing, DeletingTwiceCountsOnceAndStaleHeadersDoNotUndelete)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto a = Board(dir.Path(), 1), b = Board(dir.Path(), 1);
+    ASSERT_EQ(a->OpenBase(), 0);
+    ASSERT_EQ(b->OpenBase(), 0);
+    a->SeekFirst(4);
+    a->LoadHeader();
+    b->SeekFirst(4);
+    ASSERT_EQ(b->DeleteLetter(), 0);
+    ASSERT_EQ(b->DeleteLetter(), 0);
+    EXPECT_EQ(ReadFileBytes(dir / "msginfo.bbs"), InfoBytes(1, 5, 3, {{1, 1}, {2, 2}}));
+    EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
+    EXPECT_EQ(ReadFileBytes(dir / "msgtoidx.bbs").substr(3 * 36, 36), PascalField("* Deleted *", 36));
+    a->SetRead(true);
+    EXPECT_EQ(a->RewriteHeader(), HudsonNoLetter) << "a copy loaded before the delete";
+    EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
+    a->SeekFirst(1);
+    EXPECT_EQ(a->GetNumber(), 1u);
+    a->SeekNext();
+    EXPECT_FALSE(a->SeekFound());
+}
