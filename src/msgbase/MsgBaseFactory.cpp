@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/StringHelpers.h"
+#include "msgbase/jam/JamMsgBase.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ std::unique_ptr<MsgBase> MakeBase(char letter)
 {
     switch (letter) {
     // Each format adds its letter here as it is built.
+    case 'J':
+        return std::make_unique<JamMsgBase>();
     default:
         break;
     }
