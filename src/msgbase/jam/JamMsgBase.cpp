@@ -23,9 +23,12 @@ constexpr int64_t MaxJamOffset = 0xFFFFFFFFll;
 
 const char* const BaseExtensions[] = {".jhr", ".jdt", ".jdx", ".jlr"};
 
+// A deleted letter's record holds 0xFFFFFFFF in both fields. The header
+// offset alone decides: 0xFFFFFFFF is also the checksum of an empty recipient
+// name, so a letter to nobody has it as its UserCRC and is still there.
 bool Live(const JamIndexRecord& record)
 {
-    return static_cast<int32_t>(record.HdrOffset) >= 0 && record.UserCRC != 0xFFFFFFFFu;
+    return static_cast<int32_t>(record.HdrOffset) >= 0;
 }
 
 // The text of a name subfield: up to a terminating zero, if a writer left one.
@@ -573,14 +576,19 @@ char JamMsgBase::ReadChar()
     return TextWindow[static_cast<std::size_t>(TextPos++ - TextWindowStart)];
 }
 
+// Outside, a position counts the characters of the whole stream from its
+// start (control lines, then text), so that it is never negative.
 int64_t JamMsgBase::GetTextPos()
 {
-    return TextPos;
+    int64_t kludges = static_cast<int64_t>(KludgeBuffer.size());
+    return TextPos < 0 ? kludges + TextPos : kludges + (TextPos - TextStart);
 }
 
 void JamMsgBase::SetTextPos(int64_t position)
 {
-    TextPos = std::max(position, -static_cast<int64_t>(KludgeBuffer.size()));
+    int64_t kludges = static_cast<int64_t>(KludgeBuffer.size());
+    position = std::max<int64_t>(position, 0);
+    TextPos = position < kludges ? position - kludges : TextStart + (position - kludges);
 }
 
 // ---------------------------------------------------------------- writing
