@@ -703,18 +703,20 @@ Status JamMsgBase::WriteLetter()
     header.MessageNumber = static_cast<uint32_t>(number);
     header.SubfieldLen = static_cast<uint32_t>(subfields.size());
 
-    bool textWritten = false, headerWritten = false, indexTried = false;
-    if (status == 0) {
-        textWritten = NewText.empty() || WriteAt(Jdt, textOffset, NewText.data(), NewText.size());
-        if (!textWritten)
+    // What was tried is cut back on failure: a write that failed may still
+    // have written part of its bytes.
+    bool textTried = false, headerTried = false, indexTried = false;
+    if (status == 0 && !NewText.empty()) {
+        textTried = true;
+        if (!WriteAt(Jdt, textOffset, NewText.data(), NewText.size()))
             status = LastIoError;
     }
     if (status == 0) {
         std::vector<uint8_t> bytes(sizeof header);
         std::memcpy(bytes.data(), &header, sizeof header);
         bytes.insert(bytes.end(), subfields.begin(), subfields.end());
-        headerWritten = WriteAt(Jhr, headerOffset, bytes.data(), bytes.size());
-        if (!headerWritten)
+        headerTried = true;
+        if (!WriteAt(Jhr, headerOffset, bytes.data(), bytes.size()))
             status = LastIoError;
     }
     if (status == 0) {
@@ -725,12 +727,12 @@ Status JamMsgBase::WriteLetter()
         ++BaseHeader.ActiveMsgs;
         ++BaseHeader.ModCounter;
     } else {
-        if (headerWritten)
-            CutBack(Jhr, headerOffset);
-        if (textWritten && !NewText.empty())
-            CutBack(Jdt, textOffset);
         if (indexTried)
             CutBack(Jdx, records);
+        if (headerTried)
+            CutBack(Jhr, headerOffset);
+        if (textTried)
+            CutBack(Jdt, textOffset);
     }
     if (!UnlockBase() && status == 0)
         status = LastIoError;
