@@ -15,9 +15,10 @@ constexpr std::size_t IndexWindowRecords = 500;
 constexpr int64_t IndexLookBehind = 30;
 constexpr std::size_t TextWindowBytes = 4001;
 constexpr int64_t TextLookBehind = 80;
-// The first read of a header takes the fixed part and this much of the
-// subfields; longer subfield areas are read on.
-constexpr uint32_t HeaderFirstRead = 4076;
+// The first read of a header takes the fixed part and the first 1024 bytes of
+// its subfields, all of them for nearly every letter; longer subfield areas
+// (many SEEN-BY lines) are read on.
+constexpr uint32_t HeaderFirstRead = sizeof(JamMsgHeader) + 1024;
 constexpr int64_t FirstHeaderOffset = sizeof(JamBaseHeader);
 constexpr int64_t MaxJamOffset = 0xFFFFFFFFll;
 
@@ -147,6 +148,7 @@ Status JamMsgBase::OpenBase()
     LockCount = 0;
     IndexWindowLength = 0;
     TextWindowLength = 0;
+    KnownHigh = 0;
     BaseHeader = JamBaseHeader{};
 
     BindFile(Jhr, FileName(".jhr"));
@@ -206,6 +208,7 @@ bool JamMsgBase::LockBase()
     // What was cached of the index may be stale: other programs may have
     // written since. Under the lock it is read afresh.
     IndexWindowLength = 0;
+    KnownHigh = 0;
     return true;
 }
 
@@ -242,7 +245,8 @@ int64_t JamMsgBase::HighNumber()
     int64_t records = FileSizeRecords(Jdx);
     if (records < 0)
         records = 0;
-    return std::min<int64_t>(FirstNumber() + records - 1, 0xFFFFFFFFll);
+    KnownHigh = std::min<int64_t>(FirstNumber() + records - 1, 0xFFFFFFFFll);
+    return KnownHigh;
 }
 
 Num JamMsgBase::GetHighNumber()
@@ -252,7 +256,7 @@ Num JamMsgBase::GetHighNumber()
 
 bool JamMsgBase::InRange(int64_t number)
 {
-    return number >= FirstNumber() && number <= HighNumber();
+    return number >= FirstNumber() && (number <= KnownHigh || number <= HighNumber());
 }
 
 bool JamMsgBase::LookupIndex(int64_t number, JamIndexRecord& record)
@@ -309,10 +313,12 @@ void JamMsgBase::SeekFirst(Num number)
 
 void JamMsgBase::SeekNext()
 {
-    int64_t high = HighNumber();
-    if (high >= CurrentNumber)
+    // The index file is asked for its size only when the walk reaches the
+    // highest number seen so far.
+    auto notAboveHigh = [this](int64_t number) { return number <= KnownHigh || number <= HighNumber(); };
+    if (notAboveHigh(CurrentNumber))
         ++CurrentNumber;
-    while (CurrentNumber <= high && !IsLiveNumber(CurrentNumber))
+    while (notAboveHigh(CurrentNumber) && !IsLiveNumber(CurrentNumber))
         ++CurrentNumber;
 }
 
@@ -353,35 +359,34 @@ void JamMsgBase::SetPosition(uint32_t position)
 Status JamMsgBase::ReadHeaderAt(uint32_t offset, JamMsgHeader& header, std::vector<uint8_t>& subfields)
 {
     subfields.clear();
-    int64_t fileSize = FileSizeBytes(Jhr);
-    if (fileSize < 0)
-        return LastIoError;
-    if (offset < FirstHeaderOffset || int64_t(offset) + int64_t(sizeof header) > fileSize)
+    if (offset < FirstHeaderOffset)
         return JamBadReference;
-    int64_t after = fileSize - offset - int64_t(sizeof header);  // bytes the file holds past the fixed part
-
-    // One read takes the fixed part and, for nearly every letter, all of its subfields.
-    uint32_t first = static_cast<uint32_t>(std::min<int64_t>(HeaderFirstRead, fileSize - offset));
-    subfields.resize(first);
+    // One read takes the fixed part and, for nearly every letter, all of its
+    // subfields; a short read tells where the file ends.
+    subfields.resize(HeaderFirstRead);
     uint32_t got = 0;
-    if (!ReadAt(Jhr, offset, subfields.data(), first, got))
+    if (!ReadAt(Jhr, offset, subfields.data(), HeaderFirstRead, got))
         return LastIoError;
     if (got < sizeof header)
         return JamBadReference;
     std::memcpy(&header, subfields.data(), sizeof header);
     subfields.erase(subfields.begin(), subfields.begin() + sizeof header);
-    got -= sizeof header;
-
-    uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(header.SubfieldLen, after));
-    if (wanted <= got) {
-        subfields.resize(wanted);
+    uint32_t have = got - static_cast<uint32_t>(sizeof header);
+    if (header.SubfieldLen <= have || got < HeaderFirstRead) {
+        subfields.resize(std::min(header.SubfieldLen, have));
         return 0;
     }
+    // A long subfield area: read on, as far as the file holds it.
+    int64_t fileSize = FileSizeBytes(Jhr);
+    if (fileSize < 0)
+        return LastIoError;
+    int64_t after = fileSize - offset - int64_t(sizeof header);
+    uint32_t wanted = static_cast<uint32_t>(std::max<int64_t>(have, std::min<int64_t>(header.SubfieldLen, after)));
     subfields.resize(wanted);
     uint32_t more = 0;
-    if (!ReadAt(Jhr, int64_t(offset) + int64_t(sizeof header) + got, subfields.data() + got, wanted - got, more))
+    if (!ReadAt(Jhr, int64_t(offset) + int64_t(sizeof header) + have, subfields.data() + have, wanted - have, more))
         return LastIoError;
-    subfields.resize(got + more);
+    subfields.resize(have + more);
     return 0;
 }
 

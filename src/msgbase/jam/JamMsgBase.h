@@ -150,6 +150,9 @@ private:
     FileRecord Jhr, Jdt, Jdx;
     JamBaseHeader BaseHeader{};
     int LockCount = 0;
+    // The highest number the index held when it was last measured. JAM files
+    // only grow, so numbers up to it need no new look at the file size.
+    int64_t KnownHigh = 0;
 
     // The current letter: the fixed header part and its subfields (as read,
     // or, while a letter is built, those made by WriteKludge).

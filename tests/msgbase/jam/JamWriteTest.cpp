@@ -126,10 +126,29 @@ TEST(JamWrite, ControlLinesBecomeSubfieldsAndReadBackFirst)
                                                "\x01TZUTC: 0300", "\x01PATH: 5020/1", "\x01REPLY: 1:2/5 00ff", "text"}));
 }
 
+TEST(JamWrite, ManyControlLinesComeWhole)
+{
+    NewBase b;
+    b.base.StartNewLetter();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 40; ++i)
+        lines.push_back("\x01SEEN-BY: 5020/" + std::to_string(1000 + i) + std::string(60, ' ') + "1");
+    lines.push_back("\x01MSGID: 2:5020/1 12345678");
+    for (const std::string& line : lines)
+        b.base.WriteKludge(line);
+    ASSERT_EQ(b.base.WriteLetter(), 0);
+    b.base.SeekFirst(1);
+    b.base.LoadHeader();
+    b.base.StartText();
+    for (const std::string& line : lines)
+        EXPECT_EQ(b.base.ReadLine(65535), line);
+    EXPECT_TRUE(b.base.TextEnded());
+}
+
 TEST(JamWrite, FileRequestSubjectAndLongNamesAreStoredWhole)
 {
     NewBase b;
-    std::string longName(300, 'n'), longSubject = Ansi("Тема ") + std::string(400, 's');
+    std::string longName(300, 'n'), longSubject = Ansi("Тема ") + std::string(3000, 's');
     b.base.StartNewLetter();
     b.base.SetFrom(longName);
     b.base.SetSubject("FILES.ZIP");
