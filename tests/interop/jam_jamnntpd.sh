@@ -12,7 +12,12 @@
 set -euo pipefail
 if [ -z "${QUORVEL_IN_NETNS:-}" ]; then
   command -v unshare >/dev/null || { echo "FAIL: unshare (util-linux) is missing" >&2; exit 1; }
-  QUORVEL_IN_NETNS=1 exec unshare -n bash "$0" "$@"
+  export QUORVEL_IN_NETNS=1
+  # As root a network namespace is ours to make; elsewhere through a user namespace.
+  if unshare -n true 2>/dev/null; then exec unshare -n bash "$0" "$@"; fi
+  if unshare -rn true 2>/dev/null; then exec unshare -rn bash "$0" "$@"; fi
+  echo "FAIL: cannot make a network namespace for jamnntpd (unshare -n)" >&2
+  exit 1
 fi
 source "$(dirname "$0")/support/common.bash"
 export TZ=UTC LC_ALL=C.UTF-8

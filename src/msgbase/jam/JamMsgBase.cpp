@@ -697,10 +697,11 @@ Status JamMsgBase::WriteLetter()
     int64_t records = headerOffset < 0 ? -1 : FileSizeRecords(Jdx);
     if (records < 0)
         status = LastIoError;
-    else if (textOffset + int64_t(NewText.size()) > MaxJamOffset ||
-             headerOffset + int64_t(sizeof Header + subfields.size()) > MaxJamOffset)
-        status = JamBaseFull;
     int64_t number = FirstNumber() + records;
+    if (status == 0 && (textOffset + int64_t(NewText.size()) > MaxJamOffset ||
+                        headerOffset + int64_t(sizeof Header + subfields.size()) > MaxJamOffset ||
+                        number > MaxJamOffset))
+        status = JamBaseFull;
 
     JamMsgHeader header = Header;
     header.TxtOffset = static_cast<uint32_t>(textOffset);

@@ -57,21 +57,9 @@ TEST(JamTool, PostReplyListReadMarkReadAndDelete)
     ToolResult list = RunTool({"list", Base(dir)});
     ASSERT_EQ(list.OutLines().size(), 2u);
     EXPECT_EQ(list.OutLines()[1].substr(0, 6), "2\t1\tR\t") << "a reply to 1, read: the writer's own letter";
-
-    // Another program's letter: unread until marked.
-    ToolResult third = RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n");
-    ASSERT_EQ(third.ExitCode, 0);
-    std::string jhr = ReadFileBytes(dir / "echo/ru.test.jhr");
-    std::size_t attribute = GetLe32(ReadFileBytes(dir / "echo/ru.test.jdx"), 20) + 52;
-    jhr.replace(attribute, 4, Le32(GetLe32(jhr, attribute) & ~0x10000000u));
-    WriteFileBytes(dir / "echo/ru.test.jhr", jhr);
-    EXPECT_EQ(RunTool({"list", Base(dir)}).OutLines()[2].substr(0, 6), "3\t0\tU\t");
-    ASSERT_EQ(RunTool({"mark-read", Base(dir), "3"}).ExitCode, 0);
-    EXPECT_EQ(RunTool({"list", Base(dir)}).OutLines()[2].substr(0, 6), "3\t0\tR\t");
-
     ASSERT_EQ(RunTool({"delete", Base(dir), "1"}).ExitCode, 0);
     list = RunTool({"list", Base(dir)});
-    ASSERT_EQ(list.OutLines().size(), 2u);
+    ASSERT_EQ(list.OutLines().size(), 1u);
     EXPECT_EQ(list.OutLines()[0].substr(0, 2), "2\t");
 }
 
@@ -99,16 +87,18 @@ TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
     EXPECT_FALSE(PathExists(dir / "missing"));
 }
 
-TEST(JamTool, ReadsTheFixtureBase)
+TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
 {
     TempDir dir;
     CopyDirectory(FixturesDir() + "/jam", dir / "echo");
-    ToolResult list = RunTool({"list", "J" + dir / "echo/FIDOTEST"});
-    ASSERT_EQ(list.ExitCode, 0) << list.Err;
-    ASSERT_EQ(list.OutLines().size(), 10u);
-    EXPECT_EQ(list.OutLines()[1], "2\t0\tU\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей");
-    EXPECT_EQ(list.OutLines()[9].substr(0, 3), "12\t");
-    ToolResult read = RunTool({"read", "J" + dir / "echo/fidotest", "12"});
-    ASSERT_EQ(read.ExitCode, 0);
+    const std::string base = "J" + dir / "echo/FIDOTEST";  // the files are lower case
+    ToolResult read = RunTool({"read", base, "12"});
+    ASSERT_EQ(read.ExitCode, 0) << read.Err;
     EXPECT_EQ(read.OutLines().at(10).size(), 300u) << "the 300-character line comes whole";
+    ASSERT_EQ(RunTool({"mark-read", base, "2"}).ExitCode, 0);
+    ASSERT_EQ(RunTool({"delete", base, "3"}).ExitCode, 0);
+    std::vector<std::string> list = RunTool({"list", base}).OutLines();
+    ASSERT_EQ(list.size(), 9u);
+    EXPECT_EQ(list[1], "2\t0\tR\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей");
+    EXPECT_EQ(list[2].substr(0, 5), "4\t3\tU") << "3 is gone; 4 still names it as the letter it answers";
 }
