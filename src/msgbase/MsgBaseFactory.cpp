@@ -5,6 +5,7 @@
 #include "core/StringHelpers.h"
 #include "msgbase/fido/FidoMsgBase.h"
 #include "msgbase/hudson/HudsonMsgBase.h"
+#include "msgbase/jam/JamMsgBase.h"
 #include "msgbase/squish/SquishMsgBase.h"
 
 namespace {
@@ -23,6 +24,8 @@ std::unique_ptr<MsgBase> MakeBase(char letter)
         return std::make_unique<FidoMsgBase>();
     case 'H':
         return std::make_unique<HudsonMsgBase>();
+    case 'J':
+        return std::make_unique<JamMsgBase>();
     case 'S':
         return std::make_unique<SquishMsgBase>();
     default:

@@ -1,0 +1,36 @@
+# What the interoperability scripts share. Sourced, not run.
+# A missing peer is a failure, never a skip: these tests exist to prove that
+# the program works with the real programs.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# require PROGRAM...: each must be on PATH (or an absolute path that runs).
+require() {
+  local p
+  for p in "$@"; do
+    command -v "$p" >/dev/null 2>&1 || fail "$p is not installed (scripts/install-deps.sh test installs the peers)"
+  done
+}
+
+[ -n "${QUORVEL_TOOL:-}" ] && [ -x "$QUORVEL_TOOL" ] || fail "QUORVEL_TOOL does not name the quorvel-tool program"
+require python3
+
+interop_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+fidopkt() { python3 "$interop_dir/support/fidopkt.py" "$@"; }
+tool() { "$QUORVEL_TOOL" "$@"; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-interop-XXXXXX")
+trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+
+# same NAME EXPECTED-FILE ACTUAL-FILE: the two files are equal, or the test fails.
+same() {
+  diff -u "$2" "$3" >&2 || fail "$1 differs (expected first, then what came)"
+}
+
+# The 32-bit little-endian value at OFFSET of FILE, in decimal.
+le32() {
+  python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(); print(struct.unpack_from("<I", d, int(sys.argv[2]))[0])' "$1" "$2"
+}

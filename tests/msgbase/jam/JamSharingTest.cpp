@@ -1,0 +1,174 @@
+// A JAM base shared with other programs: the lock on byte 0 of .jhr, two
+// objects on one base, and writes that fail half-way. (The tossers' classic
+// fcntl locks conflict with the base's locks as these do; the interoperability
+// tests run the tossers themselves.)
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "msgbase/jam/JamMsgBase.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A lock on byte 0 of a file through a file description of its own, as
+// another program holds it while it writes; -1 when the byte is locked.
+int LockByteZero(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDWR);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_len = 1;
+    if (fcntl(fd, F_OFD_SETLK, &fl) == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+
+bool LockByteFree(const std::string& path)
+{
+    int fd = LockByteZero(path);
+    if (fd >= 0)
+        close(fd);
+    return fd >= 0;
+}
+
+struct Base {
+    JamMsgBase base;
+    explicit Base(const std::string& path)
+    {
+        base.SetBasePath(path);
+        if (!base.BaseExists()) {
+            EXPECT_EQ(base.CreateBase(0, 0), 0);
+        }
+        EXPECT_EQ(base.OpenBase(), 0);
+    }
+    Status Write(const std::string& text)
+    {
+        base.StartNewLetter();
+        base.SetTo("All");
+        base.WriteText(text);
+        return base.WriteLetter();
+    }
+    void Load(Num number)
+    {
+        base.SeekFirst(number);
+        base.LoadHeader();
+    }
+};
+
+std::string Files(const TempDir& dir)
+{
+    return ReadFileBytes(dir / "echo.jhr") + "|" + ReadFileBytes(dir / "echo.jdt") + "|" +
+           ReadFileBytes(dir / "echo.jdx");
+}
+
+}  // namespace
+
+TEST(JamSharing, NothingIsWrittenWhileAnotherProgramHoldsTheLock)
+{
+    TempDir dir;
+    Base b(dir / "echo");
+    ASSERT_EQ(b.Write("first\r"), 0);
+    const std::string before = Files(dir);
+    int tosser = LockByteZero(dir / "echo.jhr");
+    ASSERT_GE(tosser, 0);
+    EXPECT_EQ(b.Write("second\r"), JamLockFailed);
+    b.Load(1);
+    b.base.SetRead(true);
+    EXPECT_EQ(b.base.RewriteHeader(), JamLockFailed);
+    EXPECT_EQ(b.base.DeleteLetter(), JamLockFailed);
+    EXPECT_FALSE(b.base.LockBase());
+    EXPECT_TRUE(Files(dir) == before);
+    close(tosser);
+    EXPECT_EQ(b.Write("second\r"), 0);
+    EXPECT_EQ(b.base.GetNumber(), 2u);
+}
+
+TEST(JamSharing, TheLockNestsAndTheCountersAreReadUnderIt)
+{
+    TempDir dir;
+    Base a(dir / "echo"), b(dir / "echo");
+    ASSERT_EQ(b.Write("by the other\r"), 0);
+    EXPECT_EQ(a.base.CountLetters(), 0u) << "as read when the base was opened";
+
+    ASSERT_TRUE(a.base.LockBase());
+    EXPECT_EQ(a.base.CountLetters(), 1u) << "read afresh under the lock";
+    ASSERT_TRUE(a.base.LockBase());
+    ASSERT_EQ(a.Write("mine\r"), 0);
+    EXPECT_TRUE(a.base.UnlockBase());
+    EXPECT_FALSE(LockByteFree(dir / "echo.jhr"));
+    EXPECT_EQ(GetLe32(ReadFileBytes(dir / "echo.jhr"), 12), 1u) << "written back only when the outermost lock goes";
+    EXPECT_TRUE(a.base.UnlockBase());
+    EXPECT_TRUE(LockByteFree(dir / "echo.jhr"));
+    EXPECT_EQ(GetLe32(ReadFileBytes(dir / "echo.jhr"), 12), 2u);
+    EXPECT_FALSE(a.base.UnlockBase()) << "not locked";
+}
+
+TEST(JamSharing, RewritingKeepsTheOtherObjectsChanges)
+{
+    TempDir dir;
+    Base a(dir / "echo"), b(dir / "echo");
+    ASSERT_EQ(a.Write("one\r"), 0);
+    ASSERT_EQ(b.Write("two\r"), 0);
+    EXPECT_EQ(b.base.GetNumber(), 2u);
+
+    a.Load(1);
+    b.Load(1);
+    b.base.SetSent(true);
+    b.base.SetFirstReply(2);
+    ASSERT_EQ(b.base.RewriteHeader(), 0);
+    a.base.SetRead(true);
+    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    Base c(dir / "echo");
+    c.Load(1);
+    EXPECT_TRUE(c.base.IsRead());
+    EXPECT_TRUE(c.base.IsSent());
+    EXPECT_EQ(c.base.GetFirstReply(), 2u);
+
+    a.Load(2);
+    b.Load(2);
+    ASSERT_EQ(b.base.DeleteLetter(), 0);
+    const std::string before = Files(dir);
+    a.base.SetRead(true);
+    EXPECT_EQ(a.base.RewriteHeader(), JamBadReference) << "the letter is gone";
+    EXPECT_EQ(a.base.DeleteLetter(), 0) << "deleted already: nothing left to do";
+    EXPECT_TRUE(Files(dir) == before);
+    EXPECT_EQ(c.base.CountLetters(), 2u);
+    c.base.LockBase();
+    EXPECT_EQ(c.base.CountLetters(), 1u);
+    c.base.UnlockBase();
+}
+
+TEST(JamSharing, AWriteThatFailsHalfWayLeavesNoTrace)
+{
+    TempDir dir;
+    Base b(dir / "echo");
+    ASSERT_EQ(b.Write("first\r"), 0);
+    const std::string before = Files(dir);
+    const rlim_t jhrSize = ReadFileBytes(dir / "echo.jhr").size();
+
+    // Files may not grow past a limit: first the text cannot be written,
+    // then (with a short text) the header cannot.
+    auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = jhrSize + 40;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Status longText = b.Write(std::string(5000, 'x'));
+    Status shortText = b.Write("y\r");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+
+    EXPECT_NE(longText, 0);
+    EXPECT_NE(shortText, 0);
+    EXPECT_TRUE(Files(dir) == before);
+    EXPECT_TRUE(LockByteFree(dir / "echo.jhr"));
+    ASSERT_EQ(b.Write("second\r"), 0);
+    EXPECT_EQ(b.base.GetNumber(), 2u);
+}

@@ -1,0 +1,104 @@
+// quorvel-tool on JAM bases, end to end.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string Base(const TempDir& dir)
+{
+    return "J" + dir / "echo/ru.test";
+}
+
+std::string AllFiles(const TempDir& dir)
+{
+    std::string all;
+    for (const std::string& name : DirectoryNames(dir / "echo"))
+        all += name + ":" + ReadFileBytes(dir / ("echo/" + name)) + "\n";
+    return all;
+}
+
+}  // namespace
+
+TEST(JamTool, PostReplyListReadMarkReadAndDelete)
+{
+    TempDir dir;
+    ToolResult post = RunTool({"post", Base(dir), "--from", "Иван Петров", "--to", "All", "--subject", "Привет",
+                               "--addr", "2:5020/1234.5"},
+                              "Первая строка\nSecond line\n--- test\n * Origin: here (2:5020/1234.5)\n");
+    ASSERT_EQ(post.ExitCode, 0) << post.Err;
+    EXPECT_EQ(post.OutLines(), std::vector<std::string>{"1"});
+    EXPECT_EQ(DirectoryNames(dir / "echo"),
+              (std::vector<std::string>{"ru.test.jdt", "ru.test.jdx", "ru.test.jhr", "ru.test.jlr"}));
+
+    ToolResult reply = RunTool({"post", Base(dir), "--from", "John Smith", "--to", "Иван Петров", "--subject",
+                                "Re: Привет", "--addr", "2:5020/100", "--reply", "1"},
+                               "Answer\n");
+    ASSERT_EQ(reply.ExitCode, 0) << reply.Err;
+    EXPECT_EQ(reply.OutLines(), std::vector<std::string>{"2"});
+
+    ToolResult read = RunTool({"read", "--kludges", Base(dir), "2"});
+    ASSERT_EQ(read.ExitCode, 0) << read.Err;
+    std::vector<std::string> lines = read.OutLines();
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"From: John Smith", "To: Иван Петров", "Subject: Привет"}));
+    EXPECT_EQ(lines[4], "OrigAddr: 2:5020/100");
+    EXPECT_EQ(lines[7].substr(0, 20), "^AMSGID: 2:5020/100 ");
+    std::vector<std::string> first = RunTool({"read", "--kludges", Base(dir), "1"}).OutLines();
+    ASSERT_EQ(first.size(), 12u);
+    std::string firstMsgId = first[7].substr(9);
+    EXPECT_EQ(firstMsgId.substr(0, 14), "2:5020/1234.5 ");
+    EXPECT_EQ(lines[8], "^AREPLY: " + firstMsgId);
+    EXPECT_EQ(lines[9], "Answer");
+    EXPECT_EQ(std::vector<std::string>(first.begin() + 8, first.end()),
+              (std::vector<std::string>{"Первая строка", "Second line", "--- test", " * Origin: here (2:5020/1234.5)"}));
+
+    ToolResult list = RunTool({"list", Base(dir)});
+    ASSERT_EQ(list.OutLines().size(), 2u);
+    EXPECT_EQ(list.OutLines()[1].substr(0, 6), "2\t1\tR\t") << "a reply to 1, read: the writer's own letter";
+    ASSERT_EQ(RunTool({"delete", Base(dir), "1"}).ExitCode, 0);
+    list = RunTool({"list", Base(dir)});
+    ASSERT_EQ(list.OutLines().size(), 1u);
+    EXPECT_EQ(list.OutLines()[0].substr(0, 2), "2\t");
+}
+
+TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
+{
+    TempDir dir;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
+                      .ExitCode,
+                  0);
+    ASSERT_EQ(RunTool({"delete", Base(dir), "2"}).ExitCode, 0);
+    const std::string before = AllFiles(dir);
+    for (const char* command : {"read", "mark-read", "delete"}) {
+        for (const char* number : {"2", "4", "99"}) {
+            ToolResult r = RunTool({command, Base(dir), number});
+            EXPECT_EQ(r.ExitCode, 1) << command << " " << number;
+            EXPECT_NE(r.Err.find("no letter number " + std::string(number)), std::string::npos) << r.Err;
+        }
+    }
+    ToolResult reply = RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3",
+                                "--reply", "2"}, "x\n");
+    EXPECT_EQ(reply.ExitCode, 1);
+    EXPECT_TRUE(AllFiles(dir) == before);
+    EXPECT_EQ(RunTool({"list", "J" + dir / "missing/base"}).ExitCode, 1);
+    EXPECT_FALSE(PathExists(dir / "missing"));
+}
+
+TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
+{
+    TempDir dir;
+    CopyDirectory(FixturesDir() + "/jam", dir / "echo");
+    const std::string base = "J" + dir / "echo/FIDOTEST";  // the files are lower case
+    ToolResult read = RunTool({"read", base, "12"});
+    ASSERT_EQ(read.ExitCode, 0) << read.Err;
+    EXPECT_EQ(read.OutLines().at(10).size(), 300u) << "the 300-character line comes whole";
+    ASSERT_EQ(RunTool({"mark-read", base, "2"}).ExitCode, 0);
+    ASSERT_EQ(RunTool({"delete", base, "3"}).ExitCode, 0);
+    std::vector<std::string> list = RunTool({"list", base}).OutLines();
+    ASSERT_EQ(list.size(), 9u);
+    EXPECT_EQ(list[1], "2\t0\tR\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей");
+    EXPECT_EQ(list[2].substr(0, 5), "4\t3\tU") << "3 is gone; 4 still names it as the letter it answers";
+}
