@@ -124,13 +124,11 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
             base.WriteKludge(Kludge("REPLY", editor.AnsweredText.MsgId));
     }
 
-    const std::vector<std::string> lines = TextToStore(editor.Lines);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i + 1 < lines.size())
-            base.WriteLine(lines[i]);
-        else
-            base.WriteText(lines[i]);  // the last line goes without a line end
-    }
+    // The last line too ends with a carriage return: tossers append the
+    // SEEN-BY and PATH lines straight after the text, and without it the
+    // first of them would be glued onto the origin line.
+    for (const std::string& line : TextToStore(editor.Lines))
+        base.WriteLine(line);
     if (Status status = base.WriteLetter(); status != 0)
         throw ECantWriteLetter(status);
     letter->Number = base.GetNumber();
