@@ -126,10 +126,14 @@ DateTime NowDateTime()
 
 DateTime NowWholeMinutes()
 {
-    DateTime now = NowDateTime();
+    return WholeMinutes(NowDateTime());
+}
+
+DateTime WholeMinutes(DateTime value)
+{
     int h, n, s, ms;
-    DecodeTime(now, h, n, s, ms);
-    return std::trunc(now) + EncodeTime(h, n, 0, 0);
+    DecodeTime(value, h, n, s, ms);
+    return std::trunc(value) + EncodeTime(h, n, 0, 0);
 }
 
 int32_t DateToJulianDay(DateTime value)

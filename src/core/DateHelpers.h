@@ -25,6 +25,8 @@ int DaysInMonth(int year, int month);
 DateTime NowDateTime();
 // The same, cut to whole minutes.
 DateTime NowWholeMinutes();
+// A date-time with its seconds and milliseconds dropped.
+DateTime WholeMinutes(DateTime value);
 
 int32_t DateToJulianDay(DateTime value);
 void JulianDayToDate(int32_t julianDay, int& year, int& month, int& day);

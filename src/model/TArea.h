@@ -40,6 +40,10 @@ public:
     // A letter just deleted from the base leaves the area (it is not freed);
     // nextCurrent becomes the current letter.
     void RemoveLetter(TLetter* letter, TLetter* nextCurrent);
+    // Sorts the letters, makes current the current letter and tells the
+    // windows (letters, current letter, counts): what follows a letter
+    // joining or leaving, and a letter changed in place (a saved change).
+    void Resettle(TLetter* current);
 
     TLetter* Current = nullptr;
     int32_t CurrentKey = 0;   // key of Current, kept across a load
@@ -52,5 +56,4 @@ public:
 private:
     std::vector<TLetter*> ReadLetters();
     void Recount();
-    void Resettle(TLetter* current);
 };

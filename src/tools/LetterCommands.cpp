@@ -1,9 +1,8 @@
-// quorvel-tool list / read / post / mark-read / delete: one message base,
+// quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
 #include <string>
 
 #include "core/CodePage.h"
-#include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
 #include "tools/ToolCommands.h"
 
@@ -12,34 +11,6 @@ namespace {
 std::string Unsigned(uint32_t value)
 {
     return std::to_string(value);
-}
-
-std::string TakeSpec(Args& args)
-{
-    if (args.empty())
-        throw UsageError("a message base (SPEC) is needed");
-    std::string spec = args.front();
-    args.erase(args.begin());
-    return spec;
-}
-
-void ExpectNoMore(const Args& args)
-{
-    if (!args.empty())
-        throw UsageError("unexpected argument: " + AnsiToUtf8(args.front()));
-}
-
-// The value of the letter's MSGID control line, or "" (the header is loaded).
-std::string MsgIdOfCurrent(MsgBase& base)
-{
-    static const std::string prefix = std::string(1, KludgeMark) + "MSGID:";
-    base.StartText();
-    while (!base.TextEnded()) {
-        std::string line = base.ReadLine(65535);
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return StripLeading(line.substr(prefix.size()), ' ');
-    }
-    return {};
 }
 
 }  // namespace
@@ -87,55 +58,6 @@ int CommandRead(Args args)
         }
         PrintLine(line);
     }
-    return 0;
-}
-
-int CommandPost(Args args)
-{
-    std::string from, to, subject, addressText, replyText;
-    if (!TakeOption(args, "--from", from) || !TakeOption(args, "--to", to) ||
-        !TakeOption(args, "--subject", subject) || !TakeOption(args, "--addr", addressText))
-        throw UsageError("post needs --from, --to, --subject and --addr");
-    bool replying = TakeOption(args, "--reply", replyText);
-    std::string spec = TakeSpec(args);
-    ExpectNoMore(args);
-
-    FidoAddress address;
-    if (!ParseAddress(addressText, FidoAddress{}, address) || address.Net == 0)
-        throw ToolError("not a FidoNet address: " + AnsiToUtf8(addressText));
-    std::vector<std::string> lines = ReadStdinLines();
-
-    OpenedBase base(spec, true);
-    Num replyTo = 0;
-    std::string answeredMsgId;
-    if (replying) {
-        replyTo = ParseNumber(replyText);
-        base.GoToLetter(replyTo);
-        answeredMsgId = MsgIdOfCurrent(*base);
-    }
-
-    base->StartNewLetter();
-    base->SetFrom(from);
-    base->SetTo(to);
-    base->SetSubject(subject);
-    base->SetDateTime(NowWholeMinutes());
-    base->SetOrigAddr(address);
-    base->SetLocal(true);
-    base->SetMailType(MailEcho);
-    if (replyTo != 0)
-        base->SetReplyTo(replyTo);
-    base->SetRead(true);
-    if (base->HasExportMark())
-        base->SetEcho(true);
-    base->WriteKludge(std::string(1, KludgeMark) + "MSGID: " + AddressToText(address) + " " +
-                      SerialText(NextMsgIdSerial(NowDateTime())));
-    if (!answeredMsgId.empty())
-        base->WriteKludge(std::string(1, KludgeMark) + "REPLY: " + answeredMsgId);
-    for (const std::string& line : lines)
-        base->WriteLine(line);
-    if (Status status = base->WriteLetter(); status != 0)
-        throw ToolError("cannot write the letter (status " + std::to_string(status) + ")");
-    PrintLine(Unsigned(base->GetNumber()));
     return 0;
 }
 

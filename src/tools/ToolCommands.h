@@ -12,3 +12,4 @@ int CommandDelete(Args args);
 int CommandScan(Args args);
 int CommandTree(Args args);
 int CommandDemo(Args args);
+int CommandReflow(Args args);

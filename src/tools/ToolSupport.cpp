@@ -5,7 +5,9 @@
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
+#include "ui/QSettingsRegistry.h"
 
 void PrintLine(const std::string& ansi)
 {
@@ -42,6 +44,31 @@ bool TakeOption(Args& args, const std::string& name, std::string& value)
         return true;
     }
     return false;
+}
+
+std::string TakeSpec(Args& args)
+{
+    if (args.empty())
+        throw UsageError("a message base (SPEC) is needed");
+    std::string spec = args.front();
+    args.erase(args.begin());
+    return spec;
+}
+
+void ExpectNoMore(const Args& args)
+{
+    if (!args.empty())
+        throw UsageError("unexpected argument: " + AnsiToUtf8(args.front()));
+}
+
+void LoadUserSettings()
+{
+    // The program's settings file, under the key the program file "quorvel"
+    // names; only read here, never written.
+    SetProgramFileName("quorvel");
+    SetUserRegistry(std::make_unique<QSettingsRegistry>());
+    InitSettings();
+    LoadSettings();
 }
 
 bool TakeFlag(Args& args, const std::string& name)

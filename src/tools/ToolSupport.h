@@ -33,6 +33,14 @@ std::vector<std::string> ReadStdinLines();
 // Takes the value of an option such as "--to NAME" out of args; "" when absent.
 bool TakeOption(Args& args, const std::string& name, std::string& value);
 bool TakeFlag(Args& args, const std::string& name);
+// Takes the base string (SPEC) from the front of args.
+std::string TakeSpec(Args& args);
+// A usage error when arguments are left over.
+void ExpectNoMore(const Args& args);
+
+// Reads the user's settings (name, main address, templates) from the
+// program's own settings file, as the program does when it starts.
+void LoadUserSettings();
 
 // Parses a letter number argument.
 Num ParseNumber(const std::string& text);

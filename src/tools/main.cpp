@@ -18,7 +18,9 @@ const char* const Usage =
     "                                      DATE, FROM, TO, SUBJECT\n"
     "  read SPEC NUMBER [--kludges]        one letter's header and text\n"
     "  post SPEC --from NAME --to NAME --subject TEXT --addr ADDRESS [--reply NUMBER] < TEXT\n"
-    "                                      writes a letter; prints its number\n"
+    "                                      writes a letter (--reply: an answer to NUMBER) as the\n"
+    "                                      editor saves it: the user's template, TEXT where the\n"
+    "                                      user types, tear and origin line; prints its number\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
     "  scan AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]\n"
@@ -26,6 +28,9 @@ const char* const Usage =
     "                                      display order, then TOTAL and the unread sum\n"
     "  tree SPEC [--view unreads|tree|list]\n"
     "                                      one base's letters as a conversation tree\n"
+    "  reflow [--width N] [--kludges] < TEXT\n"
+    "                                      a letter's text as the reader reflows it (79 characters;\n"
+    "                                      --kludges keeps the control lines, shown as ^A)\n"
     "  demo DIR                            makes a demo point in DIR; prints FLAGFILE, AREASFILE, HUDSONDIR\n"
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
@@ -38,7 +43,7 @@ const std::map<std::string, Command>& Commands()
         {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
         {"scan", CommandScan},   {"tree", CommandTree},
-        {"demo", CommandDemo},
+        {"demo", CommandDemo},   {"reflow", CommandReflow},
     };
     return commands;
 }

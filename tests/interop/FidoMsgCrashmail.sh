@@ -26,6 +26,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"/{inb,outb,tmp,echo,empty,net,bad}
 
+# quorvel-tool posts with these settings, never the user's own: templates that
+# put nothing around the typed text (a reply quotes nothing), and the point's
+# main address, which the origin line names.
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME/Tressik"
+cat >"$XDG_CONFIG_HOME/Tressik/Quorvel.ini" <<'INI'
+[quorvel.INI]
+User\Name=Point User
+User\MainAddress=2:5020/1234
+NewLetterTemplate\Line0=@@Position
+QuoteReplyTemplate\Line0=@@Quote
+INI
+origin=" * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234)"
+
 cat >"$work/crashmail.prefs" <<PREFS
 SYSOP "Test Sysop"
 LOGFILE "$work/crashmail.log"
@@ -141,7 +155,7 @@ expect_eq "netmail letter from zone 3" "$(sed -n 5,6p <<<"$read_three")" \
 DestAddr: 2:5020/1234"
 
 # ---- 2. Exporting what quorvel-tool posts ----
-mine=$(printf 'Мой ответ\nline two\n--- Quorvel\n * Origin: point (2:5020/1234)\n' |
+mine=$(printf 'Мой ответ\nline two\n' |
   "$tool" post "F$work/echo" --from "Point User" --to "John Smith" --subject "Re: Echo hello" \
     --addr 2:5020/1234 --reply 2)
 expect_eq "number of the posted letter" "$mine" "4"
@@ -185,11 +199,13 @@ $reply_id
 ^AREPLY: 2:5020/100 12345678
 Мой ответ
 line two
---- Quorvel
- * Origin: point (2:5020/1234)
+--- Quorvel 2.00.84
+$origin
 TEST.EMPTY|Point User|All|First
 $("$tool" read "F$work/empty" 2 --kludges | grep '^^AMSGID: ')
-First letter of an empty area"
+First letter of an empty area
+--- Quorvel 2.00.84
+$origin"
 
 # crashmail marks what it exported as sent (attribute 0x0008), in place.
 attr() { od -An -tu2 -j186 -N2 "$1" | tr -d ' '; }

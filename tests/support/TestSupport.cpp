@@ -164,6 +164,35 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& inpu
     return result;
 }
 
+const char* const PlainToolSettings =
+    "[quorvel.INI]\n"
+    "User\\Name=Point User\n"
+    "User\\MainAddress=2:5020/1234.5\n"
+    "NewLetterTemplate\\Line0=@@Position\n"
+    "QuoteReplyTemplate\\Line0=@@Position\n"
+    "QuoteReplyTemplate\\Line1=@@Quote\n";
+const char* const PlainTearLine = "--- Quorvel 2.00.84";
+const char* const PlainOriginLine = " * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)";
+
+ToolSettings::ToolSettings(const std::string& iniText)
+{
+    if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
+        Previous = previous;
+        HadPrevious = true;
+    }
+    fs::create_directories(Dir / "Tressik");
+    WriteFileBytes(Dir / "Tressik/Quorvel.ini", iniText);
+    setenv("XDG_CONFIG_HOME", Dir.Path().c_str(), 1);
+}
+
+ToolSettings::~ToolSettings()
+{
+    if (HadPrevious)
+        setenv("XDG_CONFIG_HOME", Previous.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 std::string Ansi(const std::string& utf8)
 {
     return Utf8ToAnsi(utf8);

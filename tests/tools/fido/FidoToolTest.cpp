@@ -41,6 +41,7 @@ TEST(FidoTool, ListsAndReadsTheNetmailFixture)
 
 TEST(FidoTool, PostMarkReadAndDeleteInANewDirectory)
 {
+    ToolSettings settings(PlainToolSettings);
     TempDir dir;
     const std::string spec = "F" + dir.Path() + "/echo/";
     ToolResult post = RunTool({"post", spec, "--from", "Point User", "--to", "All", "--subject", "Первое",
@@ -58,15 +59,17 @@ TEST(FidoTool, PostMarkReadAndDeleteInANewDirectory)
     ToolResult read = RunTool({"read", spec, "3", "--kludges"});
     ASSERT_EQ(read.ExitCode, 0) << read.Err;
     std::vector<std::string> out = read.OutLines();
-    ASSERT_EQ(out.size(), 10u);
+    ASSERT_EQ(out.size(), 14u) << read.Out;
     EXPECT_EQ(out[2], "Subject: Первое");
     EXPECT_EQ(out[7].rfind("^AMSGID: 2:5020/1234 ", 0), 0u) << out[7];
-    EXPECT_EQ(out[9], "answer");
+    EXPECT_EQ(std::vector<std::string>(out.begin() + 9, out.end()),
+              (std::vector<std::string>{"PU> Привет!", "PU> second line", "answer", PlainTearLine, PlainOriginLine}));
     std::vector<std::string> first = RunTool({"read", spec, "2", "--kludges"}).OutLines();
-    ASSERT_EQ(first.size(), 10u);
+    ASSERT_EQ(first.size(), 12u);
     EXPECT_EQ(first[7].rfind("^AMSGID: 2:5020/1234.5 ", 0), 0u) << first[7];
     EXPECT_EQ(out[8], "^AREPLY: " + first[7].substr(9)) << "the answer names the letter it answers";
     EXPECT_EQ(first[8], "Привет!");
+    EXPECT_EQ(first[11], PlainOriginLine);
 
     // The letters are stored read; a tosser's letter is not.
     std::string theirs = ReadFileBytes(dir / "echo/2.msg");

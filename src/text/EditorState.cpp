@@ -1,0 +1,24 @@
+#include "text/EditorState.h"
+
+#include "core/UserSettings.h"
+#include "model/TArea.h"
+
+TLetter* FindAnsweredLetter(const EditorState& editor)
+{
+    if (editor.Mode == NewLetterMode || !editor.Area)
+        return nullptr;
+    return editor.Area->FindByKey(editor.AnsweredKey);
+}
+
+TFormattedStrings ReadAnsweredText(TLetter& letter)
+{
+    // StillValid leaves the base on the letter with its header loaded: the
+    // text is read from there, and the header's addresses are the last
+    // source of FromAddr and ToAddr.
+    if (!letter.StillValid())
+        throw ELetterNotFound(letter.Number);
+    TFormattedStrings text;
+    letter.ReadText(text.Lines);
+    text.ReFormat(false, 79, 0, nullptr, letter.Area->Base.get(), MainAddress);
+    return text;
+}

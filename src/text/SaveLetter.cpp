@@ -1,0 +1,147 @@
+#include "text/SaveLetter.h"
+
+#include <memory>
+
+#include "core/CodePage.h"
+#include "core/MsgIdSerial.h"
+#include "core/StringHelpers.h"
+#include "core/UserSettings.h"
+#include "model/TArea.h"
+
+ECantWriteLetter::ECantWriteLetter(Status status)
+    : EQuorvel(Format(Utf8ToAnsi("Не могу записать письмо. Ошибка #%d").c_str(), int(status))), Code(status)
+{
+}
+
+const std::string& ChangedLetterGoneMessage()
+{
+    static const std::string text =
+        Utf8ToAnsi("Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете.");
+    return text;
+}
+
+namespace {
+
+// Keeps the area open for the length of a save when no window holds it open.
+class OpenForSave {
+public:
+    explicit OpenForSave(TArea& area) : Area(area)
+    {
+        if (!Area.Base) {
+            Area.Open();
+            Opened = true;
+        }
+    }
+    ~OpenForSave()
+    {
+        if (Opened) {
+            try {
+                Area.Close();
+            } catch (const ECantCloseArea&) {
+                // The letter is stored; a failed close loses nothing of it.
+            }
+        }
+    }
+    OpenForSave(const OpenForSave&) = delete;
+    OpenForSave& operator=(const OpenForSave&) = delete;
+
+private:
+    TArea& Area;
+    bool Opened = false;
+};
+
+std::string Kludge(const std::string& keyword, const std::string& value)
+{
+    return std::string(1, KludgeMark) + keyword + ": " + value;
+}
+
+}  // namespace
+
+std::vector<std::string> TextToStore(const std::vector<std::string>& lines)
+{
+    TFormattedStrings text;
+    text.Lines = lines;
+    text.ReFormat(false, 79, 0, nullptr, nullptr, MainAddress);
+    // A character stored as the soft carriage return would be skipped by every
+    // reader: the letter would lose it. The editor replaces it as it is typed;
+    // names and templates that reach the text through tokens need the same.
+    for (std::string& line : text.Lines)
+        for (char& ch : line)
+            if (AnsiToOemChar(ch) == SoftCarriageReturn)
+                ch = 'H';
+    return std::move(text.Lines);
+}
+
+SaveOutcome SaveLetter(EditorState& editor, DateTime now)
+{
+    TArea& area = *editor.Area;
+    const int mode = editor.Mode;
+    TLetter* answered = FindAnsweredLetter(editor);
+    if (mode == ChangeMode && !answered) {
+        editor.Modified = false;
+        return SaveOutcome::ChangedLetterGone;
+    }
+
+    Num replyTo = 0;
+    if (mode == ChangeMode)
+        replyTo = answered->ReplyTo;
+    else if (answered)
+        replyTo = answered->Number;
+    auto letter = std::make_unique<TLetter>(&area, Num(-1), replyTo, editor.Subject, editor.From, editor.To,
+                                            WholeMinutes(now), false);
+    letter->ReadNow = true;
+
+    OpenForSave open(area);
+    MsgBase& base = *area.Base;
+    base.StartNewLetter();
+    // The field's text is used whether or not it parsed completely; what it
+    // leaves out comes from the main address.
+    FidoAddress sender;
+    ParseAddress(editor.FromAddress, MainAddress, sender);
+    base.SetFrom(letter->From);
+    base.SetTo(letter->To);
+    base.SetSubject(letter->Subject);
+    base.SetDateTime(letter->Date);
+    base.SetOrigAddr(sender);
+    base.SetLocal(true);
+    base.SetMailType(MailEcho);
+    if (replyTo != 0)
+        base.SetReplyTo(replyTo);
+    base.SetRead(true);
+    // Where the format exports only letters that carry the export mark, a
+    // letter without it would stay at the point for ever.
+    if (base.HasExportMark())
+        base.SetEcho(true);
+
+    if (mode == ChangeMode) {
+        if (!editor.AnsweredText.MsgId.empty())
+            base.WriteKludge(Kludge("MSGID", editor.AnsweredText.MsgId));
+        if (!editor.AnsweredText.Reply.empty())
+            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.Reply));
+    } else {
+        base.WriteKludge(Kludge("MSGID", AddressToText(sender) + " " + SerialText(NextMsgIdSerial(now))));
+        if (!editor.AnsweredText.MsgId.empty())
+            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.MsgId));
+    }
+
+    // The last line too ends with a carriage return: tossers append the
+    // SEEN-BY and PATH lines straight after the text, and without it the
+    // first of them would be glued onto the origin line.
+    for (const std::string& line : TextToStore(editor.Lines))
+        base.WriteLine(line);
+    if (Status status = base.WriteLetter(); status != 0)
+        throw ECantWriteLetter(status);
+    letter->Number = base.GetNumber();
+
+    if (mode == ChangeMode) {
+        answered->DeleteFromBase();
+        // The old object takes the new identity and keeps its place in its
+        // thread (ReplyTo and Replies stay).
+        answered->Assign(*letter);
+        area.Resettle(answered);
+    } else {
+        area.AddLetter(letter.release());
+    }
+    editor.Modified = false;
+    return SaveOutcome::Saved;
+}

@@ -1,0 +1,44 @@
+// Saving what an editor holds: a new letter written through the area's base
+// with its header, its MSGID (and REPLY) control lines and its text wrapped
+// to 79 characters, then joined to the area. A changed letter is written as a
+// new letter and the old one deleted; in the area the old letter object takes
+// the new identity and keeps its place in its thread.
+#pragma once
+
+#include "core/DateHelpers.h"
+#include "core/Exceptions.h"
+#include "msgbase/MsgBase.h"
+#include "text/EditorState.h"
+
+// "Не могу записать письмо. Ошибка #%d": the base refused the letter.
+class ECantWriteLetter : public EQuorvel {
+public:
+    explicit ECantWriteLetter(Status status);
+    Status Code;
+};
+
+enum class SaveOutcome {
+    Saved,
+    // A change whose letter vanished from the area before it was saved:
+    // nothing was written. The editor shows ChangedLetterGoneMessage and
+    // closes; the structure is marked unmodified, its text left as it was.
+    ChangedLetterGone,
+};
+
+// "Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете."
+const std::string& ChangedLetterGoneMessage();
+
+// Saves the letter (now gives its date, cut to whole minutes, and its MSGID
+// serial). On success the structure is marked unmodified and the new letter
+// is the area's current letter. On failure an exception says why (the base's
+// status as ECantWriteLetter, ELetterNotFound, ECantDeleteLetter,
+// ECantOpenArea); the structure stays modified with its text untouched, and
+// a letter the base stored before a later step failed stays in the base.
+// The area's base is used when the area is open; otherwise the area is
+// opened for the save.
+SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());
+
+// The text as it is stored: lines beginning with Ctrl-A dropped, long lines
+// wrapped to 79 characters, and the Cyrillic capital letter whose OEM code is
+// the soft carriage return (which readers skip) replaced by the Latin H.
+std::vector<std::string> TextToStore(const std::vector<std::string>& lines);
