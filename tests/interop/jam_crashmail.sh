@@ -216,9 +216,11 @@ tool read "$area" 5 | tail -3 | head -1 | grep -Fqx 'Later letter.' || fail "let
 
 # ---------------------------------------------------------------- 3. crashmail exports our letters
 point=J$work/jam/pointout
-printf '%s\n' 'Hello from the point.' '--- Q' ' * Origin: Point (2:5020/1234)' |
+# crashmail misreads header integers with a byte of 0x80 or more, so the
+# letters it exports stay shorter than 128 bytes of text.
+printf '%s\n' 'Hello from the point.' |
   tool post "$point" --from "Point User" --to All --subject Hi --addr 2:5020/1234 >/dev/null || fail "post failed"
-printf '%s\n' 'This one is deleted.' '--- Q' ' * Origin: Point (2:5020/1234)' |
+printf '%s\n' 'This one is deleted.' |
   tool post "$point" --from "Point User" --to All --subject Gone --addr 2:5020/1234 >/dev/null || fail "post failed"
 tool delete "$point" 2 || fail "delete failed"
 msgid=$(tool read --kludges "$point" 1 | sed -n 's/^^AMSGID: //p')

@@ -45,13 +45,17 @@ post koi8-r CP866 koi_866.chs
 EOF
 
 # ---------------------------------------------------------------- 1. our letters, served
-printf '%s\n' 'Привет всем!' 'Вторая строка: ёлки.' '--- Quorvel' ' * Origin: Москва (2:5020/1234.5)' |
+printf '%s\n' 'Привет всем!' 'Вторая строка: ёлки.' |
   tool post "$area" --from "Иван Петров" --to Всем --subject Новости --addr 2:5020/1234.5 >/dev/null || fail "post failed"
 long="This line is longer than a newsreader's screen: $(printf 'word%.0s ' $(seq 1 30))end."
-printf '%s\n' 'Answer line' "$long" '--- Quorvel' ' * Origin: Point (2:5020/1234.5)' |
+printf '%s\n' 'Answer line' "$long" |
   tool post "$area" --from "Point User" --to "Иван Петров" --subject "Re: Новости" --addr 2:5020/1234.5 --reply 1 \
     >/dev/null || fail "post of the reply failed"
 msgid() { tool read --kludges "$area" "$1" | sed -n 's/^^AMSGID: //p'; }
+# Saving wraps the long line at 79 characters, as the editor does: these are the lines stored.
+wrapped=$(tool read "$area" 2 | sed -n '/^Answer line$/,/^--- /p' | sed '1d;$d')
+[ "$(printf '%s\n' "$wrapped" | wc -l)" -ge 2 ] || fail "the long line was not wrapped when saved"
+[ "$(printf '%s\n' "$wrapped" | tr '\n' ' ' | sed 's/ $//')" = "$long" ] || fail "the long line lost words when saved"
 # The date as a newsreader sees it, from the date quorvel-tool lists.
 nntp_date() {
   date -d "$(tool list "$area" | awk -F'\t' -v n="$1" '$1 == n { print $4 }')" '+%a, %-d %b %Y %H:%M:00 GMT'
@@ -88,8 +92,8 @@ Content-Transfer-Encoding: 8bit
 
 Привет всем!
 Вторая строка: ёлки.
---- Quorvel
- * Origin: Москва (2:5020/1234.5)
+$our_tear
+$our_origin
 EOF
 same "letter 1 as jamnntpd serves it" "$work/expected" "$work/got"
 
@@ -109,13 +113,13 @@ X-JAM-MSGID: $msgid2
 X-JAM-REPLYID: $msgid1
 X-JAM-Attributes: Local TypeEcho
 MIME-Version: 1.0
-Content-Type: text/plain; charset=us-ascii; format=flowed
-Content-Transfer-Encoding: 7bit
+Content-Type: text/plain; charset=utf-8; format=flowed
+Content-Transfer-Encoding: 8bit
 
 Answer line
-$long
---- Quorvel
- * Origin: Point (2:5020/1234.5)
+$wrapped
+$our_tear
+$our_origin
 EOF
 same "letter 2 as jamnntpd serves it" "$work/expected" "$work/got"
 

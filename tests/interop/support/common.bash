@@ -25,6 +25,22 @@ tool() { "$QUORVEL_TOOL" "$@"; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-interop-XXXXXX")
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 
+# quorvel-tool posts with settings of the test's own, never the user's: templates
+# that put nothing around the typed text (a reply quotes nothing), and a main
+# address that the origin line names. A posted letter is the typed text, our
+# tear line and our origin line.
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME/Tressik"
+cat >"$XDG_CONFIG_HOME/Tressik/Quorvel.ini" <<'INI'
+[quorvel.INI]
+User\Name=Point User
+User\MainAddress=2:5020/1234.5
+NewLetterTemplate\Line0=@@Position
+QuoteReplyTemplate\Line0=@@Quote
+INI
+our_tear="--- Quorvel 2.00.84"
+our_origin=" * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)"
+
 # same NAME EXPECTED-FILE ACTUAL-FILE: the two files are equal, or the test fails.
 same() {
   diff -u "$2" "$3" >&2 || fail "$1 differs (expected first, then what came)"
