@@ -336,13 +336,15 @@ void TAreasForm::CreateStatusBar()
     StatusPanel0 = new QLabel(StatusBar);
     StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
     StatusPanel0->setFixedWidth(100);
+    // At least its classic width, and the rest of the bar: the fonts here are
+    // wider than those the widths were chosen for, and the text is not cut.
     StatusPanel1 = new QLabel(StatusBar);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setFixedWidth(230);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+    StatusPanel1->setMinimumWidth(230);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1})
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar->addWidget(panel);
-    }
+    StatusBar->addWidget(StatusPanel0);
+    StatusBar->addWidget(StatusPanel1, 1);
 }
 
 void TAreasForm::CreateStorage()
