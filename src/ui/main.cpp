@@ -3,7 +3,6 @@
 
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
-#include "core/Startup.h"
 #include "model/TAreas.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/ProgramStart.h"
@@ -21,12 +20,8 @@ int main(int argc, char** argv)
             StartProgram(QApplication::arguments().mid(1), QString::fromLocal8Bit(argv[0]));
         if (!mainWindow)
             return 0;
-        // Closing the main window ends the program; a scan still running
-        // stops at its next letter.
-        QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, [] {
-            SetApplicationTerminating(true);
-            QCoreApplication::quit();
-        });
+        // Closing the main window ends the program.
+        QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, &QCoreApplication::quit);
         exitCode = QApplication::exec();
     }
     // Exit procedures: the areas (the windows are gone); the settings file is

@@ -701,6 +701,10 @@ private slots:
         QVERIFY(!agrees.isVisible());
         QCOMPARE(agrees.Queries, asked + 1);  // asked once, not again when closed
 
+        // The tray icon brings the window back.
+        emit Form->NewMailIcon->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!Form->isMinimized());
+
         // Minimising from the title bar does the same.
         Form->showMaximized();
         FakeWindow third;
@@ -730,6 +734,23 @@ private slots:
         QVERIFY(!refuses.isVisible());
         QVERIFY(!agrees.isVisible());
         QCOMPARE(closed, 1);
+    }
+
+    void ClosingDuringAScanStopsIt()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        Listener listener;
+        listener.OnMessage = [&](unsigned msg, void*) {
+            if (msg == WM_AREASCANNED && listener.Counts[WM_AREASCANNED] == 1)
+                Form->close();
+        };
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANFINISHED], 1, 5000);
+        QVERIFY(!Form->isVisible());
+        QVERIFY(ApplicationIsTerminating());
+        QCOMPARE(listener.Counts[WM_AREASCANNED], 1);
+        QCOMPARE(Beeps, 0);
     }
 
     // ------------------------------------------------------------ menus and bars

@@ -818,5 +818,7 @@ void TAreasForm::closeEvent(QCloseEvent* event)
     NewMailIcon->hide();
     UpdateAreasStarter->stop();
     UpdateAreasTick->stop();
+    // The program ends: a scan or load still running stops at its next letter.
+    SetApplicationTerminating(true);
     emit Closed();
 }

@@ -122,7 +122,7 @@ public:
     QAction* HelpItem1;
 
 signals:
-    // The main window has closed: the program ends.
+    // The main window has closed: the program ends (ApplicationIsTerminating).
     void Closed();
 
 protected:
