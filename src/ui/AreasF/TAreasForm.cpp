@@ -124,6 +124,7 @@ TAreasForm::~TAreasForm()
 
 void TAreasForm::CreateTree()
 {
+    TreeImages = ImageStrip(QStringLiteral("AREASF_TREEIMAGES"));
     Tree = new QTreeWidget(this);
     Tree->setObjectName(QStringLiteral("Tree"));
     Tree->setHeaderHidden(true);
@@ -529,9 +530,8 @@ void TAreasForm::RebuildTree()
     for (TArea* area : Areas.AllByTag())
         area->Node = nullptr;
     Tree->clear();
-    static const std::vector<QIcon> images = ImageStrip(QStringLiteral("AREASF_TREEIMAGES"));
     Root = new QTreeWidgetItem(Tree, QStringList(QString::fromLatin1(ProgramTitle)));
-    Root->setIcon(0, images.at(RootImage));
+    Root->setIcon(0, TreeImages.at(RootImage));
     Root->setData(0, ImageRole, RootImage);
     for (TArea* area : Areas) {
         auto* node = new QTreeWidgetItem(Root, QStringList(FromAnsi(area->Tag)));
@@ -551,7 +551,6 @@ void TAreasForm::RebuildTree()
 
 void TAreasForm::ApplyNodeLook(QTreeWidgetItem* node, const TArea* area)
 {
-    static const std::vector<QIcon> images = ImageStrip(QStringLiteral("AREASF_TREEIMAGES"));
     int image;
     bool bold = false;
     if (area->Loaded) {
@@ -563,7 +562,7 @@ void TAreasForm::ApplyNodeLook(QTreeWidgetItem* node, const TArea* area)
     QFont font = Tree->font();
     font.setBold(bold);
     node->setFont(0, font);
-    node->setIcon(0, images.at(static_cast<std::size_t>(image)));
+    node->setIcon(0, TreeImages.at(static_cast<std::size_t>(image)));
     node->setData(0, ImageRole, image);
 }
 

@@ -3,10 +3,12 @@
 // tray icon; areas are entered from here, and closing it ends the program.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/FormWindow.h"
 
@@ -133,6 +135,7 @@ protected:
 
 private:
     QTreeWidgetItem* Root = nullptr;
+    std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread
     bool Rebuilding = false;
     bool MinimizingAll = false;
     std::size_t AreasScanned = 0;  // areas the running or last scan went through
