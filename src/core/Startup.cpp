@@ -51,6 +51,11 @@ void SetApplicationTerminating(bool terminating)
     ApplicationTerminating = terminating;
 }
 
+bool ApplicationIsTerminating()
+{
+    return ApplicationTerminating;
+}
+
 bool TosserStateChanged()
 {
     bool running = TosserRunning();

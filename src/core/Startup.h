@@ -31,6 +31,8 @@ bool TosserRunning();
 // over areas and letters stop at the next item.
 bool StopRequested();
 void SetApplicationTerminating(bool terminating);
+// Whether the program has been told to end (its main loop is finishing).
+bool ApplicationIsTerminating();
 // TosserRunning, and whether it differs from the last time this was asked.
 bool TosserStateChanged();
 

@@ -21,10 +21,15 @@ MessageHandler& CustomMessage()
     return handler;
 }
 
+QString& Title()
+{
+    static QString title;
+    return title;
+}
+
 QString Caption()
 {
-    return QApplication::applicationDisplayName().isEmpty() ? QApplication::applicationName()
-                                                            : QApplication::applicationDisplayName();
+    return Title().isEmpty() ? QApplication::applicationName() : Title();
 }
 
 // Runs the box with the pointer on its Yes (else OK) button, and puts the
@@ -73,6 +78,16 @@ void ShowError(const std::string& text)
         return CustomMessage()(message);
     QMessageBox box(QMessageBox::Critical, Caption(), message, QMessageBox::Ok, QApplication::activeWindow());
     ExecWithPointerOnDefault(box);
+}
+
+void SetApplicationTitle(const QString& title)
+{
+    Title() = title;
+}
+
+QString ApplicationTitle()
+{
+    return Caption();
 }
 
 void SetAskHandler(AskHandler handler)

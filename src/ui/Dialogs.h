@@ -20,6 +20,11 @@ void ShowMessage(const std::string& text);
 // An error box, for exceptions that reach the main loop.
 void ShowError(const std::string& text);
 
+// The application title: the caption of plain message boxes. The main window
+// keeps it equal to its own title (with the unread count or the tosser state).
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
+
 // Replace (tests) or restore (nullptr) the dialogs.
 void SetAskHandler(AskHandler handler);
 void SetMessageHandler(MessageHandler handler);

@@ -1,5 +1,6 @@
 #include "ui/FormWindow.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 
 FormWindow::FormWindow(QWidget* parent) : QMainWindow(parent)
@@ -43,4 +44,20 @@ void FormWindow::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         ActivateForm(this);
     QMainWindow::changeEvent(event);
+}
+
+bool FormWindow::CloseAnswered()
+{
+    Answered = true;
+    bool closed = close();
+    Answered = false;
+    return closed;
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    if (Answered || CloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }

@@ -8,6 +8,8 @@
 
 #include "core/FormRegistry.h"
 
+class TArea;
+
 class FormWindow : public QMainWindow, public TModelForm {
     Q_OBJECT
 public:
@@ -16,6 +18,15 @@ public:
 
     intptr_t ModelMessage(unsigned msg, void* param) override;
 
+    // Whether the window may close now (an editor with an unsaved letter asks
+    // the user). Every close runs it, unless the question was already asked.
+    virtual bool CloseQuery() { return true; }
+    // Closes the window whose CloseQuery has just allowed it, without asking
+    // again. Returns whether it closed.
+    bool CloseAnswered();
+    // The area whose letters this window browses (area windows), or nullptr.
+    virtual TArea* BrowsedArea() const { return nullptr; }
+
     // The open program windows in application order (most recently active first).
     static std::vector<FormWindow*> AllForms();
     // Shows a window (restoring it when minimised) and switches to it.
@@ -23,4 +34,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool Answered = false;
 };

@@ -38,3 +38,12 @@ void QuorvelApplication::HandleException(std::exception_ptr error)
         ShowError("?");
     }
 }
+
+void RunGuarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        QuorvelApplication::HandleException(std::current_exception());
+    }
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <functional>
 
 class QuorvelApplication : public QApplication {
     Q_OBJECT
@@ -16,3 +17,7 @@ public:
     // code that catches at its own boundary, such as timer handlers).
     static void HandleException(std::exception_ptr error);
 };
+
+// Runs a handler (a command, a timer) and gives whatever it throws to the
+// default handler, so that the window stays usable whoever delivered the event.
+void RunGuarded(const std::function<void()>& handler);

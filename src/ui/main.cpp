@@ -1,34 +1,32 @@
 // The program: quorvel FLAGFILE AREASFILE [HUDSONPATH].
-#include <cstdio>
+#include <memory>
 
-#include "core/AreasFile.h"
-#include "core/CodePage.h"
-#include "core/Startup.h"
-#include "ui/AnsiText.h"
-#include "ui/Dialogs.h"
+#include "core/MemoryRegistry.h"
+#include "core/Registry.h"
+#include "model/TAreas.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/ProgramStart.h"
+#include "ui/QSettingsRegistry.h"
 #include "ui/QuorvelApplication.h"
-#include "ui/Resources.h"
 
 int main(int argc, char** argv)
 {
     QuorvelApplication app(argc, argv);
-    RegisterCursors();
+    SetUserRegistry(std::make_unique<QSettingsRegistry>());
 
-    std::vector<std::string> params;
-    for (const QString& arg : QApplication::arguments().mid(1))
-        params.push_back(ToAnsi(arg));
-    if (!CheckParameters(params, ShowMessage))
-        return 0;
-    QApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
-
-    // Until the areas window exists: list the areas file and stop.
-    try {
-        TAreasFromCFG areas(AreasFileName, HudsonPath);
-        for (const TAreaBase* area : areas)
-            std::printf("%s\t%s\n", AnsiToUtf8(area->Tag).c_str(), AnsiToUtf8(area->BaseSpec).c_str());
-    } catch (const EQuorvel& e) {
-        ShowError(e.what());
-        return 1;
+    int exitCode = 0;
+    {
+        std::unique_ptr<TAreasForm> mainWindow =
+            StartProgram(QApplication::arguments().mid(1), QString::fromLocal8Bit(argv[0]));
+        if (!mainWindow)
+            return 0;
+        // Closing the main window ends the program.
+        QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, &QCoreApplication::quit);
+        exitCode = QApplication::exec();
     }
-    return 0;
+    // Exit procedures: the areas (the windows are gone); the settings file is
+    // written out while the application still exists.
+    Areas.FreeAreas();
+    SetUserRegistry(std::make_unique<MemoryRegistry>());
+    return exitCode;
 }

@@ -1,0 +1,823 @@
+#include "ui/AreasF/TAreasForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "core/CodePage.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/StringHelpers.h"
+#include "core/UserSettings.h"
+#include "model/TAreas.h"
+#include "ui/AboutF/TAboutForm.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaWindowEntry.h"
+#include "ui/Dialogs.h"
+#include "ui/IPopup/TIndirectPopupMenu.h"
+#include "ui/QuorvelApplication.h"
+#include "ui/Resources.h"
+#include "ui/TFormStorage.h"
+#include "ui/TSpeedBar.h"
+#include "ui/UserSettingsEntry.h"
+#include "ui/WndListF/TWindowListForm.h"
+
+namespace {
+
+constexpr int AreaRole = Qt::UserRole;
+constexpr int ImageRole = Qt::UserRole + 1;
+
+enum TreeImage { RootImage = 0, NotScannedImage = 1, ScanningImage = 2, NothingUnreadImage = 3, UnreadImage = 4 };
+
+// The system's texts, in the program's ANSI.
+std::string Text(const char* utf8)
+{
+    return Utf8ToAnsi(utf8);
+}
+
+// A menu command: caption, shortcuts, hint; its handler runs guarded.
+QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
+                  const QList<QKeySequence>& keys, std::function<void()> handler)
+{
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setStatusTip(hint);
+    action->setShortcuts(keys);
+    if (handler)
+        QObject::connect(action, &QAction::triggered, owner, [handler] { RunGuarded(handler); });
+    return action;
+}
+
+QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint)
+{
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setStatusTip(hint);
+    return menu;
+}
+
+}  // namespace
+
+TAreasForm::TAreasForm(QWidget* parent) : FormWindow(parent)
+{
+    setObjectName(QStringLiteral("AreasForm"));
+    setAttribute(Qt::WA_QuitOnClose, true);
+    Beep = [] { QApplication::beep(); };
+
+    LoadSettings();
+
+    CreateTree();
+    CreateMenus();
+    CreateSpeedBar();
+    CreateStatusBar();
+
+    NewMailIcon = new QSystemTrayIcon(ResourceIcon(QStringLiteral("NEWMAIL_ICON")), this);
+    NewMailIcon->setObjectName(QStringLiteral("NewMailIcon"));
+    connect(NewMailIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            ShowAndSwitchTo(this);
+    });
+
+    UpdateAreasStarter = new QTimer(this);
+    UpdateAreasStarter->setObjectName(QStringLiteral("UpdateAreasStarter"));
+    UpdateAreasStarter->setSingleShot(true);
+    UpdateAreasStarter->setInterval(100);
+    connect(UpdateAreasStarter, &QTimer::timeout, this, [this] { RunGuarded([this] { UpdateAreasStarterTimer(); }); });
+    UpdateAreasTick = new QTimer(this);
+    UpdateAreasTick->setObjectName(QStringLiteral("UpdateAreasTick"));
+    UpdateAreasTick->setInterval(500);
+    connect(UpdateAreasTick, &QTimer::timeout, this, [this] { RunGuarded([this] { UpdateAreasTickTimer(); }); });
+
+    CreateStorage();
+
+    UpdateTitle();
+    setWindowIcon(ResourceIcon(QStringLiteral("Z_AREASF_ICON")));
+    StatusPanel0->clear();
+    StatusPanel1->clear();
+    RebuildTree();
+    resize(500, 360);
+
+    UpdateAreasStarter->start();
+    UpdateAreasTick->start();
+}
+
+TAreasForm::~TAreasForm()
+{
+    // The areas outlive the window: none may keep a node of this tree.
+    for (TArea* area : Areas.AllByTag())
+        area->Node = nullptr;
+}
+
+// ---------------------------------------------------------------- building
+
+void TAreasForm::CreateTree()
+{
+    TreeImages = ImageStrip(QStringLiteral("AREASF_TREEIMAGES"));
+    Tree = new QTreeWidget(this);
+    Tree->setObjectName(QStringLiteral("Tree"));
+    Tree->setHeaderHidden(true);
+    Tree->setColumnCount(1);
+    Tree->setRootIsDecorated(false);
+    Tree->setIndentation(19);
+    Tree->setExpandsOnDoubleClick(false);
+    Tree->setItemsExpandable(false);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(13);
+    Tree->setFont(font);
+    setCentralWidget(Tree);
+    connect(Tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) { TreeChange(current); });
+    connect(Tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) {
+        if (AreaOf(node))
+            RunGuarded([this] { EnterSelectedArea(); });
+    });
+    Tree->installEventFilter(this);
+}
+
+void TAreasForm::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    const auto keys = [](std::initializer_list<QKeySequence> list) { return QList<QKeySequence>(list); };
+
+    FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды выхода"));
+    EnterSelectedAreaItem = MakeItem(this, "EnterSelectedAreaItem", QStringLiteral("&Открыть область"),
+                                     QStringLiteral("Открыть выбранную область"),
+                                     keys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}),
+                                     [this] { EnterSelectedArea(); });
+    MinimizeItem = MakeItem(this, "MinimizeItem", QStringLiteral("&Свернуть программу"),
+                            QStringLiteral("Свернуть программу в значёк"), keys({QKeySequence(Qt::Key_Escape)}),
+                            [this] { MinimizeAll(); });
+    // Alt+X works in every window of the program, not only here.
+    ExitItem = MakeItem(this, "ExitItem", QStringLiteral("&Выйти"), QStringLiteral("Выйти из программы"),
+                        keys({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_X)}),
+                        [this] { close(); });
+    ExitItem->setShortcutContext(Qt::ApplicationShortcut);
+    FileItem->addAction(EnterSelectedAreaItem);
+    FileItem->addAction(MinimizeItem);
+    FileItem->addSeparator();
+    FileItem->addAction(ExitItem);
+
+    NavigationItem = MakeSubmenu(bar, "NavigationItem", QStringLiteral("&Курсор"),
+                                 QStringLiteral("Команды перемещения курсора"));
+    auto gotoItem = [this](const char* name, const QString& caption, const QString& hint, QKeySequence key,
+                           int tag) {
+        QAction* item = MakeItem(this, name, caption, hint, {key}, nullptr);
+        item->setData(tag);
+        connect(item, &QAction::triggered, this, [this, item] { AnyGotoClick(item); });
+        return item;
+    };
+    // The hidden items are never shown; they are the window's own actions, so
+    // that their keys stay active.
+    GotoPriorWithUnreadItem = gotoItem("GotoPriorWithUnreadItem", QStringLiteral("-Предыдующая с нечитанными"),
+                                       QString(), QKeySequence(Qt::CTRL | Qt::Key_Up), -1);
+    GotoPriorWithUnreadItem2 =
+        gotoItem("GotoPriorWithUnreadItem2", QStringLiteral("&Предыдующая с нечитанными"),
+                 QStringLiteral("Перейти на предыдущую область с новыми письмами"), QKeySequence(Qt::Key_Left), -1);
+    GotoNextWithUnreadItem = gotoItem("GotoNextWithUnreadItem", QStringLiteral("-Следующая с нечитанными"),
+                                      QString(), QKeySequence(Qt::CTRL | Qt::Key_Down), 1);
+    GotoNextWithUnreadItem2 =
+        gotoItem("GotoNextWithUnreadItem2", QStringLiteral("&Следующая с нечитанными"),
+                 QStringLiteral("Перейти на следущую область с новыми"), QKeySequence(Qt::Key_Right), 1);
+    EnterNetmailItem = MakeItem(this, "EnterNetmailItem", QStringLiteral("Войти в &Netmail"),
+                                QStringLiteral("Войти в netmail область"), keys({QKeySequence(Qt::CTRL | Qt::Key_N)}),
+                                [this] { EnterNetmail(); });
+    // Home and End are taken here and do nothing: the tree does not get them.
+    FirstAreaItem = MakeItem(this, "FirstAreaItem", QStringLiteral("-Первая"), QString(),
+                             keys({QKeySequence(Qt::Key_Home)}), nullptr);
+    LastAreaItem = MakeItem(this, "LastAreaItem", QStringLiteral("-Последняя"), QString(),
+                            keys({QKeySequence(Qt::Key_End)}), nullptr);
+    NavigationItem->addAction(GotoPriorWithUnreadItem2);
+    NavigationItem->addAction(GotoNextWithUnreadItem2);
+    NavigationItem->addSeparator();
+    NavigationItem->addAction(EnterNetmailItem);
+    for (QAction* hidden : {GotoPriorWithUnreadItem, GotoNextWithUnreadItem, FirstAreaItem, LastAreaItem})
+        addAction(hidden);
+
+    SwitchItem = MakeSubmenu(bar, "SwitchItem", QStringLiteral("&Вид"), QStringLiteral("Команды настройки окна"));
+    SpeedBarItem = MakeItem(this, "SpeedBarItem", QStringLiteral("&Панель инструментов"),
+                            QStringLiteral("Показать/спрятать панель инструментов"), {}, nullptr);
+    StatusLineItem = MakeItem(this, "StatusLineItem", QStringLiteral("&Строка состояния"),
+                              QStringLiteral("Показать/спрятать строку состояния"), {}, nullptr);
+    SpeedBarItem->setCheckable(true);
+    StatusLineItem->setCheckable(true);
+    connect(SpeedBarItem, &QAction::triggered, this, [this] {
+        SpeedBar->setVisible(SpeedBar->isHidden());
+        SyncChecks();
+    });
+    connect(StatusLineItem, &QAction::triggered, this, [this] {
+        StatusBar->setVisible(StatusBar->isHidden());
+        SyncChecks();
+    });
+    SwitchItem->addAction(SpeedBarItem);
+    SwitchItem->addAction(StatusLineItem);
+
+    OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
+                              QStringLiteral("Команды настройки программы"));
+    UserItem = MakeItem(this, "UserItem", QStringLiteral("&Пользователь..."),
+                        QStringLiteral("Настройка имени/адреса пользователя"), {},
+                        [this] { EditUserSettings(this); });
+    OptionsItem->addAction(UserItem);
+    // Available once the settings dialog is part of the program.
+    UserItem->setEnabled(HasUserSettingsDialog());
+    connect(OptionsItem, &QMenu::aboutToShow, this, [this] { UserItem->setEnabled(HasUserSettingsDialog()); });
+
+    WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
+                              QStringLiteral("Команды работы с окнами программы"));
+    SwitchToTopBrowser = MakeItem(this, "SwitchToTopBrowser", QStringLiteral("Верхняя &область"),
+                                  QStringLiteral("Переключиться в самое верхнее открытое окно с областью"),
+                                  keys({QKeySequence(Qt::Key_F12)}), [this] { SwitchToTopForm("TAreaForm"); });
+    SwitchToTopEditor = MakeItem(this, "SwitchToTopEditor", QStringLiteral("Верний &редактор"),
+                                 QStringLiteral("Переключиться в самое верхнее открытое окно с редактором"),
+                                 keys({QKeySequence(Qt::Key_F11)}), [this] { SwitchToTopForm("TEditorForm"); });
+    WindowListItem = MakeItem(this, "WindowListItem", QStringLiteral("&Список..."),
+                              QStringLiteral("Показать список окон программы"),
+                              keys({QKeySequence(Qt::ALT | Qt::Key_0)}), [this] { TWindowListForm::Execute(this); });
+    WindowsItem->addAction(SwitchToTopBrowser);
+    WindowsItem->addAction(SwitchToTopEditor);
+    WindowsItem->addSeparator();
+    WindowsItem->addAction(WindowListItem);
+
+    HelpItem = MakeSubmenu(bar, "HelpItem", QStringLiteral("&?"), QStringLiteral("Доступ к системе помощи"));
+    ContentsItem = MakeItem(this, "ContentsItem", QStringLiteral("&Содержание"),
+                            QStringLiteral("Содержание системы помощи"), {}, nullptr);
+    SearchforHelpOnItem = MakeItem(this, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
+                                   QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
+    HowtoUseHelpItem = MakeItem(this, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
+                                QStringLiteral("Как пользоваться системой помощи"), {}, nullptr);
+    AboutItem = MakeItem(this, "AboutItem", QStringLiteral("&О программе..."),
+                         QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
+                         [this] { TAboutForm::Execute(this); });
+    HelpItem->addAction(ContentsItem);
+    HelpItem->addAction(SearchforHelpOnItem);
+    HelpItem->addAction(HowtoUseHelpItem);
+    HelpItem->addSeparator();
+    HelpItem->addAction(AboutItem);
+
+    IndirectPopupMenu = new TIndirectPopupMenu(this, NavigationItem);
+    IndirectPopupMenu->setObjectName(QStringLiteral("IndirectPopupMenu"));
+    IndirectPopupMenu->AttachTo(Tree);
+}
+
+void TAreasForm::CreateSpeedBar()
+{
+    SpeedBar = new TSpeedBar(QStringLiteral("SpeedBar"), this);
+    SpeedBar->setWindowTitle(QStringLiteral("Навигация"));
+    addToolBar(Qt::TopToolBarArea, SpeedBar);
+    SpeedBar->AddSection(QStringLiteral("Навигация"));
+
+    auto button = [this](const char* name, const QString& caption, const QString& shortHint, const QString& longHint,
+                         QStyle::StandardPixmap glyph, const QIcon& icon) {
+        auto* action = new QAction(icon.isNull() ? style()->standardIcon(glyph) : icon, caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(shortHint);
+        action->setStatusTip(longHint);
+        SpeedBar->AddButton(action);
+        return action;
+    };
+    PrevWithUnreadSpeedItem = button("PrevWithUnreadSpeedItem", QStringLiteral("Предыдущая с нечитанными"),
+                                     QStringLiteral("Предыдущая с нечитанными"),
+                                     QStringLiteral("Перейти на предыдущую область с новыми письмами"),
+                                     QStyle::SP_ArrowUp, QIcon());
+    NextWithUnreadSpeedItem = button("NextWithUnreadSpeedItem", QStringLiteral("Следущая с нечитанными"),
+                                     QStringLiteral("Следущая с нечитанными"),
+                                     QStringLiteral("Перейти на следущую область с новыми"), QStyle::SP_ArrowDown,
+                                     QIcon());
+    NetmailSpeedItem = button("NetmailSpeedItem", QStringLiteral("Войти в NetMail"), QStringLiteral("Войти в NetMail"),
+                              QStringLiteral("Войти в netmail область"), QStyle::SP_FileIcon,
+                              ResourceIcon(QStringLiteral("NEWMAIL_ICON")));
+    PrevWithUnreadSpeedItem->setData(-1);
+    NextWithUnreadSpeedItem->setData(1);
+    for (QAction* item : {PrevWithUnreadSpeedItem, NextWithUnreadSpeedItem})
+        connect(item, &QAction::triggered, this, [this, item] { AnyGotoClick(item); });
+    connect(NetmailSpeedItem, &QAction::triggered, this, [this] { RunGuarded([this] { EnterNetmail(); }); });
+
+    SpeedBarPopupMenu = new QMenu(this);
+    SpeedBarPopupMenu->setObjectName(QStringLiteral("SpeedBarPopupMenu"));
+    ConfigureItem = MakeItem(this, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {},
+                             [this] { SpeedBar->Configure(); });
+    ShowHintItem = MakeItem(this, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {}, nullptr);
+    ShowHintItem->setCheckable(true);
+    connect(ShowHintItem, &QAction::triggered, this, [this] {
+        SpeedBar->SetShowHints(!SpeedBar->ShowHints());
+        SyncChecks();
+    });
+    HideSpeedBar = MakeItem(this, "HideSpeedBar", QStringLiteral("&Скрыть"), QString(), {}, nullptr);
+    connect(HideSpeedBar, &QAction::triggered, this, [this] {
+        SpeedBar->hide();
+        SyncChecks();
+    });
+    HelpItem1 = MakeItem(this, "HelpItem1", QStringLiteral("&?"), QString(), {}, nullptr);
+    SpeedBarPopupMenu->addAction(ConfigureItem);
+    SpeedBarPopupMenu->addAction(ShowHintItem);
+    SpeedBarPopupMenu->addAction(HideSpeedBar);
+    SpeedBarPopupMenu->addAction(HelpItem1);
+    SpeedBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SpeedBar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { SpeedBarPopupMenu->popup(SpeedBar->mapToGlobal(pos)); });
+}
+
+void TAreasForm::CreateStatusBar()
+{
+    StatusBar = statusBar();
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    // Ordinary (not permanent) widgets: a message in the status bar (a hint,
+    // the incremental search) covers both panels.
+    StatusPanel0 = new QLabel(StatusBar);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setFixedWidth(100);
+    // At least its classic width, and the rest of the bar: the fonts here are
+    // wider than those the widths were chosen for, and the text is not cut.
+    StatusPanel1 = new QLabel(StatusBar);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(230);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1})
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar->addWidget(StatusPanel0);
+    StatusBar->addWidget(StatusPanel1, 1);
+}
+
+void TAreasForm::CreateStorage()
+{
+    FormStorage = std::make_unique<TFormStorage>(this, "TAreasForm");
+    FormStorage->AddBoolProperty(
+        "SpeedBar.Visible", [this] { return !SpeedBar->isHidden(); }, [this](bool on) { SpeedBar->setVisible(on); });
+    FormStorage->AddBoolProperty(
+        "SpeedBar.ShowHint", [this] { return SpeedBar->ShowHints(); },
+        [this](bool on) { SpeedBar->SetShowHints(on); });
+    FormStorage->AddBoolProperty(
+        "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
+        [this](bool on) { StatusBar->setVisible(on); });
+    FormStorage->AddSpeedBar(SpeedBar);
+}
+
+QMenu* TAreasForm::createPopupMenu()
+{
+    // The tool bar has its own popup menu; the menu bar has none.
+    return nullptr;
+}
+
+void TAreasForm::ShowFirstTime()
+{
+    FormStorage->Show(Qt::WindowMaximized);
+    SyncChecks();
+}
+
+void TAreasForm::SyncChecks()
+{
+    SpeedBarItem->setChecked(!SpeedBar->isHidden());
+    ShowHintItem->setChecked(SpeedBar->ShowHints());
+    StatusLineItem->setChecked(!StatusBar->isHidden());
+}
+
+// ---------------------------------------------------------------- title and counts
+
+void TAreasForm::UpdateTitle(const std::string& text)
+{
+    std::string shown = text;
+    if (shown.empty()) {
+        if (TotalUnreadShown != 0)
+            shown = IntToText(TotalUnreadShown);
+        if (TosserRunning())
+            shown = Text("[Работает эхопроцессор]");
+    }
+    const std::string title =
+        shown.empty() ? std::string(ProgramTitle) : Format("%s: %s", ProgramTitle, shown.c_str());
+    const QString caption = FromAnsi(title);
+    NewMailIcon->setToolTip(caption);
+    NewMailIcon->setVisible(TotalUnreadShown != 0);
+    setWindowTitle(caption);
+    SetApplicationTitle(caption);
+}
+
+void TAreasForm::Recount()
+{
+    TotalUnreadShown = Areas.TotalUnread();
+    UpdateTitle();
+}
+
+// ---------------------------------------------------------------- timers
+
+bool TAreasForm::AnyAreaLoading()
+{
+    for (TArea* area : Areas.AllByTag())
+        if (area->Loading)
+            return true;
+    return false;
+}
+
+void TAreasForm::UpdateAreasStarterTimer()
+{
+    UpdateAreasStarter->stop();
+    // An area being entered is loading: the first scan waits for it.
+    if (AnyAreaLoading()) {
+        UpdateAreasStarter->start();
+        return;
+    }
+    Areas.Scan();
+}
+
+void TAreasForm::UpdateAreasTickTimer()
+{
+    // Nothing while a scan runs or an area loads: a rescan would reload the
+    // areas list under the load (and could free the area being read). The
+    // tosser's state is looked at again on a later tick.
+    if (Areas.Scanning || AnyAreaLoading())
+        return;
+    // A scan that the tosser cut short is made good once the tosser is
+    // gone, even when it came and went between two ticks.
+    const bool changed = TosserStateChanged();
+    if (!changed && !(ScanCutShort && !TosserWasRunning))
+        return;
+    if (TosserWasRunning) {
+        UpdateTitle();
+    } else {
+        Areas.Invalidate();
+        Areas.Scan();
+    }
+}
+
+// ---------------------------------------------------------------- model messages
+
+intptr_t TAreasForm::ModelMessage(unsigned msg, void* param)
+{
+    auto* area = static_cast<TArea*>(param);
+    switch (msg) {
+    case WM_AREASCHANGED:
+        RebuildTree();
+        break;
+    case WM_SCANSTARTED:
+        AreasScanned = 0;
+        ScanCutShort = false;
+        UpdateTitle(Text("Начинаем сканировать..."));
+        break;
+    case WM_AREASCANNED: {
+        ++AreasScanned;
+        const std::ptrdiff_t position = Areas.IndexOf(area) + 1;
+        const std::size_t count = Areas.Count();
+        const int percent = count == 0 ? 0 : static_cast<int>(position * 100 / static_cast<std::ptrdiff_t>(count));
+        UpdateTitle(Format("%d%%", percent));
+        break;
+    }
+    case WM_SCANFINISHED:
+        // The scan stops before the last area only for the tosser (or when
+        // the program ends).
+        ScanCutShort = AreasScanned < Areas.Count() && !ApplicationIsTerminating();
+        Recount();
+        if (TotalUnreadShown != 0 && !ApplicationIsTerminating() && Beep)
+            Beep();
+        break;
+    case WM_LETTERSLOADING:
+    case WM_LETTERSCHANGED:
+        ShowCurrentStatus();
+        RedrawNode(area);
+        break;
+    case WM_CURRENTAREACHANGED:
+        SelectCurrentAreaNode();
+        ShowCurrentStatus();
+        EndSearch();
+        break;
+    case WM_AREAOPENED:
+    case WM_AREACLOSED:
+        RedrawNode(area);
+        break;
+    case WM_AREADESTROYED:
+        // The node stays until the rebuild that follows, but no longer
+        // stands for the area.
+        if (area && area->Node) {
+            static_cast<QTreeWidgetItem*>(area->Node)->setData(0, AreaRole, QVariant());
+            area->Node = nullptr;
+        }
+        break;
+    case WM_COUNTSCHANGED:
+        Recount();
+        RedrawNode(area);
+        ShowCurrentStatus();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- the tree
+
+TArea* TAreasForm::AreaOf(const QTreeWidgetItem* node)
+{
+    return node ? reinterpret_cast<TArea*>(node->data(0, AreaRole).value<quintptr>()) : nullptr;
+}
+
+int TAreasForm::ImageOf(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, ImageRole).toInt() : -1;
+}
+
+void TAreasForm::RebuildTree()
+{
+    Tree->setUpdatesEnabled(false);
+    Rebuilding = true;
+    for (TArea* area : Areas.AllByTag())
+        area->Node = nullptr;
+    Tree->clear();
+    Root = new QTreeWidgetItem(Tree, QStringList(QString::fromLatin1(ProgramTitle)));
+    Root->setIcon(0, TreeImages.at(RootImage));
+    Root->setData(0, ImageRole, RootImage);
+    for (TArea* area : Areas) {
+        auto* node = new QTreeWidgetItem(Root, QStringList(FromAnsi(area->Tag)));
+        node->setData(0, AreaRole, QVariant::fromValue(reinterpret_cast<quintptr>(area)));
+        area->Node = node;
+        ApplyNodeLook(node, area);
+    }
+    Root->setExpanded(true);
+    Rebuilding = false;
+    Tree->setCurrentItem(Root);
+    TreeChange(Root);
+    GotoWithUnread(1);
+    Tree->setUpdatesEnabled(true);
+    StatusPanel0->setText(FromAnsi(Areas.CountText()));
+    ShowCurrentStatus();
+}
+
+void TAreasForm::ApplyNodeLook(QTreeWidgetItem* node, const TArea* area)
+{
+    int image;
+    bool bold = false;
+    if (area->Loaded) {
+        bold = area->UnreadCount != 0;
+        image = bold ? UnreadImage : NothingUnreadImage;
+    } else {
+        image = area->Loading ? ScanningImage : NotScannedImage;
+    }
+    QFont font = Tree->font();
+    font.setBold(bold);
+    node->setFont(0, font);
+    node->setIcon(0, TreeImages.at(static_cast<std::size_t>(image)));
+    node->setData(0, ImageRole, image);
+}
+
+void TAreasForm::RedrawNode(TArea* area)
+{
+    if (area && area->Node)
+        ApplyNodeLook(static_cast<QTreeWidgetItem*>(area->Node), area);
+}
+
+void TAreasForm::ShowCurrentStatus()
+{
+    StatusPanel1->setText(FromAnsi(TArea::StatusTextOf(Areas.Current)));
+}
+
+void TAreasForm::SelectCurrentAreaNode()
+{
+    TArea* current = Areas.Current;
+    if (!current || !Root)
+        return;
+    for (int i = 0; i < Root->childCount(); ++i) {
+        if (AreaOf(Root->child(i)) == current) {
+            Tree->setCurrentItem(Root->child(i));
+            return;
+        }
+    }
+}
+
+void TAreasForm::TreeChange(QTreeWidgetItem* node)
+{
+    if (Rebuilding)
+        return;
+    Areas.SetCurrent(AreaOf(node));
+}
+
+void TAreasForm::GotoWithUnread(int direction)
+{
+    QTreeWidgetItem* node = Tree->currentItem();
+    if (!node || !Root)
+        return;
+    // Tree order: the root, then its children.
+    auto step = [this, direction](QTreeWidgetItem* from) -> QTreeWidgetItem* {
+        if (from == Root)
+            return direction > 0 ? Root->child(0) : nullptr;
+        int index = Root->indexOfChild(from);
+        if (index < 0)
+            return nullptr;
+        if (direction > 0)
+            return index + 1 < Root->childCount() ? Root->child(index + 1) : nullptr;
+        return index == 0 ? Root : Root->child(index - 1);
+    };
+    for (node = step(node); node; node = step(node)) {
+        TArea* area = AreaOf(node);
+        if (area && area->UnreadCount != 0) {
+            Tree->setCurrentItem(node);
+            return;
+        }
+    }
+}
+
+void TAreasForm::AnyGotoClick(QAction* item)
+{
+    RunGuarded([this, item] { GotoWithUnread(item->data().toInt()); });
+}
+
+// ---------------------------------------------------------------- incremental search
+
+bool TAreasForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Tree && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        RunGuarded([&] { handled = TreeKeyPress(static_cast<QKeyEvent*>(event)); });
+        if (handled)
+            return true;
+    }
+    return FormWindow::eventFilter(watched, event);
+}
+
+bool TAreasForm::TreeKeyPress(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_L && mods == Qt::ControlModifier) {
+        ++SearchSkip;
+        Search(SearchText);
+        return true;
+    }
+    if (event->key() == Qt::Key_Backspace && (mods & ~Qt::ShiftModifier) == 0) {
+        SearchSkip = 0;
+        std::string shorter = SearchText;
+        if (!shorter.empty())
+            shorter.pop_back();
+        Search(shorter);
+        return true;
+    }
+    const QString typed = event->text();
+    if (typed.isEmpty() || (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    for (const QChar ch : typed)
+        if (!ch.isPrint())
+            return false;
+    SearchSkip = 0;
+    Search(SearchText + UpperAscii(ToAnsi(typed)));
+    return true;
+}
+
+void TAreasForm::Search(const std::string& text)
+{
+    if (text.empty()) {
+        EndSearch();
+        return;
+    }
+    TArea* match = nullptr;
+    int skip = SearchSkip;
+    for (TArea* area : Areas) {
+        if (area->Tag.find(text) != std::string::npos && skip-- == 0) {
+            match = area;
+            break;
+        }
+    }
+    if (!match || !match->Node) {
+        if (Beep)
+            Beep();
+        return;
+    }
+    SearchText = text;
+    StatusBar->showMessage(FromAnsi(Format(Text("Ищем: %s").c_str(), text.c_str())));
+    SelectingBySearch = true;
+    struct Reset {
+        bool& Flag;
+        ~Reset() { Flag = false; }
+    } reset{SelectingBySearch};
+    Tree->setCurrentItem(static_cast<QTreeWidgetItem*>(match->Node));
+}
+
+void TAreasForm::EndSearch()
+{
+    if (SelectingBySearch)
+        return;
+    if (!SearchText.empty()) {
+        SearchText.clear();
+        StatusBar->clearMessage();
+    }
+}
+
+// ---------------------------------------------------------------- entering areas
+
+void TAreasForm::EnterSelectedArea()
+{
+    EndSearch();
+    if (Areas.Empty() || !Areas.Current)
+        return;
+    EnterArea(Areas.Current);
+}
+
+void TAreasForm::EnterNetmail()
+{
+    for (TArea* area : Areas) {
+        if (area->Tag == "NETMAIL") {
+            EnterArea(area);
+            return;
+        }
+    }
+}
+
+void TAreasForm::EnterArea(TArea* area)
+{
+    EndSearch();
+    if (!area)
+        return;
+    if (FormWindow* window = FindAreaWindow(area)) {
+        ShowAndSwitchTo(window);
+        return;
+    }
+    BusyPointer busy(PointerShape::Hourglass);
+    area->Load();
+    if (const AreaWindowFactory& factory = CurrentAreaWindowFactory())
+        factory(area);
+    else
+        Areas.SetCurrent(area);
+}
+
+// ---------------------------------------------------------------- other windows
+
+void TAreasForm::SwitchToTopForm(const char* className)
+{
+    for (FormWindow* form : AllForms()) {
+        if (form != this && qstrcmp(form->metaObject()->className(), className) == 0) {
+            ShowAndSwitchTo(form);
+            return;
+        }
+    }
+}
+
+bool TAreasForm::CloseQuery()
+{
+    for (FormWindow* form : AllForms())
+        if (form != this && !form->CloseQuery())
+            return false;
+    return true;
+}
+
+void TAreasForm::CloseOtherForms()
+{
+    std::vector<QPointer<FormWindow>> others;
+    for (FormWindow* form : AllForms())
+        if (form != this)
+            others.emplace_back(form);
+    for (const QPointer<FormWindow>& form : others)
+        if (form)
+            form->CloseAnswered();
+}
+
+void TAreasForm::AskOthersAndCloseThem()
+{
+    if (CloseQuery())
+        CloseOtherForms();
+}
+
+void TAreasForm::MinimizeAll()
+{
+    MinimizingAll = true;
+    struct Reset {
+        bool& Flag;
+        ~Reset() { Flag = false; }
+    } reset{MinimizingAll};
+    AskOthersAndCloseThem();
+    showMinimized();
+}
+
+void TAreasForm::changeEvent(QEvent* event)
+{
+    FormWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        EndSearch();
+    } else if (event->type() == QEvent::WindowStateChange && !MinimizingAll) {
+        // Minimised from the title bar: the other windows go as with the command.
+        auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+            MinimizingAll = true;
+            RunGuarded([this] { AskOthersAndCloseThem(); });
+            MinimizingAll = false;
+        }
+    }
+}
+
+void TAreasForm::closeEvent(QCloseEvent* event)
+{
+    FormWindow::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    CloseOtherForms();
+    FormStorage->Save();
+    NewMailIcon->hide();
+    UpdateAreasStarter->stop();
+    UpdateAreasTick->stop();
+    // The program ends: a scan or load still running stops at its next letter.
+    SetApplicationTerminating(true);
+    emit Closed();
+}

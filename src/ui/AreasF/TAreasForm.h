@@ -1,0 +1,162 @@
+// The main window: every area in a tree with its unread state, the scans on
+// two timers, the tosser state and the unread total in the title and on the
+// tray icon; areas are entered from here, and closing it ends the program.
+#pragma once
+
+#include <QIcon>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/FormWindow.h"
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TArea;
+class TFormStorage;
+class TIndirectPopupMenu;
+class TSpeedBar;
+
+class TAreasForm : public FormWindow {
+    Q_OBJECT
+public:
+    explicit TAreasForm(QWidget* parent = nullptr);
+    ~TAreasForm() override;
+
+    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The main window may close when every other window may.
+    bool CloseQuery() override;
+
+    // Shows the window the first time: its stored placement, else maximised.
+    void ShowFirstTime();
+
+    // The title "Quorvel" or "Quorvel: <text>" (ANSI text); with no text, the
+    // unread total or, while the tosser works, the echo processor's notice.
+    // The tray icon shows while letters are unread, with the title as its hint.
+    void UpdateTitle(const std::string& text = std::string());
+    void Recount();
+    void RebuildTree();
+    // Selects the next (direction > 0) or previous area with unread letters.
+    void GotoWithUnread(int direction);
+    void EnterSelectedArea();
+    void EnterNetmail();
+    // Opens the area's window (or switches to it when it is open).
+    void EnterArea(TArea* area);
+    // Closes every other window if they all agree, and minimises this one.
+    void MinimizeAll();
+    // Incremental search over the tags (ANSI text); the empty text ends it.
+    void Search(const std::string& text);
+    void EndSearch();
+
+    void UpdateAreasStarterTimer();
+    void UpdateAreasTickTimer();
+
+    // The area a tree node stands for (nullptr for the root).
+    static TArea* AreaOf(const QTreeWidgetItem* node);
+    // Tree image index of a node (0 root, 1 not scanned, 2 being scanned,
+    // 3 nothing unread, 4 unread letters).
+    static int ImageOf(const QTreeWidgetItem* node);
+
+    // The default system beep; replaceable (tests count the beeps).
+    std::function<void()> Beep;
+
+    int32_t TotalUnreadShown = 0;  // the total the title and the tray icon show
+    std::string SearchText;        // ANSI; empty = no search
+    int SearchSkip = 0;
+    bool SelectingBySearch = false;
+
+    // Components, named as the menus and the settings know them.
+    TSpeedBar* SpeedBar;
+    QTreeWidget* Tree;
+    QStatusBar* StatusBar;
+    QLabel* StatusPanel0;
+    QLabel* StatusPanel1;
+    QSystemTrayIcon* NewMailIcon;
+    QTimer* UpdateAreasStarter;
+    QTimer* UpdateAreasTick;
+    TIndirectPopupMenu* IndirectPopupMenu;
+    std::unique_ptr<TFormStorage> FormStorage;
+
+    QMenu* FileItem;
+    QAction* EnterSelectedAreaItem;
+    QAction* MinimizeItem;
+    QAction* ExitItem;
+    QMenu* NavigationItem;
+    QAction* GotoPriorWithUnreadItem;
+    QAction* GotoPriorWithUnreadItem2;
+    QAction* GotoNextWithUnreadItem;
+    QAction* GotoNextWithUnreadItem2;
+    QAction* EnterNetmailItem;
+    QAction* FirstAreaItem;
+    QAction* LastAreaItem;
+    QMenu* SwitchItem;
+    QAction* SpeedBarItem;
+    QAction* StatusLineItem;
+    QMenu* OptionsItem;
+    QAction* UserItem;
+    QMenu* WindowsItem;
+    QAction* SwitchToTopBrowser;
+    QAction* SwitchToTopEditor;
+    QAction* WindowListItem;
+    QMenu* HelpItem;
+    QAction* ContentsItem;
+    QAction* SearchforHelpOnItem;
+    QAction* HowtoUseHelpItem;
+    QAction* AboutItem;
+
+    QAction* PrevWithUnreadSpeedItem;
+    QAction* NextWithUnreadSpeedItem;
+    QAction* NetmailSpeedItem;
+
+    QMenu* SpeedBarPopupMenu;
+    QAction* ConfigureItem;
+    QAction* ShowHintItem;
+    QAction* HideSpeedBar;
+    QAction* HelpItem1;
+
+signals:
+    // The main window has closed: the program ends (ApplicationIsTerminating).
+    void Closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    QTreeWidgetItem* Root = nullptr;
+    std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread
+    bool Rebuilding = false;
+    bool MinimizingAll = false;
+    std::size_t AreasScanned = 0;  // areas the running or last scan went through
+    bool ScanCutShort = false;     // the last scan stopped before its last area
+
+    void CreateMenus();
+    void CreateSpeedBar();
+    void CreateStatusBar();
+    void CreateTree();
+    void CreateStorage();
+    void SyncChecks();
+
+    void ApplyNodeLook(QTreeWidgetItem* node, const TArea* area);
+    void RedrawNode(TArea* area);
+    void ShowCurrentStatus();
+    void SelectCurrentAreaNode();
+    void TreeChange(QTreeWidgetItem* node);
+    bool TreeKeyPress(QKeyEvent* event);
+    void AnyGotoClick(QAction* item);
+    void SwitchToTopForm(const char* className);
+    void CloseOtherForms();
+    void AskOthersAndCloseThem();
+    static bool AnyAreaLoading();
+};

@@ -1,0 +1,33 @@
+#include "ui/ProgramStart.h"
+
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "core/Startup.h"
+#include "core/UserSettings.h"
+#include "ui/AnsiText.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/Dialogs.h"
+#include "ui/Resources.h"
+
+std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath)
+{
+    InitSettings();
+    SetProgramFileName(ToAnsi(programPath));
+    RegisterCursors();
+
+    std::vector<std::string> params;
+    for (const QString& arg : arguments)
+        params.push_back(ToAnsi(arg));
+    if (!CheckParameters(params, ShowMessage))
+        return nullptr;
+
+    const QString title = QString::fromLatin1(ProgramTitle);
+    QApplication::setApplicationName(title);
+    SetApplicationTitle(title);
+
+    auto form = std::make_unique<TAreasForm>();
+    form->ShowFirstTime();
+    return form;
+}

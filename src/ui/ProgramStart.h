@@ -1,0 +1,17 @@
+// The program's start, from the settings to the shown main window, in the
+// order the parts depend on: the settings lists with their defaults, the two
+// pointer shapes, the command line (too few parameters: the usage message,
+// and the program ends), the application title, the main window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TAreasForm;
+
+// arguments: the command-line parameters without the program name;
+// programPath: the program file (its name names the user settings key).
+// Returns the shown main window, or nullptr when the program is to end at once
+// (exit code 0). The settings store in use (UserRegistry) is set beforehand.
+std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath);

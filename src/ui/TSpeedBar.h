@@ -1,0 +1,56 @@
+// A tool bar whose buttons come from a fixed set, grouped in named sections.
+// The user chooses which buttons it shows and in what order (through its
+// customisation dialog) and whether they show their hints; the window keeps
+// that choice with its placement.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QToolBar>
+#include <vector>
+
+class QAction;
+
+class TSpeedBar : public QToolBar {
+    Q_OBJECT
+public:
+    TSpeedBar(const QString& objectName, QWidget* parent);
+
+    struct Button {
+        QAction* Action;  // its object name names the button in the stored layout
+        QString Section;
+    };
+
+    // Later buttons go into this section.
+    void AddSection(const QString& title);
+    // Adds a button (shown) at the end of the current section.
+    void AddButton(QAction* action);
+    const std::vector<Button>& Buttons() const { return AllButtons; }
+
+    // The names of the shown buttons in their order.
+    QStringList Layout() const;
+    // Shows exactly the named buttons in this order; unknown names are
+    // skipped, a name given twice counts once.
+    void SetLayout(const QStringList& names);
+    // The layout as stored text ("A,B,C") and back.
+    QString LayoutText() const { return Layout().join(QLatin1Char(',')); }
+    void SetLayoutText(const QString& text);
+
+    bool ShowHints() const { return Hints; }
+    void SetShowHints(bool show) { Hints = show; }
+
+    // Runs the customisation dialog; true when the user changed the layout.
+    bool Configure();
+
+signals:
+    void LayoutChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::vector<Button> AllButtons;
+    QString CurrentSection;
+    bool Hints = true;
+    QList<QAction*> Shown;
+};

@@ -1,0 +1,32 @@
+// The user settings command of the areas window: the dialog is filled from
+// the settings in memory and, when the user confirms it, its fields become
+// the settings, which are then saved. The dialog itself installs its runner
+// at start-up; without one the command is unavailable.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// The dialog's fields, as ANSI text and lines.
+struct UserSettingsFields {
+    std::string Name;
+    std::string MainAddressText;
+    std::vector<std::string> AKAs;
+    std::vector<std::string> NewLetterTemplate;
+    std::vector<std::string> QuoteReplyTemplate;
+};
+
+// Shows the dialog with the fields filled in; true (with the fields as the
+// user left them) when it ends with OK.
+using UserSettingsDialogRunner = std::function<bool(QWidget* parent, UserSettingsFields& fields)>;
+
+void SetUserSettingsDialog(UserSettingsDialogRunner runner);
+bool HasUserSettingsDialog();
+
+// Fills the dialog from the settings, runs it and, on OK, takes the fields
+// back (the address parsed with the previous main address as the default for
+// the parts it leaves out) and saves the settings. Returns whether it was OK.
+bool EditUserSettings(QWidget* parent);

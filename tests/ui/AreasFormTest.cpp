@@ -1,0 +1,977 @@
+// The areas window over a point set up in a temporary directory: an areas
+// file and bases of every format the program knows, written through the
+// message base interface. The timers run for real.
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "core/CodePage.h"
+#include "core/FormRegistry.h"
+#include "core/MemoryRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/UserSettings.h"
+#include "model/TAreas.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/LetterWriter.h"
+#include "support/TestSupport.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaWindowEntry.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/Dialogs.h"
+#include "ui/IPopup/TIndirectPopupMenu.h"
+#include "ui/ProgramStart.h"
+#include "ui/TFormStorage.h"
+#include "ui/TSpeedBar.h"
+#include "ui/UserSettingsEntry.h"
+
+namespace {
+
+QString Q(const std::string& ansi)
+{
+    return FromAnsi(ansi);
+}
+
+// A point: the areas file, the flag's path, the Hudson directory, the bases.
+class TestPoint {
+public:
+    TempDir Dir;
+    std::string AreasFile = Dir / "areas.bbs";
+    std::string FlagFile = Dir / "toss.flag";
+    std::string HudsonDir = Dir.Path() + "/hudson/";
+
+    // format: F (*.MSG), S (Squish), H (Hudson), J (JAM; *.MSG while JAM is
+    // not part of the program). Unread letters first, then read ones.
+    void AddArea(const std::string& tag, char format, int unread, int read)
+    {
+        if (format == 'J' && !CreateBaseFor("J" + Dir.Path() + "/probe"))
+            format = 'F';
+        std::string name = tag;
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return char(std::tolower(c)); });
+        std::string spec, word;
+        switch (format) {
+        case 'S':
+            word = "$" + Dir / ("squish/" + name);
+            spec = "S" + word.substr(1);
+            break;
+        case 'J':
+            word = "!" + Dir / ("jam/" + name);
+            spec = "J" + word.substr(1);
+            break;
+        case 'H':
+            word = std::to_string(++HudsonBoards);
+            spec = "H00" + word + HudsonDir;
+            break;
+        default:
+            word = Dir / ("msg/" + name);
+            spec = "F" + word + "/";
+            break;
+        }
+        Specs[tag] = spec;
+        Lines.push_back({tag, word + " " + tag});
+        std::vector<LetterSpec> letters;
+        for (int i = 0; i < unread + read; ++i) {
+            LetterSpec letter;
+            letter.Subject = tag + " " + std::to_string(i);
+            letter.Date = 45000.5 + i;
+            letter.Read = i >= unread;
+            letters.push_back(letter);
+        }
+        WriteLetters(spec, letters);
+        WriteAreasFile();
+    }
+
+    // An area whose base can be neither opened nor created.
+    void AddBrokenArea(const std::string& tag)
+    {
+        WriteFileBytes(Dir / "plain-file", "not a directory");
+        Lines.push_back({tag, Dir / "plain-file/sub " + tag});
+        WriteAreasFile();
+    }
+
+    void AddLetter(const std::string& tag)
+    {
+        LetterSpec letter;
+        letter.Subject = "new one";
+        letter.Date = 46000.5;
+        WriteLetters(Specs.at(tag), {letter});
+    }
+
+    void RemoveArea(const std::string& tag)
+    {
+        Lines.erase(std::remove_if(Lines.begin(), Lines.end(), [&](const auto& line) { return line.first == tag; }),
+                    Lines.end());
+        WriteAreasFile();
+    }
+
+    void WriteAreasFile() const
+    {
+        std::string text = "; areas of the test point\n";
+        for (const auto& line : Lines)
+            text += line.second + "\n";
+        WriteFileBytes(AreasFile, text);
+    }
+
+    void SetFlag(bool present) const
+    {
+        if (present)
+            WriteFileBytes(FlagFile, "");
+        else
+            std::remove(FlagFile.c_str());
+    }
+
+    // The command line of the program over this point.
+    void Use() const { QVERIFY(CheckParameters({FlagFile, AreasFile, HudsonDir}, [](const std::string&) {})); }
+
+    // The four areas most tests use; display order after a scan:
+    // RU.TEST (1 unread), NETMAIL (2), RU.LINUX (3), HUDSON.AREA (none).
+    void AddStandardAreas()
+    {
+        AddArea("NETMAIL", 'F', 2, 1);
+        AddArea("RU.TEST", 'S', 1, 2);
+        AddArea("HUDSON.AREA", 'H', 0, 1);
+        AddArea("RU.LINUX", 'J', 3, 0);
+    }
+
+    std::map<std::string, std::string> Specs;
+
+private:
+    std::vector<std::pair<std::string, std::string>> Lines;
+    int HudsonBoards = 0;
+};
+
+// Registers itself after the windows and hears every model message.
+class Listener : public TModelForm {
+public:
+    Listener() { RegisterForm(this); }
+    ~Listener() override { UnregisterForm(this); }
+    intptr_t ModelMessage(unsigned msg, void* param) override
+    {
+        ++Counts[msg];
+        if (OnMessage)
+            OnMessage(msg, param);
+        return 0;
+    }
+    std::map<unsigned, int> Counts;
+    std::function<void(unsigned, void*)> OnMessage;
+};
+
+// Stands in for an area window (and for an editor that may refuse to close).
+class FakeWindow : public FormWindow {
+public:
+    explicit FakeWindow(TArea* area = nullptr, bool allowClose = true) : Area(area), AllowClose(allowClose)
+    {
+        setWindowTitle(QStringLiteral("fake"));
+    }
+    TArea* BrowsedArea() const override { return Area; }
+    bool CloseQuery() override
+    {
+        ++Queries;
+        return AllowClose;
+    }
+    TArea* Area;
+    bool AllowClose;
+    int Queries = 0;
+};
+
+QStringList TreeTags(const TAreasForm& form)
+{
+    QStringList tags;
+    QTreeWidgetItem* root = form.Tree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        tags << root->child(i)->text(0);
+    return tags;
+}
+
+QTreeWidgetItem* NodeOf(const TAreasForm& form, const QString& tag)
+{
+    QTreeWidgetItem* root = form.Tree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (root->child(i)->text(0) == tag)
+            return root->child(i);
+    return nullptr;
+}
+
+QString CurrentTag()
+{
+    return Areas.Current ? Q(Areas.Current->Tag) : QString();
+}
+
+TArea* AreaByTag(const std::string& tag)
+{
+    for (TArea* area : Areas.AllByTag())
+        if (area->Tag == tag)
+            return area;
+    return nullptr;
+}
+
+}  // namespace
+
+// Stands in for the area window, under its class name.
+class TAreaForm : public FakeWindow {
+    Q_OBJECT
+public:
+    using FakeWindow::FakeWindow;
+};
+
+class AreasFormTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir Scratch;
+    std::unique_ptr<TestPoint> Point;
+    std::unique_ptr<TAreasForm> Form;
+    QStringList Messages;
+    int Beeps = 0;
+
+    // Makes the window, shows it and makes it the active one.
+    void StartWindow()
+    {
+        Form = std::make_unique<TAreasForm>();
+        Form->Beep = [this] { ++Beeps; };
+        Form->ShowFirstTime();
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    }
+
+    void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Scratch.isValid());
+        // Never the user's own settings.
+        qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+    }
+
+    void init()
+    {
+        Point = std::make_unique<TestPoint>();
+        Messages.clear();
+        Beeps = 0;
+        SetMessageHandler([this](const QString& text) { Messages << text; });
+    }
+
+    void cleanup()
+    {
+        Form.reset();
+        Areas.FreeAreas();
+        Areas.Invalidate();
+        Point.reset();
+        TosserWasRunning = false;
+        SetApplicationTerminating(false);
+        SetMessageHandler(nullptr);
+        SetAreaWindowFactory(nullptr);
+        SetUserSettingsDialog(nullptr);
+    }
+
+    // ------------------------------------------------------------ a scan
+
+    void TitleRunsThroughTheScanAndEndsWithTheUnreadTotal()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        QStringList titles;
+        Form = std::make_unique<TAreasForm>();
+        Form->Beep = [this] { ++Beeps; };
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
+        connect(Form.get(), &QWidget::windowTitleChanged, this, [&](const QString& title) { titles << title; });
+        // While each area loads its node shows the "being scanned" image.
+        Listener listener;
+        QStringList loadingImages;
+        listener.OnMessage = [&](unsigned msg, void* param) {
+            auto* area = static_cast<TArea*>(param);
+            if (msg == WM_LETTERSLOADING)
+                loadingImages << Q(area->Tag) + "=" +
+                                     QString::number(TAreasForm::ImageOf(NodeOf(*Form, Q(area->Tag))));
+        };
+        Form->ShowFirstTime();
+        WaitForScan();
+
+        QCOMPARE(titles, (QStringList{QStringLiteral("Quorvel: Начинаем сканировать..."), QStringLiteral("Quorvel: 25%"),
+                                      QStringLiteral("Quorvel: 50%"), QStringLiteral("Quorvel: 75%"),
+                                      QStringLiteral("Quorvel: 100%"), QStringLiteral("Quorvel: 6")}));
+        QCOMPARE(loadingImages, (QStringList{"HUDSON.AREA=2", "NETMAIL=2", "RU.LINUX=2", "RU.TEST=2"}));
+        QCOMPARE(ApplicationTitle(), QStringLiteral("Quorvel: 6"));
+        QVERIFY(Form->NewMailIcon->isVisible());
+        QCOMPARE(Form->NewMailIcon->toolTip(), QStringLiteral("Quorvel: 6"));
+        QCOMPARE(Beeps, 1);
+        QVERIFY(Messages.isEmpty());
+    }
+
+    void TreeShowsTheDisplayOrderWithMarksAndPanels()
+    {
+        Point->AddStandardAreas();
+        Point->AddBrokenArea("BROKEN");
+        Point->Use();
+        StartWindow();
+        WaitForScan();
+
+        QTreeWidgetItem* root = Form->Tree->topLevelItem(0);
+        QCOMPARE(root->text(0), QStringLiteral("Quorvel"));
+        QCOMPARE(TAreasForm::ImageOf(root), 0);
+        QCOMPARE(TreeTags(*Form), (QStringList{"RU.TEST", "NETMAIL", "RU.LINUX", "BROKEN", "HUDSON.AREA"}));
+        QStringList marks;
+        for (int i = 0; i < root->childCount(); ++i)
+            marks << QString::number(TAreasForm::ImageOf(root->child(i))) +
+                         (root->child(i)->font(0).bold() ? "b" : "");
+        QCOMPARE(marks, (QStringList{"4b", "4b", "4b", "3", "3"}));
+        // The first area of the display order is current after the scan.
+        QCOMPARE(Form->Tree->currentItem(), root->child(0));
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 5"));
+        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("RU.TEST: 1 осталось, 0 прочитал, 3 всего"));
+        // The base that cannot be opened leaves its area empty, and says nothing.
+        Form->Tree->setCurrentItem(NodeOf(*Form, "BROKEN"));
+        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("BROKEN: 0 осталось, 0 прочитал, 0 всего"));
+        QVERIFY(Messages.isEmpty());
+        // Selecting the root leaves no current area.
+        Form->Tree->setCurrentItem(root);
+        QVERIFY(!Areas.Current);
+        QCOMPARE(Form->StatusPanel1->text(), QString());
+    }
+
+    void NothingUnreadMeansNoTrayIconNoBeepAndThePlainTitle()
+    {
+        Point->AddArea("RU.TEST", 'S', 0, 2);
+        Point->AddArea("NETMAIL", 'F', 0, 1);
+        Point->Use();
+        StartWindow();
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
+        QVERIFY(!Form->NewMailIcon->isVisible());
+        QCOMPARE(Beeps, 0);
+        QCOMPARE(TreeTags(*Form), (QStringList{"NETMAIL", "RU.TEST"}));
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        // A rebuild with nothing unread selects the root.
+        Form->RebuildTree();
+        QCOMPARE(Form->Tree->currentItem(), Form->Tree->topLevelItem(0));
+        QVERIFY(!Areas.Current);
+    }
+
+    // ------------------------------------------------------------ the tosser
+
+    void TosserFlagStopsScansAndItsEndBringsAFullRescan()
+    {
+        Point->AddStandardAreas();
+        Point->SetFlag(true);
+        Point->Use();
+        Listener listener;
+        QElapsedTimer sinceFlagGone;
+        qint64 rescanStartedAfter = -1;
+        listener.OnMessage = [&](unsigned msg, void*) {
+            if (msg == WM_SCANSTARTED && sinceFlagGone.isValid() && rescanStartedAfter < 0)
+                rescanStartedAfter = sinceFlagGone.elapsed();
+        };
+        StartWindow();
+        // The areas are listed, none is scanned, and the title says why.
+        QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
+        WaitForScan();
+        QCOMPARE(TreeTags(*Form).size(), 4);
+        for (const QString& tag : TreeTags(*Form))
+            QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, tag)), 1);
+        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("HUDSON.AREA: Не отсканирована"));
+        QCOMPARE(Beeps, 0);
+        QTest::qWait(600);  // a tick has seen the flag
+
+        // The tosser finishes: a full scan follows within a second.
+        sinceFlagGone.start();
+        Point->SetFlag(false);
+        QTRY_VERIFY_WITH_TIMEOUT(rescanStartedAfter >= 0, 2000);
+        QVERIFY2(rescanStartedAfter < 1000, qPrintable(QString::number(rescanStartedAfter)));
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 6"));
+        QCOMPARE(Beeps, 1);
+
+        // It starts again while the program is idle: the title says so within
+        // half a second, and nothing is scanned however long it runs.
+        const int scansBefore = listener.Counts[WM_SCANSTARTED];
+        Point->SetFlag(true);
+        QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
+        Point->AddLetter("RU.TEST");
+        QTest::qWait(1200);
+        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore);
+        QCOMPARE(Areas.TotalUnread(), 6);
+
+        sinceFlagGone.restart();
+        rescanStartedAfter = -1;
+        Point->SetFlag(false);
+        QTRY_VERIFY_WITH_TIMEOUT(rescanStartedAfter >= 0, 2000);
+        QVERIFY2(rescanStartedAfter < 1000, qPrintable(QString::number(rescanStartedAfter)));
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
+        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore + 1);
+        QCOMPARE(Beeps, 2);
+    }
+
+    void FlagGoneBeforeTheFirstTickStillBringsTheScan()
+    {
+        // The first scan found the tosser working and scanned nothing; the
+        // flag goes before any tick saw it. The areas are scanned all the same.
+        Point->AddStandardAreas();
+        Point->SetFlag(true);
+        Point->Use();
+        StartWindow();
+        WaitForScan();
+        QCOMPARE(Areas.TotalUnread(), 0);
+        Point->SetFlag(false);
+        QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: 6"), 1500);
+        QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, "HUDSON.AREA")), 3);
+    }
+
+    void FlagGoingWhileAnAreaIsEnteredWaitsForTheLoad()
+    {
+        // The tosser stops while the user enters an area (a load outside a
+        // scan), and the area has meanwhile left the areas file. A rescan
+        // during that load would free the area under it; the tick waits.
+        Point->AddStandardAreas();
+        Point->SetFlag(true);
+        Point->Use();
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
+        WaitForScan();
+
+        Listener listener;
+        int scansDuringLoad = -1;
+        listener.OnMessage = [&](unsigned msg, void* param) {
+            auto* area = static_cast<TArea*>(param);
+            if (msg == WM_LETTERSLOADING && area->Tag == "NETMAIL" && scansDuringLoad < 0) {
+                Point->RemoveArea("NETMAIL");
+                const int before = listener.Counts[WM_SCANSTARTED];
+                QTest::qWait(1100);  // more than two ticks, inside the load
+                scansDuringLoad = listener.Counts[WM_SCANSTARTED] - before;
+            }
+        };
+        Point->SetFlag(false);
+        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(scansDuringLoad, 0);
+        // Entering loaded the area and made it current.
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        QVERIFY(Areas.Current->Loaded);
+        QCOMPARE(Areas.Current->UnreadCount, 2);
+        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
+        // Then the rescan comes, and the area that left the file goes.
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANSTARTED], 1, 1000);
+        WaitForScan();
+        QCOMPARE(TreeTags(*Form), (QStringList{"RU.TEST", "RU.LINUX", "HUDSON.AREA"}));
+        QVERIFY(!AreaByTag("NETMAIL"));
+    }
+
+    // ------------------------------------------------------------ bad input
+
+    void MissingAreasFileIsReportedAndTheWindowStaysUsable()
+    {
+        const std::string missing = Point->Dir / "nowhere.bbs";
+        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", missing}, [](const std::string&) {}));
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(Messages.size(), 1, 2000);
+        QCOMPARE(Messages[0], QStringLiteral("Где \"") + Q(missing) + QStringLiteral("\"?  (Ошибка 2)"));
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(Form->Tree->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 0"));
+        // Commands still work and do nothing harmful.
+        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        // A flag in a directory that does not exist: the tosser is not running.
+        QTest::qWait(600);
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(Messages.size(), 1);
+    }
+
+    void FlagInAMissingDirectoryMeansTheTosserIsNotRunning()
+    {
+        Point->AddArea("RU.TEST", 'S', 1, 0);
+        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", Point->AreasFile}, [](const std::string&) {}));
+        StartWindow();
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
+        QTest::qWait(600);
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
+    }
+
+    // ------------------------------------------------------------ moving around
+
+    void LeftAndRightGoBetweenAreasWithUnreadLetters()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        StartWindow();
+        WaitForScan();
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+        QTest::keyClick(Form->Tree, Qt::Key_Left);  // the first with unread letters: nothing before it
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        QTest::keyClick(Form->Tree, Qt::Key_Right);  // only HUDSON.AREA (nothing unread) follows
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        QCOMPARE(Beeps, 1);  // the scan's; a walk that finds nothing is silent
+        // The hidden items keep their keys.
+        QTest::keyClick(Form->Tree, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        QTest::keyClick(Form->Tree, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        // Home and End are taken and do nothing.
+        QTest::keyClick(Form->Tree, Qt::Key_Home);
+        QTest::keyClick(Form->Tree, Qt::Key_End);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        // The tool bar buttons go the same ways.
+        Form->PrevWithUnreadSpeedItem->trigger();
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        // From an area with nothing unread, Left finds the last one before it.
+        Form->Tree->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
+        QTest::keyClick(Form->Tree, Qt::Key_Left);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        // From the root, Right finds the first.
+        Form->Tree->setCurrentItem(Form->Tree->topLevelItem(0));
+        Form->NextWithUnreadSpeedItem->trigger();
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+    }
+
+    void TypingSearchesTheTags()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        StartWindow();
+        WaitForScan();
+        Form->Tree->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
+
+        QTest::keyClicks(Form->Tree, QStringLiteral("ru."));
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
+        QTest::keyClick(Form->Tree, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        const int beeps = Beeps;
+        QTest::keyClick(Form->Tree, Qt::Key_L, Qt::ControlModifier);  // no third match
+        QCOMPARE(Beeps, beeps + 1);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+        QCOMPARE(Form->SearchSkip, 2);
+        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
+        // A character that matches nothing beeps and keeps the text.
+        QTest::keyClick(Form->Tree, Qt::Key_Q);
+        QCOMPARE(Beeps, beeps + 2);
+        QCOMPARE(Form->SearchText, std::string("RU."));
+        // Backspace starts over from the first match of the shorter text.
+        QTest::keyClick(Form->Tree, Qt::Key_Backspace);
+        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU"));
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
+        QCOMPARE(Form->SearchSkip, 0);
+        // A move made otherwise ends the search.
+        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        QCOMPARE(Form->SearchText, std::string());
+        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+        // A letter found only in the middle of a tag.
+        QTest::keyClicks(Form->Tree, QStringLiteral("mai"));
+        QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
+        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: MAI"));
+        // Emptying the text ends the search.
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(Form->Tree, Qt::Key_Backspace);
+        QCOMPARE(Form->SearchText, std::string());
+        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+        // Leaving the window ends it too.
+        QTest::keyClicks(Form->Tree, QStringLiteral("hud"));
+        QCOMPARE(CurrentTag(), QStringLiteral("HUDSON.AREA"));
+        FakeWindow other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(Form->SearchText, std::string());
+    }
+
+    // ------------------------------------------------------------ entering
+
+    void EnteringOpensTheAreaWindowOnceAndThenSwitchesToIt()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        std::vector<std::unique_ptr<TAreaForm>> opened;
+        QStringList calls;
+        SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
+            calls << Q(area->Tag) + (area->Loaded ? " loaded" : " not loaded");
+            opened.push_back(std::make_unique<TAreaForm>(area));
+            FormWindow::ShowAndSwitchTo(opened.back().get());
+            return opened.back().get();
+        });
+        StartWindow();
+        WaitForScan();
+        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QCOMPARE(calls, QStringList{"RU.LINUX loaded"});
+        QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
+
+        // Back in the main window: Enter only brings the open window forward.
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        opened[0]->showMinimized();
+        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QCOMPARE(calls.size(), 1);
+        QVERIFY(!opened[0]->isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
+
+        // Ctrl+N enters NETMAIL wherever the selection is; the tool bar button too.
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(calls, (QStringList{"RU.LINUX loaded", "NETMAIL loaded"}));
+        QVERIFY(QTest::qWaitForWindowActive(opened[1].get()));
+        Form->NetmailSpeedItem->trigger();
+        QCOMPARE(calls.size(), 2);
+
+        // F12 brings the most recently active area window forward.
+        opened[0]->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        QTest::keyClick(Form->Tree, Qt::Key_F12);
+        QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
+    }
+
+    void EnteringAnAreaThatCannotBeOpenedShowsTheError()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        SetAreaWindowFactory([](TArea* area) -> FormWindow* {
+            throw ECantOpenArea(area->Tag, area->BaseSpec);
+        });
+        StartWindow();
+        WaitForScan();
+        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QCOMPARE(Messages.size(), 1);
+        QVERIFY(Messages[0].startsWith(QStringLiteral("Не смог открыть/создать область \"RU.TEST\"")));
+        QVERIFY(Form->isVisible());
+    }
+
+    void WithoutNetmailCtrlNDoesNothing()
+    {
+        Point->AddArea("RU.TEST", 'S', 1, 0);
+        Point->AddArea("RU.LINUX", 'F', 1, 0);
+        Point->Use();
+        int calls = 0;
+        SetAreaWindowFactory([&](TArea*) -> FormWindow* {
+            ++calls;
+            return nullptr;
+        });
+        StartWindow();
+        WaitForScan();
+        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(calls, 0);
+        QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
+    }
+
+    // ------------------------------------------------------------ other windows
+
+    void MinimisingAsksTheOtherWindowsAndClosesThemOnlyIfAllAgree()
+    {
+        Point->Use();
+        StartWindow();
+        FakeWindow refuses(nullptr, false), agrees;
+        refuses.show();
+        agrees.show();
+        Form->MinimizeItem->trigger();
+        QVERIFY(Form->isMinimized());
+        QVERIFY(refuses.isVisible());
+        QVERIFY(agrees.isVisible());
+
+        Form->showMaximized();
+        refuses.AllowClose = true;
+        const int asked = agrees.Queries;
+        Form->MinimizeItem->trigger();
+        QVERIFY(Form->isMinimized());
+        QVERIFY(!refuses.isVisible());
+        QVERIFY(!agrees.isVisible());
+        QCOMPARE(agrees.Queries, asked + 1);  // asked once, not again when closed
+
+        // The tray icon brings the window back.
+        emit Form->NewMailIcon->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!Form->isMinimized());
+
+        // Minimising from the title bar does the same.
+        Form->showMaximized();
+        FakeWindow third;
+        third.show();
+        Form->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!third.isVisible());
+    }
+
+    void ClosingAsksEveryOtherWindowAndAltXWorksEverywhere()
+    {
+        Point->Use();
+        StartWindow();
+        int closed = 0;
+        connect(Form.get(), &TAreasForm::Closed, this, [&] { ++closed; });
+        FakeWindow refuses(nullptr, false), agrees;
+        agrees.show();
+        refuses.show();
+        QVERIFY(!Form->close());
+        QVERIFY(Form->isVisible());
+        QCOMPARE(closed, 0);
+
+        refuses.AllowClose = true;
+        refuses.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&refuses));
+        QTest::keyClick(&refuses, Qt::Key_X, Qt::AltModifier);
+        QVERIFY(!Form->isVisible());
+        QVERIFY(!refuses.isVisible());
+        QVERIFY(!agrees.isVisible());
+        QCOMPARE(closed, 1);
+    }
+
+    void ClosingDuringAScanStopsIt()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        Listener listener;
+        listener.OnMessage = [&](unsigned msg, void*) {
+            if (msg == WM_AREASCANNED && listener.Counts[WM_AREASCANNED] == 1)
+                Form->close();
+        };
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANFINISHED], 1, 5000);
+        QVERIFY(!Form->isVisible());
+        QVERIFY(ApplicationIsTerminating());
+        QCOMPARE(listener.Counts[WM_AREASCANNED], 1);
+        QCOMPARE(Beeps, 0);
+    }
+
+    // ------------------------------------------------------------ menus and bars
+
+    void MenuItemsCarryTheirCaptionsKeysAndHints()
+    {
+        Point->Use();
+        StartWindow();
+        struct Expected {
+            const char* Name;
+            QString Caption;
+            QString Keys;
+            QString Hint;
+        };
+        const std::vector<Expected> items = {
+            {"EnterSelectedAreaItem", "&Открыть область", "Return, Enter", "Открыть выбранную область"},
+            {"MinimizeItem", "&Свернуть программу", "Esc", "Свернуть программу в значёк"},
+            {"ExitItem", "&Выйти", "Alt+X, Alt+Shift+X", "Выйти из программы"},
+            {"GotoPriorWithUnreadItem", "-Предыдующая с нечитанными", "Ctrl+Up", ""},
+            {"GotoPriorWithUnreadItem2", "&Предыдующая с нечитанными", "Left",
+             "Перейти на предыдущую область с новыми письмами"},
+            {"GotoNextWithUnreadItem", "-Следующая с нечитанными", "Ctrl+Down", ""},
+            {"GotoNextWithUnreadItem2", "&Следующая с нечитанными", "Right", "Перейти на следущую область с новыми"},
+            {"EnterNetmailItem", "Войти в &Netmail", "Ctrl+N", "Войти в netmail область"},
+            {"FirstAreaItem", "-Первая", "Home", ""},
+            {"LastAreaItem", "-Последняя", "End", ""},
+            {"SpeedBarItem", "&Панель инструментов", "", "Показать/спрятать панель инструментов"},
+            {"StatusLineItem", "&Строка состояния", "", "Показать/спрятать строку состояния"},
+            {"UserItem", "&Пользователь...", "", "Настройка имени/адреса пользователя"},
+            {"SwitchToTopBrowser", "Верхняя &область", "F12", "Переключиться в самое верхнее открытое окно с областью"},
+            {"SwitchToTopEditor", "Верний &редактор", "F11", "Переключиться в самое верхнее открытое окно с редактором"},
+            {"WindowListItem", "&Список...", "Alt+0", "Показать список окон программы"},
+            {"ContentsItem", "&Содержание", "", "Содержание системы помощи"},
+            {"SearchforHelpOnItem", "&Поиск помощи о...", "", "Поиск помощи на определённую тему"},
+            {"HowtoUseHelpItem", "&Как использовать Помощь", "", "Как пользоваться системой помощи"},
+            {"AboutItem", "&О программе...", "", "Вывод сведений о программе, её версии и авторских правах"},
+        };
+        for (const Expected& item : items) {
+            auto* action = Form->findChild<QAction*>(QString::fromLatin1(item.Name), Qt::FindDirectChildrenOnly);
+            QVERIFY2(action, item.Name);
+            QCOMPARE(action->text(), item.Caption);
+            QStringList keys;
+            for (const QKeySequence& key : action->shortcuts())
+                keys << key.toString();
+            QCOMPARE(keys.join(", "), item.Keys);
+            QCOMPARE(action->statusTip(), item.Hint);
+        }
+        QStringList menus;
+        for (QAction* top : Form->menuBar()->actions())
+            menus << top->text() + "|" + top->statusTip();
+        QCOMPARE(menus, (QStringList{"&Файл|Команды выхода", "&Курсор|Команды перемещения курсора",
+                                     "&Вид|Команды настройки окна", "&Настройки|Команды настройки программы",
+                                     "&Окна|Команды работы с окнами программы", "&?|Доступ к системе помощи"}));
+        // The navigation menu shows its two goto items, a separator and Netmail;
+        // the hidden items are nowhere to be seen.
+        QStringList navigation;
+        for (QAction* action : Form->NavigationItem->actions())
+            navigation << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        QCOMPARE(navigation,
+                 (QStringList{"GotoPriorWithUnreadItem2", "GotoNextWithUnreadItem2", "-", "EnterNetmailItem"}));
+        // The tree's popup menu is the navigation menu itself.
+        QCOMPARE(Form->IndirectPopupMenu->MenuItem(), Form->NavigationItem);
+        QCOMPARE(Form->Tree->contextMenuPolicy(), Qt::CustomContextMenu);
+        // Tool bar buttons: caption, short and long hint.
+        QStringList buttons;
+        for (QAction* button : {Form->PrevWithUnreadSpeedItem, Form->NextWithUnreadSpeedItem, Form->NetmailSpeedItem})
+            buttons << button->text() + "|" + button->toolTip() + "|" + button->statusTip();
+        QCOMPARE(buttons, (QStringList{"Предыдущая с нечитанными|Предыдущая с нечитанными|Перейти на предыдущую "
+                                       "область с новыми письмами",
+                                       "Следущая с нечитанными|Следущая с нечитанными|Перейти на следущую область с "
+                                       "новыми",
+                                       "Войти в NetMail|Войти в NetMail|Войти в netmail область"}));
+    }
+
+    void ToolBarAndStatusBarTogglesKeepTheChecksTrue()
+    {
+        Point->Use();
+        StartWindow();
+        QVERIFY(Form->SpeedBarItem->isChecked());
+        QVERIFY(Form->StatusLineItem->isChecked());
+        QVERIFY(Form->ShowHintItem->isChecked());
+        Form->HideSpeedBar->trigger();
+        QVERIFY(Form->SpeedBar->isHidden());
+        QVERIFY(!Form->SpeedBarItem->isChecked());
+        Form->SpeedBarItem->trigger();
+        QVERIFY(!Form->SpeedBar->isHidden());
+        QVERIFY(Form->SpeedBarItem->isChecked());
+        Form->StatusLineItem->trigger();
+        QVERIFY(Form->StatusBar->isHidden());
+        QVERIFY(!Form->StatusLineItem->isChecked());
+        Form->ShowHintItem->trigger();
+        QVERIFY(!Form->SpeedBar->ShowHints());
+        QVERIFY(!Form->ShowHintItem->isChecked());
+        // "Настроить..." opens the bar's own customisation dialog.
+        QTimer::singleShot(0, [] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        });
+        Form->ConfigureItem->trigger();
+    }
+
+    void WindowPlacementAndViewAreStoredUnderTheSettingsKey()
+    {
+        auto* registry = new MemoryRegistry;
+        SetUserRegistry(std::unique_ptr<Registry>(registry));
+        const std::string key = "Software\\Tressik\\Quorvel\\2.00\\TAreasForm";
+        Point->Use();
+        StartWindow();
+        QVERIFY(Form->isMaximized());  // nothing stored yet
+        Form->HideSpeedBar->trigger();
+        Form->SpeedBar->SetLayout({"NetmailSpeedItem", "NextWithUnreadSpeedItem"});
+        QVERIFY(Form->close());
+        std::map<std::string, std::string> stored;
+        for (const std::string& name : registry->ValueNames(key))
+            registry->ReadString(key, name, stored[name]);
+        QCOMPARE(stored["Flags"], std::string("0"));
+        QCOMPARE(stored["ShowCmd"], std::string("3"));
+        QCOMPARE(stored["MinMaxPos"], std::string("-1,-1,-1,-1"));
+        int norm[4];
+        QVERIFY(TFormStorage::ParseFour(stored["NormPos"], norm));
+        QCOMPARE(stored["SpeedBar.Visible"], std::string("0"));
+        QCOMPARE(stored["SpeedBar.ShowHint"], std::string("1"));
+        QCOMPARE(stored["StatusBar.Visible"], std::string("1"));
+        QCOMPARE(stored["SpeedBar.Buttons"], std::string("NetmailSpeedItem,NextWithUnreadSpeedItem"));
+
+        // The next start restores all of it.
+        Form.reset();
+        registry->WriteString(key, "ShowCmd", "1");
+        registry->WriteString(key, "NormPos", "30,40,530,400");
+        registry->WriteString(key, "StatusBar.Visible", "0");
+        StartWindow();
+        QVERIFY(!Form->isMaximized());
+        QCOMPARE(Form->geometry(), QRect(30, 40, 500, 360));
+        QVERIFY(Form->SpeedBar->isHidden());
+        QVERIFY(!Form->SpeedBarItem->isChecked());
+        QVERIFY(Form->StatusBar->isHidden());
+        QVERIFY(!Form->StatusLineItem->isChecked());
+        QCOMPARE(Form->SpeedBar->Layout(), (QStringList{"NetmailSpeedItem", "NextWithUnreadSpeedItem"}));
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+    }
+
+    void UserSettingsGoThroughTheDialogAndAreSavedOnOk()
+    {
+        auto* registry = new MemoryRegistry;
+        SetUserRegistry(std::unique_ptr<Registry>(registry));
+        SetProgramFileName("/usr/bin/quorvel");
+        InitSettings();
+        Point->Use();
+        StartWindow();
+        // Without the dialog the command is not offered.
+        QVERIFY(!Form->UserItem->isEnabled());
+
+        UserSettingsFields seen;
+        bool answer = false;
+        SetUserSettingsDialog([&](QWidget*, UserSettingsFields& fields) {
+            seen = fields;
+            fields.Name = Ansi("Пётр Сидоров");
+            fields.MainAddressText = "5020/77";
+            fields.AKAs = {"2:5020/78"};
+            fields.NewLetterTemplate = {"", "@Quote"};
+            return answer;
+        });
+        emit Form->OptionsItem->aboutToShow();
+        QVERIFY(Form->UserItem->isEnabled());
+
+        MainAddress = FidoAddress{2, 5030, 1, 9};
+        const std::string nameBefore = UserName;
+        Form->UserItem->trigger();  // cancelled: nothing changes
+        QCOMPARE(seen.Name, nameBefore);
+        QCOMPARE(seen.MainAddressText, std::string("2:5030/1.9"));
+        QCOMPARE(seen.QuoteReplyTemplate, DefaultQuoteReplyTemplate());
+        QCOMPARE(UserName, nameBefore);
+        QVERIFY(!registry->KeyExists("quorvel.INI\\User"));
+
+        answer = true;
+        Form->UserItem->trigger();
+        QCOMPARE(UserName, Ansi("Пётр Сидоров"));
+        QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
+        QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
+        std::string value;
+        QVERIFY(registry->ReadString("quorvel.INI\\User", "MainAddress", value));
+        QCOMPARE(value, std::string("2:5020/77"));
+        QVERIFY(registry->ReadString("quorvel.INI\\NewLetterTemplate", "Line0", value));
+        QCOMPARE(value, std::string("-"));
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+        InitSettings();
+    }
+
+    // ------------------------------------------------------------ start-up
+
+    void TooFewParametersShowTheUsageAndMakeNoWindow()
+    {
+        std::unique_ptr<TAreasForm> form = StartProgram({QStringLiteral("only-the-flag")}, QStringLiteral("quorvel"));
+        QVERIFY(!form);
+        QCOMPARE(Messages.size(), 1);
+        QCOMPARE(Messages[0], QStringLiteral("Ты забыл параметры:\n"
+                                             "  <Полное имя флажка \"идёт tossing\">\n"
+                                             "  <там\\далеко\\areas.bbs>   - области в формате, выдаваемом FESetup/XA\n"
+                                             "  <если нужно путь к Hudson>"));
+        QVERIFY(FormWindow::AllForms().empty());
+    }
+
+    void StartWithParametersShowsTheMainWindow()
+    {
+        Point->AddArea("RU.TEST", 'S', 1, 0);
+        Form = StartProgram({Q(Point->FlagFile), Q(Point->AreasFile), QStringLiteral("/hudson/"), QStringLiteral("x")},
+                            QStringLiteral("/opt/bin/Quorvel.bin"));
+        QVERIFY(Form);
+        Form->Beep = [this] { ++Beeps; };
+        QCOMPARE(HudsonPath, std::string("/hudson/"));
+        QCOMPARE(UserSettingsKey(), std::string("Quorvel.INI"));
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Quorvel"));
+        QVERIFY(Form->isVisible());
+        QVERIFY(Form->isMaximized());
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 0"));
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
+        QVERIFY(Messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(AreasFormTest)
+#include "AreasFormTest.moc"
