@@ -10,12 +10,15 @@
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
 #include "ui/Resources.h"
+#include "ui/UserF/TUserForm.h"
+#include "ui/UserSettingsEntry.h"
 
 std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath)
 {
     InitSettings();
     SetProgramFileName(ToAnsi(programPath));
     RegisterCursors();
+    SetUserSettingsDialog(&TUserForm::Run);
 
     std::vector<std::string> params;
     for (const QString& arg : arguments)

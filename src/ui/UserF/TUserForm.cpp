@@ -1,0 +1,223 @@
+#include "ui/UserF/TUserForm.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "text/Templates.h"
+#include "ui/AnsiText.h"
+
+namespace {
+
+QString LinesToText(const std::vector<std::string>& lines)
+{
+    QStringList list;
+    for (const std::string& line : lines)
+        list << FromAnsi(line);
+    return list.join(QLatin1Char('\n'));
+}
+
+std::vector<std::string> TextToLines(const QString& text)
+{
+    std::vector<std::string> lines;
+    if (text.isEmpty())
+        return lines;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        lines.push_back(ToAnsi(line));
+    return lines;
+}
+
+QPlainTextEdit* Memo(QWidget* parent)
+{
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return memo;
+}
+
+QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// The separator after a token: the line tokens stand alone on their line,
+// the others are replaced inside a line.
+QString SeparatorAfter(int token)
+{
+    return token < 0 ? QStringLiteral("\n") : QStringLiteral(" ");
+}
+
+struct MenuItemSpec {
+    const char* Caption;
+    int Token;
+};
+
+void AddItems(QMenu* menu, std::initializer_list<MenuItemSpec> items, TUserForm* form)
+{
+    for (const MenuItemSpec& item : items) {
+        QAction* action = menu->addAction(QString::fromUtf8(item.Caption));
+        action->setData(item.Token);
+        QObject::connect(action, &QAction::triggered, form, [form, token = item.Token] { form->InsertToken(token); });
+    }
+}
+
+}  // namespace
+
+TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Пользователь"));
+    setFixedSize(341, 239);
+
+    Notebook = new QTabWidget(this);
+    Notebook->setObjectName(QStringLiteral("Notebook"));
+    Notebook->setTabPosition(QTabWidget::South);
+    Notebook->setGeometry(4, 4, 250, 231);
+
+    auto* userPage = new QWidget;
+    auto* userLayout = new QVBoxLayout(userPage);
+    NameEdit = new QLineEdit(userPage);
+    NameEdit->setMaxLength(35);
+    MainAddressEdit = new QLineEdit(userPage);
+    AKAsMemo = Memo(userPage);
+    userLayout->addWidget(Caption(QStringLiteral("&Имя и фамилия"), NameEdit, userPage));
+    userLayout->addWidget(NameEdit);
+    userLayout->addWidget(Caption(QStringLiteral("Основной &адрес"), MainAddressEdit, userPage));
+    userLayout->addWidget(MainAddressEdit);
+    userLayout->addWidget(Caption(QStringLiteral("&AKAs:"), AKAsMemo, userPage));
+    userLayout->addWidget(AKAsMemo);
+    Notebook->addTab(userPage, QStringLiteral("&Пользователь"));
+
+    auto* newPage = new QWidget;
+    auto* newLayout = new QVBoxLayout(newPage);
+    NewLetterTemplateMemo = Memo(newPage);
+    NewFieldsButton = new QPushButton(QStringLiteral("&Поля"), newPage);
+    newLayout->addWidget(Caption(QStringLiteral("&Шаблон"), NewLetterTemplateMemo, newPage));
+    newLayout->addWidget(NewLetterTemplateMemo);
+    newLayout->addWidget(NewFieldsButton, 0, Qt::AlignLeft);
+    Notebook->addTab(newPage, QStringLiteral("Шаблон &нового письма"));
+
+    auto* replyPage = new QWidget;
+    auto* replyLayout = new QVBoxLayout(replyPage);
+    QuoteReplyTemplateMemo = Memo(replyPage);
+    ReplyFieldsButton = new QPushButton(QStringLiteral("&Поля"), replyPage);
+    replyLayout->addWidget(QuoteReplyTemplateMemo);
+    replyLayout->addWidget(ReplyFieldsButton, 0, Qt::AlignLeft);
+    Notebook->addTab(replyPage, QStringLiteral("Шаблон о&твета"));
+
+    OKButton = new QPushButton(QStringLiteral("ОК"), this);
+    CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    HelpButton = new QPushButton(QStringLiteral("Помощь"), this);
+    OKButton->setGeometry(260, 8, 75, 25);
+    CancelButton->setGeometry(260, 40, 75, 25);
+    HelpButton->setGeometry(260, 72, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    BuildTokenMenu();
+    connect(NewFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(NewFieldsButton); });
+    connect(ReplyFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(ReplyFieldsButton); });
+
+    // The dialog's own hidden keys: next and previous page.
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this);
+    auto* previousBacktab = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    for (QShortcut* s : {next, previous, previousBacktab})
+        s->setContext(Qt::WindowShortcut);
+    connect(next, &QShortcut::activated, this, [this] { MovePage(1); });
+    connect(previous, &QShortcut::activated, this, [this] { MovePage(-1); });
+    connect(previousBacktab, &QShortcut::activated, this, [this] { MovePage(-1); });
+}
+
+void TUserForm::BuildTokenMenu()
+{
+    TokenMenu = new QMenu(this);
+    QMenu* now = TokenMenu->addMenu(QStringLiteral("&Сейчас"));
+    AddItems(now->addMenu(QStringLiteral("&От кого")),
+             {{"&Адрес", TokenCAddr}, {"&Имя", TokenCFName}, {"&Фамилия", TokenCLName}, {"И&мя и фамилия", TokenCName}},
+             this);
+    AddItems(now->addMenu(QStringLiteral("&Кому")),
+             {{"&Адрес", TokenTAddr}, {"&Имя", TokenTFName}, {"&Фамилия", TokenTLName}, {"И&мя и фамилия", TokenTName}},
+             this);
+    AddItems(now,
+             {{"&ID области", TokenCEcho}, {"О&писание области", TokenCDesc}, {"&Дата", TokenCDate},
+              {"&Время", TokenCTime}},
+             this);
+    QMenu* was = TokenMenu->addMenu(QStringLiteral("&Было"));
+    AddItems(was->addMenu(QStringLiteral("&От кого")),
+             {{"&Адрес", TokenOAddr}, {"&Имя", TokenOFName}, {"&Фамилия", TokenOLName}, {"И&мя и фамилия", TokenOName}},
+             this);
+    AddItems(was->addMenu(QStringLiteral("&Кому")),
+             {{"&Адрес", TokenDAddr}, {"&Имя", TokenDFName}, {"&Фамилия", TokenDLName}, {"И&мя и фамилия", TokenDName}},
+             this);
+    AddItems(was,
+             {{"&ID области", TokenOEcho}, {"&Описание области", TokenODesc}, {"&Дата", TokenODate},
+              {"&Время", TokenOTime}},
+             this);
+    // "Цитата" puts in the line that receives the quote, "Позиция" the line
+    // that is dropped (where the answer is typed).
+    AddItems(TokenMenu, {{"&Цитата", TokenPosition}, {"&Позиция", TokenQuote}}, this);
+}
+
+void TUserForm::ShowTokenMenu(QPushButton* button)
+{
+    TokenMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void TUserForm::InsertToken(int token)
+{
+    QPlainTextEdit* memo = Notebook->currentIndex() == 2 ? QuoteReplyTemplateMemo : NewLetterTemplateMemo;
+    memo->insertPlainText(QLatin1Char('@') + QString::fromLatin1(TokenName(token)) + SeparatorAfter(token));
+    memo->setFocus();
+}
+
+void TUserForm::MovePage(int step)
+{
+    const int count = Notebook->count();
+    Notebook->setCurrentIndex((count + step + Notebook->currentIndex()) % count);
+}
+
+void TUserForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        for (QPlainTextEdit* memo : {AKAsMemo, NewLetterTemplateMemo, QuoteReplyTemplateMemo})
+            memo->moveCursor(QTextCursor::Start);
+    }
+    QDialog::changeEvent(event);
+}
+
+void TUserForm::Fill(const UserSettingsFields& fields)
+{
+    NameEdit->setText(FromAnsi(fields.Name));
+    MainAddressEdit->setText(FromAnsi(fields.MainAddressText));
+    AKAsMemo->setPlainText(LinesToText(fields.AKAs));
+    NewLetterTemplateMemo->setPlainText(LinesToText(fields.NewLetterTemplate));
+    QuoteReplyTemplateMemo->setPlainText(LinesToText(fields.QuoteReplyTemplate));
+}
+
+void TUserForm::Read(UserSettingsFields& fields) const
+{
+    fields.Name = ToAnsi(NameEdit->text());
+    fields.MainAddressText = ToAnsi(MainAddressEdit->text());
+    fields.AKAs = TextToLines(AKAsMemo->toPlainText());
+    fields.NewLetterTemplate = TextToLines(NewLetterTemplateMemo->toPlainText());
+    fields.QuoteReplyTemplate = TextToLines(QuoteReplyTemplateMemo->toPlainText());
+}
+
+bool TUserForm::Run(QWidget* parent, UserSettingsFields& fields)
+{
+    TUserForm form(parent);
+    form.Fill(fields);
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    form.Read(fields);
+    return true;
+}

@@ -1,0 +1,51 @@
+// "Пользователь": the user's name, main address, further addresses (AKAs)
+// and the two letter templates, with a menu of the tokens the templates know.
+#pragma once
+
+#include <QDialog>
+
+#include "ui/UserSettingsEntry.h"
+
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+class TUserForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TUserForm(QWidget* parent = nullptr);
+
+    void Fill(const UserSettingsFields& fields);
+    void Read(UserSettingsFields& fields) const;
+
+    // The dialog the user settings command runs (installed at start-up).
+    static bool Run(QWidget* parent, UserSettingsFields& fields);
+
+    QTabWidget* Notebook;
+    QLineEdit* NameEdit;
+    QLineEdit* MainAddressEdit;
+    QPlainTextEdit* AKAsMemo;
+    QPlainTextEdit* NewLetterTemplateMemo;
+    QPlainTextEdit* QuoteReplyTemplateMemo;
+    QPushButton* NewFieldsButton;    // "&Поля" on the new letter page
+    QPushButton* ReplyFieldsButton;  // "&Поля" on the reply page
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+    QPushButton* HelpButton;
+    QMenu* TokenMenu;
+
+    // Inserts "@" + the token's name and its separator at the caret of the
+    // template of the page shown (what a choice in the token menu does).
+    void InsertToken(int token);
+    // Moves the page by step (+1 / -1), wrapping around.
+    void MovePage(int step);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildTokenMenu();
+    void ShowTokenMenu(QPushButton* button);
+};
