@@ -158,6 +158,8 @@ TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversatio
             Navigate(NextUnreadLetter, true);
 
         FormStorage->Show(Qt::WindowMaximized);
+        raise();
+        activateWindow();
         SyncChecks();
         Tree->setFocus();
         if (RestoredActiveControl == "Viewer")
@@ -1356,7 +1358,7 @@ bool TAreaForm::eventFilter(QObject* watched, QEvent* event)
         RunGuarded([&] { handled = TreeKeyPress(static_cast<QKeyEvent*>(event)); });
         if (handled)
             return true;
-    } else if (watched == ScrollBox->viewport() && event->type() == QEvent::Resize) {
+    } else if (event->type() == QEvent::Resize && ScrollBox && watched == ScrollBox->viewport()) {
         RunGuarded([this] { ViewerWidthChanged(); });
     }
     return FormWindow::eventFilter(watched, event);
