@@ -304,6 +304,16 @@ private slots:
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
         QCOMPARE(Selected(form), QStringLiteral("Boris"));
         QVERIFY(Questions.isEmpty());
+        // Images: the area; a subject opened to show the selection, and one
+        // closed over new letters; a read letter; a new one.
+        auto image = [&form](const char* text) {
+            return static_cast<TLetterTreeItem*>(ItemNamed(form, QString::fromUtf8(text)))->ImageIndex();
+        };
+        QCOMPARE(image("Описание(RU.TEST)"), 0);
+        QCOMPARE(image("Alpha"), 1);
+        QCOMPARE(image("Gamma"), 2);
+        QCOMPARE(image("Anna"), 3);
+        QCOMPARE(image("Boris"), 5);
         QVERIFY(!area->Current);
         QVERIFY(form->SetCurrentTimer->isActive());
         QCOMPARE(form->SetCurrentTimer->interval(), 300);
@@ -459,6 +469,12 @@ private slots:
         QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), 0);
         QTest::keyClick(form->Viewer, Qt::Key_Down);
         QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
+        // Another area's letter changing does not disturb this one.
+        {
+            TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
+            NotifyForms(WM_CURRENTLETTERCHANGED, &other);
+        }
+        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
         // Minus in the viewer goes up a level (in the tree it would close the branch).
         QTest::keyClick(form->Viewer, Qt::Key_Minus);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
@@ -471,12 +487,17 @@ private slots:
         QTest::keyClick(form->Tree, Qt::Key_Minus);
         QVERIFY(!ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
         QVERIFY(!ItemNamed(form, QStringLiteral("Denis"))->isExpanded());
+        // Collapsing everything from a subject goes to its first letter and
+        // keeps that one in sight; expanding everything opens every branch.
+        QTest::keyClick(form->Tree, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));
+        QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Denis"));
+        QVERIFY(ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
+        QVERIFY(!ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
+        form->ExpandAllItem->trigger();
+        QVERIFY(ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
+        QVERIFY(ItemNamed(form, QStringLiteral("Anna"))->isExpanded());
 
-        // The other area's letter changing does not disturb this one.
-        form->ScrollBox->verticalScrollBar()->setValue(TLetterViewer::RowPitch);
-        TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
-        NotifyForms(WM_CURRENTLETTERCHANGED, &other);
-        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
     }
 
     void SearchingByTyping()
