@@ -389,6 +389,11 @@ private slots:
         QVERIFY(Gone(form));
         QCOMPARE(Questions.size(), 1);
 
+        // An area whose base cannot be opened makes no window.
+        TArea broken("BROKEN", "D", "X" + point.Dir.Path());
+        QVERIFY_THROWS_EXCEPTION(ECantOpenArea, new TAreaForm(&broken));
+        QVERIFY(!FindAreaWindow(&broken));
+
         // Opened again, the letters read in this run are still new there; OK leaves.
         form = Open(point.Area.get());
         QCOMPARE(Selected(form), QStringLiteral("Boris"));
