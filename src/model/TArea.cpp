@@ -181,8 +181,14 @@ std::string TArea::StatusTextOf(const TArea* area)
 void TArea::MarkAllRead()
 {
     try {
-        for (TLetter* letter : Items)
-            letter->MarkRead(false);
+        for (TLetter* letter : Items) {
+            try {
+                letter->MarkRead(false);
+            } catch (const ELetterNotFound&) {
+                // Another program took the letter out of the base: there is
+                // nothing left to mark, and the others are marked all the same.
+            }
+        }
     } catch (...) {
         // The letters marked before the failure are counted: tell the windows.
         NotifyForms(WM_COUNTSCHANGED, this);

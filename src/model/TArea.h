@@ -32,6 +32,8 @@ public:
     std::string StatusText() const;
     // The same for a possibly absent area: "" for none.
     static std::string StatusTextOf(const TArea* area);
+    // Marks every letter read (one WM_COUNTSCHANGED at the end); letters
+    // gone from the base meanwhile are passed over.
     void MarkAllRead();
     int32_t NewCount() const { return UnreadCount + ReadCount; }
 

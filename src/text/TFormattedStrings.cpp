@@ -1,5 +1,7 @@
 #include "text/TFormattedStrings.h"
 
+#include <algorithm>
+
 #include "core/StringHelpers.h"
 #include "msgbase/MsgBase.h"
 #include "text/Canvas.h"
@@ -73,18 +75,35 @@ std::pair<std::string, std::string> WrapLine(const std::string& s, int width)
 
 int FitChars(const std::string& text, int pixels, const Canvas& canvas)
 {
-    if (canvas.TextWidth(text) < pixels)
-        return static_cast<int>(text.size());
-    // Bisection for the largest k with width(first k) < pixels.
-    int low = 0, high = static_cast<int>(text.size());
+    // Widths grow with the prefix. A line that fits costs one measurement.
+    // Past that, the prefix that fits is found by doubling a prefix and then
+    // halving back, so a text far longer than the width costs measurements of
+    // about the part that fits: a paragraph flowing down a narrow viewer
+    // carries its whole overflow from line to line, and measuring all of it
+    // on every line made showing a long letter take seconds.
+    constexpr std::size_t FirstProbe = 256;
+    const std::string_view all(text);
+    const std::size_t length = all.size();
+    if (length == 0)
+        return 0;
+    std::size_t fits = 0;  // a prefix known to fit (the empty one always counts)
+    std::size_t probe = std::min(length, FirstProbe);
+    while (canvas.TextWidth(all.substr(0, probe)) < pixels) {
+        fits = probe;
+        if (probe == length)
+            return static_cast<int>(length);
+        probe = std::min(length, probe * 2);
+    }
+    // The largest k with width(first k) < pixels lies in [fits, probe - 1].
+    std::size_t low = fits, high = probe - 1;
     while (low < high) {
-        int mid = (low + high + 1) / 2;
-        if (canvas.TextWidth(std::string_view(text).substr(0, static_cast<std::size_t>(mid))) < pixels)
+        const std::size_t mid = (low + high + 1) / 2;
+        if (canvas.TextWidth(all.substr(0, mid)) < pixels)
             low = mid;
         else
             high = mid - 1;
     }
-    return low;
+    return static_cast<int>(low);
 }
 
 void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, const Canvas* canvas, MsgBase* base,

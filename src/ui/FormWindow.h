@@ -26,6 +26,8 @@ public:
     bool CloseAnswered();
     // The area whose letters this window browses (area windows), or nullptr.
     virtual TArea* BrowsedArea() const { return nullptr; }
+    // The area whose letter this window edits (editor windows), or nullptr.
+    virtual TArea* EditedArea() const { return nullptr; }
 
     // The open program windows in application order (most recently active first).
     static std::vector<FormWindow*> AllForms();

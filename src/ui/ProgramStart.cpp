@@ -7,6 +7,8 @@
 #include "core/Startup.h"
 #include "core/UserSettings.h"
 #include "ui/AnsiText.h"
+#include "ui/AreaF/TAreaForm.h"
+#include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
 #include "ui/Resources.h"
@@ -29,6 +31,9 @@ std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QSt
     const QString title = QString::fromLatin1(ProgramTitle);
     QApplication::setApplicationName(title);
     SetApplicationTitle(title);
+
+    // Entering an area opens its window.
+    SetAreaWindowFactory([](TArea* area) -> FormWindow* { return new TAreaForm(area); });
 
     auto form = std::make_unique<TAreasForm>();
     form->ShowFirstTime();

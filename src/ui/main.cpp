@@ -23,6 +23,8 @@ int main(int argc, char** argv)
         // Closing the main window ends the program.
         QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, &QCoreApplication::quit);
         exitCode = QApplication::exec();
+        // Windows closed in the last moments are freed before the areas.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Exit procedures: the areas (the windows are gone); the settings file is
     // written out while the application still exists.

@@ -286,3 +286,31 @@ TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
     EXPECT_EQ(form.Names(), std::vector<std::string>{"AREADESTROYED"});
     EXPECT_EQ(lettersWhenTold, 1u);
 }
+
+TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
+{
+    std::string spec = FreshMemorySpec();
+    std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20},
+                                             {.Subject = "c", .Date = 30}});
+    TArea area("TAG", "D", spec);
+    area.Load();
+    area.Open();
+    // Another program deletes the middle letter behind the area's back.
+    std::unique_ptr<MsgBase> other = CreateBaseFor(spec);
+    ASSERT_EQ(other->OpenBase(), 0);
+    other->SeekFirst(n[1]);
+    ASSERT_EQ(other->DeleteLetter(), 0);
+    other->CloseBase();
+
+    RecordingForm form;
+    EXPECT_NO_THROW(area.MarkAllRead());
+    EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
+    EXPECT_TRUE(area.LetterByNumber(n[1])->Unread) << "nothing to mark";
+    EXPECT_FALSE(area.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
+    EXPECT_EQ(area.UnreadCount, 1);
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    area.Base->SeekFirst(n[2]);
+    area.Base->LoadHeader();
+    EXPECT_TRUE(area.Base->IsRead());
+    area.Close();
+}

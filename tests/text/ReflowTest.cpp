@@ -17,9 +17,14 @@ Lines Reflowed(Lines lines, int width = 79, bool showKludges = false)
     return text.Lines;
 }
 
-// Every character is 7 pixels wide.
+// Every character is 7 pixels wide. Counts the characters it measured.
 struct FixedCanvas : Canvas {
-    int TextWidth(std::string_view text) const override { return 7 * static_cast<int>(text.size()); }
+    int TextWidth(std::string_view text) const override
+    {
+        Measured += text.size();
+        return 7 * static_cast<int>(text.size());
+    }
+    mutable std::size_t Measured = 0;
 };
 
 std::string Words(int count, const std::string& word = "word")
@@ -150,6 +155,55 @@ TEST(ReFormat, PixelModeMeasuresWithTheCanvas)
         EXPECT_EQ(line.substr(0, 4), "AB> ");
         EXPECT_LT(canvas.TextWidth(line.substr(4)), 132);
     }
+}
+
+TEST(FitChars, FindsTheLongestFittingPrefixMeasuringLittleMoreThanIt)
+{
+    FixedCanvas canvas;
+    EXPECT_EQ(FitChars("", 70, canvas), 0);
+    EXPECT_EQ(FitChars("abc", 22, canvas), 3) << "21 px < 22 px: the whole text";
+    EXPECT_EQ(FitChars("abc", 21, canvas), 2) << "a width equal to the room does not fit";
+    EXPECT_EQ(FitChars("abc", 7, canvas), 0);
+    EXPECT_EQ(FitChars("abc", 0, canvas), 0);
+    for (std::size_t length : {1u, 2u, 255u, 256u, 257u, 600u}) {
+        const std::string text(length, 'x');
+        for (int room : {1, 7, 8, 1792, 1793, 1800, 4200, 4201})
+            EXPECT_EQ(FitChars(text, room, canvas), std::min<int>(static_cast<int>(length), (room - 1) / 7))
+                << length << " characters in " << room << " px";
+    }
+    // A line that fits is measured once.
+    canvas.Measured = 0;
+    EXPECT_EQ(FitChars(std::string(79, 'x'), 7 * 80, canvas), 79);
+    EXPECT_EQ(canvas.Measured, 79u);
+    // 20,000 characters, of which 50 fit: the text is not measured whole.
+    canvas.Measured = 0;
+    EXPECT_EQ(FitChars(std::string(20000, 'x'), 351, canvas), 50);
+    EXPECT_LT(canvas.Measured, 2000u);
+    canvas.Measured = 0;
+    EXPECT_EQ(FitChars(std::string(20000, 'x'), 7 * 1000 + 1, canvas), 1000);
+    EXPECT_LT(canvas.Measured, 20000u);
+}
+
+TEST(ReFormat, LongParagraphInANarrowViewerStaysQuick)
+{
+    // 700 lines of one paragraph whose words are too long for the width: the
+    // overflow carried down grows line by line.
+    FixedCanvas canvas;
+    TFormattedStrings text;
+    for (int i = 0; i < 700; ++i)
+        text.Lines.push_back(std::to_string(i) + " " + std::string(70, 'a' + i % 26));
+    text.ReFormat(false, 0, 7 * 60, &canvas, nullptr, {});
+    std::string kept, original;
+    for (int i = 0; i < 700; ++i)
+        original += std::to_string(i) + std::string(70, 'a' + i % 26);
+    for (const std::string& line : text.Lines) {
+        EXPECT_LT(7 * static_cast<int>(line.size()), 7 * 60);
+        for (char ch : line)
+            if (ch != ' ')
+                kept += ch;
+    }
+    EXPECT_EQ(kept, original) << "nothing lost, nothing moved out of order";
+    EXPECT_LT(canvas.Measured, 2'000'000u) << "measured whole, the carried overflow cost 37 million";
 }
 
 TEST(ReFormat, VeryLongLinesLoseNothing)

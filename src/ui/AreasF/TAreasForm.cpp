@@ -26,6 +26,7 @@
 #include "ui/AreaWindowEntry.h"
 #include "ui/Dialogs.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
+#include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
 #include "ui/TFormStorage.h"
@@ -44,28 +45,6 @@ enum TreeImage { RootImage = 0, NotScannedImage = 1, ScanningImage = 2, NothingU
 std::string Text(const char* utf8)
 {
     return Utf8ToAnsi(utf8);
-}
-
-// A menu command: caption, shortcuts, hint; its handler runs guarded.
-QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
-                  const QList<QKeySequence>& keys, std::function<void()> handler)
-{
-    auto* action = new QAction(caption, owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setStatusTip(hint);
-    action->setShortcuts(keys);
-    if (handler)
-        QObject::connect(action, &QAction::triggered, owner, [handler] { RunGuarded(handler); });
-    return action;
-}
-
-QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint)
-{
-    QMenu* menu = bar->addMenu(caption);
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setStatusTip(hint);
-    return menu;
 }
 
 }  // namespace

@@ -1,0 +1,236 @@
+// The area window: the user reads one area here. A tree of the area's letters
+// on the left, the current letter (header and reflowed text) on the right, a
+// tool bar, the menus and a status bar. From here the user moves through the
+// letters, deletes them, opens editors and leaves the area, optionally
+// marking the rest read. One window per area; it keeps the area open for its
+// whole life.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/TConversationTree.h"
+#include "ui/AreaF/TLetterTreeItem.h"
+#include "ui/FormWindow.h"
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TArea;
+class TFormStorage;
+class TIndirectPopupMenu;
+class TLetter;
+class TLetterViewer;
+class TSpeedBar;
+
+class TAreaForm : public FormWindow {
+    Q_OBJECT
+public:
+    // Opens the area (its error reaches the caller, and no window is made),
+    // builds the tree, selects the first new letter and shows the window.
+    explicit TAreaForm(TArea* area);
+    ~TAreaForm() override;
+
+    TArea* BrowsedArea() const override { return Area; }
+    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // Asks the area's editors, then whether to leave the area.
+    bool CloseQuery() override;
+
+    // Moves the selection (a code of NavigateCommand). silent: not asked for
+    // by the user, so running off the end asks nothing.
+    void Navigate(int command, bool silent);
+    // The letter commands 0..5 (new, change, reply, comment, reply and
+    // comment in another area).
+    void LetterCommand(int command);
+    void DeleteLetter();
+    // Enter: from the letter to the tree, or from the tree into the letter.
+    void SwitchFocus();
+    void SetViewMode(TViewMode mode);
+    void SetShowKludges(bool show);
+    // true when the user agrees to leave the area (ask: also when nothing is
+    // left unread).
+    bool LeaveArea(bool ask);
+
+    // The two one-shot timers' work (the tests call them instead of waiting).
+    void SetCurrentTimerFired();
+    void DoFindTimerFired();
+    // Makes the pending letter current now when the timer is still running.
+    void ApplyPendingLetter();
+
+    // Incremental search: searches for text from FindStart, taking match
+    // number FindIndex. Returns whether it found one (else it beeped).
+    bool Find(const QString& text);
+    void EndFind();
+
+    // The node an item stands for and the item of a node.
+    static TTreeNode* NodeOf(const QTreeWidgetItem* item);
+    static QTreeWidgetItem* ItemOf(const TTreeNode* node);
+    TTreeNode* SelectedNode() const;
+    const std::vector<std::string>& Lines() const;
+
+    // The default system beep; replaceable (tests count the beeps).
+    std::function<void()> Beep;
+
+    TConversationTree Conversation;
+    TLetter* PendingLetter = nullptr;
+    QString FindText;
+    TTreeNode* FindStart = nullptr;
+    int FindIndex = 0;
+    bool FindMode = false;
+    bool FindSelecting = false;
+    TTreeNode* FindNode = nullptr;
+    bool LeaveConfirmed = false;
+
+    // Components, named as the menus and the settings know them.
+    TSpeedBar* SpeedBar = nullptr;
+    QSplitter* Splitter = nullptr;
+    QWidget* BrowsePanel = nullptr;
+    QTreeWidget* Tree = nullptr;
+    QFrame* LetterPanel = nullptr;
+    QFrame* HeaderPanel = nullptr;
+    QLabel* FromLabel = nullptr;
+    QLabel* ToLabel = nullptr;
+    QLabel* DateTimeWritten = nullptr;
+    QLabel* DateTimeArrived = nullptr;
+    QLabel* SubjectLabel = nullptr;
+    QScrollArea* ScrollBox = nullptr;
+    TLetterViewer* Viewer = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QLabel* StatusPanel2 = nullptr;
+    QTimer* SetCurrentTimer = nullptr;
+    QTimer* DoFindTimer = nullptr;
+    std::unique_ptr<TFormStorage> FormStorage;
+    TIndirectPopupMenu* BrowseIndirectPopupMenu = nullptr;
+    TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;
+    TIndirectPopupMenu* NavigateIndirectPopupMenu = nullptr;
+
+    QMenu* FileItem = nullptr;
+    QAction* SwitchFocusItem = nullptr;
+    QAction* CloseAreaItem = nullptr;
+    QAction* CloseAreaItem2 = nullptr;
+    QMenu* BrowseItem = nullptr;
+    QAction* ExpandOneLevelItem = nullptr;
+    QAction* CollapseBranchItem = nullptr;
+    QAction* ExpandBranchItem = nullptr;
+    QAction* ExpandAllItem = nullptr;
+    QAction* CollapseAllItem = nullptr;
+    QMenu* NavigationItem = nullptr;
+    std::vector<QAction*> NavigationItems;  // every navigation item, hidden ones too
+    QMenu* LetterItem = nullptr;
+    QAction* NewLetterItem = nullptr;
+    QAction* ChangeLetterItem = nullptr;
+    QAction* ReplyItem = nullptr;
+    QAction* CommentItem = nullptr;
+    QAction* ReplyInOtherAreaItem = nullptr;
+    QAction* CommentInOtherAreaItem = nullptr;
+    QAction* DeleteLetterItem = nullptr;
+    QMenu* SwitchItem = nullptr;
+    QAction* SpeedBarItem = nullptr;
+    QAction* StatusLineItem = nullptr;
+    QAction* UnreadsTreeItem = nullptr;
+    QAction* SimpleTreeItem = nullptr;
+    QAction* ListItem = nullptr;
+    QAction* KludgesItem = nullptr;
+    QMenu* OptionsItem = nullptr;
+    QAction* UserItem = nullptr;
+    QMenu* WindowsItem = nullptr;
+    QAction* SwitchToAreasItem = nullptr;
+    QAction* SwitchToTopEditor = nullptr;
+    QAction* WindowListItem = nullptr;
+    QMenu* HelpItem = nullptr;
+    QAction* ContentsItem = nullptr;
+    QAction* SearchforHelpOnItem = nullptr;
+    QAction* HowtoUseHelpItem = nullptr;
+    QAction* AboutItem = nullptr;
+    // The viewer's hidden menu: its keys act while the viewer has the focus.
+    QAction* ViewerUpOneLevelItem = nullptr;
+    QAction* ViewerDownOneLevelItem = nullptr;
+    QAction* ViewerThisLevelUpItem = nullptr;
+    QAction* ViewerThisLevelDownItem = nullptr;
+
+    std::vector<QAction*> NavigationSpeedItems;
+    QAction* NewLetterSpeedItem = nullptr;
+    QAction* ChangeLetterSpeedItem = nullptr;
+    QAction* ReplySpeedItem = nullptr;
+    QAction* CommentSpeedItem = nullptr;
+    QAction* ReplyInOtherAreaSpeedItem = nullptr;
+    QAction* CommentInOtherAreaSpeedItem = nullptr;
+    QAction* DeleteLetterSpeedItem = nullptr;
+    QAction* UnreadsTreeSpeedItem = nullptr;
+    QAction* SimpleTreeSpeedItem = nullptr;
+    QAction* ListSpeedItem = nullptr;
+    QAction* KludgesSpeedItem = nullptr;
+
+    QMenu* SpeedBarPopupMenu = nullptr;
+    QAction* ConfigureItem = nullptr;
+    QAction* ShowHintItem = nullptr;
+    QAction* HideSpeedBar = nullptr;
+    QAction* HelpItem1 = nullptr;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    TArea* Area;  // none once the area is destroyed under the window
+    // Questions open right now, and a close that came while one was: the
+    // window is freed only once no question of its own is on the stack.
+    int OpenQuestions = 0;
+    bool FreeAfterQuestions = false;
+    TLetterTreeLook TreeLook;
+    bool Rebuilding = false;
+    std::string RestoredActiveControl;
+    // The text of the letter shown, as read, kept for re-wrapping it when
+    // only the viewer's width changed.
+    const TLetter* ShownLetter = nullptr;
+    std::vector<std::string> ShownText;
+    bool ShownTextValid = false;
+
+    static QWidget* OpenAreaFirst(TArea* area);
+    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
+    void FreeLater();
+
+    void CreateTree();
+    void CreateLetterPanel();
+    void CreateMenus();
+    void CreateSpeedBar();
+    void CreateStatusBar();
+    void CreateStorage();
+    void SyncChecks();
+    void UpdateCaption();
+
+    void RebuildTree(bool adjustView);
+    void ClearTreeItems();
+    void FillTreeItems();
+    void SelectNode(TTreeNode* node);
+    void TreeChange(QTreeWidgetItem* item);
+    bool TreeKeyPress(QKeyEvent* event);
+    void RepaintTree();
+    void AnyTreeCommand(int command);
+
+    void ShowCurrentLetter();
+    void ReflowShownText();
+    void ViewerWidthChanged();
+    void ShowStatusPanel0();
+    void ShowStatusPanel1();
+
+    void SwitchToAreas();
+    void SwitchToEditors();
+    void ForgetArea();
+};

@@ -1,0 +1,757 @@
+// The area window over bases of every format written in a temporary
+// directory. The two 300 ms timers are driven directly: a test fires the
+// selection timer where a reader would pause on a letter.
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <deque>
+#include <memory>
+
+#include "core/CodePage.h"
+#include "core/FidoAddress.h"
+#include "core/FormRegistry.h"
+#include "core/MemoryRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Registry.h"
+#include "core/Startup.h"
+#include "core/UserSettings.h"
+#include "model/TAreas.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/LetterWriter.h"
+#include "support/TestSupport.h"
+#include "text/Canvas.h"
+#include "text/LetterDates.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaF/TAreaForm.h"
+#include "ui/AreaF/TLetterViewer.h"
+#include "ui/AreaWindowEntry.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/Dialogs.h"
+#include "ui/EditorEntry.h"
+#include "ui/ProgramStart.h"
+
+namespace {
+
+QString Q(const std::string& ansi)
+{
+    return FromAnsi(ansi);
+}
+
+// A line of 600 characters: 75 words.
+std::string LongLine()
+{
+    std::string line;
+    for (int i = 1; i <= 75; ++i)
+        line += (i > 1 ? " word" : "word") + std::to_string(100 + i).substr(1);
+    return line;
+}
+
+// The letters most tests read, in date order. ReplyTo counts letters of
+// this list from 1. In the unreads tree: Alpha (Anna, Boris new) and Gamma
+// (Denis, Elena new); Beta and the Cyrillic one have nothing new.
+std::vector<LetterSpec> StandardLetters()
+{
+    return {
+        {.From = "Anna", .Subject = "Alpha", .Date = 45001.5, .Read = true, .Lines = {"Hello from Anna."}},
+        {.From = "Boris", .Subject = "Alpha", .Date = 45002.5, .ReplyTo = 1,
+         .Lines = {"Hi Anna!", "", " AN> Hello from Anna.", "", "Boris"}},
+        {.From = "Clara", .Subject = "Beta", .Date = 45003.5, .Read = true, .Lines = {"Clara here."}},
+        {.From = "Denis", .Subject = "Gamma", .Date = 45004.5,
+         .Lines = {"\x01MSGID: 2:5020/77 1234abcd", "Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}},
+        {.From = "Elena", .Subject = "Gamma", .Date = 45005.5, .ReplyTo = 4, .Lines = {"Hi!", "", LongLine(), "", "Elena"}},
+        {.From = Ansi("Фёдор"), .Subject = Ansi("Дельта"), .Date = 45006.5, .Read = true, .Lines = {"Text."}},
+    };
+}
+
+// A point of one area in a scratch directory.
+class TestArea {
+public:
+    TestArea(char format, std::vector<LetterSpec> letters)
+    {
+        switch (format) {
+        case 'H': Spec = "H001" + Dir.Path() + "/hudson/"; break;
+        case 'J': Spec = "J" + Dir.Path() + "/jam/ru.test"; break;
+        case 'S': Spec = "S" + Dir.Path() + "/squish/ru.test"; break;
+        default: Spec = "F" + Dir.Path() + "/msg/"; break;
+        }
+        for (LetterSpec letter : letters) {
+            if (letter.ReplyTo)
+                letter.ReplyTo = Numbers.at(letter.ReplyTo - 1);
+            std::vector<Num> written = WriteLetters(Spec, {letter});
+            Numbers.push_back(written.empty() ? 0 : written[0]);
+        }
+        Area = std::make_unique<TArea>("RU.TEST", Ansi("Описание"), Spec);
+        Area->Load();
+    }
+
+    // 1 read, 0 unread, -1 not in the base; looked up by another base object.
+    int ReadMark(std::size_t letter) const
+    {
+        std::unique_ptr<MsgBase> base = CreateBaseFor(Spec);
+        if (base->OpenBase() != 0)
+            return -2;
+        base->SeekFirst(Numbers.at(letter - 1));
+        int mark = -1;
+        if (base->SeekFound()) {
+            base->LoadHeader();
+            if (base->GetNumber() == Numbers.at(letter - 1))
+                mark = base->IsRead() ? 1 : 0;
+        }
+        base->CloseBase();
+        return mark;
+    }
+
+    // The sender's address in a letter's header.
+    QString HeaderAddress(std::size_t letter) const
+    {
+        std::unique_ptr<MsgBase> base = CreateBaseFor(Spec);
+        if (base->OpenBase() != 0)
+            return QString();
+        base->SeekFirst(Numbers.at(letter - 1));
+        base->LoadHeader();
+        FidoAddress origin;
+        base->GetOrigAddr(origin);
+        const QString address = Q(AddressToText(origin));
+        base->CloseBase();
+        return address;
+    }
+
+    // Another program deletes a letter.
+    void DeleteBehindTheWindow(std::size_t letter) const
+    {
+        std::unique_ptr<MsgBase> base = CreateBaseFor(Spec);
+        QCOMPARE(base->OpenBase(), Status(0));
+        base->SeekFirst(Numbers.at(letter - 1));
+        QCOMPARE(base->DeleteLetter(), Status(0));
+        base->CloseBase();
+    }
+
+    TempDir Dir;
+    std::string Spec;
+    std::vector<Num> Numbers;
+    std::unique_ptr<TArea> Area;
+};
+
+// The tree as text: bold items marked with "*", children in parentheses.
+QString ItemText(const QTreeWidgetItem* item)
+{
+    QString text = (item->font(0).bold() ? QStringLiteral("*") : QString()) + item->text(0);
+    QStringList children;
+    for (int i = 0; i < item->childCount(); ++i)
+        children << ItemText(item->child(i));
+    return children.isEmpty() ? text : text + "(" + children.join(' ') + ")";
+}
+
+QString TreeText(const TAreaForm* form)
+{
+    QStringList items;
+    for (int i = 0; i < form->Tree->topLevelItemCount(); ++i)
+        items << ItemText(form->Tree->topLevelItem(i));
+    return items.join(' ');
+}
+
+QString Selected(const TAreaForm* form)
+{
+    return form->Tree->currentItem() ? form->Tree->currentItem()->text(0) : QString();
+}
+
+QTreeWidgetItem* ItemNamed(const TAreaForm* form, const QString& text)
+{
+    const QList<QTreeWidgetItem*> found = form->Tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+// The user picks a node and rests on it until it is current.
+void Choose(TAreaForm* form, const QString& text)
+{
+    QTreeWidgetItem* item = ItemNamed(form, text);
+    QVERIFY2(item, qPrintable(text));
+    form->Tree->setCurrentItem(item);
+    form->SetCurrentTimerFired();
+}
+
+QStringList Lines(const TAreaForm* form)
+{
+    QStringList lines;
+    for (const std::string& line : form->Lines())
+        lines << Q(line);
+    return lines;
+}
+
+QString Key(const std::string& name)
+{
+    std::string value;
+    UserRegistry().ReadString(SettingsKey() + "\\TAreaForm", name, value);
+    return Q(value);
+}
+
+// An editor of an area, as far as closing the area window is concerned.
+class FakeEditor : public FormWindow {
+public:
+    explicit FakeEditor(TArea* area) : Edited(area) {}
+    TArea* EditedArea() const override { return Edited; }
+    intptr_t ModelMessage(unsigned msg, void* param) override
+    {
+        if (msg != WM_QUERYCLOSEAREA || param != Edited)
+            return 0;
+        ++Asked;
+        return Refuse ? 1 : 0;
+    }
+    TArea* Edited;
+    bool Refuse = true;
+    int Asked = 0;
+};
+
+}  // namespace
+
+class AreaFormTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir Scratch;
+    QStringList Questions;
+    std::deque<QMessageBox::StandardButton> Answers;
+    QStringList Errors;
+    int Beeps = 0;
+    QList<QPointer<TAreaForm>> Opened;
+
+    TAreaForm* Open(TArea* area)
+    {
+        auto* form = new TAreaForm(area);
+        form->Beep = [this] { ++Beeps; };
+        Opened << form;
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form))
+            qWarning("the area window did not become active");
+        return form;
+    }
+
+    static bool Gone(const QPointer<TAreaForm>& form)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return form.isNull();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Scratch.isValid());
+        qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+        InitSettings();
+        SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
+            Questions << text;
+            if (Answers.empty() || !(buttons & Answers.front()))
+                return QMessageBox::Cancel;
+            QMessageBox::StandardButton answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        });
+        SetMessageHandler([this](const QString& text) { Errors << text; });
+    }
+
+    void init()
+    {
+        Questions.clear();
+        Answers.clear();
+        Errors.clear();
+        Beeps = 0;
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+    }
+
+    void cleanup()
+    {
+        for (const QPointer<TAreaForm>& form : Opened)
+            delete form.data();
+        Opened.clear();
+        Areas.SetCurrent(nullptr);
+        SetEditorWindowFactory(nullptr);
+        SetAreaWindowFactory(nullptr);
+        QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|')));
+    }
+
+    // ------------------------------------------------------------ reading
+
+    void ReadingThroughTheNewLettersOnEveryFormat_data()
+    {
+        QTest::addColumn<QChar>("format");
+        QTest::newRow("Hudson") << QChar('H');
+        QTest::newRow("*.MSG") << QChar('F');
+        QTest::newRow("Squish") << QChar('S');
+        QTest::newRow("JAM") << QChar('J');
+    }
+
+    void ReadingThroughTheNewLettersOnEveryFormat()
+    {
+        QFETCH(QChar, format);
+        TestArea point(format.toLatin1(), StandardLetters());
+        TArea* area = point.Area.get();
+        QPointer<TAreaForm> form = Open(area);
+
+        // The unreads tree with the first new letter selected, silently; it
+        // becomes current once the selection has rested.
+        QCOMPARE(form->windowTitle(), QStringLiteral("Описание(RU.TEST)"));
+        QCOMPARE(form->Conversation.ViewMode, TViewMode::UnreadsAndTheirParentsTree);
+        QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
+        QCOMPARE(Selected(form), QStringLiteral("Boris"));
+        QVERIFY(Questions.isEmpty());
+        // Images: the area; a subject opened to show the selection, and one
+        // closed over new letters; a read letter; a new one.
+        auto image = [&form](const char* text) {
+            return static_cast<TLetterTreeItem*>(ItemNamed(form, QString::fromUtf8(text)))->ImageIndex();
+        };
+        QCOMPARE(image("Описание(RU.TEST)"), 0);
+        QCOMPARE(image("Alpha"), 1);
+        QCOMPARE(image("Gamma"), 2);
+        QCOMPARE(image("Anna"), 3);
+        QCOMPARE(image("Boris"), 5);
+        QVERIFY(!area->Current);
+        QVERIFY(form->SetCurrentTimer->isActive());
+        QCOMPARE(form->SetCurrentTimer->interval(), 300);
+        form->SetCurrentTimerFired();
+        QCOMPARE(Q(area->Current->From), QStringLiteral("Boris"));
+        QCOMPARE(form->SubjectLabel->text(), QStringLiteral("Alpha"));
+        // No MSGID or origin line: the address in the letter's header.
+        QCOMPARE(form->FromLabel->text(), QStringLiteral("Boris  ") + point.HeaderAddress(2));
+        QCOMPARE(form->ToLabel->text(), QStringLiteral("All  "));
+        QCOMPARE(form->DateTimeWritten->text(), Q(LetterDateTime(45002.5)));
+        QCOMPARE(form->DateTimeArrived->text(), QString());
+        QCOMPARE(Lines(form), (QStringList{"Hi Anna!", "", " AN> Hello from Anna.", "", "Boris"}));
+        QCOMPARE(form->StatusPanel2->text(), QStringLiteral("44 байт"));  // 34 characters in 5 lines
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RU.TEST: 3 осталось, 0 прочитал, 6 всего"));
+        QCOMPARE(form->StatusPanel1->text(), QStringLiteral("1 осталось, 0 прочитал, 2 всего"));
+        QCOMPARE(form->Viewer->RowColour(2), QColor(0, 0, 0x80));
+
+        // Enter goes into the letter; moving on from it marks it read.
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Tree));
+        QTest::keyClick(form->Tree, Qt::Key_Return);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Viewer));
+        QTest::keyClick(form->Viewer, Qt::Key_Right);
+        QCOMPARE(point.ReadMark(2), 1);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));
+        QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
+        form->SetCurrentTimerFired();
+        QCOMPARE(form->FromLabel->text(), QStringLiteral("Denis  2:5020/77"));
+
+        // Moving on from the tree marks nothing.
+        QTest::keyClick(form->Viewer, Qt::Key_Return);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Tree));
+        QTest::keyClick(form->Tree, Qt::Key_Right);
+        QCOMPARE(Selected(form), QStringLiteral("Elena"));
+        QCOMPARE(point.ReadMark(4), 0);
+        form->SetCurrentTimerFired();
+
+        // Past the last new letter: the leave question; Cancel stays.
+        Answers = {QMessageBox::Cancel};
+        QTest::keyClick(form->Tree, Qt::Key_Right);
+        QCOMPARE(Questions, QStringList{"Выходим из области Описание(RU.TEST).\n"
+                                        "Пометить оставшиеся непрочитанные письма, как прочитанные?"});
+        QVERIFY(!Gone(form));
+        QVERIFY(form->isVisible());
+        QCOMPARE(Selected(form), QStringLiteral("Elena"));
+
+        // Esc asks again; Yes marks the rest read and the window goes.
+        Answers = {QMessageBox::Yes};
+        QTest::keyClick(form->Tree, Qt::Key_Escape);
+        QCOMPARE(Questions.size(), 2);
+        QVERIFY(Gone(form));
+        for (std::size_t letter = 1; letter <= 6; ++letter)
+            QCOMPARE(point.ReadMark(letter), 1);
+        QCOMPARE(area->UnreadCount, 0);
+        QCOMPARE(area->OpenCount, 0);
+        QCOMPARE(Areas.Current, area);
+    }
+
+    void RunningOffTheEndWithNothingLeftUnreadAsksWhetherToLeave()
+    {
+        TestArea point('F', {StandardLetters()[0], StandardLetters()[1]});
+        QPointer<TAreaForm> form = Open(point.Area.get());
+        form->SetCurrentTimerFired();
+        QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Boris"));
+        form->Viewer->setFocus();
+        Answers = {QMessageBox::Cancel};
+        form->Navigate(NextUnreadLetter, false);
+        QCOMPARE(point.ReadMark(2), 1);
+        QCOMPARE(Questions, QStringList{"Выходим из области Описание(RU.TEST)?"});
+        QVERIFY(!Gone(form));
+        QVERIFY(!form->LeaveConfirmed);
+        // Nothing is left unread: Esc leaves without a question.
+        QTest::keyClick(form->Viewer, Qt::Key_Escape);
+        QVERIFY(Gone(form));
+        QCOMPARE(Questions.size(), 1);
+
+        // An area whose base cannot be opened makes no window.
+        TArea broken("BROKEN", "D", "X" + point.Dir.Path());
+        QVERIFY_THROWS_EXCEPTION(ECantOpenArea, new TAreaForm(&broken));
+        QVERIFY(!FindAreaWindow(&broken));
+
+        // Opened again, the letters read in this run are still new there; OK leaves.
+        form = Open(point.Area.get());
+        QCOMPARE(Selected(form), QStringLiteral("Boris"));
+        QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)))"));
+        Answers = {QMessageBox::Ok};
+        form->Navigate(NextLetter, false);
+        QCOMPARE(Questions.size(), 2);
+        QVERIFY(Gone(form));
+    }
+
+    // ------------------------------------------------------------ views and the viewer
+
+    void ViewsControlLinesAndLongLines()
+    {
+        TestArea point('J', StandardLetters());
+        QPointer<TAreaForm> form = Open(point.Area.get());
+
+        QTest::keyClick(form->Tree, Qt::Key_F9, Qt::ControlModifier);
+        QCOMPARE(form->Conversation.ViewMode, TViewMode::SimpleTree);
+        QVERIFY(form->SimpleTreeItem->isChecked() && form->SimpleTreeSpeedItem->isChecked());
+        QVERIFY(!form->UnreadsTreeItem->isChecked() && !form->UnreadsTreeSpeedItem->isChecked());
+        const QString full = TreeText(form);
+        QVERIFY2(full.contains(QStringLiteral("Alpha(Anna(*Boris)) Beta(Clara)")), qPrintable(full));
+        QVERIFY(full.contains(QStringLiteral("Дельта(Фёдор)")));
+        QVERIFY(full.contains(QStringLiteral("Gamma(*Denis(*Elena))")));
+        QCOMPARE(Selected(form), QStringLiteral("Описание(RU.TEST)"));
+        QTest::keyClick(form->Tree, Qt::Key_F9, Qt::AltModifier);
+        QCOMPARE(TreeText(form), QStringLiteral("Anna *Boris Clara *Denis *Elena Фёдор"));
+        QVERIFY(form->ListItem->isChecked() && form->ListSpeedItem->isChecked());
+        form->UnreadsTreeSpeedItem->trigger();
+        QCOMPARE(form->Conversation.ViewMode, TViewMode::UnreadsAndTheirParentsTree);
+        QVERIFY(form->UnreadsTreeItem->isChecked());
+
+        // Control lines: hidden, then shown in red with Ctrl+K, which the
+        // button mirrors.
+        Choose(form, QStringLiteral("Denis"));
+        QCOMPARE(Lines(form), (QStringList{"Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}));
+        QCOMPARE(form->Viewer->RowColour(3), QColor(0xC0, 0xC0, 0xC0));
+        QTest::keyClick(form->Tree, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(form->KludgesItem->isChecked() && form->KludgesSpeedItem->isChecked());
+        QCOMPARE(Lines(form).first(), QStringLiteral("\x01MSGID: 2:5020/77 1234abcd"));
+        QCOMPARE(form->Viewer->RowColour(0), QColor(0xFF, 0, 0));
+        QCOMPARE(form->Viewer->RowText(0), QStringLiteral("MSGID: 2:5020/77 1234abcd"));
+        form->KludgesSpeedItem->trigger();
+        QVERIFY(!form->KludgesItem->isChecked());
+        QCOMPARE(Lines(form).size(), 4);
+
+        // A line of 600 characters is shown whole, wrapped to the viewer.
+        Choose(form, QStringLiteral("Elena"));
+        auto wrapped = [&form] {
+            QStringList lines = Lines(form);
+            return lines.mid(2, lines.size() - 4);
+        };
+        const QStringList before = wrapped();
+        QVERIFY(before.size() > 1);
+        QCOMPARE(before.join(' '), Q(LongLine()));
+        const int room = form->Viewer->width() - 19;
+        QCOMPARE(form->Viewer->width(), form->ScrollBox->viewport()->width());
+        for (const QString& line : before)
+            QVERIFY(form->Viewer->TextCanvas().TextWidth(ToAnsi(line)) < room);
+        QCOMPARE(form->Viewer->height(), static_cast<int>(Lines(form).size()) * TLetterViewer::RowPitch);
+        // A narrower viewer (the splitter moved) wraps it again.
+        const QList<int> sizes = form->Splitter->sizes();
+        form->Splitter->setSizes({sizes[0] + 300, sizes[1] - 300});
+        QTRY_COMPARE(form->Viewer->width(), form->ScrollBox->viewport()->width());
+        const QStringList after = wrapped();
+        QVERIFY(after.size() > before.size());
+        QCOMPARE(after.join(' '), Q(LongLine()));
+
+        // Scrolling keys in the viewer; with Shift the key is the menu's.
+        form->Viewer->setFocus();
+        form->showNormal();
+        form->resize(760, 300);
+        QTRY_VERIFY(form->ScrollBox->verticalScrollBar()->maximum() > 0);
+        QTest::keyClick(form->Viewer, Qt::Key_End);
+        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), form->ScrollBox->verticalScrollBar()->maximum());
+        QTest::keyClick(form->Viewer, Qt::Key_Home);
+        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), 0);
+        QTest::keyClick(form->Viewer, Qt::Key_Down);
+        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
+        // Another area's letter changing does not disturb this one.
+        {
+            TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
+            NotifyForms(WM_CURRENTLETTERCHANGED, &other);
+        }
+        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
+        // Minus in the viewer goes up a level (in the tree it would close the branch).
+        QTest::keyClick(form->Viewer, Qt::Key_Minus);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));
+        QTest::keyClick(form->Viewer, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));  // no sibling above
+        QCOMPARE(point.ReadMark(5), 1);  // read in the viewer before moving on
+        form->Tree->setFocus();
+        ItemNamed(form, QStringLiteral("Gamma"))->setExpanded(true);
+        form->Tree->setCurrentItem(ItemNamed(form, QStringLiteral("Gamma")));
+        QTest::keyClick(form->Tree, Qt::Key_Minus);
+        QVERIFY(!ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
+        QVERIFY(!ItemNamed(form, QStringLiteral("Denis"))->isExpanded());
+        // Collapsing everything from a subject goes to its first letter and
+        // keeps that one in sight; expanding everything opens every branch.
+        QTest::keyClick(form->Tree, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));
+        QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Denis"));
+        QVERIFY(ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
+        QVERIFY(!ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
+        form->ExpandAllItem->trigger();
+        QVERIFY(ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
+        QVERIFY(ItemNamed(form, QStringLiteral("Anna"))->isExpanded());
+
+    }
+
+    void SearchingByTyping()
+    {
+        TestArea point('S', StandardLetters());
+        QPointer<TAreaForm> form = Open(point.Area.get());
+        form->SetViewMode(TViewMode::SimpleTree);
+        QTreeWidgetItem* top = form->Tree->topLevelItem(0);
+        QCOMPARE(Selected(form), top->text(0));
+
+        QTest::keyClicks(form->Tree, QStringLiteral("ga"));
+        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(form->Tree->currentItem(), top);  // after the pause
+        QVERIFY(form->DoFindTimer->isActive());
+        QCOMPARE(form->DoFindTimer->interval(), 300);
+        form->DoFindTimerFired();
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));  // the subject matches
+        QVERIFY(form->FindMode);
+        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+
+        QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
+        form->DoFindTimerFired();
+        QCOMPARE(Selected(form), QStringLiteral("Elena"));
+        QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(Beeps, 1);
+        QVERIFY(!form->DoFindTimer->isActive());
+        QCOMPARE(Selected(form), QStringLiteral("Elena"));
+        QCOMPARE(form->FindIndex, 1);
+
+        // A Cyrillic capital that matches nothing: a beep, the text stays.
+        QKeyEvent cyrillic(QEvent::KeyPress, 0x0434, Qt::NoModifier, QStringLiteral("д"));
+        QApplication::sendEvent(form->Tree, &cyrillic);
+        QCOMPARE(Beeps, 2);
+        QCOMPARE(form->FindText, QStringLiteral("GA"));
+        QTest::keyClick(form->Tree, Qt::Key_Backspace);
+        QCOMPARE(form->FindText, QStringLiteral("G"));
+
+        // Any other selection ends the search.
+        form->Tree->setCurrentItem(top);
+        QVERIFY(!form->FindMode);
+        QCOMPARE(form->StatusBar->currentMessage(), QString());
+        QVERIFY(!form->DoFindTimer->isActive());
+
+        // Cyrillic and digits search the names too; keys that take no part go to the tree.
+        QKeyEvent fyodor(QEvent::KeyPress, 0x0444, Qt::NoModifier, QStringLiteral("ф"));
+        QApplication::sendEvent(form->Tree, &fyodor);
+        form->DoFindTimerFired();
+        QCOMPARE(Selected(form), QStringLiteral("Фёдор"));
+        QTest::keyClick(form->Tree, Qt::Key_5);
+        QCOMPARE(Beeps, 3);
+        QTest::keyClick(form->Tree, Qt::Key_Plus);
+        QCOMPARE(form->FindText, QStringLiteral("Ф"));
+        // A rebuilt tree ends it too.
+        QTest::keyClick(form->Tree, Qt::Key_F9);
+        QVERIFY(!form->FindMode);
+        QVERIFY(!form->FindNode);
+    }
+
+    // ------------------------------------------------------------ changing letters
+
+    void DeletingLetters()
+    {
+        TestArea point('H', StandardLetters());
+        QPointer<TAreaForm> form = Open(point.Area.get());
+        form->SetViewMode(TViewMode::SimpleTree);
+        Choose(form, QStringLiteral("Boris"));
+        Answers = {QMessageBox::No};
+        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QCOMPARE(Questions, QStringList{"Удалить письмо?"});
+        QCOMPARE(point.ReadMark(2), 0);
+
+        // An answer: the letter it answers becomes current.
+        Answers = {QMessageBox::Yes};
+        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QCOMPARE(point.ReadMark(2), -1);
+        QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Anna"));
+        QCOMPARE(Lines(form), QStringList{"Hello from Anna."});
+        QCOMPARE(Selected(form), QStringLiteral("Anna"));
+        QCOMPARE(point.Area->Count(), 5u);
+
+        // A thread root: no letter is current, the viewer is emptied.
+        Answers = {QMessageBox::Yes};
+        form->DeleteLetter();
+        QCOMPARE(point.ReadMark(1), -1);
+        QVERIFY(!point.Area->Current);
+        QVERIFY(form->Lines().empty());
+        QCOMPARE(form->SubjectLabel->text(), QString());
+        QVERIFY(!TreeText(form).contains(QStringLiteral("Alpha")));
+
+        // A letter with an answer: the answer is in no tree until the area
+        // is loaded again; the list shows it.
+        Choose(form, QStringLiteral("Denis"));
+        Answers = {QMessageBox::Yes};
+        form->DeleteLetter();
+        QVERIFY(!TreeText(form).contains(QStringLiteral("Elena")));
+        form->SetViewMode(TViewMode::List);
+        QCOMPARE(TreeText(form), QStringLiteral("Clara *Elena Фёдор"));
+        // In the list every deletion leaves no current letter.
+        Choose(form, QStringLiteral("Clara"));
+        Answers = {QMessageBox::Yes};
+        form->DeleteLetter();
+        QVERIFY(!point.Area->Current);
+        QVERIFY(form->Lines().empty());
+        QCOMPARE(Questions.size(), 5);
+    }
+
+    void LetterCommandsOpenTheEditorAndVanishedLettersAreLeftAlone()
+    {
+        TestArea point('F', StandardLetters());
+        QPointer<TAreaForm> form = Open(point.Area.get());
+        QStringList editors;
+        SetEditorWindowFactory([&](TArea* area, int mode) -> FormWindow* {
+            editors << Q(area->Tag) + ":" + QString::number(mode) + ":" +
+                           (area->Current ? Q(area->Current->From) : QString());
+            return nullptr;
+        });
+        // The pending letter is made current first; replying marks it read.
+        QCOMPARE(Selected(form), QStringLiteral("Boris"));
+        QTest::keyClick(form->Tree, Qt::Key_F4);
+        QCOMPARE(editors, QStringList{"RU.TEST:2:Boris"});
+        QCOMPARE(point.ReadMark(2), 1);
+        auto* boris = static_cast<TLetterTreeItem*>(ItemNamed(form, QStringLiteral("Boris")));
+        QCOMPARE(boris->ImageIndex(), 3);
+        QVERIFY(boris->font(0).bold());  // still new in this run
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RU.TEST: 2 осталось, 1 прочитал, 6 всего"));
+
+        // Reply in another area marks read and opens nothing; a new letter
+        // needs no current letter, the others do.
+        Choose(form, QStringLiteral("Denis"));
+        QTest::keyClick(form->Tree, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(point.ReadMark(4), 1);
+        QCOMPARE(editors.size(), 1);
+        Choose(form, QStringLiteral("Gamma"));
+        QTest::keyClick(form->Tree, Qt::Key_F2);
+        QTest::keyClick(form->Tree, Qt::Key_Insert);
+        QCOMPARE(editors, (QStringList{"RU.TEST:2:Boris", "RU.TEST:0:"}));
+
+        // A letter another program deleted: shown as missing, and nothing acts on it.
+        Choose(form, QStringLiteral("Elena"));
+        point.DeleteBehindTheWindow(5);
+        form->SetShowKludges(false);
+        QCOMPARE(Lines(form),
+                 QStringList{QStringLiteral("[письмо #%1 отсутствует в базе]").arg(point.Numbers[4])});
+        QTest::keyClick(form->Tree, Qt::Key_F4, Qt::ShiftModifier);
+        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QCOMPARE(editors.size(), 2);
+        QVERIFY(Questions.isEmpty());
+        // Reading on from it moves on without an error (it cannot be marked).
+        form->Viewer->setFocus();
+        form->Navigate(PreviousLetter, false);
+        QCOMPARE(Selected(form), QStringLiteral("Denis"));
+        QVERIFY(point.Area->Current->Unread);
+        QCOMPARE(point.Area->UnreadCount, 1);
+    }
+
+    // ------------------------------------------------------------ among the other windows
+
+    void EnteredFromTheAreasWindowClosedAfterTheEditorsAndStored()
+    {
+        TempDir dir;
+        WriteLetters("J" + dir.Path() + "/jam/ru.test", StandardLetters());
+        WriteLetters("F" + dir.Path() + "/msg/", {{.Subject = "Other", .Date = 45000.5}});
+        WriteFileBytes(dir / "areas.bbs", "!" + dir.Path() + "/jam/ru.test RU.TEST\n" + dir.Path() +
+                                               "/msg NETMAIL\n");
+        std::unique_ptr<TAreasForm> areas = StartProgram(
+            {Q(dir / "toss.flag"), Q(dir / "areas.bbs"), Q(dir.Path() + "/hudson/")}, QStringLiteral("quorvel"));
+        QVERIFY(areas);
+        areas->Beep = [] {};
+        QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000);
+        areas->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(areas.get()));
+        QCOMPARE(Q(Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
+        areas->Tree->setCurrentItem(areas->Tree->topLevelItem(0)->child(1));
+        TArea* area = Areas.Current;
+        QCOMPARE(Q(area->Tag), QStringLiteral("RU.TEST"));
+
+        // Enter opens the area's window, once.
+        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QPointer<TAreaForm> form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
+        QVERIFY(form);
+        Opened << form;
+        QVERIFY(form->isMaximized());
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        areas->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(areas.get()));
+        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        int windows = 0;
+        for (FormWindow* window : FormWindow::AllForms())
+            windows += qobject_cast<TAreaForm*>(window) ? 1 : 0;
+        QCOMPARE(windows, 1);
+        // F12 goes back and forth.
+        QTest::keyClick(form->Tree, Qt::Key_F12);
+        QVERIFY(QTest::qWaitForWindowActive(areas.get()));
+        QTest::keyClick(areas->Tree, Qt::Key_F12);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+
+        // An editor of the area that refuses keeps the window open, unasked.
+        FakeEditor editor(area);
+        editor.show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form->Tree, Qt::Key_F11);
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form->Tree, Qt::Key_Escape);
+        QCOMPARE(editor.Asked, 1);
+        QVERIFY(Questions.isEmpty());
+        QVERIFY(!Gone(form));
+
+        // Placement and view are kept when it closes, and come back.
+        form->SetShowKludges(true);
+        form->Splitter->setSizes({300, form->Splitter->width() - 300 - form->Splitter->handleWidth()});
+        form->Viewer->setFocus();
+        editor.Refuse = false;
+        Answers = {QMessageBox::No};
+        QTest::keyClick(form->Viewer, Qt::Key_Escape);
+        QCOMPARE(editor.Asked, 2);
+        QCOMPARE(Questions.size(), 1);
+        QVERIFY(Gone(form));
+        QCOMPARE(Key("KludgesItem.Checked"), QStringLiteral("1"));
+        QCOMPARE(Key("BrowsePanel.Width"), QStringLiteral("300"));
+        QCOMPARE(Key("ActiveControl"), QStringLiteral("Viewer"));
+        QCOMPARE(Key("ShowCmd"), QStringLiteral("3"));
+        QVERIFY(Key("SpeedBar.Buttons").contains(QStringLiteral("NextUnreadLetterSpeedItem")));
+        QVERIFY(!Key("SpeedBar.Buttons").contains(QStringLiteral("ReplyInOtherAreaSpeedItem")));
+        QCOMPARE(Areas.Current, area);  // the area left is the current area, with unread letters still
+
+        areas->EnterArea(area);
+        form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
+        QVERIFY(form);
+        Opened << form;
+        QVERIFY(form->KludgesItem->isChecked() && form->KludgesSpeedItem->isChecked());
+        QCOMPARE(form->BrowsePanel->width(), 300);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Viewer));
+
+        // The area leaves the areas file: its window closes with it.
+        editor.Edited = nullptr;
+        WriteFileBytes(dir / "areas.bbs", dir.Path() + "/msg NETMAIL\n");
+        Areas.Invalidate();
+        Areas.Scan();
+        QVERIFY(Gone(form));
+        QCOMPARE(Questions.size(), 1);
+        areas.reset();
+        Areas.FreeAreas();
+        Areas.Invalidate();
+    }
+};
+
+QTEST_MAIN(AreaFormTest)
+#include "AreaFormTest.moc"
