@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMenu>
 #include <QToolButton>
 
+#include "ui/MenuItems.h"
 #include "ui/TSpeedBarDialog.h"
 
 TSpeedBar::TSpeedBar(const QString& objectName, QWidget* parent) : QToolBar(parent)
@@ -89,4 +91,30 @@ bool TSpeedBar::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ToolTip && !Hints)
         return true;
     return QToolBar::eventFilter(watched, event);
+}
+
+TSpeedBar::PopupMenu TSpeedBar::CreatePopupMenu(QWidget* owner, std::function<void()> changed)
+{
+    PopupMenu popup{};
+    popup.Menu = new QMenu(owner);
+    popup.Menu->setObjectName(QStringLiteral("SpeedBarPopupMenu"));
+    popup.ConfigureItem = MakeItem(owner, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {},
+                                   [this] { Configure(); });
+    popup.ShowHintItem = MakeItem(owner, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {},
+                                  [this, changed] {
+                                      SetShowHints(!ShowHints());
+                                      changed();
+                                  });
+    popup.ShowHintItem->setCheckable(true);
+    popup.HideSpeedBar = MakeItem(owner, "HideSpeedBar", QStringLiteral("&Скрыть"), QString(), {}, [this, changed] {
+        hide();
+        changed();
+    });
+    popup.HelpItem1 = MakeItem(owner, "HelpItem1", QStringLiteral("&?"), QString(), {}, nullptr);
+    for (QAction* item : {popup.ConfigureItem, popup.ShowHintItem, popup.HideSpeedBar, popup.HelpItem1})
+        popup.Menu->addAction(item);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this, menu = popup.Menu](const QPoint& pos) { menu->popup(mapToGlobal(pos)); });
+    return popup;
 }

@@ -7,9 +7,11 @@
 #include <QString>
 #include <QStringList>
 #include <QToolBar>
+#include <functional>
 #include <vector>
 
 class QAction;
+class QMenu;
 
 class TSpeedBar : public QToolBar {
     Q_OBJECT
@@ -41,6 +43,19 @@ public:
 
     // Runs the customisation dialog; true when the user changed the layout.
     bool Configure();
+
+    // The tool bar's own context menu, the same in every window:
+    // "&Настроить...", "&Показывать подсказки", "&Скрыть", "&?". changed runs
+    // after the hints were switched or the bar hidden (the window brings its
+    // menu checks into line).
+    struct PopupMenu {
+        QMenu* Menu;
+        QAction* ConfigureItem;
+        QAction* ShowHintItem;
+        QAction* HideSpeedBar;
+        QAction* HelpItem1;
+    };
+    PopupMenu CreatePopupMenu(QWidget* owner, std::function<void()> changed);
 
 signals:
     void LayoutChanged();
