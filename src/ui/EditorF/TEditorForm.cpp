@@ -712,9 +712,10 @@ bool TEditorForm::CloseQuery()
     // the answer being given decides.
     if (Asking)
         return false;
-    ShowAndSwitchTo(this);
     if (!State.Modified)
         return true;
+    // The user sees which letter the question is about.
+    ShowAndSwitchTo(this);
     FlagScope asking(Asking);
     switch (Ask(Text("Записать письмо?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
