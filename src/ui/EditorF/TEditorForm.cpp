@@ -796,10 +796,15 @@ intptr_t TEditorForm::ModelMessage(unsigned msg, void* param)
             result = CloseQuery() ? 0 : 1;
             break;
         case WM_AREACLOSED:
-            // The question asked when it is modified may keep it open: a
-            // save opens the area again.
-            if (!Asking)
+            // The question asked when it is modified may keep it open (a
+            // save opens the area again); it is asked from the event loop,
+            // not from inside whatever closed the area (a window being freed).
+            if (Asking)
+                break;
+            if (!State.Modified)
                 close();
+            else
+                QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
             break;
         case WM_AREADESTROYED:
             ForgetArea();
