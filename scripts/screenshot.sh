@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the two pictures of the README over the demo point (quorvel-tool demo):
-# the areas window after its first scan, and the window of the demo's JAM
-# area RU.POINT.TALK with its first new letter shown. The program runs under
+# Takes the three pictures of the README over the demo point (quorvel-tool
+# demo): the areas window after its first scan, the window of the demo's JAM
+# area RU.POINT.TALK with its first new letter shown, and an editor writing a
+# reply to that letter. The program runs under
 # Xvfb with a small window manager (for the title bars); xdotool types the
 # keys a user would, and ImageMagick's import grabs the screen.
 #   scripts/screenshot.sh [OUTPUT_DIR]      (default docs/)
@@ -66,3 +67,17 @@ xdotool key Return
 sleep 3
 import -window root "$outdir/area-window.png"
 echo "$outdir/area-window.png"
+
+# F4 answers the letter; Enter goes from the subject into the text, which is
+# prepared then. Down to the end of the answered letter's last quoted line,
+# Enter there opens two unquoted lines, and the answer is typed.
+xdotool key F4
+sleep 2
+xdotool key Return
+sleep 1
+for _ in 1 2 3 4 5; do xdotool key Down; done
+xdotool key End Return
+xdotool type --delay 60 'Рада, что помогло. Удачи с тоссером!'
+sleep 1
+import -window root "$outdir/editor-window.png"
+echo "$outdir/editor-window.png"

@@ -31,23 +31,23 @@ std::size_t QuoteTextStart(std::string_view line)
 int LineKind(std::string_view line)
 {
     if (QuotePos(line) != 0)
-        return QuotedLine;
+        return QuotedLineKind;
     if (line == "---" || StartsWith(line, "--- "))
-        return TearLine;
+        return TearLineKind;
     if (StartsWith(line, " * Origin:"))
-        return OriginLine;
+        return OriginLineKind;
     if (StartsWith(line, "\x01") || StartsWith(line, "SEEN-BY:"))
-        return ControlLine;
-    return PlainLine;
+        return ControlLineKind;
+    return PlainLineKind;
 }
 
 uint32_t LineKindColour(int kind)
 {
     switch (kind) {
-    case QuotedLine: return QuotedColour;
-    case TearLine: return TearColour;
-    case OriginLine: return OriginColour;
-    case ControlLine: return ControlColour;
+    case QuotedLineKind: return QuotedColour;
+    case TearLineKind: return TearColour;
+    case OriginLineKind: return OriginColour;
+    case ControlLineKind: return ControlColour;
     default: return PlainColour;
     }
 }

@@ -9,11 +9,11 @@
 #include <string_view>
 
 enum LineKindValue : int {
-    PlainLine = 0,
-    QuotedLine = 1,
-    TearLine = 2,
-    OriginLine = 3,
-    ControlLine = 4,
+    PlainLineKind = 0,
+    QuotedLineKind = 1,
+    TearLineKind = 2,
+    OriginLineKind = 3,
+    ControlLineKind = 4,
 };
 
 // Tested in this order, the first that applies wins: a ">" among the first 7

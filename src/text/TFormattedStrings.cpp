@@ -23,7 +23,7 @@ std::string KludgeValue(const std::string& line, std::size_t keywordLength)
 bool EndsParagraph(const std::string& next)
 {
     int kind = LineKind(next);
-    return next.empty() || kind == TearLine || kind == OriginLine || kind == ControlLine;
+    return next.empty() || kind == TearLineKind || kind == OriginLineKind || kind == ControlLineKind;
 }
 
 // The address in the last parentheses of an origin line.
@@ -118,9 +118,9 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
     while (i < Lines.size()) {
         const std::string line = Lines[i];
         int kind = LineKind(line);
-        if (kind == OriginLine)
+        if (kind == OriginLineKind)
             Origin = line;
-        if (kind == OriginLine || kind == TearLine) {
+        if (kind == OriginLineKind || kind == TearLineKind) {
             ++i;
             continue;
         }

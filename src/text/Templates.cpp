@@ -52,10 +52,10 @@ std::vector<std::string> QuoteText(const TFormattedStrings& answered, const std:
     std::vector<std::string> quoted;
     for (const std::string& line : answered.Lines) {
         switch (LineKind(line)) {
-        case TearLine:
-        case OriginLine:
+        case TearLineKind:
+        case OriginLineKind:
             break;
-        case QuotedLine: {
+        case QuotedLineKind: {
             std::string deeper = StripLeading(line, ' ');
             deeper.insert(deeper.find('>'), 1, '>');
             quoted.push_back(deeper);

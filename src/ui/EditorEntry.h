@@ -5,12 +5,12 @@
 
 #include <functional>
 
+// The letter commands that open an editor are the editor's modes (new,
+// change, reply, comment), numbered as the area window's menu items carry them.
+#include "text/EditorState.h"
+
 class FormWindow;
 class TArea;
-
-// The letter commands that open an editor, numbered as the area window's
-// menu items carry them.
-enum EditorMode : int { NewLetterMode = 0, ChangeLetterMode = 1, ReplyMode = 2, CommentMode = 3 };
 
 // Makes and shows an editor on the area (open while its window is) in a mode;
 // the answered or changed letter is the area's current letter.

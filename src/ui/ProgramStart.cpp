@@ -11,6 +11,8 @@
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
+#include "ui/EditorEntry.h"
+#include "ui/EditorF/TEditorForm.h"
 #include "ui/Resources.h"
 #include "ui/UserF/TUserForm.h"
 #include "ui/UserSettingsEntry.h"
@@ -34,6 +36,8 @@ std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QSt
 
     // Entering an area opens its window.
     SetAreaWindowFactory([](TArea* area) -> FormWindow* { return new TAreaForm(area); });
+    // Letter commands of an area window open an editor.
+    SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
 
     auto form = std::make_unique<TAreasForm>();
     form->ShowFirstTime();

@@ -39,22 +39,22 @@ std::string Words(int count, const std::string& word = "word")
 
 TEST(LineKind, KindsPrefixesAndColours)
 {
-    EXPECT_EQ(LineKind("ABC> text"), QuotedLine);
-    EXPECT_EQ(LineKind("abcdefg> text"), PlainLine) << "a first > at position 8 is plain";
-    EXPECT_EQ(LineKind("---"), TearLine);
-    EXPECT_EQ(LineKind("--- Quorvel 2.00.84"), TearLine);
-    EXPECT_EQ(LineKind("----"), PlainLine);
-    EXPECT_EQ(LineKind(" * Origin: here (2:5020/1)"), OriginLine);
-    EXPECT_EQ(LineKind("\x01MSGID: 2:5020/1 1"), ControlLine);
-    EXPECT_EQ(LineKind("SEEN-BY: 5020/1"), ControlLine);
-    EXPECT_EQ(LineKind(""), PlainLine);
+    EXPECT_EQ(LineKind("ABC> text"), QuotedLineKind);
+    EXPECT_EQ(LineKind("abcdefg> text"), PlainLineKind) << "a first > at position 8 is plain";
+    EXPECT_EQ(LineKind("---"), TearLineKind);
+    EXPECT_EQ(LineKind("--- Quorvel 2.00.84"), TearLineKind);
+    EXPECT_EQ(LineKind("----"), PlainLineKind);
+    EXPECT_EQ(LineKind(" * Origin: here (2:5020/1)"), OriginLineKind);
+    EXPECT_EQ(LineKind("\x01MSGID: 2:5020/1 1"), ControlLineKind);
+    EXPECT_EQ(LineKind("SEEN-BY: 5020/1"), ControlLineKind);
+    EXPECT_EQ(LineKind(""), PlainLineKind);
     EXPECT_EQ(QuotePrefix("SS>> text"), "SS>>");
     EXPECT_EQ(QuoteTextStart("SS> text"), 5u);
     EXPECT_EQ(QuoteTextStart("SS>text"), 4u);
     EXPECT_EQ(QuoteTextStart("text"), 1u);
-    EXPECT_EQ(LineKindColour(QuotedLine), 0x000080u);
-    EXPECT_EQ(LineKindColour(ControlLine), 0xFF0000u);
-    EXPECT_EQ(LineKindColour(OriginLine), 0xC0C0C0u);
+    EXPECT_EQ(LineKindColour(QuotedLineKind), 0x000080u);
+    EXPECT_EQ(LineKindColour(ControlLineKind), 0xFF0000u);
+    EXPECT_EQ(LineKindColour(OriginLineKind), 0xC0C0C0u);
 }
 
 TEST(WrapLine, BoundariesAndHardBreaks)

@@ -421,7 +421,7 @@ void TAreaForm::CreateMenus()
     NewLetterItem = letterItem("NewLetterItem", "&Создать", "Написать новое письмо в эту область",
                                QKeySequence(Qt::Key_Insert), NewLetterMode);
     ChangeLetterItem = letterItem("ChangeLetterItem", "&Редактировать", "Изменить текущее письмо",
-                                  QKeySequence(Qt::Key_F2), ChangeLetterMode);
+                                  QKeySequence(Qt::Key_F2), ChangeMode);
     ReplyItem = letterItem("ReplyItem", "&Ответить", "Ответить на текущее письмо", QKeySequence(Qt::Key_F4), ReplyMode);
     CommentItem = letterItem("CommentItem", "&Прокомментировать", "Прокомментировать текущее письмо",
                              QKeySequence(Qt::SHIFT | Qt::Key_F4), CommentMode);
@@ -1358,15 +1358,7 @@ void TAreaForm::changeEvent(QEvent* event)
 
 void TAreaForm::SwitchToAreas()
 {
-    for (FormWindow* form : AllForms()) {
-        if (qobject_cast<TAreasForm*>(form)) {
-            ShowAndSwitchTo(form);
-            return;
-        }
-    }
-    auto* areas = new TAreasForm();
-    areas->setAttribute(Qt::WA_DeleteOnClose, true);
-    areas->ShowFirstTime();
+    TAreasForm::SwitchToAreasWindow();
 }
 
 void TAreaForm::SwitchToEditors()

@@ -336,6 +336,19 @@ void TAreasForm::ShowFirstTime()
     SyncChecks();
 }
 
+void TAreasForm::SwitchToAreasWindow()
+{
+    for (FormWindow* form : AllForms()) {
+        if (qobject_cast<TAreasForm*>(form)) {
+            ShowAndSwitchTo(form);
+            return;
+        }
+    }
+    auto* areas = new TAreasForm();
+    areas->setAttribute(Qt::WA_DeleteOnClose, true);
+    areas->ShowFirstTime();
+}
+
 void TAreasForm::SyncChecks()
 {
     SpeedBarItem->setChecked(!SpeedBar->isHidden());

@@ -38,6 +38,8 @@ public:
 
     // Shows the window the first time: its stored placement, else maximised.
     void ShowFirstTime();
+    // Brings the areas window to the front, making one when there is none.
+    static void SwitchToAreasWindow();
 
     // The title "Quorvel" or "Quorvel: <text>" (ANSI text); with no text, the
     // unread total or, while the tosser works, the echo processor's notice.

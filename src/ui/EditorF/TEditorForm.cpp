@@ -1,0 +1,834 @@
+#include "ui/EditorF/TEditorForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "core/CodePage.h"
+#include "core/FidoAddress.h"
+#include "core/ModelMessages.h"
+#include "core/StringHelpers.h"
+#include "core/UserSettings.h"
+#include "model/TArea.h"
+#include "text/LetterDates.h"
+#include "text/LineKinds.h"
+#include "text/PreparedText.h"
+#include "text/SaveLetter.h"
+#include "ui/AboutF/TAboutForm.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaWindowEntry.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/Dialogs.h"
+#include "ui/EditorF/EditGlyphs.h"
+#include "ui/MenuItems.h"
+#include "ui/QuorvelApplication.h"
+#include "ui/Resources.h"
+#include "ui/TFormStorage.h"
+#include "ui/TSpeedBar.h"
+#include "ui/UserSettingsEntry.h"
+#include "ui/WndListF/TWindowListForm.h"
+
+namespace {
+
+using Keys = QList<QKeySequence>;
+
+// The system's texts, in the program's ANSI.
+std::string Text(const char* utf8)
+{
+    return Utf8ToAnsi(utf8);
+}
+
+// The Cyrillic capital letter that the OEM code page stores as the soft
+// carriage return (which readers skip), and what is typed in its place.
+constexpr char16_t CyrillicEn = 0x041D;
+
+QTextCharFormat KindFormat(uint32_t colour)
+{
+    QTextCharFormat format;
+    format.setForeground(QColor::fromRgb(colour));
+    return format;
+}
+
+// Clears a flag when it leaves scope.
+struct FlagScope {
+    bool& Flag;
+    explicit FlagScope(bool& flag) : Flag(flag) { Flag = true; }
+    ~FlagScope() { Flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+};
+
+// Holds a widget's redrawing while a change is made in several steps.
+struct UpdatesHeld {
+    QWidget* Widget;
+    explicit UpdatesHeld(QWidget* widget) : Widget(widget) { Widget->setUpdatesEnabled(false); }
+    ~UpdatesHeld() { Widget->setUpdatesEnabled(true); }
+    UpdatesHeld(const UpdatesHeld&) = delete;
+    UpdatesHeld& operator=(const UpdatesHeld&) = delete;
+};
+
+}  // namespace
+
+// A question or message of the window's own is open while it lives.
+struct TEditorForm::QuestionScope {
+    TEditorForm* Form;
+    explicit QuestionScope(TEditorForm* form) : Form(form) { ++Form->OpenQuestions; }
+    ~QuestionScope()
+    {
+        if (--Form->OpenQuestions == 0 && Form->FreeAfterQuestions)
+            Form->deleteLater();
+    }
+    QuestionScope(const QuestionScope&) = delete;
+    QuestionScope& operator=(const QuestionScope&) = delete;
+};
+
+// ---------------------------------------------------------------- opening
+
+EditorState TEditorForm::StateFor(TArea* area, int mode)
+{
+    EditorState state;
+    state.Mode = mode;
+    state.Area = area;
+    if (mode != NewLetterMode && area->Current) {
+        // Read before anything of the window exists: a failure leaves no window.
+        state.AnsweredKey = area->Current->Key;
+        state.AnsweredText = ReadAnsweredText(*area->Current);
+    }
+    return state;
+}
+
+TEditorForm::TEditorForm(TArea* area, int mode)
+    : FormWindow(nullptr), State(StateFor(area, mode)), AreaWindow(FindAreaWindow(area)), AreaTag(area->Tag),
+      AreaBaseSpec(area->BaseSpec)
+{
+    setObjectName(QStringLiteral("EditorForm"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowIcon(ResourceIcon(QStringLiteral("Z_EDITORF_ICON")));
+
+    CreateHeader();
+    CreateMenus();
+    CreateSpeedBar();
+    CreateStatusBar();
+    CreateStorage();
+    FillHeader();
+
+    FormStorage->Show(Qt::WindowMaximized);
+    raise();
+    activateWindow();
+    SyncChecks();
+    // A changed letter is shown at once; every editor starts in the subject.
+    if (State.Mode == ChangeMode) {
+        RichEdit->setFocus();
+        EnterText();
+    }
+    SubjectEdit->setFocus();
+}
+
+TEditorForm::~TEditorForm() = default;
+
+void TEditorForm::CreateHeader()
+{
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->setSpacing(4);
+    setCentralWidget(central);
+
+    HeaderPanel = new QFrame(central);
+    HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
+    HeaderPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    HeaderPanel->setFixedHeight(65);
+    auto* grid = new QGridLayout(HeaderPanel);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(0);
+
+    // Borderless fields in the panel's colour, without captions.
+    QPalette look = HeaderPanel->palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    auto field = [&](const char* name, int maxLength) {
+        auto* edit = new QLineEdit(HeaderPanel);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setFrame(false);
+        edit->setPalette(look);
+        if (maxLength > 0)
+            edit->setMaxLength(maxLength);
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            if (!Filling)
+                SetModified(true);
+        });
+        return edit;
+    };
+    FromEdit = field("FromEdit", 35);
+    FromAddressEdit = field("FromAddressEdit", 0);
+    ToEdit = field("ToEdit", 35);
+    ToAddressEdit = field("ToAddressEdit", 0);
+    ToAddressEdit->hide();
+    SubjectEdit = field("SubjectEdit", 71);
+    connect(SubjectEdit, &QLineEdit::textChanged, this, [this](const QString& text) { setWindowTitle(text); });
+    const int charWidth = FromEdit->fontMetrics().averageCharWidth();
+    FromEdit->setFixedWidth(charWidth * 36);
+    ToEdit->setFixedWidth(charWidth * 36);
+    FromAddressEdit->setFixedWidth(charWidth * 24);
+    DateTimeWritten = new QLabel(HeaderPanel);
+    DateTimeWritten->setObjectName(QStringLiteral("DateTimeWritten"));
+    DateTimeWritten->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    grid->addWidget(FromEdit, 0, 0);
+    grid->addWidget(FromAddressEdit, 0, 1);
+    grid->addWidget(DateTimeWritten, 0, 3);
+    grid->addWidget(ToEdit, 1, 0);
+    grid->addWidget(ToAddressEdit, 1, 1);
+    grid->addWidget(SubjectEdit, 2, 0, 1, 4);
+    grid->setColumnStretch(2, 1);
+    column->addWidget(HeaderPanel);
+
+    RichEdit = new QPlainTextEdit(central);
+    RichEdit->setObjectName(QStringLiteral("RichEdit"));
+    QFont textFont(QStringLiteral("MS Sans Serif"));
+    textFont.setPixelSize(13);
+    RichEdit->setFont(textFont);
+    QPalette paper = RichEdit->palette();
+    paper.setColor(QPalette::Text, QColor::fromRgb(PlainColour));
+    RichEdit->setPalette(paper);
+    RichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit->setTabChangesFocus(false);
+    RichEdit->installEventFilter(this);
+    column->addWidget(RichEdit, 1);
+    connect(RichEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (!Filling)
+            SetModified(true);
+        ShowTextSize();
+    });
+    connect(RichEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { ShowCaretPosition(); });
+
+    setTabOrder(FromEdit, FromAddressEdit);
+    setTabOrder(FromAddressEdit, ToEdit);
+    setTabOrder(ToEdit, SubjectEdit);
+    setTabOrder(SubjectEdit, RichEdit);
+}
+
+void TEditorForm::FillHeader()
+{
+    FlagScope filling(Filling);
+    // The letter answered (or changed) is the area's current letter.
+    const TLetter* its = State.Mode != NewLetterMode && State.Area ? State.Area->Current : nullptr;
+    const std::string mainAddress = AddressToText(MainAddress);
+    std::string from = UserName, address = mainAddress, to, subject;
+    switch (State.Mode) {
+    case NewLetterMode:
+        to = Text("Всем");
+        break;
+    case ChangeMode:
+        if (its) {
+            from = its->From;
+            address = AddressToText(State.AnsweredText.FromAddr);
+            to = its->To;
+            subject = its->Subject;
+        }
+        break;
+    case ReplyMode:
+        if (its) {
+            to = its->From;
+            subject = its->Subject;
+        }
+        break;
+    default:
+        if (its) {
+            to = its->To;
+            subject = its->Subject;
+        }
+        break;
+    }
+    FromEdit->setText(FromAnsi(from));
+    FromAddressEdit->setText(FromAnsi(address));
+    ToEdit->setText(FromAnsi(to));
+    SubjectEdit->setText(FromAnsi(subject));
+    setWindowTitle(SubjectEdit->text());
+    DateTimeWritten->setText(FromAnsi(LetterDateTime(NowDateTime())));
+
+    RichEdit->clear();
+    StatusPanel0->clear();
+    StatusPanel1->clear();
+    StatusPanel2->clear();
+    ShowArea();
+    State.Modified = false;
+}
+
+// ---------------------------------------------------------------- menus and bars
+
+void TEditorForm::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+
+    FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды записи и выхода"));
+    SaveItem = MakeItem(this, "SaveItem", QStringLiteral("&Записать"), QStringLiteral("Записать письмо и закрыть окно"),
+                        Keys{QKeySequence(Qt::Key_F2)}, [this] { SaveAndClose(); });
+    ExitItem = MakeItem(this, "ExitItem", QStringLiteral("&Выйти"), QStringLiteral("Закрыть окно редактора"),
+                        Keys{QKeySequence(Qt::Key_Escape)}, [this] { close(); });
+    FileItem->addAction(SaveItem);
+    FileItem->addSeparator();
+    FileItem->addAction(ExitItem);
+
+    EditItem = MakeSubmenu(bar, "EditItem", QStringLiteral("&Правка"), QStringLiteral("Команды правки текста"));
+    UndoItem = MakeItem(this, "UndoItem", QStringLiteral("&Отменить"), QStringLiteral("Отменить последнее изменение"),
+                        Keys{QKeySequence(Qt::ALT | Qt::Key_Backspace)}, [this] { RichEdit->undo(); });
+    CutItem = MakeItem(this, "CutItem", QStringLiteral("&Вырезать"),
+                       QStringLiteral("Вырезать выделенный текст в буфер обмена"), {}, [this] { RichEdit->cut(); });
+    CopyItem = MakeItem(this, "CopyItem", QStringLiteral("&Копировать"),
+                        QStringLiteral("Копировать выделенный текст в буфер обмена"), {}, [this] { RichEdit->copy(); });
+    PasteItem = MakeItem(this, "PasteItem", QStringLiteral("Вст&авить"),
+                         QStringLiteral("Вставить текст из буфера обмена"), {}, [this] { RichEdit->paste(); });
+    DeleteItem = MakeItem(this, "DeleteItem", QStringLiteral("&Удалить"), QStringLiteral("Удалить выделенный текст"),
+                          {}, [this] { RichEdit->textCursor().removeSelectedText(); });
+    EditItem->addAction(UndoItem);
+    EditItem->addSeparator();
+    EditItem->addAction(CutItem);
+    EditItem->addAction(CopyItem);
+    EditItem->addAction(PasteItem);
+    EditItem->addAction(DeleteItem);
+
+    SwitchItem = MakeSubmenu(bar, "SwitchItem", QStringLiteral("&Вид"), QStringLiteral("Команды настройки окна"));
+    SpeedBarItem = MakeItem(this, "SpeedBarItem", QStringLiteral("&Панель инструментов"),
+                            QStringLiteral("Показать/спрятать панель инструментов"), {}, nullptr);
+    StatusLineItem = MakeItem(this, "StatusLineItem", QStringLiteral("&Строка состояния"),
+                              QStringLiteral("Показать/спрятать строку состояния"), {}, nullptr);
+    SpeedBarItem->setCheckable(true);
+    StatusLineItem->setCheckable(true);
+    connect(SpeedBarItem, &QAction::triggered, this, [this] {
+        SpeedBar->setVisible(SpeedBar->isHidden());
+        SyncChecks();
+    });
+    connect(StatusLineItem, &QAction::triggered, this, [this] {
+        StatusBar->setVisible(StatusBar->isHidden());
+        SyncChecks();
+    });
+    SwitchItem->addAction(SpeedBarItem);
+    SwitchItem->addAction(StatusLineItem);
+
+    OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
+                              QStringLiteral("Команды настройки программы"));
+    UserItem = MakeItem(this, "UserItem", QStringLiteral("&Пользователь..."),
+                        QStringLiteral("Настройка имени/адреса пользователя"), {},
+                        [this] { EditUserSettings(this); });
+    OptionsItem->addAction(UserItem);
+    UserItem->setEnabled(HasUserSettingsDialog());
+    connect(OptionsItem, &QMenu::aboutToShow, this, [this] { UserItem->setEnabled(HasUserSettingsDialog()); });
+
+    WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
+                              QStringLiteral("Команды работы с окнами программы"));
+    SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
+                                 QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
+                                 [] { TAreasForm::SwitchToAreasWindow(); });
+    SwitchToAreaItem = MakeItem(this, "SwitchToAreaItem", QStringLiteral("О&бласть"),
+                                QStringLiteral("Переключиться в окно области этого письма"),
+                                Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToArea(); });
+    WindowListItem = MakeItem(this, "WindowListItem", QStringLiteral("&Список..."),
+                              QStringLiteral("Показать список окон программы"),
+                              Keys{QKeySequence(Qt::ALT | Qt::Key_0)}, [this] { TWindowListForm::Execute(this); });
+    WindowsItem->addAction(SwitchToAreasItem);
+    WindowsItem->addAction(SwitchToAreaItem);
+    WindowsItem->addSeparator();
+    WindowsItem->addAction(WindowListItem);
+
+    HelpItem = MakeSubmenu(bar, "HelpItem", QStringLiteral("&?"), QStringLiteral("Доступ к системе помощи"));
+    ContentsItem = MakeItem(this, "ContentsItem", QStringLiteral("&Содержание"),
+                            QStringLiteral("Содержание системы помощи"), {}, nullptr);
+    SearchforHelpOnItem = MakeItem(this, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
+                                   QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
+    HowtoUseHelpItem = MakeItem(this, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
+                                QStringLiteral("Как пользоваться системой помощи"), {}, nullptr);
+    AboutItem = MakeItem(this, "AboutItem", QStringLiteral("&О программе..."),
+                         QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
+                         [this] { TAboutForm::Execute(this); });
+    HelpItem->addAction(ContentsItem);
+    HelpItem->addAction(SearchforHelpOnItem);
+    HelpItem->addAction(HowtoUseHelpItem);
+    HelpItem->addSeparator();
+    HelpItem->addAction(AboutItem);
+
+    // The hidden menus: never shown, only their keys act, each where it
+    // belongs. Tab and Shift+Tab are the text field's own keys, so the field's
+    // key handler runs the two-blanks item; the others are shortcuts.
+    HeaderItem = MakeItem(this, "HeaderItem", QStringLiteral("Заголовок"), QString(),
+                          Keys{QKeySequence(Qt::ALT | Qt::Key_H)}, [this] { SubjectEdit->setFocus(); });
+    HeaderItem->setShortcutContext(Qt::WidgetShortcut);
+    RichEdit->addAction(HeaderItem);
+    TwoBlanksItem = MakeItem(this, "TwoBlanksItem", QStringLiteral("Два пробела"), QString(), {},
+                             [this] { InsertTwoBlanks(); });
+    PreviousFieldItem = MakeItem(this, "PreviousFieldItem", QStringLiteral("Переход на предыдущее поле"), QString(),
+                                 Keys{QKeySequence(Qt::Key_Up)}, [this] { MoveToField(false); });
+    NextFieldItem = MakeItem(this, "NextFieldItem", QStringLiteral("Переход на следующее поле"), QString(),
+                             Keys{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                  QKeySequence(Qt::Key_Down)},
+                             [this] { MoveToField(true); });
+    for (QAction* item : {PreviousFieldItem, NextFieldItem}) {
+        item->setShortcutContext(Qt::WidgetShortcut);
+        for (QLineEdit* edit : {FromEdit, FromAddressEdit, ToEdit, ToAddressEdit, SubjectEdit})
+            edit->addAction(item);
+    }
+}
+
+void TEditorForm::CreateSpeedBar()
+{
+    SpeedBar = new TSpeedBar(QStringLiteral("SpeedBar"), this);
+    SpeedBar->setWindowTitle(QStringLiteral("Панель инструментов"));
+    SpeedBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SpeedBar->setIconSize(QSize(16, 16));
+    SpeedBar->setFixedHeight(31);
+    addToolBar(Qt::TopToolBarArea, SpeedBar);
+
+    // Each button does what its menu item does.
+    auto button = [this](const char* name, const char* caption, QAction* item, EditGlyph glyph) {
+        auto* action = new QAction(EditGlyphIcon(glyph), QString::fromUtf8(caption), this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(action->text());
+        action->setStatusTip(item->statusTip());
+        connect(action, &QAction::triggered, item, &QAction::trigger);
+        SpeedBar->AddButton(action);
+        return action;
+    };
+    SpeedBar->AddSection(QStringLiteral("Письмо"));
+    SaveSpeedItem = button("SaveSpeedItem", "Записать", SaveItem, EditGlyph::Save);
+    ExitSpeedItem = button("ExitSpeedItem", "Выйти", ExitItem, EditGlyph::Leave);
+    SpeedBar->AddSection(QStringLiteral("Правка"));
+    CutSpeedItem = button("CutSpeedItem", "Вырезать", CutItem, EditGlyph::Cut);
+    CopySpeedItem = button("CopySpeedItem", "Копировать", CopyItem, EditGlyph::Copy);
+    PasteSpeedItem = button("PasteSpeedItem", "Вставить", PasteItem, EditGlyph::Paste);
+    UndoSpeedItem = button("UndoSpeedItem", "Отменить", UndoItem, EditGlyph::Undo);
+
+    SpeedBarPopupMenu = new QMenu(this);
+    SpeedBarPopupMenu->setObjectName(QStringLiteral("SpeedBarPopupMenu"));
+    ConfigureItem = MakeItem(this, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {},
+                             [this] { SpeedBar->Configure(); });
+    ShowHintItem = MakeItem(this, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {}, nullptr);
+    ShowHintItem->setCheckable(true);
+    connect(ShowHintItem, &QAction::triggered, this, [this] {
+        SpeedBar->SetShowHints(!SpeedBar->ShowHints());
+        SyncChecks();
+    });
+    HideSpeedBar = MakeItem(this, "HideSpeedBar", QStringLiteral("&Скрыть"), QString(), {}, nullptr);
+    connect(HideSpeedBar, &QAction::triggered, this, [this] {
+        SpeedBar->hide();
+        SyncChecks();
+    });
+    HelpItem1 = MakeItem(this, "HelpItem1", QStringLiteral("&?"), QString(), {}, nullptr);
+    SpeedBarPopupMenu->addAction(ConfigureItem);
+    SpeedBarPopupMenu->addAction(ShowHintItem);
+    SpeedBarPopupMenu->addAction(HideSpeedBar);
+    SpeedBarPopupMenu->addAction(HelpItem1);
+    SpeedBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SpeedBar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { SpeedBarPopupMenu->popup(SpeedBar->mapToGlobal(pos)); });
+}
+
+void TEditorForm::CreateStatusBar()
+{
+    StatusBar = statusBar();
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    // Ordinary widgets: a hint covers all four.
+    auto panel = [this](const char* name, int width) {
+        auto* label = new QLabel(StatusBar);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setMinimumWidth(width);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return label;
+    };
+    StatusPanel0 = panel("StatusPanel0", 65);
+    StatusPanel0->setAlignment(Qt::AlignCenter);
+    StatusPanel1 = panel("StatusPanel1", 72);
+    StatusPanel2 = panel("StatusPanel2", 100);
+    StatusPanel3 = panel("StatusPanel3", 50);
+    StatusBar->addWidget(StatusPanel0);
+    StatusBar->addWidget(StatusPanel1);
+    StatusBar->addWidget(StatusPanel2);
+    StatusBar->addWidget(StatusPanel3, 1);
+}
+
+void TEditorForm::CreateStorage()
+{
+    FormStorage = std::make_unique<TFormStorage>(this, "TEditorForm");
+    FormStorage->AddBoolProperty(
+        "SpeedBar.Visible", [this] { return !SpeedBar->isHidden(); }, [this](bool on) { SpeedBar->setVisible(on); });
+    FormStorage->AddBoolProperty(
+        "SpeedBar.ShowHint", [this] { return SpeedBar->ShowHints(); },
+        [this](bool on) { SpeedBar->SetShowHints(on); });
+    FormStorage->AddSpeedBar(SpeedBar);
+}
+
+QMenu* TEditorForm::createPopupMenu()
+{
+    return nullptr;
+}
+
+void TEditorForm::SyncChecks()
+{
+    SpeedBarItem->setChecked(!SpeedBar->isHidden());
+    ShowHintItem->setChecked(SpeedBar->ShowHints());
+    StatusLineItem->setChecked(!StatusBar->isHidden());
+}
+
+// ---------------------------------------------------------------- the text
+
+void TEditorForm::EnterText()
+{
+    if (State.TextPrepared)
+        return;
+    State.TextPrepared = true;
+    // Filling the text is no change of the user's; a header already changed
+    // stays changed (closing would lose it otherwise).
+    const bool modified = State.Modified;
+    BusyPointer busy(PointerShape::BuildLetterText);
+    // The template's "to" tokens take the names as typed so far.
+    TakeFields();
+    const std::vector<std::string> lines = PrepareText(State);
+
+    FlagScope filling(Filling);
+    UpdatesHeld held(RichEdit);
+    RichEdit->clear();
+    QTextCursor cursor(RichEdit->document());
+    cursor.beginEditBlock();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        // A changed letter keeps the plain colour; the others are coloured by kind.
+        const uint32_t colour = State.Mode == ChangeMode ? PlainColour : LineKindColour(LineKind(lines[i]));
+        const QTextCharFormat format = KindFormat(colour);
+        if (i > 0)
+            cursor.insertBlock(QTextBlockFormat(), format);
+        else
+            cursor.setBlockCharFormat(format);
+        cursor.insertText(FromAnsi(lines[i]), format);
+    }
+    cursor.endEditBlock();
+    RichEdit->moveCursor(QTextCursor::Start);
+    RichEdit->document()->clearUndoRedoStacks();
+    SetModified(modified);
+    ShowTextSize();
+    ShowCaretPosition();
+}
+
+std::vector<std::string> TEditorForm::TextLines() const
+{
+    std::vector<std::string> lines;
+    if (RichEdit->document()->isEmpty())
+        return lines;
+    for (const QString& line : RichEdit->toPlainText().split(QChar('\n')))
+        lines.push_back(ToAnsi(line));
+    return lines;
+}
+
+void TEditorForm::TakeFields()
+{
+    State.From = ToAnsi(FromEdit->text());
+    State.FromAddress = ToAnsi(FromAddressEdit->text());
+    State.To = ToAnsi(ToEdit->text());
+    State.ToAddress = ToAnsi(ToAddressEdit->text());
+    State.Subject = ToAnsi(SubjectEdit->text());
+    State.Lines = TextLines();
+}
+
+bool TEditorForm::ReplaceCyrillicEn(QObject* target, QKeyEvent* event)
+{
+    QString text = event->text();
+    if (!text.contains(QChar(CyrillicEn)))
+        return false;
+    // The same key, typed as the Latin H.
+    text.replace(QChar(CyrillicEn), QChar('H'));
+    QKeyEvent latin(QEvent::KeyPress, Qt::Key_H, event->modifiers(), text, event->isAutoRepeat(), event->count());
+    QCoreApplication::sendEvent(target, &latin);
+    return true;
+}
+
+bool TEditorForm::RichEditKeyPress(QKeyEvent* event)
+{
+    if (ReplaceCyrillicEn(RichEdit, event))
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if ((key == Qt::Key_Tab && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) ||
+        (key == Qt::Key_Backtab && (mods == Qt::NoModifier || mods == Qt::ShiftModifier))) {
+        TwoBlanksItem->trigger();
+        return true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier)
+        return QuotedLineEnter();
+    return false;
+}
+
+bool TEditorForm::QuotedLineEnter()
+{
+    QTextCursor cursor = RichEdit->textCursor();
+    // A selection is replaced by an ordinary line break.
+    if (cursor.hasSelection())
+        return false;
+    const QString line = cursor.block().text();
+    const std::size_t quotePos = QuotePos(ToAnsi(line.left(7)));
+    if (quotePos == 0)
+        return false;
+
+    UpdatesHeld held(RichEdit);
+    const int at = cursor.positionInBlock();
+    const int start = cursor.position();
+    if (at == 0 || at == line.size()) {
+        // An unquoted answer starts here, an empty line between it and the
+        // quote that follows; what is typed there is plain.
+        const QTextCharFormat plain = KindFormat(PlainColour);
+        cursor.insertText(QStringLiteral("\n\n"), plain);
+        QTextCursor inserted(RichEdit->document());
+        inserted.setPosition(start);
+        inserted.setPosition(start + 2, QTextCursor::KeepAnchor);
+        inserted.setCharFormat(plain);
+        for (QTextBlock block = RichEdit->document()->findBlock(start); block.isValid() && block.position() <= start + 2;
+             block = block.next()) {
+            if (block.length() == 1)
+                QTextCursor(block).setBlockCharFormat(plain);
+        }
+        cursor.setPosition(at == 0 ? start : start + 1);
+    } else {
+        // The quote goes on on the new line: its marks and the blanks after them.
+        int prefix = static_cast<int>(quotePos);
+        while (prefix < line.size() && line.at(prefix) == QChar(' '))
+            ++prefix;
+        cursor.insertText(QChar('\n') + line.left(prefix));
+    }
+    RichEdit->setTextCursor(cursor);
+    RichEdit->document()->clearUndoRedoStacks();
+    return true;
+}
+
+void TEditorForm::InsertTwoBlanks()
+{
+    RichEdit->textCursor().insertText(QStringLiteral("  "));
+}
+
+bool TEditorForm::HeaderKeyPress(QLineEdit* field, QKeyEvent* event)
+{
+    return ReplaceCyrillicEn(field, event);
+}
+
+void TEditorForm::MoveToField(bool next)
+{
+    focusNextPrevChild(next);
+}
+
+// ---------------------------------------------------------------- status bar
+
+void TEditorForm::SetModified(bool modified)
+{
+    State.Modified = modified;
+    StatusPanel1->setText(modified ? QStringLiteral("Изменено") : QString());
+}
+
+void TEditorForm::ShowCaretPosition()
+{
+    const QTextCursor cursor = RichEdit->textCursor();
+    StatusPanel0->setText(FromAnsi(Format("%3d:%3d", cursor.blockNumber() + 1, cursor.positionInBlock() + 1)));
+}
+
+void TEditorForm::ShowTextSize()
+{
+    // Every line counted with a CR LF end.
+    long long bytes = 0;
+    const QTextDocument* document = RichEdit->document();
+    if (!document->isEmpty())
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            bytes += block.length() + 1;
+    StatusPanel2->setText(FromAnsi(Format(Text("%lld байт").c_str(), bytes)));
+}
+
+void TEditorForm::ShowArea()
+{
+    if (State.Area)
+        StatusPanel3->setText(
+            FromAnsi(Format("%s(%s)", State.Area->Description.c_str(), State.Area->Tag.c_str())));
+}
+
+// ---------------------------------------------------------------- saving and closing
+
+TEditorForm::SaveResult TEditorForm::Save()
+{
+    if (!State.Area) {
+        // The area left the areas file while the letter was being written.
+        ShowErrorText(ECantOpenArea(AreaTag, AreaBaseSpec).what());
+        SetModified(true);
+        return SaveResult::Failed;
+    }
+    TakeFields();
+    SaveOutcome outcome = SaveOutcome::Saved;
+    try {
+        outcome = SaveLetter(State);
+    } catch (...) {
+        // The letter stays here as the user left it.
+        {
+            QuestionScope open(this);
+            QuorvelApplication::HandleException(std::current_exception());
+        }
+        SetModified(true);
+        return SaveResult::Failed;
+    }
+    if (outcome == SaveOutcome::Saved) {
+        SetModified(false);
+        return SaveResult::Saved;
+    }
+
+    // The letter being changed vanished from the area: nothing was written.
+    // The text need not be lost with it: the user may keep it as a new letter.
+    ShowErrorText(ChangedLetterGoneMessage());
+    if (Ask(Text("Записать его как новое письмо?"), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        SetModified(false);
+        return SaveResult::Dropped;
+    }
+    // As a new letter it still answers what the vanished one answered.
+    State.Mode = NewLetterMode;
+    State.AnsweredKey = 0;
+    State.AnsweredText.MsgId = State.AnsweredText.Reply;
+    State.AnsweredText.Reply.clear();
+    SetModified(true);
+    return Save();
+}
+
+void TEditorForm::SaveAndClose()
+{
+    if (Save() != SaveResult::Failed)
+        close();
+}
+
+bool TEditorForm::CloseQuery()
+{
+    // Asked again while the question is open (its area closing meanwhile):
+    // the answer being given decides.
+    if (Asking)
+        return false;
+    if (!State.Modified)
+        return true;
+    // The user sees which letter the question is about.
+    ShowAndSwitchTo(this);
+    FlagScope asking(Asking);
+    switch (Ask(Text("Записать письмо?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Save() != SaveResult::Failed;
+    case QMessageBox::No:
+        SetModified(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TEditorForm::closeEvent(QCloseEvent* event)
+{
+    FormWindow::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    FormStorage->Save();
+    FreeLater();
+}
+
+QMessageBox::StandardButton TEditorForm::Ask(const std::string& text, QMessageBox::StandardButtons buttons)
+{
+    QuestionScope open(this);
+    return AskDialog(text, QMessageBox::Question, buttons);
+}
+
+void TEditorForm::ShowErrorText(const std::string& text)
+{
+    QuestionScope open(this);
+    ShowError(text);
+}
+
+void TEditorForm::FreeLater()
+{
+    // Freed from the event loop the window's own work returns to, never
+    // from inside one of its questions.
+    if (OpenQuestions > 0)
+        FreeAfterQuestions = true;
+    else
+        deleteLater();
+}
+
+// ---------------------------------------------------------------- events
+
+bool TEditorForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        RunGuarded([&] {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (watched == RichEdit)
+                handled = RichEditKeyPress(key);
+            else if (auto* field = qobject_cast<QLineEdit*>(watched))
+                handled = HeaderKeyPress(field, key);
+        });
+        if (handled)
+            return true;
+    } else if (event->type() == QEvent::FocusIn && watched == RichEdit) {
+        RunGuarded([this] { EnterText(); });
+    }
+    return FormWindow::eventFilter(watched, event);
+}
+
+intptr_t TEditorForm::ModelMessage(unsigned msg, void* param)
+{
+    intptr_t result = 0;
+    // A failure here must not break off the model's work that sent it.
+    RunGuarded([&] {
+        if (msg == WM_AREASCHANGED) {
+            ShowArea();
+            return;
+        }
+        if (!State.Area || param != State.Area)
+            return;
+        switch (msg) {
+        case WM_QUERYCLOSEAREA:
+            result = CloseQuery() ? 0 : 1;
+            break;
+        case WM_AREACLOSED:
+            // The question asked when it is modified may keep it open (a
+            // save opens the area again); it is asked from the event loop,
+            // not from inside whatever closed the area (a window being freed).
+            if (Asking)
+                break;
+            if (!State.Modified)
+                close();
+            else
+                QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+            break;
+        case WM_AREADESTROYED:
+            ForgetArea();
+            // An unsaved letter stays on the screen, for the user to copy.
+            if (!State.Modified && !Asking)
+                CloseAnswered();
+            break;
+        default:
+            break;
+        }
+    });
+    return result;
+}
+
+// ---------------------------------------------------------------- other windows
+
+void TEditorForm::SwitchToArea()
+{
+    if (AreaWindow)
+        ShowAndSwitchTo(AreaWindow);
+}
+
+void TEditorForm::ForgetArea()
+{
+    State.Area = nullptr;
+    State.AnsweredKey = 0;
+}

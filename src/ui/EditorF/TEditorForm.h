@@ -1,0 +1,170 @@
+// The editor window: one letter written into one area (a new letter, a
+// changed letter, a reply or a comment). The header fields at the top, the
+// text below, prepared from the user's template the first time the user
+// enters it and coloured by line kind; a tool bar, the menus and a status
+// bar. It belongs to its area: the area window asks it before closing, and
+// it closes when the area's base closes.
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "text/EditorState.h"
+#include "ui/FormWindow.h"
+
+class QAction;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class TArea;
+class TFormStorage;
+class TSpeedBar;
+
+class TEditorForm : public FormWindow {
+    Q_OBJECT
+public:
+    // Opens an editor on the area (kept open by its area window) in a mode
+    // (EditorMode); in every mode but the new letter the area's current
+    // letter is the one answered or changed. Its text is read first: when
+    // that fails the error reaches the caller and no window is made.
+    TEditorForm(TArea* area, int mode);
+    ~TEditorForm() override;
+
+    TArea* EditedArea() const override { return State.Area; }
+    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The close question: an unsaved letter is saved, dropped or kept open.
+    bool CloseQuery() override;
+
+    // The first entry into the text field: the text is prepared (once).
+    void EnterText();
+    enum class SaveResult { Saved, Failed, Dropped };
+    // Saves the letter. Failed: the error was shown and the letter is still
+    // here, modified. Dropped: the changed letter vanished and the user did
+    // not want the text saved as a new letter.
+    SaveResult Save();
+    // "&Записать": saves, then closes (stays open when the save failed).
+    void SaveAndClose();
+
+    // The fields and the text as typed, taken into State.
+    void TakeFields();
+    std::vector<std::string> TextLines() const;
+    bool Modified() const { return State.Modified; }
+
+    // What the editor holds about its letter; State.Area is the area written
+    // to (none once the area itself is gone).
+    EditorState State;
+    // The area window that opened the editor (none once it is closed).
+    QPointer<FormWindow> AreaWindow;
+
+    // Components, named as the menus and the settings know them.
+    TSpeedBar* SpeedBar = nullptr;
+    QFrame* HeaderPanel = nullptr;
+    QLineEdit* FromEdit = nullptr;
+    QLineEdit* FromAddressEdit = nullptr;
+    QLabel* DateTimeWritten = nullptr;
+    QLineEdit* ToEdit = nullptr;
+    QLineEdit* ToAddressEdit = nullptr;  // hidden, never filled
+    QLineEdit* SubjectEdit = nullptr;
+    QPlainTextEdit* RichEdit = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;  // caret line:column
+    QLabel* StatusPanel1 = nullptr;  // "Изменено"
+    QLabel* StatusPanel2 = nullptr;  // the text's size
+    QLabel* StatusPanel3 = nullptr;  // the area
+    std::unique_ptr<TFormStorage> FormStorage;
+
+    QMenu* FileItem = nullptr;
+    QAction* SaveItem = nullptr;
+    QAction* ExitItem = nullptr;
+    QMenu* EditItem = nullptr;
+    QAction* UndoItem = nullptr;
+    QAction* CutItem = nullptr;
+    QAction* CopyItem = nullptr;
+    QAction* PasteItem = nullptr;
+    QAction* DeleteItem = nullptr;
+    QMenu* SwitchItem = nullptr;
+    QAction* SpeedBarItem = nullptr;
+    QAction* StatusLineItem = nullptr;
+    QMenu* OptionsItem = nullptr;
+    QAction* UserItem = nullptr;
+    QMenu* WindowsItem = nullptr;
+    QAction* SwitchToAreasItem = nullptr;
+    QAction* SwitchToAreaItem = nullptr;
+    QAction* WindowListItem = nullptr;
+    QMenu* HelpItem = nullptr;
+    QAction* ContentsItem = nullptr;
+    QAction* SearchforHelpOnItem = nullptr;
+    QAction* HowtoUseHelpItem = nullptr;
+    QAction* AboutItem = nullptr;
+    // The hidden menus: their keys act in the text field and in the header.
+    QAction* HeaderItem = nullptr;         // Alt+H in the text: to the subject
+    QAction* TwoBlanksItem = nullptr;      // Tab, Shift+Tab in the text
+    QAction* PreviousFieldItem = nullptr;  // Up in a header field
+    QAction* NextFieldItem = nullptr;      // Enter, Down in a header field
+
+    QAction* SaveSpeedItem = nullptr;
+    QAction* ExitSpeedItem = nullptr;
+    QAction* CutSpeedItem = nullptr;
+    QAction* CopySpeedItem = nullptr;
+    QAction* PasteSpeedItem = nullptr;
+    QAction* UndoSpeedItem = nullptr;
+
+    QMenu* SpeedBarPopupMenu = nullptr;
+    QAction* ConfigureItem = nullptr;
+    QAction* ShowHintItem = nullptr;
+    QAction* HideSpeedBar = nullptr;
+    QAction* HelpItem1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    // The area's tag, description and base, kept for the messages about an
+    // area that has gone while the editor was open.
+    std::string AreaTag;
+    std::string AreaBaseSpec;
+    bool Filling = false;  // the window fills its fields: no change counts
+    // Questions open right now, and a close that came while one was: the
+    // window is freed only once no question of its own is on the stack.
+    int OpenQuestions = 0;
+    bool FreeAfterQuestions = false;
+    bool Asking = false;  // the close question is open
+    struct QuestionScope;
+
+    static EditorState StateFor(TArea* area, int mode);
+    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
+    void ShowErrorText(const std::string& text);
+    void FreeLater();
+
+    void CreateHeader();
+    void CreateMenus();
+    void CreateSpeedBar();
+    void CreateStatusBar();
+    void CreateStorage();
+    void FillHeader();
+    void SyncChecks();
+
+    bool RichEditKeyPress(QKeyEvent* event);
+    bool HeaderKeyPress(QLineEdit* field, QKeyEvent* event);
+    bool ReplaceCyrillicEn(QObject* target, QKeyEvent* event);
+    bool QuotedLineEnter();
+    void InsertTwoBlanks();
+    void MoveToField(bool next);
+
+    void SetModified(bool modified);
+    void ShowCaretPosition();
+    void ShowTextSize();
+    void ShowArea();
+
+    void SwitchToArea();
+    void ForgetArea();
+};

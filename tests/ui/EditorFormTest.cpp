@@ -1,0 +1,515 @@
+// The editor window opened from an area window over bases in a temporary
+// directory: letters saved and read back through a base object of their own,
+// the keys of the text and the header, the close question.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <deque>
+
+#include "core/CodePage.h"
+#include "core/MemoryRegistry.h"
+#include "core/Startup.h"
+#include "core/UserSettings.h"
+#include "model/TArea.h"
+#include "msgbase/MsgBaseFactory.h"
+#include "support/LetterWriter.h"
+#include "support/MemoryMsgBase.h"
+#include "support/TestSupport.h"
+#include "text/SaveLetter.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaF/TAreaForm.h"
+#include "ui/Dialogs.h"
+#include "ui/EditorEntry.h"
+#include "ui/EditorF/TEditorForm.h"
+#include "ui/TSpeedBar.h"
+#include "ui/UserSettingsEntry.h"
+
+namespace {
+
+const QString Tear = QStringLiteral("--- Quorvel 2.00.84");
+const QString Origin = QStringLiteral(" * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)");
+const QColor Black(0, 0, 0), Navy(0, 0, 0x80), Silver(0xC0, 0xC0, 0xC0);
+
+struct StoredLetter {
+    Num Number = 0, ReplyTo = 0;
+    QString From, To;
+    QStringList Lines;  // control lines with their Ctrl-A
+};
+
+// Anna's letter (read), Boris's new answer (MSGID, REPLY, a quote, tear and
+// origin) and Clara's (read), in one area of a point ('M': in memory).
+class TestArea {
+public:
+    explicit TestArea(char format)
+    {
+        static int serial = 0;
+        switch (format) {
+        case 'H': Spec = "H001" + Dir.Path() + "/hudson/"; break;
+        case 'J': Spec = "J" + Dir.Path() + "/jam/ru.test"; break;
+        case 'S': Spec = "S" + Dir.Path() + "/squish/ru.test"; break;
+        case 'M':
+            MemoryMsgBase::RegisterFormat();
+            Spec = "Meditor-" + std::to_string(++serial);
+            Store = MemoryMsgBase::StoreNamed(Spec.substr(1));
+            break;
+        default: Spec = "F" + Dir.Path() + "/msg/"; break;
+        }
+        Numbers.push_back(WriteLetters(Spec, {{.From = "Anna", .Subject = "Alpha", .Date = 45001.5, .Read = true,
+                                               .Lines = {"Hello from Anna."}}})[0]);
+        Numbers.push_back(WriteLetters(Spec, {{.From = "Boris", .Subject = "Alpha", .Date = 45002.5,
+                                               .ReplyTo = Numbers[0],
+                                               .Lines = {"\x01MSGID: 2:5020/77 1234abcd", "\x01REPLY: 2:5020/11 abcdef01",
+                                                         "Hi Anna!", "", " AN> Hello from Anna.", "", "--- test",
+                                                         " * Origin: Somewhere (2:5020/77)"}}})[0]);
+        Numbers.push_back(WriteLetters(Spec, {{.From = "Clara", .Subject = "Beta", .Date = 45003.5, .Read = true,
+                                               .Lines = {"Clara here."}}})[0]);
+        Area = std::make_unique<TArea>("RU.TEST", Ansi("Описание"), Spec);
+        Area->Load();
+    }
+
+    std::vector<StoredLetter> Stored() const
+    {
+        std::vector<StoredLetter> letters;
+        std::unique_ptr<MsgBase> base = CreateBaseFor(Spec);
+        if (base->OpenBase() != 0)
+            return letters;
+        for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
+            base->LoadHeader();
+            StoredLetter letter{base->GetNumber(), base->GetReplyTo(), FromAnsi(base->GetFrom()),
+                                FromAnsi(base->GetTo()), {}};
+            for (base->StartText(); !base->TextEnded();)
+                letter.Lines << FromAnsi(base->ReadLine(65535));
+            letters.push_back(letter);
+        }
+        base->CloseBase();
+        return letters;
+    }
+    StoredLetter Newest() const { return Stored().back(); }
+
+    TempDir Dir;
+    std::string Spec;
+    std::shared_ptr<MemoryStore> Store;
+    std::vector<Num> Numbers;
+    std::unique_ptr<TArea> Area;
+};
+
+QStringList TextOf(const TEditorForm* editor)
+{
+    return editor->RichEdit->document()->isEmpty() ? QStringList()
+                                                   : editor->RichEdit->toPlainText().split(QChar('\n'));
+}
+
+// The colour a line is drawn in (for an empty line, what is typed there).
+QColor LineColour(const TEditorForm* editor, int line)
+{
+    const QTextBlock block = editor->RichEdit->document()->findBlockByNumber(line);
+    return (block.length() == 1 ? block.charFormat() : block.begin().fragment().charFormat()).foreground().color();
+}
+
+QPoint Caret(const TEditorForm* editor)
+{
+    const QTextCursor cursor = editor->RichEdit->textCursor();
+    return QPoint(cursor.blockNumber(), cursor.positionInBlock());
+}
+
+void PutCaret(TEditorForm* editor, int line, int column)
+{
+    QTextCursor cursor(editor->RichEdit->document()->findBlockByNumber(line));
+    cursor.setPosition(cursor.position() + column);
+    editor->RichEdit->setTextCursor(cursor);
+}
+
+// Typing characters one by one, Cyrillic ones too.
+void Type(QWidget* widget, const QString& text)
+{
+    for (QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier,
+                        QString(ch));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+}  // namespace
+
+class EditorFormTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir Scratch;
+    QStringList Questions;
+    std::deque<QMessageBox::StandardButton> Answers;
+    QStringList Errors;
+    QList<QPointer<TAreaForm>> AreaWindows;
+
+    TAreaForm* OpenArea(TArea* area)
+    {
+        auto* form = new TAreaForm(area);
+        form->Beep = [] {};
+        AreaWindows << form;
+        form->SetCurrentTimerFired();  // the first new letter, Boris, is current
+        return form;
+    }
+
+    // A letter command in the area window: the editor it opened, active.
+    static TEditorForm* Command(TAreaForm* form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form))
+            qWarning("the area window did not become active");
+        QTest::keyClick(form->Tree, key, mods);
+        TEditorForm* editor = nullptr;  // the tests keep one editor open at a time
+        for (FormWindow* window : FormWindow::AllForms())
+            editor = editor ? editor : qobject_cast<TEditorForm*>(window);
+        if (editor && !QTest::qWaitForWindowActive(editor))
+            qWarning("the editor did not become active");
+        return editor;
+    }
+
+    static void Choose(TAreaForm* form, const QString& from)
+    {
+        form->SetViewMode(TViewMode::SimpleTree);
+        form->Tree->setCurrentItem(form->Tree->findItems(from, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        form->SetCurrentTimerFired();
+    }
+
+    template <class Window>
+    static bool Gone(const QPointer<Window>& window)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return window.isNull();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Scratch.isValid());
+        qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
+        SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
+            Questions << text;
+            if (Answers.empty() || !(buttons & Answers.front()))
+                return QMessageBox::Cancel;
+            const QMessageBox::StandardButton answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        });
+        SetMessageHandler([this](const QString& text) { Errors << text; });
+        SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
+    }
+
+    void init()
+    {
+        Questions.clear();
+        Errors.clear();
+        SetUserRegistry(std::make_unique<MemoryRegistry>());
+        InitSettings();
+        UserName = "Ivan Petrov";
+        MainAddress = {2, 5020, 1234, 5};
+    }
+
+    void cleanup()
+    {
+        for (FormWindow* window : FormWindow::AllForms())
+            if (qobject_cast<TEditorForm*>(window))
+                delete window;
+        for (const QPointer<TAreaForm>& form : AreaWindows)
+            delete form.data();
+        AreaWindows.clear();
+        QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|')));
+        QVERIFY2(Answers.empty(), "a question was not asked");
+    }
+
+    void AReplyIsPreparedColouredSavedAndReadBack_data()
+    {
+        QTest::addColumn<QChar>("format");
+        QTest::newRow("Hudson") << QChar('H');
+        QTest::newRow("*.MSG") << QChar('F');
+        QTest::newRow("Squish") << QChar('S');
+        QTest::newRow("JAM") << QChar('J');
+    }
+
+    void AReplyIsPreparedColouredSavedAndReadBack()
+    {
+        QFETCH(QChar, format);
+        QuoteReplyTemplate = {"Hi, @TFName!", "@OName (@OAddr) wrote:", "@Position", "@Quote", "Ivan"};
+        TestArea point(format.toLatin1());
+        TAreaForm* form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
+        QVERIFY(editor);
+        QCOMPARE(editor->FromAddressEdit->text(), QStringLiteral("2:5020/1234.5"));
+        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Boris"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Alpha"));
+        QCOMPARE(editor->StatusPanel3->text(), QStringLiteral("Описание(RU.TEST)"));
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
+        QVERIFY(!editor->State.TextPrepared);
+
+        // Renamed before the text is entered: the template takes the new name,
+        // and the change is not forgotten when the text is filled in.
+        editor->ToEdit->setText(QStringLiteral("Borya"));
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->RichEdit));
+        QStringList text{"Hi, Borya!", "Boris (2:5020/77) wrote:", "B> Hi Anna!", "", "AN>> Hello from Anna.", "",
+                         "Ivan", Tear, Origin};
+        QCOMPARE(TextOf(editor), text);
+        QCOMPARE(LineColour(editor, 0), Black);
+        QCOMPARE(LineColour(editor, 4), Navy);
+        QCOMPARE(LineColour(editor, 8), Silver);
+        QCOMPARE(Caret(editor), QPoint(0, 0));
+        QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
+        QVERIFY(editor->Modified());
+        const int bytes = int(ToAnsi(text.join(QStringLiteral("\r\n"))).size()) + 2;
+        QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes));
+
+        PutCaret(editor, 5, 0);
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("Fine, thanks."));
+        QCOMPARE(editor->StatusPanel0->text(), QStringLiteral("  6: 14"));
+        QCOMPARE(editor->StatusPanel1->text(), QStringLiteral("Изменено"));
+        QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes + 13));
+
+        // F2 saves and closes; the area window shows the reply under Boris.
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QVERIFY(Gone(editor));
+        QVERIFY(Questions.isEmpty());
+        const StoredLetter reply = point.Newest();
+        QCOMPARE(reply.ReplyTo, point.Numbers[1]);
+        QCOMPARE(reply.To, QStringLiteral("Borya"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^\x01MSGID: 2:5020/1234\\.5 [0-9A-F]{8}$"))
+                     .match(reply.Lines.value(0))
+                     .hasMatch(),
+                 qPrintable(reply.Lines.value(0)));
+        QCOMPARE(reply.Lines.value(1), QStringLiteral("\x01REPLY: 2:5020/77 1234abcd"));
+        text[5] = QStringLiteral("Fine, thanks.");
+        QCOMPARE(reply.Lines.mid(2), text);
+        QCOMPARE(form->Tree->currentItem()->text(0), QStringLiteral("Ivan Petrov"));
+        QCOMPARE(form->Tree->currentItem()->parent()->text(0), QStringLiteral("Boris"));
+    }
+
+    void ANewLetterTheKeysAndThePlacement()
+    {
+        NewLetterTemplate = {Ansi("Привет, @TFName!"), "@Position", "Ivan"};
+        QWidget* settingsParent = nullptr;
+        SetUserSettingsDialog([&settingsParent](QWidget* parent, UserSettingsFields&) {
+            settingsParent = parent;
+            return false;
+        });
+        TestArea point('F');
+        TAreaForm* form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
+        QVERIFY(editor);
+        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Всем"));
+        editor->UserItem->trigger();
+        SetUserSettingsDialog(nullptr);
+        QCOMPARE(settingsParent, static_cast<QWidget*>(editor.data()));
+
+        // The Cyrillic capital Н typed anywhere is the Latin H; Up, Down and
+        // Enter go through the header fields, the last one into the text.
+        Type(editor->SubjectEdit, QStringLiteral("Нет Нужды"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Hет Hужды"));
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Up);
+        QTest::keyClick(editor->ToEdit, Qt::Key_Up);
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->FromAddressEdit));
+        QTest::keyClick(editor->FromAddressEdit, Qt::Key_Down);
+        editor->ToEdit->selectAll();
+        Type(editor->ToEdit, QStringLiteral("Нина"));
+        QTest::keyClick(editor->ToEdit, Qt::Key_Return);
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Down);
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->RichEdit));
+        QCOMPARE(TextOf(editor), (QStringList{"Привет, Hина!", "Ivan", Tear, Origin}));
+
+        // Tab and Shift+Tab insert two blanks each and keep the focus; Alt+H goes to the subject.
+        Type(editor->RichEdit, QStringLiteral("Но"));
+        QTest::keyClick(editor->RichEdit, Qt::Key_Tab);
+        QTest::keyClick(editor->RichEdit, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(TextOf(editor).at(0), QStringLiteral("Hо    Привет, Hина!"));
+        QCOMPARE(editor->StatusPanel0->text(), QStringLiteral("  1:  7"));
+        QTest::keyClick(editor->RichEdit, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
+
+        // Esc asks: Cancel keeps the editor, No drops the letter; the placement is kept.
+        editor->SpeedBarItem->trigger();
+        QVERIFY(editor->SpeedBar->isHidden());
+        Answers = {QMessageBox::Cancel};
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QCOMPARE(Questions, QStringList{"Записать письмо?"});
+        QVERIFY(!Gone(editor));
+        Answers = {QMessageBox::No};
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QVERIFY(Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(3));
+        std::string stored;
+        UserRegistry().ReadString(SettingsKey() + "\\TEditorForm", "SpeedBar.Visible", stored);
+        QCOMPARE(stored, std::string("0"));
+
+        // The next editor comes back as it was left; unmodified, it closes unasked.
+        editor = Command(form, Qt::Key_Insert);
+        QVERIFY(editor->SpeedBar->isHidden());
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QVERIFY(Gone(editor));
+        QCOMPARE(Questions.size(), 2);
+    }
+
+    void EnterOnQuotedLines()
+    {
+        QuoteReplyTemplate = {"@Position"};
+        TestArea point('S');
+        QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4, Qt::ShiftModifier);
+        QVERIFY(editor);
+        QCOMPARE(editor->ToEdit->text(), QStringLiteral("All"));  // a comment goes to the recipient
+        editor->RichEdit->setFocus();
+        QCOMPARE(TextOf(editor), (QStringList{"B> Hi Anna!", "", "AN>> Hello from Anna.", "", Tear, Origin}));
+
+        // Inside: split, the quote going on with its marks and blank.
+        PutCaret(editor, 0, 6);
+        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QCOMPARE(TextOf(editor).mid(0, 3), (QStringList{"B> Hi ", "B> Anna!", ""}));
+        QCOMPARE(Caret(editor), QPoint(1, 3));
+        QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
+
+        // At the end: two line breaks, the caret on the first new line, typing plain.
+        PutCaret(editor, 3, 21);
+        QTest::keyClick(editor->RichEdit, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(Caret(editor), QPoint(4, 0));
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("ok"));
+        QCOMPARE(LineColour(editor, 4), Black);
+
+        // At the start: both breaks after the caret, an empty line before the quote.
+        PutCaret(editor, 1, 0);
+        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QCOMPARE(Caret(editor), QPoint(1, 0));
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("x"));
+        QCOMPARE(LineColour(editor, 1), Black);
+
+        // An unquoted line breaks as usual.
+        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QCOMPARE(TextOf(editor), (QStringList{"B> Hi ", "x", "", "", "B> Anna!", "", "AN>> Hello from Anna.", "ok",
+                                              "", "", Tear, Origin}));
+        QCOMPARE(LineColour(editor, 6), Navy);
+    }
+
+    void AChangeKeepsItsPlaceAndAVanishedOneCanBeKept()
+    {
+        TestArea point('J');
+        TAreaForm* form = OpenArea(point.Area.get());
+        TLetter* boris = point.Area->Current;
+        // The letter's own text at once, plain; the focus in the subject.
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_F2);
+        QVERIFY(editor);
+        QCOMPARE(editor->FromEdit->text() + " " + editor->FromAddressEdit->text() + " " + editor->ToEdit->text(),
+                 QStringLiteral("Boris 2:5020/77 All"));
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
+        QCOMPARE(TextOf(editor), (QStringList{"Hi Anna!", "", " AN> Hello from Anna.", "", "--- test",
+                                              " * Origin: Somewhere (2:5020/77)"}));
+        QCOMPARE(LineColour(editor, 2), Black);
+        QVERIFY(!editor->Modified());
+        PutCaret(editor, 0, 8);
+        QTest::keyClicks(editor->RichEdit, QStringLiteral(" Changed."));
+        editor->SaveItem->trigger();
+        QVERIFY(Gone(editor));
+        // A new number, the old letter gone, MSGID and REPLY kept; in the area
+        // the same letter, still answering Anna.
+        const std::vector<StoredLetter> stored = point.Stored();
+        QCOMPARE(stored.size(), std::size_t(3));
+        QCOMPARE(stored[2].Number, boris->Number);
+        QVERIFY(boris->Number != point.Numbers[1] && stored[1].Number == point.Numbers[2]);
+        QCOMPARE(stored[2].ReplyTo, point.Numbers[0]);
+        QCOMPARE(stored[2].Lines.mid(0, 3), (QStringList{"\x01MSGID: 2:5020/77 1234abcd",
+                                                         "\x01REPLY: 2:5020/11 abcdef01", "Hi Anna! Changed."}));
+        QCOMPARE(point.Area->Current, boris);
+        QCOMPARE(boris->Node->Parent->Letter->From, std::string("Anna"));
+
+        // It vanishes while being changed: said so; No lets the text go.
+        Choose(form, QStringLiteral("Clara"));
+        editor = Command(form, Qt::Key_F2);
+        Answers = {QMessageBox::Yes, QMessageBox::No};
+        form->DeleteLetter();
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("Gone "));
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QCOMPARE(Errors, QStringList{FromAnsiMessage(ChangedLetterGoneMessage())});
+        QCOMPARE(Questions, (QStringList{"Удалить письмо?", "Записать его как новое письмо?"}));
+        Errors.clear();
+        QVERIFY(Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(2));
+
+        // Yes (after the close question's Yes): a new letter answering what the vanished one answered.
+        Choose(form, QStringLiteral("Boris"));
+        editor = Command(form, Qt::Key_F2);
+        Answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
+        form->DeleteLetter();
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("Again. "));
+        QTest::keyClick(editor->RichEdit, Qt::Key_Escape);
+        QCOMPARE(Errors.size(), 1);
+        Errors.clear();
+        QVERIFY(Gone(editor));
+        const StoredLetter kept = point.Newest();
+        QCOMPARE(point.Stored().size(), std::size_t(2));
+        QCOMPARE(kept.ReplyTo, Num(0));
+        QVERIFY(QRegularExpression(QStringLiteral("^\x01MSGID: 2:5020/77 (?!1234abcd)")).match(kept.Lines[0]).hasMatch());
+        QCOMPARE(kept.Lines.mid(1, 2),
+                 (QStringList{"\x01REPLY: 2:5020/11 abcdef01", "Again. Hi Anna! Changed."}));
+    }
+
+    void ClosingWithTheAreaAFailedSaveAndAnAreaThatGoes()
+    {
+        TestArea point('M');
+        QPointer<TAreaForm> form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
+        editor->RichEdit->setFocus();
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("Kept. "));
+        const QStringList typed = TextOf(editor);
+
+        // The area window asks its editors first: Cancel keeps both open.
+        Answers = {QMessageBox::Cancel};
+        QVERIFY(!form->close());
+        QCOMPARE(Questions, QStringList{"Записать письмо?"});
+        // The base refuses: the error, and the editor stays with its text.
+        point.Store->WritesFailing = 1;
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QCOMPARE(Errors, QStringList{"Не могу записать письмо. Ошибка #5"});
+        Errors.clear();
+        QVERIFY(!Gone(editor));
+        QVERIFY(editor->Modified());
+        QCOMPARE(TextOf(editor), typed);
+        // Closing the area again: Yes saves (the base takes it now), and both close.
+        Answers = {QMessageBox::Yes};
+        QVERIFY(form->close());
+        QVERIFY(Gone(form));
+        QVERIFY(Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(4));
+        QCOMPARE(point.Newest().Lines.value(2), typed[0]);
+
+        // No from the area window: dropped, both close.
+        form = OpenArea(point.Area.get());
+        Choose(form, QStringLiteral("Boris"));
+        editor = Command(form, Qt::Key_F4);
+        Type(editor->SubjectEdit, QStringLiteral("!"));
+        Answers = {QMessageBox::No};
+        QVERIFY(form->close());
+        QVERIFY(Gone(form) && Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(4));
+
+        // The area itself goes: an unsaved letter stays on the screen, and its
+        // save says the area cannot be opened.
+        form = OpenArea(point.Area.get());
+        editor = Command(form, Qt::Key_Insert);
+        Type(editor->SubjectEdit, QStringLiteral("Orphan"));
+        point.Area.reset();
+        QVERIFY(Gone(form));
+        QVERIFY(!Gone(editor));
+        editor->SaveItem->trigger();
+        QCOMPARE(Errors.size(), 1);
+        QVERIFY(Errors[0].contains(QString::fromStdString(point.Spec)));
+        Errors.clear();
+        Answers = {QMessageBox::No};
+        editor->ExitItem->trigger();
+        QVERIFY(Gone(editor));
+    }
+};
+
+QTEST_MAIN(EditorFormTest)
+#include "EditorFormTest.moc"
