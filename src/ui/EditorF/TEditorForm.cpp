@@ -411,29 +411,12 @@ void TEditorForm::CreateSpeedBar()
     PasteSpeedItem = button("PasteSpeedItem", "Вставить", PasteItem, EditGlyph::Paste);
     UndoSpeedItem = button("UndoSpeedItem", "Отменить", UndoItem, EditGlyph::Undo);
 
-    SpeedBarPopupMenu = new QMenu(this);
-    SpeedBarPopupMenu->setObjectName(QStringLiteral("SpeedBarPopupMenu"));
-    ConfigureItem = MakeItem(this, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {},
-                             [this] { SpeedBar->Configure(); });
-    ShowHintItem = MakeItem(this, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {}, nullptr);
-    ShowHintItem->setCheckable(true);
-    connect(ShowHintItem, &QAction::triggered, this, [this] {
-        SpeedBar->SetShowHints(!SpeedBar->ShowHints());
-        SyncChecks();
-    });
-    HideSpeedBar = MakeItem(this, "HideSpeedBar", QStringLiteral("&Скрыть"), QString(), {}, nullptr);
-    connect(HideSpeedBar, &QAction::triggered, this, [this] {
-        SpeedBar->hide();
-        SyncChecks();
-    });
-    HelpItem1 = MakeItem(this, "HelpItem1", QStringLiteral("&?"), QString(), {}, nullptr);
-    SpeedBarPopupMenu->addAction(ConfigureItem);
-    SpeedBarPopupMenu->addAction(ShowHintItem);
-    SpeedBarPopupMenu->addAction(HideSpeedBar);
-    SpeedBarPopupMenu->addAction(HelpItem1);
-    SpeedBar->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(SpeedBar, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { SpeedBarPopupMenu->popup(SpeedBar->mapToGlobal(pos)); });
+    const TSpeedBar::PopupMenu popup = SpeedBar->CreatePopupMenu(this, [this] { SyncChecks(); });
+    SpeedBarPopupMenu = popup.Menu;
+    ConfigureItem = popup.ConfigureItem;
+    ShowHintItem = popup.ShowHintItem;
+    HideSpeedBar = popup.HideSpeedBar;
+    HelpItem1 = popup.HelpItem1;
 }
 
 void TEditorForm::CreateStatusBar()
