@@ -23,6 +23,7 @@
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
+#include "ui/support/Typing.h"
 #include "text/SaveLetter.h"
 #include "ui/AnsiText.h"
 #include "ui/AreaF/TAreaForm.h"
@@ -125,16 +126,6 @@ void PutCaret(TEditorForm* editor, int line, int column)
     QTextCursor cursor(editor->RichEdit->document()->findBlockByNumber(line));
     cursor.setPosition(cursor.position() + column);
     editor->RichEdit->setTextCursor(cursor);
-}
-
-// Typing characters one by one, Cyrillic ones too.
-void Type(QWidget* widget, const QString& text)
-{
-    for (QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier,
-                        QString(ch));
-        QApplication::sendEvent(widget, &press);
-    }
 }
 
 }  // namespace

@@ -1,0 +1,260 @@
+// The whole road, driven the way a user drives it, over a fresh demo point:
+// start, scan, enter an area of each format, read on with Right, answer with
+// F4, type, save with F2, see the answer in the tree and the counts change,
+// leave the area marking the rest read; then the tosser's flag stops the
+// scans and its removal brings a rescan. The bases are checked afterwards
+// with quorvel-tool. tests/interop/end_to_end.sh runs this program over a
+// point of its own and then shows the results to the real peers.
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <deque>
+#include <memory>
+
+#include "core/FormRegistry.h"
+#include "core/ModelMessages.h"
+#include "core/Registry.h"
+#include "core/UserSettings.h"
+#include "model/TAreas.h"
+#include "support/LetterWriter.h"
+#include "support/TestSupport.h"
+#include "ui/support/Typing.h"
+#include "ui/AnsiText.h"
+#include "ui/AreaF/TAreaForm.h"
+#include "ui/AreaF/TLetterViewer.h"
+#include "ui/AreasF/TAreasForm.h"
+#include "ui/Dialogs.h"
+#include "ui/EditorF/TEditorForm.h"
+#include "ui/ProgramStart.h"
+#include "ui/QSettingsRegistry.h"
+
+namespace {
+
+const QString Typed = QStringLiteral("Ответ из сквозной проверки.");
+
+// Counts the scans the program starts.
+struct ScanCounter : TModelForm {
+    int Started = 0;
+    ScanCounter() { RegisterForm(this); }
+    ~ScanCounter() override { UnregisterForm(this); }
+    intptr_t ModelMessage(unsigned msg, void*) override
+    {
+        Started += msg == WM_SCANSTARTED;
+        return 0;
+    }
+};
+
+template <class Window>
+Window* OpenWindow()
+{
+    for (FormWindow* window : FormWindow::AllForms())
+        if (auto* found = qobject_cast<Window*>(window))
+            return found;
+    return nullptr;
+}
+
+QString TotalLine(const std::string& areasFile, const std::string& hudson)
+{
+    ToolResult scan = RunTool({"scan", areasFile, hudson});
+    return scan.OutLines().empty() ? QString() : QString::fromStdString(scan.OutLines().back());
+}
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir Scratch;
+    std::string Point;
+    std::unique_ptr<TAreasForm> Main;
+    std::unique_ptr<ScanCounter> Scans;
+    QStringList Questions;
+    std::deque<QMessageBox::StandardButton> Answers;
+    QStringList Errors;
+
+    std::string PointFile(const char* name) const { return Point + "/" + name; }
+
+    void Answer(std::initializer_list<QMessageBox::StandardButton> answers) { Answers = answers; }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Scratch.isValid());
+        qputenv("XDG_CONFIG_HOME", (Scratch.path() + "/config").toUtf8());
+        const QByteArray given = qgetenv("QUORVEL_E2E_POINT");
+        Point = given.isEmpty() ? (Scratch.path() + "/point").toStdString() : given.toStdString();
+        if (given.isEmpty())
+            QCOMPARE(RunTool({"demo", Point}).ExitCode, 0);
+        SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
+            Questions << text;
+            if (Answers.empty() || !(buttons & Answers.front()))
+                return QMessageBox::Cancel;
+            QMessageBox::StandardButton answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        });
+        SetMessageHandler([this](const QString& text) { Errors << text; });
+        SetUserRegistry(std::make_unique<QSettingsRegistry>());
+        Scans = std::make_unique<ScanCounter>();
+    }
+
+    void cleanupTestCase()
+    {
+        for (FormWindow* window : FormWindow::AllForms())
+            if (window != Main.get())
+                delete window;
+        Main.reset();
+        Scans.reset();
+        Areas.FreeAreas();
+    }
+
+    void cleanup() { QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|'))); }
+
+    void StartAndScan()
+    {
+        const QString total = TotalLine(PointFile("areas.bbs"), PointFile("hudson/"));
+        QVERIFY(total.startsWith(QStringLiteral("TOTAL\t")));
+        Main = StartProgram({QString::fromStdString(PointFile("toss.flag")), QString::fromStdString(PointFile("areas.bbs")),
+                             QString::fromStdString(PointFile("hudson/"))},
+                            QStringLiteral("quorvel"));
+        QVERIFY(Main);
+        Main->Beep = [] {};
+        QVERIFY(QTest::qWaitForWindowExposed(Main.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: ") + total.mid(6), 5000);
+        QCOMPARE(Main->Tree->topLevelItem(0)->childCount(), 5);
+        QCOMPARE(Main->StatusPanel0->text(), QStringLiteral("Областей: 5"));
+    }
+
+    void ReadAnswerAndLeaveAnAreaOfEachFormat_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("Hudson") << QStringLiteral("HUDSON.CHAT");
+        QTest::newRow("*.MSG") << QStringLiteral("MSG.LOCAL");
+        QTest::newRow("JAM") << QStringLiteral("RU.POINT.TALK");
+        QTest::newRow("Squish") << QStringLiteral("SU.LINUX.FIDO");
+    }
+
+    void ReadAnswerAndLeaveAnAreaOfEachFormat()
+    {
+        QFETCH(QString, tag);
+        QVERIFY(Main);
+        // Enter the area from the areas window.
+        QTreeWidgetItem* node = Main->Tree->findItems(tag, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        QVERIFY(node);
+        Main->Tree->setCurrentItem(node);
+        Main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Main.get()));
+        QTest::keyClick(Main->Tree, Qt::Key_Return);
+        QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
+        QVERIFY(area);
+        area->Beep = [] {};
+        TArea* model = area->BrowsedArea();
+        const int unreadBefore = model->UnreadCount;
+        const std::size_t lettersBefore = model->Count();
+        QVERIFY(unreadBefore > 0);
+        area->SetCurrentTimerFired();
+        QVERIFY(model->Current && model->Current->Unread);
+
+        // Read the first new letter and move on with Right.
+        area->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(area));
+        area->Tree->setFocus();
+        QTest::keyClick(area->Tree, Qt::Key_Return);  // to the letter
+        QCOMPARE(area->focusWidget(), static_cast<QWidget*>(area->Viewer));
+        Answer({QMessageBox::Cancel});  // the last new letter: stay in the area
+        QTest::keyClick(area->focusWidget(), Qt::Key_Right);
+        area->SetCurrentTimerFired();
+        QCOMPARE(model->ReadCount, 1);
+        Answers.clear();
+
+        // Answer the letter now current: F4, type, F2.
+        TLetter* answered = model->Current;
+        QVERIFY(answered);
+        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
+        QVERIFY(editor);
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);  // into the text: it is prepared
+        Type(editor->RichEdit, Typed);
+        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
+
+        // The answer stands in the tree under the letter it answers, and is counted.
+        QCOMPARE(model->Count(), lettersBefore + 1);
+        QTreeWidgetItem* current = area->Tree->currentItem();
+        QVERIFY(current);
+        QCOMPARE(current->text(0), FromAnsi(UserName));
+        QCOMPARE(current->parent()->text(0), FromAnsi(answered->From));
+        QVERIFY(area->StatusPanel0->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
+
+        // Leave, marking the rest read (an area read through asks nothing).
+        const bool restUnread = model->UnreadCount > 0;
+        if (restUnread)
+            Answer({QMessageBox::Yes});
+        Questions.clear();
+        area->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(area));
+        QTest::keyClick(area->Tree, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(area.isNull());
+        QCOMPARE(Questions.size(), restUnread ? 1 : 0);
+        QCOMPARE(model->UnreadCount, 0);
+    }
+
+    void TheTossersFlagStopsScansAndItsRemovalRescans()
+    {
+        QVERIFY(Main);
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: 1"), 2000);  // NETMAIL is left
+        WriteFileBytes(PointFile("toss.flag"), "");
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1500);
+        const int scans = Scans->Started;
+        // The tosser brings a new letter while its flag stands; nothing is scanned.
+        LetterSpec incoming{.From = "Tosser Test", .Subject = "Incoming", .Date = 46000.5, .Lines = {"New mail."}};
+        QCOMPARE(WriteLetters("J" + PointFile("jam/ru.point.talk"), {incoming}).size(), std::size_t(1));
+        QTest::qWait(1200);
+        QCOMPARE(Scans->Started, scans);
+        std::remove(PointFile("toss.flag").c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(Scans->Started > scans, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: 2"), 3000);
+    }
+
+    void TheBasesHoldTheAnswers_data() { ReadAnswerAndLeaveAnAreaOfEachFormat_data(); }
+
+    void TheBasesHoldTheAnswers()
+    {
+        QFETCH(QString, tag);
+        ToolResult areas = RunTool({"areas", PointFile("areas.bbs"), PointFile("hudson/")});
+        std::string spec;
+        for (const std::string& line : areas.OutLines())
+            if (line.rfind(tag.toStdString() + "\t", 0) == 0)
+                spec = line.substr(line.find('\t') + 1);
+        QVERIFY(!spec.empty());
+        std::vector<std::string> list = RunTool({"list", spec}).OutLines();
+        std::string number;
+        for (const std::string& line : list)
+            if (line.find("\t" + AnsiToUtf8(UserName) + "\t") != std::string::npos)
+                number = line.substr(0, line.find('\t'));
+        QVERIFY2(!number.empty(), "the answer is in the base");
+        ToolResult read = RunTool({"read", spec, number, "--kludges"});
+        QCOMPARE(read.ExitCode, 0);
+        const QString text = QString::fromStdString(read.Out);
+        QVERIFY(text.contains(QStringLiteral("\n^AMSGID: ")));
+        QVERIFY(text.contains(QStringLiteral("\n^AREPLY: ")));
+        QVERIFY(text.contains(QStringLiteral("\n") + Typed + QStringLiteral("\n")));
+        QVERIFY(text.contains(QStringLiteral("\n--- Quorvel 2.00.84\n")));
+        QVERIFY(text.contains(QStringLiteral("\n * Origin: ")));
+    }
+
+private:
+    static std::string AnsiToUtf8(const std::string& ansi) { return FromAnsi(ansi).toStdString(); }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "EndToEndTest.moc"
