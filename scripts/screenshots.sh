@@ -5,7 +5,7 @@
 # reply to that letter. The program runs under
 # Xvfb with a small window manager (for the title bars); xdotool types the
 # keys a user would, and ImageMagick's import grabs the screen.
-#   scripts/screenshot.sh [OUTPUT_DIR]      (default docs/)
+#   scripts/screenshots.sh [OUTPUT_DIR]      (default docs/)
 # Installs xvfb, xauth, openbox, imagemagick and xdotool when they are missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
