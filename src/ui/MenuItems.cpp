@@ -4,7 +4,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "ui/AboutF/TAboutForm.h"
 #include "ui/QuorvelApplication.h"
+#include "ui/UserSettingsEntry.h"
 
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
                   const QList<QKeySequence>& keys, std::function<void()> handler)
@@ -24,5 +26,64 @@ QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, cons
     menu->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setStatusTip(hint);
+    return menu;
+}
+
+ViewMenu AddViewMenu(QMenuBar* bar, QWidget* window, std::function<QWidget*()> speedBar,
+                     std::function<QWidget*()> statusBar, std::function<void()> changed)
+{
+    ViewMenu menu{};
+    menu.SwitchItem = MakeSubmenu(bar, "SwitchItem", QStringLiteral("&Вид"), QStringLiteral("Команды настройки окна"));
+    menu.SpeedBarItem = MakeItem(window, "SpeedBarItem", QStringLiteral("&Панель инструментов"),
+                                 QStringLiteral("Показать/спрятать панель инструментов"), {}, [speedBar, changed] {
+                                     speedBar()->setVisible(speedBar()->isHidden());
+                                     changed();
+                                 });
+    menu.StatusLineItem = MakeItem(window, "StatusLineItem", QStringLiteral("&Строка состояния"),
+                                   QStringLiteral("Показать/спрятать строку состояния"), {}, [statusBar, changed] {
+                                       statusBar()->setVisible(statusBar()->isHidden());
+                                       changed();
+                                   });
+    menu.SpeedBarItem->setCheckable(true);
+    menu.StatusLineItem->setCheckable(true);
+    menu.SwitchItem->addAction(menu.SpeedBarItem);
+    menu.SwitchItem->addAction(menu.StatusLineItem);
+    return menu;
+}
+
+OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
+{
+    OptionsMenu menu{};
+    menu.OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
+                                   QStringLiteral("Команды настройки программы"));
+    menu.UserItem = MakeItem(window, "UserItem", QStringLiteral("&Пользователь..."),
+                             QStringLiteral("Настройка имени/адреса пользователя"), {},
+                             [window] { EditUserSettings(window); });
+    menu.OptionsItem->addAction(menu.UserItem);
+    // Available once the settings dialog is part of the program.
+    menu.UserItem->setEnabled(HasUserSettingsDialog());
+    QObject::connect(menu.OptionsItem, &QMenu::aboutToShow, window,
+                     [item = menu.UserItem] { item->setEnabled(HasUserSettingsDialog()); });
+    return menu;
+}
+
+HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window)
+{
+    HelpMenu menu{};
+    menu.HelpItem = MakeSubmenu(bar, "HelpItem", QStringLiteral("&?"), QStringLiteral("Доступ к системе помощи"));
+    menu.ContentsItem = MakeItem(window, "ContentsItem", QStringLiteral("&Содержание"),
+                                 QStringLiteral("Содержание системы помощи"), {}, nullptr);
+    menu.SearchforHelpOnItem = MakeItem(window, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
+                                        QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
+    menu.HowtoUseHelpItem = MakeItem(window, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
+                                     QStringLiteral("Как пользоваться системой помощи"), {}, nullptr);
+    menu.AboutItem = MakeItem(window, "AboutItem", QStringLiteral("&О программе..."),
+                              QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
+                              [window] { TAboutForm::Execute(window); });
+    menu.HelpItem->addAction(menu.ContentsItem);
+    menu.HelpItem->addAction(menu.SearchforHelpOnItem);
+    menu.HelpItem->addAction(menu.HowtoUseHelpItem);
+    menu.HelpItem->addSeparator();
+    menu.HelpItem->addAction(menu.AboutItem);
     return menu;
 }

@@ -12,7 +12,38 @@ class QAction;
 class QMenu;
 class QMenuBar;
 class QObject;
+class QWidget;
 
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
                   const QList<QKeySequence>& keys, std::function<void()> handler);
 QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint);
+
+// The submenus every main window carries alike.
+
+// "&Вид": show or hide the tool bar and the status bar (checked when shown);
+// changed runs after each toggle. The bars are asked for when toggled (a
+// window makes its menus before its bars). The window may add its own items.
+struct ViewMenu {
+    QMenu* SwitchItem;
+    QAction* SpeedBarItem;
+    QAction* StatusLineItem;
+};
+ViewMenu AddViewMenu(QMenuBar* bar, QWidget* window, std::function<QWidget*()> speedBar,
+                     std::function<QWidget*()> statusBar, std::function<void()> changed);
+
+// "&Настройки": "&Пользователь..." (the user settings dialog).
+struct OptionsMenu {
+    QMenu* OptionsItem;
+    QAction* UserItem;
+};
+OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window);
+
+// "&?": the three help items (without action) and "&О программе...".
+struct HelpMenu {
+    QMenu* HelpItem;
+    QAction* ContentsItem;
+    QAction* SearchforHelpOnItem;
+    QAction* HowtoUseHelpItem;
+    QAction* AboutItem;
+};
+HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window);

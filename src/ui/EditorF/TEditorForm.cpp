@@ -302,32 +302,15 @@ void TEditorForm::CreateMenus()
     EditItem->addAction(PasteItem);
     EditItem->addAction(DeleteItem);
 
-    SwitchItem = MakeSubmenu(bar, "SwitchItem", QStringLiteral("&Вид"), QStringLiteral("Команды настройки окна"));
-    SpeedBarItem = MakeItem(this, "SpeedBarItem", QStringLiteral("&Панель инструментов"),
-                            QStringLiteral("Показать/спрятать панель инструментов"), {}, nullptr);
-    StatusLineItem = MakeItem(this, "StatusLineItem", QStringLiteral("&Строка состояния"),
-                              QStringLiteral("Показать/спрятать строку состояния"), {}, nullptr);
-    SpeedBarItem->setCheckable(true);
-    StatusLineItem->setCheckable(true);
-    connect(SpeedBarItem, &QAction::triggered, this, [this] {
-        SpeedBar->setVisible(SpeedBar->isHidden());
-        SyncChecks();
-    });
-    connect(StatusLineItem, &QAction::triggered, this, [this] {
-        StatusBar->setVisible(StatusBar->isHidden());
-        SyncChecks();
-    });
-    SwitchItem->addAction(SpeedBarItem);
-    SwitchItem->addAction(StatusLineItem);
+    const ViewMenu view = AddViewMenu(
+        bar, this, [this] { return SpeedBar; }, [this] { return StatusBar; }, [this] { SyncChecks(); });
+    SwitchItem = view.SwitchItem;
+    SpeedBarItem = view.SpeedBarItem;
+    StatusLineItem = view.StatusLineItem;
 
-    OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
-                              QStringLiteral("Команды настройки программы"));
-    UserItem = MakeItem(this, "UserItem", QStringLiteral("&Пользователь..."),
-                        QStringLiteral("Настройка имени/адреса пользователя"), {},
-                        [this] { EditUserSettings(this); });
-    OptionsItem->addAction(UserItem);
-    UserItem->setEnabled(HasUserSettingsDialog());
-    connect(OptionsItem, &QMenu::aboutToShow, this, [this] { UserItem->setEnabled(HasUserSettingsDialog()); });
+    const OptionsMenu options = AddOptionsMenu(bar, this);
+    OptionsItem = options.OptionsItem;
+    UserItem = options.UserItem;
 
     WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
                               QStringLiteral("Команды работы с окнами программы"));
@@ -345,21 +328,12 @@ void TEditorForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    HelpItem = MakeSubmenu(bar, "HelpItem", QStringLiteral("&?"), QStringLiteral("Доступ к системе помощи"));
-    ContentsItem = MakeItem(this, "ContentsItem", QStringLiteral("&Содержание"),
-                            QStringLiteral("Содержание системы помощи"), {}, nullptr);
-    SearchforHelpOnItem = MakeItem(this, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
-                                   QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
-    HowtoUseHelpItem = MakeItem(this, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
-                                QStringLiteral("Как пользоваться системой помощи"), {}, nullptr);
-    AboutItem = MakeItem(this, "AboutItem", QStringLiteral("&О программе..."),
-                         QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
-                         [this] { TAboutForm::Execute(this); });
-    HelpItem->addAction(ContentsItem);
-    HelpItem->addAction(SearchforHelpOnItem);
-    HelpItem->addAction(HowtoUseHelpItem);
-    HelpItem->addSeparator();
-    HelpItem->addAction(AboutItem);
+    const HelpMenu help = AddHelpMenu(bar, this);
+    HelpItem = help.HelpItem;
+    ContentsItem = help.ContentsItem;
+    SearchforHelpOnItem = help.SearchforHelpOnItem;
+    HowtoUseHelpItem = help.HowtoUseHelpItem;
+    AboutItem = help.AboutItem;
 
     // The hidden menus: never shown, only their keys act, each where it
     // belongs. Tab and Shift+Tab are the text field's own keys, so the field's
