@@ -13,6 +13,7 @@
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/FileFaults.h"
 
 uint16_t LastIoError = 0;
 
@@ -94,6 +95,8 @@ bool CreateFile(FileRecord& file, uint32_t recordSize)
         CloseFile(file);
     std::string os = ToOsPath(file.AnsiName);
     uint16_t code = 0;
+    if (!FileChangeAllowed(code))
+        return SetResult(code == 0 ? 103 : code);  // a "killed" writer creates nothing
     file.Fd = OpenWithRetry(os, O_RDWR | O_CREAT | O_TRUNC, code);
     file.Writable = true;
     file.RecSize = recordSize == 0 ? 1 : recordSize;
@@ -143,6 +146,11 @@ bool WriteRecords(FileRecord& file, const void* buffer, uint32_t count)
     if (!file.Writable)
         return SetResult(5);
     const std::size_t wanted = std::size_t(count) * file.RecSize;
+    if (uint16_t code = 0; !FileChangeAllowed(code)) {
+        if (code == 0)
+            file.Position += static_cast<int64_t>(wanted);
+        return SetResult(code);
+    }
     std::size_t done = 0;
     const auto* in = static_cast<const char*>(buffer);
     while (done < wanted) {
@@ -200,6 +208,8 @@ bool TruncateFile(FileRecord& file)
         return SetResult(103);
     if (!file.Writable)
         return SetResult(5);
+    if (uint16_t code = 0; !FileChangeAllowed(code))
+        return SetResult(code);
     return SetResult(ftruncate(file.Fd, file.Position) == 0 ? 0 : DosErrorFromErrno(errno));
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "msgbase/FileFaults.h"
 #include "msgbase/FileLayer.h"
 #include "support/TestSupport.h"
 
@@ -126,4 +127,27 @@ TEST(FileLayer, ByteLocksConflictBetweenOpenFilesAndAreReleased)
         ASSERT_TRUE(OpenExisting(c, 1));
     }
     EXPECT_EQ(LockRegion(a, 406, 1), 1);
+}
+
+TEST(FileLayer, InjectedFaultsFailOrDropTheNthChange)
+{
+    TempDir dir;
+    FileRecord f;
+    BindFile(f, dir / "data.bin");
+    ASSERT_TRUE(CreateFile(f, 1));
+
+    ArmFileFault(2, FileFault::Fail, 112);
+    EXPECT_TRUE(WriteRecords(f, "a", 1));
+    EXPECT_FALSE(WriteRecords(f, "b", 1));
+    EXPECT_EQ(LastIoError, 112);
+    EXPECT_TRUE(WriteRecords(f, "c", 1)) << "a failure strikes once";
+    EXPECT_EQ(FileChangeCount(), 3u);
+
+    ArmFileFault(2, FileFault::Crash);
+    EXPECT_TRUE(WriteRecords(f, "d", 1));
+    EXPECT_TRUE(WriteRecords(f, "e", 1)) << "a killed writer never learns";
+    EXPECT_TRUE(TruncateFile(f));
+    EXPECT_TRUE(FileFaultCrashed());
+    DisarmFileFault();
+    EXPECT_EQ(ReadFileBytes(dir / "data.bin"), "acd");
 }
