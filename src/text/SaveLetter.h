@@ -35,7 +35,8 @@ const std::string& ChangedLetterGoneMessage();
 // ECantOpenArea); the structure stays modified with its text untouched, and
 // a letter the base stored before a later step failed stays in the base.
 // The area's base is used when the area is open; otherwise the area is
-// opened for the save.
+// opened for the save. While the tosser works, the save first waits for it
+// (WaitForTosser; ETosserBusy, with nothing written, when that is given up).
 SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());
 
 // The text as it is stored: lines beginning with Ctrl-A dropped, long lines

@@ -4,6 +4,7 @@
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "tools/ToolCommands.h"
 
 namespace {
@@ -24,7 +25,8 @@ int CommandList(Args args)
         base->LoadHeader();
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
-                  base->GetFrom() + "\t" + base->GetTo() + "\t" + base->GetSubject());
+                  EscapeField(base->GetFrom()) + "\t" + EscapeField(base->GetTo()) + "\t" +
+                  EscapeField(base->GetSubject()));
     }
     return 0;
 }
@@ -41,9 +43,9 @@ int CommandRead(Args args)
     FidoAddress orig, dest;
     base->GetOrigAddr(orig);
     base->GetDestAddr(dest);
-    PrintLine("From: " + base->GetFrom());
-    PrintLine("To: " + base->GetTo());
-    PrintLine("Subject: " + base->GetSubject());
+    PrintLine("From: " + EscapeField(base->GetFrom()));
+    PrintLine("To: " + EscapeField(base->GetTo()));
+    PrintLine("Subject: " + EscapeField(base->GetSubject()));
     PrintLine("Date: " + FormatIsoMinutes(base->GetDateTime()));
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
@@ -63,10 +65,12 @@ int CommandRead(Args args)
 
 int CommandMarkRead(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("mark-read takes SPEC NUMBER");
+        throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     base->SetRead(true);
@@ -77,10 +81,12 @@ int CommandMarkRead(Args args)
 
 int CommandDelete(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("delete takes SPEC NUMBER");
+        throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("удалить письмо"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)

@@ -7,6 +7,7 @@
 #include "core/AreasFile.h"
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "text/PreparedText.h"
@@ -48,6 +49,7 @@ int CommandPost(Args args)
         !TakeOption(args, "--subject", subject) || !TakeOption(args, "--addr", addressText))
         throw UsageError("post needs --from, --to, --subject and --addr");
     bool replying = TakeOption(args, "--reply", replyText);
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     Num replyTo = replying ? ParseNumber(replyText) : 0;
@@ -60,6 +62,8 @@ int CommandPost(Args args)
         throw ToolError("not a FidoNet address: " + AnsiToUtf8(addressText));
     std::vector<std::string> body = ReadStdinLines();
 
+    // Not even a missing base is created while the tosser works.
+    WaitForTosser(Utf8ToAnsi("записать письмо"));
     TArea area(spec, AreaDescriptionText(), spec);
     area.Open();  // a missing base is created; one that cannot be opened is an error
     area.Load();
