@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/CodePage.h"
+#include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 
 namespace {
@@ -49,12 +50,6 @@ bool IsRegular(const std::string& osPath)
 {
     struct stat st {};
     return stat(osPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool Exists(const std::string& osPath)
-{
-    struct stat st {};
-    return lstat(osPath.c_str(), &st) == 0;
 }
 
 std::string ReadMatch(const std::string& dir, const std::string& name)
@@ -108,39 +103,6 @@ std::string MatchIn(const std::string& dir, const std::string& name)
     return MatchIn(dir, name, dirStat);
 }
 
-// The general way, as ToOsPath resolves a path: every component missing as
-// written is looked up in its directory. A component that matches nothing
-// means the path names nothing.
-bool ResolvedIsRegular(const std::string& os)
-{
-    std::string resolved;
-    std::size_t i = 0;
-    if (os[0] == '/') {
-        resolved = "/";
-        i = 1;
-    }
-    while (i <= os.size()) {
-        std::size_t slash = os.find('/', i);
-        std::size_t end = slash == std::string::npos ? os.size() : slash;
-        std::string component = os.substr(i, end - i);
-        if (!component.empty()) {
-            std::string candidate = resolved + component;
-            if (component != "." && component != ".." && !Exists(candidate)) {
-                std::string match = MatchIn(resolved.empty() ? "." : resolved, component);
-                if (match.empty())
-                    return false;
-                candidate = resolved + match;
-            }
-            resolved = candidate;
-        }
-        if (slash == std::string::npos)
-            break;
-        resolved += '/';
-        i = slash + 1;
-    }
-    return IsRegular(resolved);
-}
-
 }  // namespace
 
 bool FlagFileExists(std::string_view ansiPath)
@@ -162,7 +124,9 @@ bool FlagFileExists(std::string_view ansiPath)
         std::string match = MatchIn(dir, name, dirStat);
         return !match.empty() && IsRegular(dir + "/" + match);
     }
-    return ResolvedIsRegular(os);
+    // The general way, as ToOsPath resolves a path, with the kept reads.
+    return IsRegular(ResolveMissingComponents(
+        os, [](const std::string& dir, const std::string& component) { return MatchIn(dir, component); }));
 }
 
 std::size_t FlagFileDirectoryReads()
