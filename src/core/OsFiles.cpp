@@ -53,12 +53,9 @@ std::string ToOsPath(std::string_view ansiPath)
 std::string ResolveMissingComponents(const std::string& path, const ComponentLookup& lookup)
 {
     // Walk the components; only the ones that do not exist as written are looked up.
-    std::string result;
-    std::size_t i = 0;
-    if (path[0] == '/') {
-        result = "/";
-        i = 1;
-    }
+    const bool absolute = !path.empty() && path[0] == '/';
+    std::string result(absolute ? 1 : 0, '/');
+    std::size_t i = result.size();
     while (i <= path.size()) {
         std::size_t slash = path.find('/', i);
         std::size_t end = slash == std::string::npos ? path.size() : slash;

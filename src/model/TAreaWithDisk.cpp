@@ -1,12 +1,12 @@
 #include "model/TAreaWithDisk.h"
 
+#include <cctype>
+
 #include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-
-#include <cctype>
 #include "msgbase/MsgBaseFactory.h"
 
 ECantOpenArea::ECantOpenArea(const std::string& tag, const std::string& baseSpec)
@@ -36,8 +36,7 @@ std::string BaseSpecProblem(const std::string& spec)
 bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem)
 {
     auto fail = [&](const std::string& why) {
-        if (base)
-            base.reset();
+        base.reset();
         if (problem)
             *problem = why;
         return false;
