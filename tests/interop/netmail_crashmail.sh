@@ -15,22 +15,10 @@ set -euo pipefail
 source "$(dirname "$0")/support/common.bash"
 require crashmail
 
-mkdir -p "$work"/{in,out,tmp,net,bad,jam}
+mkdir -p "$work"/{net,bad,jam}
 # prefs NETMAIL-LINE: crashmail's settings for the point with that netmail area.
 prefs() {
-  cat >"$work/crashmail.prefs" <<EOF
-SYSOP "Point User"
-LOGFILE "$work/crashmail.log"
-LOGLEVEL 3
-DUPEFILE "$work/dupes" 200
-DUPEMODE IGNORE
-DEFAULTZONE 2
-INBOUND "$work/in"
-OUTBOUND "$work/out"
-TEMPDIR "$work/tmp"
-CREATEPKTDIR "$work/tmp"
-PACKETDIR "$work/out"
-STATSFILE "$work/stats"
+  { crashmail_prefs "Point User"; cat <<EOF; } >"$work/crashmail.prefs"
 MSG_HIGHWATER
 AKA 2:5020/1234.5
 NODE 2:5020/1234 "" "" PACKNETMAIL
