@@ -1,6 +1,7 @@
 #include "core/CharsetTables.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iconv.h>
 #include <memory>
 #include <mutex>
@@ -68,16 +69,21 @@ void DeriveLookups(ByteCharsetTable& table)
 
 const ByteCharsetTable& CharsetTable(Charset set)
 {
-    static std::array<std::once_flag, CharsetCount> built;
-    static std::array<std::unique_ptr<ByteCharsetTable>, CharsetCount> tables;
-    const auto index = static_cast<std::size_t>(set);
-    std::call_once(built[index], [&] {
-        auto table = std::make_unique<ByteCharsetTable>();
-        FillFromIconv(*table, set);
-        DeriveLookups(*table);
-        tables[index] = std::move(table);
-    });
-    return *tables[index];
+    // Asked for every string read: one atomic load once the table is built
+    // (std::call_once costs several times that on every call).
+    static std::array<std::atomic<const ByteCharsetTable*>, CharsetCount> tables{};
+    static std::mutex building;
+    std::atomic<const ByteCharsetTable*>& slot = tables[static_cast<std::size_t>(set)];
+    if (const ByteCharsetTable* table = slot.load(std::memory_order_acquire))
+        return *table;
+    std::lock_guard<std::mutex> lock(building);
+    if (const ByteCharsetTable* table = slot.load(std::memory_order_relaxed))
+        return *table;
+    auto table = std::make_unique<ByteCharsetTable>();  // kept for the life of the program
+    FillFromIconv(*table, set);
+    DeriveLookups(*table);
+    slot.store(table.get(), std::memory_order_release);
+    return *table.release();
 }
 
 bool FindByte(const ByteCharsetTable& table, char32_t cp, uint8_t& byte)

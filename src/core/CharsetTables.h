@@ -14,10 +14,11 @@
 struct ByteCharsetTable {
     // The character of every byte; U+FFFD where the set has none.
     std::array<char32_t, 256> CodePoint{};
-    // The same as UTF-8, ready to append: Length bytes of Bytes.
+    // The same as UTF-8, ready to append: the first Length bytes of Bytes
+    // (four of them, so that all can be copied at once).
     struct Utf8Form {
+        char Bytes[4] = {};
         uint8_t Length = 0;
-        char Bytes[3] = {};
     };
     std::array<Utf8Form, 256> Utf8{};
     // Every byte below 0x80 stands for the same ASCII character, so ASCII

@@ -1,6 +1,9 @@
 #include "core/Utf8Text.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -170,25 +173,43 @@ void AppendCodePoint(std::string& out, char32_t cp)
 
 bool IsAscii(std::string_view text)
 {
-    for (char ch : text)
-        if (static_cast<uint8_t>(ch) >= 0x80)
+    // Eight bytes at a time: every header field of a scan is asked this.
+    const char* p = text.data();
+    std::size_t n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if (word & 0x8080808080808080u)
+            return false;
+    }
+    for (; n > 0; ++p, --n)
+        if (static_cast<uint8_t>(*p) >= 0x80)
             return false;
     return true;
 }
 
 bool IsValidUtf8(std::string_view text)
 {
+    const std::size_t n = text.size();
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (static_cast<uint8_t>(text[pos]) < 0x80) {
+    while (pos < n) {
+        const auto lead = static_cast<uint8_t>(text[pos]);
+        if (lead < 0x80) {
             ++pos;
             continue;
         }
-        // U+FFFD written out is valid; a malformed sequence also reads as
-        // U+FFFD but never takes exactly its three bytes EF BF BD.
-        const std::size_t start = pos;
-        if (NextCodePoint(text, pos) == ReplacementCharacter && text.substr(start, pos - start) != "\xEF\xBF\xBD")
+        const int trail = TrailCount(lead);
+        if (trail < 0 || n - pos <= static_cast<std::size_t>(trail))
             return false;
+        uint8_t low, high;
+        SecondByteRange(lead, low, high);
+        const auto second = static_cast<uint8_t>(text[pos + 1]);
+        if (second < low || second > high)
+            return false;
+        for (int k = 2; k <= trail; ++k)
+            if (!IsContinuation(static_cast<uint8_t>(text[pos + static_cast<std::size_t>(k)])))
+                return false;
+        pos += static_cast<std::size_t>(trail) + 1;
     }
     return true;
 }
@@ -248,6 +269,8 @@ char32_t UpperCodePoint(char32_t cp)
 {
     if (cp < 0x80)
         return cp >= 'a' && cp <= 'z' ? cp - 0x20 : cp;
+    if (cp >= 0x400 && cp <= 0x45F)  // the Russian letters, asked most often
+        return cp >= 0x450 ? cp - 0x50 : cp >= 0x430 ? cp - 0x20 : cp;
     for (const CasePairs& run : CaseTable)
         if (InRun(cp, run.Lower, run))
             return run.Upper + (cp - run.Lower);
@@ -258,6 +281,8 @@ char32_t LowerCodePoint(char32_t cp)
 {
     if (cp < 0x80)
         return cp >= 'A' && cp <= 'Z' ? cp + 0x20 : cp;
+    if (cp >= 0x400 && cp <= 0x45F)
+        return cp < 0x410 ? cp + 0x50 : cp < 0x430 ? cp + 0x20 : cp;
     for (const CasePairs& run : CaseTable)
         if (InRun(cp, run.Upper, run))
             return run.Lower + (cp - run.Upper);
@@ -311,18 +336,45 @@ bool Utf8ContainsNoCase(std::string_view text, std::string_view part)
 
 int Utf8CompareStr(std::string_view a, std::string_view b)
 {
+    // Characters before the first byte that differs weigh the same in both
+    // strings; the comparison starts at the character holding that byte.
+    const std::size_t common =
+        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    if (common == a.size() && common == b.size())
+        return 0;
+    std::size_t start = common;
+    while (start > 0 && common - start < 3 &&
+           IsContinuation(static_cast<uint8_t>(start < a.size() ? a[start] : b[start])))
+        --start;
     // Primary level: the letters, whatever their case.
-    std::size_t i = 0, j = 0;
+    static const std::array<uint32_t, 0x80> asciiWeights = [] {
+        std::array<uint32_t, 0x80> weights{};
+        for (char32_t cp = 0; cp < 0x80; ++cp)
+            weights[cp] = PrimaryWeight(cp);
+        return weights;
+    }();
+    std::size_t i = start, j = start;
     while (i < a.size() && j < b.size()) {
-        const uint32_t wa = PrimaryWeight(NextCodePoint(a, i));
-        const uint32_t wb = PrimaryWeight(NextCodePoint(b, j));
+        const auto ba = static_cast<uint8_t>(a[i]), bb = static_cast<uint8_t>(b[j]);
+        uint32_t wa, wb;
+        if ((ba | bb) < 0x80) {
+            if (ba == bb) {
+                ++i, ++j;
+                continue;
+            }
+            wa = asciiWeights[ba], wb = asciiWeights[bb];
+            ++i, ++j;
+        } else {
+            wa = PrimaryWeight(NextCodePoint(a, i));
+            wb = PrimaryWeight(NextCodePoint(b, j));
+        }
         if (wa != wb)
             return wa < wb ? -1 : 1;
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;
     // Case level: the small letter first.
-    i = j = 0;
+    i = j = start;
     while (i < a.size() && j < b.size()) {
         const bool ca = IsCapital(NextCodePoint(a, i));
         const bool cb = IsCapital(NextCodePoint(b, j));
