@@ -68,3 +68,8 @@ std::string DecodeLetterText(std::string_view bytes, Charset declared, const Rea
     }
     return Decode(bytes, set, rules.SoftBreak8D, ascii);
 }
+
+std::string DecodeHeaderField(std::string_view bytes, Charset declared, const ReadingRules& rules)
+{
+    return DecodeLetterText(bytes, declared, {rules.DefaultIncoming, false});
+}

@@ -27,5 +27,11 @@ Charset ResolveCharset(Charset declared, std::string_view bytes, Charset default
 // Bytes in a known set -> UTF-8 (None reads as UTF-8).
 std::string DecodeAs(std::string_view bytes, Charset set, bool softBreak8D = false);
 
-// Bytes of a letter that declares `declared` (None when it names no set).
+// Bytes of a letter's text, the letter declaring `declared` (None when it
+// names no set).
 std::string DecodeLetterText(std::string_view bytes, Charset declared, const ReadingRules& rules);
+
+// A name or subject of such a letter: the same, except that 0x8D is the
+// letter Н whatever the rules say (a soft line break means something only in
+// a text).
+std::string DecodeHeaderField(std::string_view bytes, Charset declared, const ReadingRules& rules);

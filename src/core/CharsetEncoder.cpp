@@ -8,13 +8,13 @@ namespace {
 constexpr char32_t CyrillicCapitalEn = 0x041D;
 
 // The byte of one character in a one-byte set; false when it has none.
-bool ByteFor(const ByteCharsetTable& table, Charset set, char32_t cp, uint8_t& byte)
+bool ByteFor(const ByteCharsetTable& table, Charset set, CapitalEn en, char32_t cp, uint8_t& byte)
 {
     if (cp < 0x80 && table.AsciiUnchanged) {
         byte = static_cast<uint8_t>(cp);
         return true;
     }
-    if (set == Charset::Cp866 && cp == CyrillicCapitalEn) {
+    if (set == Charset::Cp866 && cp == CyrillicCapitalEn && en == CapitalEn::AsLatinH) {
         byte = 'H';
         return true;
     }
@@ -23,7 +23,7 @@ bool ByteFor(const ByteCharsetTable& table, Charset set, char32_t cp, uint8_t& b
 
 }  // namespace
 
-EncodedText EncodeText(std::string_view utf8, Charset set)
+EncodedText EncodeText(std::string_view utf8, Charset set, CapitalEn en)
 {
     if (!IsSingleByteCharset(set))
         return {ValidUtf8(utf8), true};
@@ -34,7 +34,7 @@ EncodedText EncodeText(std::string_view utf8, Charset set)
     result.Bytes.reserve(utf8.size());
     for (char32_t cp : CodePoints(utf8)) {
         uint8_t byte;
-        if (!ByteFor(table, set, cp, byte)) {
+        if (!ByteFor(table, set, en, cp, byte)) {
             byte = '?';
             result.Complete = false;
         }
@@ -52,7 +52,7 @@ bool FitsCharset(std::string_view utf8, Charset set)
         return true;
     for (char32_t cp : CodePoints(utf8)) {
         uint8_t byte;
-        if (!ByteFor(table, set, cp, byte))
+        if (!ByteFor(table, set, CapitalEn::AsIs, cp, byte))
             return false;
     }
     return true;

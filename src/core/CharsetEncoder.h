@@ -15,10 +15,16 @@ struct EncodedText {
     bool Complete = true;
 };
 
+// What becomes of the Cyrillic capital Н in CP866, whose byte 0x8D is also
+// the soft line break of old editors, which many readers drop from a text.
+enum class CapitalEn {
+    AsLatinH,  // a letter's text: written as the Latin H, so no reader loses it
+    AsIs,      // names and subjects: no reader takes them for text to reflow
+};
+
 // UTF-8 text in a set (None and UTF-8 give the text itself, malformed
-// sequences as U+FFFD). In CP866 the Cyrillic capital Н is written as the
-// Latin H: its own byte, 0x8D, is the soft line break that many readers drop.
-EncodedText EncodeText(std::string_view utf8, Charset set);
+// sequences as U+FFFD; the Н stays as it is).
+EncodedText EncodeText(std::string_view utf8, Charset set, CapitalEn en = CapitalEn::AsLatinH);
 
 // Whether EncodeText would be Complete, without building the bytes.
 bool FitsCharset(std::string_view utf8, Charset set);

@@ -124,6 +124,7 @@ TEST(Charset, Cp866CapitalEnIsTheLetterOrASoftBreak)
     EXPECT_EQ(DecodeLetterText(bytes, Charset::Cp866, {Charset::Cp866, false}), "НаНа");
     EXPECT_EQ(DecodeLetterText(bytes, Charset::Cp866, {Charset::Cp866, true}), "аа");
     EXPECT_EQ(DecodeLetterText(bytes, Charset::None, {Charset::Cp866, true}), "аа");
+    EXPECT_EQ(DecodeHeaderField(bytes, Charset::Cp866, {Charset::Cp866, true}), "НаНа") << "names keep their Н";
     // 0x8D is a continuation byte in UTF-8 ("э") and a letter in other sets.
     EXPECT_EQ(DecodeLetterText("\xD1\x8D", Charset::Utf8, {Charset::Cp866, true}), "э");
     EXPECT_EQ(DecodeLetterText("\x8D", Charset::Cp437, {Charset::Cp866, true}), "ì");
@@ -154,4 +155,5 @@ TEST(Charset, EncoderReportsWhatDoesNotFitAndWritesEnAsLatinH)
         EXPECT_EQ(encoded.Complete, c.Complete) << c.Text;
         EXPECT_EQ(FitsCharset(c.Text, c.Set), c.Complete) << c.Text;
     }
+    EXPECT_EQ(EncodeText("Нина", Charset::Cp866, CapitalEn::AsIs).Bytes, "\x8D\xA8\xAD\xA0") << "a name keeps its Н";
 }
