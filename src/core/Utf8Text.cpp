@@ -125,6 +125,18 @@ bool IsCapital(char32_t cp)
     return LowerCodePoint(cp) != cp;
 }
 
+// The text with every character replaced by map(character); malformed
+// sequences come out as U+FFFD.
+template <typename Map>
+std::string EachCodePoint(std::string_view text, Map map)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t cp : CodePoints(text))
+        AppendCodePoint(out, map(cp));
+    return out;
+}
+
 }  // namespace
 
 char32_t NextCodePoint(std::string_view text, std::size_t& pos)
@@ -223,11 +235,7 @@ std::string ValidUtf8(std::string_view text)
 {
     if (IsValidUtf8(text))
         return std::string(text);
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (char32_t cp : CodePoints(text))
-        AppendCodePoint(out, cp);
-    return out;
+    return EachCodePoint(text, [](char32_t cp) { return cp; });
 }
 
 std::size_t Utf8Length(std::string_view text)
@@ -291,20 +299,12 @@ char32_t LowerCodePoint(char32_t cp)
 
 std::string Utf8Upper(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t cp : CodePoints(text))
-        AppendCodePoint(out, UpperCodePoint(cp));
-    return out;
+    return EachCodePoint(text, UpperCodePoint);
 }
 
 std::string Utf8Lower(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t cp : CodePoints(text))
-        AppendCodePoint(out, LowerCodePoint(cp));
-    return out;
+    return EachCodePoint(text, LowerCodePoint);
 }
 
 int Utf8CompareNoCase(std::string_view a, std::string_view b)
