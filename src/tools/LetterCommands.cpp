@@ -5,6 +5,7 @@
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
@@ -26,7 +27,8 @@ int CommandList(Args args)
         base->LoadHeader();
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
-                  base->GetFrom() + "\t" + base->GetTo() + "\t" + base->GetSubject());
+                  EscapeField(base->GetFrom()) + "\t" + EscapeField(base->GetTo()) + "\t" +
+                  EscapeField(base->GetSubject()));
     }
     return 0;
 }
@@ -50,9 +52,9 @@ int CommandRead(Args args)
         lines.push_back(base->ReadLine(65535));
         ApplyNetmailLine(lines.back(), orig, dest);
     }
-    PrintLine("From: " + base->GetFrom());
-    PrintLine("To: " + base->GetTo());
-    PrintLine("Subject: " + base->GetSubject());
+    PrintLine("From: " + EscapeField(base->GetFrom()));
+    PrintLine("To: " + EscapeField(base->GetTo()));
+    PrintLine("Subject: " + EscapeField(base->GetSubject()));
     PrintLine("Date: " + FormatIsoMinutes(base->GetDateTime()));
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
@@ -70,10 +72,12 @@ int CommandRead(Args args)
 
 int CommandMarkRead(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("mark-read takes SPEC NUMBER");
+        throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     base->SetRead(true);
@@ -84,10 +88,12 @@ int CommandMarkRead(Args args)
 
 int CommandDelete(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("delete takes SPEC NUMBER");
+        throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("удалить письмо"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)
