@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <unordered_set>
 
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
@@ -246,32 +245,28 @@ Status SquishMsgBase::LoadIndex()
     return 0;
 }
 
-// Records that name no letter of their own leave the image: the number 0,
-// and a number met before (a delete broken off between moving the records
-// down and cutting the file leaves the last record twice). Every number then
-// stands once and reads back as the letter listed under it. The file still
-// holds the dropped records until the next change under the lock writes the
-// image anew.
+// The image holds every letter once, in number order, as the index should:
+// records of the number 0 and records of a number met before (a delete
+// broken off between moving the records down and cutting the file leaves
+// the last record twice) are dropped, and an index out of order (damage, a
+// peer's repair) is sorted, so that every number listed reads back as its
+// own letter. The file keeps its old records until the next change under
+// the lock writes the image anew.
 void SquishMsgBase::DropNonLetters()
 {
-    IndexOrdered = true;
-    HighestIndexUid = 0;
-    for (std::size_t i = 0; i < Index.size() && IndexOrdered; ++i)
-        IndexOrdered = Index[i].umsgid > (i == 0 ? 0 : Index[i - 1].umsgid);
-    if (!IndexOrdered) {
-        std::unordered_set<uint32_t> seen;
-        seen.reserve(Index.size());
-        auto kept = std::remove_if(Index.begin(), Index.end(), [&seen](const SquishIndexRecord& record) {
-            return record.umsgid == 0 || !seen.insert(record.umsgid).second;
-        });
-        IndexRepaired = kept != Index.end();
-        Index.erase(kept, Index.end());
-        IndexOrdered = std::is_sorted(Index.begin(), Index.end(), [](const SquishIndexRecord& a, const SquishIndexRecord& b) {
-            return a.umsgid < b.umsgid;
-        });
+    auto byNumber = [](const SquishIndexRecord& a, const SquishIndexRecord& b) { return a.umsgid < b.umsgid; };
+    bool sound = Index.empty() || Index.front().umsgid != 0;
+    for (std::size_t i = 1; i < Index.size() && sound; ++i)
+        sound = Index[i - 1].umsgid < Index[i].umsgid;
+    if (!sound) {
+        std::stable_sort(Index.begin(), Index.end(), byNumber);
+        auto same = [](const SquishIndexRecord& a, const SquishIndexRecord& b) { return a.umsgid == b.umsgid; };
+        Index.erase(std::unique(Index.begin(), Index.end(), same), Index.end());
+        if (!Index.empty() && Index.front().umsgid == 0)
+            Index.erase(Index.begin());
+        IndexRepaired = true;
     }
-    for (const SquishIndexRecord& record : Index)
-        HighestIndexUid = std::max(HighestIndexUid, record.umsgid);
+    HighestIndexUid = Index.empty() ? 0 : Index.back().umsgid;
 }
 
 // Writes the whole image: the records first, then the file is cut after
@@ -571,18 +566,11 @@ void SquishMsgBase::SeekFirst(Num number)
 }
 
 // The position of the letter with this number, else of the first letter
-// with a higher one; past the end when there is none. An index out of order
-// (damage, or a peer's repair) is searched whole: a number that was listed
-// always finds its own letter.
+// with a higher one; past the end when there is none.
 uint32_t SquishMsgBase::PositionFrom(Num number) const
 {
     auto below = [](const SquishIndexRecord& record, Num n) { return record.umsgid < n; };
-    if (IndexOrdered)
-        return static_cast<uint32_t>(std::lower_bound(Index.begin(), Index.end(), number, below) - Index.begin()) + 1;
-    auto at = std::find_if(Index.begin(), Index.end(), [number](const SquishIndexRecord& r) { return r.umsgid == number; });
-    if (at == Index.end())
-        at = std::find_if(Index.begin(), Index.end(), [number](const SquishIndexRecord& r) { return r.umsgid >= number; });
-    return static_cast<uint32_t>(at - Index.begin()) + 1;
+    return static_cast<uint32_t>(std::lower_bound(Index.begin(), Index.end(), number, below) - Index.begin()) + 1;
 }
 
 void SquishMsgBase::SeekNext()

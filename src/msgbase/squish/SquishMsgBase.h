@@ -204,10 +204,9 @@ private:
     uint32_t HeaderLen = SquishBaseHeaderSize;
     uint32_t FrameHeaderLen = SquishFrameHeaderSize;  // sz_sqhdr as read
 
-    std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, each number once
+    std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, in number order
     bool HaveIndex = false;
-    bool IndexOrdered = true;      // numbers rise from record to record
-    bool IndexRepaired = false;    // records were dropped: the file must be written anew
+    bool IndexRepaired = false;    // records were dropped or sorted: the file must be written anew
     uint32_t HighestIndexUid = 0;
     bool Locked = false;
 

@@ -263,7 +263,6 @@ Status SquishMsgBase::StoreLetter(uint32_t size, const FrameChoice& choice)
         Index.pop_back();
         return takeBack();
     }
-    IndexOrdered = IndexOrdered && (Count() < 2 || Index[Count() - 2].umsgid < uid);
     HighestIndexUid = std::max(HighestIndexUid, uid);
     Frame = frame;
     StatusWord = 0;  // damage met while linking is not the letter's failure
