@@ -1,5 +1,6 @@
 // quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
+#include <iostream>
 #include <string>
 
 #include "core/CodePage.h"
@@ -22,6 +23,10 @@ int CommandList(Args args)
     OpenedBase base(spec, false);
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
+        if (Status status = base->HeaderStatus(); status != 0) {
+            std::cerr << "letter " << base->GetNumber() << " cannot be read (status " << status << ")\n";
+            continue;
+        }
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
                   base->GetFrom() + "\t" + base->GetTo() + "\t" + base->GetSubject());
@@ -38,6 +43,8 @@ int CommandRead(Args args)
     Num number = ParseNumber(args[0]);
     OpenedBase base(spec, false);
     base.GoToLetter(number);
+    if (Status status = base->HeaderStatus(); status != 0)
+        throw ToolError("cannot read letter " + std::to_string(number) + " (status " + std::to_string(status) + ")");
     FidoAddress orig, dest;
     base->GetOrigAddr(orig);
     base->GetDestAddr(dest);
