@@ -2,9 +2,11 @@
 // driven through the message base interface exactly as the program drives it.
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
 namespace {
@@ -45,9 +47,16 @@ int CommandRead(Args args)
     base.GoToLetter(number);
     if (Status status = base->HeaderStatus(); status != 0)
         throw ToolError("cannot read letter " + std::to_string(number) + " (status " + std::to_string(status) + ")");
+    // The full addresses: the header's, with the zones and points that
+    // netmail control lines carry where the format keeps them there.
     FidoAddress orig, dest;
     base->GetOrigAddr(orig);
     base->GetDestAddr(dest);
+    std::vector<std::string> lines;
+    for (base->StartText(); !base->TextEnded();) {
+        lines.push_back(base->ReadLine(65535));
+        ApplyNetmailLine(lines.back(), orig, dest);
+    }
     PrintLine("From: " + base->GetFrom());
     PrintLine("To: " + base->GetTo());
     PrintLine("Subject: " + base->GetSubject());
@@ -55,9 +64,7 @@ int CommandRead(Args args)
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
     PrintLine("");
-    base->StartText();
-    while (!base->TextEnded()) {
-        std::string line = base->ReadLine(65535);
+    for (const std::string& line : lines) {
         if (!line.empty() && line[0] == KludgeMark) {
             if (kludges)
                 PrintLine("^A" + line.substr(1));
