@@ -10,20 +10,19 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "FidoTestLetters.h"
-#include "msgbase/FileFaults.h"
+#include "support/SharingTests.h"
 
 namespace {
 
 // Every letter as a fresh object reads it: number -> first text line, "*"
 // added when it is marked read. An unreadable letter fails.
-std::map<Num, std::string> Letters(const std::string& dir)
+LetterTexts Letters(const std::string& dir)
 {
     auto base = OpenFido(dir);
-    std::map<Num, std::string> letters;
+    LetterTexts letters;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
         EXPECT_EQ(base->HeaderStatus(), 0) << base->GetNumber();
@@ -77,10 +76,10 @@ const std::string LongLine(9000, 'L');  // several windows: several writes
 struct Change {
     const char* name;
     std::function<Status(MsgBase&)> run;
-    std::map<Num, std::string> after;
+    LetterTexts after;
 };
 
-const std::map<Num, std::string> Before = {{2, "one"}, {3, "two"}};
+const LetterTexts Before = {{2, "one"}, {3, "two"}};
 
 const std::vector<Change> Changes = {
     {"post", [](MsgBase& b) { return Post(b, "three"); }, {{2, "one"}, {3, "two"}, {4, "three"}}},
@@ -98,52 +97,35 @@ const std::vector<Change> Changes = {
 // open removes once it is old. The next post works and every letter reads.
 TEST(FidoSafety, AChangeBrokenOffAtAnyStepLosesNoLetter)
 {
-    for (FileFault kind : {FileFault::Crash, FileFault::Fail}) {
-        for (const Change& change : Changes) {
-            for (uint64_t n = 1;; ++n) {
-                const std::string where = std::string(change.name) + (kind == FileFault::Crash ? " killed" : " refused") +
-                                          " at change " + std::to_string(n);
-                TempDir dir;
-                {
-                    auto base = OpenFido(dir.Path());
-                    ASSERT_EQ(Post(*base, "one"), 0);
-                    ASSERT_EQ(Post(*base, "two"), 0);
-                }
-                Status status = 0;
-                bool struck = false;
-                {
-                    auto base = OpenFido(dir.Path());
-                    ArmFileFault(n, kind);
-                    status = change.run(*base);
-                    base.reset();
-                    struck = FileChangeCount() >= n;
-                    DisarmFileFault();
-                }
-                const std::map<Num, std::string> letters = Letters(dir.Path());
-                if (kind == FileFault::Fail && struck) {
-                    EXPECT_TRUE(status == 0 || status == 112) << where << ": status " << status;
-                    EXPECT_EQ(letters, status == 0 ? change.after : Before) << where;
-                } else if (!struck) {
-                    EXPECT_EQ(status, 0) << where;
-                    EXPECT_EQ(letters, change.after) << where;
-                } else {
-                    EXPECT_TRUE(letters == Before || letters == change.after) << where;
-                }
-                std::vector<std::string> temps = TempFiles(dir.Path());
-                EXPECT_TRUE(temps.empty() || (kind == FileFault::Crash && temps.size() == 1)) << where;
-                for (const std::string& temp : temps)
-                    Age(dir / temp, 2 * FidoMsgBase::StaleTempAge);
-
-                auto next = OpenFido(dir.Path());
-                EXPECT_TRUE(TempFiles(dir.Path()).empty()) << where << ": the killed post's file is removed";
-                ASSERT_EQ(Post(*next, "next"), 0) << where;
-                std::map<Num, std::string> expected = letters;
-                expected[next->GetNumber()] = "next";
-                EXPECT_EQ(Letters(dir.Path()), expected) << where;
-                if (!struck)
-                    break;
+    for (const Change& change : Changes) {
+        ForEveryFileChange([&](FileFault kind, uint64_t n) {
+            TempDir dir;
+            {
+                auto base = OpenFido(dir.Path());
+                EXPECT_EQ(Post(*base, "one"), 0);
+                EXPECT_EQ(Post(*base, "two"), 0);
             }
-        }
+            auto base = OpenFido(dir.Path());
+            const BrokenChange broken = BreakOff(change.name, kind, n, [&] {
+                Status status = change.run(*base);
+                base.reset();  // a killed process removes nothing on its way out
+                return status;
+            });
+            const LetterTexts letters = Letters(dir.Path());
+            ExpectBeforeOrAfter(broken, letters, Before, change.after);
+            std::vector<std::string> temps = TempFiles(dir.Path());
+            EXPECT_TRUE(temps.empty() || (kind == FileFault::Crash && temps.size() == 1)) << broken.Where;
+            for (const std::string& temp : temps)
+                Age(dir / temp, 2 * FidoMsgBase::StaleTempAge);
+
+            auto next = OpenFido(dir.Path());
+            EXPECT_TRUE(TempFiles(dir.Path()).empty()) << broken.Where << ": the killed post's file is removed";
+            EXPECT_EQ(Post(*next, "next"), 0) << broken.Where;
+            LetterTexts expected = letters;
+            expected[next->GetNumber()] = "next";
+            EXPECT_EQ(Letters(dir.Path()), expected) << broken.Where;
+            return broken;
+        });
     }
 }
 
@@ -248,35 +230,25 @@ TEST(FidoSafety, ALetterOnAReadOnlyMountIsReadAndRefusesChanges)
 // delete is there once, with its own text.
 TEST(FidoSafety, SeveralWritersAndAReaderAtOnce)
 {
-    TempDir dir;
-    constexpr int Writers = 3, PerWriter = 24;
-    std::vector<pid_t> children;
-    for (int w = 0; w < Writers; ++w) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            std::ofstream log(dir / ("w" + std::to_string(w) + ".log"));
-            for (int i = 0; i < PerWriter; ++i) {
-                FidoMsgBase base;
-                base.SetBasePath(dir.Path());
-                if (base.OpenBase() != 0)
-                    _exit(1);
-                const std::string text = "w" + std::to_string(w) + "-" + std::to_string(i);
-                if (Post(base, text) != 0)
-                    _exit(2);
-                if (i % 4 == 3) {
-                    if (Delete(base, base.GetNumber()) != 0)
-                        _exit(3);
-                    continue;
-                }
-                log << base.GetNumber() << ' ' << text << '\n' << std::flush;
+    TempDir dir, logs;
+    auto write = [&](int w, std::ostream& log) {
+        for (int i = 0; i < 24; ++i) {
+            FidoMsgBase base;
+            base.SetBasePath(dir.Path());
+            const std::string text = "w" + std::to_string(w) + "-" + std::to_string(i);
+            if (base.OpenBase() != 0 || Post(base, text) != 0)
+                return 2;
+            if (i % 4 == 3) {
+                if (Delete(base, base.GetNumber()) != 0)
+                    return 3;
+                continue;
             }
-            _exit(0);
+            log << base.GetNumber() << ' ' << text << '\n' << std::flush;
         }
-        children.push_back(pid);
-    }
+        return 0;
+    };
     int reads = 0;
-    for (bool running = true; running;) {
+    auto read = [&] {
         auto base = OpenFido(dir.Path());
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
@@ -285,24 +257,9 @@ TEST(FidoSafety, SeveralWritersAndAReaderAtOnce)
                 ++reads;
             }
         }
-        running = false;
-        for (pid_t pid : children)
-            running = running || waitpid(pid, nullptr, WNOHANG) == 0;
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
-    std::map<Num, std::string> stored;
-    for (int w = 0; w < Writers; ++w) {
-        std::ifstream log(dir / ("w" + std::to_string(w) + ".log"));
-        Num number;
-        std::string text;
-        while (log >> number >> text)
-            EXPECT_TRUE(stored.emplace(number, text).second) << "number given twice: " << number;
-    }
-    EXPECT_EQ(stored.size(), std::size_t(Writers * PerWriter * 3 / 4));
+    };
+    const LetterTexts stored = WritersAndAReader(3, write, read, logs.Path());
+    EXPECT_EQ(stored.size(), 3u * 18);
     EXPECT_EQ(Letters(dir.Path()), stored);
     EXPECT_GT(reads, 0);
 }

@@ -4,25 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "SquishBytes.h"
-#include "msgbase/FileFaults.h"
+#include "support/SharingTests.h"
 
 namespace {
 
 // Every letter of the base as a fresh object reads it: number -> first text
 // line, with "*" added when it is marked read. An unreadable header fails.
-std::map<Num, std::string> Letters(const std::string& path)
+LetterTexts Letters(const std::string& path)
 {
     OpenSquish s(path);
     EXPECT_EQ(s.open, 0);
-    std::map<Num, std::string> letters;
+    LetterTexts letters;
     for (s.base.SeekFirst(1); s.base.SeekFound(); s.base.SeekNext()) {
         s.base.LoadHeader();
         EXPECT_EQ(s.base.HeaderStatus(), 0) << s.base.GetNumber();
@@ -83,10 +80,10 @@ void MakeBase(const std::string& path)
 struct Change {
     const char* name;
     std::function<Status(SquishMsgBase&)> run;
-    std::map<Num, std::string> after;
+    LetterTexts after;
 };
 
-const std::map<Num, std::string> Before = {{1, "one"}, {3, "three"}};
+const LetterTexts Before = {{1, "one"}, {3, "three"}};
 
 const std::vector<Change> Changes = {
     {"post into the free frame", [](SquishMsgBase& b) { return Post(b, "B", "short\r"); },
@@ -100,55 +97,42 @@ const std::vector<Change> Changes = {
 
 }  // namespace
 
-// Loop N = 1, 2, ... over every file change a post or a delete makes: the
-// Nth is refused, or the process "dies" there. Afterwards the base holds the
-// letters of before or of after (a refused change reports failure and leaves
-// before), no frame is free and indexed, and a new letter is stored and read
+// Loop N = 1, 2, ... over every file change a post, a delete or a mark-read
+// makes: the Nth is refused, or the process "dies" there. Afterwards the
+// base holds the letters of before or of after, no frame is free and
+// indexed, a refused change left the index and the size of .SQD as they
+// were (a partial frame is cut off), and a new letter is stored and read
 // with all the others.
 TEST(SquishSafety, AChangeBrokenOffAtAnyWriteLosesNoLetter)
 {
-    for (FileFault kind : {FileFault::Crash, FileFault::Fail}) {
-        for (const Change& change : Changes) {
-            for (uint64_t n = 1;; ++n) {
-                const std::string where = std::string(change.name) + (kind == FileFault::Crash ? " killed" : " refused") +
-                                          " at change " + std::to_string(n);
-                TempDir dir;
-                const std::string path = dir / "echo";
-                MakeBase(path);
-                const auto sqdSize = std::filesystem::file_size(path + ".sqd");
-                const std::string sqi = ReadFileBytes(path + ".sqi");
-                Status status = 0;
-                bool struck = false;
-                {
-                    OpenSquish s(path);
-                    ArmFileFault(n, kind);
-                    status = change.run(s.base);
-                    struck = FileChangeCount() >= n;
-                    DisarmFileFault();
-                }
-                const std::map<Num, std::string> letters = Letters(path);
-                if (kind == FileFault::Fail && status != 0) {
-                    EXPECT_EQ(letters, Before) << where;
-                    EXPECT_EQ(ReadFileBytes(path + ".sqi"), sqi) << where;
-                    EXPECT_EQ(std::filesystem::file_size(path + ".sqd"), sqdSize) << where << ": a partial frame is cut";
-                } else if (kind == FileFault::Fail || !struck) {
-                    EXPECT_EQ(letters, change.after) << where;
-                } else {
-                    EXPECT_TRUE(letters == Before || letters == change.after) << where;
-                }
-                EXPECT_FALSE(SomeFrameFreeAndIndexed(path)) << where;
-
-                OpenSquish next(path);
-                ASSERT_EQ(Post(next.base, "C", "next\r"), 0) << where;
-                std::map<Num, std::string> expected = Letters(path);
-                EXPECT_EQ(expected[next.base.GetNumber()], "next") << where;
-                expected.erase(next.base.GetNumber());
-                EXPECT_EQ(expected, letters) << where << ": the letters before stay as they were";
-                EXPECT_FALSE(SomeFrameFreeAndIndexed(path)) << where;
-                if (!struck)
-                    break;
+    for (const Change& change : Changes) {
+        ForEveryFileChange([&](FileFault kind, uint64_t n) {
+            TempDir dir;
+            const std::string path = dir / "echo";
+            MakeBase(path);
+            const auto sqdSize = std::filesystem::file_size(path + ".sqd");
+            const std::string sqi = ReadFileBytes(path + ".sqi");
+            BrokenChange broken;
+            {
+                OpenSquish s(path);
+                broken = BreakOff(change.name, kind, n, [&] { return change.run(s.base); });
             }
-        }
+            const LetterTexts letters = Letters(path);
+            ExpectBeforeOrAfter(broken, letters, Before, change.after);
+            if (broken.Result != 0) {
+                EXPECT_EQ(ReadFileBytes(path + ".sqi"), sqi) << broken.Where;
+                EXPECT_EQ(std::filesystem::file_size(path + ".sqd"), sqdSize) << broken.Where << ": a partial frame is cut";
+            }
+            EXPECT_FALSE(SomeFrameFreeAndIndexed(path)) << broken.Where;
+
+            OpenSquish next(path);
+            EXPECT_EQ(Post(next.base, "C", "next\r"), 0) << broken.Where;
+            LetterTexts expected = letters;
+            expected[next.base.GetNumber()] = "next";
+            EXPECT_EQ(Letters(path), expected) << broken.Where;
+            EXPECT_FALSE(SomeFrameFreeAndIndexed(path)) << broken.Where;
+            return broken;
+        });
     }
 }
 
@@ -277,13 +261,13 @@ TEST(SquishSafety, LettersAreFoundByNumberWhateverTheIndexOrder)
     std::string sqd = ReadFileBytes(path + ".sqd");
     WriteFileBytes(path + ".sqd", sqd.replace(4, 4, Le32(4)));
 
-    EXPECT_EQ(Letters(path), (std::map<Num, std::string>{{1, "one"}, {2, "two"}, {3, "three"}}));
+    EXPECT_EQ(Letters(path), (LetterTexts{{1, "one"}, {2, "two"}, {3, "three"}}));
     OpenSquish s(path);
     EXPECT_EQ(Walk(s.base), "1 2 3 ");
     EXPECT_EQ(MarkRead(s.base, 1), 0);
     EXPECT_EQ(Delete(s.base, 2), 0);
     EXPECT_EQ(ReadFileBytes(path + ".sqi"), first + third) << "written anew, in order, without the repeated record";
-    EXPECT_EQ(Letters(path), (std::map<Num, std::string>{{1, "one*"}, {3, "three"}}));
+    EXPECT_EQ(Letters(path), (LetterTexts{{1, "one*"}, {3, "three"}}));
     ASSERT_EQ(Post(s.base, "A", "four\r"), 0);
     EXPECT_EQ(s.base.GetNumber(), 4u);
 }
@@ -296,63 +280,41 @@ TEST(SquishSafety, SeveralWritersAndAReaderAtOnce)
     TempDir dir;
     const std::string path = dir / "echo";
     { OpenSquish create(path, true); }
-    constexpr int Writers = 3, PerWriter = 24;
-    std::vector<pid_t> children;
-    for (int w = 0; w < Writers; ++w) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            std::ofstream log(dir / ("w" + std::to_string(w)));
-            OpenSquish s(path);
-            for (int i = 0; i < PerWriter; ++i) {
-                const std::string text = "w" + std::to_string(w) + " " + std::to_string(i);
-                Status status = SquishNoLock;
-                for (int attempt = 0; attempt < 50 && status == SquishNoLock; ++attempt)
-                    status = Post(s.base, "W", text + "\r");
-                if (status != 0)
-                    _exit(2);
-                const Num number = s.base.GetNumber();
-                if (i % 4 == 3) {
-                    status = SquishNoLock;
-                    for (int attempt = 0; attempt < 50 && status == SquishNoLock; ++attempt)
-                        status = Delete(s.base, number);
-                    if (status != 0)
-                        _exit(3);
-                    continue;
-                }
-                log << number << ' ' << text << '\n' << std::flush;
+    auto retried = [](const std::function<Status()>& change) {
+        Status status = SquishNoLock;
+        for (int attempt = 0; attempt < 50 && status == SquishNoLock; ++attempt)
+            status = change();
+        return status;
+    };
+    auto write = [&](int w, std::ostream& log) {
+        OpenSquish s(path);
+        for (int i = 0; i < 24; ++i) {
+            const std::string text = "w" + std::to_string(w) + "-" + std::to_string(i);
+            if (retried([&] { return Post(s.base, "W", text + "\r"); }) != 0)
+                return 2;
+            const Num number = s.base.GetNumber();
+            if (i % 4 == 3) {
+                if (retried([&] { return Delete(s.base, number); }) != 0)
+                    return 3;
+                continue;
             }
-            _exit(0);
+            log << number << ' ' << text << '\n' << std::flush;
         }
-        children.push_back(pid);
-    }
+        return 0;
+    };
     int reads = 0;
-    for (bool running = true; running;) {
+    auto read = [&] {
         OpenSquish r(path);
-        for (r.base.SeekFirst(1); r.base.SeekFound(); r.base.SeekNext(), ++reads) {
+        for (r.base.SeekFirst(1); r.base.SeekFound(); r.base.SeekNext()) {
             r.base.LoadHeader();
             if (r.base.HeaderStatus() == 0) {
                 EXPECT_EQ(r.base.GetFrom(), "W");
+                ++reads;
             }
         }
-        running = false;
-        for (pid_t pid : children)
-            running = running || waitpid(pid, nullptr, WNOHANG) == 0;
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
-    std::map<Num, std::string> stored;
-    for (int w = 0; w < Writers; ++w) {
-        std::ifstream log(dir / ("w" + std::to_string(w)));
-        Num number;
-        std::string writer, index;
-        while (log >> number >> writer >> index)
-            stored[number] = writer + " " + index;
-    }
-    EXPECT_EQ(stored.size(), std::size_t(Writers * PerWriter * 3 / 4));
+    };
+    const LetterTexts stored = WritersAndAReader(3, write, read, dir.Path());
+    EXPECT_EQ(stored.size(), 3u * 18);
     EXPECT_EQ(Letters(path), stored);
     EXPECT_GT(reads, 0);
 }
