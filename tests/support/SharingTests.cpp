@@ -47,11 +47,18 @@ LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, s
                               const std::function<void()>& read, const std::string& logDir)
 {
     auto logName = [&logDir](int w) { return logDir + "/writer" + std::to_string(w) + ".log"; };
+    // The writers start together, once the reader runs.
+    int start[2];
+    EXPECT_EQ(pipe(start), 0);
     std::vector<pid_t> children;
     for (int w = 0; w < writers; ++w) {
         pid_t pid = fork();
         EXPECT_GE(pid, 0);
         if (pid == 0) {
+            close(start[1]);
+            char go = 0;
+            if (::read(start[0], &go, 1) != 1)
+                _exit(9);
             std::ofstream log(logName(w));
             int code = write(w, log);
             log.close();
@@ -59,6 +66,10 @@ LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, s
         }
         children.push_back(pid);
     }
+    close(start[0]);
+    read();
+    EXPECT_EQ(::write(start[1], std::string(writers, 'g').data(), writers), writers);
+    close(start[1]);
     std::vector<int> statuses(children.size(), -1);
     for (bool running = true; running;) {
         read();

@@ -36,7 +36,8 @@ void ExpectBeforeOrAfter(const BrokenChange& change, const LetterTexts& letters,
 
 // Forks `writers` processes, each running write(w, log): it stores letters,
 // logs "number text" for each one it stored and kept, and returns its exit
-// code. Meanwhile read runs again and again here. Every process must exit
+// code. They start together once read has run here, and read runs again and
+// again until they are done. Every process must exit
 // with 0; the result is every letter logged (a number logged twice fails).
 LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, std::ostream& log)>& write,
                               const std::function<void()>& read, const std::string& logDir);
