@@ -613,7 +613,7 @@ void SquishMsgBase::LoadHeader()
     SquishMessageHeader message{};
     bool read = false;
     if (FrameHeaderLen == SquishFrameHeaderSize) {
-        char both[SquishFrameHeaderSize + SquishMessageHeaderSize];
+        char both[SquishFrameHeaderSize + SquishMessageHeaderSize] = {};
         read = ReadAt(FrameOffset, both, sizeof both);
         std::memcpy(&frame, both, sizeof frame);
         std::memcpy(&message, both + SquishFrameHeaderSize, sizeof message);
