@@ -72,6 +72,10 @@ std::vector<TLetter*> TArea::ReadLetters()
                 break;
             first = false;
             base->LoadHeader();
+            if (base->HeaderStatus() != 0) {
+                base->SeekNext();  // unreadable: left out rather than shown with empty fields
+                continue;
+            }
             Num replyTo = base->GetReplyTo();
             Num number = base->GetNumber();
             std::string subject = base->GetSubject();

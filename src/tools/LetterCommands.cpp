@@ -1,5 +1,6 @@
 // quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ int CommandList(Args args)
     OpenedBase base(spec, false);
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
+        if (Status status = base->HeaderStatus(); status != 0) {
+            std::cerr << "letter " << base->GetNumber() << " cannot be read (status " << status << ")\n";
+            continue;
+        }
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
                   EscapeField(base->GetFrom()) + "\t" + EscapeField(base->GetTo()) + "\t" +
@@ -42,6 +47,8 @@ int CommandRead(Args args)
     Num number = ParseNumber(args[0]);
     OpenedBase base(spec, false);
     base.GoToLetter(number);
+    if (Status status = base->HeaderStatus(); status != 0)
+        throw ToolError("cannot read letter " + std::to_string(number) + " (status " + std::to_string(status) + ")");
     // The full addresses: the header's, with the zones and points that
     // netmail control lines carry where the format keeps them there.
     FidoAddress orig, dest;
