@@ -132,6 +132,28 @@ std::vector<std::string> ToolResult::OutLines() const
     return lines;
 }
 
+pid_t StartChild(const std::function<int()>& body)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 3;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);  // no test-framework teardown in the child
+    }
+    return pid;
+}
+
+int WaitChild(pid_t child)
+{
+    int status = 0;
+    if (child <= 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& input)
 {
     // Standard input through a file, output through files: no pipe deadlocks.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,12 @@ uint32_t GetLe32(const std::string& bytes, std::size_t offset);
 std::string PascalField(const std::string& text, std::size_t fieldSize);
 // A zero-terminated, zero-padded field.
 std::string ZeroField(const std::string& text, std::size_t fieldSize);
+
+// Several processes on one base at once: body runs in a child process
+// (another program sharing the files) and its result, 0..255, is the child's
+// exit code. WaitChild gives that code, -1 when the child did not exit.
+pid_t StartChild(const std::function<int()>& body);
+int WaitChild(pid_t child);
 
 // Runs quorvel-tool with the arguments (UTF-8) and the given standard input.
 struct ToolResult {

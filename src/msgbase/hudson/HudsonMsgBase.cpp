@@ -1,6 +1,7 @@
 #include "msgbase/hudson/HudsonMsgBase.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "core/CodePage.h"
@@ -41,11 +42,13 @@ HudsonMsgBase::~HudsonMsgBase()
 
 void HudsonMsgBase::SetBasePath(const std::string& spec)
 {
+    // The board is exactly the first three characters (the areas file pads
+    // and cuts it to three digits); the directory follows at once and may
+    // itself start with a digit ("0052hud/" is board 5 in "2hud/").
     std::string boardText = spec.substr(0, 3);
-    // A fourth digit means a board word longer than three digits: no board of
-    // 1..200, and the rest is not the directory either.
-    bool longer = spec.size() > 3 && spec[3] >= '0' && spec[3] <= '9';
-    Board = longer ? 0 : StrToIntTrim(boardText);
+    bool digits = boardText.size() == 3 && std::all_of(boardText.begin(), boardText.end(),
+                                                         [](char c) { return c >= '0' && c <= '9'; });
+    Board = digits ? StrToIntTrim(boardText) : 0;
     Dir = spec.size() > 3 ? spec.substr(3) : std::string();
     AddBackslash(Dir);
 }
@@ -93,40 +96,75 @@ HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
     return {resolve(InfoName), resolve(IdxName), resolve(ToIdxName), resolve(HdrName), resolve(TxtName)};
 }
 
+// What the five files make, judged by their sizes:
+// - Missing: there is no MSGINFO and none of the other four holds anything
+//   (empty files left by a creation that broke off are completed by
+//   CreateBase: nothing in them can be lost).
+// - Complete: MSGINFO of exactly one record, the four others present, and
+//   as many MSGHDR and MSGTOIDX records as MSGIDX has - or one more: the
+//   tail of an append that broke off before its index record, which belongs
+//   to no letter and is cut by the next writer. The index record the tail
+//   follows must then still name the header beside it.
+// - Damaged: anything else.
+// Readers take no lock, so a writer may append while the sizes are taken one
+// after the other: they are taken against the order of appending (index
+// first), and a base that looks out of step is looked at again while its
+// files keep changing.
 HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles(const BaseNames& names) const
 {
-    int64_t info = FileSizeByName(names.Info);
-    int64_t hdr = FileSizeByName(names.Hdr);
-    int64_t idx = FileSizeByName(names.Idx);
-    int64_t toIdx = FileSizeByName(names.ToIdx);
-    int64_t txt = FileSizeByName(names.Txt);
-
-    BaseState state = info < 0 ? BaseState::Missing : BaseState::Complete;
-    if (hdr >= 0) {
-        if (state == BaseState::Missing)
-            state = BaseState::Damaged;  // headers without counters
-    } else if (info >= 0) {
-        state = BaseState::Damaged;
-    }
-    for (int64_t size : {txt, idx, toIdx}) {
-        if (size >= 0 && state == BaseState::Missing)
-            state = BaseState::Damaged;
-        if (size < 0 && state == BaseState::Complete)
-            state = BaseState::Damaged;
-    }
-    if (state == BaseState::Complete && info != int64_t(sizeof(HudsonInfoRecord)))
-        state = BaseState::Damaged;
-    if (state == BaseState::Complete) {
-        int64_t letters = hdr / int64_t(sizeof(HudsonHdrRecord));
-        if (toIdx / int64_t(sizeof(HudsonToIdxRecord)) != letters || idx / int64_t(sizeof(HudsonIdxRecord)) != letters)
-            state = BaseState::Damaged;
+    auto sizes = [&names] {
+        return std::array<int64_t, 5>{FileSizeByName(names.Idx), FileSizeByName(names.ToIdx),
+                                      FileSizeByName(names.Hdr), FileSizeByName(names.Txt),
+                                      FileSizeByName(names.Info)};
+    };
+    std::array<int64_t, 5> seen = sizes();
+    BaseState state = JudgeSizes(names, seen);
+    for (int look = 1; look < RetryCount && state == BaseState::Damaged; ++look) {
+        std::array<int64_t, 5> again = sizes();
+        if (again == seen)
+            break;
+        seen = again;
+        state = JudgeSizes(names, seen);
     }
     return state;
 }
 
+HudsonMsgBase::BaseState HudsonMsgBase::JudgeSizes(const BaseNames& names, const std::array<int64_t, 5>& sizes) const
+{
+    auto [idx, toIdx, hdr, txt, info] = sizes;
+    if (info < 0)
+        return hdr > 0 || idx > 0 || toIdx > 0 || txt > 0 ? BaseState::Damaged : BaseState::Missing;
+    if (hdr < 0 || idx < 0 || toIdx < 0 || txt < 0 || info != int64_t(sizeof(HudsonInfoRecord)))
+        return BaseState::Damaged;
+    int64_t letters = idx / int64_t(sizeof(HudsonIdxRecord));
+    int64_t headers = hdr / int64_t(sizeof(HudsonHdrRecord));
+    int64_t recipients = toIdx / int64_t(sizeof(HudsonToIdxRecord));
+    auto inStep = [letters](int64_t records) { return records == letters || records == letters + 1; };
+    if (!inStep(headers) || !inStep(recipients))
+        return BaseState::Damaged;
+    if ((headers > letters || recipients > letters) && !LastIndexMatchesItsHeader(names, letters))
+        return BaseState::Damaged;
+    return BaseState::Complete;
+}
+
+// Whether the last index record still names the header beside it: a tail
+// after it is then an append that broke off, not a shifted index.
+bool HudsonMsgBase::LastIndexMatchesItsHeader(const BaseNames& names, int64_t letters) const
+{
+    if (letters == 0)
+        return true;
+    HudsonIdxRecord idx{};
+    uint16_t number = 0;
+    int64_t last = letters - 1;
+    if (LoadFilePart(names.Idx, &idx, sizeof idx, last * int64_t(sizeof idx)) != 0 ||
+        LoadFilePart(names.Hdr, &number, sizeof number, last * int64_t(sizeof(HudsonHdrRecord))) != 0)
+        return false;
+    return idx.MsgNum == HudsonDeletedNumber || idx.MsgNum == number;
+}
+
 bool HudsonMsgBase::BaseExists()
 {
-    return FileExists(FileName(InfoName)) || FileExists(FileName(HdrName));
+    return CheckFiles(ResolveNames()) != BaseState::Missing;
 }
 
 Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
@@ -414,6 +452,7 @@ void HudsonMsgBase::ForgetIndexChunk()
 {
     ChunkStart = 0;
     ChunkCount = 0;
+    PeekedPosition = -1;
 }
 
 const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position, bool backward)
@@ -441,6 +480,21 @@ bool HudsonMsgBase::Accepts(const HudsonIdxRecord& entry) const
     return entry.MsgNum != HudsonDeletedNumber && entry.Board == Board;
 }
 
+// A letter whose header carries the deleted bit is gone, whatever its index
+// record says (a deletion broken off half way, or a tosser that marks the
+// header only). The header read here serves the LoadHeader that follows.
+bool HudsonMsgBase::MarkedDeletedAt(int64_t position)
+{
+    HudsonHdrRecord header{};
+    if (!ReadRecordAt(HdrFile, position, &header)) {
+        PeekedPosition = -1;
+        return false;  // unreadable: LoadHeader reports it for this letter
+    }
+    PeekedHeader = header;
+    PeekedPosition = position;
+    return header.MsgAttr & HudsonMsgDeleted;
+}
+
 // Between letters (after a seek that found nothing) the walk keeps a bound:
 // SeekNext then accepts numbers from the bound up, SeekPrior numbers below it.
 
@@ -456,8 +510,11 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
         const HudsonIdxRecord* const end = IndexChunk.data() + ChunkCount;
         for (const HudsonIdxRecord* e = entry; e != end; ++e) {
             if (Accepts(*e) && e->MsgNum >= lowest) {
+                int64_t at = position + (e - entry);
+                if (MarkedDeletedAt(at))
+                    continue;
                 Found = true;
-                CurrentPosition = position + (e - entry);
+                CurrentPosition = at;
                 CurrentNumber = e->MsgNum;
                 return;
             }
@@ -476,7 +533,7 @@ void HudsonMsgBase::ScanBackward(uint32_t below)
 {
     int64_t position = CurrentPosition - 1;
     while (const HudsonIdxRecord* entry = IndexEntry(position, true)) {
-        if (Accepts(*entry) && entry->MsgNum < below) {
+        if (Accepts(*entry) && entry->MsgNum < below && !MarkedDeletedAt(position)) {
             Found = true;
             CurrentPosition = position;
             CurrentNumber = entry->MsgNum;
@@ -525,8 +582,9 @@ void HudsonMsgBase::SetPosition(uint32_t position)
     ForgetIndexChunk();
     CurrentPosition = position;
     const HudsonIdxRecord* entry = IndexEntry(position, false);
-    Found = entry && entry->MsgNum != HudsonDeletedNumber;
-    CurrentNumber = Found ? entry->MsgNum : 0;
+    HudsonIdxRecord record = entry ? *entry : HudsonIdxRecord{HudsonDeletedNumber, 0};
+    Found = record.MsgNum != HudsonDeletedNumber && !MarkedDeletedAt(position);
+    CurrentNumber = Found ? record.MsgNum : 0;
 }
 
 Num HudsonMsgBase::GetNumber()
@@ -548,15 +606,32 @@ void HudsonMsgBase::LoadHeader()
     HeaderPosition = -1;
     Text.clear();
     TextPos = 0;
-    HudsonHdrRecord header{};
-    if (Opened && Found && CurrentPosition >= 0 && ReadRecordAt(HdrFile, CurrentPosition, &header)) {
-        Header = header;
-        HeaderLoaded = true;
-        HeaderPosition = CurrentPosition;
+    HudsonHdrRecord header = PeekedHeader;
+    if (!Opened || !Found || CurrentPosition < 0)
+        LoadStatus = HudsonNoLetter;
+    else if (PeekedPosition == CurrentPosition)
+        LoadStatus = 0;
+    else
+        LoadStatus = ReadRecordAt(HdrFile, CurrentPosition, &header) ? 0 : IoStatus();
+    PeekedPosition = -1;
+    // The header beside an index record must name the same letter: a base
+    // whose files went out of step would show another letter's header.
+    if (LoadStatus == 0 && header.MsgNum != CurrentNumber)
+        LoadStatus = HudsonNoLetter;
+    if (LoadStatus == 0) {
+        TakeAsLoaded(header, CurrentPosition);
     } else {
         // No stale header of another letter under this letter's number.
         ClearHeader();
     }
+}
+
+void HudsonMsgBase::TakeAsLoaded(const HudsonHdrRecord& header, int64_t position)
+{
+    Header = header;
+    LoadedHeader = header;
+    HeaderLoaded = true;
+    HeaderPosition = position;
 }
 
 std::string HudsonMsgBase::GetFrom()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/CodePage.h"
+#include "msgbase/ChangedBits.h"
 #include "msgbase/hudson/HudsonMsgBase.h"
 #include "msgbase/hudson/HudsonShared.h"
 
@@ -133,23 +134,27 @@ Status HudsonMsgBase::WriteLetter()
     return status;
 }
 
-// The letter is appended while the lock is held: its text, header and
-// recipient first, its index entry (which makes it visible to readers) last,
-// then the export list and the counters. Any failure cuts every file back to
-// its old size and leaves the counters on disk and in memory as they were.
+// The letter is appended while the lock is held, in an order in which every
+// step a writer may die after leaves something Reconcile makes whole: its
+// text, header and recipient first, its index entry (which makes it part of
+// the base) next, then the export list and the counters. A failure that is
+// reported cuts every file back to its old size and leaves the counters on
+// disk and in memory as they were.
 Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
 {
     const HudsonInfoRecord before = Info;
     FileCounts counts;
     if (!ReadCounts(counts))
         return IoStatus();
-    // Parallel files out of step: an append would put this letter's header and
-    // index entry at different positions.
-    if (counts.Idx != counts.Hdr || counts.ToIdx != counts.Hdr)
-        return HudsonDamaged;
+    if (Status status = Reconcile(counts); status != 0) {
+        Info = before;
+        return status;
+    }
     if (counts.Hdr >= MaxLetters || Info.HighMsg >= HudsonDeletedNumber - 1 ||
-        counts.Txt + blocks > MaxTextBlocks)
+        counts.Txt + blocks > MaxTextBlocks) {
+        Info = before;
         return HudsonBaseFull;
+    }
 
     const auto position = static_cast<uint16_t>(counts.Hdr);
     const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
@@ -177,14 +182,10 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     bool ok = append(TxtFile, counts.Txt, text.data(), blocks) && append(HdrFile, counts.Hdr, &Header, 1) &&
               append(ToIdxFile, counts.ToIdx, &toIdx, 1) && append(IdxFile, counts.Idx, &idx, 1);
     if (ok && exportIt) {
-        std::string name = NameToCreate(MailType == MailNet ? NetMailName : EchoMailName);
-        HudsonExportRecord entry{position};
-        ok = (FileExists(name) || SaveFile(name, nullptr, 0) == 0) && BindFile(exportFile, name) &&
-             OpenExisting(exportFile, sizeof entry);
-        int64_t records = ok ? FileSizeRecords(exportFile) : -1;
-        ok = records >= 0 && append(exportFile, records, &entry, 1);
-        if (ok)
-            FlushFile(exportFile);
+        int64_t listedAt = -1;
+        ok = ListForExport(position, MailType == MailNet, exportFile, listedAt) == 0;
+        if (listedAt >= 0)
+            undo.Appended(exportFile, listedAt);
     }
     if (ok) {
         Info.HighMsg = number;
@@ -204,8 +205,121 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     Found = true;
     CurrentPosition = position;
     CurrentNumber = number;
-    HeaderLoaded = true;
-    HeaderPosition = position;
+    TakeAsLoaded(Header, position);
+    LoadStatus = 0;
+    return 0;
+}
+
+// --- what a writer that died part way left behind ------------------------------
+
+// Whatever step of a new letter a writer died after, the next writer puts it
+// right under the lock before it writes anything of its own:
+// - a header or recipient record past the last index record belongs to no
+//   letter: it is cut off;
+// - letters at the end of the index numbered above MSGINFO's highest number
+//   were stored whole but never counted: they are counted now, and listed
+//   for export when their header says they wait for it and they are not
+//   listed yet;
+// - the highest number becomes at least the highest number in the index, so
+//   that a new letter never shares a number with one already there.
+// Text blocks past the last letter's text are left alone: nothing refers to
+// them, and the next letter's text follows them. A failure leaves the
+// counters in memory changed: the caller puts them back.
+Status HudsonMsgBase::Reconcile(FileCounts& counts)
+{
+    if (Status status = CutBrokenOffTail(counts); status != 0)
+        return status;
+    return AdoptUncountedLetters(counts);
+}
+
+Status HudsonMsgBase::CutBrokenOffTail(FileCounts& counts)
+{
+    if (counts.Hdr == counts.Idx && counts.ToIdx == counts.Idx)
+        return 0;
+    // Anything but a tail of one record beyond the index puts the parallel
+    // files out of step: an append would misplace the letter's records.
+    BaseNames names{InfoFile.Name(), IdxFile.Name(), ToIdxFile.Name(), HdrFile.Name(), TxtFile.Name()};
+    auto inStep = [&](int64_t records) { return records == counts.Idx || records == counts.Idx + 1; };
+    if (!inStep(counts.Hdr) || !inStep(counts.ToIdx) || !LastIndexMatchesItsHeader(names, counts.Idx))
+        return HudsonDamaged;
+    for (auto [file, records] : {std::pair{&HdrFile, &counts.Hdr}, std::pair{&ToIdxFile, &counts.ToIdx}}) {
+        if (*records == counts.Idx)
+            continue;
+        if (!SeekRecord(*file, counts.Idx) || !TruncateFile(*file))
+            return IoStatus();
+        *records = counts.Idx;
+    }
+    return 0;
+}
+
+Status HudsonMsgBase::AdoptUncountedLetters(const FileCounts& counts)
+{
+    std::vector<HudsonIdxRecord> index(static_cast<std::size_t>(counts.Idx));
+    uint32_t got = 0;
+    if (!index.empty() &&
+        (!SeekRecord(IdxFile, 0) || !ReadRecords(IdxFile, index.data(), static_cast<uint32_t>(index.size()), got)))
+        return IoStatus();
+    index.resize(got);
+
+    uint16_t highest = Info.HighMsg;
+    for (const HudsonIdxRecord& r : index) {
+        uint16_t number = r.MsgNum;  // a packed field: taken by value
+        if (number != HudsonDeletedNumber)
+            highest = std::max(highest, number);
+    }
+    std::size_t uncounted = index.size();
+    while (uncounted > 0 && index[uncounted - 1].MsgNum != HudsonDeletedNumber &&
+           index[uncounted - 1].MsgNum > Info.HighMsg)
+        --uncounted;
+    for (std::size_t position = uncounted; position < index.size(); ++position) {
+        HudsonHdrRecord header{};
+        if (!ReadRecordAt(HdrFile, static_cast<int64_t>(position), &header))
+            return IoStatus();
+        if (header.MsgAttr & HudsonMsgDeleted)
+            continue;
+        uint8_t board = index[position].Board;
+        Info.TotalMsgs = Increased(Info.TotalMsgs);
+        if (board >= 1 && board <= HudsonBoards)
+            Info.ActiveMsgs[board - 1] = Increased(Info.ActiveMsgs[board - 1]);
+        if (header.MsgAttr & (HudsonMsgEchoPending | HudsonMsgNetPending)) {
+            FileRecord exportFile;
+            int64_t listedAt = -1;
+            Status status = ListForExport(static_cast<uint16_t>(position), header.MsgAttr & HudsonMsgNetPending,
+                                          exportFile, listedAt);
+            if (status != 0)
+                return status;
+        }
+    }
+    Info.HighMsg = highest;
+    return 0;
+}
+
+// Lists a letter's index position in ECHOMAIL.BBS or NETMAIL.BBS for the
+// tosser, unless it is listed there already. listedAt is the record it was
+// appended as, -1 when nothing was appended.
+Status HudsonMsgBase::ListForExport(uint16_t position, bool netmail, FileRecord& file, int64_t& listedAt)
+{
+    listedAt = -1;
+    std::string name = NameToCreate(netmail ? NetMailName : EchoMailName);
+    if (!FileExists(name) && SaveFile(name, nullptr, 0) != 0)
+        return IoStatus();
+    if (!BindFile(file, name) || !OpenExisting(file, sizeof(HudsonExportRecord)))
+        return IoStatus();
+    int64_t records = FileSizeRecords(file);
+    if (records < 0)
+        return IoStatus();
+    std::vector<HudsonExportRecord> listed(static_cast<std::size_t>(records));
+    uint32_t got = 0;
+    if (records > 0 && (!SeekRecord(file, 0) || !ReadRecords(file, listed.data(), static_cast<uint32_t>(records), got)))
+        return IoStatus();
+    for (uint32_t i = 0; i < got; ++i)
+        if (listed[i].Position == position)
+            return 0;
+    HudsonExportRecord entry{position};
+    listedAt = records;
+    if (!WriteAt(file, records, &entry, 1))
+        return IoStatus();
+    FlushFile(file);
     return 0;
 }
 
@@ -226,6 +340,10 @@ Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxReco
     return 0;
 }
 
+// Only what the setters changed since the header was loaded is written, onto
+// the header as it is on disk now: what a tosser changed meanwhile (a Sent
+// bit) stays. The index record is never touched: marking a letter read never
+// deletes it, and a letter deleted meanwhile is not brought back.
 Status HudsonMsgBase::RewriteHeader()
 {
     if (!Opened || !HeaderLoaded || HeaderPosition != CurrentPosition)
@@ -239,33 +357,28 @@ Status HudsonMsgBase::RewriteHeader()
     HudsonHdrRecord disk{};
     HudsonToIdxRecord oldToIdx{};
     Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
-    bool deletedHere = Header.MsgAttr & HudsonMsgDeleted;
-    bool deletedOnDisk = idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted);
-    // Written back from a copy loaded before someone deleted the letter, the
-    // header would bring the letter back.
-    if (status == 0 && deletedOnDisk && !deletedHere)
+    if (status == 0 && (idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted)))
         status = HudsonNoLetter;
     if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
         status = IoStatus();
     if (status == 0) {
-        std::string name = deletedHere                            ? "* Deleted *"
-                           : (Header.MsgAttr & HudsonMsgReceived) ? "* Received *"
-                                                                  : PascalText(Header.ToLength, Header.To, HudsonNameChars);
-        HudsonToIdxRecord toIdx = ToIdxEntry(name);
-        HudsonIdxRecord newIdx{deletedHere ? HudsonDeletedNumber : static_cast<uint16_t>(CurrentNumber), idx.Board};
-        Header.MsgNum = static_cast<uint16_t>(CurrentNumber);
+        HudsonHdrRecord merged = disk;
+        ApplyChangedBits(&merged, &LoadedHeader, &Header, sizeof merged);
+        merged.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
+        std::string name = (merged.MsgAttr & HudsonMsgReceived)
+                               ? "* Received *"
+                               : PascalText(merged.ToLength, merged.To, HudsonNameChars);
         UndoList undo;
         undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
-        bool ok = WriteAt(HdrFile, CurrentPosition, &Header, 1);
-        if (ok) {
+        bool ok = WriteAt(HdrFile, CurrentPosition, &merged, 1);
+        if (ok && name != PascalText(oldToIdx.Length, oldToIdx.Name, HudsonNameChars)) {
+            HudsonToIdxRecord toIdx = ToIdxEntry(name);
             undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
             ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
         }
         if (ok) {
-            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
-            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
-        }
-        if (!ok) {
+            TakeAsLoaded(merged, CurrentPosition);
+        } else {
             status = IoStatus();
             undo.Restore();
         }
@@ -289,12 +402,18 @@ Status HudsonMsgBase::DeleteLetter()
     HudsonIdxRecord idx{};
     HudsonHdrRecord disk{};
     HudsonToIdxRecord oldToIdx{};
+    // The counters are written below: letters a writer that died stored
+    // without counting are counted first.
     Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    if (status == 0)
+        status = Reconcile(counts);
     if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
         status = IoStatus();
+    if (status != 0)
+        Info = before;
     if (status == 0) {
         HudsonHdrRecord deleted = disk;
-        if (!(disk.MsgAttr & HudsonMsgDeleted)) {
+        if (!(disk.MsgAttr & HudsonMsgDeleted) && idx.MsgNum != HudsonDeletedNumber) {
             Info.TotalMsgs = Decreased(Info.TotalMsgs);
             if (idx.Board >= 1 && idx.Board <= HudsonBoards)
                 Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
@@ -323,6 +442,7 @@ Status HudsonMsgBase::DeleteLetter()
             Info = before;
         } else if (HeaderLoaded && HeaderPosition == CurrentPosition) {
             Header.MsgAttr |= HudsonMsgDeleted;
+            LoadedHeader.MsgAttr |= HudsonMsgDeleted;
         }
     }
     if (tookLock)

@@ -6,6 +6,7 @@
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/ChangedBits.h"
 
 namespace {
 
@@ -774,13 +775,7 @@ Status JamMsgBase::RewriteFixedPart()
 
     // Only the bits changed since loading are written: what another program
     // changed in the meantime (a tosser setting Sent, a reply link) stays.
-    auto* disk = reinterpret_cast<uint8_t*>(&onDisk);
-    const auto* mine = reinterpret_cast<const uint8_t*>(&Header);
-    const auto* loaded = reinterpret_cast<const uint8_t*>(&LoadedHeader);
-    for (std::size_t i = 0; i < sizeof onDisk; ++i) {
-        uint8_t changed = mine[i] ^ loaded[i];
-        disk[i] = static_cast<uint8_t>((disk[i] & ~changed) | (mine[i] & changed));
-    }
+    ApplyChangedBits(&onDisk, &LoadedHeader, &Header, sizeof onDisk);
     if (!WriteAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk))
         return LastIoError;
     Header = onDisk;
