@@ -62,6 +62,10 @@ std::vector<TLetter*> TArea::ReadLetters()
             if (StopRequested())
                 break;
             base->LoadHeader();
+            if (base->HeaderStatus() != 0) {  // a letter whose header cannot be read is left out
+                base->SeekNext();
+                continue;
+            }
             Num replyTo = base->GetReplyTo();
             Num number = base->GetNumber();
             std::string subject = base->GetSubject();

@@ -1,5 +1,6 @@
 // quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
+#include <iostream>
 #include <string>
 
 #include "core/CodePage.h"
@@ -22,6 +23,12 @@ int CommandList(Args args)
     OpenedBase base(spec, false);
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
+        if (Status status = base->HeaderStatus(); status != 0) {
+            // Left out: no line with an empty header stands for it.
+            std::cerr << "quorvel-tool: letter " << base->GetNumber() << ": cannot read its header (status "
+                      << status << ")\n";
+            continue;
+        }
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
                   base->GetFrom() + "\t" + base->GetTo() + "\t" + base->GetSubject());

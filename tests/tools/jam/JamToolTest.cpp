@@ -91,6 +91,29 @@ TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
     EXPECT_FALSE(PathExists(dir / "missing"));
 }
 
+TEST(JamTool, AHeaderThatCannotBeReadIsAnErrorForThatLetter)
+{
+    TempDir dir;
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
+                      .ExitCode,
+                  0);
+    // Letter 2's index record points past the end of .jhr.
+    std::string jdx = ReadFileBytes(dir / "echo/ru.test.jdx");
+    jdx.replace(12, 4, Le32(999999));
+    WriteFileBytes(dir / "echo/ru.test.jdx", jdx);
+    for (const char* command : {"read", "mark-read", "delete"}) {
+        ToolResult r = RunTool({command, Base(dir), "2"});
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_NE(r.Err.find("cannot read the header of letter 2 (status 100)"), std::string::npos) << r.Err;
+    }
+    ToolResult list = RunTool({"list", Base(dir)});
+    EXPECT_EQ(list.ExitCode, 0);
+    ASSERT_EQ(list.OutLines().size(), 1u) << "no line with an empty header";
+    EXPECT_EQ(list.OutLines()[0].substr(0, 2), "1\t");
+    EXPECT_NE(list.Err.find("letter 2: cannot read its header"), std::string::npos) << list.Err;
+}
+
 TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
 {
     TempDir dir;
