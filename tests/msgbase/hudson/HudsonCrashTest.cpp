@@ -3,7 +3,6 @@
 // that was saved, once, under its own number.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <map>
 #include <set>
 
@@ -112,9 +111,8 @@ TEST(HudsonCrash, SeveralWritersAndAReaderAtOnce)
     };
     // The reader walks every board over and over while the writers write:
     // every letter it meets is whole.
-    auto reader = [&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!PathExists(dir / "done") && std::chrono::steady_clock::now() < deadline) {
+    auto reader = [&](const std::function<bool()>& writersDone) {
+        while (!writersDone()) {
             for (int board = 1; board <= Writers; ++board) {
                 auto base = Board(dir.Path(), board);
                 if (base->OpenBase() != 0)
@@ -129,14 +127,7 @@ TEST(HudsonCrash, SeveralWritersAndAReaderAtOnce)
         }
         return 0;
     };
-    pid_t readerPid = StartChild(reader);
-    std::vector<pid_t> writers;
-    for (int w = 0; w < Writers; ++w)
-        writers.push_back(StartChild([&, w] { return writer(w); }));
-    for (pid_t pid : writers)
-        EXPECT_EQ(WaitChild(pid), 0);
-    WriteFileBytes(dir / "done", "");
-    EXPECT_EQ(WaitChild(readerPid), 0);
+    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
 
     std::map<Num, std::string> letters = LettersOf(dir.Path(), {1, 2, 3});
     std::multiset<std::string> texts;

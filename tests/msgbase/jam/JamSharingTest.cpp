@@ -4,7 +4,6 @@
 // tests run the tossers themselves.)
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <set>
 #include <fcntl.h>
@@ -224,9 +223,8 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     };
     // The reader walks the base over and over while the writers write: every
     // letter it meets is whole.
-    auto reader = [&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!PathExists(dir / "done") && std::chrono::steady_clock::now() < deadline) {
+    auto reader = [&](const std::function<bool()>& writersDone) {
+        while (!writersDone()) {
             JamMsgBase base;
             base.SetBasePath(dir / "echo");
             if (base.OpenBase() != 0)
@@ -241,14 +239,7 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
         }
         return 0;
     };
-    pid_t readerPid = StartChild(reader);
-    std::vector<pid_t> writers;
-    for (int w = 0; w < Writers; ++w)
-        writers.push_back(StartChild([&, w] { return writer(w); }));
-    for (pid_t pid : writers)
-        EXPECT_EQ(WaitChild(pid), 0);
-    WriteFileBytes(dir / "done", "");
-    EXPECT_EQ(WaitChild(readerPid), 0);
+    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
 
     Base check(dir / "echo");
     std::multiset<std::string> texts;

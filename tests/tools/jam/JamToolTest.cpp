@@ -18,6 +18,16 @@ std::string AllFiles(const TempDir& dir)
     return all;
 }
 
+// Posts `count` plain letters; whether every post succeeded.
+bool PostLetters(const TempDir& dir, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
+                .ExitCode != 0)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 TEST(JamTool, PostReplyListReadMarkReadAndDelete)
@@ -70,10 +80,7 @@ TEST(JamTool, PostReplyListReadMarkReadAndDelete)
 TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
 {
     TempDir dir;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
-                      .ExitCode,
-                  0);
+    ASSERT_TRUE(PostLetters(dir, 3));
     ASSERT_EQ(RunTool({"delete", Base(dir), "2"}).ExitCode, 0);
     const std::string before = AllFiles(dir);
     for (const char* command : {"read", "mark-read", "delete"}) {
@@ -94,10 +101,7 @@ TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
 TEST(JamTool, AHeaderThatCannotBeReadIsAnErrorForThatLetter)
 {
     TempDir dir;
-    for (int i = 0; i < 2; ++i)
-        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
-                      .ExitCode,
-                  0);
+    ASSERT_TRUE(PostLetters(dir, 2));
     // Letter 2's index record points past the end of .jhr.
     std::string jdx = ReadFileBytes(dir / "echo/ru.test.jdx");
     jdx.replace(12, 4, Le32(999999));
