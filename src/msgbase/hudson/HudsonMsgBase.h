@@ -4,7 +4,9 @@
 // runs under the byte-range lock on byte 406 of MSGINFO.BBS with the counters
 // re-read after locking and written back before unlocking. A write that fails
 // part way takes back what it appended or overwrote and releases the lock
-// without writing counters, so the counters on disk always match the files.
+// without writing counters, so the counters on disk always match the files;
+// what a writer that died part way left behind, the next writer makes whole
+// (see Reconcile).
 //
 // File names are found whatever their case on disk; files this object creates
 // follow the case of the base's existing files (lower case in a new base).
