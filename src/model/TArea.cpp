@@ -72,8 +72,8 @@ std::vector<TLetter*> TArea::ReadLetters()
                 break;
             first = false;
             base->LoadHeader();
-            if (base->HeaderStatus() != 0) {
-                base->SeekNext();  // unreadable: left out rather than shown with empty fields
+            if (base->HeaderStatus() != 0) {  // a letter whose header cannot be read is left out
+                base->SeekNext();
                 continue;
             }
             Num replyTo = base->GetReplyTo();

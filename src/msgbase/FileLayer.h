@@ -56,7 +56,8 @@ private:
 // Binds a name (ANSI) to a file record; the file is not opened.
 bool BindFile(FileRecord& file, const std::string& name);
 // Opens the existing bound file; retries while access is denied. A file that
-// may only be read is opened for reading (writes to it then fail with 5).
+// may only be read, or one on a read-only mount, is opened for reading
+// (writes to it then fail with 5).
 bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode = OpenMode::ReadWrite);
 // Creates the bound file empty (truncating an existing one) for reading and writing.
 bool CreateFile(FileRecord& file, uint32_t recordSize);

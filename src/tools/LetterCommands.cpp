@@ -27,7 +27,9 @@ int CommandList(Args args)
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
         if (Status status = base->HeaderStatus(); status != 0) {
-            std::cerr << "letter " << base->GetNumber() << " cannot be read (status " << status << ")\n";
+            // Left out: no line with an empty header stands for it.
+            std::cerr << "quorvel-tool: letter " << base->GetNumber() << ": cannot read its header (status "
+                      << status << ")\n";
             continue;
         }
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
@@ -47,8 +49,6 @@ int CommandRead(Args args)
     Num number = ParseNumber(args[0]);
     OpenedBase base(spec, false);
     base.GoToLetter(number);
-    if (Status status = base->HeaderStatus(); status != 0)
-        throw ToolError("cannot read letter " + std::to_string(number) + " (status " + std::to_string(status) + ")");
     // The full addresses: the header's, with the zones and points that
     // netmail control lines carry where the format keeps them there.
     FidoAddress orig, dest;

@@ -158,4 +158,7 @@ void OpenedBase::GoToLetter(Num number)
     if (!Base->SeekFound() || Base->GetNumber() != number)
         throw ToolError("no letter number " + std::to_string(number) + " in \"" + AnsiToUtf8(Spec) + "\"");
     Base->LoadHeader();
+    if (Status status = Base->HeaderStatus(); status != 0)
+        throw ToolError("cannot read the header of letter " + std::to_string(number) + " (status " +
+                        std::to_string(status) + ")");
 }

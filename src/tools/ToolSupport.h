@@ -67,7 +67,8 @@ public:
     MsgBase* operator->() { return Base.get(); }
 
     // Makes the letter with exactly this number current and loads its header;
-    // a ToolError when there is none (never the next letter up).
+    // a ToolError when there is none (never the next letter up) or its header
+    // cannot be read.
     void GoToLetter(Num number);
 
 private:

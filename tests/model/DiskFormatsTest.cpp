@@ -2,6 +2,8 @@
 // tests show must hold for the real files too.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
 #include "model/TConversationTree.h"
@@ -152,4 +154,21 @@ TEST_F(DiskFormats, SelfAndCircularRepliesStayOutOfTheTrees)
         tree.BuildTree();
         EXPECT_EQ(tree.TopLevel().size(), 4u);
     }
+}
+
+TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotRebuilt)
+{
+    const std::string spec = "J" + Dir / "jam/area";
+    WriteLetters(spec, {{.From = "Anna", .Subject = "One"}, {.From = "Boris", .Subject = "Two"}});
+    std::string jdx = ReadFileBytes(Dir / "jam/area.jdx");
+    WriteFileBytes(Dir / "jam/area.jdx", jdx.substr(0, 12) + Le32(999999));  // letter 2: past the end of .jhr
+    TArea area("TAG", "D", spec);
+    area.Load();
+    ASSERT_EQ(area.Count(), 1u) << "no letter with an empty header";
+    EXPECT_EQ(area.At(0)->From, "Anna");
+
+    std::remove((Dir / "jam/area.jhr").c_str());
+    std::unique_ptr<MsgBase> base;
+    EXPECT_FALSE(OpenArea(base, spec));
+    EXPECT_FALSE(PathExists(Dir / "jam/area.jhr")) << "what is left of the base is not made into a new one";
 }

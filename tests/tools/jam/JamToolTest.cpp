@@ -18,6 +18,16 @@ std::string AllFiles(const TempDir& dir)
     return all;
 }
 
+// Posts `count` plain letters; whether every post succeeded.
+bool PostLetters(const TempDir& dir, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
+                .ExitCode != 0)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 TEST(JamTool, PostReplyListReadMarkReadAndDelete)
@@ -70,10 +80,7 @@ TEST(JamTool, PostReplyListReadMarkReadAndDelete)
 TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
 {
     TempDir dir;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
-                      .ExitCode,
-                  0);
+    ASSERT_TRUE(PostLetters(dir, 3));
     ASSERT_EQ(RunTool({"delete", Base(dir), "2"}).ExitCode, 0);
     const std::string before = AllFiles(dir);
     for (const char* command : {"read", "mark-read", "delete"}) {
@@ -89,6 +96,26 @@ TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
     EXPECT_TRUE(AllFiles(dir) == before);
     EXPECT_EQ(RunTool({"list", "J" + dir / "missing/base"}).ExitCode, 1);
     EXPECT_FALSE(PathExists(dir / "missing"));
+}
+
+TEST(JamTool, AHeaderThatCannotBeReadIsAnErrorForThatLetter)
+{
+    TempDir dir;
+    ASSERT_TRUE(PostLetters(dir, 2));
+    // Letter 2's index record points past the end of .jhr.
+    std::string jdx = ReadFileBytes(dir / "echo/ru.test.jdx");
+    jdx.replace(12, 4, Le32(999999));
+    WriteFileBytes(dir / "echo/ru.test.jdx", jdx);
+    for (const char* command : {"read", "mark-read", "delete"}) {
+        ToolResult r = RunTool({command, Base(dir), "2"});
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_NE(r.Err.find("cannot read the header of letter 2 (status 100)"), std::string::npos) << r.Err;
+    }
+    ToolResult list = RunTool({"list", Base(dir)});
+    EXPECT_EQ(list.ExitCode, 0);
+    ASSERT_EQ(list.OutLines().size(), 1u) << "no line with an empty header";
+    EXPECT_EQ(list.OutLines()[0].substr(0, 2), "1\t");
+    EXPECT_NE(list.Err.find("letter 2: cannot read its header"), std::string::npos) << list.Err;
 }
 
 TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
