@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "core/CodePage.h"
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
@@ -51,7 +50,7 @@ std::vector<std::string> Prose()
         for (int row = 0; row < 6; ++row) {
             std::string line = prefix;
             while (true) {
-                const std::string word = Utf8ToAnsi(words[w % (sizeof words / sizeof *words)]);
+                const std::string word = words[w % (sizeof words / sizeof *words)];
                 if (line.size() + word.size() + 1 > 72)
                     break;
                 line += (line.size() > prefix.size() ? " " : "") + word;

@@ -1,21 +1,37 @@
 #include "core/AreasFile.h"
 
-#include "core/CodePage.h"
+#include "core/CharsetDecoder.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 
 const std::string& AreaDescriptionText()
 {
-    static const std::string text = Utf8ToAnsi("Описание");
+    static const std::string text = "Описание";
     return text;
 }
 
 ECantFindAreasBBS::ECantFindAreasBBS(const std::string& fileName, int code)
-    : EQuorvel(Format(Utf8ToAnsi("Где \"%s\"?  (Ошибка %d)").c_str(), fileName.c_str(), code)), Code(code)
+    : EQuorvel(Format("Где \"%s\"?  (Ошибка %d)", fileName.c_str(), code)), Code(code)
 {
 }
 
 namespace {
+
+// A path of the areas file as the host names it. Tossers write the bytes of
+// their own system (UTF-8 on today's Linux) or, in files kept from DOS days,
+// CP866: the bytes when they name something, else their CP866 reading when
+// that does; a base still to be made takes UTF-8 bytes as they are and
+// anything else by its CP866 reading.
+std::string AreaPathFromFile(const std::string& bytes)
+{
+    if (IsAscii(bytes) || PathOrBaseExists(bytes))
+        return bytes;
+    std::string cp866 = DecodeAs(bytes, Charset::Cp866);
+    if (PathOrBaseExists(cp866))
+        return cp866;
+    return IsValidUtf8(bytes) ? bytes : cp866;
+}
 
 std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
 {
@@ -23,14 +39,14 @@ std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
     std::string spec;
     if (marker == '!' || marker == '$') {
         spec += marker == '!' ? 'J' : 'S';
-        spec += word.substr(1);
+        spec += AreaPathFromFile(word.substr(1));
     } else if (marker >= '0' && marker <= '9') {
         spec += 'H';
         spec += PadLeft(word, '0', 3);
         spec += hudsonPath;
     } else {
         spec += 'F';
-        spec += word;
+        spec += AreaPathFromFile(word);
     }
     return spec;
 }
@@ -41,7 +57,7 @@ TAreaBase* TAreasFromCFG::ParseLine(const std::string& line, const std::string& 
 {
     if (line.size() < 2 || line[0] == ';' || (line[0] == 'P' && line[1] == ' '))
         return nullptr;
-    std::string base = OemToAnsiText(ExtractWord(line, 1));
+    std::string base = ExtractWord(line, 1);
     std::string tag = UpperAscii(ExtractWord(line, 2));
     return new TAreaBase(tag, AreaDescriptionText(), BaseSpecFor(base, hudsonPath));
 }
@@ -75,5 +91,5 @@ int TAreasFromCFG::Compare(const TAreaBase* a, const TAreaBase* b) const
         return 1;
     if (!b)
         return -1;
-    return AnsiCompareStr(a->Tag, b->Tag);
+    return Utf8CompareStr(a->Tag, b->Tag);
 }

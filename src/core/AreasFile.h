@@ -29,7 +29,7 @@ public:
     std::string BaseSpec;     // format letter F/H/J/S followed by the format's path
 };
 
-// The one description every area gets ("Описание"), in ANSI.
+// The one description every area gets ("Описание").
 const std::string& AreaDescriptionText();
 
 // A list that owns its areas.

@@ -1,5 +1,5 @@
 // The model reports failures as exceptions of named classes whose messages
-// are ANSI text for the user. ESilentAbort ends an operation without any
+// are UTF-8 text for the user. ESilentAbort ends an operation without any
 // message: the main loop swallows it.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 class EQuorvel : public std::runtime_error {
 public:
-    explicit EQuorvel(const std::string& ansiMessage) : std::runtime_error(ansiMessage) {}
+    explicit EQuorvel(const std::string& message) : std::runtime_error(message) {}
 };
 
 class ESilentAbort : public std::exception {

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <utility>
 
-#include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 
@@ -105,9 +104,9 @@ std::string MatchIn(const std::string& dir, const std::string& name)
 
 }  // namespace
 
-bool FlagFileExists(std::string_view ansiPath)
+bool FlagFileExists(std::string_view path)
 {
-    std::string os = AnsiToUtf8(ansiPath);
+    std::string os(path);
     if (os.empty())
         return false;
     struct stat st {};

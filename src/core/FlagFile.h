@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string_view>
 
-bool FlagFileExists(std::string_view ansiPath);
+bool FlagFileExists(std::string_view path);
 
 // How many directories FlagFileExists has read since the program started
 // (tests check that unchanged directories are not read again).

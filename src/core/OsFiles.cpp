@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 
 namespace {
@@ -38,9 +37,9 @@ bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::s
 
 }  // namespace
 
-std::string ToOsPath(std::string_view ansiPath)
+std::string ToOsPath(std::string_view given)
 {
-    std::string path = AnsiToUtf8(ansiPath);
+    std::string path(given);
     if (path.empty() || OsExists(path))
         return path;
     return ResolveMissingComponents(path, [](const std::string& dir, const std::string& name) {
@@ -108,30 +107,48 @@ uint16_t DosErrorForPath(int err, const std::string& osPath)
     return DosErrorFromErrno(err);
 }
 
-bool RegularFileExists(std::string_view ansiPath)
+bool RegularFileExists(std::string_view path)
 {
     struct stat st {};
-    return stat(ToOsPath(ansiPath).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return stat(ToOsPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DirectoryExists(std::string_view ansiPath)
+bool DirectoryExists(std::string_view path)
 {
     struct stat st {};
-    std::string os = ToOsPath(ansiPath);
+    std::string os = ToOsPath(path);
     return stat(os.empty() ? "." : os.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::vector<std::string> ListDirectory(std::string_view ansiPath)
+bool PathOrBaseExists(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    struct stat st {};
+    if (stat(ToOsPath(path).c_str(), &st) == 0)
+        return true;
+    const std::size_t slash = path.rfind('/');
+    const std::string_view dir = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+    const std::string stem = UpperAscii(path.substr(dir.size())) + ".";
+    if (stem.size() == 1)
+        return false;
+    for (const std::string& name : ListDirectory(dir))
+        if (name.size() > stem.size() && UpperAscii(std::string_view(name).substr(0, stem.size())) == stem)
+            return true;
+    return false;
+}
+
+std::vector<std::string> ListDirectory(std::string_view path)
 {
     std::vector<std::string> names;
-    std::string os = ToOsPath(ansiPath);
+    std::string os = ToOsPath(path);
     DIR* d = opendir(os.empty() ? "." : os.c_str());
     if (!d)
         return names;
     while (dirent* e = readdir(d)) {
         std::string name = e->d_name;
         if (name != "." && name != "..")
-            names.push_back(Utf8ToAnsi(name));
+            names.push_back(name);
     }
     closedir(d);
     return names;
@@ -161,10 +178,10 @@ std::string ApplyNameCase(std::string_view name, NameCase style)
     return std::string(name);
 }
 
-uint16_t ReadWholeFile(std::string_view ansiPath, std::string& contents)
+uint16_t ReadWholeFile(std::string_view path, std::string& contents)
 {
     contents.clear();
-    std::string os = ToOsPath(ansiPath);
+    std::string os = ToOsPath(path);
     int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return DosErrorForPath(errno, os);

@@ -1,5 +1,5 @@
 // The one place where the core meets the operating system's file names.
-// Paths in memory are ANSI; the OS wants UTF-8. Names are matched without
+// Paths are the host's bytes, never converted. Names are matched without
 // regard to case when the exact name is missing, because Linux tossers write
 // "msghdr.bbs" where DOS programs wrote "MSGHDR.BBS".
 #pragma once
@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-// ANSI path -> OS path (UTF-8), with every missing component looked up
+// A path -> the path to hand to the OS, with every missing component looked up
 // case-insensitively in its directory. A component that matches nothing is
 // kept as given (so that a file can be created under that name).
-std::string ToOsPath(std::string_view ansiPath);
+std::string ToOsPath(std::string_view path);
 
 // The DOS/Windows error code the program reports for an errno value:
 // 2 file not found, 3 path not found, 5 access denied or lock conflict, ...
@@ -28,12 +28,17 @@ uint16_t DosErrorForPath(int err, const std::string& osPath);
 using ComponentLookup = std::function<std::string(const std::string& dir, const std::string& name)>;
 std::string ResolveMissingComponents(const std::string& osPath, const ComponentLookup& lookup);
 
-// Existence tests on ANSI paths (case-insensitive as above).
-bool RegularFileExists(std::string_view ansiPath);
-bool DirectoryExists(std::string_view ansiPath);
+// Existence tests on paths (case-insensitive as above).
+bool RegularFileExists(std::string_view path);
+bool DirectoryExists(std::string_view path);
 
-// The names (ANSI) of the entries of a directory, or an empty list.
-std::vector<std::string> ListDirectory(std::string_view ansiPath);
+// Whether a path names something: a file or directory (found as above), or
+// a base whose files are the path's last component with an extension
+// ("ru.test" when the directory holds ru.test.jhr or RU.TEST.SQD).
+bool PathOrBaseExists(std::string_view path);
+
+// The names of the entries of a directory, or an empty list.
+std::vector<std::string> ListDirectory(std::string_view path);
 
 // The case style of an existing file name, applied to a name the program is
 // about to create: a base whose files are lower case gets lower-case new
@@ -43,4 +48,4 @@ NameCase CaseOfName(std::string_view name);
 std::string ApplyNameCase(std::string_view name, NameCase style);
 
 // Reads a whole file. Returns 0 or the DOS-style error code.
-uint16_t ReadWholeFile(std::string_view ansiPath, std::string& contents);
+uint16_t ReadWholeFile(std::string_view path, std::string& contents);

@@ -1,7 +1,7 @@
 // The settings store: a tree of keys holding named string values, in the
 // manner of the current user's registry. Key paths are relative to the
 // user's root and separate their components with a backslash
-// ("quorvel.INI\User"). Values are ANSI text. The program's backend keeps an
+// ("quorvel.INI\User"). Values are UTF-8 text. The program's backend keeps an
 // INI file in the user's config directory; tests use MemoryRegistry.
 #pragma once
 

@@ -1,6 +1,5 @@
 #include "core/Startup.h"
 
-#include "core/CodePage.h"
 #include "core/FlagFile.h"
 #include "core/OsFiles.h"
 
@@ -34,7 +33,7 @@ std::chrono::steady_clock::time_point Now()
 
 const std::string& UsageMessage()
 {
-    static const std::string message = Utf8ToAnsi(
+    static const std::string message(
         "Ты забыл параметры:\r"
         "  <Полное имя флажка \"идёт tossing\">\r"
         "  <там\\далеко\\areas.bbs>   - области в формате, выдаваемом FESetup/XA\r"

@@ -16,7 +16,7 @@ extern std::string AreasFileName;    // parameter 2: the areas file
 extern std::string HudsonPath;       // parameter 3: the Hudson base directory, or empty
 extern bool TosserWasRunning;        // the flag's presence as last seen by TosserStateChanged
 
-// The four-line usage message (ANSI; lines joined by a single CR).
+// The four-line usage message (lines joined by a single CR).
 const std::string& UsageMessage();
 
 // Checks the parameters (the program name not counted). With fewer than two

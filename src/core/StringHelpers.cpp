@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/Utf8Text.h"
+
 char AsciiLower(char ch)
 {
     return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
@@ -165,87 +167,8 @@ std::string StripRePrefixes(std::string_view subject)
 {
     std::string s(subject);
     while (s.size() >= 3 && UpperAscii(s.substr(0, 3)) == "RE:")
-        s = StripLeading(std::string_view(s).substr(3, 255), ' ');
+        s = StripLeading(Utf8Left(std::string_view(s).substr(3), 255), ' ');
     return s;
-}
-
-namespace {
-
-// Primary weight of every Windows-1251 byte for AnsiCompareStr: control
-// characters and punctuation first, then digits, then Latin letters, then
-// Cyrillic letters; small and capital forms of a letter share a weight.
-struct CollationTable {
-    std::array<uint16_t, 256> primary{};
-    std::array<uint8_t, 256> caseRank{};  // 0 = small letter or no case, 1 = capital
-
-    CollationTable()
-    {
-        uint16_t next = 1;
-        for (int b = 0; b < 256; ++b)
-            primary[b] = 0;
-        // Everything that is not a letter or a digit, in byte order.
-        for (int b = 0; b < 256; ++b) {
-            bool digit = b >= '0' && b <= '9';
-            bool latin = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-            bool cyrillic = b >= 0xC0 || b == 0xA8 || b == 0xB8;
-            if (!digit && !latin && !cyrillic)
-                primary[b] = next++;
-        }
-        for (int b = '0'; b <= '9'; ++b)
-            primary[b] = next++;
-        for (int i = 0; i < 26; ++i) {
-            primary['a' + i] = primary['A' + i] = next++;
-            caseRank['A' + i] = 1;
-        }
-        // Cyrillic: А..Е, Ё, Ж..Я; capitals 0xC0..0xDF, small 0xE0..0xFF,
-        // Ё = 0xA8, ё = 0xB8.
-        for (int i = 0; i < 32; ++i) {
-            primary[0xC0 + i] = primary[0xE0 + i] = next++;
-            caseRank[0xC0 + i] = 1;
-            if (i == 5) {  // after Е comes Ё
-                primary[0xA8] = primary[0xB8] = next++;
-                caseRank[0xA8] = 1;
-            }
-        }
-    }
-};
-
-const CollationTable& Collation()
-{
-    static const CollationTable table;
-    return table;
-}
-
-int Sign(int v)
-{
-    return v < 0 ? -1 : (v > 0 ? 1 : 0);
-}
-
-}  // namespace
-
-int AnsiCompareStr(std::string_view a, std::string_view b)
-{
-    const CollationTable& t = Collation();
-    std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    // Primary level: letters regardless of case.
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<uint8_t>(a[i]);
-        auto cb = static_cast<uint8_t>(b[i]);
-        if (t.primary[ca] != t.primary[cb])
-            return Sign(int(t.primary[ca]) - int(t.primary[cb]));
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    // Case level: the small letter first.
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<uint8_t>(a[i]);
-        auto cb = static_cast<uint8_t>(b[i]);
-        if (t.caseRank[ca] != t.caseRank[cb])
-            return Sign(int(t.caseRank[ca]) - int(t.caseRank[cb]));
-    }
-    // Last resort: plain bytes, so that only equal strings compare equal.
-    int c = a.compare(b);
-    return Sign(c);
 }
 
 std::string Format(const char* pattern, ...)

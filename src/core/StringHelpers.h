@@ -1,6 +1,6 @@
-// String helpers shared by every subsystem. Strings are byte strings in the
-// ANSI code page (Windows-1251); "upper case" always means the ASCII letters
-// only, so Cyrillic text passes through untouched.
+// String helpers shared by every subsystem. Strings are UTF-8; "upper case"
+// here always means the ASCII letters only, so other characters pass through
+// untouched (Utf8Text has the helpers that know every letter).
 #pragma once
 
 #include <cstddef>
@@ -47,12 +47,6 @@ std::size_t LastCharPos(char ch, std::string_view text);
 // Removes every leading "RE:" (any letter case) together with the spaces that
 // follow it; numbered forms such as "Re[2]:" are left alone.
 std::string StripRePrefixes(std::string_view subject);
-
-// Locale-aware, case-sensitive comparison of two ANSI (Windows-1251) strings as
-// the Russian user locale orders them: letters alphabetically (Latin before
-// Cyrillic, Ё beside Е), small before capital for the same letter, then by
-// bytes. Result -1, 0 or 1.
-int AnsiCompareStr(std::string_view a, std::string_view b);
 
 // printf-style formatting into a std::string.
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));

@@ -4,7 +4,6 @@
 #include <thread>
 #include <utility>
 
-#include "core/CodePage.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 
@@ -16,7 +15,7 @@ bool Waiting = false;
 }  // namespace
 
 ETosserBusy::ETosserBusy(const std::string& what)
-    : EQuorvel(Format(Utf8ToAnsi("Работает эхопроцессор (есть \"%s\"): не могу %s").c_str(), TossingFlagFile.c_str(),
+    : EQuorvel(Format("Работает эхопроцессор (есть \"%s\"): не могу %s", TossingFlagFile.c_str(),
                       what.c_str()))
 {
 }

@@ -21,7 +21,7 @@ public:
 };
 
 // Waits while the tosser's flag exists. what: what is about to be done, an
-// ANSI infinitive phrase such as "записать письмо". Returns true once the flag
+// infinitive phrase such as "записать письмо". Returns true once the flag
 // is gone, false when it gives up (it may also throw, e.g. ESilentAbort when
 // the user cancelled).
 using TosserWaiter = std::function<bool(const std::string& what)>;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/CodePage.h"
+#include "core/Utf8Text.h"
 #include "core/StringHelpers.h"
 
 std::string UserName;
@@ -11,6 +11,9 @@ std::vector<std::string> AKAs;
 std::vector<std::string> NewLetterTemplate;
 std::vector<std::string> QuoteReplyTemplate;
 std::vector<std::string> NetmailAreas;
+Charset DefaultIncomingCharset = Charset::Cp866;
+Charset OutgoingCharset = Charset::Cp866;
+bool SoftBreak8D = false;
 
 namespace {
 
@@ -21,7 +24,7 @@ constexpr std::size_t MaxLineLength = 255;
 
 const std::string& SignatureLine()
 {
-    static const std::string line = Utf8ToAnsi("Иван Петров, Тверь.");
+    static const std::string line = "Иван Петров, Тверь.";
     return line;
 }
 
@@ -44,11 +47,21 @@ std::string SectionKey(const std::string& section)
     return UserSettingsKey() + "\\" + section;
 }
 
+// A stored set name; what names no set this program knows gives the default.
+Charset StoredCharset(Registry& registry, const std::string& key, const char* name)
+{
+    std::string value;
+    if (!registry.ReadString(key, name, value))
+        return Charset::Cp866;
+    Charset set = CharsetByName(value);
+    return set == Charset::None ? Charset::Cp866 : set;
+}
+
 }  // namespace
 
 const std::string& DefaultUserName()
 {
-    static const std::string name = Utf8ToAnsi("Иван Петров");
+    static const std::string name = "Иван Петров";
     return name;
 }
 
@@ -61,7 +74,7 @@ const std::string& DefaultMainAddressText()
 const std::vector<std::string>& DefaultNewLetterTemplate()
 {
     static const std::vector<std::string> lines = {
-        Utf8ToAnsi("Привет, @TFName!"), "", "@Position", "", SignatureLine(), "",
+        "Привет, @TFName!", "", "@Position", "", SignatureLine(), "",
     };
     return lines;
 }
@@ -84,6 +97,14 @@ void InitSettings()
     NetmailAreas.clear();
     NewLetterTemplate = DefaultNewLetterTemplate();
     QuoteReplyTemplate = DefaultQuoteReplyTemplate();
+    DefaultIncomingCharset = Charset::Cp866;
+    OutgoingCharset = Charset::Cp866;
+    SoftBreak8D = false;
+}
+
+ReadingRules CurrentReadingRules()
+{
+    return ReadingRules{DefaultIncomingCharset, SoftBreak8D};
 }
 
 void SetProgramFileName(const std::string& path)
@@ -125,6 +146,9 @@ void LoadSettings(Registry& registry)
     std::string addressText = registry.ReadString(user, "MainAddress", value) ? value : DefaultMainAddressText();
     FidoAddress previous = MainAddress;
     ParseAddress(ReduceAddressText(addressText), previous, MainAddress);
+    DefaultIncomingCharset = StoredCharset(registry, user, "IncomingCharset");
+    OutgoingCharset = StoredCharset(registry, user, "OutgoingCharset");
+    SoftBreak8D = registry.ReadString(user, "SoftBreak8D", value) && value == "1";
 
     for (int i = 0; i < ListCount; ++i) {
         const std::string section = SectionKey(ListSections[i]);
@@ -136,8 +160,7 @@ void LoadSettings(Registry& registry)
         for (const std::string& name : registry.ValueNames(section)) {
             std::string line;
             registry.ReadString(section, name, line);
-            if (line.size() > MaxLineLength)
-                line.resize(MaxLineLength);
+            line = std::string(Utf8Left(line, MaxLineLength));
             list.push_back(line == "-" ? std::string() : line);
         }
     }
@@ -155,6 +178,9 @@ void SaveSettings(Registry& registry)
     const std::string user = SectionKey(UserSection);
     registry.WriteString(user, "Name", UserName);
     registry.WriteString(user, "MainAddress", AddressToText(MainAddress));
+    registry.WriteString(user, "IncomingCharset", std::string(CharsetName(DefaultIncomingCharset)));
+    registry.WriteString(user, "OutgoingCharset", std::string(CharsetName(OutgoingCharset)));
+    registry.WriteString(user, "SoftBreak8D", SoftBreak8D ? "1" : "0");
     for (int i = 0; i < ListCount; ++i) {
         const std::string section = SectionKey(ListSections[i]);
         registry.DeleteKey(section);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Charset.h"
+#include "core/CharsetDecoder.h"
 #include "core/FidoAddress.h"
 #include "core/Registry.h"
 
@@ -17,6 +19,15 @@ extern std::vector<std::string> NewLetterTemplate;
 extern std::vector<std::string> QuoteReplyTemplate;
 // Tags of the areas whose letters are netmail, besides NETMAIL (one a line).
 extern std::vector<std::string> NetmailAreas;
+// The set of letters that name none and are not UTF-8 (default CP866).
+extern Charset DefaultIncomingCharset;
+// The set new letters are written in when every character fits (default CP866).
+extern Charset OutgoingCharset;
+// CP866 byte 0x8D in a letter's text: false, the letter Н (default); true,
+// the soft line break of old editors, dropped.
+extern bool SoftBreak8D;
+// The reading settings above, as the decoder takes them.
+ReadingRules CurrentReadingRules();
 
 // Whether letters written into the area of this tag are netmail: the area
 // tagged NETMAIL always, and every area the user named in NetmailAreas

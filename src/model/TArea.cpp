@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 #include "core/TosserWait.h"
 #include "model/TFilteredLetterList.h"
 
@@ -27,7 +27,7 @@ int TArea::Compare(const TLetter* a, const TLetter* b) const
 {
     if (int c = CompareDates(a->Date, b->Date); c != 0)
         return c;
-    return AnsiCompareStr(a->Subject, b->Subject);
+    return Utf8CompareStr(a->Subject, b->Subject);
 }
 
 namespace {
@@ -178,14 +178,14 @@ std::string TArea::StatusText() const
 {
     std::string state;
     if (Loaded && OpenFailed())
-        state = Utf8ToAnsi("не открыта: ") + OpenProblem;
+        state = "не открыта: " + OpenProblem;
     else if (Loaded)
-        state = Format(Utf8ToAnsi("%d осталось, %d прочитал, %d всего").c_str(), UnreadCount, ReadCount,
+        state = Format("%d осталось, %d прочитал, %d всего", UnreadCount, ReadCount,
                        static_cast<int>(Count()));
     else if (Loading)
-        state = Utf8ToAnsi("Сканируется...");
+        state = "Сканируется...";
     else
-        state = Utf8ToAnsi("Не отсканирована");
+        state = "Не отсканирована";
     return Tag + ": " + state;
 }
 
@@ -196,7 +196,7 @@ std::string TArea::StatusTextOf(const TArea* area)
 
 void TArea::MarkAllRead()
 {
-    const std::string what = Utf8ToAnsi("пометить письма прочитанными");
+    const std::string what = "пометить письма прочитанными";
     WaitForTosser(what);
     try {
         for (TLetter* letter : Items) {

@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
@@ -10,26 +9,26 @@
 #include "msgbase/MsgBaseFactory.h"
 
 ECantOpenArea::ECantOpenArea(const std::string& tag, const std::string& baseSpec)
-    : EQuorvel(Format(Utf8ToAnsi("Не смог открыть/создать область \"%s\" (%s)").c_str(), tag.c_str(),
+    : EQuorvel(Format("Не смог открыть/создать область \"%s\" (%s)", tag.c_str(),
                       baseSpec.c_str()))
 {
 }
 
 ECantCloseArea::ECantCloseArea(const std::string& tag)
-    : EQuorvel(Format(Utf8ToAnsi("Не смог закрыть область \"%s\"").c_str(), tag.c_str()))
+    : EQuorvel(Format("Не смог закрыть область \"%s\"", tag.c_str()))
 {
 }
 
 std::string BaseSpecProblem(const std::string& spec)
 {
     if (spec.find('\0') != std::string::npos)
-        return Utf8ToAnsi("в пути базы есть символ NUL");
+        return "в пути базы есть символ NUL";
     const char format = spec.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(spec[0])));
     if (format == 'H' && spec.size() <= 4)
-        return Utf8ToAnsi("не задан каталог Hudson");
+        return "не задан каталог Hudson";
     // Without a path the files would land in the current directory.
     if ((format == 'J' || format == 'S' || format == 'F') && spec.size() == 1)
-        return Utf8ToAnsi("не задан путь базы");
+        return "не задан путь базы";
     return {};
 }
 
@@ -46,21 +45,21 @@ bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::stri
         return fail(why);
     base = CreateBaseFor(spec);
     if (!base)
-        return fail(Utf8ToAnsi("неизвестный тип базы"));
+        return fail("неизвестный тип базы");
     bool createFailed = false;
     if (!base->BaseExists()) {
         // A base is only made while nothing else works on the bases.
         if (TosserRunning())
-            return fail(Utf8ToAnsi("базы нет, а пока работает эхопроцессор, она не создаётся"));
+            return fail("базы нет, а пока работает эхопроцессор, она не создаётся");
         createFailed = base->CreateBase(0, 0) == 0xFFFF;
     }
     if (Status status = base->OpenBase(); status != 0)
-        return fail(Format(Utf8ToAnsi("база не открывается (ошибка %u)").c_str(), unsigned(status)));
+        return fail(Format("база не открывается (ошибка %u)", unsigned(status)));
     if (createFailed) {
         // Creating failed although opening worked: the open object is not
         // left behind.
         base->CloseBase();
-        return fail(Utf8ToAnsi("база не создаётся"));
+        return fail("база не создаётся");
     }
     return true;
 }

@@ -23,7 +23,7 @@ public:
     explicit ECantCloseArea(const std::string& tag);
 };
 
-// Why a base string names no base that can be opened, for the user (ANSI):
+// Why a base string names no base that can be opened, for the user:
 // a Hudson board without the Hudson directory, a base without a path (their
 // files would land in whatever directory the program was started from), a
 // path that a NUL character would cut short. "" for a sound one.
@@ -31,7 +31,7 @@ std::string BaseSpecProblem(const std::string& spec);
 
 // Makes and opens the base named by spec (creating it empty when it does not
 // exist, but not while the tosser works); false, with base empty, when that
-// fails, and then problem (when given) says why, for the user (ANSI).
+// fails, and then problem (when given) says why, for the user.
 bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem = nullptr);
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
@@ -50,7 +50,7 @@ public:
     // fails or nothing was open) and tells the windows (WM_AREACLOSED).
     void Close();
 
-    // Why the last Open failed, for the user (ANSI); "" once one succeeded.
+    // Why the last Open failed, for the user; "" once one succeeded.
     std::string OpenProblem;
     bool OpenFailed() const { return !OpenProblem.empty(); }
 

@@ -3,11 +3,11 @@
 #include <climits>
 
 #include "core/AreasFile.h"
-#include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 
 // Lives until the process ends: the windows may still be told about areas
 // while the program shuts down; FreeAreas empties it at exit.
@@ -27,7 +27,7 @@ void TAreas::FreeAreas()
 
 int TAreas::TagOrder::Compare(const TArea* a, const TArea* b) const
 {
-    return AnsiCompareStr(a->Tag, b->Tag);
+    return Utf8CompareStr(a->Tag, b->Tag);
 }
 
 int TAreas::Compare(const TArea* a, const TArea* b) const
@@ -38,7 +38,7 @@ int TAreas::Compare(const TArea* a, const TArea* b) const
     int32_t ra = rank(a), rb = rank(b);
     if (ra != rb)
         return ra < rb ? -1 : 1;
-    return AnsiCompareStr(a->Tag, b->Tag);
+    return Utf8CompareStr(a->Tag, b->Tag);
 }
 
 void TAreas::Scan()
@@ -167,7 +167,7 @@ void TAreas::Resort()
 
 std::string TAreas::CountText() const
 {
-    return Format(Utf8ToAnsi("Областей: %d").c_str(), static_cast<int>(Count()));
+    return Format("Областей: %d", static_cast<int>(Count()));
 }
 
 int32_t TAreas::TotalUnread() const

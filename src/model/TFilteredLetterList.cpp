@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 
 int CompareDates(DateTime a, DateTime b)
 {
@@ -14,7 +15,7 @@ int CompareDates(DateTime a, DateTime b)
 
 int TFilteredLetterList::Compare(const TLetter* a, const TLetter* b) const
 {
-    if (int c = AnsiCompareStr(a->Subject, b->Subject); c != 0)
+    if (int c = Utf8CompareStr(a->Subject, b->Subject); c != 0)
         return c;
     return CompareDates(a->Date, b->Date);
 }

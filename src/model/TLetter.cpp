@@ -3,7 +3,6 @@
 #include <bit>
 #include <cstring>
 
-#include "core/CodePage.h"
 #include "core/Crc32.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
@@ -12,18 +11,18 @@
 #include "model/TArea.h"
 
 ELetterNotFound::ELetterNotFound(Num number)
-    : EQuorvel(Format(Utf8ToAnsi("Не найдено письмо #%u").c_str(), number)), Number(number)
+    : EQuorvel(Format("Не найдено письмо #%u", number)), Number(number)
 {
 }
 
 ECantMarkRead::ECantMarkRead(Num number, Status status)
-    : EQuorvel(Format(Utf8ToAnsi("Не смог пометить письмо #%u как прочитанное (ошибка %u)").c_str(), number,
+    : EQuorvel(Format("Не смог пометить письмо #%u как прочитанное (ошибка %u)", number,
                       unsigned(status)))
 {
 }
 
 ECantDeleteLetter::ECantDeleteLetter(Num number, Status status)
-    : EQuorvel(Format(Utf8ToAnsi("Не смог удалить письмо #%u (ошибка %u)").c_str(), number, unsigned(status)))
+    : EQuorvel(Format("Не смог удалить письмо #%u (ошибка %u)", number, unsigned(status)))
 {
 }
 
@@ -103,11 +102,23 @@ void TLetter::ReadText(std::vector<std::string>& lines)
         lines.pop_back();
 }
 
+TLetterText TLetter::ReadLetter()
+{
+    TLetterText letter;
+    ReadText(letter.Lines);
+    MsgBase& base = *Area->Base;
+    letter.Set = base.GetTextCharset();
+    letter.From = base.GetFrom();
+    letter.To = base.GetTo();
+    letter.Subject = base.GetSubject();
+    return letter;
+}
+
 void TLetter::MarkRead(bool notify)
 {
     if (!Unread)
         return;
-    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
+    WaitForTosser("пометить письмо прочитанным");
     StoreReadMark(notify);
 }
 
@@ -133,7 +144,7 @@ void TLetter::StoreReadMark(bool notify)
 
 void TLetter::DeleteFromBase()
 {
-    WaitForTosser(Utf8ToAnsi("удалить письмо"));
+    WaitForTosser("удалить письмо");
     // Never delete whatever letter happens to stand at our number now.
     if (!StillValid())
         throw ELetterNotFound(Number);

@@ -38,6 +38,15 @@ public:
 // again after a reload; different letters may share a key.
 int32_t LetterKey(const std::string& subject, const std::string& from, const std::string& to, DateTime date);
 
+// A letter as it is read whole: its text lines and its header fields as the
+// text's character set reads them (which the scan may not have known: in
+// some formats only the text names the set).
+struct TLetterText {
+    std::vector<std::string> Lines;
+    Charset Set = Charset::None;
+    std::string From, To, Subject;
+};
+
 class TLetter {
 public:
     TLetter(TArea* area, Num number, Num replyTo, std::string subject, std::string from, std::string to,
@@ -73,6 +82,10 @@ public:
     // Reads the text of the letter the base stands on: TABs become eight
     // blanks, empty lines at the end are dropped. Appends to lines.
     void ReadText(std::vector<std::string>& lines);
+    // The same, with the text's set and the header fields read by it. The
+    // letter's own From, To and Subject stay as the scan read them, so that
+    // the letter is still recognised by its key.
+    TLetterText ReadLetter();
     // Sets the read mark in the base and counts the letter as read. Nothing
     // happens for a letter already read. With notify the windows are told.
     // While the tosser works it waits for it first (WaitForTosser).

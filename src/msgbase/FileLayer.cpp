@@ -12,7 +12,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "msgbase/FileFaults.h"
@@ -62,7 +61,7 @@ bool BindFile(FileRecord& file, const std::string& name)
         close(file.Fd);
         file.Fd = -1;
     }
-    file.AnsiName = name;
+    file.PathName = name;
     file.Position = 0;
     return SetResult(0);
 }
@@ -71,7 +70,7 @@ bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode)
 {
     if (file.Fd >= 0)
         CloseFile(file);
-    std::string os = ToOsPath(file.AnsiName);
+    std::string os = ToOsPath(file.PathName);
     uint16_t code = 0;
     bool writable = mode == OpenMode::ReadWrite;
     int fd = OpenWithRetry(os, writable ? O_RDWR : O_RDONLY, code);
@@ -100,7 +99,7 @@ bool CreateFile(FileRecord& file, uint32_t recordSize)
 {
     if (file.Fd >= 0)
         CloseFile(file);
-    std::string os = ToOsPath(file.AnsiName);
+    std::string os = ToOsPath(file.PathName);
     uint16_t code = 0;
     if (!FileChangeAllowed(code))
         return SetResult(code == 0 ? 103 : code);  // a "killed" writer creates nothing
@@ -294,7 +293,7 @@ std::string ExpandName(const std::string& name)
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd))
         return name;
-    return WithBackslash(Utf8ToAnsi(cwd)) + name;
+    return WithBackslash(cwd) + name;
 }
 
 Status LoadFilePart(const std::string& name, void* buffer, uint32_t size, int64_t offset)
@@ -402,7 +401,7 @@ std::string MakeTempName(const std::string& directory)
     }
     close(fd);
     SetResult(0);
-    return Utf8ToAnsi(buffer.data());
+    return buffer.data();
 }
 
 bool MakePath(const std::string& directory)

@@ -27,7 +27,7 @@ public:
     ~FileRecord();
 
     bool IsOpen() const { return Fd >= 0; }
-    const std::string& Name() const { return AnsiName; }
+    const std::string& Name() const { return PathName; }
     uint32_t RecordSize() const { return RecSize; }
 
 private:
@@ -46,14 +46,14 @@ private:
     friend int UnlockRegion(FileRecord&, int64_t, int64_t);
     friend void FlushFile(FileRecord&);
 
-    std::string AnsiName;
+    std::string PathName;
     int Fd = -1;
     bool Writable = false;
     uint32_t RecSize = 1;
     int64_t Position = 0;  // in bytes
 };
 
-// Binds a name (ANSI) to a file record; the file is not opened.
+// Binds a name (a path as the host gives it) to a file record; the file is not opened.
 bool BindFile(FileRecord& file, const std::string& name);
 // Opens the existing bound file; retries while access is denied. A file that
 // may only be read, or one on a read-only mount, is opened for reading

@@ -1,8 +1,12 @@
 #include "msgbase/MsgBase.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-#include "core/CodePage.h"
+#include "core/CharsetDecoder.h"
+#include "core/CharsetEncoder.h"
+#include "core/UserSettings.h"
+#include "core/Utf8Text.h"
 
 namespace {
 
@@ -11,7 +15,82 @@ namespace {
     throw std::logic_error(std::string(operation) + " is not supported by this message base format");
 }
 
+// Bytes at the end of a UTF-8 line that begin a character without finishing
+// it (a line cut at a byte count); 0 when the line ends whole.
+std::size_t UnfinishedUtf8Tail(std::string_view line)
+{
+    std::size_t start = line.size();
+    while (start > 0 && line.size() - start < 4 && (static_cast<uint8_t>(line[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return 0;
+    const auto lead = static_cast<uint8_t>(line[start - 1]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const std::size_t present = line.size() - start + 1;
+    return length > present && lead >= 0xC0 ? present : 0;
+}
+
+// UTF-8 text in a set, as a field of at most width bytes.
+std::string EncodeCut(const std::string& utf8, Charset set, std::size_t width)
+{
+    std::string bytes = EncodeText(utf8, set, CapitalEn::AsIs).Bytes;
+    if (bytes.size() <= width)
+        return bytes;
+    if (!IsSingleByteCharset(set))
+        return std::string(Utf8LeftBytes(bytes, width));
+    bytes.resize(width);
+    return bytes;
+}
+
 }  // namespace
+
+void MsgBase::BeginHeader()
+{
+    HeaderCharset = Charset::None;
+    TextResolved = false;
+}
+
+std::string MsgBase::DecodeHeader(std::string_view stored) const
+{
+    return DecodeHeaderField(stored, TextResolved ? TextCharset : HeaderCharset, CurrentReadingRules());
+}
+
+std::string MsgBase::EncodeField(const std::string& utf8, std::size_t width) const
+{
+    return EncodeCut(utf8, OutgoingSet, width);
+}
+
+void MsgBase::ResolveTextCharset(std::string_view wholeText)
+{
+    Charset declared = Charset::None;
+    std::size_t start = 0;
+    while (start < wholeText.size() && declared == Charset::None) {
+        std::size_t end = wholeText.find('\r', start);
+        if (end == std::string_view::npos)
+            end = wholeText.size();
+        std::string_view line = wholeText.substr(start, end - start);
+        while (!line.empty() && (line.front() == '\n' || line.front() == '\0'))
+            line.remove_prefix(1);
+        if (!line.empty() && line.front() == KludgeMark && IsCharsetKludge(line))
+            declared = CharsetOfKludge(line);
+        start = end + 1;
+    }
+    if (declared == Charset::None)
+        declared = HeaderCharset;
+    TextCharset = ResolveCharset(declared, wholeText, CurrentReadingRules().DefaultIncoming);
+    TextResolved = true;
+}
+
+std::vector<std::string> MsgBase::StoredFormsOf(const std::string& name, std::size_t width)
+{
+    std::vector<std::string> forms;
+    for (Charset set : {Charset::Cp866, Charset::Utf8, CurrentReadingRules().DefaultIncoming}) {
+        std::string form = EncodeCut(name, set, width);
+        if (std::find(forms.begin(), forms.end(), form) == forms.end())
+            forms.push_back(std::move(form));
+    }
+    return forms;
+}
 
 bool MsgBase::LockBase() { NotInThisFormat("LockBase"); }
 bool MsgBase::UnlockBase() { NotInThisFormat("UnlockBase"); }
@@ -28,8 +107,8 @@ Status MsgBase::HeaderStatus() const { return 0; }
 
 void MsgBase::WriteText(const std::string& text)
 {
-    for (char ch : text)
-        WriteChar(ch);
+    for (char byte : EncodeText(text, OutgoingSet).Bytes)
+        WriteChar(byte);
 }
 
 void MsgBase::WriteLine(const std::string& text)
@@ -51,6 +130,9 @@ std::string MsgBase::ReadLine(uint16_t maxLen)
     if (TextEnded())
         return line;
 
+    // In CP866 the byte is the letter Н unless the user reads it as the soft
+    // break of old editors; in every other set it is part of a character.
+    const bool dropSoftBreaks = TextCharset == Charset::Cp866 && CurrentReadingRules().SoftBreak8D;
     std::size_t wrapCount = 0;   // line length up to and including the last space
     int64_t wrapPos = -1;        // reading position just after that space
     bool ended = false;
@@ -64,11 +146,11 @@ std::string MsgBase::ReadLine(uint16_t maxLen)
             ended = true;
             break;
         }
-        if (ch == '\n' || ch == SoftCarriageReturn || ch == '\0')
+        if (ch == '\n' || ch == '\0' || (ch == SoftCarriageReturn && dropSoftBreaks))
             continue;
         if (ch == '\r') {
             LastLineWrapped = false;
-            return OemToAnsiText(line);
+            return DecodeAs(line, TextCharset);
         }
         if (ch == ' ') {
             if (line.empty() && previousWrapped) {
@@ -85,8 +167,14 @@ std::string MsgBase::ReadLine(uint16_t maxLen)
     if (!ended && wrapPos >= 0) {
         line.resize(wrapCount);
         SetTextPos(wrapPos);
+    } else if (!ended && TextCharset == Charset::Utf8) {
+        // A hard cut inside a character: the character starts the next line.
+        if (std::size_t tail = UnfinishedUtf8Tail(line); tail > 0 && tail < line.size()) {
+            line.resize(line.size() - tail);
+            SetTextPos(GetTextPos() - static_cast<int64_t>(tail));
+        }
     }
-    return OemToAnsiText(line);
+    return DecodeAs(line, TextCharset);
 }
 
 std::string MsgBase::ReadPlainLine(uint16_t maxLen)

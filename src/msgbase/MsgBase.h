@@ -5,15 +5,20 @@
 // StartNewLetter); header getters and setters act on it, and the text readers
 // read its text from a reading position.
 //
-// Text crosses this interface once per direction: setters and WriteChar take
-// ANSI and store OEM; getters and the line readers deliver ANSI. Nothing here
-// throws; operations that touch files report a Status (0 = success) or a
-// boolean.
+// Text crosses this interface once per direction: setters, WriteText and
+// WriteKludge take UTF-8 and store the bytes of the letter's character set;
+// getters and the line readers deliver UTF-8, decoded by the set the letter
+// names in its CHRS control line (else by the rule for letters that name
+// none). WriteChar and ReadChar move stored bytes. Nothing here throws;
+// operations that touch files report a Status (0 = success) or a boolean.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "core/Charset.h"
 #include "core/DateHelpers.h"
 #include "core/FidoAddress.h"
 #include "msgbase/FileLayer.h"
@@ -28,7 +33,7 @@ constexpr uint8_t MailNet = 2;
 
 // Characters with a meaning in letter texts.
 constexpr char KludgeMark = '\x01';      // opens a control line
-constexpr char SoftCarriageReturn = '\x8D';  // skipped by readers (OEM)
+constexpr char SoftCarriageReturn = '\x8D';  // CP866 Н, or a soft break when the user says so
 
 class MsgBase {
 public:
@@ -77,16 +82,16 @@ public:
     virtual void SetRead(bool on) = 0;
 
     // 30-34: the text of the letter being built, and storing it.
-    virtual void WriteText(const std::string& text);   // one WriteChar per character
-    virtual void WriteChar(char ch) = 0;               // ANSI -> OEM, appended
+    virtual void WriteText(const std::string& text);   // encoded in the outgoing set, one WriteChar per byte
+    virtual void WriteChar(char ch) = 0;               // one stored byte, appended
     virtual void WriteLine(const std::string& text);   // WriteText, then CR
     virtual void WriteKludge(const std::string& line); // line begins with ^A; inherited: WriteLine
     virtual Status WriteLetter() = 0;                  // stores it under the next number; it becomes current
 
     // 35-39: reading the current letter's text.
-    virtual char ReadChar() = 0;   // next raw (OEM) character; 0 and TextEnded at the end
+    virtual char ReadChar() = 0;   // next stored byte; 0 and TextEnded at the end
     virtual bool TextEnded() = 0;
-    // The next line, wrapped at maxLen (65535: no wrapping), converted to ANSI.
+    // The next line, wrapped at maxLen bytes (65535: no wrapping), as UTF-8.
     virtual std::string ReadLine(uint16_t maxLen);
     // ReadLine, skipping control lines (a control line that ends the text is returned).
     virtual std::string ReadPlainLine(uint16_t maxLen);
@@ -166,7 +171,44 @@ public:
     // error for that letter, or leave it out. Inherited: 0.
     virtual Status HeaderStatus() const;
 
+    // Beyond the interface: character sets. The set new letters are written
+    // in (CP866 until changed; set it after StartNewLetter, before the
+    // setters). UTF-8 and CP866 are the sets the program writes.
+    void SetOutgoingCharset(Charset set) { OutgoingSet = set; }
+    Charset GetOutgoingCharset() const { return OutgoingSet; }
+    // The set the current letter's text is read in: valid after StartText.
+    Charset GetTextCharset() const { return TextCharset; }
+
 protected:
+    // Header fields are decoded by the set known when the header was loaded
+    // (HeaderCharset: where the format keeps the letter's CHRS beside its
+    // header; None = the rule without a set, field by field), and after
+    // StartText by the text's set. So the scan never reads texts to learn
+    // sets, and a letter's header reads the same in the scan and after
+    // every later LoadHeader (letters are recognised by their headers).
+    // Each format's LoadHeader starts with BeginHeader and sets
+    // HeaderCharset where it finds one; its StartText ends with
+    // ResolveTextCharset.
+    void BeginHeader();
+    std::string DecodeHeader(std::string_view stored) const;
+    // A UTF-8 name or subject as stored in the outgoing set, cut to at most
+    // width bytes without splitting a character.
+    std::string EncodeField(const std::string& utf8, std::size_t width) const;
+    // The text's set: the CHRS among its control lines, else HeaderCharset,
+    // else the rule over the whole text.
+    void ResolveTextCharset(std::string_view wholeText);
+    // The stored forms a name may have in letters written in the sets met
+    // here (CP866, UTF-8, the default incoming set), each cut to the field's
+    // width as EncodeField cuts, for recipient searches over indexes of
+    // stored bytes; each form once.
+    static std::vector<std::string> StoredFormsOf(const std::string& name, std::size_t width);
+
+    Charset HeaderCharset = Charset::None;
+    Charset TextCharset = Charset::None;
+    Charset OutgoingSet = Charset::Cp866;
     // Set by the line readers: the last line ended because it was wrapped.
     bool LastLineWrapped = false;
+
+private:
+    bool TextResolved = false;
 };

@@ -7,6 +7,6 @@
 class Canvas {
 public:
     virtual ~Canvas() = default;
-    // Width in pixels of an ANSI text in the canvas's current font.
-    virtual int TextWidth(std::string_view ansiText) const = 0;
+    // Width in pixels of a UTF-8 text in the canvas's current font.
+    virtual int TextWidth(std::string_view utf8Text) const = 0;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Charset.h"
 #include "text/TFormattedStrings.h"
 
 class TArea;
@@ -35,6 +36,14 @@ struct EditorState {
     // lines hidden: its lines, MsgId, Reply, FromAddr and ToAddr. Empty for a
     // new letter.
     TFormattedStrings AnsweredText;
+    // The answered letter's sender, recipient and subject as its text's
+    // character set reads them, and that set (a reply to a UTF-8 letter is
+    // written in UTF-8).
+    std::string AnsweredFrom, AnsweredTo, AnsweredSubject;
+    Charset AnsweredCharset = Charset::None;
+    // The set the letter must be written in whatever it holds (None: the
+    // outgoing set of the settings, UTF-8 when a character does not fit).
+    Charset ForcedCharset = Charset::None;
 
     std::string From;         // at most 35 characters
     std::string FromAddress;  // the from-address field, as typed
@@ -54,6 +63,7 @@ TLetter* FindAnsweredLetter(const EditorState& editor);
 // The text of a letter as an editor keeps it when it answers or changes the
 // letter: read from the base (its area must be open), control lines hidden
 // with their MSGID and REPLY values kept, reflowed to 79 characters, and the
-// sender's and recipient's addresses worked out. ELetterNotFound when the
-// letter is no longer in the base.
-TFormattedStrings ReadAnsweredText(TLetter& letter);
+// sender's and recipient's addresses worked out; with the names, subject and
+// character set its text reads by. ELetterNotFound when the letter is no
+// longer in the base.
+void ReadAnsweredText(EditorState& editor, TLetter& letter);

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 
 namespace {
@@ -10,18 +9,18 @@ namespace {
 const std::array<std::string, 7>& WeekdayPhrases()
 {
     static const std::array<std::string, 7> phrases = {
-        Utf8ToAnsi("В воскресенье"), Utf8ToAnsi("В понедельник"), Utf8ToAnsi("Во вторник"),
-        Utf8ToAnsi("В среду"),       Utf8ToAnsi("В четверг"),     Utf8ToAnsi("В пятницу"),
-        Utf8ToAnsi("В субботу")};
+        "В воскресенье", "В понедельник", "Во вторник",
+        "В среду",       "В четверг",     "В пятницу",
+        "В субботу"};
     return phrases;
 }
 
 const std::array<std::string, 12>& MonthsGenitive()
 {
     static const std::array<std::string, 12> months = {
-        Utf8ToAnsi("января"), Utf8ToAnsi("февраля"), Utf8ToAnsi("марта"),    Utf8ToAnsi("апреля"),
-        Utf8ToAnsi("мая"),    Utf8ToAnsi("июня"),    Utf8ToAnsi("июля"),     Utf8ToAnsi("августа"),
-        Utf8ToAnsi("сентября"), Utf8ToAnsi("октября"), Utf8ToAnsi("ноября"), Utf8ToAnsi("декабря")};
+        "января", "февраля", "марта",    "апреля",
+        "мая",    "июня",    "июля",     "августа",
+        "сентября", "октября", "ноября", "декабря"};
     return months;
 }
 

@@ -1,5 +1,7 @@
 #include "text/LineKinds.h"
 
+#include "core/Utf8Text.h"
+
 namespace {
 
 bool StartsWith(std::string_view line, std::string_view prefix)
@@ -11,7 +13,7 @@ bool StartsWith(std::string_view line, std::string_view prefix)
 
 std::size_t QuotePos(std::string_view line)
 {
-    std::size_t pos = line.substr(0, 7).rfind('>');
+    std::size_t pos = line.substr(0, Utf8Offset(line, 7)).rfind('>');
     return pos == std::string_view::npos ? 0 : pos + 1;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 
@@ -10,11 +9,11 @@ namespace {
 
 std::string FaultText(AddressFault fault, EBadAddress::Role role, const std::string& text)
 {
-    const std::string whose = Utf8ToAnsi(role == EBadAddress::Sender ? "отправителя" : "получателя");
+    const std::string whose = role == EBadAddress::Sender ? "отправителя" : "получателя";
     const char* pattern = nullptr;
     switch (fault) {
     case AddressFault::Empty:
-        return Format(Utf8ToAnsi("Не указан адрес %s. Без него нетмейл никуда не уйдёт.").c_str(), whose.c_str());
+        return Format("Не указан адрес %s. Без него нетмейл никуда не уйдёт.", whose.c_str());
     case AddressFault::PartTooLarge:
         pattern = "В адресе %s \"%s\" есть число больше 65535.";
         break;
@@ -28,7 +27,7 @@ std::string FaultText(AddressFault fault, EBadAddress::Role role, const std::str
         pattern = "Адрес %s \"%s\" не похож на адрес FidoNet. Пишется так: 2:5020/1234 или 2:5020/1234.5";
         break;
     }
-    return Format(Utf8ToAnsi(pattern).c_str(), whose.c_str(), text.c_str());
+    return Format(pattern, whose.c_str(), text.c_str());
 }
 
 }  // namespace

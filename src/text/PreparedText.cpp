@@ -1,6 +1,5 @@
 #include "text/PreparedText.h"
 
-#include "core/CodePage.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
@@ -13,7 +12,7 @@ namespace {
 // in two blanks, so three stand before the address.
 const std::string& OriginText()
 {
-    static const std::string text = Utf8ToAnsi("Брать пять долларов за спасение жизни - чудовищно!  ");
+    static const std::string text = "Брать пять долларов за спасение жизни - чудовищно!  ";
     return text;
 }
 
@@ -33,10 +32,14 @@ TokenValueList TokenValues(const EditorState& editor, const TLetter* answered, D
         v[TokenCEcho] = editor.Area->Tag;
     }
     if (answered) {
+        // Names as the answered letter's text reads them (the scan may have
+        // read them by another set).
+        const std::string& from = editor.AnsweredFrom.empty() ? answered->From : editor.AnsweredFrom;
+        const std::string& to = editor.AnsweredTo.empty() ? answered->To : editor.AnsweredTo;
         v[TokenOAddr] = AddressToText(editor.AnsweredText.FromAddr);
-        v[TokenOFName] = ExtractWord(answered->From, 1);
-        v[TokenOLName] = ExtractWord(answered->From, 2);
-        v[TokenOName] = answered->From;
+        v[TokenOFName] = ExtractWord(from, 1);
+        v[TokenOLName] = ExtractWord(from, 2);
+        v[TokenOName] = from;
         v[TokenODate] = LetterDate(answered->Date);
         v[TokenOTime] = LetterTime(answered->Date);
         if (editor.Area) {
@@ -44,9 +47,9 @@ TokenValueList TokenValues(const EditorState& editor, const TLetter* answered, D
             v[TokenOEcho] = editor.Area->Tag;
         }
         v[TokenDAddr] = AddressToText(editor.AnsweredText.ToAddr);
-        v[TokenDFName] = ExtractWord(answered->To, 1);
-        v[TokenDLName] = ExtractWord(answered->To, 2);
-        v[TokenDName] = answered->To;
+        v[TokenDFName] = ExtractWord(to, 1);
+        v[TokenDLName] = ExtractWord(to, 2);
+        v[TokenDName] = to;
     }
     v[TokenTAddr] = editor.ToAddress;
     v[TokenTFName] = ExtractWord(editor.To, 1);

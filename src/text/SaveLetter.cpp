@@ -1,8 +1,9 @@
 #include "text/SaveLetter.h"
 
+#include <algorithm>
 #include <memory>
 
-#include "core/CodePage.h"
+#include "core/CharsetEncoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
@@ -11,14 +12,14 @@
 #include "text/Netmail.h"
 
 ECantWriteLetter::ECantWriteLetter(Status status)
-    : EQuorvel(Format(Utf8ToAnsi("Не могу записать письмо. Ошибка #%d").c_str(), int(status))), Code(status)
+    : EQuorvel(Format("Не могу записать письмо. Ошибка #%d", int(status))), Code(status)
 {
 }
 
 const std::string& ChangedLetterGoneMessage()
 {
     static const std::string text =
-        Utf8ToAnsi("Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете.");
+        "Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете.";
     return text;
 }
 
@@ -64,20 +65,24 @@ std::vector<std::string> TextToStore(const std::vector<std::string>& lines)
     TFormattedStrings text;
     text.Lines = lines;
     text.ReFormat(false, 79, 0, nullptr, nullptr, MainAddress);
-    // A character stored as the soft carriage return would be skipped by every
-    // reader: the letter would lose it. The editor replaces it as it is typed;
-    // names and templates that reach the text through tokens need the same.
-    for (std::string& line : text.Lines)
-        for (char& ch : line)
-            if (AnsiToOemChar(ch) == SoftCarriageReturn)
-                ch = 'H';
     return std::move(text.Lines);
+}
+
+Charset LetterCharset(const EditorState& editor, const std::vector<std::string>& text)
+{
+    if (editor.ForcedCharset != Charset::None)
+        return editor.ForcedCharset;
+    const Charset preferred = editor.AnsweredCharset == Charset::Utf8 ? Charset::Utf8 : OutgoingCharset;
+    auto fits = [preferred](const std::string& s) { return FitsCharset(s, preferred); };
+    if (fits(editor.From) && fits(editor.To) && fits(editor.Subject) && std::all_of(text.begin(), text.end(), fits))
+        return preferred;
+    return Charset::Utf8;
 }
 
 SaveOutcome SaveLetter(EditorState& editor, DateTime now)
 {
     // Before anything is looked up: the tosser may change the area meanwhile.
-    WaitForTosser(Utf8ToAnsi("записать письмо"));
+    WaitForTosser("записать письмо");
     TArea& area = *editor.Area;
     const int mode = editor.Mode;
     TLetter* answered = FindAnsweredLetter(editor);
@@ -107,9 +112,13 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
                                             WholeMinutes(now), false);
     letter->ReadNow = true;
 
+    const std::vector<std::string> text = TextToStore(editor.Lines);
+    const Charset charset = LetterCharset(editor, text);
+
     OpenForSave open(area);
     MsgBase& base = *area.Base;
     base.StartNewLetter();
+    base.SetOutgoingCharset(charset);
     // The type comes first: formats that keep zones and points in control
     // lines write them as the addresses are set.
     base.SetMailType(editor.Netmail ? MailNet : MailEcho);
@@ -141,11 +150,14 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
         if (!editor.AnsweredText.MsgId.empty())
             base.WriteKludge(Kludge("REPLY", editor.AnsweredText.MsgId));
     }
+    // A changed letter's own CHRS went with its other control lines when
+    // its text was prepared: this is the only one.
+    base.WriteKludge(std::string(1, KludgeMark) + CharsetKludge(charset));
 
     // The last line too ends with a carriage return: tossers append the
     // SEEN-BY and PATH lines straight after the text, and without it the
     // first of them would be glued onto the origin line.
-    for (const std::string& line : TextToStore(editor.Lines))
+    for (const std::string& line : text)
         base.WriteLine(line);
     if (Status status = base.WriteLetter(); status != 0)
         throw ECantWriteLetter(status);

@@ -1,7 +1,7 @@
 // Saving what an editor holds: a new letter (echomail, or netmail to one
 // station) written through the area's base with its header, its MSGID (and
-// REPLY) control lines and its text wrapped to 79 characters, then joined to
-// the area. A changed letter is written as a
+// REPLY) control lines, the CHRS line of its character set and its text
+// wrapped to 79 characters, then joined to the area. A changed letter is written as a
 // new letter and the old one deleted; in the area the old letter object takes
 // the new identity and keeps its place in its thread.
 #pragma once
@@ -45,6 +45,13 @@ const std::string& ChangedLetterGoneMessage();
 SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());
 
 // The text as it is stored: lines beginning with Ctrl-A dropped, long lines
-// wrapped to 79 characters, and the Cyrillic capital letter whose OEM code is
-// the soft carriage return (which readers skip) replaced by the Latin H.
+// wrapped to 79 characters.
 std::vector<std::string> TextToStore(const std::vector<std::string>& lines);
+
+// The character set a letter is written in: the forced one when there is
+// one; else UTF-8 for a reply to a UTF-8 letter, else the outgoing set of
+// the settings; UTF-8 whenever a character of the names, the subject or the
+// text has no place in that set. (In CP866 the Cyrillic capital Н is written
+// as the Latin H, whose look it shares: its byte is the soft line break that
+// many readers drop.)
+Charset LetterCharset(const EditorState& editor, const std::vector<std::string>& text);

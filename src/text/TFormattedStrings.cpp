@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 #include "msgbase/MsgBase.h"
 #include "msgbase/NetmailLines.h"
 #include "text/Canvas.h"
@@ -18,7 +19,7 @@ bool StartsWith(const std::string& line, const char* prefix)
 // The value of a control line after its keyword and colon, blanks removed.
 std::string KludgeValue(const std::string& line, std::size_t keywordLength)
 {
-    return StripLeading(line.substr(keywordLength), ' ').substr(0, 255);
+    return std::string(Utf8Left(StripLeading(line.substr(keywordLength), ' '), 255));
 }
 
 bool EndsParagraph(const std::string& next)
@@ -46,21 +47,24 @@ std::pair<std::string, std::string> WrapLine(const std::string& s, int width)
     const auto w = static_cast<std::size_t>(width < 1 ? 1 : width);
     const std::size_t length = s.size();
     std::size_t cut = length;
-    if (length > w) {
-        // Positions below are 1-based, as the rule is stated.
-        std::size_t q = s.find(' ', w - 1);
+    if (Utf8Length(s) > w) {
+        // Positions below are 1-based byte positions, as the rule is stated;
+        // the width counts characters, wb is the width in bytes here. Blanks
+        // are one byte, so every blank found is a character boundary.
+        const std::size_t wb = Utf8Offset(s, w);
+        std::size_t q = s.find(' ', Utf8Offset(s, w - 1));
         q = q == std::string::npos ? length : q + 1;
         std::size_t d = q;
         while (d >= 1 && s[d - 1] == ' ')
             --d;
-        if (d <= w) {
+        if (d <= wb) {
             cut = d;
         } else {
             std::size_t j = d;
             while (j >= 1 && s[j - 1] != ' ')
                 --j;
             if (j == 0) {
-                cut = w;  // one word longer than the width from the start: hard break
+                cut = wb;  // one word longer than the width from the start: hard break
             } else {
                 while (j >= 1 && s[j - 1] == ' ')
                     --j;
@@ -82,14 +86,22 @@ int FitChars(const std::string& text, int pixels, const Canvas& canvas)
     // about the part that fits: a paragraph flowing down a narrow viewer
     // carries its whole overflow from line to line, and measuring all of it
     // on every line made showing a long letter take seconds.
+    // Counts are characters; the canvas is given whole characters only.
     constexpr std::size_t FirstProbe = 256;
     const std::string_view all(text);
-    const std::size_t length = all.size();
+    std::vector<std::size_t> starts;  // byte offset of every character, then the size (not for ASCII)
+    if (!IsAscii(all)) {
+        for (std::size_t pos = 0; pos < all.size(); NextCodePoint(all, pos))
+            starts.push_back(pos);
+        starts.push_back(all.size());
+    }
+    const std::size_t length = starts.empty() ? all.size() : starts.size() - 1;
+    auto prefix = [&](std::size_t chars) { return all.substr(0, starts.empty() ? chars : starts[chars]); };
     if (length == 0)
         return 0;
     std::size_t fits = 0;  // a prefix known to fit (the empty one always counts)
     std::size_t probe = std::min(length, FirstProbe);
-    while (canvas.TextWidth(all.substr(0, probe)) < pixels) {
+    while (canvas.TextWidth(prefix(probe)) < pixels) {
         fits = probe;
         if (probe == length)
             return static_cast<int>(length);
@@ -99,7 +111,7 @@ int FitChars(const std::string& text, int pixels, const Canvas& canvas)
     std::size_t low = fits, high = probe - 1;
     while (low < high) {
         const std::size_t mid = (low + high + 1) / 2;
-        if (canvas.TextWidth(all.substr(0, mid)) < pixels)
+        if (canvas.TextWidth(prefix(mid)) < pixels)
             low = mid;
         else
             high = mid - 1;
@@ -149,7 +161,7 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
             int available = pixelWidth - (prefix.empty() ? 0 : canvas->TextWidth(prefix));
             breakPos = FitChars(text, available, *canvas);
         } else {
-            breakPos = width - static_cast<int>(prefix.size());
+            breakPos = width - static_cast<int>(Utf8Length(prefix));
         }
 
         auto [head, tail] = WrapLine(text, breakPos);

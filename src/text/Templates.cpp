@@ -1,6 +1,7 @@
 #include "text/Templates.h"
 
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 #include "text/LineKinds.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::string QuotePrefixFor(const std::string& senderName)
         std::string w = ExtractWord(senderName, word);
         if (w.empty())
             break;
-        initials += w[0];
+        initials += Utf8Left(w, 1);
     }
     return initials + "> ";
 }

@@ -1,6 +1,5 @@
 // quorvel-tool areas AREASFILE [HUDSONPATH]: the areas as the program reads them.
 #include "core/AreasFile.h"
-#include "core/CodePage.h"
 #include "tools/ToolCommands.h"
 
 int CommandAreas(Args args)
@@ -12,7 +11,7 @@ int CommandAreas(Args args)
         for (const TAreaBase* area : areas)
             PrintLine(EscapeField(area->Tag) + "\t" + EscapeField(area->BaseSpec));
     } catch (const ECantFindAreasBBS& e) {
-        throw ToolError(AnsiToUtf8(e.what()));
+        throw ToolError(e.what());
     }
     return 0;
 }

@@ -1,5 +1,4 @@
 // quorvel-tool demo DIR: a demo point to try the program on.
-#include "core/CodePage.h"
 #include "tools/DemoPoint.h"
 #include "tools/ToolCommands.h"
 
@@ -7,9 +6,9 @@ int CommandDemo(Args args)
 {
     if (args.size() != 1)
         throw UsageError("demo takes DIR");
-    std::string dir = AnsiToUtf8(args[0]);
+    std::string dir = args[0];
     std::string areasFile = MakeDemoPoint(dir);
     std::string root = areasFile.substr(0, areasFile.rfind('/'));
-    PrintLine(Utf8ToAnsi(root + "/toss.flag\t" + areasFile + "\t" + root + "/hudson/"));
+    PrintLine(root + "/toss.flag\t" + areasFile + "\t" + root + "/hudson/");
     return 0;
 }

@@ -1,5 +1,5 @@
 // The letters of the demo point. Names, subjects and texts are UTF-8 here and
-// become ANSI (and OEM in the bases) when written.
+// are stored in CP866, as the editor writes them by default.
 #include "tools/DemoPoint.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <set>
 
-#include "core/CodePage.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
 #include "msgbase/MsgBaseFactory.h"
@@ -60,15 +59,15 @@ void RefuseForeignFiles(const fs::path& dir)
 
 void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
 {
-    const std::string spec = Utf8ToAnsi(Expand(area.BaseSpec, dir));
+    const std::string spec = Expand(area.BaseSpec, dir);
     std::unique_ptr<MsgBase> base = CreateBaseFor(spec);
     if (!base)
         throw ToolError("no message base format for " + std::string(area.BaseSpec));
-    fs::create_directories(fs::path(AnsiToUtf8(spec.substr(1))).parent_path());
+    fs::create_directories(fs::path(spec.substr(1)).parent_path());
     if (!base->BaseExists())
         base->CreateBase(0, 0);
     if (Status status = base->OpenBase(); status != 0)
-        throw ToolError("cannot open the demo base " + AnsiToUtf8(spec) + " (status " + std::to_string(status) + ")");
+        throw ToolError("cannot open the demo base " + spec + " (status " + std::to_string(status) + ")");
 
     std::vector<Num> numbers;
     std::vector<std::string> msgIds;
@@ -82,9 +81,9 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
         const bool netmail = std::string(area.Tag) == "NETMAIL";
         base->StartNewLetter();
         base->SetMailType(netmail ? MailNet : MailEcho);
-        base->SetFrom(Utf8ToAnsi(letter.From));
-        base->SetTo(Utf8ToAnsi(letter.To));
-        base->SetSubject(Utf8ToAnsi(letter.Subject));
+        base->SetFrom(letter.From);
+        base->SetTo(letter.To);
+        base->SetSubject(letter.Subject);
         base->SetDateTime(std::trunc(written * 1440.0) / 1440.0);
         if (netmail)
             base->SetDestAddr(AddressOf(letter.To));
@@ -99,19 +98,19 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
         if (letter.ExtraKludges) {
             base->WriteKludge("\x01PID: DemoEdit 1.0");
             base->WriteKludge("\x01TZUTC: 0300");
-            base->WriteKludge("\x01" "CHRS: CP866 2");
         }
+        base->WriteKludge(std::string(1, KludgeMark) + CharsetKludge(base->GetOutgoingCharset()));
         for (const char* line : letter.Lines)
-            base->WriteLine(Utf8ToAnsi(line));
+            base->WriteLine(line);
         base->WriteLine("--- Quorvel 2.00.84");
         if (!netmail)
-            base->WriteLine(Utf8ToAnsi(Format(" * Origin: %s (%s)", area.Origin, AddressToText(from).c_str())));
+            base->WriteLine(Format(" * Origin: %s (%s)", area.Origin, AddressToText(from).c_str()));
         if (letter.ExtraKludges) {
             base->WriteLine("SEEN-BY: 5020/1234 5020/9999");
             base->WriteKludge("\x01PATH: 5020/9999 5020/1234");
         }
         if (Status status = base->WriteLetter(); status != 0)
-            throw ToolError("cannot write a demo letter into " + AnsiToUtf8(spec) + " (status " +
+            throw ToolError("cannot write a demo letter into " + spec + " (status " +
                             std::to_string(status) + ")");
         numbers.push_back(base->GetNumber());
         msgIds.push_back(msgId);
@@ -134,7 +133,7 @@ std::string MakeDemoPoint(const std::string& dirText)
         std::ofstream areas(dir / "areas.bbs", std::ios::binary);
         areas << "; Areas of the Quorvel demo point, in the tosser's export style\r\n";
         for (const DemoAreaSpec& area : DemoAreas())
-            areas << AnsiToOemText(Utf8ToAnsi(Expand(area.AreasFileWord, root))) << " " << area.Tag << "\r\n";
+            areas << Expand(area.AreasFileWord, root) << " " << area.Tag << "\r\n";
         areas.close();
 
         const DateTime now = NowWholeMinutes();

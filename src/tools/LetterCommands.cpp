@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
 #include "msgbase/NetmailLines.h"
@@ -84,7 +83,7 @@ int CommandMarkRead(Args args)
     if (args.size() != 1)
         throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
+    WaitForTosser("пометить письмо прочитанным");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     base->SetRead(true);
@@ -100,7 +99,7 @@ int CommandDelete(Args args)
     if (args.size() != 1)
         throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser(Utf8ToAnsi("удалить письмо"));
+    WaitForTosser("удалить письмо");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)

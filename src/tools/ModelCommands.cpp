@@ -3,7 +3,6 @@
 // prints one base's letters as the area window's conversation tree.
 #include <iostream>
 
-#include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
@@ -29,7 +28,7 @@ public:
             std::ptrdiff_t position = Areas.IndexOf(area) + 1;
             std::size_t count = Areas.Count();
             long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
-            std::cerr << percent << "%\t" << AnsiToUtf8(area->StatusText()) << '\n';
+            std::cerr << percent << "%\t" << area->StatusText() << '\n';
         }
         return 0;
     }

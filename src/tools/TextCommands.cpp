@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "core/AreasFile.h"
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
@@ -49,7 +48,7 @@ FidoAddress NetmailArgument(const std::string& text, uint16_t defaultZone, EBadA
     try {
         return NetmailAddress(text, defaultZone, role);
     } catch (const EBadAddress& e) {
-        throw UsageError(AnsiToUtf8(e.what()));
+        throw UsageError(e.what());
     }
 }
 
@@ -63,6 +62,13 @@ int CommandPost(Args args)
         throw UsageError("post needs --from, --to, --subject and --addr");
     bool replying = TakeOption(args, "--reply", replyText);
     TakeTosserFlag(args);
+    std::string charsetText;
+    Charset forcedCharset = Charset::None;
+    if (TakeOption(args, "--charset", charsetText)) {
+        forcedCharset = CharsetByName(charsetText);
+        if (forcedCharset != Charset::Cp866 && forcedCharset != Charset::Utf8)
+            throw UsageError("--charset takes CP866 or UTF-8");
+    }
     std::string destText;
     const bool hasDest = TakeOption(args, "--dest", destText);
     const bool netmail = TakeFlag(args, "--netmail") || hasDest;
@@ -82,12 +88,12 @@ int CommandPost(Args args)
     } else {
         FidoAddress address;
         if (!ParseAddress(addressText, MainAddress, address) || address.Net == 0)
-            throw ToolError("not a FidoNet address: " + AnsiToUtf8(addressText));
+            throw ToolError("not a FidoNet address: " + addressText);
     }
     std::vector<std::string> body = ReadStdinLines();
 
     // Not even a missing base is created while the tosser works.
-    WaitForTosser(Utf8ToAnsi("записать письмо"));
+    WaitForTosser("записать письмо");
     TArea area(spec, AreaDescriptionText(), spec);
     area.Open();  // a missing base is created; one that cannot be opened is an error
     area.Load();
@@ -96,12 +102,13 @@ int CommandPost(Args args)
     editor.Area = &area;
     editor.Mode = replying ? ReplyMode : NewLetterMode;
     editor.Netmail = netmail;
+    editor.ForcedCharset = forcedCharset;
     if (replying) {
         TLetter* answered = area.FindByNumber(replyTo);
         if (!answered)
-            throw ToolError("no letter number " + std::to_string(replyTo) + " in \"" + AnsiToUtf8(spec) + "\"");
+            throw ToolError("no letter number " + std::to_string(replyTo) + " in \"" + spec + "\"");
         editor.AnsweredKey = answered->Key;
-        editor.AnsweredText = ReadAnsweredText(*answered);
+        ReadAnsweredText(editor, *answered);
     }
     editor.From = from;
     editor.FromAddress = addressText;

@@ -4,17 +4,17 @@
 #include <iostream>
 #include <iterator>
 
-#include "core/CodePage.h"
 #include "core/Startup.h"
+#include "core/Utf8Text.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "ui/QSettingsRegistry.h"
 
-void PrintLine(const std::string& ansi)
+void PrintLine(const std::string& text)
 {
-    std::cout << AnsiToUtf8(ansi) << '\n';
+    std::cout << text << '\n';
 }
 
 std::vector<std::string> ReadStdinLines()
@@ -29,7 +29,7 @@ std::vector<std::string> ReadStdinLines()
         std::string line = all.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        lines.push_back(Utf8ToAnsi(line));
+        lines.push_back(ValidUtf8(line));
         start = end + 1;
     }
     return lines;
@@ -61,7 +61,7 @@ std::string TakeSpec(Args& args)
 void ExpectNoMore(const Args& args)
 {
     if (!args.empty())
-        throw UsageError("unexpected argument: " + AnsiToUtf8(args.front()));
+        throw UsageError("unexpected argument: " + args.front());
 }
 
 void LoadUserSettings()
@@ -104,15 +104,15 @@ Num ParseNumber(const std::string& text)
     const char* end = text.data() + text.size();
     auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || stop != end || value == 0)
-        throw UsageError("not a letter number: " + AnsiToUtf8(text));
+        throw UsageError("not a letter number: " + text);
     return value;
 }
 
-std::string EscapeField(const std::string& ansi)
+std::string EscapeField(const std::string& text)
 {
     std::string out;
-    out.reserve(ansi.size());
-    for (char ch : ansi) {
+    out.reserve(text.size());
+    for (char ch : text) {
         const auto byte = static_cast<unsigned char>(ch);
         switch (ch) {
         case '\\': out += "\\\\"; break;
@@ -131,7 +131,7 @@ std::string EscapeField(const std::string& ansi)
 
 OpenedBase::OpenedBase(const std::string& spec, bool createMissing) : Spec(spec), Base(CreateBaseFor(spec))
 {
-    const std::string shown = AnsiToUtf8(spec);
+    const std::string shown = spec;
     if (!Base)
         throw ToolError("unknown message base type in \"" + shown + "\" (use F, H, J or S)");
     if (!Base->BaseExists()) {
@@ -156,7 +156,7 @@ void OpenedBase::GoToLetter(Num number)
 {
     Base->SeekFirst(number);
     if (!Base->SeekFound() || Base->GetNumber() != number)
-        throw ToolError("no letter number " + std::to_string(number) + " in \"" + AnsiToUtf8(Spec) + "\"");
+        throw ToolError("no letter number " + std::to_string(number) + " in \"" + Spec + "\"");
     Base->LoadHeader();
     if (Status status = Base->HeaderStatus(); status != 0)
         throw ToolError("cannot read the header of letter " + std::to_string(number) + " (status " +

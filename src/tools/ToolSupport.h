@@ -21,18 +21,19 @@ public:
     explicit ToolError(const std::string& message) : std::runtime_error(message) {}
 };
 
-// The command's arguments, converted from UTF-8 to ANSI.
+// The command's arguments, as the host gave them.
 using Args = std::vector<std::string>;
 
-// Prints one ANSI line as UTF-8 on stdout.
-void PrintLine(const std::string& ansi);
+// Prints one line on stdout.
+void PrintLine(const std::string& text);
 
-// A field of a record printed one to a line (ANSI): control characters and
+// A field of a record printed one to a line: control characters and
 // the backslash escaped as \t \r \n \\ and \xNN, so that a name holding a
 // line break or a tab cannot break the record apart.
-std::string EscapeField(const std::string& ansi);
+std::string EscapeField(const std::string& text);
 
-// Reads all of stdin (UTF-8) as ANSI lines (LF or CR LF ends a line).
+// Reads all of stdin as UTF-8 lines (LF or CR LF ends a line; a malformed
+// sequence becomes U+FFFD).
 std::vector<std::string> ReadStdinLines();
 
 // Takes the value of an option such as "--to NAME" out of args; "" when absent.

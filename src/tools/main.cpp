@@ -5,7 +5,6 @@
 #include <iostream>
 #include <map>
 
-#include "core/CodePage.h"
 #include "core/Exceptions.h"
 #include "tools/ToolCommands.h"
 
@@ -18,12 +17,14 @@ const char* const Usage =
     "                                      DATE, FROM, TO, SUBJECT\n"
     "  read SPEC NUMBER [--kludges]        one letter's header and text\n"
     "  post SPEC --from NAME --to NAME --subject TEXT --addr ADDRESS [--reply NUMBER]\n"
-    "       [--dest ADDRESS | --netmail] < TEXT\n"
+    "       [--dest ADDRESS | --netmail] [--charset CP866|UTF-8] < TEXT\n"
     "                                      writes a letter (--reply: an answer to NUMBER) as the\n"
     "                                      editor saves it: the user's template, TEXT where the\n"
     "                                      user types, tear and origin line; prints its number.\n"
     "                                      --dest: netmail from --addr to ADDRESS (no origin\n"
-    "                                      line); --netmail with --reply: netmail to the sender\n"
+    "                                      line); --netmail with --reply: netmail to the sender;\n"
+    "                                      --charset: the letter's character set (else the\n"
+    "                                      settings' set, UTF-8 for what does not fit)\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
     "    post, mark-read and delete take [--flag FLAGFILE [--wait SECONDS]]: while the\n"
@@ -68,14 +69,14 @@ int main(int argc, char** argv)
     }
     Args args;
     for (int i = 2; i < argc; ++i)
-        args.push_back(Utf8ToAnsi(argv[i]));
+        args.push_back(argv[i]);
     try {
         return command->second(args);
     } catch (const UsageError& e) {
         std::cerr << "quorvel-tool: " << e.what() << "\n" << Usage;
         return 2;
     } catch (const EQuorvel& e) {
-        std::cerr << "quorvel-tool: " << AnsiToUtf8(e.what()) << "\n";
+        std::cerr << "quorvel-tool: " << e.what() << "\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "quorvel-tool: " << e.what() << "\n";

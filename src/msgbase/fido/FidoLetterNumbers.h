@@ -16,7 +16,7 @@ class FidoLetterNumbers {
 public:
     FidoLetterNumbers();
 
-    // Forgets everything, then reads the directory (an ANSI path ending with
+    // Forgets everything, then reads the directory (a path ending with
     // the separator), or the names already listed from it. Names that are
     // not a number from 1 to HighestNumber in decimal followed by ".msg" in
     // any case, and entries that are not plain files, are ignored. Of two

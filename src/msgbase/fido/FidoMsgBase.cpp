@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/CodePage.h"
+#include "core/Utf8Text.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "msgbase/FileFaults.h"
@@ -219,7 +219,7 @@ void FidoMsgBase::WriteWordAt(uint32_t offset, uint16_t value)
 
 void FidoMsgBase::WriteStringAt(uint32_t offset, const std::string& text, uint32_t fieldSize)
 {
-    std::string field = AnsiToOemText(text.substr(0, fieldSize - 1));
+    std::string field = EncodeField(text, fieldSize - 1);
     field.resize(fieldSize, '\0');
     WriteAt(offset, field.data(), fieldSize);
 }
@@ -354,8 +354,7 @@ void FidoMsgBase::WriteChar(char ch)
             WriteError = InternalError != 0 ? InternalError : NothingToWrite;
         return;
     }
-    char oem = AnsiToOemChar(ch);
-    WriteAt(TextPos, &oem, 1);
+    WriteAt(TextPos, &ch, 1);
     ++TextPos;
 }
 
@@ -434,6 +433,7 @@ void FidoMsgBase::LoadHeader()
 {
     CloseLetterFiles();
     ResetLetterState();
+    BeginHeader();
     std::memset(Header, 0, HeaderSize);
     std::memset(LoadedHeader, 0, HeaderSize);
     if (!LetterFileExists(Current)) {
@@ -494,15 +494,28 @@ void FidoMsgBase::ScanText()
     ParseControlLine(line);
 }
 
+// The text is read here anyway (for the addresses), so the letter's CHRS
+// decodes its header in the scan at no extra cost.
 void FidoMsgBase::ParseControlLine(const std::string& line)
 {
     ApplyNetmailLine(line, Orig, Dest);
+    std::string_view kludge = line;
+    while (!kludge.empty() && kludge.front() == '\n')
+        kludge.remove_prefix(1);
+    if (HeaderCharset == Charset::None && !kludge.empty() && kludge.front() == KludgeMark)
+        HeaderCharset = CharsetOfKludge(kludge);
 }
 
 void FidoMsgBase::StartText()
 {
     TextPos = HeaderSize;
     LastLineWrapped = false;
+    std::string text;
+    if (HeaderCharset == Charset::None && TextEnd > HeaderSize) {
+        text.resize(static_cast<std::size_t>(TextEnd - HeaderSize));
+        text.resize(ReadAt(HeaderSize, text.data(), static_cast<uint32_t>(text.size())));
+    }
+    ResolveTextCharset(text);
 }
 
 char FidoMsgBase::ReadChar()
@@ -535,9 +548,9 @@ void FidoMsgBase::SetTextPos(int64_t position)
 
 // ---- Header getters ----
 
-std::string FidoMsgBase::GetFrom() { return OemToAnsiText(ReadStringAt(FromOffset, NameLength)); }
-std::string FidoMsgBase::GetTo() { return OemToAnsiText(ReadStringAt(ToOffset, NameLength)); }
-std::string FidoMsgBase::GetSubject() { return StripRePrefixes(OemToAnsiText(ReadStringAt(SubjectOffset, SubjectLength))); }
+std::string FidoMsgBase::GetFrom() { return DecodeHeader(ReadStringAt(FromOffset, NameLength)); }
+std::string FidoMsgBase::GetTo() { return DecodeHeader(ReadStringAt(ToOffset, NameLength)); }
+std::string FidoMsgBase::GetSubject() { return StripRePrefixes(DecodeHeader(ReadStringAt(SubjectOffset, SubjectLength))); }
 uint16_t FidoMsgBase::GetCost() { return ReadWordAt(CostOffset); }
 DateTime FidoMsgBase::GetDateTime() { return When; }
 Num FidoMsgBase::GetReplyTo() { return ReadWordAt(ReplyToOffset); }
@@ -604,15 +617,15 @@ bool FidoMsgBase::SeekFound() { return Current != 0; }
 
 void FidoMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
-    SearchName = UpperAscii(name.substr(0, NameLength));
-    SearchAlias = UpperAscii(alias.substr(0, NameLength));
+    SearchName = Utf8Upper(Utf8Left(name, NameLength));
+    SearchAlias = Utf8Upper(Utf8Left(alias, NameLength));
     Current = 0;
     FindMailNext();
 }
 
 bool FidoMsgBase::AcceptedByMailSearch()
 {
-    const std::string to = UpperAscii(GetTo());
+    const std::string to = Utf8Upper(GetTo());
     // An empty name or alias stands for none: it must not catch letters to nobody.
     bool addressed = (!SearchName.empty() && to == SearchName) || (!SearchAlias.empty() && to == SearchAlias);
     return addressed && !IsReceived();

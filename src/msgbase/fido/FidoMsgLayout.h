@@ -1,5 +1,5 @@
 // The stored letter of a *.MSG directory: a fixed 190-byte header followed by
-// the text (OEM code page, lines ended by CR, normally terminated by NUL).
+// the text (bytes of the letter's character set, lines ended by CR, normally terminated by NUL).
 // All words little-endian.
 #pragma once
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 
-#include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "msgbase/hudson/HudsonShared.h"
@@ -393,18 +392,17 @@ void HudsonMsgBase::SetOrigAddr(const FidoAddress& address)
 
 void HudsonMsgBase::SetFrom(const std::string& name)
 {
-    SetPascal(Header.FromLength, Header.From, HudsonNameChars, AnsiToOemText(name.substr(0, HudsonNameChars)));
+    SetPascal(Header.FromLength, Header.From, HudsonNameChars, EncodeField(name, HudsonNameChars));
 }
 
 void HudsonMsgBase::SetTo(const std::string& name)
 {
-    SetPascal(Header.ToLength, Header.To, HudsonNameChars, AnsiToOemText(name.substr(0, HudsonNameChars)));
+    SetPascal(Header.ToLength, Header.To, HudsonNameChars, EncodeField(name, HudsonNameChars));
 }
 
 void HudsonMsgBase::SetSubject(const std::string& text)
 {
-    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars,
-              AnsiToOemText(text.substr(0, HudsonSubjectChars)));
+    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, EncodeField(text, HudsonSubjectChars));
 }
 
 void HudsonMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
@@ -601,6 +599,7 @@ Num HudsonMsgBase::GetHighNumber()
 
 void HudsonMsgBase::LoadHeader()
 {
+    BeginHeader();  // the header has no room for a set: the rule, field by field
     OrigPoint = DestPoint = 0;
     HeaderLoaded = false;
     HeaderPosition = -1;
@@ -636,17 +635,17 @@ void HudsonMsgBase::TakeAsLoaded(const HudsonHdrRecord& header, int64_t position
 
 std::string HudsonMsgBase::GetFrom()
 {
-    return OemToAnsiText(PascalText(Header.FromLength, Header.From, HudsonNameChars));
+    return DecodeHeader(PascalText(Header.FromLength, Header.From, HudsonNameChars));
 }
 
 std::string HudsonMsgBase::GetTo()
 {
-    return OemToAnsiText(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    return DecodeHeader(PascalText(Header.ToLength, Header.To, HudsonNameChars));
 }
 
 std::string HudsonMsgBase::GetSubject()
 {
-    return StripRePrefixes(OemToAnsiText(PascalText(Header.SubjectLength, Header.Subject, HudsonSubjectChars)));
+    return StripRePrefixes(DecodeHeader(PascalText(Header.SubjectLength, Header.Subject, HudsonSubjectChars)));
 }
 
 DateTime HudsonMsgBase::GetDateTime()
@@ -719,6 +718,7 @@ void HudsonMsgBase::StartText()
             Text.append(blocks[b].Text, std::min<std::size_t>(blocks[b].Length, HudsonBlockChars));
         remaining -= got;
     }
+    ResolveTextCharset(Text);
 }
 
 char HudsonMsgBase::ReadChar()
@@ -745,11 +745,14 @@ void HudsonMsgBase::SetTextPos(int64_t position)
 
 void HudsonMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
-    auto key = [](const std::string& text) {
-        return UpperAscii(AnsiToOemText(StripBoth(text, ' ').substr(0, HudsonNameChars)));
-    };
-    SearchName = key(name);
-    SearchAlias = key(alias);
+    SearchKeys.clear();
+    for (const std::string& wanted : {name, alias}) {
+        const std::string stripped = StripBoth(wanted, ' ');
+        if (stripped.empty())
+            continue;
+        for (const std::string& form : StoredFormsOf(stripped, HudsonNameChars))
+            SearchKeys.push_back(UpperAscii(form));
+    }
     SearchPosition = -1;
     FindMailNext();
 }
@@ -768,8 +771,7 @@ void HudsonMsgBase::FindMailNext()
             return;
         for (uint32_t i = 0; i < got; ++i) {
             std::string entry = UpperAscii(StripBoth(PascalText(chunk[i].Length, chunk[i].Name, HudsonNameChars), ' '));
-            if (entry.empty() ||
-                !((!SearchName.empty() && entry == SearchName) || (!SearchAlias.empty() && entry == SearchAlias)))
+            if (entry.empty() || std::find(SearchKeys.begin(), SearchKeys.end(), entry) == SearchKeys.end())
                 continue;
             SearchPosition = start + i;
             SetPosition(static_cast<uint32_t>(SearchPosition));

@@ -218,14 +218,15 @@ private:
     std::size_t TextPos = 0;
 
     // Letter being built.
-    std::string NewText;  // OEM
+    std::string NewText;  // stored bytes
     bool NewTextTooLong = false;
     bool LastWasCarriageReturn = true;
     bool ExportMark = false;
     uint8_t MailType = MailEcho;
 
     // Search by recipient.
-    std::string SearchName, SearchAlias;  // OEM, upper-cased
+    // The stored forms of the name and the alias, ASCII letters upper-cased.
+    std::vector<std::string> SearchKeys;
     int64_t SearchPosition = -1;
     bool MailWasFound = false;
 };

@@ -56,7 +56,7 @@ struct HudsonIdxRecord {
     uint8_t Board;
 };
 
-// MSGTOIDX.BBS: the recipient, "* Received *" or "* Deleted *" (length-prefixed, OEM).
+// MSGTOIDX.BBS: the recipient, "* Received *" or "* Deleted *" (length-prefixed, stored bytes).
 struct HudsonToIdxRecord {
     uint8_t Length;
     char Name[HudsonNameChars];

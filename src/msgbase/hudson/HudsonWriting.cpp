@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "core/CodePage.h"
 #include "msgbase/ChangedBits.h"
 #include "msgbase/hudson/HudsonMsgBase.h"
 #include "msgbase/hudson/HudsonShared.h"
@@ -82,11 +81,10 @@ void HudsonMsgBase::WriteChar(char ch)
         NewTextTooLong = true;
         return;
     }
-    char oem = AnsiToOemChar(ch);
-    NewText += oem;
-    if (oem == '\r')
+    NewText += ch;
+    if (ch == '\r')
         LastWasCarriageReturn = true;
-    else if (oem != '\n' && oem != SoftCarriageReturn)
+    else if (ch != '\n')
         LastWasCarriageReturn = false;
 }
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/CodePage.h"
+#include "core/CharsetEncoder.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "core/Utf8Text.h"
 #include "msgbase/ChangedBits.h"
 
 namespace {
@@ -436,7 +437,12 @@ void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)
     case JamReplyId: AppendKludge("REPLY: ", data); break;
     case JamPid: AppendKludge("PID: ", data); break;
     case JamTrace: AppendKludge("Via ", data); break;
-    case JamFtsKludge: AppendKludge("", data); break;
+    case JamFtsKludge:
+        // The letter's CHRS travels here: it decodes the header in the scan.
+        if (HeaderCharset == Charset::None && IsCharsetKludge(UpToZero(data)))
+            HeaderCharset = CharsetOfKludge(UpToZero(data));
+        AppendKludge("", data);
+        break;
     case JamSeenBy2D: AppendKludge("SEEN-BY: ", data); break;
     case JamPath2D: AppendKludge("PATH: ", data); break;
     case JamFlags: AppendKludge("FLAGS: ", data); break;
@@ -446,6 +452,7 @@ void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)
 
 void JamMsgBase::LoadHeader()
 {
+    BeginHeader();
     LastLineWrapped = false;
     From.clear();
     To.clear();
@@ -499,12 +506,12 @@ void JamMsgBase::SetDestAddr(const FidoAddress& address) { Dest = address; }
 void JamMsgBase::SetOrigAddr(const FidoAddress& address) { Orig = address; }
 void JamMsgBase::GetOrigAddr(FidoAddress& address) { address = Orig; }
 void JamMsgBase::GetDestAddr(FidoAddress& address) { address = Dest; }
-void JamMsgBase::SetFrom(const std::string& name) { From = AnsiToOemText(name); }
-void JamMsgBase::SetTo(const std::string& name) { To = AnsiToOemText(name); }
-void JamMsgBase::SetSubject(const std::string& text) { Subject = AnsiToOemText(text); }
-std::string JamMsgBase::GetFrom() { return OemToAnsiText(From); }
-std::string JamMsgBase::GetTo() { return OemToAnsiText(To); }
-std::string JamMsgBase::GetSubject() { return StripRePrefixes(OemToAnsiText(Subject)); }
+void JamMsgBase::SetFrom(const std::string& name) { From = EncodeField(name, SIZE_MAX); }
+void JamMsgBase::SetTo(const std::string& name) { To = EncodeField(name, SIZE_MAX); }
+void JamMsgBase::SetSubject(const std::string& text) { Subject = EncodeField(text, SIZE_MAX); }
+std::string JamMsgBase::GetFrom() { return DecodeHeader(From); }
+std::string JamMsgBase::GetTo() { return DecodeHeader(To); }
+std::string JamMsgBase::GetSubject() { return StripRePrefixes(DecodeHeader(Subject)); }
 void JamMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
 uint16_t JamMsgBase::GetCost() { return static_cast<uint16_t>(Header.Cost & 0xFFFF); }
 void JamMsgBase::SetReplyTo(Num number) { Header.ReplyTo = number; }
@@ -563,6 +570,17 @@ void JamMsgBase::StartText()
     int64_t fileSize = FileSizeBytes(Jdt);
     TextEnd = std::max(TextStart, std::min<int64_t>(TextStart + Header.TxtLen, fileSize));
     TextPos = KludgeBuffer.empty() ? TextStart : -static_cast<int64_t>(KludgeBuffer.size());
+    // A letter whose control lines name no set is read by the rule over its
+    // whole text, read once for that.
+    std::string whole;
+    if (HeaderCharset == Charset::None && TextEnd > TextStart) {
+        whole = KludgeBuffer;
+        whole.resize(KludgeBuffer.size() + static_cast<std::size_t>(TextEnd - TextStart));
+        uint32_t got = 0;
+        ReadAt(Jdt, TextStart, whole.data() + KludgeBuffer.size(), static_cast<uint32_t>(TextEnd - TextStart), got);
+        whole.resize(KludgeBuffer.size() + got);
+    }
+    ResolveTextCharset(whole);
 }
 
 bool JamMsgBase::TextEnded()
@@ -635,7 +653,7 @@ void JamMsgBase::StartNewLetter()
 
 void JamMsgBase::WriteChar(char ch)
 {
-    char c = AnsiToOemChar(ch);
+    const char c = ch;
     // LastLineWrapped serves as "a line is open" while a letter is written.
     if (c == '\r')
         LastLineWrapped = false;
@@ -649,7 +667,7 @@ void JamMsgBase::WriteKludge(const std::string& line)
     std::string text = line;
     if (!text.empty() && text[0] == KludgeMark)
         text.erase(0, 1);
-    text = AnsiToOemText(text.substr(0, 255));
+    text = EncodeText(Utf8Left(text, 255), OutgoingSet).Bytes;
 
     if (StartsWith(text, "PID")) {
         AddSubfield(Subfields, JamPid, KludgeValue(text, 3, 40));
@@ -854,46 +872,34 @@ Status JamMsgBase::DeleteLetter()
 
 void JamMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
-    FindName = name;
-    FindAlias = alias;
-    FindNameCrc = JamNameCrc(name);
-    FindAliasCrc = JamNameCrc(alias);
+    FindName = Utf8Upper(name);
+    FindAlias = Utf8Upper(alias);
+    // The index holds the CRC of the stored name, in the set of its letter.
+    FindCrcs.clear();
+    for (const std::string* wanted : {&name, &alias})
+        if (!wanted->empty())
+            for (const std::string& form : StoredFormsOf(*wanted, SIZE_MAX))
+                FindCrcs.push_back(JamNameCrc(form));
     CurrentNumber = FirstNumber() - 1;
     FindMailNext();
 }
 
 void JamMsgBase::FindMailNext()
 {
-    const std::string name = UpperAscii(FindName), alias = UpperAscii(FindAlias);
     int64_t high = HighNumber();
     ++CurrentNumber;
     for (; CurrentNumber <= high; ++CurrentNumber) {
         JamIndexRecord record{};
         if (!LookupIndex(CurrentNumber, record))
             return;
-        if (!Live(record) || (record.UserCRC != FindNameCrc && record.UserCRC != FindAliasCrc))
+        if (!Live(record) || std::find(FindCrcs.begin(), FindCrcs.end(), record.UserCRC) == FindCrcs.end())
             continue;
-        JamMsgHeader header{};
-        std::vector<uint8_t> area;
-        if (ReadHeaderAt(record.HdrOffset, header, area) != 0 || (header.Attribute & JamReceived) != 0)
+        LoadHeader();
+        if (LoadStatus != 0 || HasFlag(JamReceived))
             continue;
-        std::string recipient;
-        std::size_t p = 0;
-        while (area.size() - p >= sizeof(JamSubfieldHead)) {
-            JamSubfieldHead head;
-            std::memcpy(&head, area.data() + p, sizeof head);
-            p += sizeof head;
-            if (head.DatLen > area.size() - p)
-                break;
-            if (head.LoID == JamReceiverName)
-                recipient = UpToZero(std::string_view(reinterpret_cast<const char*>(area.data()) + p, head.DatLen));
-            p += head.DatLen;
-        }
-        std::string upper = UpperAscii(recipient);
-        if (upper == name || upper == alias) {
-            LoadHeader();
+        const std::string to = Utf8Upper(GetTo());
+        if ((!FindName.empty() && to == FindName) || (!FindAlias.empty() && to == FindAlias))
             return;
-        }
     }
 }
 

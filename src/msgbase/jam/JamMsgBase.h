@@ -165,7 +165,7 @@ private:
     // or, while a letter is built, those made by WriteKludge).
     JamMsgHeader Header{};
     std::vector<uint8_t> Subfields;
-    std::string From, To, Subject;  // OEM
+    std::string From, To, Subject;  // stored bytes
     FidoAddress Orig, Dest;
     DateTime When = 0;
     int64_t CurrentNumber = 0;
@@ -190,9 +190,9 @@ private:
     uint32_t IndexWindowLength = 0;
 
     // Building a letter: the text is kept in memory whatever its length.
-    std::string NewText;  // OEM
+    std::string NewText;  // stored bytes
     uint8_t MailType = MailLocal;
 
-    std::string FindName, FindAlias;
-    uint32_t FindNameCrc = 0, FindAliasCrc = 0;
+    std::string FindName, FindAlias;  // upper case
+    std::vector<uint32_t> FindCrcs;    // of every stored form of both
 };

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "core/CodePage.h"
+#include "core/Utf8Text.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "msgbase/squish/SquishHash.h"
@@ -45,6 +45,27 @@ std::string ControlInfoAsLines(std::string_view info)
         start = next + 1;
     }
     return lines;
+}
+
+// The set a letter's control information names, from as much of it as was
+// read (the whole is `total` bytes): None when no complete CHRS piece is in it.
+Charset CharsetOfControlInfo(std::string_view peek, std::size_t total)
+{
+    const bool cut = peek.size() < total;
+    if (std::size_t end = peek.find('\0'); end != std::string_view::npos)
+        peek = peek.substr(0, end);
+    std::size_t start = 0;
+    while (start < peek.size()) {
+        std::size_t next = peek.find(KludgeMark, start);
+        const bool whole = next != std::string_view::npos || !cut;
+        if (next == std::string_view::npos)
+            next = peek.size();
+        std::string_view piece = peek.substr(start, next - start);
+        if (whole && IsCharsetKludge(piece))
+            return CharsetOfKludge(piece);
+        start = next + 1;
+    }
+    return Charset::None;
 }
 
 bool EndsWithSquishExtension(const std::string& name)
@@ -97,7 +118,7 @@ std::string SquishMsgBase::FileName(const char* lowerExtension) const
         return name;
     for (const char* sibling : {".sqd", ".sqi", ".sql"}) {
         if (RegularFileExists(Path + sibling)) {
-            std::string found = Utf8ToAnsi(ToOsPath(Path + sibling));  // RU.TEST.SQD for ru.test
+            std::string found = ToOsPath(Path + sibling);  // RU.TEST.SQD for ru.test
             NameCase style = CaseOfName(found.substr(found.size() - 3));
             return found.substr(0, found.size() - 4) +
                    ApplyNameCase(lowerExtension, style == NameCase::Upper ? NameCase::Upper : NameCase::Lower);
@@ -126,6 +147,17 @@ bool SquishMsgBase::ReadAt(uint64_t offset, void* buffer, uint32_t size)
         return false;
     }
     return true;
+}
+
+uint32_t SquishMsgBase::ReadUpTo(uint64_t offset, void* buffer, uint32_t size)
+{
+    uint32_t got = 0;
+    if (!SeekRecord(Sqd, static_cast<int64_t>(offset)) || !ReadRecords(Sqd, buffer, size, got)) {
+        StatusWord = LastIoError;
+        return 0;
+    }
+    StatusWord = SquishShortRead;  // for a caller that wanted more than it got
+    return got;
 }
 
 bool SquishMsgBase::WriteAt(uint64_t offset, const void* buffer, uint32_t size)
@@ -497,32 +529,32 @@ void SquishMsgBase::GetDestAddr(FidoAddress& a)
 
 void SquishMsgBase::SetFrom(const std::string& name)
 {
-    CopyToBuffer(AnsiToOemText(name), NameWidth, Msg.from);
+    CopyToBuffer(EncodeField(name, NameWidth), NameWidth, Msg.from);
 }
 
 void SquishMsgBase::SetTo(const std::string& name)
 {
-    CopyToBuffer(AnsiToOemText(name), NameWidth, Msg.to);
+    CopyToBuffer(EncodeField(name, NameWidth), NameWidth, Msg.to);
 }
 
 void SquishMsgBase::SetSubject(const std::string& text)
 {
-    CopyToBuffer(AnsiToOemText(text), SubjectWidth, Msg.subj);
+    CopyToBuffer(EncodeField(text, SubjectWidth), SubjectWidth, Msg.subj);
 }
 
 std::string SquishMsgBase::GetFrom()
 {
-    return OemToAnsiText(FieldText(Msg.from, sizeof Msg.from));
+    return DecodeHeader(FieldText(Msg.from, sizeof Msg.from));
 }
 
 std::string SquishMsgBase::GetTo()
 {
-    return OemToAnsiText(FieldText(Msg.to, sizeof Msg.to));
+    return DecodeHeader(FieldText(Msg.to, sizeof Msg.to));
 }
 
 std::string SquishMsgBase::GetSubject()
 {
-    return StripRePrefixes(OemToAnsiText(FieldText(Msg.subj, sizeof Msg.subj)));
+    return StripRePrefixes(DecodeHeader(FieldText(Msg.subj, sizeof Msg.subj)));
 }
 
 void SquishMsgBase::SetReplyTo(Num number) { Msg.replyto = number; }
@@ -593,6 +625,7 @@ bool SquishMsgBase::SeekFound()
 // the getters give empty values and HeaderStatus says why.
 void SquishMsgBase::LoadHeader()
 {
+    BeginHeader();
     HeaderLoaded = false;
     Frame = {};
     Msg = {};
@@ -612,11 +645,19 @@ void SquishMsgBase::LoadHeader()
     SquishFrameHeader frame{};
     SquishMessageHeader message{};
     bool read = false;
+    std::string_view controlPeek;
+    constexpr uint32_t ControlPeekSize = 512;
+    char both[SquishFrameHeaderSize + SquishMessageHeaderSize + ControlPeekSize] = {};
     if (FrameHeaderLen == SquishFrameHeaderSize) {
-        char both[SquishFrameHeaderSize + SquishMessageHeaderSize] = {};
-        read = ReadAt(FrameOffset, both, sizeof both);
+        // The same read takes the start of the control information, where
+        // tossers keep the letter's CHRS.
+        const uint32_t got = ReadUpTo(FrameOffset, both, sizeof both);
+        read = got >= SquishFrameHeaderSize + SquishMessageHeaderSize;
         std::memcpy(&frame, both, sizeof frame);
         std::memcpy(&message, both + SquishFrameHeaderSize, sizeof message);
+        if (read)
+            controlPeek = std::string_view(both + SquishFrameHeaderSize + SquishMessageHeaderSize,
+                                           std::min<uint32_t>(frame.clen, got - SquishFrameHeaderSize - SquishMessageHeaderSize));
     } else {
         read = ReadAt(FrameOffset, &frame, sizeof frame) &&
                ReadAt(uint64_t(FrameOffset) + FrameHeaderLen, &message, sizeof message);
@@ -630,6 +671,7 @@ void SquishMsgBase::LoadHeader()
     LoadedMsg = message;
     HeaderLoaded = true;
     HeaderError = 0;
+    HeaderCharset = CharsetOfControlInfo(controlPeek, Frame.clen);
 }
 
 // ---------------------------------------------------------------- reading the text
@@ -662,6 +704,7 @@ void SquishMsgBase::StartText()
     ReadBuffer.append(body, controlLength, std::string::npos);
     std::size_t zero = ReadBuffer.find('\0', textStart);
     ReadLimit = zero == std::string::npos ? ReadBuffer.size() : zero;  // a zero byte ends the text
+    ResolveTextCharset(std::string_view(ReadBuffer).substr(0, ReadLimit));
 }
 
 char SquishMsgBase::ReadChar()
@@ -690,17 +733,20 @@ void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& al
 {
     IndexPos = 0;
     Refresh();
-    SearchName = UpperAscii(name.substr(0, NameWidth));
-    SearchAlias = UpperAscii(alias.substr(0, NameWidth));
-    // The index holds the hash of the stored (OEM) name.
-    SearchNameHash = SquishHash(AnsiToOemText(SearchName));
-    SearchAliasHash = SquishHash(AnsiToOemText(SearchAlias));
+    SearchName = Utf8Upper(name);
+    SearchAlias = Utf8Upper(alias);
+    // The index holds the hash of the stored name, in the set of its letter.
+    SearchHashes.clear();
+    for (const std::string* wanted : {&name, &alias})
+        if (!wanted->empty())
+            for (const std::string& form : StoredFormsOf(*wanted, NameWidth))
+                SearchHashes.push_back(SquishHash(form));
     FindMailNext();
 }
 
 bool SquishMsgBase::MatchesSearch()
 {
-    std::string to = UpperAscii(GetTo());
+    std::string to = Utf8Upper(GetTo());
     return to == SearchName || (!SearchAlias.empty() && to == SearchAlias);
 }
 
@@ -710,7 +756,7 @@ void SquishMsgBase::FindMailNext()
         ++IndexPos;
     for (; IndexPos <= Count(); ++IndexPos) {
         uint32_t hash = Index[IndexPos - 1].hash & HashMask;
-        if (hash != SearchNameHash && (SearchAlias.empty() || hash != SearchAliasHash))
+        if (std::find(SearchHashes.begin(), SearchHashes.end(), hash) == SearchHashes.end())
             continue;
         LoadHeader();
         if (HeaderLoaded && !IsReceived() && MatchesSearch())

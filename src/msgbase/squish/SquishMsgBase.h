@@ -163,6 +163,8 @@ private:
     uint32_t PositionFrom(Num number) const;
 
     bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
+    // Reads at most size bytes; the count read (0 with StatusWord on failure).
+    uint32_t ReadUpTo(uint64_t offset, void* buffer, uint32_t size);
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t size);
     bool ReadFrameHeader(uint32_t offset, SquishFrameHeader& frame);
     bool WriteFrameHeader(uint32_t offset, const SquishFrameHeader& frame);
@@ -223,7 +225,7 @@ private:
     SquishMessageHeader Msg{};
     SquishMessageHeader LoadedMsg{};  // as read, to tell what the setters changed
 
-    // Writing: the OEM text of the letter being built and its date.
+    // Writing: the stored bytes of the letter being built and its date.
     std::string WriteBuffer;
     DateTime NextDate = 0;
 
@@ -234,6 +236,6 @@ private:
     std::size_t ReadLimit = 0;
 
     // Searching by recipient.
-    std::string SearchName, SearchAlias;  // ANSI, upper case
-    uint32_t SearchNameHash = 0, SearchAliasHash = 0;
+    std::string SearchName, SearchAlias;  // upper case
+    std::vector<uint32_t> SearchHashes;   // of every stored form of both
 };

@@ -9,13 +9,12 @@
 #include <cstring>
 #include <limits>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "msgbase/squish/SquishHash.h"
 
 namespace {
 
-// The index keeps the hash of the recipient as stored (OEM).
+// The index keeps the hash of the recipient as stored (in the set of its letter).
 uint32_t RecipientHash(const SquishMessageHeader& msg)
 {
     return SquishHash(std::string(msg.to, strnlen(msg.to, sizeof msg.to)));
@@ -38,7 +37,7 @@ void SquishMsgBase::StartNewLetter()
 
 void SquishMsgBase::WriteChar(char ch)
 {
-    WriteBuffer += AnsiToOemChar(ch);
+    WriteBuffer += ch;
 }
 
 // ---------------------------------------------------------------- free frames

@@ -109,7 +109,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
     if (mode != NewLetterMode && area->Current) {
         // Read before anything of the window exists: a failure leaves no window.
         state.AnsweredKey = area->Current->Key;
-        state.AnsweredText = ReadAnsweredText(*area->Current);
+        ReadAnsweredText(state, *area->Current);
     }
     return state;
 }
