@@ -5,7 +5,7 @@
 #include <QCursor>
 #include <QTimer>
 
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ int ExecWithPointerOnDefault(QMessageBox& box)
 QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon icon,
                                       QMessageBox::StandardButtons buttons)
 {
-    QString message = FromAnsiMessage(text);
+    QString message = ToQStringMessage(text);
     if (CustomAsk())
         return CustomAsk()(message, icon, buttons);
     QMessageBox box(icon, Caption(), message, buttons, QApplication::activeWindow());
@@ -64,7 +64,7 @@ QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon
 
 void ShowMessage(const std::string& text)
 {
-    QString message = FromAnsiMessage(text);
+    QString message = ToQStringMessage(text);
     if (CustomMessage())
         return CustomMessage()(message);
     QMessageBox box(QMessageBox::NoIcon, Caption(), message, QMessageBox::Ok, QApplication::activeWindow());
@@ -73,7 +73,7 @@ void ShowMessage(const std::string& text)
 
 void ShowError(const std::string& text)
 {
-    QString message = FromAnsiMessage(text);
+    QString message = ToQStringMessage(text);
     if (CustomMessage())
         return CustomMessage()(message);
     QMessageBox box(QMessageBox::Critical, Caption(), message, QMessageBox::Ok, QApplication::activeWindow());

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <string>
 
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 FontCanvas::FontCanvas(const QFont& font)
 {
     const QFontMetricsF metrics(font);
     for (std::size_t code = 0; code < Advances.size(); ++code)
-        Advances[code] = metrics.horizontalAdvance(FromAnsi(std::string(1, static_cast<char>(code))));
+        Advances[code] = metrics.horizontalAdvance(ToQString(std::string(1, static_cast<char>(code))));
 }
 
 int FontCanvas::TextWidth(std::string_view ansiText) const

@@ -7,7 +7,7 @@
 #include "core/Startup.h"
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
@@ -22,13 +22,13 @@
 std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath)
 {
     InitSettings();
-    SetProgramFileName(ToAnsi(programPath));
+    SetProgramFileName(FromQString(programPath));
     RegisterCursors();
     SetUserSettingsDialog(&TUserForm::Run);
 
     std::vector<std::string> params;
     for (const QString& arg : arguments)
-        params.push_back(ToAnsi(arg));
+        params.push_back(FromQString(arg));
     if (!CheckParameters(params, ShowMessage))
         return nullptr;
 

@@ -1,6 +1,6 @@
 #include "ui/QSettingsRegistry.h"
 
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 QSettingsRegistry::QSettingsRegistry()
     : Settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tressik"),
@@ -20,7 +20,7 @@ QSettingsRegistry::~QSettingsRegistry()
 
 QString QSettingsRegistry::Group(const std::string& key)
 {
-    QString group = FromAnsi(key);
+    QString group = ToQString(key);
     group.replace(QLatin1Char('\\'), QLatin1Char('/'));
     while (group.endsWith(QLatin1Char('/')))
         group.chop(1);
@@ -46,10 +46,10 @@ bool QSettingsRegistry::CreateKey(const std::string& key)
 
 bool QSettingsRegistry::ReadString(const std::string& key, const std::string& name, std::string& value)
 {
-    const QString path = Group(key) + QLatin1Char('/') + FromAnsi(name);
+    const QString path = Group(key) + QLatin1Char('/') + ToQString(name);
     if (!Settings->contains(path))
         return false;
-    value = ToAnsi(Settings->value(path).toString());
+    value = FromQString(Settings->value(path).toString());
     return true;
 }
 
@@ -57,7 +57,7 @@ bool QSettingsRegistry::WriteString(const std::string& key, const std::string& n
 {
     if (!Settings->isWritable())
         return false;
-    Settings->setValue(Group(key) + QLatin1Char('/') + FromAnsi(name), FromAnsi(value));
+    Settings->setValue(Group(key) + QLatin1Char('/') + ToQString(name), ToQString(value));
     Settings->sync();
     return Settings->status() == QSettings::NoError;
 }
@@ -71,7 +71,7 @@ std::vector<std::string> QSettingsRegistry::ValueNames(const std::string& key)
     Settings->endGroup();
     std::vector<std::string> names;
     for (const QString& k : keys)
-        names.push_back(ToAnsi(k));
+        names.push_back(FromQString(k));
     SortValueNames(names);
     return names;
 }

@@ -8,7 +8,7 @@
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/TSpeedBar.h"
 
 namespace {
@@ -155,8 +155,8 @@ bool TFormStorage::Show(Qt::WindowState defaultState)
         if (Read(property.Name, text))
             property.Set(text);
     for (TSpeedBar* bar : Bars)
-        if (Read(ToAnsi(bar->objectName()) + ".Buttons", text))
-            bar->SetLayoutText(FromAnsi(text));
+        if (Read(FromQString(bar->objectName()) + ".Buttons", text))
+            bar->SetLayoutText(ToQString(text));
 
     if (state == Qt::WindowMaximized)
         Window->showMaximized();
@@ -190,5 +190,5 @@ void TFormStorage::Save()
     for (const Property& property : Properties)
         Write(property.Name, property.Get());
     for (TSpeedBar* bar : Bars)
-        Write(ToAnsi(bar->objectName()) + ".Buttons", ToAnsi(bar->LayoutText()));
+        Write(FromQString(bar->objectName()) + ".Buttons", FromQString(bar->LayoutText()));
 }

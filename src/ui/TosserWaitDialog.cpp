@@ -13,7 +13,7 @@
 #include "core/Exceptions.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/Dialogs.h"
 
 bool WaitForTosserInDialog(const std::string& what)
@@ -24,7 +24,7 @@ bool WaitForTosserInDialog(const std::string& what)
     dialog.setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(
-        FromAnsi(Format(Utf8ToAnsi("Работает эхопроцессор.\rЖду, пока он закончит, чтобы %s...").c_str(), what.c_str()))
+        ToQString(Format(Utf8ToAnsi("Работает эхопроцессор.\rЖду, пока он закончит, чтобы %s...").c_str(), what.c_str()))
             .replace(QLatin1Char('\r'), QLatin1Char('\n')),
         &dialog);
     layout->addWidget(label);

@@ -32,7 +32,7 @@
 #include "support/TestSupport.h"
 #include "text/Canvas.h"
 #include "text/LetterDates.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreaWindowEntry.h"
@@ -45,7 +45,7 @@ namespace {
 
 QString Q(const std::string& ansi)
 {
-    return FromAnsi(ansi);
+    return ToQString(ansi);
 }
 
 // A line of 600 characters: 75 words.
@@ -454,7 +454,7 @@ private slots:
         const int room = form->Viewer->width() - 19;
         QCOMPARE(form->Viewer->width(), form->ScrollBox->viewport()->width());
         for (const QString& line : before)
-            QVERIFY(form->Viewer->TextCanvas().TextWidth(ToAnsi(line)) < room);
+            QVERIFY(form->Viewer->TextCanvas().TextWidth(FromQString(line)) < room);
         QCOMPARE(form->Viewer->height(), static_cast<int>(Lines(form).size()) * TLetterViewer::RowPitch);
         // A narrower viewer (the splitter moved) wraps it again.
         const QList<int> sizes = form->Splitter->sizes();

@@ -30,7 +30,7 @@
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
@@ -44,7 +44,7 @@ namespace {
 
 QString Q(const std::string& ansi)
 {
-    return FromAnsi(ansi);
+    return ToQString(ansi);
 }
 
 // A point: the areas file, the flag's path, the Hudson directory, the bases.

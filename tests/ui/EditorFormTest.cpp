@@ -29,7 +29,7 @@
 #include "support/TestSupport.h"
 #include "ui/support/Typing.h"
 #include "text/SaveLetter.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"
@@ -89,10 +89,10 @@ public:
             return letters;
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
-            StoredLetter letter{base->GetNumber(), base->GetReplyTo(), FromAnsi(base->GetFrom()),
-                                FromAnsi(base->GetTo()), {}};
+            StoredLetter letter{base->GetNumber(), base->GetReplyTo(), ToQString(base->GetFrom()),
+                                ToQString(base->GetTo()), {}};
             for (base->StartText(); !base->TextEnded();)
-                letter.Lines << FromAnsi(base->ReadLine(65535));
+                letter.Lines << ToQString(base->ReadLine(65535));
             letters.push_back(letter);
         }
         base->CloseBase();
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(Caret(editor), QPoint(0, 0));
         QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
         QVERIFY(editor->Modified());
-        const int bytes = int(ToAnsi(text.join(QStringLiteral("\r\n"))).size()) + 2;
+        const int bytes = int(FromQString(text.join(QStringLiteral("\r\n"))).size()) + 2;
         QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes));
 
         PutCaret(editor, 5, 0);
@@ -426,7 +426,7 @@ private slots:
         form->DeleteLetter();
         QTest::keyClicks(editor->RichEdit, QStringLiteral("Gone "));
         QTest::keyClick(editor->RichEdit, Qt::Key_F2);
-        QCOMPARE(Errors, QStringList{FromAnsiMessage(ChangedLetterGoneMessage())});
+        QCOMPARE(Errors, QStringList{ToQStringMessage(ChangedLetterGoneMessage())});
         QCOMPARE(Questions, (QStringList{"Удалить письмо?", "Записать его как новое письмо?"}));
         Errors.clear();
         QVERIFY(Gone(editor));

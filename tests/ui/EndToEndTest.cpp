@@ -26,7 +26,7 @@
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 #include "ui/support/Typing.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreasF/TAreasForm.h"
@@ -192,8 +192,8 @@ private slots:
         QCOMPARE(model->Count(), lettersBefore + 1);
         QTreeWidgetItem* current = area->Tree->currentItem();
         QVERIFY(current);
-        QCOMPARE(current->text(0), FromAnsi(UserName));
-        QCOMPARE(current->parent()->text(0), FromAnsi(answered->From));
+        QCOMPARE(current->text(0), ToQString(UserName));
+        QCOMPARE(current->parent()->text(0), ToQString(answered->From));
         QVERIFY(area->StatusPanel0->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
 
         // Leave, marking the rest read (an area read through asks nothing).
@@ -284,7 +284,7 @@ private slots:
         const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
         QVERIFY(read.size() > 5);
         QCOMPARE(QString::fromStdString(read[4] + "|" + read[5]), QStringLiteral("OrigAddr: ") +
-                                                                  FromAnsi(AddressToText(MainAddress)) +
+                                                                  ToQString(AddressToText(MainAddress)) +
                                                                   QStringLiteral("|DestAddr: 1:234/5.6"));
     }
 
@@ -316,7 +316,7 @@ private slots:
     }
 
 private:
-    static std::string AnsiToUtf8(const std::string& ansi) { return FromAnsi(ansi).toStdString(); }
+    static std::string AnsiToUtf8(const std::string& ansi) { return ToQString(ansi).toStdString(); }
 };
 
 QTEST_MAIN(EndToEndTest)

@@ -30,7 +30,7 @@
 #include "text/LetterDates.h"
 #include "text/TFormattedStrings.h"
 #include "ui/AboutF/TAboutForm.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaF/NavigationGlyphs.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreasF/TAreasForm.h"
@@ -686,7 +686,7 @@ void TAreaForm::SyncChecks()
 void TAreaForm::UpdateCaption()
 {
     if (Area)
-        setWindowTitle(FromAnsi(TConversationTree::CaptionOf(*Area)));
+        setWindowTitle(ToQString(TConversationTree::CaptionOf(*Area)));
 }
 
 // ---------------------------------------------------------------- model messages
@@ -1120,8 +1120,8 @@ void TAreaForm::ShowCurrentLetter()
         return;
     }
     BusyPointer busy(PointerShape::BuildLetterText);
-    SubjectLabel->setText(FromAnsi(letter->Subject));
-    DateTimeWritten->setText(FromAnsi(LetterDateTime(letter->Date)));
+    SubjectLabel->setText(ToQString(letter->Subject));
+    DateTimeWritten->setText(ToQString(LetterDateTime(letter->Date)));
     TFormattedStrings text;
     const bool inBase = letter->StillValid();
     if (inBase)
@@ -1131,7 +1131,7 @@ void TAreaForm::ShowCurrentLetter()
     std::size_t bytes = 0;
     for (const std::string& line : text.Lines)
         bytes += line.size() + 2;
-    StatusPanel2->setText(FromAnsi(Format(Text("%zu байт").c_str(), bytes)));
+    StatusPanel2->setText(ToQString(Format(Text("%zu байт").c_str(), bytes)));
     ShownText = text.Lines;
     ShownLetter = letter;
     ShownTextValid = true;
@@ -1140,9 +1140,9 @@ void TAreaForm::ShowCurrentLetter()
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
                   inBase ? Area->Base.get() : nullptr, MainAddress);
-    FromLabel->setText(FromAnsi(Format("%s  %s", letter->From.c_str(),
+    FromLabel->setText(ToQString(Format("%s  %s", letter->From.c_str(),
                                        inBase ? AddressToText(text.FromAddr).c_str() : "")));
-    ToLabel->setText(FromAnsi(Format("%s  %s", letter->To.c_str(), "")));
+    ToLabel->setText(ToQString(Format("%s  %s", letter->To.c_str(), "")));
     Viewer->SetLines(std::move(text.Lines));
     ShowStatusPanel1();
 }
@@ -1175,7 +1175,7 @@ void TAreaForm::ViewerWidthChanged()
 
 void TAreaForm::ShowStatusPanel0()
 {
-    StatusPanel0->setText(Area ? FromAnsi(Area->StatusText()) : QString());
+    StatusPanel0->setText(Area ? ToQString(Area->StatusText()) : QString());
 }
 
 void TAreaForm::ShowStatusPanel1()
@@ -1203,7 +1203,7 @@ void TAreaForm::ShowStatusPanel1()
             pending.push_back(child.get());
     }
     StatusPanel1->setText(
-        FromAnsi(Format(Text("%d осталось, %d прочитал, %d всего").c_str(), remaining, read, total)));
+        ToQString(Format(Text("%d осталось, %d прочитал, %d всего").c_str(), remaining, read, total)));
 }
 
 // ---------------------------------------------------------------- search by typing
@@ -1261,8 +1261,8 @@ bool TAreaForm::Find(const QString& text)
     for (TTreeNode* node = FindStart; node; node = Conversation.NextInTreeOrder(node)) {
         bool hit = wanted.isEmpty();
         if (!hit && node->Letter)
-            hit = FromAnsi(node->Letter->Subject).toUpper().contains(wanted) ||
-                  FromAnsi(node->Letter->From).toUpper().contains(wanted);
+            hit = ToQString(node->Letter->Subject).toUpper().contains(wanted) ||
+                  ToQString(node->Letter->From).toUpper().contains(wanted);
         if (hit && skip-- == 0) {
             match = node;
             break;
@@ -1277,7 +1277,7 @@ bool TAreaForm::Find(const QString& text)
     FindNode = match;
     DoFindTimer->start();
     FindMode = true;
-    StatusBar->showMessage(FromAnsi(Format(Text("Ищем: %s").c_str(), ToAnsi(text).c_str())));
+    StatusBar->showMessage(ToQString(Format(Text("Ищем: %s").c_str(), FromQString(text).c_str())));
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "model/TTreeNode.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 TLetterTreeItem::TLetterTreeItem(TTreeNode* node, const TLetterTreeLook* look)
     : QTreeWidgetItem(QTreeWidgetItem::UserType), Shown(node), Look(look)
@@ -25,7 +25,7 @@ QVariant TLetterTreeItem::data(int column, int role) const
     if (column == 0) {
         switch (role) {
         case Qt::DisplayRole:
-            return FromAnsi(Shown->Text);
+            return ToQString(Shown->Text);
         case Qt::DecorationRole: {
             const int image = ImageIndex();
             if (image >= 0 && static_cast<std::size_t>(image) < Look->Images.size())

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "text/LineKinds.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/FontCanvas.h"
 
 TLetterViewer::TLetterViewer(QScrollArea* scrollBox, QWidget* parent)
@@ -58,7 +58,7 @@ QString TLetterViewer::RowText(std::size_t row) const
     if (row >= Rows.size())
         return QString();
     const std::string& line = Rows[row];
-    return FromAnsi(!line.empty() && line.front() == '\x01' ? line.substr(1) : line);
+    return ToQString(!line.empty() && line.front() == '\x01' ? line.substr(1) : line);
 }
 
 void TLetterViewer::paintEvent(QPaintEvent* event)

@@ -24,7 +24,7 @@
 #include "core/UserSettings.h"
 #include "model/TAreas.h"
 #include "ui/AboutF/TAboutForm.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/Dialogs.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
@@ -352,7 +352,7 @@ void TAreasForm::UpdateTitle(const std::string& text)
     }
     const std::string title =
         shown.empty() ? std::string(ProgramTitle) : Format("%s: %s", ProgramTitle, shown.c_str());
-    const QString caption = FromAnsi(title);
+    const QString caption = ToQString(title);
     NewMailIcon->setToolTip(caption);
     NewMailIcon->setVisible(TotalUnreadShown != 0);
     setWindowTitle(caption);
@@ -494,7 +494,7 @@ void TAreasForm::RebuildTree()
     Root->setIcon(0, TreeImages.at(RootImage));
     Root->setData(0, ImageRole, RootImage);
     for (TArea* area : Areas) {
-        auto* node = new QTreeWidgetItem(Root, QStringList(FromAnsi(area->Tag)));
+        auto* node = new QTreeWidgetItem(Root, QStringList(ToQString(area->Tag)));
         node->setData(0, AreaRole, QVariant::fromValue(reinterpret_cast<quintptr>(area)));
         area->Node = node;
         ApplyNodeLook(node, area);
@@ -505,7 +505,7 @@ void TAreasForm::RebuildTree()
     TreeChange(Root);
     GotoWithUnread(1);
     Tree->setUpdatesEnabled(true);
-    StatusPanel0->setText(FromAnsi(Areas.CountText()));
+    StatusPanel0->setText(ToQString(Areas.CountText()));
     ShowCurrentStatus();
 }
 
@@ -536,7 +536,7 @@ void TAreasForm::RedrawNode(TArea* area)
 
 void TAreasForm::ShowCurrentStatus()
 {
-    StatusPanel1->setText(FromAnsi(TArea::StatusTextOf(Areas.Current)));
+    StatusPanel1->setText(ToQString(TArea::StatusTextOf(Areas.Current)));
 }
 
 void TAreasForm::SelectCurrentAreaNode()
@@ -625,7 +625,7 @@ bool TAreasForm::TreeKeyPress(QKeyEvent* event)
         if (!ch.isPrint())
             return false;
     SearchSkip = 0;
-    Search(SearchText + UpperAscii(ToAnsi(typed)));
+    Search(SearchText + UpperAscii(FromQString(typed)));
     return true;
 }
 
@@ -649,7 +649,7 @@ void TAreasForm::Search(const std::string& text)
         return;
     }
     SearchText = text;
-    StatusBar->showMessage(FromAnsi(Format(Text("Ищем: %s").c_str(), text.c_str())));
+    StatusBar->showMessage(ToQString(Format(Text("Ищем: %s").c_str(), text.c_str())));
     SelectingBySearch = true;
     struct Reset {
         bool& Flag;

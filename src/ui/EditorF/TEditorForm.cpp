@@ -31,7 +31,7 @@
 #include "text/PreparedText.h"
 #include "text/SaveLetter.h"
 #include "ui/AboutF/TAboutForm.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
@@ -288,14 +288,14 @@ void TEditorForm::FillHeader()
         }
         break;
     }
-    FromEdit->setText(FromAnsi(from));
-    FromAddressEdit->setText(FromAnsi(address));
-    ToEdit->setText(FromAnsi(to));
-    SubjectEdit->setText(FromAnsi(subject));
+    FromEdit->setText(ToQString(from));
+    FromAddressEdit->setText(ToQString(address));
+    ToEdit->setText(ToQString(to));
+    SubjectEdit->setText(ToQString(subject));
     if (State.Netmail)
         FillNetmailAddresses();
     setWindowTitle(SubjectEdit->text());
-    DateTimeWritten->setText(FromAnsi(LetterDateTime(NowDateTime())));
+    DateTimeWritten->setText(ToQString(LetterDateTime(NowDateTime())));
 
     RichEdit->clear();
     StatusPanel0->clear();
@@ -307,9 +307,9 @@ void TEditorForm::FillHeader()
 
 void TEditorForm::FillNetmailAddresses()
 {
-    ToAddressEdit->setText(FromAnsi(StartingDestination(State)));
+    ToAddressEdit->setText(ToQString(StartingDestination(State)));
     for (const FidoAddress& address : SenderAddresses())
-        FromAddressBox->addItem(FromAnsi(AddressToText(address)));
+        FromAddressBox->addItem(ToQString(AddressToText(address)));
     if (State.Mode == ChangeMode) {
         // A changed letter keeps the address it was written from.
         const QString own = FromAddressEdit->text();
@@ -325,9 +325,9 @@ void TEditorForm::FillNetmailAddresses()
 void TEditorForm::ChooseSender()
 {
     FidoAddress dest;
-    if (ParseExactAddress(ToAnsi(ToAddressEdit->text()), MainAddress.Zone, dest) != AddressFault::None)
+    if (ParseExactAddress(FromQString(ToAddressEdit->text()), MainAddress.Zone, dest) != AddressFault::None)
         dest = MainAddress;
-    FromAddressBox->setCurrentText(FromAnsi(AddressToText(ChooseSenderAddress(dest))));
+    FromAddressBox->setCurrentText(ToQString(AddressToText(ChooseSenderAddress(dest))));
 }
 
 // ---------------------------------------------------------------- menus and bars
@@ -529,7 +529,7 @@ void TEditorForm::EnterText()
             cursor.insertBlock(QTextBlockFormat(), format);
         else
             cursor.setBlockCharFormat(format);
-        cursor.insertText(FromAnsi(lines[i]), format);
+        cursor.insertText(ToQString(lines[i]), format);
     }
     cursor.endEditBlock();
     RichEdit->moveCursor(QTextCursor::Start);
@@ -545,17 +545,17 @@ std::vector<std::string> TEditorForm::TextLines() const
     if (RichEdit->document()->isEmpty())
         return lines;
     for (const QString& line : RichEdit->toPlainText().split(QChar('\n')))
-        lines.push_back(ToAnsi(line));
+        lines.push_back(FromQString(line));
     return lines;
 }
 
 void TEditorForm::TakeFields()
 {
-    State.From = ToAnsi(FromEdit->text());
-    State.FromAddress = ToAnsi(State.Netmail ? FromAddressBox->currentText() : FromAddressEdit->text());
-    State.To = ToAnsi(ToEdit->text());
-    State.ToAddress = ToAnsi(ToAddressEdit->text());
-    State.Subject = ToAnsi(SubjectEdit->text());
+    State.From = FromQString(FromEdit->text());
+    State.FromAddress = FromQString(State.Netmail ? FromAddressBox->currentText() : FromAddressEdit->text());
+    State.To = FromQString(ToEdit->text());
+    State.ToAddress = FromQString(ToAddressEdit->text());
+    State.Subject = FromQString(SubjectEdit->text());
     State.Lines = TextLines();
 }
 
@@ -594,7 +594,7 @@ bool TEditorForm::QuotedLineEnter()
     if (cursor.hasSelection())
         return false;
     const QString line = cursor.block().text();
-    const std::size_t quotePos = QuotePos(ToAnsi(line.left(7)));
+    const std::size_t quotePos = QuotePos(FromQString(line.left(7)));
     if (quotePos == 0)
         return false;
 
@@ -654,7 +654,7 @@ void TEditorForm::SetModified(bool modified)
 void TEditorForm::ShowCaretPosition()
 {
     const QTextCursor cursor = RichEdit->textCursor();
-    StatusPanel0->setText(FromAnsi(Format("%3d:%3d", cursor.blockNumber() + 1, cursor.positionInBlock() + 1)));
+    StatusPanel0->setText(ToQString(Format("%3d:%3d", cursor.blockNumber() + 1, cursor.positionInBlock() + 1)));
 }
 
 void TEditorForm::ShowTextSize()
@@ -665,14 +665,14 @@ void TEditorForm::ShowTextSize()
     if (!document->isEmpty())
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             bytes += block.length() + 1;
-    StatusPanel2->setText(FromAnsi(Format(Text("%lld байт").c_str(), bytes)));
+    StatusPanel2->setText(ToQString(Format(Text("%lld байт").c_str(), bytes)));
 }
 
 void TEditorForm::ShowArea()
 {
     if (State.Area)
         StatusPanel3->setText(
-            FromAnsi(Format("%s(%s)", State.Area->Description.c_str(), State.Area->Tag.c_str())));
+            ToQString(Format("%s(%s)", State.Area->Description.c_str(), State.Area->Tag.c_str())));
 }
 
 // ---------------------------------------------------------------- saving and closing

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "text/Templates.h"
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ QString LinesToText(const std::vector<std::string>& lines)
 {
     QStringList list;
     for (const std::string& line : lines)
-        list << FromAnsi(line);
+        list << ToQString(line);
     return list.join(QLatin1Char('\n'));
 }
 
@@ -29,7 +29,7 @@ std::vector<std::string> TextToLines(const QString& text)
     if (text.isEmpty())
         return lines;
     for (const QString& line : text.split(QLatin1Char('\n')))
-        lines.push_back(ToAnsi(line));
+        lines.push_back(FromQString(line));
     return lines;
 }
 
@@ -207,8 +207,8 @@ void TUserForm::changeEvent(QEvent* event)
 
 void TUserForm::Fill(const UserSettingsFields& fields)
 {
-    NameEdit->setText(FromAnsi(fields.Name));
-    MainAddressEdit->setText(FromAnsi(fields.MainAddressText));
+    NameEdit->setText(ToQString(fields.Name));
+    MainAddressEdit->setText(ToQString(fields.MainAddressText));
     AKAsMemo->setPlainText(LinesToText(fields.AKAs));
     NewLetterTemplateMemo->setPlainText(LinesToText(fields.NewLetterTemplate));
     QuoteReplyTemplateMemo->setPlainText(LinesToText(fields.QuoteReplyTemplate));
@@ -217,8 +217,8 @@ void TUserForm::Fill(const UserSettingsFields& fields)
 
 void TUserForm::Read(UserSettingsFields& fields) const
 {
-    fields.Name = ToAnsi(NameEdit->text());
-    fields.MainAddressText = ToAnsi(MainAddressEdit->text());
+    fields.Name = FromQString(NameEdit->text());
+    fields.MainAddressText = FromQString(MainAddressEdit->text());
     fields.AKAs = TextToLines(AKAsMemo->toPlainText());
     fields.NewLetterTemplate = TextToLines(NewLetterTemplateMemo->toPlainText());
     fields.QuoteReplyTemplate = TextToLines(QuoteReplyTemplateMemo->toPlainText());

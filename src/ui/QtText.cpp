@@ -1,20 +1,20 @@
-#include "ui/AnsiText.h"
+#include "ui/QtText.h"
 
 #include "core/CodePage.h"
 
-QString FromAnsi(const std::string& ansi)
+QString ToQString(const std::string& ansi)
 {
     return QString::fromStdString(AnsiToUtf8(ansi));
 }
 
-std::string ToAnsi(const QString& text)
+std::string FromQString(const QString& text)
 {
     return Utf8ToAnsi(text.toStdString());
 }
 
-QString FromAnsiMessage(const std::string& ansi)
+QString ToQStringMessage(const std::string& ansi)
 {
-    QString text = FromAnsi(ansi);
+    QString text = ToQString(ansi);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QChar('\r'), QChar('\n'));
     return text;

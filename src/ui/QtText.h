@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-QString FromAnsi(const std::string& ansi);
-std::string ToAnsi(const QString& text);
+QString ToQString(const std::string& ansi);
+std::string FromQString(const QString& text);
 // For message boxes: the program's texts break lines with a single CR.
-QString FromAnsiMessage(const std::string& ansi);
+QString ToQStringMessage(const std::string& ansi);
