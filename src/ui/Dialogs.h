@@ -12,7 +12,7 @@ using AskHandler = std::function<QMessageBox::StandardButton(const QString& text
                                                              QMessageBox::StandardButtons buttons)>;
 using MessageHandler = std::function<void(const QString& text)>;
 
-// text is the program's ANSI text (line breaks as single CR).
+// text is the program's text (line breaks as single CR).
 QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon icon,
                                       QMessageBox::StandardButtons buttons);
 // A plain information box with an OK button (the application title as caption).

@@ -21,14 +21,19 @@
 
 std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath)
 {
-    InitSettings();
-    SetProgramFileName(FromQString(programPath));
-    RegisterCursors();
-    SetUserSettingsDialog(&TUserForm::Run);
-
     std::vector<std::string> params;
     for (const QString& arg : arguments)
         params.push_back(FromQString(arg));
+    return StartProgram(params, FromQString(programPath));
+}
+
+std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& params, const std::string& programPath)
+{
+    InitSettings();
+    SetProgramFileName(programPath);
+    RegisterCursors();
+    SetUserSettingsDialog(&TUserForm::Run);
+
     if (!CheckParameters(params, ShowMessage))
         return nullptr;
 

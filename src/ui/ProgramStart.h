@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 class TAreasForm;
 
@@ -14,4 +16,7 @@ class TAreasForm;
 // programPath: the program file (its name names the user settings key).
 // Returns the shown main window, or nullptr when the program is to end at once
 // (exit code 0). The settings store in use (UserRegistry) is set beforehand.
+// Paths are the host's bytes: the program passes its argv on unconverted.
+std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& arguments, const std::string& programPath);
+// The same with arguments given as Qt text (UTF-8 paths).
 std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath);

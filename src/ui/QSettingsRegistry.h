@@ -1,7 +1,7 @@
 // The program's settings store: an INI file in the user's config directory
 // ($XDG_CONFIG_HOME/Tressik/Quorvel.ini), written through QSettings. Registry
 // key paths become INI groups ("quorvel.INI\User" -> [quorvel.INI/User]);
-// ANSI values are stored as Unicode text.
+// values are stored as Unicode text.
 #pragma once
 
 #include <QSettings>

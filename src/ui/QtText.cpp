@@ -1,20 +1,18 @@
 #include "ui/QtText.h"
 
-#include "core/CodePage.h"
-
-QString ToQString(const std::string& ansi)
+QString ToQString(const std::string& utf8)
 {
-    return QString::fromStdString(AnsiToUtf8(ansi));
+    return QString::fromStdString(utf8);
 }
 
 std::string FromQString(const QString& text)
 {
-    return Utf8ToAnsi(text.toStdString());
+    return text.toStdString();
 }
 
-QString ToQStringMessage(const std::string& ansi)
+QString ToQStringMessage(const std::string& utf8)
 {
-    QString text = ToQString(ansi);
+    QString text = ToQString(utf8);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QChar('\r'), QChar('\n'));
     return text;

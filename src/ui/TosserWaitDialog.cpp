@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/CodePage.h"
 #include "core/Exceptions.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
@@ -24,7 +23,7 @@ bool WaitForTosserInDialog(const std::string& what)
     dialog.setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(
-        ToQString(Format(Utf8ToAnsi("Работает эхопроцессор.\rЖду, пока он закончит, чтобы %s...").c_str(), what.c_str()))
+        ToQString(Format("Работает эхопроцессор.\rЖду, пока он закончит, чтобы %s...", what.c_str()))
             .replace(QLatin1Char('\r'), QLatin1Char('\n')),
         &dialog);
     layout->addWidget(label);

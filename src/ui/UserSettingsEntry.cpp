@@ -27,8 +27,9 @@ bool EditUserSettings(QWidget* parent)
 {
     if (!Runner())
         return false;
-    UserSettingsFields fields{UserName, AddressToText(MainAddress), AKAs, NewLetterTemplate, QuoteReplyTemplate,
-                              NetmailAreas};
+    UserSettingsFields fields{UserName,     AddressToText(MainAddress), AKAs,           NewLetterTemplate,
+                              QuoteReplyTemplate, NetmailAreas,         DefaultIncomingCharset, OutgoingCharset,
+                              SoftBreak8D};
     if (!Runner()(parent, fields))
         return false;
     UserName = fields.Name;
@@ -38,6 +39,9 @@ bool EditUserSettings(QWidget* parent)
     NewLetterTemplate = fields.NewLetterTemplate;
     QuoteReplyTemplate = fields.QuoteReplyTemplate;
     NetmailAreas = fields.NetmailAreas;
+    DefaultIncomingCharset = fields.IncomingCharset;
+    OutgoingCharset = fields.OutgoingCharset;
+    SoftBreak8D = fields.SoftBreak8D;
     SaveSettings();
     return true;
 }

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Charset.h"
+
 class QWidget;
 
-// The dialog's fields, as ANSI text and lines.
+// The dialog's fields, as text and lines.
 struct UserSettingsFields {
     std::string Name;
     std::string MainAddressText;
@@ -18,6 +20,9 @@ struct UserSettingsFields {
     std::vector<std::string> NewLetterTemplate;
     std::vector<std::string> QuoteReplyTemplate;
     std::vector<std::string> NetmailAreas;
+    Charset IncomingCharset = Charset::Cp866;  // of letters that name no set
+    Charset OutgoingCharset = Charset::Cp866;  // of new letters
+    bool SoftBreak8D = false;                   // CP866 0x8D: false the letter Н, true a soft break
 };
 
 // Shows the dialog with the fields filled in; true (with the fields as the

@@ -1,5 +1,7 @@
 // The program: quorvel FLAGFILE AREASFILE [HUDSONPATH].
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
@@ -16,8 +18,9 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     {
+        // The arguments as the host gave them: paths are bytes, never converted.
         std::unique_ptr<TAreasForm> mainWindow =
-            StartProgram(QApplication::arguments().mid(1), QString::fromLocal8Bit(argv[0]));
+            StartProgram(std::vector<std::string>(argv + 1, argv + argc), std::string(argv[0]));
         if (!mainWindow)
             return 0;
         // Closing the main window ends the program.

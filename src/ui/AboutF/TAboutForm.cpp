@@ -9,7 +9,6 @@
 #include <QShortcut>
 #include <QTabWidget>
 
-#include "core/CodePage.h"
 #include "core/Startup.h"
 #include "ui/Resources.h"
 

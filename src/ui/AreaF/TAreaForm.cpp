@@ -20,12 +20,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "core/CodePage.h"
 #include "core/FidoAddress.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
+#include "core/Utf8Text.h"
 #include "model/TAreas.h"
 #include "text/LetterDates.h"
 #include "text/TFormattedStrings.h"
@@ -46,12 +46,6 @@
 #include "ui/WndListF/TWindowListForm.h"
 
 namespace {
-
-// The system's texts, in the program's ANSI.
-std::string Text(const char* utf8)
-{
-    return Utf8ToAnsi(utf8);
-}
 
 // The width the reflow leaves free of the viewer's.
 constexpr int ViewerMargin = 19;
@@ -959,7 +953,7 @@ bool TAreaForm::LeaveArea(bool ask)
     bool leave = true;
     if (Area->UnreadCount > 0) {
         const auto answer = Ask(
-            Format(Text("Выходим из области %s.\rПометить оставшиеся непрочитанные письма, как прочитанные?").c_str(),
+            Format("Выходим из области %s.\rПометить оставшиеся непрочитанные письма, как прочитанные?",
                    caption.c_str()),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (!Area)
@@ -972,7 +966,7 @@ bool TAreaForm::LeaveArea(bool ask)
         }
     } else if (ask) {
         const auto answer =
-            Ask(Format(Text("Выходим из области %s?").c_str(), caption.c_str()), QMessageBox::Ok | QMessageBox::Cancel);
+            Ask(Format("Выходим из области %s?", caption.c_str()), QMessageBox::Ok | QMessageBox::Cancel);
         leave = answer == QMessageBox::Ok || !Area;
     }
     LeaveConfirmed = leave;
@@ -1062,7 +1056,7 @@ void TAreaForm::DeleteLetter()
     // current letter must still be the one the user was asked about.
     const int32_t key = letter->Key;
     const Num number = letter->Number;
-    if (Ask(Text("Удалить письмо?"), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes || !Area)
+    if (Ask("Удалить письмо?", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes || !Area)
         return;
     letter = Area->Current;
     if (!letter || letter->Key != key || letter->Number != number)
@@ -1120,18 +1114,22 @@ void TAreaForm::ShowCurrentLetter()
         return;
     }
     BusyPointer busy(PointerShape::BuildLetterText);
-    SubjectLabel->setText(ToQString(letter->Subject));
     DateTimeWritten->setText(ToQString(LetterDateTime(letter->Date)));
     TFormattedStrings text;
+    // The header as the letter's text names its character set (the list
+    // may have read it by the rule for letters that name none).
+    TLetterText read{{}, Charset::None, letter->From, letter->To, letter->Subject};
     const bool inBase = letter->StillValid();
     if (inBase)
-        letter->ReadText(text.Lines);
+        read = letter->ReadLetter();
     else
-        text.Lines.push_back(Format(Text("[письмо #%u отсутствует в базе]").c_str(), letter->Number));
-    std::size_t bytes = 0;
+        read.Lines.push_back(Format("[письмо #%u отсутствует в базе]", letter->Number));
+    text.Lines = std::move(read.Lines);
+    SubjectLabel->setText(ToQString(read.Subject));
+    std::size_t bytes = 0;  // characters, as the letter's size was always shown
     for (const std::string& line : text.Lines)
-        bytes += line.size() + 2;
-    StatusPanel2->setText(ToQString(Format(Text("%zu байт").c_str(), bytes)));
+        bytes += Utf8Length(line) + 2;
+    StatusPanel2->setText(ToQString(Format("%zu байт", bytes)));
     ShownText = text.Lines;
     ShownLetter = letter;
     ShownTextValid = true;
@@ -1140,9 +1138,9 @@ void TAreaForm::ShowCurrentLetter()
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
                   inBase ? Area->Base.get() : nullptr, MainAddress);
-    FromLabel->setText(ToQString(Format("%s  %s", letter->From.c_str(),
+    FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
                                        inBase ? AddressToText(text.FromAddr).c_str() : "")));
-    ToLabel->setText(ToQString(Format("%s  %s", letter->To.c_str(), "")));
+    ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
     Viewer->SetLines(std::move(text.Lines));
     ShowStatusPanel1();
 }
@@ -1203,7 +1201,7 @@ void TAreaForm::ShowStatusPanel1()
             pending.push_back(child.get());
     }
     StatusPanel1->setText(
-        ToQString(Format(Text("%d осталось, %d прочитал, %d всего").c_str(), remaining, read, total)));
+        ToQString(Format("%d осталось, %d прочитал, %d всего", remaining, read, total)));
 }
 
 // ---------------------------------------------------------------- search by typing
@@ -1277,7 +1275,7 @@ bool TAreaForm::Find(const QString& text)
     FindNode = match;
     DoFindTimer->start();
     FindMode = true;
-    StatusBar->showMessage(ToQString(Format(Text("Ищем: %s").c_str(), FromQString(text).c_str())));
+    StatusBar->showMessage(ToQString(Format("Ищем: %s", FromQString(text).c_str())));
     return true;
 }
 

@@ -23,7 +23,7 @@ public:
     TLetterViewer(QScrollArea* scrollBox, QWidget* parent);
     ~TLetterViewer() override;
 
-    // Shows these lines (ANSI), scrolled to the top.
+    // Shows these lines, scrolled to the top.
     void SetLines(std::vector<std::string> lines);
     const std::vector<std::string>& Lines() const { return Rows; }
 

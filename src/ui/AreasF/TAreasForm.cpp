@@ -16,12 +16,12 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "core/CodePage.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
+#include "core/Utf8Text.h"
 #include "model/TAreas.h"
 #include "ui/AboutF/TAboutForm.h"
 #include "ui/QtText.h"
@@ -49,12 +49,6 @@ enum TreeImage {
     UnreadImage = 4,
     NotOpenedImage = 5,  // the base could not be opened: not an empty area
 };
-
-// The system's texts, in the program's ANSI.
-std::string Text(const char* utf8)
-{
-    return Utf8ToAnsi(utf8);
-}
 
 }  // namespace
 
@@ -348,7 +342,7 @@ void TAreasForm::UpdateTitle(const std::string& text)
         if (TotalUnreadShown != 0)
             shown = IntToText(TotalUnreadShown);
         if (TosserRunning())
-            shown = Text("[Работает эхопроцессор]");
+            shown = "[Работает эхопроцессор]";
     }
     const std::string title =
         shown.empty() ? std::string(ProgramTitle) : Format("%s: %s", ProgramTitle, shown.c_str());
@@ -420,7 +414,7 @@ intptr_t TAreasForm::ModelMessage(unsigned msg, void* param)
     case WM_SCANSTARTED:
         AreasScanned = 0;
         ScanCutShort = false;
-        UpdateTitle(Text("Начинаем сканировать..."));
+        UpdateTitle("Начинаем сканировать...");
         break;
     case WM_AREASCANNED: {
         ++AreasScanned;
@@ -612,10 +606,8 @@ bool TAreasForm::TreeKeyPress(QKeyEvent* event)
     }
     if (event->key() == Qt::Key_Backspace && (mods & ~Qt::ShiftModifier) == 0) {
         SearchSkip = 0;
-        std::string shorter = SearchText;
-        if (!shorter.empty())
-            shorter.pop_back();
-        Search(shorter);
+        const std::size_t length = Utf8Length(SearchText);
+        Search(std::string(Utf8Left(SearchText, length > 0 ? length - 1 : 0)));
         return true;
     }
     const QString typed = event->text();
@@ -625,7 +617,7 @@ bool TAreasForm::TreeKeyPress(QKeyEvent* event)
         if (!ch.isPrint())
             return false;
     SearchSkip = 0;
-    Search(SearchText + UpperAscii(FromQString(typed)));
+    Search(SearchText + Utf8Upper(FromQString(typed)));
     return true;
 }
 
@@ -638,7 +630,7 @@ void TAreasForm::Search(const std::string& text)
     TArea* match = nullptr;
     int skip = SearchSkip;
     for (TArea* area : Areas) {
-        if (area->Tag.find(text) != std::string::npos && skip-- == 0) {
+        if (Utf8ContainsNoCase(area->Tag, text) && skip-- == 0) {
             match = area;
             break;
         }
@@ -649,7 +641,7 @@ void TAreasForm::Search(const std::string& text)
         return;
     }
     SearchText = text;
-    StatusBar->showMessage(ToQString(Format(Text("Ищем: %s").c_str(), text.c_str())));
+    StatusBar->showMessage(ToQString(Format("Ищем: %s", text.c_str())));
     SelectingBySearch = true;
     struct Reset {
         bool& Flag;

@@ -41,7 +41,7 @@ public:
     // Brings the areas window to the front, making one when there is none.
     static void SwitchToAreasWindow();
 
-    // The title "Quorvel" or "Quorvel: <text>" (ANSI text); with no text, the
+    // The title "Quorvel" or "Quorvel: <text>"; with no text, the
     // unread total or, while the tosser works, the echo processor's notice.
     // The tray icon shows while letters are unread, with the title as its hint.
     void UpdateTitle(const std::string& text = std::string());
@@ -55,7 +55,7 @@ public:
     void EnterArea(TArea* area);
     // Closes every other window if they all agree, and minimises this one.
     void MinimizeAll();
-    // Incremental search over the tags (ANSI text); the empty text ends it.
+    // Incremental search over the tags; the empty text ends it.
     void Search(const std::string& text);
     void EndSearch();
 
@@ -72,7 +72,7 @@ public:
     std::function<void()> Beep;
 
     int32_t TotalUnreadShown = 0;  // the total the title and the tray icon show
-    std::string SearchText;        // ANSI; empty = no search
+    std::string SearchText;        // empty = no search
     int SearchSkip = 0;
     bool SelectingBySearch = false;
 

@@ -19,7 +19,6 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "core/CodePage.h"
 #include "core/FidoAddress.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
@@ -47,16 +46,6 @@
 namespace {
 
 using Keys = QList<QKeySequence>;
-
-// The system's texts, in the program's ANSI.
-std::string Text(const char* utf8)
-{
-    return Utf8ToAnsi(utf8);
-}
-
-// The Cyrillic capital letter that the OEM code page stores as the soft
-// carriage return (which readers skip), and what is typed in its place.
-constexpr char16_t CyrillicEn = 0x041D;
 
 QTextCharFormat KindFormat(uint32_t colour)
 {
@@ -265,7 +254,7 @@ void TEditorForm::FillHeader()
     std::string from = UserName, address = mainAddress, to, subject;
     switch (State.Mode) {
     case NewLetterMode:
-        to = Text("Всем");
+        to = "Всем";
         break;
     case ChangeMode:
         if (its) {
@@ -559,22 +548,8 @@ void TEditorForm::TakeFields()
     State.Lines = TextLines();
 }
 
-bool TEditorForm::ReplaceCyrillicEn(QObject* target, QKeyEvent* event)
-{
-    QString text = event->text();
-    if (!text.contains(QChar(CyrillicEn)))
-        return false;
-    // The same key, typed as the Latin H.
-    text.replace(QChar(CyrillicEn), QChar('H'));
-    QKeyEvent latin(QEvent::KeyPress, Qt::Key_H, event->modifiers(), text, event->isAutoRepeat(), event->count());
-    QCoreApplication::sendEvent(target, &latin);
-    return true;
-}
-
 bool TEditorForm::RichEditKeyPress(QKeyEvent* event)
 {
-    if (ReplaceCyrillicEn(RichEdit, event))
-        return true;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const int key = event->key();
     if ((key == Qt::Key_Tab && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) ||
@@ -594,7 +569,9 @@ bool TEditorForm::QuotedLineEnter()
     if (cursor.hasSelection())
         return false;
     const QString line = cursor.block().text();
-    const std::size_t quotePos = QuotePos(FromQString(line.left(7)));
+    // The quote marks as characters of the line (a prefix of Cyrillic
+    // initials is longer in bytes).
+    const int quotePos = ToQString(QuotePrefix(FromQString(line))).size();
     if (quotePos == 0)
         return false;
 
@@ -618,7 +595,7 @@ bool TEditorForm::QuotedLineEnter()
         cursor.setPosition(at == 0 ? start : start + 1);
     } else {
         // The quote goes on on the new line: its marks and the blanks after them.
-        int prefix = static_cast<int>(quotePos);
+        int prefix = quotePos;
         while (prefix < line.size() && line.at(prefix) == QChar(' '))
             ++prefix;
         cursor.insertText(QChar('\n') + line.left(prefix));
@@ -631,11 +608,6 @@ bool TEditorForm::QuotedLineEnter()
 void TEditorForm::InsertTwoBlanks()
 {
     RichEdit->textCursor().insertText(QStringLiteral("  "));
-}
-
-bool TEditorForm::HeaderKeyPress(QLineEdit* field, QKeyEvent* event)
-{
-    return ReplaceCyrillicEn(field, event);
 }
 
 void TEditorForm::MoveToField(bool next)
@@ -665,7 +637,7 @@ void TEditorForm::ShowTextSize()
     if (!document->isEmpty())
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             bytes += block.length() + 1;
-    StatusPanel2->setText(ToQString(Format(Text("%lld байт").c_str(), bytes)));
+    StatusPanel2->setText(ToQString(Format("%lld байт", bytes)));
 }
 
 void TEditorForm::ShowArea()
@@ -706,7 +678,7 @@ TEditorForm::SaveResult TEditorForm::Save()
     // The letter being changed vanished from the area: nothing was written.
     // The text need not be lost with it: the user may keep it as a new letter.
     ShowErrorText(ChangedLetterGoneMessage());
-    if (Ask(Text("Записать его как новое письмо?"), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (Ask("Записать его как новое письмо?", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         SetModified(false);
         return SaveResult::Dropped;
     }
@@ -736,7 +708,7 @@ bool TEditorForm::CloseQuery()
     // The user sees which letter the question is about.
     ShowAndSwitchTo(this);
     FlagScope asking(Asking);
-    switch (Ask(Text("Записать письмо?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    switch (Ask("Записать письмо?", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return Save() != SaveResult::Failed;
     case QMessageBox::No:
@@ -788,8 +760,6 @@ bool TEditorForm::eventFilter(QObject* watched, QEvent* event)
             auto* key = static_cast<QKeyEvent*>(event);
             if (watched == RichEdit)
                 handled = RichEditKeyPress(key);
-            else if (auto* field = qobject_cast<QLineEdit*>(watched))
-                handled = HeaderKeyPress(field, key);
         });
         if (handled)
             return true;

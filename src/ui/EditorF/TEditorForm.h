@@ -163,8 +163,6 @@ private:
     void SyncChecks();
 
     bool RichEditKeyPress(QKeyEvent* event);
-    bool HeaderKeyPress(QLineEdit* field, QKeyEvent* event);
-    bool ReplaceCyrillicEn(QObject* target, QKeyEvent* event);
     bool QuotedLineEnter();
     void InsertTwoBlanks();
     void MoveToField(bool next);

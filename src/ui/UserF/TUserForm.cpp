@@ -1,5 +1,6 @@
 #include "ui/UserF/TUserForm.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "text/Templates.h"
 #include "ui/QtText.h"
@@ -39,6 +41,40 @@ QPlainTextEdit* Memo(QWidget* parent)
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     return memo;
+}
+
+// The sets offered for letters that name none: the ones Russian and
+// English-speaking FidoNet still meet.
+constexpr Charset IncomingChoices[] = {Charset::Cp866, Charset::Cp1251, Charset::Koi8R,
+                                       Charset::Cp437, Charset::Cp850,  Charset::Latin1};
+constexpr Charset OutgoingChoices[] = {Charset::Cp866, Charset::Utf8};
+
+void AddCharset(QComboBox* box, Charset set)
+{
+    const std::string_view name = CharsetName(set);
+    box->addItem(QString::fromLatin1(name.data(), static_cast<int>(name.size())), static_cast<int>(set));
+}
+
+template <std::size_t N>
+QComboBox* CharsetBox(const Charset (&choices)[N], QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    for (Charset set : choices)
+        AddCharset(box, set);
+    return box;
+}
+
+// A set the settings file names beyond the usual ones stays offered.
+void SelectCharset(QComboBox* box, Charset set)
+{
+    if (box->findData(static_cast<int>(set)) < 0 && set != Charset::None)
+        AddCharset(box, set);
+    box->setCurrentIndex(std::max(0, box->findData(static_cast<int>(set))));
+}
+
+Charset SelectedCharset(const QComboBox* box)
+{
+    return static_cast<Charset>(box->currentData().toInt());
 }
 
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
@@ -122,6 +158,28 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     netmailNote->setWordWrap(true);
     netmailLayout->addWidget(netmailNote);
     Notebook->addTab(netmailPage, QStringLiteral("Нет&мейл"));
+
+    // How letters' bytes become text, and in which set new letters are written.
+    auto* charsetPage = new QWidget;
+    auto* charsetLayout = new QVBoxLayout(charsetPage);
+    IncomingCharsetBox = CharsetBox(IncomingChoices, charsetPage);
+    OutgoingCharsetBox = CharsetBox(OutgoingChoices, charsetPage);
+    SoftBreakBox = new QComboBox(charsetPage);
+    SoftBreakBox->addItem(QStringLiteral("буква Н"));
+    SoftBreakBox->addItem(QStringLiteral("мягкий перенос"));
+    charsetLayout->addWidget(Caption(QStringLiteral("Кодировка писем &без CHRS"), IncomingCharsetBox, charsetPage));
+    charsetLayout->addWidget(IncomingCharsetBox);
+    charsetLayout->addWidget(Caption(QStringLiteral("Кодировка &новых писем"), OutgoingCharsetBox, charsetPage));
+    charsetLayout->addWidget(OutgoingCharsetBox);
+    charsetLayout->addWidget(Caption(QStringLiteral("0x8D — буква Н / мягкий перенос"), SoftBreakBox, charsetPage));
+    charsetLayout->addWidget(SoftBreakBox);
+    auto* charsetNote = new QLabel(QStringLiteral("Письмо, в котором есть символы вне выбранной кодировки, "
+                                                  "и ответ на письмо в UTF-8 пишутся в UTF-8."),
+                                   charsetPage);
+    charsetNote->setWordWrap(true);
+    charsetLayout->addWidget(charsetNote);
+    charsetLayout->addStretch();
+    Notebook->addTab(charsetPage, QStringLiteral("&Кодировки"));
 
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
@@ -213,6 +271,9 @@ void TUserForm::Fill(const UserSettingsFields& fields)
     NewLetterTemplateMemo->setPlainText(LinesToText(fields.NewLetterTemplate));
     QuoteReplyTemplateMemo->setPlainText(LinesToText(fields.QuoteReplyTemplate));
     NetmailAreasMemo->setPlainText(LinesToText(fields.NetmailAreas));
+    SelectCharset(IncomingCharsetBox, fields.IncomingCharset);
+    SelectCharset(OutgoingCharsetBox, fields.OutgoingCharset);
+    SoftBreakBox->setCurrentIndex(fields.SoftBreak8D ? 1 : 0);
 }
 
 void TUserForm::Read(UserSettingsFields& fields) const
@@ -223,6 +284,9 @@ void TUserForm::Read(UserSettingsFields& fields) const
     fields.NewLetterTemplate = TextToLines(NewLetterTemplateMemo->toPlainText());
     fields.QuoteReplyTemplate = TextToLines(QuoteReplyTemplateMemo->toPlainText());
     fields.NetmailAreas = TextToLines(NetmailAreasMemo->toPlainText());
+    fields.IncomingCharset = SelectedCharset(IncomingCharsetBox);
+    fields.OutgoingCharset = SelectedCharset(OutgoingCharsetBox);
+    fields.SoftBreak8D = SoftBreakBox->currentIndex() == 1;
 }
 
 bool TUserForm::Run(QWidget* parent, UserSettingsFields& fields)

@@ -1,12 +1,13 @@
 // "Пользователь": the user's name, main address, further addresses (AKAs),
-// the two letter templates, with a menu of the tokens the templates know, and
-// the tags of the netmail areas.
+// the two letter templates, with a menu of the tokens the templates know, the
+// tags of the netmail areas and the character sets of letters.
 #pragma once
 
 #include <QDialog>
 
 #include "ui/UserSettingsEntry.h"
 
+class QComboBox;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -31,6 +32,9 @@ public:
     QPlainTextEdit* NewLetterTemplateMemo;
     QPlainTextEdit* QuoteReplyTemplateMemo;
     QPlainTextEdit* NetmailAreasMemo;  // one tag a line
+    QComboBox* IncomingCharsetBox;   // the set of letters without CHRS
+    QComboBox* OutgoingCharsetBox;   // CP866 or UTF-8
+    QComboBox* SoftBreakBox;         // 0x8D: the letter (0) or a soft break (1)
     QPushButton* NewFieldsButton;    // "&Поля" on the new letter page
     QPushButton* ReplyFieldsButton;  // "&Поля" on the reply page
     QPushButton* OKButton;
