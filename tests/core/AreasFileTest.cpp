@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "core/AreasFile.h"
@@ -16,7 +17,7 @@ Parsed Parse(const std::string& line, const std::string& hudsonPath)
     std::unique_ptr<TAreaBase> area(TAreasFromCFG::ParseLine(line, hudsonPath));
     if (!area)
         return {"<skipped>", ""};
-    EXPECT_EQ(area->Description, Ansi("Описание"));
+    EXPECT_EQ(area->Description, "Описание");
     return {area->BaseSpec, area->Tag};
 }
 
@@ -57,11 +58,28 @@ TEST(AreasFile, SkippedLines)
     EXPECT_EQ(Parse("onlyoneword", "").Tag, "");
 }
 
-TEST(AreasFile, OemPathsAndLongWords)
+TEST(AreasFile, PathsAreTheHostsBytesOrTheirCp866Reading)
 {
-    // Word 1 is OEM (CP866) text: "/fido/почта" written by a DOS setup program.
-    Parsed p = Parse("!/fido/\xAF\xAE\xE7\xE2\xA0 x", "");
-    EXPECT_EQ(p.BaseSpec, "J" + Ansi("/fido/почта"));
+    TempDir dir;
+    const std::string cp866Mail = "\xAF\xAE\xE7\xE2\xA0";  // "почта" in CP866
+    std::filesystem::create_directories(dir / "почта");
+    WriteFileBytes(dir / "почта/ru.test.jhr", "");                  // a JAM base known by its .jhr alone
+    std::filesystem::create_directories(dir / ("old" + cp866Mail));  // a directory whose name is CP866 bytes
+    struct Case {
+        std::string Word, Spec;
+    } cases[] = {
+        {"!" + (dir / "почта/ru.test"), "J" + (dir / "почта/ru.test")},        // UTF-8 that exists
+        {"!" + (dir / (cp866Mail + "/ru.test")), "J" + (dir / "почта/ru.test")},  // its CP866 reading exists
+        {dir / ("old" + cp866Mail), "F" + (dir / ("old" + cp866Mail))},      // bytes that exist stay bytes
+        {"$" + (dir / "новая/base"), "S" + (dir / "новая/base")},              // a new base: UTF-8 kept
+        {"$" + (dir / (cp866Mail + "2/base")), "S" + (dir / "почта2/base")},   // a new base: CP866 read
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Parse(c.Word + " x", "").BaseSpec, c.Spec) << c.Word;
+}
+
+TEST(AreasFile, LongWords)
+{
     std::string longPath(400, 'a');
     EXPECT_EQ(Parse("$" + longPath + " T", "").BaseSpec, "S" + longPath) << "a path is never cut short";
 }
@@ -106,7 +124,7 @@ TEST(AreasFile, MissingFileMessageAndCodes)
         FAIL() << "no exception";
     } catch (const ECantFindAreasBBS& e) {
         EXPECT_EQ(e.Code, 2);
-        EXPECT_EQ(std::string(e.what()), Ansi("Где \"" + (dir / "nothere.bbs") + "\"?  (Ошибка 2)"));
+        EXPECT_EQ(std::string(e.what()), "Где \"" + (dir / "nothere.bbs") + "\"?  (Ошибка 2)");
     }
     try {
         TAreasFromCFG areas(dir / "nodir/areas.bbs", "");

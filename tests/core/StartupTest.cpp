@@ -10,10 +10,10 @@ TEST(CheckParameters, TooFewShowsTheUsageAndStops)
     std::string shown;
     EXPECT_FALSE(CheckParameters({"only-one"}, [&](const std::string& m) { shown = m; }));
     EXPECT_EQ(shown, UsageMessage());
-    EXPECT_EQ(shown, Ansi("Ты забыл параметры:\r"
+    EXPECT_EQ(shown, "Ты забыл параметры:\r"
                           "  <Полное имя флажка \"идёт tossing\">\r"
                           "  <там\\далеко\\areas.bbs>   - области в формате, выдаваемом FESetup/XA\r"
-                          "  <если нужно путь к Hudson>"));
+                          "  <если нужно путь к Hudson>");
 }
 
 TEST(CheckParameters, TwoThreeOrMore)

@@ -34,7 +34,7 @@ TEST_F(SettingsFixture, DefaultsWhenNothingIsStored)
     EXPECT_EQ(AddressToText(MainAddress), DefaultMainAddressText());
     EXPECT_TRUE(AKAs.empty());
     ASSERT_EQ(NewLetterTemplate.size(), 6u);
-    EXPECT_EQ(NewLetterTemplate[0], Ansi("Привет, @TFName!"));
+    EXPECT_EQ(NewLetterTemplate[0], "Привет, @TFName!");
     EXPECT_EQ(NewLetterTemplate[2], "@Position");
     EXPECT_EQ(NewLetterTemplate[1], "");
     ASSERT_EQ(QuoteReplyTemplate.size(), 6u);
@@ -45,7 +45,7 @@ TEST_F(SettingsFixture, DefaultsWhenNothingIsStored)
 
 TEST_F(SettingsFixture, SaveAndLoadRoundTripWithEmptyLinesAndManyLines)
 {
-    UserName = Ansi("Пётр Сидоров");
+    UserName = "Пётр Сидоров";
     ParseAddress("2:5020/123.45", FidoAddress{}, MainAddress);
     AKAs = {"2:5020/123.46", "1:2/3"};
     NewLetterTemplate = {"", "second", ""};
@@ -64,7 +64,7 @@ TEST_F(SettingsFixture, SaveAndLoadRoundTripWithEmptyLinesAndManyLines)
 
     InitSettings();
     LoadSettings(Store);
-    EXPECT_EQ(UserName, Ansi("Пётр Сидоров"));
+    EXPECT_EQ(UserName, "Пётр Сидоров");
     EXPECT_EQ(AddressToText(MainAddress), "2:5020/123.45");
     EXPECT_EQ(AKAs, (std::vector<std::string>{"2:5020/123.46", "1:2/3"}));
     EXPECT_EQ(NewLetterTemplate, (std::vector<std::string>{"", "second", ""}));

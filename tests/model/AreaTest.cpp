@@ -58,7 +58,7 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
     EXPECT_EQ(area.ReadCount, 0);
     ASSERT_EQ(area.LetterByNumber(n[1])->Replies.size(), 1u);
     EXPECT_EQ(area.LetterByNumber(n[1])->Replies[0]->From, "e");
-    EXPECT_EQ(area.StatusText(), Ansi("RU.TEST: 4 осталось, 0 прочитал, 5 всего"));
+    EXPECT_EQ(area.StatusText(), "RU.TEST: 4 осталось, 0 прочитал, 5 всего");
     EXPECT_EQ(form.NamesFor(&area),
               (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}));
     EXPECT_EQ(area.OpenCount, 0);
@@ -74,7 +74,7 @@ TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}});
     TArea area("TAG", "D", spec);
-    EXPECT_EQ(area.StatusText(), Ansi("TAG: Не отсканирована"));
+    EXPECT_EQ(area.StatusText(), "TAG: Не отсканирована");
     EXPECT_EQ(TArea::StatusTextOf(nullptr), "");
     std::vector<std::string> seen;
     int nested = 0;
@@ -85,7 +85,7 @@ TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
     });
     area.Load();
     EXPECT_EQ(nested, 2) << "messages run once per letter";
-    EXPECT_EQ(seen.front(), Ansi("TAG: Сканируется..."));
+    EXPECT_EQ(seen.front(), "TAG: Сканируется...");
     EXPECT_EQ(area.Count(), 2u);
 }
 
@@ -169,7 +169,7 @@ TEST(AreaOpen, CountedOpeningAndItsMessages)
     try {
         area.Close();
     } catch (const ECantCloseArea& e) {
-        EXPECT_EQ(std::string(e.what()), Ansi("Не смог закрыть область \"TAG\""));
+        EXPECT_EQ(std::string(e.what()), "Не смог закрыть область \"TAG\"");
     }
     area.Open();
     area.Close();
@@ -187,7 +187,7 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
             area.Open();
             ADD_FAILURE() << "opened " << spec;
         } catch (const ECantOpenArea& e) {
-            EXPECT_EQ(std::string(e.what()), Ansi("Не смог открыть/создать область \"TAG\" (") + spec + ")");
+            EXPECT_EQ(std::string(e.what()), "Не смог открыть/создать область \"TAG\" (" + spec + ")");
         }
         EXPECT_EQ(area.OpenCount, 0);
         EXPECT_EQ(area.Base, nullptr);

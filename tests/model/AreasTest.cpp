@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "ModelTestSupport.h"
-#include "core/CodePage.h"
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
@@ -91,7 +90,7 @@ TEST_F(ScanFixture, DisplayOrderFewestUnreadFirstNothingUnreadLastUnscannedAtThe
     areas.Resort();
     EXPECT_EQ(Tags(areas), "A1 C3 D3 B7 Z0 NOTLOADED");
     EXPECT_EQ(areas.TotalUnread(), 14);
-    EXPECT_EQ(areas.CountText(), Ansi("Областей: 6"));
+    EXPECT_EQ(areas.CountText(), "Областей: 6");
 }
 
 TEST_F(ScanFixture, ScanMessagesInOrder)
@@ -194,7 +193,7 @@ TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
     areas.Scan();
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
-    EXPECT_EQ(areas.CountText(), Ansi("Областей: 0"));
+    EXPECT_EQ(areas.CountText(), "Областей: 0");
 
     WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\nQ/nowhere BROKEN\r\n");
     Fill("A", 1);
@@ -237,7 +236,7 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
     EXPECT_EQ(b->Count(), 2u) << "stopped between two letters, within one check interval";
     EXPECT_TRUE(b->Loaded);
     EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
-    EXPECT_EQ(c->StatusText(), Ansi("C: Не отсканирована"));
+    EXPECT_EQ(c->StatusText(), "C: Не отсканирована");
     EXPECT_EQ(form.NamesFor(c), std::vector<std::string>{});
     EXPECT_EQ(Tags(areas), "B A C");
     EXPECT_TRUE(areas.Scanned);
@@ -323,7 +322,7 @@ TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
         ASSERT_NE(area, nullptr);
         EXPECT_TRUE(area->Loaded);
         EXPECT_EQ(area->OpenFailed(), c.Tag != std::string("GOOD"));
-        EXPECT_EQ(area->StatusText().rfind(Ansi(c.Status), 0), 0u) << AnsiToUtf8(area->StatusText());
+        EXPECT_EQ(area->StatusText().rfind(c.Status, 0), 0u) << area->StatusText();
     }
     EXPECT_EQ(DirectoryNames(cwd.Path()), std::vector<std::string>{});
     EXPECT_EQ(DirectoryNames(Dir.Path()), (std::vector<std::string>{"areas.bbs", "jam", "plain"}));

@@ -170,7 +170,7 @@ TEST(LetterIdentity, StillValidSeesReplacementAndDisappearance)
     try {
         three->Seek();
     } catch (const ELetterNotFound& e) {
-        EXPECT_EQ(std::string(e.what()), Ansi("Не найдено письмо #") + std::to_string(a.Numbers[2]));
+        EXPECT_EQ(std::string(e.what()), "Не найдено письмо #" + std::to_string(a.Numbers[2]));
     }
 }
 

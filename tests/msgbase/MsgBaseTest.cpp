@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/CodePage.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
@@ -54,7 +53,7 @@ TEST(ReadLine, SkipsLineFeedsSoftReturnsAndConverts)
 {
     OneLetter l("ab\x8D" "c\r\n\x8F\xE0\xA8\r\nlast");
     EXPECT_EQ(l.base.ReadLine(65535), "abc");
-    EXPECT_EQ(l.base.ReadLine(65535), Ansi("При"));
+    EXPECT_EQ(l.base.ReadLine(65535), "При");
     EXPECT_EQ(l.base.ReadLine(65535), "last");
     EXPECT_TRUE(l.base.LineWasWrapped()) << "no CR before the end";
     EXPECT_TRUE(l.base.TextEnded());
@@ -93,7 +92,7 @@ TEST(InheritedWriting, TextLinesAndKludgesGoThroughWriteChar)
     MemoryMsgBase base;
     base.StartNewLetter();
     base.WriteKludge("\x01MSGID: 2:5020/1 00000001");
-    base.WriteLine(Ansi("Привет"));
+    base.WriteLine("Привет");
     base.WriteText("end");
     ASSERT_EQ(base.WriteLetter(), 0);
     EXPECT_EQ(base.Shared()->Letters.at(1).Text, "\x01MSGID: 2:5020/1 00000001\r\x8F\xE0\xA8\xA2\xA5\xE2\rend");

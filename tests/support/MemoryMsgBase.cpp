@@ -1,6 +1,5 @@
 #include "support/MemoryMsgBase.h"
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "msgbase/MsgBaseFactory.h"
 
@@ -33,22 +32,22 @@ Num MemoryMsgBase::Add(MemoryLetter letter)
 
 void MemoryMsgBase::SetFrom(const std::string& s)
 {
-    Target().From = AnsiToOemText(s);
+    Target().From = EncodeField(s, SIZE_MAX);
 }
 
 void MemoryMsgBase::SetTo(const std::string& s)
 {
-    Target().To = AnsiToOemText(s);
+    Target().To = EncodeField(s, SIZE_MAX);
 }
 
 void MemoryMsgBase::SetSubject(const std::string& s)
 {
-    Target().Subject = AnsiToOemText(s);
+    Target().Subject = EncodeField(s, SIZE_MAX);
 }
 
 void MemoryMsgBase::WriteChar(char ch)
 {
-    Building.Text += AnsiToOemChar(ch);
+    Building.Text += ch;
 }
 
 Status MemoryMsgBase::WriteLetter()
@@ -72,31 +71,34 @@ char MemoryMsgBase::ReadChar()
 
 std::string MemoryMsgBase::GetFrom()
 {
-    return OemToAnsiText(Loaded.From);
+    return DecodeHeader(Loaded.From);
 }
 
 std::string MemoryMsgBase::GetTo()
 {
-    return OemToAnsiText(Loaded.To);
+    return DecodeHeader(Loaded.To);
 }
 
 std::string MemoryMsgBase::GetSubject()
 {
-    return StripRePrefixes(OemToAnsiText(Loaded.Subject));
+    return StripRePrefixes(DecodeHeader(Loaded.Subject));
 }
 
 void MemoryMsgBase::LoadHeader()
 {
+    BeginHeader();
     NewLetter = false;
     auto it = Store->Letters.find(Current);
     if (it != Store->Letters.end())
         Loaded = it->second;
+    HeaderCharset = Loaded.Declared;
 }
 
 void MemoryMsgBase::StartText()
 {
     TextPos = 0;
     LastLineWrapped = false;
+    ResolveTextCharset(Loaded.Text);
 }
 
 void MemoryMsgBase::StartNewLetter()

@@ -10,13 +10,16 @@
 #include "msgbase/MsgBase.h"
 
 struct MemoryLetter {
-    std::string From, To, Subject;  // OEM
+    std::string From, To, Subject;  // stored bytes
     DateTime Date = 0;
     FidoAddress Orig, Dest;
     Num ReplyTo = 0, FirstReply = 0;
     uint16_t Cost = 0;
     uint32_t Flags = 0;  // MemoryFlag bits
-    std::string Text;    // OEM, lines ended by CR
+    std::string Text;    // stored bytes, lines ended by CR
+    // A set named beside the header (as JAM keeps its CHRS): decodes the
+    // header from LoadHeader on; None, the header is read by the rule.
+    Charset Declared = Charset::None;
 };
 
 enum MemoryFlag : uint32_t {
@@ -42,7 +45,7 @@ public:
     // name share one store, as two objects on the same files would.
     static void RegisterFormat();
     static std::shared_ptr<MemoryStore> StoreNamed(const std::string& name);
-    // Adds a letter directly (text given in OEM); returns its number.
+    // Adds a letter directly (in stored bytes); returns its number.
     Num Add(MemoryLetter letter);
 
     void SetBasePath(const std::string& spec) override;

@@ -14,7 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/CodePage.h"
 #include "core/Startup.h"
 
 namespace fs = std::filesystem;
@@ -235,11 +234,6 @@ ToolSettings::~ToolSettings()
         setenv("XDG_CONFIG_HOME", Previous.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
-}
-
-std::string Ansi(const std::string& utf8)
-{
-    return Utf8ToAnsi(utf8);
 }
 
 ManualTosserClock::ManualTosserClock()

@@ -90,9 +90,6 @@ extern const char* const PlainToolSettings;
 extern const char* const PlainTearLine;
 extern const char* const PlainOriginLine;
 
-// UTF-8 <-> the program's ANSI, for readable expectations.
-std::string Ansi(const std::string& utf8);
-
 // While it lives, the tosser flag's checks go by this clock, which only moves
 // when told to (then the rate of looks at the flag is the test's to decide).
 class ManualTosserClock {

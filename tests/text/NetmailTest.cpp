@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "core/CodePage.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
@@ -33,7 +32,7 @@ EditorState NetmailEditor(TArea& area, int mode)
     e.Netmail = true;
     if (mode != NewLetterMode) {
         e.AnsweredKey = area.At(0)->Key;
-        e.AnsweredText = ReadAnsweredText(*area.At(0));
+        ReadAnsweredText(e, *area.At(0));
     }
     e.Modified = true;
     return e;
@@ -231,7 +230,7 @@ TEST_F(Netmail, AnAddressThatNamesNoStationWritesNothing)
     try {
         SaveLetter(e, Now);
     } catch (const EBadAddress& bad) {
-        EXPECT_EQ(std::string(bad.what()), Ansi("В адресе получателя \"2:5020/65536\" есть число больше 65535."));
+        EXPECT_EQ(std::string(bad.what()), "В адресе получателя \"2:5020/65536\" есть число больше 65535.");
     }
     EXPECT_TRUE(store->Letters.empty());
 }

@@ -29,12 +29,12 @@ protected:
         static int serial = 0;
         const std::string name = "preparing-" + std::to_string(++serial);
         MemoryMsgBase writer(MemoryMsgBase::StoreNamed(name));
-        WriteLetterTo(writer, {.From = Ansi("Анна Белова"), .To = "Ivan Petrov", .Subject = "Hello",
+        WriteLetterTo(writer, {.From = "Анна Белова", .To = "Ivan Petrov", .Subject = "Hello",
                                .Date = EncodeDate(2001, 1, 7) + EncodeTime(9, 5, 0),
                                .Lines = {"\x01MSGID: 2:5020/100 6a100001", "\x01REPLY: 2:5020/1234.5 0000abcd",
                                          "AB> earlier words", "", "My text", "SEEN-BY: 5020/100",
                                          "--- tosser", " * Origin: far away (2:5020/100)"}});
-        Area = std::make_unique<TArea>("RU.TEST", Ansi("Описание"), "M" + name);
+        Area = std::make_unique<TArea>("RU.TEST", "Описание", "M" + name);
         Area->Open();
         Area->Load();
         Answered = Area->At(0);
@@ -46,7 +46,7 @@ protected:
         e.Mode = ReplyMode;
         e.Area = Area.get();
         e.AnsweredKey = Answered->Key;
-        e.AnsweredText = ReadAnsweredText(*Answered);
+        ReadAnsweredText(e, *Answered);
         e.From = UserName;
         e.FromAddress = "2:5020/1234.5";
         e.To = "Vera";
@@ -61,7 +61,7 @@ protected:
 const std::string& Origin()
 {
     static const std::string line =
-        Ansi(" * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)");
+        " * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)";
     return line;
 }
 
@@ -69,7 +69,9 @@ const std::string& Origin()
 
 TEST_F(Preparing, TheAnsweredTextHidesControlLinesAndKeepsTheirValues)
 {
-    TFormattedStrings text = ReadAnsweredText(*Answered);
+    EditorState editor;
+    ReadAnsweredText(editor, *Answered);
+    const TFormattedStrings& text = editor.AnsweredText;
     EXPECT_EQ(text.Lines, (Lines{"AB> earlier words", "", "My text", "SEEN-BY: 5020/100", "--- tosser",
                                  " * Origin: far away (2:5020/100)"}));
     EXPECT_EQ(text.MsgId, "2:5020/100 6a100001");
@@ -80,7 +82,7 @@ TEST_F(Preparing, TheAnsweredTextHidesControlLinesAndKeepsTheirValues)
     // Another program deleted it meanwhile.
     Area->Base->SeekFirst(Answered->Number);
     ASSERT_EQ(Area->Base->DeleteLetter(), 0);
-    EXPECT_THROW(ReadAnsweredText(*Answered), ELetterNotFound);
+    EXPECT_THROW(ReadAnsweredText(editor, *Answered), ELetterNotFound);
 }
 
 TEST_F(Preparing, AllTwentyFourTokenValues)
@@ -88,10 +90,10 @@ TEST_F(Preparing, AllTwentyFourTokenValues)
     EditorState e = Reply();
     e.ToAddress = "2:5020/7";
     TokenValueList expected = {
-        "2:5020/1234.5", "Ivan", "Sergeevich", "Ivan Sergeevich Petrov", Ansi("В пятницу, 18 августа 95"), "16:27",
-        Ansi("Описание"), "RU.TEST",
-        "2:5020/100", Ansi("Анна"), Ansi("Белова"), Ansi("Анна Белова"), Ansi("В воскресенье, 7 января 1"), "9:05",
-        Ansi("Описание"), "RU.TEST",
+        "2:5020/1234.5", "Ivan", "Sergeevich", "Ivan Sergeevich Petrov", "В пятницу, 18 августа 95", "16:27",
+        "Описание", "RU.TEST",
+        "2:5020/100", "Анна", "Белова", "Анна Белова", "В воскресенье, 7 января 1", "9:05",
+        "Описание", "RU.TEST",
         "2:5020/1234.5", "Ivan", "Petrov", "Ivan Petrov",
         "2:5020/7", "Vera", "", "Vera",
     };
@@ -101,13 +103,13 @@ TEST_F(Preparing, AllTwentyFourTokenValues)
     UserName = "Sysop";
     EditorState fresh;
     fresh.Area = Area.get();
-    fresh.To = Ansi("Всем");
+    fresh.To = "Всем";
     TokenValueList values = TokenValues(fresh, FindAnsweredLetter(fresh), Friday);
     EXPECT_EQ(values[TokenCFName], "Sysop");
     EXPECT_EQ(values[TokenCLName], "");
     for (int token = TokenOAddr; token <= TokenDName; ++token)
         EXPECT_EQ(values[static_cast<std::size_t>(token)], "") << TokenName(token);
-    EXPECT_EQ(values[TokenTName], Ansi("Всем"));
+    EXPECT_EQ(values[TokenTName], "Всем");
 }
 
 TEST_F(Preparing, NewLetterFromTheDefaultTemplateWithTearAndOrigin)
@@ -117,8 +119,8 @@ TEST_F(Preparing, NewLetterFromTheDefaultTemplateWithTearAndOrigin)
     e.To = "Vera Ivanova";
     e.FromAddress = "1:1/1";  // the origin names the main address all the same
     e.AnsweredKey = Answered->Key;  // a new letter answers nothing, whatever it holds
-    e.AnsweredText = ReadAnsweredText(*Answered);
-    EXPECT_EQ(PrepareText(e, Friday), (Lines{Ansi("Привет, Vera!"), "", "", Ansi("Иван Петров, Тверь."), "",
+    ReadAnsweredText(e, *Answered);
+    EXPECT_EQ(PrepareText(e, Friday), (Lines{"Привет, Vera!", "", "", "Иван Петров, Тверь.", "",
                                              "--- Quorvel 2.00.84", Origin()}));
     EXPECT_EQ(TearLine(), "--- Quorvel 2.00.84");
     EXPECT_EQ(OriginLine(), Origin());
@@ -128,9 +130,9 @@ TEST_F(Preparing, ReplyQuotesTheAnsweredLetterUnderItsHeaderLine)
 {
     EditorState e = Reply();
     EXPECT_EQ(PrepareText(e, Friday),
-              (Lines{Ansi("В воскресенье, 7 января 1  Анна Белова(2:5020/100) > Ivan Petrov:"),
-                     "AB>> earlier words", "", Ansi("АБ> My text"), Ansi("АБ> SEEN-BY: 5020/100"), "",
-                     Ansi("Иван Петров, Тверь."), "", "--- Quorvel 2.00.84", Origin()}));
+              (Lines{"В воскресенье, 7 января 1  Анна Белова(2:5020/100) > Ivan Petrov:",
+                     "AB>> earlier words", "", "АБ> My text", "АБ> SEEN-BY: 5020/100", "",
+                     "Иван Петров, Тверь.", "", "--- Quorvel 2.00.84", Origin()}));
 }
 
 TEST_F(Preparing, AReplyWhoseLetterLeftTheAreaQuotesWithoutItsValues)

@@ -5,7 +5,7 @@
 #include <bit>
 #include <memory>
 
-#include "core/CodePage.h"
+#include "core/CharsetDecoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
@@ -59,7 +59,7 @@ protected:
         e.Subject = "Subject";
         if (answered) {
             e.AnsweredKey = answered->Key;
-            e.AnsweredText = ReadAnsweredText(*answered);
+            ReadAnsweredText(e, *answered);
         }
         e.Modified = true;
         return e;
@@ -69,7 +69,8 @@ protected:
     // ends with one has an empty last piece.
     Lines Stored(Num number) const
     {
-        std::string text = OemToAnsiText(Store->Letters.at(number).Text);
+        const std::string& stored = Store->Letters.at(number).Text;
+        std::string text = DecodeAs(stored, CharsetOfKludge(stored.substr(stored.find("\x01" "CHRS:") + 1)));
         Lines lines;
         std::size_t start = 0;
         for (std::size_t cr; (cr = text.find('\r', start)) != std::string::npos; start = cr + 1)
@@ -117,7 +118,7 @@ TEST_F(Saving, NewLetterHasOneMsgIdNoReplyAndJoinsTheArea)
     EXPECT_EQ(stored.Orig, (FidoAddress{2, 5020, 1234, 5}));
     EXPECT_EQ(stored.Date, NowMinutes) << "seconds and milliseconds dropped";
     EXPECT_EQ(stored.Flags, uint32_t(MemLocal | MemRead));
-    EXPECT_EQ(OemToAnsiText(stored.From), "Ivan Petrov");
+    EXPECT_EQ(stored.From, "Ivan Petrov");
 
     ASSERT_EQ(Area->Count(), 1u);
     TLetter* letter = Area->At(0);
@@ -233,17 +234,17 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
 {
     OpenArea();
     EditorState e = Editor(NewLetterMode);
-    e.To = Ansi("Николай Петров");
+    e.To = "Николай Петров";
     e.Lines = PrepareText(e, Now);
-    ASSERT_EQ(e.Lines[0], Ansi("Привет, Николай!")) << "the name reached the text through a token";
+    ASSERT_EQ(e.Lines[0], "Привет, Николай!") << "the name reached the text through a token";
     SaveLetter(e, Now);
     TLetter* letter = Area->Current;
     ASSERT_TRUE(letter->StillValid());
     Lines read;
     letter->ReadText(read);
     ASSERT_GE(read.size(), 2u);
-    EXPECT_EQ(read[1], Ansi("Привет, Hиколай!")) << "not a letter lost to the readers";
-    EXPECT_EQ(Area->Base->GetTo(), Ansi("Николай Петров")) << "the header keeps the name";
+    EXPECT_EQ(read[1], "Привет, Hиколай!") << "not a letter lost to the readers";
+    EXPECT_EQ(Area->Base->GetTo(), "Николай Петров") << "the header keeps the name";
 }
 
 TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
@@ -302,7 +303,7 @@ TEST_F(Saving, AChangedLetterThatVanishedWritesNothing)
     EXPECT_EQ(Store->High, 1u) << "nothing written";
     EXPECT_FALSE(e.Modified);
     EXPECT_EQ(e.Lines, Lines{"changed text"});
-    EXPECT_EQ(ChangedLetterGoneMessage(), Ansi("Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете."));
+    EXPECT_EQ(ChangedLetterGoneMessage(), "Пока Вы тормозили, исходное письмо изчезло из базы.\rТак что извинете.");
 }
 
 TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
@@ -317,7 +318,7 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
         SaveLetter(e, Now);
         FAIL() << "the failure was not reported";
     } catch (const ECantWriteLetter& error) {
-        EXPECT_EQ(std::string(error.what()), Ansi("Не могу записать письмо. Ошибка #5"));
+        EXPECT_EQ(std::string(error.what()), "Не могу записать письмо. Ошибка #5");
         EXPECT_EQ(error.Code, 5);
     }
     EXPECT_TRUE(e.Modified);
@@ -351,10 +352,10 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         area.Load();
         TLetter* mine = area.FindByNumber(n[1]);
         ASSERT_NE(mine, nullptr);
-        EditorState change{.Mode = ChangeMode, .Area = &area, .AnsweredKey = mine->Key,
-                           .AnsweredText = ReadAnsweredText(*mine), .From = mine->From,
+        EditorState change{.Mode = ChangeMode, .Area = &area, .AnsweredKey = mine->Key, .From = mine->From,
                            .FromAddress = "2:5020/1234.5", .To = mine->To, .ToAddress = "", .Subject = mine->Subject,
                            .Lines = {"New"}};
+        ReadAnsweredText(change, *mine);
         ASSERT_EQ(SaveLetter(change, Now), SaveOutcome::Saved);
         EXPECT_GT(mine->Number, n[1]);
         area.Close();
@@ -367,7 +368,9 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         ASSERT_NE(changed, nullptr);
         EXPECT_EQ(changed->ReplyTo, n[0]);
         again.Open();
-        TFormattedStrings text = ReadAnsweredText(*changed);
+        EditorState reread;
+        ReadAnsweredText(reread, *changed);
+        const TFormattedStrings& text = reread.AnsweredText;
         EXPECT_EQ(text.Lines, Lines{"New"});
         EXPECT_EQ(text.MsgId, "2:5020/1234.5 0000abcd") << "a change keeps its identity";
         again.Close();

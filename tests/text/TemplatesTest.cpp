@@ -26,9 +26,9 @@ TokenValueList Values()
 TEST(LetterDates, WorkedFriday)
 {
     DateTime d = EncodeDate(1995, 8, 18) + EncodeTime(16, 27, 0);
-    EXPECT_EQ(LetterDateTime(d), Ansi("В пятницу, 18 августа 95  16:27"));
+    EXPECT_EQ(LetterDateTime(d), "В пятницу, 18 августа 95  16:27");
     EXPECT_EQ(LetterTime(EncodeDate(2001, 1, 7) + EncodeTime(9, 5, 0)), "9:05");
-    EXPECT_EQ(LetterDate(EncodeDate(2001, 1, 7)), Ansi("В воскресенье, 7 января 1")) << "year modulo 100";
+    EXPECT_EQ(LetterDate(EncodeDate(2001, 1, 7)), "В воскресенье, 7 января 1") << "year modulo 100";
 }
 
 TEST(ExpandTokens, NamesCaseAndNeighbours)

@@ -17,7 +17,6 @@
 #include <deque>
 #include <memory>
 
-#include "core/CodePage.h"
 #include "core/FidoAddress.h"
 #include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
@@ -70,7 +69,7 @@ std::vector<LetterSpec> StandardLetters()
         {.From = "Denis", .Subject = "Gamma", .Date = 45004.5,
          .Lines = {"\x01MSGID: 2:5020/77 1234abcd", "Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}},
         {.From = "Elena", .Subject = "Gamma", .Date = 45005.5, .ReplyTo = 4, .Lines = {"Hi!", "", LongLine(), "", "Elena"}},
-        {.From = Ansi("Фёдор"), .Subject = Ansi("Дельта"), .Date = 45006.5, .Read = true, .Lines = {"Text."}},
+        {.From = "Фёдор", .Subject = "Дельта", .Date = 45006.5, .Read = true, .Lines = {"Text."}},
     };
 }
 
@@ -91,7 +90,7 @@ public:
             std::vector<Num> written = WriteLetters(Spec, {letter});
             Numbers.push_back(written.empty() ? 0 : written[0]);
         }
-        Area = std::make_unique<TArea>("RU.TEST", Ansi("Описание"), Spec);
+        Area = std::make_unique<TArea>("RU.TEST", "Описание", Spec);
         Area->Load();
     }
 
@@ -517,7 +516,7 @@ private slots:
         for (int i = 0; i < chain; ++i)
             previous = WriteLetters(spec, {{.From = "x" + std::to_string(i), .Subject = "deep", .Date = 45000 + i * 1e-3,
                                             .ReplyTo = previous, .Read = i + 1 < chain}})[0];
-        TArea area("DEEP", Ansi("Описание"), spec);
+        TArea area("DEEP", "Описание", spec);
         area.Load();
         QPointer<TAreaForm> form = Open(&area);
         form->ExpandAllItem->trigger();

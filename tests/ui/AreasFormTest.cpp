@@ -20,7 +20,6 @@
 #include <map>
 #include <memory>
 
-#include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
 #include "core/ModelMessages.h"
@@ -927,7 +926,7 @@ private slots:
         bool answer = false;
         SetUserSettingsDialog([&](QWidget*, UserSettingsFields& fields) {
             seen = fields;
-            fields.Name = Ansi("Пётр Сидоров");
+            fields.Name = "Пётр Сидоров";
             fields.MainAddressText = "5020/77";
             fields.AKAs = {"2:5020/78"};
             fields.NewLetterTemplate = {"", "@Quote"};
@@ -947,7 +946,7 @@ private slots:
 
         answer = true;
         Form->UserItem->trigger();
-        QCOMPARE(UserName, Ansi("Пётр Сидоров"));
+        QCOMPARE(UserName, "Пётр Сидоров");
         QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
         QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
         std::string value;

@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <deque>
 
-#include "core/CodePage.h"
 #include "core/MemoryRegistry.h"
 #include "core/Startup.h"
 #include "core/TosserWait.h"
@@ -77,7 +76,7 @@ public:
                                                          " * Origin: Somewhere (2:5020/77)"}}})[0]);
         Numbers.push_back(WriteLetters(Spec, {{.From = "Clara", .Subject = "Beta", .Date = 45003.5, .Read = true,
                                                .Lines = {"Clara here."}}})[0]);
-        Area = std::make_unique<TArea>("RU.TEST", Ansi("Описание"), Spec);
+        Area = std::make_unique<TArea>("RU.TEST", "Описание", Spec);
         Area->Load();
     }
 
@@ -288,7 +287,7 @@ private slots:
 
     void ANewLetterTheKeysAndThePlacement()
     {
-        NewLetterTemplate = {Ansi("Привет, @TFName!"), "@Position", "Ivan"};
+        NewLetterTemplate = {"Привет, @TFName!", "@Position", "Ivan"};
         QWidget* settingsParent = nullptr;
         SetUserSettingsDialog([&settingsParent](QWidget* parent, UserSettingsFields&) {
             settingsParent = parent;

@@ -278,7 +278,7 @@ private slots:
         const std::string spec = "F" + PointFile("netmail/");
         std::string number;
         for (const std::string& line : RunTool({"list", spec}).OutLines())
-            if (line.find("\t" + AnsiToUtf8(UserName) + "\tFar Point\t") != std::string::npos)
+            if (line.find("\t" + UserName + "\tFar Point\t") != std::string::npos)
                 number = line.substr(0, line.find('\t'));
         QVERIFY2(!number.empty(), "the answer is in the base");
         const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
@@ -302,7 +302,7 @@ private slots:
         std::vector<std::string> list = RunTool({"list", spec}).OutLines();
         std::string number;
         for (const std::string& line : list)
-            if (line.find("\t" + AnsiToUtf8(UserName) + "\t") != std::string::npos)
+            if (line.find("\t" + UserName + "\t") != std::string::npos)
                 number = line.substr(0, line.find('\t'));
         QVERIFY2(!number.empty(), "the answer is in the base");
         ToolResult read = RunTool({"read", spec, number, "--kludges"});
@@ -314,9 +314,6 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("\n--- Quorvel 2.00.84\n")));
         QVERIFY(text.contains(QStringLiteral("\n * Origin: ")));
     }
-
-private:
-    static std::string AnsiToUtf8(const std::string& ansi) { return ToQString(ansi).toStdString(); }
 };
 
 QTEST_MAIN(EndToEndTest)

@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/CodePage.h"
 #include "core/UserSettings.h"
 #include "support/TestSupport.h"
 #include "ui/QSettingsRegistry.h"
@@ -28,13 +27,13 @@ private slots:
         {
             QSettingsRegistry registry;
             QCOMPARE(registry.FileName(), IniFile());
-            QVERIFY(registry.WriteString("quorvel.INI\\User", "Name", Ansi("Пётр Сидоров")));
+            QVERIFY(registry.WriteString("quorvel.INI\\User", "Name", "Пётр Сидоров"));
         }
         QVERIFY(QFile::exists(IniFile()));
         QSettingsRegistry again;
         std::string value;
         QVERIFY(again.ReadString("quorvel.INI\\User", "Name", value));
-        QCOMPARE(QString::fromStdString(AnsiToUtf8(value)), QStringLiteral("Пётр Сидоров"));
+        QCOMPARE(QString::fromStdString(value), QStringLiteral("Пётр Сидоров"));
         QVERIFY(!again.ReadString("quorvel.INI\\User", "Missing", value));
         QVERIFY(!again.ReadString("quorvel.INI\\Nowhere", "Name", value));
     }
@@ -70,7 +69,7 @@ private slots:
     {
         SetProgramFileName("/usr/bin/quorvel");
         InitSettings();
-        QuoteReplyTemplate = {"", Ansi("Ответ"), ""};
+        QuoteReplyTemplate = {"", "Ответ", ""};
         AKAs = {"2:5020/1.2"};
         ParseAddress("2:5020/1.4", FidoAddress{}, MainAddress);
         {
@@ -80,7 +79,7 @@ private slots:
         InitSettings();
         QSettingsRegistry registry;
         LoadSettings(registry);
-        QCOMPARE(QuoteReplyTemplate, (std::vector<std::string>{"", Ansi("Ответ"), ""}));
+        QCOMPARE(QuoteReplyTemplate, (std::vector<std::string>{"", "Ответ", ""}));
         QCOMPARE(AKAs, std::vector<std::string>{"2:5020/1.2"});
         QCOMPARE(QString::fromStdString(AddressToText(MainAddress)), QStringLiteral("2:5020/1.4"));
         QCOMPARE(NewLetterTemplate, DefaultNewLetterTemplate());

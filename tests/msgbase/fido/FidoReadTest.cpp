@@ -99,7 +99,7 @@ TEST(FidoHeader, FieldsFlagsAndTheReadMark)
     auto base = OpenFido(dir.Path());
     base->SeekFirst(1);
     base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), Ansi("Иван"));
+    EXPECT_EQ(base->GetFrom(), "Иван");
     EXPECT_EQ(base->GetSubject(), "Hello");
     EXPECT_EQ(base->GetReplyTo(), 7u);
     EXPECT_EQ(base->GetFirstReply(), 9u);

@@ -27,7 +27,7 @@ TEST(FidoWrite, TheStoredBytesOfANewLetter)
 {
     TempDir dir;
     auto base = OpenFido(dir.Path());
-    ASSERT_EQ(WriteEchoLetter(*base, Ansi("Привет")), 0);
+    ASSERT_EQ(WriteEchoLetter(*base, "Привет"), 0);
     EXPECT_EQ(base->GetNumber(), 2u) << "1.msg is the tossers' high-water mark";
     EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"2.msg"})) << "no temporary file left";
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "HudsonTestBases.h"
-#include "core/CodePage.h"
 #include "support/TestSupport.h"
 
 using namespace hudson_test;
@@ -17,7 +16,7 @@ TEST(HudsonWrite, ANewBaseHoldsExactlyTheseBytes)
     base->StartNewLetter();
     base->SetMailType(MailEcho);
     base->SetFrom("Point User");
-    base->SetTo(Ansi("Всем"));
+    base->SetTo("Всем");
     base->SetSubject("Posted");
     base->SetDateTime(EncodeDate(2024, 12, 5) + EncodeTime(18, 7, 0));
     base->SetOrigAddr({2, 5020, 1234, 5});

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "HudsonTestBases.h"
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "support/Json.h"
 #include "support/TestSupport.h"
@@ -32,7 +31,7 @@ std::vector<std::string> BodyLines(MsgBase& base)
     while (!base.TextEnded()) {
         std::string line = base.ReadLine(65535);
         if (line.empty() || (line[0] != KludgeMark && line.rfind("SEEN-BY:", 0) != 0))
-            lines.push_back(AnsiToUtf8(line));
+            lines.push_back(line);
     }
     return lines;
 }
@@ -68,9 +67,9 @@ TEST(HudsonFixture, EveryLetterAsTheManifestSays)
         EXPECT_EQ(base.GetNumber(), Num(l["number"].AsInt())) << name;
         EXPECT_EQ(base.GetPosition(), uint32_t(l["index_position"].AsInt())) << name;
         base.LoadHeader();
-        EXPECT_EQ(base.GetFrom(), Ansi(l["from_"].AsString())) << name;
-        EXPECT_EQ(base.GetTo(), Ansi(l["to"].AsString())) << name;
-        EXPECT_EQ(base.GetSubject(), StripRePrefixes(Ansi(l["subject"].AsString()))) << name;
+        EXPECT_EQ(base.GetFrom(), l["from_"].AsString()) << name;
+        EXPECT_EQ(base.GetTo(), l["to"].AsString()) << name;
+        EXPECT_EQ(base.GetSubject(), StripRePrefixes(l["subject"].AsString())) << name;
         const std::string date = l["date"].AsString(), time = l["time"].AsString();
         EXPECT_EQ(base.GetDateTime(), EncodeDate(2000 + std::stoi(date.substr(6)), std::stoi(date.substr(0, 2)),
                                                  std::stoi(date.substr(3, 2))) +

@@ -4,7 +4,6 @@
 
 #include <map>
 
-#include "core/CodePage.h"
 #include "core/StringHelpers.h"
 #include "msgbase/jam/JamMsgBase.h"
 #include "support/Json.h"
@@ -38,7 +37,7 @@ std::vector<std::string> AllLines(MsgBase& base, uint16_t maxLen = 65535)
 ::testing::AssertionResult LineMatches(const std::string& got, const std::string& manifestLine)
 {
     std::string expected;
-    for (char ch : Ansi(manifestLine))
+    for (char ch : manifestLine)
         if (ch != '\xCD')
             expected += ch;
     bool same = got.size() == expected.size();
@@ -46,7 +45,7 @@ std::vector<std::string> AllLines(MsgBase& base, uint16_t maxLen = 65535)
         same = got[i] == expected[i] || (expected[i] == '?' && std::string("#|+-?").find(got[i]) != std::string::npos);
     if (same)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got \"" << AnsiToUtf8(got) << "\" for \"" << manifestLine << "\"";
+    return ::testing::AssertionFailure() << "got \"" << got << "\" for \"" << manifestLine << "\"";
 }
 
 DateTime ManifestDate(const std::string& text)  // "YYYY-MM-DD HH:MM:SS"
@@ -81,9 +80,9 @@ TEST(JamFixture, EveryLetterReadsAsTheManifestSays)
         f.base.SeekFirst(number);
         ASSERT_EQ(f.base.GetNumber(), number);
         f.base.LoadHeader();
-        EXPECT_EQ(f.base.GetFrom(), Ansi(l["from_"].AsString()));
-        EXPECT_EQ(f.base.GetTo(), Ansi(l["to"].AsString()));
-        EXPECT_EQ(f.base.GetSubject(), StripRePrefixes(Ansi(l["subject"].AsString())));
+        EXPECT_EQ(f.base.GetFrom(), l["from_"].AsString());
+        EXPECT_EQ(f.base.GetTo(), l["to"].AsString());
+        EXPECT_EQ(f.base.GetSubject(), StripRePrefixes(l["subject"].AsString()));
         EXPECT_NEAR(f.base.GetDateTime(), ManifestDate(l["date_written"].AsString()), 0.5 / 86400);
         EXPECT_EQ(f.base.GetReplyTo(), l["reply_to"].AsInt());
         EXPECT_EQ(f.base.GetFirstReply(), l["reply_1st"].AsInt());
@@ -161,10 +160,10 @@ TEST(JamFixture, RecipientSearchSkipsReceivedLetters)
     EXPECT_EQ(found, (std::vector<Num>{3, 5}));
     f.base.FindMailFirst("Point User", "");
     EXPECT_FALSE(f.base.MailFound()) << "letter 7 is received";
-    f.base.FindMailFirst("nobody", AnsiToOemText(Ansi("Иван Петров")));
+    f.base.FindMailFirst("nobody", "Иван Петров");
     ASSERT_TRUE(f.base.MailFound());
     EXPECT_EQ(f.base.GetNumber(), 11u);
-    EXPECT_EQ(f.base.GetFrom(), Ansi("Мария Н."));
+    EXPECT_EQ(f.base.GetFrom(), "Мария Н.");
 }
 
 TEST(JamText, ReadLineWrapsAndTheStreamEndsAfterItsLastCharacter)

@@ -87,7 +87,7 @@ TEST(JamWrite, FirstLetterLiesAtOffset1024WithItsSubfieldsAndIndexRecord)
 
     // The second letter follows: its text after the first, its header at the end.
     b.base.StartNewLetter();
-    b.base.SetTo(Ansi("Иван Петров"));
+    b.base.SetTo("Иван Петров");
     b.base.WriteLine("x");
     ASSERT_EQ(b.base.WriteLetter(), 0);
     EXPECT_EQ(b.base.GetNumber(), 2u);
@@ -138,7 +138,7 @@ TEST(JamWrite, NothingIsCutAndLongTextsNeedNoTemporaryFile)
     // Names and subjects longer than 256 characters; a subject beyond the
     // first read of a header; a text far over 4000 bytes, written where the
     // current directory is gone, so that no file can be made in it.
-    std::string longName(300, 'n'), longSubject = Ansi("Тема ") + std::string(3000, 's'), text;
+    std::string longName(300, 'n'), longSubject = "Тема " + std::string(3000, 's'), text;
     while (text.size() < 50000)
         text += "Line " + std::to_string(text.size()) + " of a long letter\r";
     char here[4096];
