@@ -6,7 +6,7 @@
 
 namespace {
 
-// A base holding one letter with the given OEM text, positioned for reading.
+// A base holding one letter with the given stored text, positioned for reading.
 struct OneLetter {
     MemoryMsgBase base;
     explicit OneLetter(const std::string& text)
@@ -49,15 +49,53 @@ TEST(ReadLine, HardCutWithoutSpaces)
     EXPECT_EQ(l.base.ReadLine(10), "klm");
 }
 
-TEST(ReadLine, SkipsLineFeedsSoftReturnsAndConverts)
+TEST(ReadLine, SkipsLineFeedsAndDecodesByTheLettersSet)
 {
     OneLetter l("ab\x8D" "c\r\n\x8F\xE0\xA8\r\nlast");
-    EXPECT_EQ(l.base.ReadLine(65535), "abc");
+    EXPECT_EQ(l.base.ReadLine(65535), "abНc") << "CP866 0x8D is the capital Н by default";
     EXPECT_EQ(l.base.ReadLine(65535), "При");
     EXPECT_EQ(l.base.ReadLine(65535), "last");
     EXPECT_TRUE(l.base.LineWasWrapped()) << "no CR before the end";
     EXPECT_TRUE(l.base.TextEnded());
     EXPECT_EQ(l.base.ReadLine(65535), "");
+}
+
+TEST(ReadLine, Byte8DIsASoftBreakOnlyInCp866AndOnlyWhenTheUserSaysSo)
+{
+    struct Case {
+        std::string Text;
+        bool SoftBreak;
+        std::vector<std::string> Lines;
+    } cases[] = {
+        {"ab\x8D" "c\r", false, {"abНc"}},
+        {"ab\x8D" "c\r", true, {"abc"}},
+        // "это" in UTF-8: D1 8D is the э, whatever the setting.
+        {"\xD1\x8D\xD1\x82\xD0\xBE\r", true, {"это"}},
+        {"\x01" "CHRS: UTF-8 4\r\xD1\x8D\r", true, {"\x01" "CHRS: UTF-8 4", "э"}},
+        // Windows-1251 0x8D is Ќ.
+        {"\x01" "CHRS: CP1251 2\r\x8D\r", true, {"\x01" "CHRS: CP1251 2", "Ќ"}},
+    };
+    for (const Case& c : cases) {
+        SoftBreakSetting setting(c.SoftBreak);
+        OneLetter l(c.Text);
+        std::vector<std::string> lines;
+        while (!l.base.TextEnded())
+            lines.push_back(l.base.ReadLine(65535));
+        EXPECT_EQ(lines, c.Lines) << c.Text << (c.SoftBreak ? " (soft break)" : "");
+    }
+}
+
+TEST(ReadLine, BrokenUtf8ShowsAsReplacementAndAHardCutNeverSplitsACharacter)
+{
+    OneLetter broken("\x01" "CHRS: UTF-8 4\ra\xFF" "b\xD0\r" "c\r");
+    broken.base.ReadLine(65535);
+    EXPECT_EQ(broken.base.ReadLine(65535), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(broken.base.ReadLine(65535), "c") << "the line after it comes whole";
+
+    OneLetter cut("\x01" "CHRS: UTF-8 4\r\xD1\x8D\xD1\x8D\xD1\x8D\xD1\x8D\r");  // "ээээ"
+    cut.base.ReadLine(65535);
+    EXPECT_EQ(cut.base.ReadLine(5), "ээ") << "five bytes end inside the third letter";
+    EXPECT_EQ(cut.base.ReadLine(5), "ээ");
 }
 
 TEST(ReadLine, LongLinesComeWhole)

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "core/UserSettings.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
@@ -234,6 +236,24 @@ ToolSettings::~ToolSettings()
         setenv("XDG_CONFIG_HOME", Previous.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
+}
+
+std::string ManifestLineAsRead(std::string line, bool softBreak8D)
+{
+    if (softBreak8D)
+        for (std::size_t at; (at = line.find("Н")) != std::string::npos;)
+            line.erase(at, std::string("Н").size());
+    return line;
+}
+
+SoftBreakSetting::SoftBreakSetting(bool softBreak)
+{
+    SoftBreak8D = softBreak;
+}
+
+SoftBreakSetting::~SoftBreakSetting()
+{
+    SoftBreak8D = false;
 }
 
 ManualTosserClock::ManualTosserClock()

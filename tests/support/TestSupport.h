@@ -90,6 +90,21 @@ extern const char* const PlainToolSettings;
 extern const char* const PlainTearLine;
 extern const char* const PlainOriginLine;
 
+// A line of a fixture's manifest (UTF-8) as the line readers deliver it: the
+// same, except that where CP866 0x8D is read as a soft line break the
+// capital Н (that byte) is dropped.
+std::string ManifestLineAsRead(std::string line, bool softBreak8D);
+
+// While it lives, CP866 0x8D in texts is read as given (the letter Н, or a
+// soft line break); then the default (the letter) is back.
+class SoftBreakSetting {
+public:
+    explicit SoftBreakSetting(bool softBreak);
+    ~SoftBreakSetting();
+    SoftBreakSetting(const SoftBreakSetting&) = delete;
+    SoftBreakSetting& operator=(const SoftBreakSetting&) = delete;
+};
+
 // While it lives, the tosser flag's checks go by this clock, which only moves
 // when told to (then the rate of looks at the flag is the test's to decide).
 class ManualTosserClock {
