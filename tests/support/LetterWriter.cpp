@@ -7,6 +7,7 @@
 Num WriteLetterTo(MsgBase& base, const LetterSpec& letter)
 {
     base.StartNewLetter();
+    base.SetOutgoingCharset(letter.Set);
     base.SetMailType(MailEcho);
     base.SetFrom(letter.From);
     base.SetTo(letter.To);

@@ -15,6 +15,7 @@ struct LetterSpec {
     Num ReplyTo = 0;
     bool Read = false;
     std::vector<std::string> Lines = {};
+    Charset Set = Charset::Cp866;  // the set the names, subject and lines are stored in
 };
 
 // Writes a letter through StartNewLetter, the setters, WriteLine and

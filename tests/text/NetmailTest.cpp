@@ -87,7 +87,7 @@ TEST_F(Netmail, FidoStoresZonesAndPointsInControlLinesAndIsPrivate)
     EXPECT_EQ(bytes.substr(184, 6), Le16(0) + Le16(0x0101) + Le16(0)) << "private and local";
     EXPECT_EQ(MsgIdLine(text).substr(0, 22), "\x01MSGID: 2:5020/1234.5 ");
     EXPECT_EQ(text, "\x01TOPT 6\r\x01" "FMPT 5\r\x01INTL 1:234/5 2:5020/1234\r" + MsgIdLine(text) +
-                        "\rHello.\r" + Tear + "\r" + std::string(1, '\0'))
+                        "\r\x01" "CHRS: CP866 2\rHello.\r" + Tear + "\r" + std::string(1, '\0'))
         << "no origin line";
 }
 
@@ -97,9 +97,9 @@ TEST_F(Netmail, HudsonMarksNetmailForExportAndKeepsPointsInControlLines)
     const std::string hdr = ReadFileBytes(Dir / "hudson/msghdr.bbs");
     const std::string txt = ReadFileBytes(Dir / "hudson/msgtxt.bbs");
     ASSERT_EQ(hdr.size(), 187u);
-    ASSERT_EQ(txt.size(), 256u);
+    ASSERT_EQ(txt.size(), 256u);  // one block
     const std::string text = txt.substr(1, uint8_t(txt[0]));
-    EXPECT_EQ(text, "\x01TOPT 6\r\x01" "FMPT 5\r" + MsgIdLine(text) + "\rHello.\r" + Tear + "\r");
+    EXPECT_EQ(text, "\x01TOPT 6\r\x01" "FMPT 5\r" + MsgIdLine(text) + "\r\x01" "CHRS: CP866 2\rHello.\r" + Tear + "\r");
     // Number 1, one text block from block 0; to 1:234/5 from 2:5020/1234; local,
     // private, netmail, waiting for export and read; board 1.
     const std::string expected = Le16(1) + Le16(0) + Le16(0) + Le16(0) + Le16(0) + Le16(1) + Le16(234) + Le16(5) +
@@ -123,7 +123,7 @@ TEST_F(Netmail, SquishKeepsBothFullAddressesInTheHeader)
                                  ZeroField("06 May 24  10:11:00", 20);
     EXPECT_EQ(sqd.substr(256 + 28, 238), expected);
     const std::string text = sqd.substr(256 + 28 + 238);
-    EXPECT_EQ(text.substr(0, text.find('\0')), MsgIdLine(text) + "\rHello.\r" + Tear + "\r");
+    EXPECT_EQ(text.substr(0, text.find('\0')), MsgIdLine(text) + "\r\x01" "CHRS: CP866 2\rHello.\r" + Tear + "\r");
 }
 
 TEST_F(Netmail, JamStoresTheNetmailTypeAndBothAddressSubfields)
@@ -132,7 +132,8 @@ TEST_F(Netmail, JamStoresTheNetmailTypeAndBothAddressSubfields)
     const std::string jhr = ReadFileBytes(Dir / "jam/net.jhr");
     ASSERT_GT(jhr.size(), 1024u + 76);
     const std::string msgId = "2:5020/1234.5 " + jhr.substr(1024 + 76 + 8 + 14, 8);
-    const std::string subfields = Le16(4) + Le16(0) + Le32(22) + msgId + Le16(3) + Le16(0) + Le32(9) + "Far Point" +
+    const std::string subfields = Le16(4) + Le16(0) + Le32(22) + msgId + Le16(2000) + Le16(0) + Le32(13) +
+                                  "CHRS: CP866 2" + Le16(3) + Le16(0) + Le32(9) + "Far Point" +
                                   Le16(2) + Le16(0) + Le32(11) + "Ivan Petrov" + Le16(6) + Le16(0) + Le32(2) + "Hi" +
                                   Le16(1) + Le16(0) + Le32(9) + "1:234/5.6" + Le16(0) + Le16(0) + Le32(13) +
                                   "2:5020/1234.5";

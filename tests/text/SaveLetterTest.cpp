@@ -2,6 +2,7 @@
 // lines, text) and in the area, over a memory base, then over every format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <memory>
 
@@ -65,19 +66,34 @@ protected:
         return e;
     }
 
-    // The stored text of a letter, split at its carriage returns: a text that
-    // ends with one has an empty last piece.
-    Lines Stored(Num number) const
+    // The stored text of a letter, split at its carriage returns (a text that
+    // ends with one has an empty last piece) and decoded by its CHRS line,
+    // which must close the control lines that open the text; the CHRS line
+    // itself is left out.
+    Lines Stored(Num number)
     {
         const std::string& stored = Store->Letters.at(number).Text;
-        std::string text = DecodeAs(stored, CharsetOfKludge(stored.substr(stored.find("\x01" "CHRS:") + 1)));
         Lines lines;
         std::size_t start = 0;
-        for (std::size_t cr; (cr = text.find('\r', start)) != std::string::npos; start = cr + 1)
-            lines.push_back(text.substr(start, cr - start));
-        lines.push_back(text.substr(start));
+        for (std::size_t cr; (cr = stored.find('\r', start)) != std::string::npos; start = cr + 1)
+            lines.push_back(stored.substr(start, cr - start));
+        lines.push_back(stored.substr(start));
+        auto chrs = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return IsCharsetKludge(l); });
+        StoredSet = Charset::None;
+        if (chrs == lines.end()) {
+            ADD_FAILURE() << "no CHRS line in letter " << number;
+            return lines;
+        }
+        StoredSet = CharsetOfKludge(*chrs);
+        EXPECT_EQ(*chrs, "\x01" + CharsetKludge(StoredSet));
+        EXPECT_TRUE(chrs + 1 == lines.end() || (*(chrs + 1))[0] != KludgeMark) << "CHRS closes the control lines";
+        EXPECT_TRUE(std::all_of(lines.begin(), chrs, [](const std::string& l) { return l[0] == KludgeMark; }));
+        lines.erase(chrs);
+        for (std::string& line : lines)
+            line = DecodeAs(line, StoredSet);
         return lines;
     }
+    Charset StoredSet = Charset::None;  // of the letter Stored read last
 
     Num Newest() const { return Store->Letters.rbegin()->first; }
 
@@ -225,7 +241,7 @@ TEST_F(Saving, TypedTextIsWrappedAndTypedControlLinesAreDropped)
     EditorState empty = Editor(NewLetterMode);
     SaveLetter(empty, Now);
     Lines bare = Stored(Newest());
-    ASSERT_EQ(bare.size(), 2u);
+    ASSERT_EQ(bare.size(), 2u) << "MSGID, CHRS, nothing else";
     EXPECT_EQ(bare[0].substr(0, 8), "\x01MSGID: ");
     EXPECT_EQ(bare[1], "");
 }
@@ -242,9 +258,54 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
     ASSERT_TRUE(letter->StillValid());
     Lines read;
     letter->ReadText(read);
-    ASSERT_GE(read.size(), 2u);
-    EXPECT_EQ(read[1], "Привет, Hиколай!") << "not a letter lost to the readers";
+    ASSERT_GE(read.size(), 3u);
+    EXPECT_EQ(read[2], "Привет, Hиколай!") << "not a letter lost to the readers taking 0x8D as a soft break";
     EXPECT_EQ(Area->Base->GetTo(), "Николай Петров") << "the header keeps the name";
+
+    // In a UTF-8 letter the letter is written as it is.
+    EditorState utf8 = Editor(NewLetterMode);
+    utf8.Lines = {"Николай, «да»"};
+    SaveLetter(utf8, Now);
+    EXPECT_EQ(Stored(Newest())[1], "Николай, «да»");
+    EXPECT_EQ(StoredSet, Charset::Utf8);
+}
+
+TEST_F(Saving, TheCharacterSetFollowsWhatTheLetterHolds)
+{
+    Write({.From = "Сергей Волков", .Subject = "UTF-8", .Lines = {"\x01" "CHRS: UTF-8 4", "Привет"},
+           .Set = Charset::Utf8});
+    OpenArea();
+    TLetter* utf8Letter = Area->FindByNumber(1);
+    struct Case {
+        const char* What;
+        std::string Subject, Line;
+        Charset Outgoing = Charset::Cp866, Forced = Charset::None;
+        TLetter* Answered = nullptr;
+        Charset Expected;
+        std::string StoredLine;  // the line's bytes as stored
+    } cases[] = {
+        {"plain Cyrillic", "Тема", "Да", Charset::Cp866, Charset::None, nullptr, Charset::Cp866, "\x84\xA0"},
+        {"guillemets in the text", "Тема", "«Да»", Charset::Cp866, Charset::None, nullptr, Charset::Utf8,
+         "\xC2\xAB\xD0\x94\xD0\xB0\xC2\xBB"},
+        {"the euro in the subject", "5 €", "Да", Charset::Cp866, Charset::None, nullptr, Charset::Utf8, "\xD0\x94\xD0\xB0"},
+        {"UTF-8 in the settings", "Тема", "Да", Charset::Utf8, Charset::None, nullptr, Charset::Utf8, "\xD0\x94\xD0\xB0"},
+        {"a reply to a UTF-8 letter", "Тема", "Да", Charset::Cp866, Charset::None, utf8Letter, Charset::Utf8,
+         "\xD0\x94\xD0\xB0"},
+        {"forced CP866", "Тема", "«Да»", Charset::Cp866, Charset::Cp866, nullptr, Charset::Cp866, "?\x84\xA0?"},
+        {"forced UTF-8", "Тема", "Да", Charset::Cp866, Charset::Utf8, nullptr, Charset::Utf8, "\xD0\x94\xD0\xB0"},
+    };
+    for (const Case& c : cases) {
+        OutgoingCharset = c.Outgoing;
+        EditorState e = Editor(c.Answered ? ReplyMode : NewLetterMode, c.Answered);
+        e.Subject = c.Subject;
+        e.Lines = {c.Line};
+        e.ForcedCharset = c.Forced;
+        ASSERT_EQ(SaveLetter(e, Now), SaveOutcome::Saved) << c.What;
+        const std::string& raw = Store->Letters.at(Newest()).Text;
+        EXPECT_NE(raw.find("\r" + c.StoredLine + "\r"), std::string::npos) << c.What;
+        Stored(Newest());
+        EXPECT_EQ(StoredSet, c.Expected) << c.What;
+    }
 }
 
 TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
