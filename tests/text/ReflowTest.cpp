@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Utf8Text.h"
 #include "support/MemoryMsgBase.h"
 #include "text/Canvas.h"
 #include "text/LineKinds.h"
@@ -67,6 +68,38 @@ TEST(WrapLine, BoundariesAndHardBreaks)
     EXPECT_EQ(WrapLine("short", 10), std::make_pair(std::string("short"), std::string()));
     EXPECT_EQ(WrapLine("ends in blanks          ", 10), std::make_pair(std::string("ends in"), std::string("blanks          ")));
     EXPECT_EQ(WrapLine("blanks          ", 10), std::make_pair(std::string("blanks"), std::string()));
+}
+
+TEST(ReFormat, WidthsCountCharactersNotBytes)
+{
+    std::string cyrillic;
+    for (int i = 0; i < 100; ++i)
+        cyrillic += "ж";
+    auto [head, tail] = WrapLine(cyrillic, 79);
+    EXPECT_EQ(Utf8Length(head), 79u) << "a hard break after 79 letters";
+    EXPECT_EQ(head + tail, cyrillic);
+    EXPECT_EQ(WrapLine("абвг деёжзийкл", 10), std::make_pair(std::string("абвг"), std::string("деёжзийкл")));
+
+    // A quote prefix of Cyrillic initials is recognised and kept out of the wrapping.
+    const Lines lines = Reflowed({"СВВВ> " + Words(12, "слово")}, 30);
+    ASSERT_GT(lines.size(), 1u);
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.substr(0, std::string("СВВВ> ").size()), "СВВВ> ") << line;
+        EXPECT_LE(Utf8Length(line), 30u) << line;
+    }
+}
+
+TEST(FitChars, CountsCharactersAndMeasuresWholeOnes)
+{
+    // Every character 7 pixels; a prefix that splits a character fails the test.
+    struct CharacterCanvas : Canvas {
+        int TextWidth(std::string_view text) const override
+        {
+            EXPECT_TRUE(IsValidUtf8(text));
+            return 7 * static_cast<int>(Utf8Length(text));
+        }
+    } canvas;
+    EXPECT_EQ(FitChars(Words(20, "слово"), 70, canvas), 9) << "9 characters are 63 px, 10 would be 70";
 }
 
 TEST(ReFormat, LongWordAloneBecomesItsOwnLine)

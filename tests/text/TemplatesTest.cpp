@@ -59,6 +59,7 @@ TEST(QuoteText, InitialsDeeperQuotesAndDroppedLines)
     EXPECT_EQ(QuotePrefixFor("Anna Maria Bell Smith"), "AMB> ");
     EXPECT_EQ(QuotePrefixFor("Sysop"), "S> ");
     EXPECT_EQ(QuotePrefixFor(""), "> ");
+    EXPECT_EQ(QuotePrefixFor("Сергей Волков"), "СВ> ") << "initials are characters, not bytes";
 }
 
 TEST(ExpandTemplate, LineTokensAndReflowOfLongQuotes)
