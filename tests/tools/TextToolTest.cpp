@@ -64,18 +64,20 @@ TEST(PostTool, TheBodyGoesWhereTheUserTypesIt)
     ASSERT_EQ(first.ExitCode, 0) << first.Err;
     ASSERT_EQ(first.Out, "2\n");
     Lines text = TextOf(RunTool({"read", spec, "2", "--kludges"}));
-    ASSERT_EQ(text.size(), 9u);
+    ASSERT_EQ(text.size(), 10u);
     EXPECT_EQ(text[0].substr(0, 23), "^AMSGID: 2:5020/1234.7 ") << "the from-address field, its zone from the main address";
-    EXPECT_EQ(Lines(text.begin() + 1, text.end()),
+    EXPECT_EQ(text[1], "^ACHRS: CP866 2");
+    EXPECT_EQ(Lines(text.begin() + 2, text.end()),
               (Lines{"Hello, Anna!", "", "line one", "line two", "", "Point", PlainTearLine, PlainOriginLine}))
         << "the origin names the main address whatever the from-address field holds";
 
     ToolResult reply = Post(spec, "my answer\n", "Anna Smith", "2");
     ASSERT_EQ(reply.ExitCode, 0) << reply.Err;
     text = TextOf(RunTool({"read", spec, "3", "--kludges"}));
-    ASSERT_EQ(text.size(), 14u);
+    ASSERT_EQ(text.size(), 15u);
     EXPECT_EQ(text[1], "^AREPLY: " + TextOf(RunTool({"read", spec, "2", "--kludges"}))[0].substr(9));
-    EXPECT_EQ(Lines(text.begin() + 2, text.end()),
+    EXPECT_EQ(text[2], "^ACHRS: CP866 2");
+    EXPECT_EQ(Lines(text.begin() + 3, text.end()),
               (Lines{"Point User wrote to Anna Smith:", "PU> Hello, Anna!", "", "PU> line one", "PU> line two", "",
                      "PU> Point", "my answer", "", "Point", PlainTearLine, PlainOriginLine}))
         << "after the quoted text, where @Quote stood";
@@ -136,17 +138,63 @@ TEST(PostTool, ARepliesInEveryFormatReadsBackWhole)
         ToolResult read = RunTool({"read", spec, number, "--kludges"});
         ASSERT_EQ(read.ExitCode, 0) << read.Err;
         Lines text = TextOf(read);
-        ASSERT_EQ(text.size(), 6u) << read.Out;
+        ASSERT_EQ(text.size(), 7u) << read.Out;
         EXPECT_EQ(text[0].substr(0, 23), "^AMSGID: 2:5020/1234.5 ");
         EXPECT_EQ(text[0].size(), 31u) << "eight digits of serial";
         EXPECT_EQ(text[1], "^AREPLY: 2:5020/100 0badcafe");
-        EXPECT_EQ(Lines(text.begin() + 2, text.end()),
+        EXPECT_EQ(text[2], "^ACHRS: CP866 2");
+        EXPECT_EQ(Lines(text.begin() + 3, text.end()),
                   (Lines{"S> Welcome, point!", "Привет, Sysop!", PlainTearLine, PlainOriginLine}));
         Lines list = RunTool({"list", spec}).OutLines();
         ASSERT_EQ(list.size(), 2u);
         EXPECT_EQ(list[1].substr(0, number.size() + answered.size() + 4), number + "\t" + answered + "\tR\t")
             << "it answers the letter and is stored read";
     }
+}
+
+TEST(PostTool, TheCharacterSetFollowsTheTextAndCanBeForced)
+{
+    ToolSettings settings(SigningSettings);
+    TempDir dir;
+    const std::string spec = "J" + dir / "jam/area";
+    auto post = [&](const std::string& body, std::vector<std::string> extra, const std::string& reply = "") {
+        std::vector<std::string> args = {"post", spec, "--from", "Point User", "--to", "Сергей Волков",
+                                         "--subject", "Тема", "--addr", "2:5020/1234.5"};
+        if (!reply.empty())
+            extra.insert(extra.end(), {"--reply", reply});
+        args.insert(args.end(), extra.begin(), extra.end());
+        ToolResult r = RunTool(args, body);
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        return r.Out.substr(0, r.Out.find('\n'));
+    };
+    struct Case {
+        std::string Body;
+        std::vector<std::string> Args;
+        std::string Chrs, StoredBody;
+    } cases[] = {
+        {"Да\n", {}, "^ACHRS: CP866 2", "\x84\xA0\r"},
+        {"«Да»\n", {}, "^ACHRS: UTF-8 4", "\xC2\xAB\xD0\x94\xD0\xB0\xC2\xBB\r"},
+        {"Да\n", {"--charset", "utf-8"}, "^ACHRS: UTF-8 4", "\xD0\x94\xD0\xB0\r"},
+    };
+    for (const Case& c : cases) {
+        const std::string number = post(c.Body, c.Args);
+        Lines text = TextOf(RunTool({"read", spec, number, "--kludges"}));
+        EXPECT_NE(std::find(text.begin(), text.end(), c.Chrs), text.end()) << c.Body;
+        EXPECT_NE(std::find(text.begin(), text.end(), c.Body.substr(0, c.Body.size() - 1)), text.end()) << c.Body;
+        const std::string jdt = ReadFileBytes(dir / "jam/area.jdt");
+        EXPECT_NE(jdt.find("\r" + c.StoredBody), std::string::npos) << c.Body;
+    }
+    // A reply to a UTF-8 letter is UTF-8 too, its quote's initials are characters.
+    const std::string reply = post("Нет\n", {}, "3");
+    Lines text = TextOf(RunTool({"read", spec, reply, "--kludges"}));
+    EXPECT_NE(std::find(text.begin(), text.end(), "^ACHRS: UTF-8 4"), text.end());
+    EXPECT_NE(std::find(text.begin(), text.end(), "PU> Да"), text.end());
+
+    ToolResult bad = RunTool({"post", spec, "--from", "A", "--to", "B", "--subject", "S", "--addr", "2:5020/1",
+                              "--charset", "KOI8-R"},
+                             "x\n");
+    EXPECT_EQ(bad.ExitCode, 2);
+    EXPECT_NE(bad.Err.find("--charset takes CP866 or UTF-8"), std::string::npos);
 }
 
 TEST(ReflowTool, WidthsAndControlLines)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -19,18 +21,24 @@ TEST(Tool, BadArgumentsPrintUsageAndExitTwo)
 
 TEST(Tool, AreasListsTheSortedAreasInUtf8)
 {
-    TempDir dir;
-    WriteFileBytes(dir / "areas.bbs",
-                   "; areas of the point\r\n"
-                   "!/var/spool/fido/jam/ru.test ru.test\r\n"
-                   "5 hudson.board\r\n"
-                   "/var/spool/fido/netmail NETMAIL\r\n"
-                   "$/fido/\xAF\xAE\xE7\xE2\xA0 su.general\r\n");
-    ToolResult r = RunTool({"areas", dir / "areas.bbs", "/hmb/"});
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
-    EXPECT_EQ(r.OutLines(), (std::vector<std::string>{"HUDSON.BOARD\tH005/hmb/", "NETMAIL\tF/var/spool/fido/netmail",
-                                                       "RU.TEST\tJ/var/spool/fido/jam/ru.test",
-                                                       "SU.GENERAL\tS/fido/почта"}));
+    // A path is the host's bytes: a directory name outside Windows-1251, and
+    // one that is not UTF-8 at all.
+    TempDir top;
+    for (const std::string& name : {std::string("jürgen"), std::string("j\xFCrgen")}) {
+        std::filesystem::create_directories(top / name);
+        const std::string areas = top / (name + "/areas.bbs");
+        WriteFileBytes(areas,
+                       "; areas of the point\r\n"
+                       "!/var/spool/fido/jam/ru.test ru.test\r\n"
+                       "5 hudson.board\r\n"
+                       "/var/spool/fido/netmail NETMAIL\r\n"
+                       "$/fido/\xAF\xAE\xE7\xE2\xA0 su.general\r\n");
+        ToolResult r = RunTool({"areas", areas, "/hmb/"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(r.OutLines(), (std::vector<std::string>{"HUDSON.BOARD\tH005/hmb/", "NETMAIL\tF/var/spool/fido/netmail",
+                                                           "RU.TEST\tJ/var/spool/fido/jam/ru.test",
+                                                           "SU.GENERAL\tS/fido/почта"}));
+    }
 }
 
 TEST(Tool, MissingAreasFileIsAClearError)

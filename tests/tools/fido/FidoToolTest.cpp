@@ -59,17 +59,19 @@ TEST(FidoTool, PostMarkReadAndDeleteInANewDirectory)
     ToolResult read = RunTool({"read", spec, "3", "--kludges"});
     ASSERT_EQ(read.ExitCode, 0) << read.Err;
     std::vector<std::string> out = read.OutLines();
-    ASSERT_EQ(out.size(), 14u) << read.Out;
+    ASSERT_EQ(out.size(), 15u) << read.Out;
     EXPECT_EQ(out[2], "Subject: Первое");
     EXPECT_EQ(out[7].rfind("^AMSGID: 2:5020/1234 ", 0), 0u) << out[7];
-    EXPECT_EQ(std::vector<std::string>(out.begin() + 9, out.end()),
+    EXPECT_EQ(out[9], "^ACHRS: CP866 2");
+    EXPECT_EQ(std::vector<std::string>(out.begin() + 10, out.end()),
               (std::vector<std::string>{"PU> Привет!", "PU> second line", "answer", PlainTearLine, PlainOriginLine}));
     std::vector<std::string> first = RunTool({"read", spec, "2", "--kludges"}).OutLines();
-    ASSERT_EQ(first.size(), 12u);
+    ASSERT_EQ(first.size(), 13u);
     EXPECT_EQ(first[7].rfind("^AMSGID: 2:5020/1234.5 ", 0), 0u) << first[7];
     EXPECT_EQ(out[8], "^AREPLY: " + first[7].substr(9)) << "the answer names the letter it answers";
-    EXPECT_EQ(first[8], "Привет!");
-    EXPECT_EQ(first[11], PlainOriginLine);
+    EXPECT_EQ(first[8], "^ACHRS: CP866 2");
+    EXPECT_EQ(first[9], "Привет!");
+    EXPECT_EQ(first[12], PlainOriginLine);
 
     // The letters are stored read; a tosser's letter is not.
     std::string theirs = ReadFileBytes(dir / "echo/2.msg");

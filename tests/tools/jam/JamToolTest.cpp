@@ -51,20 +51,21 @@ TEST(JamTool, PostReplyListReadMarkReadAndDelete)
     ToolResult read = RunTool({"read", "--kludges", Base(dir), "2"});
     ASSERT_EQ(read.ExitCode, 0) << read.Err;
     std::vector<std::string> lines = read.OutLines();
-    ASSERT_EQ(lines.size(), 14u);
+    ASSERT_EQ(lines.size(), 15u);
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
               (std::vector<std::string>{"From: John Smith", "To: Иван Петров", "Subject: Привет"}));
     EXPECT_EQ(lines[4], "OrigAddr: 2:5020/100");
     EXPECT_EQ(lines[7].substr(0, 20), "^AMSGID: 2:5020/100 ");
     std::vector<std::string> first = RunTool({"read", "--kludges", Base(dir), "1"}).OutLines();
-    ASSERT_EQ(first.size(), 14u);
+    ASSERT_EQ(first.size(), 15u);
     std::string firstMsgId = first[7].substr(9);
     EXPECT_EQ(firstMsgId.substr(0, 14), "2:5020/1234.5 ");
     EXPECT_EQ(lines[8], "^AREPLY: " + firstMsgId);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.end()),
+    EXPECT_EQ(lines[9], "^ACHRS: CP866 2") << "the letter's set, in a control-line subfield";
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()),
               (std::vector<std::string>{"ИП> Первая строка", "ИП> Second line", "Answer", PlainTearLine,
                                         PlainOriginLine}));
-    EXPECT_EQ(std::vector<std::string>(first.begin() + 8, first.end()),
+    EXPECT_EQ(std::vector<std::string>(first.begin() + 9, first.end()),
               (std::vector<std::string>{"Первая строка", "Second line", "--- test", " * Origin: here (2:5020/1234.5)",
                                         PlainTearLine, PlainOriginLine}));
 
