@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <deque>
 
+#include "core/Charset.h"
 #include "core/MemoryRegistry.h"
 #include "core/Startup.h"
 #include "core/TosserWait.h"
@@ -46,7 +47,8 @@ const QColor Black(0, 0, 0), Navy(0, 0, 0x80), Silver(0xC0, 0xC0, 0xC0);
 struct StoredLetter {
     Num Number = 0, ReplyTo = 0;
     QString From, To;
-    QStringList Lines;  // control lines with their Ctrl-A
+    QStringList Lines;  // control lines with their Ctrl-A, but for the CHRS line
+    QString Chrs;       // the CHRS line
 };
 
 // Anna's letter (read), Boris's new answer (MSGID, REPLY, a quote, tear and
@@ -90,8 +92,10 @@ public:
             base->LoadHeader();
             StoredLetter letter{base->GetNumber(), base->GetReplyTo(), ToQString(base->GetFrom()),
                                 ToQString(base->GetTo()), {}};
-            for (base->StartText(); !base->TextEnded();)
-                letter.Lines << ToQString(base->ReadLine(65535));
+            for (base->StartText(); !base->TextEnded();) {
+                const std::string line = base->ReadLine(65535);
+                (IsCharsetKludge(line) ? letter.Chrs : letter.Lines.emplace_back()) = ToQString(line);
+            }
             letters.push_back(letter);
         }
         base->CloseBase();
@@ -258,7 +262,7 @@ private slots:
         QCOMPARE(Caret(editor), QPoint(0, 0));
         QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
         QVERIFY(editor->Modified());
-        const int bytes = int(FromQString(text.join(QStringLiteral("\r\n"))).size()) + 2;
+        const int bytes = int(text.join(QStringLiteral("\r\n")).size()) + 2;  // characters, as bytes of CP866
         QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes));
 
         PutCaret(editor, 5, 0);
@@ -279,6 +283,7 @@ private slots:
                      .hasMatch(),
                  qPrintable(reply.Lines.value(0)));
         QCOMPARE(reply.Lines.value(1), QStringLiteral("\x01REPLY: 2:5020/77 1234abcd"));
+        QCOMPARE(reply.Chrs, QStringLiteral("\x01" "CHRS: CP866 2"));
         text[5] = QStringLiteral("Fine, thanks.");
         QCOMPARE(reply.Lines.mid(2), text);
         QCOMPARE(form->Tree->currentItem()->text(0), QStringLiteral("Ivan Petrov"));
@@ -302,10 +307,10 @@ private slots:
         SetUserSettingsDialog(nullptr);
         QCOMPARE(settingsParent, static_cast<QWidget*>(editor.data()));
 
-        // The Cyrillic capital Н typed anywhere is the Latin H; Up, Down and
-        // Enter go through the header fields, the last one into the text.
+        // The Cyrillic capital Н is typed as it is; Up, Down and Enter go
+        // through the header fields, the last one into the text.
         Type(editor->SubjectEdit, QStringLiteral("Нет Нужды"));
-        QCOMPARE(editor->windowTitle(), QStringLiteral("Hет Hужды"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Нет Нужды"));
         QTest::keyClick(editor->SubjectEdit, Qt::Key_Up);
         QTest::keyClick(editor->ToEdit, Qt::Key_Up);
         QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->FromAddressEdit));
@@ -315,13 +320,13 @@ private slots:
         QTest::keyClick(editor->ToEdit, Qt::Key_Return);
         QTest::keyClick(editor->SubjectEdit, Qt::Key_Down);
         QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->RichEdit));
-        QCOMPARE(TextOf(editor), (QStringList{"Привет, Hина!", "Ivan", Tear, Origin}));
+        QCOMPARE(TextOf(editor), (QStringList{"Привет, Нина!", "Ivan", Tear, Origin}));
 
         // Tab and Shift+Tab insert two blanks each and keep the focus; Alt+H goes to the subject.
         Type(editor->RichEdit, QStringLiteral("Но"));
         QTest::keyClick(editor->RichEdit, Qt::Key_Tab);
         QTest::keyClick(editor->RichEdit, Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(TextOf(editor).at(0), QStringLiteral("Hо    Привет, Hина!"));
+        QCOMPARE(TextOf(editor).at(0), QStringLiteral("Но    Привет, Нина!"));
         QCOMPARE(editor->StatusPanel0->text(), QStringLiteral("  1:  7"));
         QTest::keyClick(editor->RichEdit, Qt::Key_H, Qt::AltModifier);
         QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));

@@ -1,5 +1,6 @@
 // The user settings dialog: filling, the token menu, page keys, OK and Cancel,
 // the netmail areas.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -44,7 +45,7 @@ private slots:
         TUserForm form;
         form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"}});
         QCOMPARE(form.windowTitle(), QStringLiteral("Пользователь"));
-        QCOMPARE(form.Notebook->count(), 4);
+        QCOMPARE(form.Notebook->count(), 5);
         QCOMPARE(form.Notebook->tabText(2), QStringLiteral("Шаблон о&твета"));
         QCOMPARE(form.NetmailAreasMemo->toPlainText(), QStringLiteral("NET.LOCAL"));
         QCOMPARE(form.NameEdit->maxLength(), 35);
@@ -70,11 +71,11 @@ private slots:
         TUserForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Notebook->setCurrentIndex(3);
+        form.Notebook->setCurrentIndex(4);
         QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(form.Notebook->currentIndex(), 0);
         QTest::keyClick(&form, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(form.Notebook->currentIndex(), 3);
+        QCOMPARE(form.Notebook->currentIndex(), 4);
         form.MovePage(1);
         QCOMPARE(form.Notebook->currentIndex(), 0);
     }
@@ -98,6 +99,9 @@ private slots:
             form.MainAddressEdit->setText(QStringLiteral("77"));
             form.QuoteReplyTemplateMemo->setPlainText(QStringLiteral("@Position\n\nBye"));
             form.NetmailAreasMemo->setPlainText(QStringLiteral("net.local"));
+            form.IncomingCharsetBox->setCurrentIndex(form.IncomingCharsetBox->findText(QStringLiteral("KOI8-R")));
+            form.OutgoingCharsetBox->setCurrentIndex(form.OutgoingCharsetBox->findText(QStringLiteral("UTF-8")));
+            form.SoftBreakBox->setCurrentIndex(1);
             form.Read(fields);
             return true;
         });
@@ -114,6 +118,13 @@ private slots:
         QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\NetmailAreas", "Line0", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("net.local"));
         QVERIFY(IsNetmailArea("NET.LOCAL") && IsNetmailArea("NETMAIL") && !IsNetmailArea("RU.TEST"));
+        // The character sets: in force at once, and kept.
+        QVERIFY(DefaultIncomingCharset == Charset::Koi8R && OutgoingCharset == Charset::Utf8 && SoftBreak8D);
+        for (auto [name, value] : {std::pair{"IncomingCharset", "KOI8-R"}, {"OutgoingCharset", "UTF-8"}, {"SoftBreak8D", "1"}}) {
+            QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\User", name, stored));
+            QCOMPARE(QString::fromStdString(stored), QString::fromLatin1(value));
+        }
+        InitSettings();
         SetUserSettingsDialog(nullptr);
     }
 };
