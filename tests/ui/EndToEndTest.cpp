@@ -314,6 +314,71 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("\n--- Quorvel 2.00.84\n")));
         QVERIFY(text.contains(QStringLiteral("\n * Origin: ")));
     }
+
+    void AUtf8LetterIsShownAndAnsweredInUtf8()
+    {
+        QVERIFY(Main);
+        // The tosser brings a UTF-8 letter from a modern editor.
+        WriteFileBytes(PointFile("toss.flag"), "");
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1500);
+        const int scans = Scans->Started;
+        LetterSpec incoming{.From = "Сергей Волков", .Subject = "Ёлка «2026»", .Date = 46001.5,
+                            .Lines = {"\x01" "CHRS: UTF-8 4", "Привет — всем! 5 €"}, .Set = Charset::Utf8};
+        QCOMPARE(WriteLetters("J" + PointFile("jam/ru.point.talk"), {incoming}).size(), std::size_t(1));
+        std::remove(PointFile("toss.flag").c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(Scans->Started > scans, 1500);
+
+        QTreeWidgetItem* node =
+            Main->Tree->findItems(QStringLiteral("RU.POINT.TALK"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        QVERIFY(node);
+        Main->Tree->setCurrentItem(node);
+        Main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Main.get()));
+        QTest::keyClick(Main->Tree, Qt::Key_Return);
+        QPointer<TAreaForm> area;
+        for (FormWindow* window : FormWindow::AllForms())  // the netmail area's window is still open
+            if (auto* form = qobject_cast<TAreaForm*>(window); form && form->BrowsedArea()->Tag == "RU.POINT.TALK")
+                area = form;
+        QVERIFY(area);
+        area->SetViewMode(TViewMode::SimpleTree);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !area->Tree->findItems(QStringLiteral("Сергей Волков"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty(),
+            3000);
+        area->Tree->setCurrentItem(
+            area->Tree->findItems(QStringLiteral("Сергей Волков"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        area->SetCurrentTimerFired();
+        QCOMPARE(area->SubjectLabel->text(), QStringLiteral("Ёлка «2026»"));
+        QVERIFY(area->Viewer->Lines() == std::vector<std::string>{"Привет — всем! 5 €"});
+
+        area->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(area));
+        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
+        QVERIFY(editor);
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);  // into the text: it is prepared
+        QVERIFY2(editor->RichEdit->toPlainText().contains(QStringLiteral("\nСВ> Привет — всем! 5 €\n")),
+                 qPrintable(editor->RichEdit->toPlainText()));
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
+
+        // The answer in the base: UTF-8, with the quote as it was shown.
+        const std::string spec = "J" + PointFile("jam/ru.point.talk");
+        std::string number;
+        for (const std::string& line : RunTool({"list", spec}).OutLines())
+            if (line.find("\t" + UserName + "\tСергей Волков\t") != std::string::npos)
+                number = line.substr(0, line.find('\t'));
+        QVERIFY2(!number.empty(), "the answer is in the base");
+        const QString read = QString::fromStdString(RunTool({"read", spec, number, "--kludges"}).Out);
+        QVERIFY2(read.contains(QStringLiteral("\n^ACHRS: UTF-8 4\n")), qPrintable(read));
+        QVERIFY2(read.contains(QStringLiteral("\nСВ> Привет — всем! 5 €\n")), qPrintable(read));
+        Answer({QMessageBox::Yes});
+        area->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Answers.clear();
+        Questions.clear();
+    }
 };
 
 QTEST_MAIN(EndToEndTest)
