@@ -174,6 +174,28 @@ TEST(LetterIdentity, StillValidSeesReplacementAndDisappearance)
     }
 }
 
+// A letter whose set only its text names (KOI8-R): the list keeps the names
+// as the scan read them, reading the letter gives them by its set, and the
+// letter is still itself for marking it read afterwards.
+TEST(LetterText, ReadLetterGivesTheHeaderByTheTextsSetAndTheLetterStaysItself)
+{
+    LoadedArea l({{.From = "Мир", .Subject = "Тема", .Lines = {"\x01" "CHRS: KOI8-R 2", "Привет"},
+                   .Set = Charset::Koi8R}});
+    TLetter* letter = l.Area.At(0);
+    EXPECT_NE(letter->From, "Мир") << "the scan reads KOI8-R bytes by the default set";
+    const std::string scanned = letter->From;
+    ASSERT_TRUE(letter->StillValid());
+    TLetterText read = letter->ReadLetter();
+    EXPECT_EQ(read.Set, Charset::Koi8R);
+    EXPECT_EQ(read.From, "Мир");
+    EXPECT_EQ(read.Subject, "Тема");
+    EXPECT_EQ(read.Lines.back(), "Привет");
+    EXPECT_EQ(letter->From, scanned);
+    letter->MarkRead(false);
+    EXPECT_FALSE(letter->Unread);
+    EXPECT_NE(l.Store()->Letters.at(l.Numbers[0]).Flags & MemRead, 0u) << "the mark is stored on this letter";
+}
+
 TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
 {
     LoadedArea a({{.Subject = "one"}, {.Subject = "two", .Read = true}});
