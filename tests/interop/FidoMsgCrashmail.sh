@@ -197,12 +197,14 @@ expect_eq "exported letters" "$(grep -v -e '^SEEN-BY:' -e '^^APATH:' -e '^^ATID:
 "TEST.ECHO|Point User|John Smith|Re: Echo hello
 $reply_id
 ^AREPLY: 2:5020/100 12345678
+^ACHRS: CP866 2
 Мой ответ
 line two
 --- Quorvel 2.00.84
 $origin
 TEST.EMPTY|Point User|All|First
 $("$tool" read "F$work/empty" 2 --kludges | grep '^^AMSGID: ')
+^ACHRS: CP866 2
 First letter of an empty area
 --- Quorvel 2.00.84
 $origin"

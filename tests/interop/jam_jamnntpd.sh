@@ -85,6 +85,7 @@ Message-ID: <1\$$group@JamNNTPd>
 X-JAM-From: Иван Петров <2:5020/1234.5>
 X-JAM-To: Всем
 X-JAM-MSGID: $msgid1
+X-JAM-FTSKLUDGE: CHRS: CP866 2
 X-JAM-Attributes: Local TypeEcho
 MIME-Version: 1.0
 Content-Type: text/plain; charset=utf-8; format=flowed
@@ -111,6 +112,7 @@ X-JAM-From: Point User <2:5020/1234.5>
 X-JAM-To: Иван Петров
 X-JAM-MSGID: $msgid2
 X-JAM-REPLYID: $msgid1
+X-JAM-FTSKLUDGE: CHRS: CP866 2
 X-JAM-Attributes: Local TypeEcho
 MIME-Version: 1.0
 Content-Type: text/plain; charset=utf-8; format=flowed

@@ -77,6 +77,7 @@ TEXT
 ^AFMPT 5
 ^AINTL 2:5020/1234 2:5020/1234
 ^AMSGID: 2:5020/1234.5 SERIAL
+^ACHRS: CP866 2
 Poll me at night, please.
 --- Quorvel 2.00.84
 END
@@ -90,6 +91,7 @@ TEXT
 ^AFMPT 5
 ^AINTL 1:234/5 2:5020/1234
 ^AMSGID: 2:5020/1234.5 SERIAL
+^ACHRS: CP866 2
 Greetings to zone 1.
 --- Quorvel 2.00.84
 END
@@ -104,6 +106,7 @@ TEXT
 ^AFMPT 5
 ^AINTL 2:5020/77 2:5020/1234
 ^AMSGID: 2:5020/1234.5 SERIAL
+^ACHRS: CP866 2
 Hello from a point.
 --- Quorvel 2.00.84
 END
@@ -153,6 +156,7 @@ TEXT
 ^AINTL 1:234/5 2:5020/1234
 ^AMSGID: 2:5020/1234.5 SERIAL
 ^AREPLY: 1:234/5.6 1a2b3c4d
+^ACHRS: CP866 2
 Hello back.
 --- Quorvel 2.00.84
 END
@@ -163,15 +167,16 @@ same "the answer crashmail packed" "$work/expected" "$work/packed"
 # ---------------------------------------------------------------- 3. JAM netmail
 prefs "NETMAIL \"NETMAIL\" 2:5020/1234.5 JAM \"$work/jam/netmail\""
 jam=J$work/jam/netmail
-[ "$(post "$jam" "Far Point" "From JAM" "Hello from JAM." --dest 1:234/5.6)" = 1 ] || fail "JAM post failed"
+# Short names: crashmail misreads a subfield length of 128 bytes or more.
+[ "$(post "$jam" "Far" "J" "Hello from JAM." --dest 1:234/5.6)" = 1 ] || fail "JAM post failed"
 crashmail_run SCAN
 cat >"$work/expected" <<'EOF'
 FROM Point User
-TO Far Point
+TO Far
 ORIGADDR 2:5020/1234.5
 DESTADDR 1:234/5.6
 ATTR 0x0001
-SUBJECT From JAM
+SUBJECT J
 TEXT
 ^AMSGID: 2:5020/1234.5 SERIAL
 ^AINTL 1:234/5 2:5020/1234
