@@ -170,6 +170,8 @@ jam=J$work/jam/netmail
 # Short names: crashmail misreads a subfield length of 128 bytes or more.
 [ "$(post "$jam" "Far" "J" "Hello from JAM." --dest 1:234/5.6)" = 1 ] || fail "JAM post failed"
 crashmail_run SCAN
+# crashmail packs a JAM letter without its CHRS subfield (it keeps the
+# *.MSG letters' CHRS line): the letter's text is ASCII here.
 cat >"$work/expected" <<'EOF'
 FROM Point User
 TO Far

@@ -6,10 +6,13 @@
   fidopkt.py dump --addresses PKT...   the same, each with the full addresses
                                        of its two ends and its attribute word
 
-The letters on stdin, in UTF-8 (stored in CP866), one block each:
+The letters on stdin, in UTF-8, one block each:
 
   FROM John Smith 2:5020/100        sender name and address
   TO All 2:5020/1234                recipient name and address
+  CHARSET koi8-r                    optional: the Python codec the names,
+                                    subject and text are stored in (cp866
+                                    when left out)
   SUBJECT Plain letter
   DATE 01 Dec 24  09:00:00
   TEXT                              then the text lines; "^A" stands for
@@ -19,12 +22,17 @@ The letters on stdin, in UTF-8 (stored in CP866), one block each:
   END
 
 The packet goes from the first letter's sender to its recipient's address.
+A dump decodes each letter by its own CHRS line (cp866 without one), and
+strictly: bytes that are not valid in that set fail the dump.
 """
 import re
 import struct
 import sys
 
 CODEPAGE = 'cp866'
+# CHRS identifiers of the sets the tests send, and their Python codecs.
+CODECS = {'CP866': 'cp866', 'IBMPC': 'cp866', 'UTF-8': 'utf-8', 'KOI8-R': 'koi8_r', 'LATIN-1': 'latin-1',
+          'ISO-8859-1': 'latin-1', 'CP437': 'cp437', 'CP1251': 'cp1251'}
 
 
 def parse_address(text):
@@ -54,7 +62,9 @@ def read_letters(stream):
             continue
         key, _, value = raw.partition(' ')
         if key == 'FROM':
-            letter = {'from': name_and_address(value)}
+            letter = {'from': name_and_address(value), 'charset': CODEPAGE}
+        elif key == 'CHARSET':
+            letter['charset'] = value
         elif key == 'TO':
             letter['to'] = name_and_address(value)
         elif key == 'SUBJECT':
@@ -86,8 +96,8 @@ def packed_message(letter):
     body = struct.pack('<7H', 2, forig[2], tdest[2], forig[1], tdest[1], 0, 0)
     body += letter['date'].encode('ascii') + b'\0'
     for text in (tname, fname, letter['subject']):
-        body += text.encode(CODEPAGE) + b'\0'
-    return body + '\r'.join(letter['text']).encode(CODEPAGE) + b'\0'
+        body += text.encode(letter['charset']) + b'\0'
+    return body + '\r'.join(letter['text']).encode(letter['charset']) + b'\0'
 
 
 def write(path):
@@ -101,7 +111,19 @@ def write(path):
 
 def zstring(data, at):
     end = data.index(b'\0', at)
-    return data[at:end].decode(CODEPAGE), end + 1
+    return data[at:end], end + 1
+
+
+def codec_of(text):
+    """The codec a letter's CHRS (or CODEPAGE) line names; cp866 without one."""
+    for line in text.split(b'\r'):
+        line = line.lstrip(b'\n')
+        for keyword in (b'\x01CHRS:', b'\x01CODEPAGE:'):
+            if line.upper().startswith(keyword):
+                words = line[len(keyword):].split()
+                name = words[0].decode('ascii').upper() if words else ''
+                return CODECS.get(name, 'cp' + name if name.isdigit() else CODEPAGE)
+    return CODEPAGE
 
 
 def full_addresses(packet_zones, header, lines):
@@ -137,6 +159,8 @@ def dump(paths, addresses=False):
             frm, at = zstring(data, at)
             subject, at = zstring(data, at)
             text, at = zstring(data, at)
+            codec = codec_of(text)
+            to, frm, subject, text = (part.decode(codec) for part in (to, frm, subject, text))
             print('FROM ' + frm)
             print('TO ' + to)
             if addresses:
