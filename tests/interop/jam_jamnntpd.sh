@@ -4,7 +4,9 @@
 #     header, subfield and text line;
 #  2. a letter posted through jamnntpd reads right with quorvel-tool;
 #  3. a letter marked read by quorvel-tool is served as before, and one it
-#     deleted is no longer served.
+#     deleted is no longer served;
+#  4. a UTF-8 reply written by quorvel-tool (its CHRS in a control-line
+#     subfield) is served byte for byte.
 # jamnntpd listens on every address and has no option against it, so the test
 # runs in a network namespace of its own where only loopback exists; it starts
 # the server and stops it by its process id. The i386 build is the right one:
@@ -40,6 +42,7 @@ cat >"$work/xlat" <<EOF
 chsdir $work/chs
 defaultread CP866
 read CP866 utf-8 866_utf.chs
+read UTF-8 utf-8
 defaultpost koi8-r
 post koi8-r CP866 koi_866.chs
 EOF
@@ -181,6 +184,15 @@ grep -Eq '^(423|503) ' "$work/got" || fail "jamnntpd answered $(cat "$work/got")
 nntp over $port $group >"$work/got"
 printf '2\tRe: Новости\n3\tНовости\n' >"$work/expected"
 same "the letters jamnntpd lists after the deletion" "$work/expected" "$work/got"
+
+# ---------------------------------------------------------------- 4. a UTF-8 reply
+utf8_line='Ответ — «да»! 5 € 😀'
+number=$(printf '%s\n' "$utf8_line" |
+  tool post "$area" --from "Point User" --to "Иван Петров" --subject "Re: Новости" --addr 2:5020/1234.5 --reply 2) ||
+  fail "post of the UTF-8 reply failed"
+nntp article $port $group "$number" >"$work/got" || fail "jamnntpd does not serve the UTF-8 reply"
+grep -Fqx 'X-JAM-FTSKLUDGE: CHRS: UTF-8 4' "$work/got" || { cat "$work/got" >&2; fail "the reply is served without its CHRS"; }
+grep -Fqx "$utf8_line" "$work/got" || { cat "$work/got" >&2; fail "the UTF-8 reply is not served as it was written"; }
 
 stop_server
 echo "jamnntpd and quorvel-tool agree"
