@@ -81,13 +81,17 @@ void MsgBase::ResolveTextCharset(std::string_view wholeText)
     TextResolved = true;
 }
 
-std::vector<std::string> MsgBase::StoredFormsOf(const std::string& name, std::size_t width)
+std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::string> names, std::size_t width)
 {
     std::vector<std::string> forms;
-    for (Charset set : {Charset::Cp866, Charset::Utf8, CurrentReadingRules().DefaultIncoming}) {
-        std::string form = EncodeCut(name, set, width);
-        if (std::find(forms.begin(), forms.end(), form) == forms.end())
-            forms.push_back(std::move(form));
+    for (const std::string& name : names) {
+        if (name.empty())
+            continue;
+        for (Charset set : {Charset::Cp866, Charset::Utf8, CurrentReadingRules().DefaultIncoming}) {
+            std::string form = EncodeCut(name, set, width);
+            if (std::find(forms.begin(), forms.end(), form) == forms.end())
+                forms.push_back(std::move(form));
+        }
     }
     return forms;
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -197,11 +198,11 @@ protected:
     // The text's set: the CHRS among its control lines, else HeaderCharset,
     // else the rule over the whole text.
     void ResolveTextCharset(std::string_view wholeText);
-    // The stored forms a name may have in letters written in the sets met
-    // here (CP866, UTF-8, the default incoming set), each cut to the field's
-    // width as EncodeField cuts, for recipient searches over indexes of
-    // stored bytes; each form once.
-    static std::vector<std::string> StoredFormsOf(const std::string& name, std::size_t width);
+    // The stored forms the names (the empty ones left out) may have in
+    // letters written in the sets met here (CP866, UTF-8, the default
+    // incoming set), each cut to the field's width as EncodeField cuts, for
+    // recipient searches over indexes of stored bytes; each form once.
+    static std::vector<std::string> StoredFormsOf(std::initializer_list<std::string> names, std::size_t width);
 
     Charset HeaderCharset = Charset::None;
     Charset TextCharset = Charset::None;

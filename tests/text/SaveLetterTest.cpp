@@ -413,10 +413,16 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         area.Load();
         TLetter* mine = area.FindByNumber(n[1]);
         ASSERT_NE(mine, nullptr);
-        EditorState change{.Mode = ChangeMode, .Area = &area, .AnsweredKey = mine->Key, .From = mine->From,
-                           .FromAddress = "2:5020/1234.5", .To = mine->To, .ToAddress = "", .Subject = mine->Subject,
-                           .Lines = {"New"}};
+        EditorState change;
+        change.Mode = ChangeMode;
+        change.Area = &area;
+        change.AnsweredKey = mine->Key;
         ReadAnsweredText(change, *mine);
+        change.From = mine->From;
+        change.FromAddress = "2:5020/1234.5";
+        change.To = mine->To;
+        change.Subject = mine->Subject;
+        change.Lines = {"New"};
         ASSERT_EQ(SaveLetter(change, Now), SaveOutcome::Saved);
         EXPECT_GT(mine->Number, n[1]);
         area.Close();

@@ -91,7 +91,7 @@ public:
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
             StoredLetter letter{base->GetNumber(), base->GetReplyTo(), ToQString(base->GetFrom()),
-                                ToQString(base->GetTo()), {}};
+                                ToQString(base->GetTo()), {}, {}};
             for (base->StartText(); !base->TextEnded();) {
                 const std::string line = base->ReadLine(65535);
                 (IsCharsetKludge(line) ? letter.Chrs : letter.Lines.emplace_back()) = ToQString(line);

@@ -60,6 +60,16 @@ Window* OpenWindow()
     return nullptr;
 }
 
+// The number of the last letter the user wrote to `to` in the base, "" when none.
+std::string AnswerTo(const std::string& spec, const std::string& to)
+{
+    std::string number;
+    for (const std::string& line : RunTool({"list", spec}).OutLines())
+        if (line.find("\t" + UserName + "\t" + to + "\t") != std::string::npos)
+            number = line.substr(0, line.find('\t'));
+    return number;
+}
+
 QString TotalLine(const std::string& areasFile, const std::string& hudson)
 {
     ToolResult scan = RunTool({"scan", areasFile, hudson});
@@ -276,10 +286,7 @@ private slots:
 
         // The answer in the base: to the point it came from, from the main address.
         const std::string spec = "F" + PointFile("netmail/");
-        std::string number;
-        for (const std::string& line : RunTool({"list", spec}).OutLines())
-            if (line.find("\t" + UserName + "\tFar Point\t") != std::string::npos)
-                number = line.substr(0, line.find('\t'));
+        const std::string number = AnswerTo(spec, "Far Point");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
         QVERIFY(read.size() > 5);
@@ -365,10 +372,7 @@ private slots:
 
         // The answer in the base: UTF-8, with the quote as it was shown.
         const std::string spec = "J" + PointFile("jam/ru.point.talk");
-        std::string number;
-        for (const std::string& line : RunTool({"list", spec}).OutLines())
-            if (line.find("\t" + UserName + "\tСергей Волков\t") != std::string::npos)
-                number = line.substr(0, line.find('\t'));
+        const std::string number = AnswerTo(spec, "Сергей Волков");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const QString read = QString::fromStdString(RunTool({"read", spec, number, "--kludges"}).Out);
         QVERIFY2(read.contains(QStringLiteral("\n^ACHRS: UTF-8 4\n")), qPrintable(read));

@@ -746,13 +746,8 @@ void HudsonMsgBase::SetTextPos(int64_t position)
 void HudsonMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
     SearchKeys.clear();
-    for (const std::string& wanted : {name, alias}) {
-        const std::string stripped = StripBoth(wanted, ' ');
-        if (stripped.empty())
-            continue;
-        for (const std::string& form : StoredFormsOf(stripped, HudsonNameChars))
-            SearchKeys.push_back(UpperAscii(form));
-    }
+    for (const std::string& form : StoredFormsOf({StripBoth(name, ' '), StripBoth(alias, ' ')}, HudsonNameChars))
+        SearchKeys.push_back(UpperAscii(form));
     SearchPosition = -1;
     FindMailNext();
 }

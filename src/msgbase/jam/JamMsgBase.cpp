@@ -876,10 +876,8 @@ void JamMsgBase::FindMailFirst(const std::string& name, const std::string& alias
     FindAlias = Utf8Upper(alias);
     // The index holds the CRC of the stored name, in the set of its letter.
     FindCrcs.clear();
-    for (const std::string* wanted : {&name, &alias})
-        if (!wanted->empty())
-            for (const std::string& form : StoredFormsOf(*wanted, SIZE_MAX))
-                FindCrcs.push_back(JamNameCrc(form));
+    for (const std::string& form : StoredFormsOf({name, alias}, SIZE_MAX))
+        FindCrcs.push_back(JamNameCrc(form));
     CurrentNumber = FirstNumber() - 1;
     FindMailNext();
 }

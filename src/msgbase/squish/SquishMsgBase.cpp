@@ -737,10 +737,8 @@ void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& al
     SearchAlias = Utf8Upper(alias);
     // The index holds the hash of the stored name, in the set of its letter.
     SearchHashes.clear();
-    for (const std::string* wanted : {&name, &alias})
-        if (!wanted->empty())
-            for (const std::string& form : StoredFormsOf(*wanted, NameWidth))
-                SearchHashes.push_back(SquishHash(form));
+    for (const std::string& form : StoredFormsOf({name, alias}, NameWidth))
+        SearchHashes.push_back(SquishHash(form));
     FindMailNext();
 }
 
