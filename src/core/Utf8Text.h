@@ -91,6 +91,5 @@ bool Utf8ContainsNoCase(std::string_view text, std::string_view part);
 // user locale orders them: punctuation and other signs first, then digits,
 // Latin letters, Cyrillic letters (Ё beside Е), whatever the letter case;
 // for the same letters the small one first; then by bytes, so that only equal
-// strings compare equal. Result -1, 0 or 1. (AnsiCompareStr orders
-// Windows-1251 text the same way.)
+// strings compare equal. Result -1, 0 or 1.
 int Utf8CompareStr(std::string_view a, std::string_view b);

@@ -12,7 +12,7 @@ struct FidoLetter {
     std::string Date = "05 May 09  09:07:00";
     uint16_t TimesRead = 0, DestNode = 2, OrigNode = 1, Cost = 0, OrigNet = 100, DestNet = 200;
     uint16_t ReplyTo = 0, Attr = 0, FirstReply = 0;
-    std::string Text = "Hello\r";  // OEM
+    std::string Text = "Hello\r";  // stored bytes
     bool Terminated = true;          // a NUL after the text
 
     std::string Bytes() const

@@ -15,9 +15,9 @@ namespace hudson_test {
 struct Letter {
     uint16_t Number = 0;  // 0xFFFF in the index (and attribute 0x01) when Deleted
     uint8_t Board = 1;
-    std::string To = "All", From = "Sender", Subject = "Subject";  // OEM
+    std::string To = "All", From = "Sender", Subject = "Subject";  // stored bytes
     std::string Date = "12-01-24", Time = "09:00";
-    std::string Text = "Text\r";  // OEM; split into blocks of 255
+    std::string Text = "Text\r";  // stored bytes; split into blocks of 255
     uint8_t MsgAttr = 0, NetAttr = 0;
     uint16_t ReplyTo = 0, FirstReply = 0;
     bool Deleted = false;
@@ -36,7 +36,7 @@ void WriteBase(const std::string& dir, const std::vector<Letter>& letters, bool 
 std::unique_ptr<HudsonMsgBase> Board(const std::string& dir, int board);
 // Builds and stores a letter through the interface; returns the status.
 Status Post(MsgBase& base, const std::string& to, const std::string& text, uint8_t mailType = 1);
-// The raw (OEM) text of the current letter, read with ReadChar.
+// The raw (stored) text of the current letter, read with ReadChar.
 std::string RawText(MsgBase& base);
 
 std::string Sha1Hex(const std::string& bytes);

@@ -136,7 +136,7 @@ TEST(SquishFixture, SearchByRecipient)
     };
     EXPECT_EQ(found("john smith", ""), "3 5 ");
     EXPECT_EQ(found("Nobody", "Ivan Petrov"), "4 ");
-    EXPECT_EQ(found("Иван Петров", ""), "11 ") << "the index hashes the stored (OEM) name";
+    EXPECT_EQ(found("Иван Петров", ""), "11 ") << "the index hashes the stored (CP866) name";
     EXPECT_EQ(found("Point User", ""), "") << "received";
 
     // The independent library marks a received letter by bit 31 of its hash;
