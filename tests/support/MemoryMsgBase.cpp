@@ -91,7 +91,6 @@ void MemoryMsgBase::LoadHeader()
     auto it = Store->Letters.find(Current);
     if (it != Store->Letters.end())
         Loaded = it->second;
-    HeaderCharset = Loaded.Declared;
 }
 
 void MemoryMsgBase::StartText()

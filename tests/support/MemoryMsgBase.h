@@ -17,10 +17,9 @@ struct MemoryLetter {
     uint16_t Cost = 0;
     uint32_t Flags = 0;  // MemoryFlag bits
     std::string Text;    // stored bytes, lines ended by CR
-    // A set named beside the header (as JAM keeps its CHRS): decodes the
-    // header from LoadHeader on; None, the header is read by the rule.
-    Charset Declared = Charset::None;
 };
+// The header keeps no character set (as in Hudson): names read by the rule
+// until the text, whose CHRS line decides, is read.
 
 enum MemoryFlag : uint32_t {
     MemLocal = 1, MemReceived = 2, MemPrivate = 4, MemCrash = 8, MemKillSent = 16, MemSent = 32,
