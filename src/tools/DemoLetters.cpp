@@ -1,5 +1,6 @@
 // The letters of the demo point. Names, subjects and texts are UTF-8 here and
-// are stored in CP866, as the editor writes them by default.
+// are stored in CP866, as the editor writes them by default, but for one
+// letter stored in UTF-8.
 #include "tools/DemoPoint.h"
 
 namespace {
@@ -83,8 +84,9 @@ const std::vector<DemoAreaSpec>& DemoAreas()
                "Done. Tossing went from minutes to seconds.", "", "John"},
               true},
              {-1, "Ivan Petrov", "All", "Кодировки в эхах", 45, false,
-              {"Hi All!", "", "Пишу кириллицей в CP866, как положено в эхах.",
-               "Если у кого-то вместо букв знаки вопроса - скажите.", "", "Ivan"}},
+              {"Hi All!", "", "Пишу в UTF-8: «кавычки», тире — и € доходят как есть.",
+               "Если у кого-то вместо букв знаки вопроса — скажите.", "", "Ivan"},
+              false, true},
          }},
         {"MSG.LOCAL", "%s/msg/local", "F%s/msg/local/", "Demo point station",
          {

@@ -80,6 +80,7 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
         // Netmail as a tosser leaves it: full addresses, private, no origin line.
         const bool netmail = std::string(area.Tag) == "NETMAIL";
         base->StartNewLetter();
+        base->SetOutgoingCharset(letter.Utf8 ? Charset::Utf8 : Charset::Cp866);
         base->SetMailType(netmail ? MailNet : MailEcho);
         base->SetFrom(letter.From);
         base->SetTo(letter.To);

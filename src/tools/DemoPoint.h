@@ -14,7 +14,8 @@ struct DemoLetterSpec {
     int MinutesAgo;          // written this long before the demo was made
     bool Read;
     std::vector<const char*> Lines;  // the body, UTF-8
-    bool ExtraKludges = false;       // PID, TZUTC, CHRS and a PATH, as tossed mail carries
+    bool ExtraKludges = false;       // PID, TZUTC and a PATH, as tossed mail carries
+    bool Utf8 = false;               // stored in UTF-8 (else CP866), as modern editors write
 };
 
 struct DemoAreaSpec {

@@ -248,7 +248,8 @@ void TEditorForm::CreateHeader()
 void TEditorForm::FillHeader()
 {
     FlagScope filling(Filling);
-    // The letter answered (or changed) is the area's current letter.
+    // The letter answered (or changed) is the area's current letter; its
+    // names and subject as its text's character set reads them.
     const TLetter* its = State.Mode != NewLetterMode && State.Area ? State.Area->Current : nullptr;
     const std::string mainAddress = AddressToText(MainAddress);
     std::string from = UserName, address = mainAddress, to, subject;
@@ -258,22 +259,22 @@ void TEditorForm::FillHeader()
         break;
     case ChangeMode:
         if (its) {
-            from = its->From;
+            from = State.AnsweredFrom;
             address = AddressToText(State.AnsweredText.FromAddr);
-            to = its->To;
-            subject = its->Subject;
+            to = State.AnsweredTo;
+            subject = State.AnsweredSubject;
         }
         break;
     case ReplyMode:
         if (its) {
-            to = its->From;
-            subject = its->Subject;
+            to = State.AnsweredFrom;
+            subject = State.AnsweredSubject;
         }
         break;
     default:
         if (its) {
-            to = its->To;
-            subject = its->Subject;
+            to = State.AnsweredTo;
+            subject = State.AnsweredSubject;
         }
         break;
     }
