@@ -66,6 +66,12 @@ TEST(DemoPoint, OneAreaPerFormatWithThreadsAndUnreadLetters)
     EXPECT_NE(kludges.Out.find("^AREPLY: "), std::string::npos);
     EXPECT_NE(kludges.Out.find("^APID: "), std::string::npos);
     EXPECT_NE(kludges.Out.find("\n * Origin: "), std::string::npos);
+    EXPECT_NE(kludges.Out.find("\n^ACHRS: CP866 2\n"), std::string::npos);
+    // One letter is UTF-8, as modern editors write.
+    ToolResult utf8 = RunTool({"read", specs[4], "4", "--kludges"});
+    EXPECT_NE(utf8.Out.find("\n^ACHRS: UTF-8 4\n"), std::string::npos) << utf8.Out;
+    EXPECT_NE(utf8.Out.find("\nПишу в UTF-8: «кавычки», тире — и € доходят как есть.\n"), std::string::npos)
+        << utf8.Out;
 }
 
 TEST(DemoPoint, RefusesADirectoryWithOtherFilesButRemakesItsOwn)
