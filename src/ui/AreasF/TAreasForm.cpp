@@ -141,10 +141,14 @@ void TAreasForm::CreateMenus()
     const auto keys = [](std::initializer_list<QKeySequence> list) { return QList<QKeySequence>(list); };
 
     FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды выхода"));
+    // Both Enter keys; the menu names the key "Enter", as the keyboard does.
     EnterSelectedAreaItem = MakeItem(this, "EnterSelectedAreaItem", QStringLiteral("&Открыть область"),
                                      QStringLiteral("Открыть выбранную область"),
-                                     keys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}),
+                                     keys({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)}),
                                      [this] { EnterSelectedArea(); });
+    RescanItem = MakeItem(this, "RescanItem", QStringLiteral("&Пересканировать"),
+                          QStringLiteral("Пересканировать все области сейчас"), keys({QKeySequence(Qt::Key_F5)}),
+                          [this] { Rescan(); });
     MinimizeItem = MakeItem(this, "MinimizeItem", QStringLiteral("&Свернуть программу"),
                             QStringLiteral("Свернуть программу в значёк"), keys({QKeySequence(Qt::Key_Escape)}),
                             [this] { MinimizeAll(); });
@@ -154,6 +158,7 @@ void TAreasForm::CreateMenus()
                         [this] { close(); });
     ExitItem->setShortcutContext(Qt::ApplicationShortcut);
     FileItem->addAction(EnterSelectedAreaItem);
+    FileItem->addAction(RescanItem);
     FileItem->addAction(MinimizeItem);
     FileItem->addSeparator();
     FileItem->addAction(ExitItem);
@@ -220,7 +225,7 @@ void TAreasForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this);
+    const HelpMenu help = AddHelpMenu(bar, this, "areas");
     HelpItem = help.HelpItem;
     ContentsItem = help.ContentsItem;
     SearchforHelpOnItem = help.SearchforHelpOnItem;
@@ -387,13 +392,27 @@ void TAreasForm::UpdateAreasStarterTimer()
     Areas.Scan();
 }
 
+bool TAreasForm::MayRescan()
+{
+    // Not while a scan runs or an area loads: a rescan would reload the areas
+    // list under the load (and could free the area being read). Nor while a
+    // write waits for the tosser to finish: the reload would free its letters.
+    return !Areas.Scanning && !AnyAreaLoading() && !WaitingForTosser();
+}
+
+void TAreasForm::Rescan()
+{
+    // While the tosser works nothing is scanned; its end brings the scan.
+    if (!MayRescan() || TosserRunning())
+        return;
+    Areas.Invalidate();
+    Areas.Scan();
+}
+
 void TAreasForm::UpdateAreasTickTimer()
 {
-    // Nothing while a scan runs or an area loads: a rescan would reload the
-    // areas list under the load (and could free the area being read). The
-    // tosser's state is looked at again on a later tick. Nor while a write
-    // waits for the tosser to finish: the reload would free its letters.
-    if (Areas.Scanning || AnyAreaLoading() || WaitingForTosser())
+    // The tosser's state is looked at again on a later tick.
+    if (!MayRescan())
         return;
     // A scan that the tosser cut short is made good once the tosser is
     // gone, even when it came and went between two ticks.
@@ -403,8 +422,7 @@ void TAreasForm::UpdateAreasTickTimer()
     if (TosserWasRunning) {
         UpdateTitle();
     } else {
-        Areas.Invalidate();
-        Areas.Scan();
+        Rescan();
     }
 }
 
@@ -759,7 +777,28 @@ void TAreasForm::MinimizeAll()
         ~Reset() { Flag = false; }
     } reset{MinimizingAll};
     AskOthersAndCloseThem();
+    if (!isMinimized())
+        MaximizedBeforeMinimizing = isMaximized();
     showMinimized();
+    MinimizedByCommand.start();
+}
+
+bool TAreasForm::RestoresMaximized() const
+{
+    // The window system may forget the maximised state on the way down.
+    return isMaximized() || MaximizedBeforeMinimizing;
+}
+
+bool TAreasForm::MinimizedFromTitleBar(const QWindowStateChangeEvent* change) const
+{
+    if (MinimizingAll || !isMinimized() || (change->oldState() & Qt::WindowMinimized))
+        return false;
+    // The window system reports the command's own minimising late, and from a
+    // maximised window in steps (normal, then minimised): that is no second
+    // request of the user's, and the others were asked already.
+    constexpr int SettlingMilliseconds = 1000;
+    return !(change->spontaneous() && MinimizedByCommand.isValid() &&
+             !MinimizedByCommand.hasExpired(SettlingMilliseconds));
 }
 
 void TAreasForm::changeEvent(QEvent* event)
@@ -767,10 +806,14 @@ void TAreasForm::changeEvent(QEvent* event)
     FormWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
         EndSearch();
-    } else if (event->type() == QEvent::WindowStateChange && !MinimizingAll) {
-        // Minimised from the title bar: the other windows go as with the command.
+    } else if (event->type() == QEvent::WindowStateChange) {
         auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+        // Brought back by the program (the tray icon, the window commands).
+        if (!isMinimized() && !change->spontaneous())
+            MinimizedByCommand.invalidate();
+        // Minimised from the title bar: the other windows go as with the command.
+        if (MinimizedFromTitleBar(change)) {
+            MaximizedBeforeMinimizing = change->oldState() & Qt::WindowMaximized;
             MinimizingAll = true;
             RunGuarded([this] { AskOthersAndCloseThem(); });
             MinimizingAll = false;
