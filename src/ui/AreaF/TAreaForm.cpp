@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/CodePage.h"
 #include "core/FidoAddress.h"
@@ -319,10 +320,25 @@ void TAreaForm::CreateLetterPanel()
 
     Splitter->addWidget(BrowsePanel);
     Splitter->addWidget(LetterPanel);
-    // The tree keeps its width when the window is resized.
+    // The tree keeps its width when the window is resized; until the user
+    // moves the splitter it keeps the width wanted (the stored one, else a
+    // share of the window), as the window takes its size.
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
-    Splitter->setSizes({233, 800});
+    Splitter->installEventFilter(this);
+    connect(Splitter, &QSplitter::splitterMoved, this, [this] { TreeWidthChosen = true; });
+}
+
+void TAreaForm::ApplyTreeWidth()
+{
+    const int total = Splitter->width() - Splitter->handleWidth();
+    if (TreeWidthChosen || total < 2)
+        return;
+    // Wide enough for a typical subject and name, the letter keeping the rest.
+    constexpr int TreeSharePercent = 40;
+    const int tree = WantedTreeWidth > 0 ? WantedTreeWidth : total * TreeSharePercent / 100;
+    const int clamped = std::clamp(tree, 1, total - 1);
+    Splitter->setSizes({clamped, total - clamped});
 }
 
 void TAreaForm::CreateMenus()
@@ -334,7 +350,7 @@ void TAreaForm::CreateMenus()
     FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды области"));
     SwitchFocusItem = MakeItem(this, "SwitchFocusItem", QStringLiteral("Письмо&/дерево"),
                                QStringLiteral("Переключиться между деревом писем и письмом"),
-                               Keys{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+                               Keys{QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)},
                                [this] { SwitchFocus(); });
     CloseAreaItem = MakeItem(this, "CloseAreaItem", QStringLiteral("&Закрыть область"),
                              QStringLiteral("Закрыть окно области"), Keys{QKeySequence(Qt::Key_Escape)},
@@ -401,10 +417,10 @@ void TAreaForm::CreateMenus()
          "&Предыдущий", QKeySequence(Qt::CTRL | Qt::Key_PageUp), NextUnreadConversation, "&Следующий",
          QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     pair("На &уровень", "LevelNavigationItem", UpOneLevel, "&Вверх", QKeySequence(Qt::SHIFT | Qt::Key_Backspace),
-         DownOneLevel, "В&низ", QKeySequence(Qt::SHIFT | Qt::Key_Return));
-    // Shift+Enter on the keypad too.
+         DownOneLevel, "В&низ", QKeySequence(Qt::SHIFT | Qt::Key_Enter));
+    // Both Enter keys; the menu names the key "Enter", as the keyboard does.
     NavigationItems.back()->setShortcuts(
-        Keys{QKeySequence(Qt::SHIFT | Qt::Key_Return), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
+        Keys{QKeySequence(Qt::SHIFT | Qt::Key_Enter), QKeySequence(Qt::SHIFT | Qt::Key_Return)});
     pair("На &том же уровне", "SameLevelNavigationItem", ThisLevelUp, "&Предыдущее",
          QKeySequence(Qt::SHIFT | Qt::Key_Up), ThisLevelDown, "&Следующее", QKeySequence(Qt::SHIFT | Qt::Key_Down));
     NavigationItem->addSeparator();
@@ -491,7 +507,7 @@ void TAreaForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this);
+    const HelpMenu help = AddHelpMenu(bar, this, "area");
     HelpItem = help.HelpItem;
     ContentsItem = help.ContentsItem;
     SearchforHelpOnItem = help.SearchforHelpOnItem;
@@ -519,8 +535,10 @@ void TAreaForm::CreateMenus()
     BrowseIndirectPopupMenu->AttachTo(Tree);
     LetterIndirectPopupMenu = new TIndirectPopupMenu(this, LetterItem);
     LetterIndirectPopupMenu->setObjectName(QStringLiteral("LetterIndirectPopupMenu"));
+    // Anywhere over the letter: its rows, and the scroll box around and below
+    // them (whose viewport hands its context menu requests to the box).
     LetterIndirectPopupMenu->AttachTo(Viewer);
-    LetterIndirectPopupMenu->AttachTo(ScrollBox->viewport());
+    LetterIndirectPopupMenu->AttachTo(ScrollBox);
     NavigateIndirectPopupMenu = new TIndirectPopupMenu(this, NavigationItem);
     NavigateIndirectPopupMenu->setObjectName(QStringLiteral("NavigateIndirectPopupMenu"));
     NavigateIndirectPopupMenu->AttachTo(HeaderPanel);
@@ -650,8 +668,10 @@ void TAreaForm::CreateStorage()
         "BrowsePanel.Width", [this] { return IntToText(BrowsePanel->width()); },
         [this](const std::string& text) {
             int32_t width = 0;
-            if (TryStrToInt(StripBoth(text, ' '), width) && width > 0 && width < (1 << 16))
-                Splitter->setSizes({width, std::max(1, Splitter->width() - width - Splitter->handleWidth())});
+            if (TryStrToInt(StripBoth(text, ' '), width) && width > 0 && width < (1 << 16)) {
+                WantedTreeWidth = width;
+                ApplyTreeWidth();
+            }
         });
     FormStorage->AddBoolProperty(
         "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
@@ -1016,7 +1036,7 @@ QMessageBox::StandardButton TAreaForm::Ask(const std::string& text, QMessageBox:
                 Form->deleteLater();
         }
     } done{this};
-    return AskDialog(text, QMessageBox::Question, buttons);
+    return AskDialog(text, QMessageBox::Question, buttons, this);
 }
 
 void TAreaForm::FreeLater()
@@ -1317,6 +1337,8 @@ bool TAreaForm::eventFilter(QObject* watched, QEvent* event)
             return true;
     } else if (event->type() == QEvent::Resize && ScrollBox && watched == ScrollBox->viewport()) {
         RunGuarded([this] { ViewerWidthChanged(); });
+    } else if (event->type() == QEvent::Resize && watched == Splitter) {
+        ApplyTreeWidth();
     }
     return FormWindow::eventFilter(watched, event);
 }
