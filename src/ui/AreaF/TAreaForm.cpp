@@ -41,6 +41,7 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -271,7 +272,9 @@ void TAreaForm::CreateLetterPanel()
     HeaderPanel = new QFrame(LetterPanel);
     HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
     HeaderPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    HeaderPanel->setFixedHeight(84);
+    // At least its classic height, higher when a larger font needs it.
+    HeaderPanel->setMinimumHeight(84);
+    HeaderPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* grid = new QGridLayout(HeaderPanel);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(0);
@@ -286,7 +289,7 @@ void TAreaForm::CreateLetterPanel()
         bold.setBold(true);
         caption->setFont(bold);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        caption->setFixedWidth(101);
+        caption->setMinimumWidth(101);
         grid->addWidget(caption, row, 0);
         values[row] = new QLabel(HeaderPanel);
         values[row]->setObjectName(QString::fromLatin1(names[row]));
@@ -634,20 +637,9 @@ void TAreaForm::CreateStatusBar()
     StatusBar = statusBar();
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a message (a hint, the search) covers all three.
-    StatusPanel0 = new QLabel(StatusBar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setMinimumWidth(300);
-    StatusPanel1 = new QLabel(StatusBar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setMinimumWidth(210);
-    StatusPanel2 = new QLabel(StatusBar);
-    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
-    StatusPanel2->setMinimumWidth(100);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1, StatusPanel2})
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar->addWidget(StatusPanel0, 1);
-    StatusBar->addWidget(StatusPanel1);
-    StatusBar->addWidget(StatusPanel2);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 300, 1);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 210);
+    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
 }
 
 void TAreaForm::CreateStorage()

@@ -31,6 +31,7 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -284,18 +285,8 @@ void TAreasForm::CreateStatusBar()
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary (not permanent) widgets: a message in the status bar (a hint,
     // the incremental search) covers both panels.
-    StatusPanel0 = new QLabel(StatusBar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setFixedWidth(100);
-    // At least its classic width, and the rest of the bar: the fonts here are
-    // wider than those the widths were chosen for, and the text is not cut.
-    StatusPanel1 = new QLabel(StatusBar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setMinimumWidth(230);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1})
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar->addWidget(StatusPanel0);
-    StatusBar->addWidget(StatusPanel1, 1);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 100);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 230, 1);
 }
 
 void TAreasForm::CreateStorage()

@@ -41,6 +41,7 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -156,7 +157,9 @@ void TEditorForm::CreateHeader()
     HeaderPanel = new QFrame(central);
     HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
     HeaderPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    HeaderPanel->setFixedHeight(65);
+    // At least its classic height, higher when a larger font needs it.
+    HeaderPanel->setMinimumHeight(65);
+    HeaderPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* grid = new QGridLayout(HeaderPanel);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setHorizontalSpacing(8);
@@ -478,22 +481,11 @@ void TEditorForm::CreateStatusBar()
     StatusBar = statusBar();
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a hint covers all four.
-    auto panel = [this](const char* name, int width) {
-        auto* label = new QLabel(StatusBar);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setMinimumWidth(width);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        return label;
-    };
-    StatusPanel0 = panel("StatusPanel0", 65);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 65);
     StatusPanel0->setAlignment(Qt::AlignCenter);
-    StatusPanel1 = panel("StatusPanel1", 72);
-    StatusPanel2 = panel("StatusPanel2", 100);
-    StatusPanel3 = panel("StatusPanel3", 50);
-    StatusBar->addWidget(StatusPanel0);
-    StatusBar->addWidget(StatusPanel1);
-    StatusBar->addWidget(StatusPanel2);
-    StatusBar->addWidget(StatusPanel3, 1);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 72);
+    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
+    StatusPanel3 = AddStatusPanel(StatusBar, "StatusPanel3", 50, 1);
 }
 
 void TEditorForm::CreateStorage()
