@@ -2,6 +2,7 @@
 // answering stand-in) while it is open.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
