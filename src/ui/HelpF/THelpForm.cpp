@@ -17,11 +17,12 @@ QPointer<THelpForm>& Open()
 
 QString PageHtml(const HelpSection& section)
 {
-    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">"
-                                  "<tr><th align=\"left\">Клавиши</th><th align=\"left\">Что делают</th></tr>");
+    QString html = QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\">"
+                                  "<tr><th align=\"left\" width=\"35%\">Клавиши</th>"
+                                  "<th align=\"left\">Что делают</th></tr>");
     for (const HelpRow& row : section.Rows)
-        html += QStringLiteral("<tr><td style=\"white-space:pre\"><b>%1</b></td><td>%2</td></tr>")
-                    .arg(row.Keys.toHtmlEscaped(), row.Text.toHtmlEscaped());
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(row.Keys.toHtmlEscaped(),
+                                                                         row.Text.toHtmlEscaped());
     return html + QStringLiteral("</table>");
 }
 
