@@ -134,12 +134,8 @@ int main(int argc, char** argv)
 {
     const BenchOptions options = ParseBenchOptions(argc, argv, "JSH");
     const long letters = options.Size(FullLetters);
-    for (char format : options.Formats) {
-        try {
-            Measure(format, format == 'H' ? HudsonBases(letters) : SingleBase(format, letters), options.Runs);
-        } catch (const std::exception& e) {
-            ReportError(FormatName(format) + " header walk", e.what());
-        }
-    }
+    MeasureEachFormat(options.Formats, "header walk", [&](char format) {
+        Measure(format, format == 'H' ? HudsonBases(letters) : SingleBase(format, letters), options.Runs);
+    });
     return BenchExitCode();
 }

@@ -1,10 +1,11 @@
 // Leaving an area and marking the rest read: `quorvel-tool mark-all-read`
 // (the model's MarkAllRead over the loaded area, as the area window does on
 // "mark the rest read") in a fresh process on an area of 200,000 letters with
-// a tenth unread (Hudson: a full base of 65,534). The figure is the marking
-// the tool times itself (the load before it is what opening an area costs);
-// the whole run of the tool is given beside it. Each run starts from the
-// generated base: the letters marked before are put back unread.
+// a tenth unread (Hudson and *.MSG: full at 65,534 and 65,535 letters). The
+// figure is the marking as the tool times it (the load before it is what
+// opening an area costs); the whole run of the tool is given beside it. Each
+// run starts from the generated base: the letters marked before are put back
+// unread.
 //   MarkAllReadBench [--quick] [--runs N] [JSHF]
 #include <cmath>
 #include <string>
@@ -50,12 +51,6 @@ void Measure(char format, const BenchOptions& options)
 int main(int argc, char** argv)
 {
     const BenchOptions options = ParseBenchOptions(argc, argv, "JSHF");
-    for (char format : options.Formats) {
-        try {
-            Measure(format, options);
-        } catch (const std::exception& e) {
-            ReportError(FormatName(format) + " mark-all-read", e.what());
-        }
-    }
+    MeasureEachFormat(options.Formats, "mark-all-read", [&](char format) { Measure(format, options); });
     return BenchExitCode();
 }

@@ -93,12 +93,6 @@ void Measure(char format, const BenchOptions& options)
 int main(int argc, char** argv)
 {
     const BenchOptions options = ParseBenchOptions(argc, argv, "JSHF");
-    for (char format : options.Formats) {
-        try {
-            Measure(format, options);
-        } catch (const std::exception& e) {
-            ReportError(FormatName(format) + " posting", e.what());
-        }
-    }
+    MeasureEachFormat(options.Formats, "posting", [&](char format) { Measure(format, options); });
     return BenchExitCode();
 }

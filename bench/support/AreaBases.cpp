@@ -14,20 +14,32 @@ constexpr int UnreadEvery = 10;
 
 }  // namespace
 
+long LetterLimit(char format)
+{
+    switch (format) {
+    case 'H': return HudsonLetterLimit;
+    case 'F': return FidoLetterLimit;
+    default: return 0x7FFFFFFF;
+    }
+}
+
+void GenerateAreaBase(char format, const std::string& dir, long letters)
+{
+    switch (format) {
+    case 'J': GenerateJamBase(dir + "/area", letters, UnreadEvery); break;
+    case 'S': GenerateSquishBase(dir + "/area", letters, UnreadEvery); break;
+    case 'H': GenerateHudsonBase(dir, 1, letters, UnreadEvery); break;
+    default: GenerateFidoBase(dir, letters, UnreadEvery); break;
+    }
+}
+
 AreaBase CachedAreaBase(char format, long letters)
 {
     AreaBase area;
-    area.Letters = format == 'H' ? std::min(letters, HudsonLetterLimit) : letters;
+    area.Letters = std::min(letters, LetterLimit(format));
     area.Unread = area.Letters / UnreadEvery;
     const std::string name = std::string("area-") + format + "-" + std::to_string(area.Letters);
-    area.Dir = CachedData(name, [&](const std::string& dir) {
-        switch (format) {
-        case 'J': GenerateJamBase(dir + "/area", area.Letters, UnreadEvery); break;
-        case 'S': GenerateSquishBase(dir + "/area", area.Letters, UnreadEvery); break;
-        case 'H': GenerateHudsonBase(dir, 1, area.Letters, UnreadEvery); break;
-        default: GenerateFidoBase(dir, area.Letters, UnreadEvery); break;
-        }
-    });
+    area.Dir = CachedData(name, [&](const std::string& dir) { GenerateAreaBase(format, dir, area.Letters); });
     return area;
 }
 

@@ -1,6 +1,9 @@
 #include "support/Targets.h"
 
 #include <cstdio>
+#include <exception>
+
+#include "support/BenchOptions.h"
 
 namespace {
 
@@ -61,4 +64,15 @@ void ReportError(const std::string& name, const std::string& message)
 int BenchExitCode()
 {
     return AnyFailed ? 1 : 0;
+}
+
+void MeasureEachFormat(const std::string& formats, const std::string& what, const std::function<void(char)>& measure)
+{
+    for (char format : formats) {
+        try {
+            measure(format);
+        } catch (const std::exception& e) {
+            ReportError(FormatName(format) + " " + what, e.what());
+        }
+    }
 }

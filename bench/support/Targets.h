@@ -5,6 +5,7 @@
 // could not measure. Anything else a benchmark prints is detail for people.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "support/Timing.h"
@@ -24,6 +25,10 @@ void Report(const Target& target, const Samples& runs, const std::string& note =
 void ReportError(const std::string& name, const std::string& message);
 // 0 when every figure reported so far passed or is INFO, else 1.
 int BenchExitCode();
+
+// Calls measure for each format letter; one that throws is reported as an
+// ERROR named "FORMAT what", and the next format is measured all the same.
+void MeasureEachFormat(const std::string& formats, const std::string& what, const std::function<void(char)>& measure);
 
 // A value as the reports print it: three significant places or whole units.
 std::string FormatValue(double value);

@@ -2,9 +2,9 @@
 // letter of a 20,000-letter area to the next new one, a 50 KB letter of
 // prose, shown (goal: under 50 ms); and, for the record, a 50 KB letter
 // that is one paragraph of words too long for the viewer (the worst case of
-// carrying the overflow down). The area is written through the message base
-// interface once (its two long letters are not what the generators write)
-// and kept with the generated bases; each run reads a copy of it.
+// carrying the overflow down). The area is generated and its two long
+// letters written through the message base interface, once; the benchmark
+// reads a copy of it.
 //   AreaFormBench [--quick] [--runs N] [JSHF]
 #include <QApplication>
 #include <QTreeWidget>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/CodePage.h"
+#include "core/DateHelpers.h"
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
@@ -32,11 +33,11 @@
 
 namespace {
 
-constexpr int Letters = 20000;
-constexpr int BigLetter = 15000;    // its place; about 50 KB of prose
-constexpr int WorstLetter = 15010;  // 50 KB in one paragraph of long words
+constexpr long Letters = 20000;
 constexpr double NextLetterGoalSeconds = 0.05;
-const char* const BigWriter = "Big Writer";      // the senders that find them again
+// The senders of the two long letters, by which they are found: about 50 KB
+// of prose, and 50 KB in one paragraph of long words.
+const char* const BigWriter = "Big Writer";
 const char* const WorstWriter = "Worst Writer";
 
 // About 50 KB of a letter as people write them: paragraphs of lines up to
@@ -69,54 +70,38 @@ std::vector<std::string> Prose()
     return lines;
 }
 
-// Threads of five letters (a root, two answers, an answer to the first
-// answer, a late one), two threads to a subject; every tenth letter is new,
-// and so is the big one.
-// The numbers the base gave the letters, in the order written; none when it failed.
-std::vector<Num> WriteArea(const std::string& spec)
+// The two long letters, new, as answers to a letter in the middle of the
+// area (so that new letters come before them in the tree).
+void WriteLongLetters(const std::string& spec, Num answered)
 {
     std::unique_ptr<MsgBase> base = CreateBaseFor(spec);
-    std::vector<Num> numbers;
-    if (!base)
-        return numbers;
-    if (!base->BaseExists())
-        base->CreateBase(0, 0);
-    if (base->OpenBase() != 0)
-        return numbers;
-    const std::vector<std::string> prose = Prose();
+    if (!base || base->OpenBase() != 0)
+        throw std::runtime_error("cannot open " + spec);
     std::string line;
     for (int i = 0; i < 70; ++i)
         line += static_cast<char>('a' + i % 26);
-    for (int i = 0; i < Letters; ++i) {
-        const int thread = i / 5, place = i % 5;
-        static const int parentOf[5] = {-1, 0, 0, 1, 3};
+    for (const char* writer : {BigWriter, WorstWriter}) {
         base->StartNewLetter();
         base->SetMailType(MailEcho);
-        base->SetFrom(i == BigLetter ? BigWriter : i == WorstLetter ? WorstWriter : "Sender " + std::to_string(i % 97));
+        base->SetFrom(writer);
         base->SetTo("All");
-        base->SetSubject("Subject " + std::to_string(thread / 2));
-        base->SetDateTime(45000.0 + i / 1000.0);
+        base->SetSubject("A long letter");
+        base->SetDateTime(EncodeDate(2025, 6, 1));
         base->SetOrigAddr(FidoAddress{2, 5020, 1, 4});
-        if (place != 0)
-            base->SetReplyTo(numbers.at(static_cast<std::size_t>(thread * 5 + parentOf[place])));
-        const bool unread = i % 10 == 0 || i == BigLetter;
-        base->SetRead(!unread);
-        base->WriteKludge("\x01MSGID: 2:5020/1.4 " + std::to_string(10000000 + i));
-        if (i == BigLetter) {
-            for (const std::string& row : prose)
+        base->SetReplyTo(answered);
+        base->SetRead(false);
+        base->WriteKludge(std::string("\x01MSGID: 2:5020/1.4 ") + (writer == BigWriter ? "0badc0de" : "0badc0df"));
+        if (writer == BigWriter) {
+            for (const std::string& row : Prose())
                 base->WriteLine(row);
-        } else if (i == WorstLetter) {
+        } else {
             for (int row = 0; row < 700; ++row)
                 base->WriteLine(std::to_string(row) + " " + line);
-        } else {
-            base->WriteLine("A line of text for the benchmark.");
         }
-        if (base->WriteLetter() != 0)
-            return {};
-        numbers.push_back(base->GetNumber());
+        if (Status status = base->WriteLetter(); status != 0)
+            throw std::runtime_error("cannot write a long letter, status " + std::to_string(status));
     }
     base->CloseBase();
-    return numbers;
 }
 
 TLetter* LetterFrom(const TArea& area, const char* sender)
@@ -130,10 +115,10 @@ TLetter* LetterFrom(const TArea& area, const char* sender)
 void Bench(char format, const BenchOptions& options)
 {
     const std::string name = FormatName(format) + " next new letter, 50 KB, shown";
-    const std::string cached = CachedData(std::string("letter-") + format + "-" + std::to_string(Letters),
+    const std::string cached = CachedData(std::string("long-letters-") + format + "-" + std::to_string(Letters),
                                           [&](const std::string& dir) {
-                                              if (WriteArea(AreaSpec(format, dir)).size() != std::size_t(Letters))
-                                                  throw std::runtime_error("cannot write the base");
+                                              GenerateAreaBase(format, dir, Letters);
+                                              WriteLongLetters(AreaSpec(format, dir), Letters / 2);
                                           });
     const std::string work = BenchDataDir() + "/work/letter-" + format;
     MirrorDirectory(cached, work);
@@ -197,12 +182,6 @@ int main(int argc, char** argv)
     SetUserRegistry(std::make_unique<MemoryRegistry>());
     InitSettings();
     RegisterCursors();
-    for (char format : options.Formats) {
-        try {
-            Bench(format, options);
-        } catch (const std::exception& e) {
-            ReportError(FormatName(format) + " next new letter", e.what());
-        }
-    }
+    MeasureEachFormat(options.Formats, "next new letter", [&](char format) { Bench(format, options); });
     return BenchExitCode();
 }

@@ -1,13 +1,13 @@
-// Opening an area of 200,000 letters (Hudson: a full base of 65,534) with a
-// tenth unread, each run in a fresh process as entering an area does: the
-// letters loaded, the window built on the unreads tree, the first new letter
-// shown (goal: under 1 s), and the memory that took, as the peak resident
-// growth over the letters (goal: under 300 bytes a letter; a window on a
-// small area is opened and closed first, so that what any first window costs
-// (styles, fonts, images) is not counted as the letters'). Then, in the
-// same process, the reading goes on: the next new letter from the letter
-// (the one left is marked read in the base), and leaving the area with
-// "mark the rest read".
+// Opening an area of 200,000 letters (Hudson and *.MSG: full at 65,534 and
+// 65,535 letters) with a tenth unread, each run in a fresh process, as
+// entering an area does: the letters loaded, the window built on the unreads
+// tree, the first new letter shown (goal: under 1 s), and the memory that
+// took, as the peak resident growth over the letters (goal: under 300 bytes a
+// letter; a window on a small area is opened and closed first, so that what
+// any first window costs (styles, fonts, images) is not counted against the
+// letters). Then, in the same process, the reading goes on: the next new
+// letter from the letter (the one left is marked read in the base), and
+// leaving the area with "mark the rest read".
 //   AreaOpenBench [--quick] [--runs N] [JSHF]
 #include <QApplication>
 #include <cmath>
@@ -140,12 +140,6 @@ int main(int argc, char** argv)
     const BenchOptions options = ParseBenchOptions(argc, argv, "JSHF");
     if (options.IsChild)
         return options.Child.size() == 2 ? OpenOnce(argc, argv, options.Child[0], options.Child[1]) : 2;
-    for (char format : options.Formats) {
-        try {
-            Measure(format, options);
-        } catch (const std::exception& e) {
-            ReportError(FormatName(format) + " opening an area", e.what());
-        }
-    }
+    MeasureEachFormat(options.Formats, "opening an area", [&](char format) { Measure(format, options); });
     return BenchExitCode();
 }
