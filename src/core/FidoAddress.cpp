@@ -1,5 +1,9 @@
 #include "core/FidoAddress.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "core/StringHelpers.h"
 
 std::string AddressToText(const FidoAddress& address)
@@ -63,4 +67,61 @@ bool ParseAddress(std::string_view text, const FidoAddress& defaultAddress, Fido
     if (!node.empty())
         ok &= ReadPart(node, address.Node);
     return ok;
+}
+
+namespace {
+
+// One part of an exact address: digits only, at most 65535.
+AddressFault ReadExactPart(std::string_view text, uint16_t& field)
+{
+    const std::string digits = StripBoth(text, ' ');
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+        return AddressFault::NotAnAddress;
+    uint32_t value = 0;
+    for (char digit : digits) {
+        value = value * 10 + static_cast<uint32_t>(digit - '0');
+        if (value > 0xFFFF)
+            return AddressFault::PartTooLarge;
+    }
+    field = static_cast<uint16_t>(value);
+    return AddressFault::None;
+}
+
+}  // namespace
+
+AddressFault ParseExactAddress(std::string_view text, uint16_t defaultZone, FidoAddress& address)
+{
+    std::string rest = StripBoth(text.substr(0, text.find('@')), ' ');
+    if (rest.empty())
+        return AddressFault::Empty;
+    auto cut = [&rest](char separator, bool keepBefore) {
+        const std::size_t at = rest.find(separator);
+        if (at == std::string::npos)
+            return std::optional<std::string>();
+        std::string part = keepBefore ? rest.substr(0, at) : rest.substr(at + 1);
+        rest = keepBefore ? rest.substr(at + 1) : rest.substr(0, at);
+        return std::optional<std::string>(part);
+    };
+    const std::optional<std::string> zone = cut(':', true);
+    const std::optional<std::string> net = cut('/', true);
+    const std::optional<std::string> point = cut('.', false);
+    if (point && StripBoth(rest, ' ').empty())
+        return AddressFault::PointWithoutNode;
+    if (!net)
+        return AddressFault::NotAnAddress;
+
+    FidoAddress parsed{defaultZone, 0, 0, 0};
+    std::vector<AddressFault> faults = {ReadExactPart(*net, parsed.Net), ReadExactPart(rest, parsed.Node)};
+    if (zone)
+        faults.push_back(ReadExactPart(*zone, parsed.Zone));
+    if (point)
+        faults.push_back(ReadExactPart(*point, parsed.Point));
+    // Letters anywhere make it no address at all, whatever else is too large.
+    for (AddressFault fault : {AddressFault::NotAnAddress, AddressFault::PartTooLarge})
+        if (std::find(faults.begin(), faults.end(), fault) != faults.end())
+            return fault;
+    if (parsed.Zone == 0 || parsed.Net == 0)
+        return AddressFault::ZeroZoneOrNet;
+    address = parsed;
+    return AddressFault::None;
 }

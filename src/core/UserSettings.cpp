@@ -1,5 +1,7 @@
 #include "core/UserSettings.h"
 
+#include <algorithm>
+
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
 
@@ -8,6 +10,7 @@ FidoAddress MainAddress;
 std::vector<std::string> AKAs;
 std::vector<std::string> NewLetterTemplate;
 std::vector<std::string> QuoteReplyTemplate;
+std::vector<std::string> NetmailAreas;
 
 namespace {
 
@@ -23,14 +26,16 @@ const std::string& SignatureLine()
 }
 
 const char* const UserSection = "User";
-const char* const ListSections[] = {"AKAs", "NewLetterTemplate", "QuoteReplyTemplate"};
+const char* const ListSections[] = {"AKAs", "NewLetterTemplate", "QuoteReplyTemplate", "NetmailAreas"};
+constexpr int ListCount = 4;
 
 std::vector<std::string>& ListOf(int index)
 {
     switch (index) {
     case 0: return AKAs;
     case 1: return NewLetterTemplate;
-    default: return QuoteReplyTemplate;
+    case 2: return QuoteReplyTemplate;
+    default: return NetmailAreas;
     }
 }
 
@@ -76,6 +81,7 @@ void InitSettings()
     // parts a stored address leaves out.
     MainAddress = FidoAddress{};
     AKAs.clear();
+    NetmailAreas.clear();
     NewLetterTemplate = DefaultNewLetterTemplate();
     QuoteReplyTemplate = DefaultQuoteReplyTemplate();
 }
@@ -120,7 +126,7 @@ void LoadSettings(Registry& registry)
     FidoAddress previous = MainAddress;
     ParseAddress(ReduceAddressText(addressText), previous, MainAddress);
 
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < ListCount; ++i) {
         const std::string section = SectionKey(ListSections[i]);
         std::string first;
         if (!registry.ReadString(section, "Line0", first) || first.empty())
@@ -149,7 +155,7 @@ void SaveSettings(Registry& registry)
     const std::string user = SectionKey(UserSection);
     registry.WriteString(user, "Name", UserName);
     registry.WriteString(user, "MainAddress", AddressToText(MainAddress));
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < ListCount; ++i) {
         const std::string section = SectionKey(ListSections[i]);
         registry.DeleteKey(section);
         const std::vector<std::string>& list = ListOf(i);
@@ -161,4 +167,13 @@ void SaveSettings(Registry& registry)
 void SaveSettings()
 {
     SaveSettings(UserRegistry());
+}
+
+bool IsNetmailArea(const std::string& tag)
+{
+    const std::string wanted = UpperAscii(StripBoth(tag, ' '));
+    if (wanted == "NETMAIL")
+        return true;
+    return std::any_of(NetmailAreas.begin(), NetmailAreas.end(),
+                       [&wanted](const std::string& line) { return UpperAscii(StripBoth(line, ' ')) == wanted; });
 }

@@ -1,5 +1,5 @@
-// The user's settings: name, main address, AKAs and the two letter
-// templates. They live in memory for the whole run, are read once when the
+// The user's settings: name, main address, AKAs, the two letter templates
+// and the tags of the netmail areas. They live in memory for the whole run, are read once when the
 // main window is created and written when the user confirms the settings
 // dialog.
 #pragma once
@@ -15,6 +15,13 @@ extern FidoAddress MainAddress;
 extern std::vector<std::string> AKAs;
 extern std::vector<std::string> NewLetterTemplate;
 extern std::vector<std::string> QuoteReplyTemplate;
+// Tags of the areas whose letters are netmail, besides NETMAIL (one a line).
+extern std::vector<std::string> NetmailAreas;
+
+// Whether letters written into the area of this tag are netmail: the area
+// tagged NETMAIL always, and every area the user named in NetmailAreas
+// (compared without regard to the case of Latin letters).
+bool IsNetmailArea(const std::string& tag);
 
 // Puts every setting back to its built-in default (done at start-up).
 void InitSettings();

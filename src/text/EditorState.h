@@ -24,6 +24,9 @@ enum EditorMode : int {
 struct EditorState {
     int Mode = NewLetterMode;
     TArea* Area = nullptr;
+    // Written as netmail: to the station in ToAddress, from the one in
+    // FromAddress, private, without an origin line.
+    bool Netmail = false;
     // The answered (or, in ChangeMode, the changed) letter's key; the letter
     // itself is looked up again by it whenever it is needed, because a reload
     // of the area replaces the letter objects.
@@ -36,7 +39,7 @@ struct EditorState {
     std::string From;         // at most 35 characters
     std::string FromAddress;  // the from-address field, as typed
     std::string To;           // at most 35 characters
-    std::string ToAddress;    // the recipient's address field (the window keeps it hidden)
+    std::string ToAddress;    // the recipient's address field (shown for netmail only)
     std::string Subject;      // at most 71 characters
     std::vector<std::string> Lines;  // the text field, one string a line
 

@@ -70,6 +70,13 @@ std::string OriginLine()
     return Format(" * Origin: %s (%s)", OriginText().c_str(), AddressToText(MainAddress).c_str());
 }
 
+std::vector<std::string> ClosingLines(const EditorState& editor)
+{
+    if (editor.Netmail)
+        return {TearLine()};
+    return {TearLine(), OriginLine()};
+}
+
 std::vector<std::string> ExpandEditorTemplate(const EditorState& editor, const std::vector<std::string>& templateLines,
                                               DateTime now)
 {
@@ -85,7 +92,7 @@ std::vector<std::string> PrepareText(const EditorState& editor, DateTime now)
     if (editor.Mode == ChangeMode)
         return editor.AnsweredText.Lines;
     std::vector<std::string> lines = ExpandEditorTemplate(editor, TemplateFor(editor.Mode), now);
-    lines.push_back(TearLine());
-    lines.push_back(OriginLine());
+    for (std::string& line : ClosingLines(editor))
+        lines.push_back(std::move(line));
     return lines;
 }

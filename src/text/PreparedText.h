@@ -1,7 +1,7 @@
 // The text an editor starts with, made the first time the user enters its
 // text field: for a new letter, a reply or a comment the user's template with
 // its tokens expanded and the answered letter quoted, then the tear line and
-// the origin line; for a changed letter its own text.
+// the origin line (not in netmail); for a changed letter its own text.
 #pragma once
 
 #include <string>
@@ -33,6 +33,9 @@ std::vector<std::string> ExpandEditorTemplate(const EditorState& editor, const s
 std::string TearLine();
 // " * Origin: <the fixed origin text> (<the user's main address>)".
 std::string OriginLine();
+// The lines that close a letter the editor prepares: the tear line, then the
+// origin line (an echomail line: netmail carries none).
+std::vector<std::string> ClosingLines(const EditorState& editor);
 
 // The lines the editor's text field starts with. The answered letter is
 // looked up again by its key: when it has gone, its token values are empty

@@ -7,6 +7,7 @@
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
+#include "text/Netmail.h"
 
 ECantWriteLetter::ECantWriteLetter(Status status)
     : EQuorvel(Format(Utf8ToAnsi("Не могу записать письмо. Ошибка #%d").c_str(), int(status))), Code(status)
@@ -82,6 +83,18 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
         return SaveOutcome::ChangedLetterGone;
     }
 
+    // Netmail goes only where its addresses say: one that names no station is
+    // refused before anything is written.
+    FidoAddress sender, dest;
+    if (editor.Netmail) {
+        sender = NetmailAddress(editor.FromAddress, MainAddress.Zone, EBadAddress::Sender);
+        dest = NetmailAddress(editor.ToAddress, sender.Zone, EBadAddress::Recipient);
+    } else {
+        // The field's text is used whether or not it parsed completely; what
+        // it leaves out comes from the main address.
+        ParseAddress(editor.FromAddress, MainAddress, sender);
+    }
+
     Num replyTo = 0;
     if (mode == ChangeMode)
         replyTo = answered->ReplyTo;
@@ -94,17 +107,19 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
     OpenForSave open(area);
     MsgBase& base = *area.Base;
     base.StartNewLetter();
-    // The field's text is used whether or not it parsed completely; what it
-    // leaves out comes from the main address.
-    FidoAddress sender;
-    ParseAddress(editor.FromAddress, MainAddress, sender);
+    // The type comes first: formats that keep zones and points in control
+    // lines write them as the addresses are set.
+    base.SetMailType(editor.Netmail ? MailNet : MailEcho);
     base.SetFrom(letter->From);
     base.SetTo(letter->To);
     base.SetSubject(letter->Subject);
     base.SetDateTime(letter->Date);
+    if (editor.Netmail)
+        base.SetDestAddr(dest);
     base.SetOrigAddr(sender);
     base.SetLocal(true);
-    base.SetMailType(MailEcho);
+    if (editor.Netmail)
+        base.SetPrivate(true);
     if (replyTo != 0)
         base.SetReplyTo(replyTo);
     base.SetRead(true);

@@ -1,6 +1,7 @@
-// Saving what an editor holds: a new letter written through the area's base
-// with its header, its MSGID (and REPLY) control lines and its text wrapped
-// to 79 characters, then joined to the area. A changed letter is written as a
+// Saving what an editor holds: a new letter (echomail, or netmail to one
+// station) written through the area's base with its header, its MSGID (and
+// REPLY) control lines and its text wrapped to 79 characters, then joined to
+// the area. A changed letter is written as a
 // new letter and the old one deleted; in the area the old letter object takes
 // the new identity and keeps its place in its thread.
 #pragma once
@@ -32,8 +33,12 @@ const std::string& ChangedLetterGoneMessage();
 // serial). On success the structure is marked unmodified and the new letter
 // is the area's current letter. On failure an exception says why (the base's
 // status as ECantWriteLetter, ELetterNotFound, ECantDeleteLetter,
-// ECantOpenArea); the structure stays modified with its text untouched, and
-// a letter the base stored before a later step failed stays in the base.
+// ECantOpenArea, and for netmail EBadAddress before anything is written);
+// the structure stays modified with its text untouched, and a letter the
+// base stored before a later step failed stays in the base.
+// Netmail (editor.Netmail) goes from FromAddress to ToAddress, both exact
+// addresses, marked private; the format stores the full addresses (in the
+// header or in INTL, FMPT and TOPT lines) and its own netmail mark.
 // The area's base is used when the area is open; otherwise the area is
 // opened for the save.
 SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());

@@ -4,6 +4,7 @@
 
 #include "core/StringHelpers.h"
 #include "msgbase/MsgBase.h"
+#include "msgbase/NetmailLines.h"
 #include "text/Canvas.h"
 #include "text/LineKinds.h"
 
@@ -114,6 +115,7 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
     if (pixelWidth >= 1 && pixelWidth <= 159)
         pixelWidth = 160;
 
+    std::vector<std::string> netmailLines;
     std::size_t i = 0;
     while (i < Lines.size()) {
         const std::string line = Lines[i];
@@ -129,6 +131,8 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
                 MsgId = KludgeValue(line, 7);
             else if (StartsWith(line, "\x01REPLY:"))
                 Reply = KludgeValue(line, 7);
+            else
+                netmailLines.push_back(line);
             if (!showKludges) {
                 Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
@@ -185,4 +189,8 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
         ToAddr = parsed;
     else
         base->GetDestAddr(ToAddr);
+    base->GetOrigAddr(OrigAddr);
+    base->GetDestAddr(DestAddr);
+    for (const std::string& line : netmailLines)
+        ApplyNetmailLine(line, OrigAddr, DestAddr);
 }

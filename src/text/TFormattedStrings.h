@@ -22,14 +22,19 @@ public:
     std::string Reply;   // value of the last REPLY control line
     FidoAddress FromAddr;
     FidoAddress ToAddr;
+    // The letter's own ends as netmail needs them (worked out with a base
+    // only): the header's addresses, zones from its INTL line and points
+    // from its FMPT and TOPT lines where the format keeps them there.
+    FidoAddress OrigAddr;
+    FidoAddress DestAddr;
 
     std::size_t Count() const { return Lines.size(); }
     const std::string& operator[](std::size_t i) const { return Lines[i]; }
 
     // With a canvas widths are pixels (pixelWidth available), else characters
     // (width per line). A width of 1..15 is raised to 16, a pixel width of
-    // 1..159 to 160. With a base, FromAddr and ToAddr are worked out at the
-    // end; defaultAddress completes partial addresses.
+    // 1..159 to 160. With a base, FromAddr, ToAddr, OrigAddr and DestAddr are
+    // worked out at the end; defaultAddress completes partial addresses.
     void ReFormat(bool showKludges, int width, int pixelWidth, const Canvas* canvas, MsgBase* base,
                   const FidoAddress& defaultAddress);
 };

@@ -78,14 +78,18 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
         const std::string msgId = AddressToText(from) + " " + SerialText(NextMsgIdSerial(written));
         const bool reply = letter.Parent >= 0 && static_cast<std::size_t>(letter.Parent) < numbers.size();
 
+        // Netmail as a tosser leaves it: full addresses, private, no origin line.
+        const bool netmail = std::string(area.Tag) == "NETMAIL";
         base->StartNewLetter();
+        base->SetMailType(netmail ? MailNet : MailEcho);
         base->SetFrom(Utf8ToAnsi(letter.From));
         base->SetTo(Utf8ToAnsi(letter.To));
         base->SetSubject(Utf8ToAnsi(letter.Subject));
         base->SetDateTime(std::trunc(written * 1440.0) / 1440.0);
+        if (netmail)
+            base->SetDestAddr(AddressOf(letter.To));
         base->SetOrigAddr(from);
-        base->SetDestAddr(std::string(area.Tag) == "NETMAIL" ? AddressOf(letter.To) : FidoAddress{});
-        base->SetMailType(MailEcho);
+        base->SetPrivate(netmail);
         if (reply)
             base->SetReplyTo(numbers[static_cast<std::size_t>(letter.Parent)]);
         base->SetRead(letter.Read);
@@ -100,7 +104,8 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
         for (const char* line : letter.Lines)
             base->WriteLine(Utf8ToAnsi(line));
         base->WriteLine("--- Quorvel 2.00.84");
-        base->WriteLine(Utf8ToAnsi(Format(" * Origin: %s (%s)", area.Origin, AddressToText(from).c_str())));
+        if (!netmail)
+            base->WriteLine(Utf8ToAnsi(Format(" * Origin: %s (%s)", area.Origin, AddressToText(from).c_str())));
         if (letter.ExtraKludges) {
             base->WriteLine("SEEN-BY: 5020/1234 5020/9999");
             base->WriteKludge("\x01PATH: 5020/9999 5020/1234");

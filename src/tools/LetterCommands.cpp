@@ -1,9 +1,11 @@
 // quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
 #include <string>
+#include <vector>
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
 namespace {
@@ -38,9 +40,16 @@ int CommandRead(Args args)
     Num number = ParseNumber(args[0]);
     OpenedBase base(spec, false);
     base.GoToLetter(number);
+    // The full addresses: the header's, with the zones and points that
+    // netmail control lines carry where the format keeps them there.
     FidoAddress orig, dest;
     base->GetOrigAddr(orig);
     base->GetDestAddr(dest);
+    std::vector<std::string> lines;
+    for (base->StartText(); !base->TextEnded();) {
+        lines.push_back(base->ReadLine(65535));
+        ApplyNetmailLine(lines.back(), orig, dest);
+    }
     PrintLine("From: " + base->GetFrom());
     PrintLine("To: " + base->GetTo());
     PrintLine("Subject: " + base->GetSubject());
@@ -48,9 +57,7 @@ int CommandRead(Args args)
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
     PrintLine("");
-    base->StartText();
-    while (!base->TextEnded()) {
-        std::string line = base->ReadLine(65535);
+    for (const std::string& line : lines) {
         if (!line.empty() && line[0] == KludgeMark) {
             if (kludges)
                 PrintLine("^A" + line.substr(1));

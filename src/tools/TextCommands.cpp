@@ -1,6 +1,7 @@
 // quorvel-tool post / reflow: the letter text as the editor makes it. post
-// writes a letter as the editor saves one, with the text the editor prepares
-// from the user's templates and the typed body where the user types it;
+// writes a letter as the editor saves one (echomail, or with --dest or
+// --netmail netmail to one station), with the text the editor prepares from
+// the user's templates and the typed body where the user types it;
 // reflow shows what the reflowing of a letter's text does to it.
 #include <algorithm>
 
@@ -9,6 +10,7 @@
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
+#include "text/Netmail.h"
 #include "text/PreparedText.h"
 #include "text/SaveLetter.h"
 #include "tools/ToolCommands.h"
@@ -34,9 +36,20 @@ std::vector<std::string> TypedText(const EditorState& editor, const std::vector<
         std::vector<std::string> rest = ExpandEditorTemplate(editor, after, now);
         text.insert(text.end(), rest.begin(), rest.end());
     }
-    text.push_back(TearLine());
-    text.push_back(OriginLine());
+    for (std::string& line : ClosingLines(editor))
+        text.push_back(std::move(line));
     return text;
+}
+
+// A netmail address given on the command line, checked before anything is
+// written: one that names no station is a bad argument.
+FidoAddress NetmailArgument(const std::string& text, uint16_t defaultZone, EBadAddress::Role role)
+{
+    try {
+        return NetmailAddress(text, defaultZone, role);
+    } catch (const EBadAddress& e) {
+        throw UsageError(AnsiToUtf8(e.what()));
+    }
 }
 
 }  // namespace
@@ -48,16 +61,27 @@ int CommandPost(Args args)
         !TakeOption(args, "--subject", subject) || !TakeOption(args, "--addr", addressText))
         throw UsageError("post needs --from, --to, --subject and --addr");
     bool replying = TakeOption(args, "--reply", replyText);
+    std::string destText;
+    const bool hasDest = TakeOption(args, "--dest", destText);
+    const bool netmail = TakeFlag(args, "--netmail") || hasDest;
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     Num replyTo = replying ? ParseNumber(replyText) : 0;
+    if (netmail && !hasDest && !replying)
+        throw UsageError("--netmail goes to the answered letter's sender: give --reply NUMBER, or --dest ADDRESS");
 
     LoadUserSettings();
     // The editor takes the field as typed; a script's typing error is better
     // refused than written under a wrong address.
-    FidoAddress address;
-    if (!ParseAddress(addressText, MainAddress, address) || address.Net == 0)
-        throw ToolError("not a FidoNet address: " + AnsiToUtf8(addressText));
+    if (netmail) {
+        const FidoAddress sender = NetmailArgument(addressText, MainAddress.Zone, EBadAddress::Sender);
+        if (hasDest)
+            NetmailArgument(destText, sender.Zone, EBadAddress::Recipient);
+    } else {
+        FidoAddress address;
+        if (!ParseAddress(addressText, MainAddress, address) || address.Net == 0)
+            throw ToolError("not a FidoNet address: " + AnsiToUtf8(addressText));
+    }
     std::vector<std::string> body = ReadStdinLines();
 
     TArea area(spec, AreaDescriptionText(), spec);
@@ -67,6 +91,7 @@ int CommandPost(Args args)
     EditorState editor;
     editor.Area = &area;
     editor.Mode = replying ? ReplyMode : NewLetterMode;
+    editor.Netmail = netmail;
     if (replying) {
         TLetter* answered = area.FindByNumber(replyTo);
         if (!answered)
@@ -76,6 +101,9 @@ int CommandPost(Args args)
     }
     editor.From = from;
     editor.FromAddress = addressText;
+    editor.ToAddress = hasDest ? destText : StartingDestination(editor);
+    if (netmail && editor.ToAddress.empty())
+        throw ToolError("letter " + std::to_string(replyTo) + " carries no sender address to answer: give --dest");
     editor.To = to;
     editor.Subject = subject;
     editor.Lines = TypedText(editor, body);

@@ -27,7 +27,8 @@ bool EditUserSettings(QWidget* parent)
 {
     if (!Runner())
         return false;
-    UserSettingsFields fields{UserName, AddressToText(MainAddress), AKAs, NewLetterTemplate, QuoteReplyTemplate};
+    UserSettingsFields fields{UserName, AddressToText(MainAddress), AKAs, NewLetterTemplate, QuoteReplyTemplate,
+                              NetmailAreas};
     if (!Runner()(parent, fields))
         return false;
     UserName = fields.Name;
@@ -36,6 +37,7 @@ bool EditUserSettings(QWidget* parent)
     AKAs = fields.AKAs;
     NewLetterTemplate = fields.NewLetterTemplate;
     QuoteReplyTemplate = fields.QuoteReplyTemplate;
+    NetmailAreas = fields.NetmailAreas;
     SaveSettings();
     return true;
 }

@@ -17,6 +17,7 @@ struct UserSettingsFields {
     std::vector<std::string> AKAs;
     std::vector<std::string> NewLetterTemplate;
     std::vector<std::string> QuoteReplyTemplate;
+    std::vector<std::string> NetmailAreas;
 };
 
 // Shows the dialog with the fields filled in; true (with the fields as the

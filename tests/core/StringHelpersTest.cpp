@@ -35,6 +35,41 @@ TEST(ParseAddress, BlanksDomainsAndBadPoints)
     EXPECT_EQ(a, (FidoAddress{2, 5020, 1, 0}));
 }
 
+TEST(ParseExactAddress, NamesOneStationOrSaysWhatIsWrong)
+{
+    struct Case {
+        const char* Text;
+        AddressFault Fault;
+        FidoAddress Address;
+    };
+    const Case cases[] = {
+        {"2:5020/1234.5", AddressFault::None, {2, 5020, 1234, 5}},
+        {" 1:234/5@fidonet ", AddressFault::None, {1, 234, 5, 0}},
+        {"5020/77.3", AddressFault::None, {2, 5020, 77, 3}},  // the zone is the default's
+        {"2:65535/65535.65535", AddressFault::None, {2, 65535, 65535, 65535}},
+        {"", AddressFault::Empty, {}},
+        {"2:5020/65536", AddressFault::PartTooLarge, {}},
+        {"70000:1/1", AddressFault::PartTooLarge, {}},
+        {"2:5020/1234.99999999999", AddressFault::PartTooLarge, {}},
+        {".5", AddressFault::PointWithoutNode, {}},
+        {"2:5020/.5", AddressFault::PointWithoutNode, {}},
+        {"Sergey Volkov", AddressFault::NotAnAddress, {}},
+        {"1234", AddressFault::NotAnAddress, {}},  // no net
+        {"2:5020/", AddressFault::NotAnAddress, {}},
+        {"2:5020/1234.x", AddressFault::NotAnAddress, {}},
+        {"2:5020/12 34", AddressFault::NotAnAddress, {}},
+        {"2:x/99999", AddressFault::NotAnAddress, {}},  // letters outweigh a large part
+        {"0:5020/1", AddressFault::ZeroZoneOrNet, {}},
+        {"2:0/0", AddressFault::ZeroZoneOrNet, {}},
+    };
+    for (const Case& c : cases) {
+        FidoAddress a{9, 9, 9, 9};
+        EXPECT_EQ(ParseExactAddress(c.Text, 2, a), c.Fault) << c.Text;
+        const FidoAddress untouched{9, 9, 9, 9};
+        EXPECT_EQ(a, c.Fault == AddressFault::None ? c.Address : untouched) << c.Text;
+    }
+}
+
 TEST(AddressToText, PointOnlyWhenNotZero)
 {
     EXPECT_EQ(AddressToText({1, 2, 3, 0}), "1:2/3");

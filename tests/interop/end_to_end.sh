@@ -77,19 +77,7 @@ grep -q '^References: ' "$work/answer" || fail "the answer is not linked to the 
 
 # ---------------------------------------------------------------- crashmail exports the *.MSG answer
 mkdir -p "$work"/{in,out,tmp,bad}
-cat >"$work/crashmail.prefs" <<EOF
-SYSOP "Test Sysop"
-LOGFILE "$work/crashmail.log"
-LOGLEVEL 3
-DUPEFILE "$work/dupes" 200
-DUPEMODE IGNORE
-DEFAULTZONE 2
-INBOUND "$work/in"
-OUTBOUND "$work/out"
-TEMPDIR "$work/tmp"
-CREATEPKTDIR "$work/tmp"
-PACKETDIR "$work/out"
-STATSFILE "$work/stats"
+{ crashmail_prefs "Test Sysop"; cat <<EOF; } >"$work/crashmail.prefs"
 NOROUTE
 AKA 2:5020/1234.5
 DOMAIN "FidoNet"

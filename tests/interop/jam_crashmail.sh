@@ -15,19 +15,7 @@ source "$(dirname "$0")/support/common.bash"
 require crashmail
 
 mkdir -p "$work"/{in,out,tmp,jam}
-cat >"$work/crashmail.prefs" <<EOF
-SYSOP "Point User"
-LOGFILE "$work/crashmail.log"
-LOGLEVEL 3
-DUPEFILE "$work/dupes" 200
-DUPEMODE IGNORE
-DEFAULTZONE 2
-INBOUND "$work/in"
-OUTBOUND "$work/out"
-TEMPDIR "$work/tmp"
-CREATEPKTDIR "$work/tmp"
-PACKETDIR "$work/out"
-STATSFILE "$work/stats"
+{ crashmail_prefs "Point User"; cat <<EOF; } >"$work/crashmail.prefs"
 IMPORTSEENBY
 AKA 2:5020/1234
 NODE 2:5020/100 "" ""

@@ -2,6 +2,7 @@
 // directory: letters saved and read back through a base object of their own,
 // the keys of the text and the header, the close question.
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -443,6 +444,49 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("^\x01MSGID: 2:5020/77 (?!1234abcd)")).match(kept.Lines[0]).hasMatch());
         QCOMPARE(kept.Lines.mid(1, 2),
                  (QStringList{"\x01REPLY: 2:5020/11 abcdef01", "Again. Hi Anna! Changed."}));
+    }
+
+    void NetmailHasADestinationAndRefusesAnAddressOfNoStation()
+    {
+        NetmailAreas = {"ru.test"};  // the user's own netmail area
+        AKAs = {"1:234/99.7"};
+        QuoteReplyTemplate = {"@Position"};
+        TestArea point('M');
+        QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4);
+        QVERIFY(editor);
+        // The destination, labelled, is Boris's full origin; the sender a choice.
+        QVERIFY(editor->ToAddressEdit->isVisible() && editor->ToAddressLabel->isVisible());
+        QCOMPARE(editor->ToAddressLabel->text(), QStringLiteral("Адрес:"));
+        QCOMPARE(editor->ToAddressEdit->text(), QStringLiteral("2:5020/1.4"));
+        QVERIFY(editor->FromAddressBox->isVisible() && !editor->FromAddressEdit->isVisible());
+        QCOMPARE(editor->FromAddressBox->count(), 2);
+        QCOMPARE(editor->FromAddressBox->currentText(), QStringLiteral("2:5020/1234.5"));
+        editor->ToEdit->setFocus();
+        QTest::keyClick(editor->ToEdit, Qt::Key_Down);
+        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->ToAddressEdit));
+
+        // A point without a node: said so, the letter stays open and nothing is written.
+        editor->ToAddressEdit->setText(QStringLiteral("2:5020/.5"));
+        editor->RichEdit->setFocus();
+        QCOMPARE(TextOf(editor), (QStringList{"B> Hi Anna!", "", "AN>> Hello from Anna.", "", Tear}));
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QCOMPARE(Errors, QStringList{"В адресе получателя \"2:5020/.5\" указан пойнт, но не указан узел."});
+        Errors.clear();
+        QVERIFY(!Gone(editor));
+        QVERIFY(editor->Modified());
+        QCOMPARE(point.Stored().size(), std::size_t(3));
+
+        // Another zone: the sender follows it to the AKA there, and F2 sends.
+        editor->ToAddressEdit->setText(QStringLiteral("1:234/5.6"));
+        QCOMPARE(editor->FromAddressBox->currentText(), QStringLiteral("1:234/99.7"));
+        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QVERIFY(Gone(editor));
+        const MemoryLetter& sent = point.Store->Letters.at(point.Store->High);
+        QCOMPARE(sent.Dest, (FidoAddress{1, 234, 5, 6}));
+        QCOMPARE(sent.Orig, (FidoAddress{1, 234, 99, 7}));
+        QVERIFY(sent.Flags & MemPrivate);
+        QCOMPARE(point.Newest().Lines.mid(1), (QStringList{"\x01REPLY: 2:5020/77 1234abcd", "B> Hi Anna!", "",
+                                                           "AN>> Hello from Anna.", "", Tear}));
     }
 
     void ClosingWithTheAreaAFailedSaveAndAnAreaThatGoes()

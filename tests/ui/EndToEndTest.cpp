@@ -2,7 +2,8 @@
 // start, scan, enter an area of each format, read on with Right, answer with
 // F4, type, save with F2, see the answer in the tree and the counts change,
 // leave the area marking the rest read; then the tosser's flag stops the
-// scans and its removal brings a rescan. The bases are checked afterwards
+// scans and its removal brings a rescan; a netmail letter from a point is
+// answered with Ctrl+N, F4, F2. The bases are checked afterwards
 // with quorvel-tool. tests/interop/end_to_end.sh runs this program over a
 // point of its own and then shows the results to the real peers.
 #include <QDir>
@@ -21,6 +22,7 @@
 #include "core/Registry.h"
 #include "core/UserSettings.h"
 #include "model/TAreas.h"
+#include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 #include "ui/support/Typing.h"
@@ -223,6 +225,67 @@ private slots:
         std::remove(PointFile("toss.flag").c_str());
         QTRY_VERIFY_WITH_TIMEOUT(Scans->Started > scans, 1500);
         QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: 2"), 3000);
+    }
+
+    void ANetmailAnswerGoesToTheFullOriginOfTheLetter()
+    {
+        QVERIFY(Main);
+        // The tosser brings a letter from a point in zone 1, with the control
+        // lines that carry its zones and points.
+        WriteFileBytes(PointFile("toss.flag"), "");
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1500);
+        const int scans = Scans->Started;
+        std::unique_ptr<MsgBase> base = CreateBaseFor("F" + PointFile("netmail/"));
+        QCOMPARE(base->OpenBase(), Status(0));
+        base->StartNewLetter();
+        base->SetMailType(MailNet);
+        base->SetFrom("Far Point");
+        base->SetTo(UserName);
+        base->SetSubject("From zone 1");
+        base->SetDateTime(NowDateTime());
+        base->SetDestAddr(MainAddress);
+        base->SetOrigAddr({1, 234, 5, 6});
+        base->WriteLine("Hello from far away.");
+        QCOMPARE(base->WriteLetter(), Status(0));
+        base->CloseBase();
+        std::remove(PointFile("toss.flag").c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(Scans->Started > scans, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: 3"), 3000);
+
+        // Ctrl+N, that letter, F4, F2.
+        Main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Main.get()));
+        QTest::keyClick(Main->Tree, Qt::Key_N, Qt::ControlModifier);
+        QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
+        QVERIFY(area);
+        QCOMPARE(area->BrowsedArea()->Tag, std::string("NETMAIL"));
+        area->SetViewMode(TViewMode::SimpleTree);
+        area->Tree->setCurrentItem(
+            area->Tree->findItems(QStringLiteral("Far Point"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        area->SetCurrentTimerFired();
+        area->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(area));
+        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
+        QVERIFY(editor);
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QCOMPARE(editor->ToAddressEdit->text(), QStringLiteral("1:234/5.6"));
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
+
+        // The answer in the base: to the point it came from, from the main address.
+        const std::string spec = "F" + PointFile("netmail/");
+        std::string number;
+        for (const std::string& line : RunTool({"list", spec}).OutLines())
+            if (line.find("\t" + AnsiToUtf8(UserName) + "\tFar Point\t") != std::string::npos)
+                number = line.substr(0, line.find('\t'));
+        QVERIFY2(!number.empty(), "the answer is in the base");
+        const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
+        QVERIFY(read.size() > 5);
+        QCOMPARE(QString::fromStdString(read[4] + "|" + read[5]), QStringLiteral("OrigAddr: ") +
+                                                                  FromAnsi(AddressToText(MainAddress)) +
+                                                                  QStringLiteral("|DestAddr: 1:234/5.6"));
     }
 
     void TheBasesHoldTheAnswers_data() { ReadAnswerAndLeaveAnAreaOfEachFormat_data(); }

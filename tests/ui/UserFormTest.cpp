@@ -1,4 +1,5 @@
-// The user settings dialog: filling, the token menu, page keys, OK and Cancel.
+// The user settings dialog: filling, the token menu, page keys, OK and Cancel,
+// the netmail areas.
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -38,13 +39,14 @@ private slots:
         AKAs = {"2:5020/1234.6"};
     }
 
-    void FillsTheThreePagesAndTheTokenMenuInserts()
+    void FillsThePagesAndTheTokenMenuInserts()
     {
         TUserForm form;
-        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}});
+        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"}});
         QCOMPARE(form.windowTitle(), QStringLiteral("Пользователь"));
-        QCOMPARE(form.Notebook->count(), 3);
+        QCOMPARE(form.Notebook->count(), 4);
         QCOMPARE(form.Notebook->tabText(2), QStringLiteral("Шаблон о&твета"));
+        QCOMPARE(form.NetmailAreasMemo->toPlainText(), QStringLiteral("NET.LOCAL"));
         QCOMPARE(form.NameEdit->maxLength(), 35);
         QCOMPARE(form.NewLetterTemplateMemo->toPlainText(), QStringLiteral("first\n\nlast"));
 
@@ -68,11 +70,11 @@ private slots:
         TUserForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Notebook->setCurrentIndex(2);
+        form.Notebook->setCurrentIndex(3);
         QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(form.Notebook->currentIndex(), 0);
         QTest::keyClick(&form, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(form.Notebook->currentIndex(), 2);
+        QCOMPARE(form.Notebook->currentIndex(), 3);
         form.MovePage(1);
         QCOMPARE(form.Notebook->currentIndex(), 0);
     }
@@ -95,6 +97,7 @@ private slots:
             form.NameEdit->setText(QStringLiteral("Petr Ivanov"));
             form.MainAddressEdit->setText(QStringLiteral("77"));
             form.QuoteReplyTemplateMemo->setPlainText(QStringLiteral("@Position\n\nBye"));
+            form.NetmailAreasMemo->setPlainText(QStringLiteral("net.local"));
             form.Read(fields);
             return true;
         });
@@ -107,6 +110,10 @@ private slots:
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("2:5020/77"));
         QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\QuoteReplyTemplate", "Line1", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("-"));
+        // The netmail areas are kept with the other settings, and name netmail areas.
+        QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\NetmailAreas", "Line0", stored));
+        QCOMPARE(QString::fromStdString(stored), QStringLiteral("net.local"));
+        QVERIFY(IsNetmailArea("NET.LOCAL") && IsNetmailArea("NETMAIL") && !IsNetmailArea("RU.TEST"));
         SetUserSettingsDialog(nullptr);
     }
 };

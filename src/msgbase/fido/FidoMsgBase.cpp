@@ -10,6 +10,7 @@
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/NetmailLines.h"
 #include "msgbase/fido/FidoDateText.h"
 #include "msgbase/fido/FidoMsgLayout.h"
 
@@ -24,22 +25,6 @@ constexpr uint32_t LastReadUsers = 65536;
 // How often WriteLetter looks for a free number when other programs keep
 // taking the one it chose.
 constexpr int RenameAttempts = 20;
-
-bool ReadWordValue(const std::string& word, uint16_t& value)
-{
-    int32_t number = 0;
-    if (!TryStrToInt(word, number) || number < 0 || number > 0xFFFF)
-        return false;
-    value = static_cast<uint16_t>(number);
-    return true;
-}
-
-// The zone of an address text "zone:net/node".
-bool ZoneOfAddress(const std::string& word, uint16_t& zone)
-{
-    std::size_t colon = word.find(':');
-    return colon != std::string::npos && ReadWordValue(word.substr(0, colon), zone);
-}
 
 // Renames without replacing an existing file. EEXIST when the name is taken.
 int RenameNoReplace(const std::string& from, const std::string& to)
@@ -456,27 +441,7 @@ void FidoMsgBase::ScanText()
 
 void FidoMsgBase::ParseControlLine(const std::string& line)
 {
-    std::string_view text = line;
-    if (!text.empty() && text.front() == '\n')
-        text.remove_prefix(1);
-    // Only control lines count: a body line may well begin with "Intl".
-    if (text.empty() || text.front() != KludgeMark)
-        return;
-    text.remove_prefix(1);
-    const std::string keyword = UpperAscii(ExtractWord(text, 1));
-    uint16_t value = 0;
-    if (keyword == "INTL") {
-        if (ZoneOfAddress(ExtractWord(text, 2), value))
-            Dest.Zone = value;
-        if (ZoneOfAddress(ExtractWord(text, 3), value))
-            Orig.Zone = value;
-    } else if (keyword == "TOPT") {
-        if (ReadWordValue(ExtractWord(text, 2), value))
-            Dest.Point = value;
-    } else if (keyword == "FMPT") {
-        if (ReadWordValue(ExtractWord(text, 2), value))
-            Orig.Point = value;
-    }
+    ApplyNetmailLine(line, Orig, Dest);
 }
 
 void FidoMsgBase::StartText()

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,7 @@
 #include "model/TArea.h"
 #include "text/LetterDates.h"
 #include "text/LineKinds.h"
+#include "text/Netmail.h"
 #include "text/PreparedText.h"
 #include "text/SaveLetter.h"
 #include "ui/AboutF/TAboutForm.h"
@@ -102,6 +105,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
     EditorState state;
     state.Mode = mode;
     state.Area = area;
+    state.Netmail = IsNetmailArea(area->Tag);
     if (mode != NewLetterMode && area->Current) {
         // Read before anything of the window exists: a failure leaves no window.
         state.AnsweredKey = area->Current->Key;
@@ -159,8 +163,8 @@ void TEditorForm::CreateHeader()
     // Borderless fields in the panel's colour, without captions.
     QPalette look = HeaderPanel->palette();
     look.setColor(QPalette::Base, look.color(QPalette::Window));
-    auto field = [&](const char* name, int maxLength) {
-        auto* edit = new QLineEdit(HeaderPanel);
+    auto field = [&](const char* name, int maxLength, QWidget* parent) {
+        auto* edit = new QLineEdit(parent);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setFrame(false);
         edit->setPalette(look);
@@ -173,27 +177,55 @@ void TEditorForm::CreateHeader()
         });
         return edit;
     };
-    FromEdit = field("FromEdit", 35);
-    FromAddressEdit = field("FromAddressEdit", 0);
-    ToEdit = field("ToEdit", 35);
-    ToAddressEdit = field("ToAddressEdit", 0);
-    ToAddressEdit->hide();
-    SubjectEdit = field("SubjectEdit", 71);
+    // The destination stands beside the recipient's name, with its caption.
+    auto* destination = new QWidget(HeaderPanel);
+    FromEdit = field("FromEdit", 35, HeaderPanel);
+    FromAddressEdit = field("FromAddressEdit", 0, HeaderPanel);
+    ToEdit = field("ToEdit", 35, HeaderPanel);
+    ToAddressEdit = field("ToAddressEdit", 0, destination);
+    ToAddressEdit->setPlaceholderText(QStringLiteral("2:5020/1234.5"));
+    SubjectEdit = field("SubjectEdit", 71, HeaderPanel);
     connect(SubjectEdit, &QLineEdit::textChanged, this, [this](const QString& text) { setWindowTitle(text); });
+    connect(ToAddressEdit, &QLineEdit::textChanged, this, [this] {
+        if (!Filling && !SenderChosen)
+            ChooseSender();
+    });
+    // Netmail goes from one of the user's own addresses.
+    FromAddressBox = new QComboBox(HeaderPanel);
+    FromAddressBox->setObjectName(QStringLiteral("FromAddressBox"));
+    FromAddressBox->setFrame(false);
+    connect(FromAddressBox, &QComboBox::activated, this, [this] {
+        SenderChosen = true;
+        SetModified(true);
+    });
     const int charWidth = FromEdit->fontMetrics().averageCharWidth();
     FromEdit->setFixedWidth(charWidth * 36);
     ToEdit->setFixedWidth(charWidth * 36);
     FromAddressEdit->setFixedWidth(charWidth * 24);
+    FromAddressBox->setFixedWidth(charWidth * 24);
     DateTimeWritten = new QLabel(HeaderPanel);
     DateTimeWritten->setObjectName(QStringLiteral("DateTimeWritten"));
     DateTimeWritten->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
+    auto* destinationRow = new QHBoxLayout(destination);
+    destinationRow->setContentsMargins(0, 0, 0, 0);
+    ToAddressLabel = new QLabel(QStringLiteral("Адрес:"), destination);
+    ToAddressLabel->setObjectName(QStringLiteral("ToAddressLabel"));
+    ToAddressLabel->setBuddy(ToAddressEdit);
+    ToAddressEdit->setFixedWidth(charWidth * 24);
+    destinationRow->addWidget(ToAddressLabel);
+    destinationRow->addWidget(ToAddressEdit);
+
     grid->addWidget(FromEdit, 0, 0);
     grid->addWidget(FromAddressEdit, 0, 1);
+    grid->addWidget(FromAddressBox, 0, 1);
     grid->addWidget(DateTimeWritten, 0, 3);
     grid->addWidget(ToEdit, 1, 0);
-    grid->addWidget(ToAddressEdit, 1, 1);
+    grid->addWidget(destination, 1, 1);
     grid->addWidget(SubjectEdit, 2, 0, 1, 4);
+    FromAddressEdit->setVisible(!State.Netmail);
+    FromAddressBox->setVisible(State.Netmail);
+    destination->setVisible(State.Netmail);
     grid->setColumnStretch(2, 1);
     column->addWidget(HeaderPanel);
 
@@ -217,8 +249,10 @@ void TEditorForm::CreateHeader()
     connect(RichEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { ShowCaretPosition(); });
 
     setTabOrder(FromEdit, FromAddressEdit);
-    setTabOrder(FromAddressEdit, ToEdit);
-    setTabOrder(ToEdit, SubjectEdit);
+    setTabOrder(FromAddressEdit, FromAddressBox);
+    setTabOrder(FromAddressBox, ToEdit);
+    setTabOrder(ToEdit, ToAddressEdit);
+    setTabOrder(ToAddressEdit, SubjectEdit);
     setTabOrder(SubjectEdit, RichEdit);
 }
 
@@ -258,6 +292,8 @@ void TEditorForm::FillHeader()
     FromAddressEdit->setText(FromAnsi(address));
     ToEdit->setText(FromAnsi(to));
     SubjectEdit->setText(FromAnsi(subject));
+    if (State.Netmail)
+        FillNetmailAddresses();
     setWindowTitle(SubjectEdit->text());
     DateTimeWritten->setText(FromAnsi(LetterDateTime(NowDateTime())));
 
@@ -267,6 +303,31 @@ void TEditorForm::FillHeader()
     StatusPanel2->clear();
     ShowArea();
     State.Modified = false;
+}
+
+void TEditorForm::FillNetmailAddresses()
+{
+    ToAddressEdit->setText(FromAnsi(StartingDestination(State)));
+    for (const FidoAddress& address : SenderAddresses())
+        FromAddressBox->addItem(FromAnsi(AddressToText(address)));
+    if (State.Mode == ChangeMode) {
+        // A changed letter keeps the address it was written from.
+        const QString own = FromAddressEdit->text();
+        if (FromAddressBox->findText(own) < 0)
+            FromAddressBox->addItem(own);
+        FromAddressBox->setCurrentText(own);
+        SenderChosen = true;
+    } else {
+        ChooseSender();
+    }
+}
+
+void TEditorForm::ChooseSender()
+{
+    FidoAddress dest;
+    if (ParseExactAddress(ToAnsi(ToAddressEdit->text()), MainAddress.Zone, dest) != AddressFault::None)
+        dest = MainAddress;
+    FromAddressBox->setCurrentText(FromAnsi(AddressToText(ChooseSenderAddress(dest))));
 }
 
 // ---------------------------------------------------------------- menus and bars
@@ -352,8 +413,9 @@ void TEditorForm::CreateMenus()
                              [this] { MoveToField(true); });
     for (QAction* item : {PreviousFieldItem, NextFieldItem}) {
         item->setShortcutContext(Qt::WidgetShortcut);
-        for (QLineEdit* edit : {FromEdit, FromAddressEdit, ToEdit, ToAddressEdit, SubjectEdit})
-            edit->addAction(item);
+        for (QWidget* field : std::initializer_list<QWidget*>{FromEdit, FromAddressEdit, FromAddressBox, ToEdit,
+                                                              ToAddressEdit, SubjectEdit})
+            field->addAction(item);
     }
 }
 
@@ -490,7 +552,7 @@ std::vector<std::string> TEditorForm::TextLines() const
 void TEditorForm::TakeFields()
 {
     State.From = ToAnsi(FromEdit->text());
-    State.FromAddress = ToAnsi(FromAddressEdit->text());
+    State.FromAddress = ToAnsi(State.Netmail ? FromAddressBox->currentText() : FromAddressEdit->text());
     State.To = ToAnsi(ToEdit->text());
     State.ToAddress = ToAnsi(ToAddressEdit->text());
     State.Subject = ToAnsi(SubjectEdit->text());

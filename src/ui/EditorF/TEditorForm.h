@@ -1,5 +1,6 @@
 // The editor window: one letter written into one area (a new letter, a
-// changed letter, a reply or a comment). The header fields at the top, the
+// changed letter, a reply or a comment). The header fields at the top (in a
+// netmail area with the destination address and a choice of sender), the
 // text below, prepared from the user's template the first time the user
 // enters it and coloured by line kind; a tool bar, the menus and a status
 // bar. It belongs to its area: the area window asks it before closing, and
@@ -16,6 +17,7 @@
 #include "ui/FormWindow.h"
 
 class QAction;
+class QComboBox;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -67,10 +69,12 @@ public:
     TSpeedBar* SpeedBar = nullptr;
     QFrame* HeaderPanel = nullptr;
     QLineEdit* FromEdit = nullptr;
-    QLineEdit* FromAddressEdit = nullptr;
+    QLineEdit* FromAddressEdit = nullptr;  // echomail: the sender address as typed
+    QComboBox* FromAddressBox = nullptr;   // netmail: the main address or an AKA
     QLabel* DateTimeWritten = nullptr;
     QLineEdit* ToEdit = nullptr;
-    QLineEdit* ToAddressEdit = nullptr;  // hidden, never filled
+    QLabel* ToAddressLabel = nullptr;      // netmail only, like the field
+    QLineEdit* ToAddressEdit = nullptr;    // netmail: the destination address
     QLineEdit* SubjectEdit = nullptr;
     QPlainTextEdit* RichEdit = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -133,6 +137,9 @@ private:
     std::string AreaTag;
     std::string AreaBaseSpec;
     bool Filling = false;  // the window fills its fields: no change counts
+    // The user picked the netmail sender address: the destination no longer
+    // chooses it.
+    bool SenderChosen = false;
     // Questions open right now, and a close that came while one was: the
     // window is freed only once no question of its own is on the stack.
     int OpenQuestions = 0;
@@ -151,6 +158,8 @@ private:
     void CreateStatusBar();
     void CreateStorage();
     void FillHeader();
+    void FillNetmailAddresses();
+    void ChooseSender();
     void SyncChecks();
 
     bool RichEditKeyPress(QKeyEvent* event);

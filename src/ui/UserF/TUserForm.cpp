@@ -112,6 +112,17 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     replyLayout->addWidget(ReplyFieldsButton, 0, Qt::AlignLeft);
     Notebook->addTab(replyPage, QStringLiteral("Шаблон о&твета"));
 
+    // Letters written into these areas go to one station: netmail.
+    auto* netmailPage = new QWidget;
+    auto* netmailLayout = new QVBoxLayout(netmailPage);
+    NetmailAreasMemo = Memo(netmailPage);
+    netmailLayout->addWidget(Caption(QStringLiteral("&Области нетмейла:"), NetmailAreasMemo, netmailPage));
+    netmailLayout->addWidget(NetmailAreasMemo);
+    auto* netmailNote = new QLabel(QStringLiteral("По одной на строку. NETMAIL — всегда."), netmailPage);
+    netmailNote->setWordWrap(true);
+    netmailLayout->addWidget(netmailNote);
+    Notebook->addTab(netmailPage, QStringLiteral("Нет&мейл"));
+
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
     HelpButton = new QPushButton(QStringLiteral("Помощь"), this);
@@ -188,7 +199,7 @@ void TUserForm::MovePage(int step)
 void TUserForm::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        for (QPlainTextEdit* memo : {AKAsMemo, NewLetterTemplateMemo, QuoteReplyTemplateMemo})
+        for (QPlainTextEdit* memo : {AKAsMemo, NewLetterTemplateMemo, QuoteReplyTemplateMemo, NetmailAreasMemo})
             memo->moveCursor(QTextCursor::Start);
     }
     QDialog::changeEvent(event);
@@ -201,6 +212,7 @@ void TUserForm::Fill(const UserSettingsFields& fields)
     AKAsMemo->setPlainText(LinesToText(fields.AKAs));
     NewLetterTemplateMemo->setPlainText(LinesToText(fields.NewLetterTemplate));
     QuoteReplyTemplateMemo->setPlainText(LinesToText(fields.QuoteReplyTemplate));
+    NetmailAreasMemo->setPlainText(LinesToText(fields.NetmailAreas));
 }
 
 void TUserForm::Read(UserSettingsFields& fields) const
@@ -210,6 +222,7 @@ void TUserForm::Read(UserSettingsFields& fields) const
     fields.AKAs = TextToLines(AKAsMemo->toPlainText());
     fields.NewLetterTemplate = TextToLines(NewLetterTemplateMemo->toPlainText());
     fields.QuoteReplyTemplate = TextToLines(QuoteReplyTemplateMemo->toPlainText());
+    fields.NetmailAreas = TextToLines(NetmailAreasMemo->toPlainText());
 }
 
 bool TUserForm::Run(QWidget* parent, UserSettingsFields& fields)

@@ -1,5 +1,6 @@
-// "Пользователь": the user's name, main address, further addresses (AKAs)
-// and the two letter templates, with a menu of the tokens the templates know.
+// "Пользователь": the user's name, main address, further addresses (AKAs),
+// the two letter templates, with a menu of the tokens the templates know, and
+// the tags of the netmail areas.
 #pragma once
 
 #include <QDialog>
@@ -29,6 +30,7 @@ public:
     QPlainTextEdit* AKAsMemo;
     QPlainTextEdit* NewLetterTemplateMemo;
     QPlainTextEdit* QuoteReplyTemplateMemo;
+    QPlainTextEdit* NetmailAreasMemo;  // one tag a line
     QPushButton* NewFieldsButton;    // "&Поля" on the new letter page
     QPushButton* ReplyFieldsButton;  // "&Поля" on the reply page
     QPushButton* OKButton;

@@ -41,6 +41,27 @@ INI
 our_tear="--- Quorvel 2.00.84"
 our_origin=" * Origin: Брать пять долларов за спасение жизни - чудовищно!   (2:5020/1234.5)"
 
+# crashmail_prefs SYSOP: the part of a crashmail configuration the tests share,
+# its files and directories inside $work (in, out, tmp); the caller adds its
+# addresses, routes and areas.
+crashmail_prefs() {
+  mkdir -p "$work"/{in,out,tmp}
+  cat <<EOF
+SYSOP "$1"
+LOGFILE "$work/crashmail.log"
+LOGLEVEL 3
+DUPEFILE "$work/dupes" 200
+DUPEMODE IGNORE
+DEFAULTZONE 2
+INBOUND "$work/in"
+OUTBOUND "$work/out"
+TEMPDIR "$work/tmp"
+CREATEPKTDIR "$work/tmp"
+PACKETDIR "$work/out"
+STATSFILE "$work/stats"
+EOF
+}
+
 # same NAME EXPECTED-FILE ACTUAL-FILE: the two files are equal, or the test fails.
 same() {
   diff -u "$2" "$3" >&2 || fail "$1 differs (expected first, then what came)"

@@ -3,6 +3,8 @@
 
   fidopkt.py write OUT.pkt < letters   writes the letters described on stdin
   fidopkt.py dump PKT...               prints the letters of packets
+  fidopkt.py dump --addresses PKT...   the same, each with the full addresses
+                                       of its two ends and its attribute word
 
 The letters on stdin, in UTF-8 (stored in CP866), one block each:
 
@@ -102,11 +104,34 @@ def zstring(data, at):
     return data[at:end].decode(CODEPAGE), end + 1
 
 
-def dump(paths):
+def full_addresses(packet_zones, header, lines):
+    """The two ends of a packed letter: net and node from its header, zones
+    from its INTL line (else the packet's), points from FMPT and TOPT."""
+    onode, dnode, onet, dnet = header
+    orig, dest = [packet_zones[0], onet, onode, 0], [packet_zones[1], dnet, dnode, 0]
+    for line in lines:
+        words = line.lstrip('\n').split()
+        if not words or not words[0].startswith('\x01'):
+            continue
+        keyword = words[0][1:].upper()
+        if keyword == 'INTL' and len(words) >= 3:
+            dest[0], orig[0] = int(words[1].split(':')[0]), int(words[2].split(':')[0])
+        elif keyword == 'TOPT' and len(words) >= 2:
+            dest[3] = int(words[1])
+        elif keyword == 'FMPT' and len(words) >= 2:
+            orig[3] = int(words[1])
+    text = lambda a: '%d:%d/%d' % tuple(a[:3]) + ('.%d' % a[3] if a[3] else '')
+    return text(orig), text(dest)
+
+
+def dump(paths, addresses=False):
     for path in paths:
         data = open(path, 'rb').read()
+        packet_zones = struct.unpack_from('<HH', data, 34)
         at = 58
         while at + 2 <= len(data) and struct.unpack_from('<H', data, at)[0] == 2:
+            header = struct.unpack_from('<4H', data, at + 2)
+            attribute = struct.unpack_from('<H', data, at + 10)[0]
             at += 14 + 20                                    # fixed part and date
             to, at = zstring(data, at)
             frm, at = zstring(data, at)
@@ -114,6 +139,11 @@ def dump(paths):
             text, at = zstring(data, at)
             print('FROM ' + frm)
             print('TO ' + to)
+            if addresses:
+                orig, dest = full_addresses(packet_zones, header, text.split('\r'))
+                print('ORIGADDR ' + orig)
+                print('DESTADDR ' + dest)
+                print('ATTR 0x%04x' % attribute)
             print('SUBJECT ' + subject)
             print('TEXT')
             for line in text.split('\r'):
@@ -124,6 +154,8 @@ def dump(paths):
 if __name__ == '__main__':
     if len(sys.argv) == 3 and sys.argv[1] == 'write':
         write(sys.argv[2])
+    elif len(sys.argv) >= 4 and sys.argv[1:3] == ['dump', '--addresses']:
+        dump(sys.argv[3:], addresses=True)
     elif len(sys.argv) >= 3 and sys.argv[1] == 'dump':
         dump(sys.argv[2:])
     else:

@@ -41,13 +41,14 @@ TEST(HudsonTool, ListAndReadTheFixture)
               (std::vector<std::string>{"2\t0\tU\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей",
                                         "11\t2\tU\t2024-12-03 20:00\tМария Н.\tИван Петров\tНовости из Москвы: НЕТ новостей"}));
 
+    // The point Hudson keeps only in the TOPT line is part of the address.
     ToolResult seven = RunTool({"read", base.Board(3), "7", "--kludges"});
     ASSERT_EQ(seven.ExitCode, 0) << seven.Err;
     std::vector<std::string> lines = seven.OutLines();
     ASSERT_GE(lines.size(), 9u);
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 9),
               (std::vector<std::string>{"From: John Smith", "To: Point User", "Subject: Personal note for the point",
-                                        "Date: 2024-12-02 14:45", "OrigAddr: 2:5020/100", "DestAddr: 2:5020/1234", "",
+                                        "Date: 2024-12-02 14:45", "OrigAddr: 2:5020/100", "DestAddr: 2:5020/1234.5", "",
                                         "^AINTL 2:5020/1234 2:5020/100", "^ATOPT 5"}));
     EXPECT_EQ(lines.back(), "^AVia 2:5020/1234 @20241203.120500.UTC hpt/lnx 1.9.0");
 
