@@ -17,23 +17,20 @@ ECantFindAreasBBS::ECantFindAreasBBS(const std::string& fileName, int code)
 
 namespace {
 
-// The path part after a type marker keeps at most this many characters.
-constexpr std::size_t MaxPathLength = 255;
-
 std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
 {
     char marker = word.empty() ? '\0' : word[0];
     std::string spec;
     if (marker == '!' || marker == '$') {
         spec += marker == '!' ? 'J' : 'S';
-        spec += word.substr(1, MaxPathLength);
+        spec += word.substr(1);
     } else if (marker >= '0' && marker <= '9') {
         spec += 'H';
         spec += PadLeft(word, '0', 3);
         spec += hudsonPath;
     } else {
         spec += 'F';
-        spec += word.substr(0, MaxPathLength);
+        spec += word;
     }
     return spec;
 }

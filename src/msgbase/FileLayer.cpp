@@ -1,5 +1,7 @@
 #include "msgbase/FileLayer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -21,6 +23,10 @@ namespace {
 
 // Code for a short read of a whole-file helper: the runtime's "read past end".
 constexpr uint16_t ReadPastEnd = 100;
+// Temporary files are this letter and six characters mkstemp chooses.
+constexpr char TempNamePrefix = 'q';
+// The code of a file on a read-only mount (EROFS): the disk is write-protected.
+constexpr uint16_t WriteProtected = 19;
 // A lock conflict is retried with a short pause: the tosser that holds the
 // lock finishes its write within milliseconds.
 constexpr auto LockRetryPause = std::chrono::milliseconds(2);
@@ -69,8 +75,9 @@ bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode)
     uint16_t code = 0;
     bool writable = mode == OpenMode::ReadWrite;
     int fd = OpenWithRetry(os, writable ? O_RDWR : O_RDONLY, code);
-    if (fd < 0 && writable && code == 5) {
-        // Read-only bases can still be read.
+    if (fd < 0 && writable && (code == 5 || code == WriteProtected)) {
+        // Read-only bases, whether the files or the whole mount are
+        // read-only, can still be read.
         fd = OpenWithRetry(os, O_RDONLY, code);
         writable = false;
     }
@@ -323,6 +330,8 @@ bool OpenOrCreate(FileRecord& file, const std::string& name)
         return OpenExisting(file, 1, OpenMode::ReadWrite);
     std::string os = ToOsPath(name);
     uint16_t code = 0;
+    if (!FileChangeAllowed(code))
+        return SetResult(code == 0 ? 103 : code);  // a "killed" writer creates nothing
     int fd = OpenWithRetry(os, O_RDWR | O_CREAT, code);
     if (fd >= 0)
         close(fd);
@@ -371,12 +380,19 @@ Status ExtendFile(const std::string& name, int64_t newSize)
     return LastIoError = status;
 }
 
+bool IsTempName(std::string_view name)
+{
+    return name.size() == 7 && name[0] == TempNamePrefix &&
+           std::all_of(name.begin() + 1, name.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
+}
+
 std::string MakeTempName(const std::string& directory)
 {
     std::string pattern = ToOsPath(directory);
     if (!pattern.empty() && pattern.back() != '/')
         pattern += '/';
-    pattern += "qXXXXXX";
+    pattern += TempNamePrefix;
+    pattern += "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = mkstemp(buffer.data());

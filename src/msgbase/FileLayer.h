@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using Status = uint16_t;
 
@@ -55,7 +56,8 @@ private:
 // Binds a name (ANSI) to a file record; the file is not opened.
 bool BindFile(FileRecord& file, const std::string& name);
 // Opens the existing bound file; retries while access is denied. A file that
-// may only be read is opened for reading (writes to it then fail with 5).
+// may only be read, or one on a read-only mount, is opened for reading
+// (writes to it then fail with 5).
 bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode = OpenMode::ReadWrite);
 // Creates the bound file empty (truncating an existing one) for reading and writing.
 bool CreateFile(FileRecord& file, uint32_t recordSize);
@@ -96,5 +98,7 @@ Status ExtendFile(const std::string& name, int64_t newSize);
 
 // A new, empty file with a unique name in directory; its name, or "" on failure.
 std::string MakeTempName(const std::string& directory);
+// Whether a file name (without its directory) has the form MakeTempName gives.
+bool IsTempName(std::string_view name);
 // Makes sure the directory exists, creating missing levels.
 bool MakePath(const std::string& directory);

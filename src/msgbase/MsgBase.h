@@ -39,7 +39,11 @@ public:
     // 1. Destroy: releases the private state and buffers (after CloseBase).
     virtual ~MsgBase() = default;
 
-    // 2-8: the base as a whole.
+    // 2-8: the base as a whole. BaseExists is true as soon as any file of
+    // the base holds something: a base that is partly missing counts as
+    // present, so that nobody creates a fresh base over what is left of it
+    // (OpenBase then refuses it with a status). CreateBase makes only a
+    // wholly new base and never starts existing files afresh.
     virtual void SetBasePath(const std::string& spec) = 0;
     virtual Status OpenBase() = 0;
     virtual Status CloseBase() = 0;
@@ -154,6 +158,13 @@ public:
     // Beyond the interface: whether SetEcho means something in this format
     // (a letter is only exported when it carries the export mark).
     virtual bool HasExportMark() const { return false; }
+    // Beyond the interface: how the last LoadHeader went. 0 when the current
+    // letter's header was read; otherwise the status that kept it from being
+    // read (the index names bytes the files do not hold, a short read, another
+    // letter's header where this one's should be). The getters then answer
+    // empty values, never another letter's: callers show such a letter as an
+    // error for that letter, or leave it out. Inherited: 0.
+    virtual Status HeaderStatus() const;
 
 protected:
     // Set by the line readers: the last line ended because it was wrapped.

@@ -43,7 +43,7 @@ std::unique_ptr<MsgBase> CreateBaseFor(const std::string& spec)
         return nullptr;
     std::unique_ptr<MsgBase> base = MakeBase(AsciiUpper(spec[0]));
     if (base)
-        base->SetBasePath(spec.substr(1, 128));
+        base->SetBasePath(spec.substr(1));  // whole: a path cut short names another base
     return base;
 }
 

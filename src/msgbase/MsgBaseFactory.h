@@ -8,7 +8,7 @@
 #include "msgbase/MsgBase.h"
 
 // The first character (either case) chooses the format: F *.MSG, H Hudson,
-// J JAM, S Squish; the rest (at most 128 characters) goes to SetBasePath.
+// J JAM, S Squish; the rest, whatever its length, goes to SetBasePath.
 // nullptr for any other character.
 std::unique_ptr<MsgBase> CreateBaseFor(const std::string& spec);
 

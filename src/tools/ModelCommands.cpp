@@ -11,6 +11,7 @@
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "model/TAreas.h"
 #include "model/TConversationTree.h"
 #include "tools/ToolCommands.h"
@@ -49,6 +50,7 @@ void PrintNode(const TTreeNode& top)
         stack.pop_back();
         std::string text = node->Letter ? node->Letter->From + " [" + std::to_string(node->Letter->Number) + "]"
                                         : node->Text;
+        text = EscapeField(text);
         PrintLine(std::string(2 * static_cast<std::size_t>(level), ' ') + (node->Bold ? "*" : "") + text);
         for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)
             stack.emplace_back(it->get(), level + 1);
@@ -73,8 +75,8 @@ int CommandScan(Args args)
         shown = std::make_unique<ProgressForm>(Areas);
     Areas.Scan();
     for (TArea* area : Areas)
-        PrintLine(area->Tag + "\t" + std::to_string(area->UnreadCount) + "\t" + std::to_string(area->Count()) + "\t" +
-                  area->StatusText());
+        PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
+                  std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
     PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
     shown.reset();
     Areas.FreeAreas();
@@ -115,11 +117,15 @@ int CommandTree(Args args)
 int CommandMarkAllRead(Args args)
 {
     bool timing = TakeFlag(args, "--timing");
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     {
         OpenedBase exists(spec, false);  // a mistyped path is an error, not a new empty base
     }
+    // Not even the letters are read while the tosser works (a load would stop
+    // at once and leave nothing to mark); MarkAllRead waits again if it starts.
+    WaitForTosser(Utf8ToAnsi("пометить письма прочитанными"));
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     // As an area window does: the area held open while it is read and left.

@@ -63,7 +63,7 @@ TEST(AreasFile, OemPathsAndLongWords)
     Parsed p = Parse("!/fido/\xAF\xAE\xE7\xE2\xA0 x", "");
     EXPECT_EQ(p.BaseSpec, "J" + Ansi("/fido/почта"));
     std::string longPath(400, 'a');
-    EXPECT_EQ(Parse("$" + longPath + " T", "").BaseSpec.size(), 256u) << "marker and 255 characters";
+    EXPECT_EQ(Parse("$" + longPath + " T", "").BaseSpec, "S" + longPath) << "a path is never cut short";
 }
 
 TEST(AreasFile, ReadsSortsAndHandlesLineEnds)

@@ -127,3 +127,36 @@ TEST(Factory, AbstractOperationsRefuseLoudly)
     EXPECT_EQ(base.GetNextReply(), 0u);
     EXPECT_EQ(base.GetBoard(), 0u);
 }
+
+TEST(Factory, LongPathsAreKeptWhole)
+{
+    // Well past 128 characters, in components the file system accepts.
+    TempDir dir;
+    std::string deep = dir.Path();
+    for (int level = 0; level < 4; ++level)
+        deep += "/" + std::string(60, char('a' + level));
+    for (const std::string& spec : {"J" + deep + "/echo", "H001" + deep + "/hudson/"}) {
+        auto writer = CreateBaseFor(spec);
+        ASSERT_TRUE(writer);
+        ASSERT_FALSE(writer->BaseExists());
+        ASSERT_EQ(writer->CreateBase(0, 0), 0) << spec.size();
+        ASSERT_EQ(writer->OpenBase(), 0);
+        writer->StartNewLetter();
+        writer->SetTo("All");
+        writer->WriteLine("deep");
+        ASSERT_EQ(writer->WriteLetter(), 0);
+        writer->CloseBase();
+
+        auto reader = CreateBaseFor(spec);
+        ASSERT_TRUE(reader->BaseExists()) << "found again under the whole path";
+        ASSERT_EQ(reader->OpenBase(), 0);
+        reader->SeekFirst(1);
+        ASSERT_TRUE(reader->SeekFound());
+        reader->LoadHeader();
+        reader->StartText();
+        EXPECT_EQ(reader->ReadLine(65535), "deep");
+        reader->CloseBase();
+    }
+    EXPECT_EQ(DirectoryNames(deep), (std::vector<std::string>{"echo.jdt", "echo.jdx", "echo.jhr", "echo.jlr", "hudson"}))
+        << "no base beside, at a path cut short";
+}

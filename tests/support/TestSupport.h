@@ -1,7 +1,10 @@
 // Helpers the test programs share.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,18 @@ std::string PascalField(const std::string& text, std::size_t fieldSize);
 // A zero-terminated, zero-padded field.
 std::string ZeroField(const std::string& text, std::size_t fieldSize);
 
+// Several processes on one base at once: body runs in a child process
+// (another program sharing the files) and its result, 0..255, is the child's
+// exit code. WaitChild gives that code, -1 when the child did not exit.
+pid_t StartChild(const std::function<int()>& body);
+int WaitChild(pid_t child);
+// Writers and a reader at once: `writers` children run writer(0..writers-1)
+// while one more runs reader(writersDone), which should go on reading until
+// writersDone() turns true (every writer has ended, or a minute has passed).
+// The exit codes: the writers' in order, then the reader's.
+std::vector<int> RunWritersAndAReader(int writers, const std::function<int(int)>& writer,
+                                      const std::function<int(const std::function<bool()>&)>& reader);
+
 // Runs quorvel-tool with the arguments (UTF-8) and the given standard input.
 struct ToolResult {
     int ExitCode = -1;
@@ -77,3 +92,17 @@ extern const char* const PlainOriginLine;
 
 // UTF-8 <-> the program's ANSI, for readable expectations.
 std::string Ansi(const std::string& utf8);
+
+// While it lives, the tosser flag's checks go by this clock, which only moves
+// when told to (then the rate of looks at the flag is the test's to decide).
+class ManualTosserClock {
+public:
+    ManualTosserClock();
+    ~ManualTosserClock();
+    ManualTosserClock(const ManualTosserClock&) = delete;
+    ManualTosserClock& operator=(const ManualTosserClock&) = delete;
+    void Advance(std::chrono::milliseconds by) { Now += by; }
+
+private:
+    std::chrono::steady_clock::time_point Now{};
+};

@@ -1,25 +1,17 @@
 #include "msgbase/hudson/HudsonMsgBase.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/hudson/HudsonShared.h"
+
+using namespace hudson_files;
 
 namespace {
-
-// The names as the program spells them; the file layer finds them whatever
-// their case on disk.
-constexpr const char* InfoName = "MSGINFO.BBS";
-constexpr const char* InfoNameForCount = "MsgInfo.Bbs";
-constexpr const char* IdxName = "MSGIDX.BBS";
-constexpr const char* ToIdxName = "MSGTOIDX.BBS";
-constexpr const char* HdrName = "MSGHDR.BBS";
-constexpr const char* TxtName = "MSGTXT.BBS";
-constexpr const char* LastReadName = "LastRead.Bbs";
-constexpr const char* EchoMailName = "ECHOMAIL.BBS";
-constexpr const char* NetMailName = "NETMAIL.BBS";
 
 // Index records read at a time while walking. A scan opens one object per
 // board and each walks the whole index, so a chunk is large enough that a
@@ -29,86 +21,8 @@ constexpr int64_t IndexChunkRecords = 8192;
 constexpr uint32_t SearchChunkRecords = 256;
 constexpr uint32_t TextChunkBlocks = 64;
 
-// A letter has at most 65535 text blocks (a 16-bit count).
-constexpr std::size_t MaxTextChars = std::size_t(0xFFFF) * HudsonBlockChars;
-// Index positions are 16-bit (ECHOMAIL.BBS records hold them): 65535 letters.
-constexpr int64_t MaxLetters = 0xFFFF;
-// Every block of a letter stays addressable by a 16-bit block number.
-constexpr int64_t MaxTextBlocks = 0x10000;
 // Last-read records: Hudson user numbers are 16-bit.
 constexpr uint32_t MaxLastReadUsers = 0xFFFF;
-
-// The status of a failed file-layer call (never 0).
-Status IoStatus()
-{
-    return LastIoError != 0 ? LastIoError : 31;
-}
-
-std::string PascalText(uint8_t length, const char* data, std::size_t capacity)
-{
-    std::size_t n = std::min<std::size_t>(length, capacity);
-    const char* nul = static_cast<const char*>(std::memchr(data, '\0', n));
-    return std::string(data, nul ? static_cast<std::size_t>(nul - data) : n);
-}
-
-void SetPascal(uint8_t& length, char* data, std::size_t capacity, const std::string& text)
-{
-    std::size_t n = std::min(text.size(), capacity);
-    std::memset(data, 0, capacity);
-    std::memcpy(data, text.data(), n);
-    length = static_cast<uint8_t>(n);
-}
-
-uint16_t Increased(uint16_t value)
-{
-    return value == 0xFFFF ? value : static_cast<uint16_t>(value + 1);
-}
-
-uint16_t Decreased(uint16_t value)
-{
-    return value == 0 ? value : static_cast<uint16_t>(value - 1);
-}
-
-// What a locked operation changed, so that a failure can take it back:
-// appended records are cut off again, overwritten ones get their old bytes.
-class UndoList {
-public:
-    void Appended(FileRecord& file, int64_t fromRecord) { Steps.push_back({&file, fromRecord, {}, true}); }
-    void Overwritten(FileRecord& file, int64_t record, const void* old, std::size_t size)
-    {
-        Steps.push_back({&file, record, std::string(static_cast<const char*>(old), size), false});
-    }
-    void Restore()
-    {
-        uint16_t keep = LastIoError;  // the caller reports the failure, not the repair
-        for (auto step = Steps.rbegin(); step != Steps.rend(); ++step) {
-            if (!SeekRecord(*step->File, step->Record))
-                continue;
-            if (step->Truncate)
-                TruncateFile(*step->File);
-            else
-                WriteRecords(*step->File, step->Old.data(), 1);
-        }
-        Steps.clear();
-        LastIoError = keep;
-    }
-
-private:
-    struct Step {
-        FileRecord* File;
-        int64_t Record;
-        std::string Old;
-        bool Truncate;
-    };
-    std::vector<Step> Steps;
-};
-
-HudsonToIdxRecord ToIdxEntry(const std::string& oemName)
-{
-    HudsonToIdxRecord entry{};
-    SetPascal(entry.Length, entry.Name, HudsonNameChars, oemName);
-    return entry;
-}
 
 }  // namespace
 
@@ -128,11 +42,13 @@ HudsonMsgBase::~HudsonMsgBase()
 
 void HudsonMsgBase::SetBasePath(const std::string& spec)
 {
+    // The board is exactly the first three characters (the areas file pads
+    // and cuts it to three digits); the directory follows at once and may
+    // itself start with a digit ("0052hud/" is board 5 in "2hud/").
     std::string boardText = spec.substr(0, 3);
-    // A fourth digit means a board word longer than three digits: no board of
-    // 1..200, and the rest is not the directory either.
-    bool longer = spec.size() > 3 && spec[3] >= '0' && spec[3] <= '9';
-    Board = longer ? 0 : StrToIntTrim(boardText);
+    bool digits = boardText.size() == 3 && std::all_of(boardText.begin(), boardText.end(),
+                                                         [](char c) { return c >= '0' && c <= '9'; });
+    Board = digits ? StrToIntTrim(boardText) : 0;
     Dir = spec.size() > 3 ? spec.substr(3) : std::string();
     AddBackslash(Dir);
 }
@@ -180,40 +96,75 @@ HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
     return {resolve(InfoName), resolve(IdxName), resolve(ToIdxName), resolve(HdrName), resolve(TxtName)};
 }
 
+// What the five files make, judged by their sizes:
+// - Missing: there is no MSGINFO and none of the other four holds anything
+//   (empty files left by a creation that broke off are completed by
+//   CreateBase: nothing in them can be lost).
+// - Complete: MSGINFO of exactly one record, the four others present, and
+//   as many MSGHDR and MSGTOIDX records as MSGIDX has - or one more: the
+//   tail of an append that broke off before its index record, which belongs
+//   to no letter and is cut by the next writer. The index record the tail
+//   follows must then still name the header beside it.
+// - Damaged: anything else.
+// Readers take no lock, so a writer may append while the sizes are taken one
+// after the other: they are taken against the order of appending (index
+// first), and a base that looks out of step is looked at again while its
+// files keep changing.
 HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles(const BaseNames& names) const
 {
-    int64_t info = FileSizeByName(names.Info);
-    int64_t hdr = FileSizeByName(names.Hdr);
-    int64_t idx = FileSizeByName(names.Idx);
-    int64_t toIdx = FileSizeByName(names.ToIdx);
-    int64_t txt = FileSizeByName(names.Txt);
-
-    BaseState state = info < 0 ? BaseState::Missing : BaseState::Complete;
-    if (hdr >= 0) {
-        if (state == BaseState::Missing)
-            state = BaseState::Damaged;  // headers without counters
-    } else if (info >= 0) {
-        state = BaseState::Damaged;
-    }
-    for (int64_t size : {txt, idx, toIdx}) {
-        if (size >= 0 && state == BaseState::Missing)
-            state = BaseState::Damaged;
-        if (size < 0 && state == BaseState::Complete)
-            state = BaseState::Damaged;
-    }
-    if (state == BaseState::Complete && info != int64_t(sizeof(HudsonInfoRecord)))
-        state = BaseState::Damaged;
-    if (state == BaseState::Complete) {
-        int64_t letters = hdr / int64_t(sizeof(HudsonHdrRecord));
-        if (toIdx / int64_t(sizeof(HudsonToIdxRecord)) != letters || idx / int64_t(sizeof(HudsonIdxRecord)) != letters)
-            state = BaseState::Damaged;
+    auto sizes = [&names] {
+        return std::array<int64_t, 5>{FileSizeByName(names.Idx), FileSizeByName(names.ToIdx),
+                                      FileSizeByName(names.Hdr), FileSizeByName(names.Txt),
+                                      FileSizeByName(names.Info)};
+    };
+    std::array<int64_t, 5> seen = sizes();
+    BaseState state = JudgeSizes(names, seen);
+    for (int look = 1; look < RetryCount && state == BaseState::Damaged; ++look) {
+        std::array<int64_t, 5> again = sizes();
+        if (again == seen)
+            break;
+        seen = again;
+        state = JudgeSizes(names, seen);
     }
     return state;
 }
 
+HudsonMsgBase::BaseState HudsonMsgBase::JudgeSizes(const BaseNames& names, const std::array<int64_t, 5>& sizes) const
+{
+    auto [idx, toIdx, hdr, txt, info] = sizes;
+    if (info < 0)
+        return hdr > 0 || idx > 0 || toIdx > 0 || txt > 0 ? BaseState::Damaged : BaseState::Missing;
+    if (hdr < 0 || idx < 0 || toIdx < 0 || txt < 0 || info != int64_t(sizeof(HudsonInfoRecord)))
+        return BaseState::Damaged;
+    int64_t letters = idx / int64_t(sizeof(HudsonIdxRecord));
+    int64_t headers = hdr / int64_t(sizeof(HudsonHdrRecord));
+    int64_t recipients = toIdx / int64_t(sizeof(HudsonToIdxRecord));
+    auto inStep = [letters](int64_t records) { return records == letters || records == letters + 1; };
+    if (!inStep(headers) || !inStep(recipients))
+        return BaseState::Damaged;
+    if ((headers > letters || recipients > letters) && !LastIndexMatchesItsHeader(names, letters))
+        return BaseState::Damaged;
+    return BaseState::Complete;
+}
+
+// Whether the last index record still names the header beside it: a tail
+// after it is then an append that broke off, not a shifted index.
+bool HudsonMsgBase::LastIndexMatchesItsHeader(const BaseNames& names, int64_t letters) const
+{
+    if (letters == 0)
+        return true;
+    HudsonIdxRecord idx{};
+    uint16_t number = 0;
+    int64_t last = letters - 1;
+    if (LoadFilePart(names.Idx, &idx, sizeof idx, last * int64_t(sizeof idx)) != 0 ||
+        LoadFilePart(names.Hdr, &number, sizeof number, last * int64_t(sizeof(HudsonHdrRecord))) != 0)
+        return false;
+    return idx.MsgNum == HudsonDeletedNumber || idx.MsgNum == number;
+}
+
 bool HudsonMsgBase::BaseExists()
 {
-    return FileExists(FileName(InfoName)) || FileExists(FileName(HdrName));
+    return CheckFiles(ResolveNames()) != BaseState::Missing;
 }
 
 Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
@@ -495,270 +446,13 @@ void HudsonMsgBase::SetFileRequest(bool on) { SetNetFlag(HudsonNetFileRequest, o
 void HudsonMsgBase::SetEcho(bool on) { ExportMark = on; }
 void HudsonMsgBase::SetMailType(uint8_t type) { MailType = type; }
 
-void HudsonMsgBase::WriteChar(char ch)
-{
-    // Nothing typed is dropped quietly: text beyond what a letter can hold
-    // makes WriteLetter fail, and the editor keeps the letter.
-    if (NewText.size() >= MaxTextChars) {
-        NewTextTooLong = true;
-        return;
-    }
-    char oem = AnsiToOemChar(ch);
-    NewText += oem;
-    if (oem == '\r')
-        LastWasCarriageReturn = true;
-    else if (oem != '\n' && oem != SoftCarriageReturn)
-        LastWasCarriageReturn = false;
-}
-
-Status HudsonMsgBase::WriteLetter()
-{
-    if (!Opened)
-        return 103;  // file not open
-    if (!LastWasCarriageReturn)
-        WriteChar('\r');
-    if (NewTextTooLong)
-        return HudsonBaseFull;
-    std::size_t blocks = std::max<std::size_t>(1, (NewText.size() + HudsonBlockChars - 1) / HudsonBlockChars);
-
-    switch (MailType) {
-    case MailLocal:
-        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail | HudsonMsgEchoPending, false);
-        break;
-    case MailEcho:
-        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail, false);
-        if (ExportMark)
-            SetMsgFlag(HudsonMsgEchoPending, true);
-        break;
-    case MailNet:
-        SetMsgFlag(HudsonMsgEchoPending, false);
-        SetMsgFlag(HudsonMsgNetmail, true);
-        if (ExportMark)
-            SetMsgFlag(HudsonMsgNetPending, true);
-        break;
-    default:
-        break;
-    }
-    Header.Board = static_cast<uint8_t>(Board);
-
-    bool tookLock = !Locked;
-    if (Status status = TakeLock(); status != 0)
-        return status;
-    // NewText is capped at 65535 blocks, so the count fits its 16-bit field.
-    Status status = WriteLetterLocked(static_cast<uint16_t>(blocks),
-                                      ExportMark && (MailType == MailEcho || MailType == MailNet));
-    if (tookLock)
-        ReleaseLock(false);  // the counters were written (or left alone) under the lock
-    if (status == 0)
-        for (FileRecord* f : {&TxtFile, &HdrFile, &ToIdxFile, &IdxFile, &InfoFile})
-            FlushFile(*f);
-    return status;
-}
-
-// The letter is appended while the lock is held: its text, header and
-// recipient first, its index entry (which makes it visible to readers) last,
-// then the export list and the counters. Any failure cuts every file back to
-// its old size and leaves the counters on disk and in memory as they were.
-Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
-{
-    const HudsonInfoRecord before = Info;
-    FileCounts counts;
-    if (!ReadCounts(counts))
-        return IoStatus();
-    // Parallel files out of step: an append would put this letter's header and
-    // index entry at different positions.
-    if (counts.Idx != counts.Hdr || counts.ToIdx != counts.Hdr)
-        return HudsonDamaged;
-    if (counts.Hdr >= MaxLetters || Info.HighMsg >= HudsonDeletedNumber - 1 ||
-        counts.Txt + blocks > MaxTextBlocks)
-        return HudsonBaseFull;
-
-    const auto position = static_cast<uint16_t>(counts.Hdr);
-    const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
-    Header.MsgNum = number;
-    Header.StartBlock = static_cast<uint16_t>(counts.Txt);
-    Header.NumBlocks = blocks;
-
-    std::vector<HudsonTxtRecord> text(blocks);
-    std::memset(text.data(), 0, text.size() * sizeof(HudsonTxtRecord));
-    for (std::size_t b = 0; b < blocks; ++b) {
-        std::size_t from = b * HudsonBlockChars;
-        std::size_t n = from < NewText.size() ? std::min<std::size_t>(HudsonBlockChars, NewText.size() - from) : 0;
-        text[b].Length = static_cast<uint8_t>(n);
-        std::memcpy(text[b].Text, NewText.data() + from, n);
-    }
-    HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(Header.ToLength, Header.To, HudsonNameChars));
-    HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
-
-    FileRecord exportFile;  // outlives the undo list that may cut it back
-    UndoList undo;
-    auto append = [&](FileRecord& file, int64_t at, const void* data, uint32_t count) {
-        undo.Appended(file, at);
-        return WriteAt(file, at, data, count);
-    };
-    bool ok = append(TxtFile, counts.Txt, text.data(), blocks) && append(HdrFile, counts.Hdr, &Header, 1) &&
-              append(ToIdxFile, counts.ToIdx, &toIdx, 1) && append(IdxFile, counts.Idx, &idx, 1);
-    if (ok && exportIt) {
-        std::string name = NameToCreate(MailType == MailNet ? NetMailName : EchoMailName);
-        HudsonExportRecord entry{position};
-        ok = (FileExists(name) || SaveFile(name, nullptr, 0) == 0) && BindFile(exportFile, name) &&
-             OpenExisting(exportFile, sizeof entry);
-        int64_t records = ok ? FileSizeRecords(exportFile) : -1;
-        ok = records >= 0 && append(exportFile, records, &entry, 1);
-        if (ok)
-            FlushFile(exportFile);
-    }
-    if (ok) {
-        Info.HighMsg = number;
-        Info.TotalMsgs = Increased(Info.TotalMsgs);
-        Info.ActiveMsgs[Board - 1] = Increased(Info.ActiveMsgs[Board - 1]);
-        undo.Overwritten(InfoFile, 0, &before, sizeof before);
-        ok = WriteAt(InfoFile, 0, &Info, 1);
-    }
-    if (!ok) {
-        Status status = IoStatus();
-        undo.Restore();
-        Info = before;
-        return status;
-    }
-
-    ForgetIndexChunk();
-    Found = true;
-    CurrentPosition = position;
-    CurrentNumber = number;
-    HeaderLoaded = true;
-    HeaderPosition = position;
-    return 0;
-}
-
-// --- rewriting and deleting ----------------------------------------------------
-
-// Re-reads the current letter's records under the lock and checks that they
-// still describe the letter this object stands on.
-Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr)
-{
-    if (!Found || CurrentPosition < 0)
-        return HudsonNoLetter;
-    if (CurrentPosition >= counts.Hdr || CurrentPosition >= counts.Idx || CurrentPosition >= counts.ToIdx)
-        return HudsonNoLetter;  // the index names a record the other files lack
-    if (!ReadRecordAt(IdxFile, CurrentPosition, &idx) || !ReadRecordAt(HdrFile, CurrentPosition, &hdr))
-        return IoStatus();
-    if (hdr.MsgNum != CurrentNumber || (idx.MsgNum != CurrentNumber && idx.MsgNum != HudsonDeletedNumber))
-        return HudsonNoLetter;  // another letter lies here now (the base was packed)
-    return 0;
-}
-
-Status HudsonMsgBase::RewriteHeader()
-{
-    if (!Opened || !HeaderLoaded || HeaderPosition != CurrentPosition)
-        return HudsonNoLetter;
-    bool tookLock = !Locked;
-    if (Status status = TakeLock(); status != 0)
-        return status;
-
-    FileCounts counts;
-    HudsonIdxRecord idx{};
-    HudsonHdrRecord disk{};
-    HudsonToIdxRecord oldToIdx{};
-    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
-    bool deletedHere = Header.MsgAttr & HudsonMsgDeleted;
-    bool deletedOnDisk = idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted);
-    // Written back from a copy loaded before someone deleted the letter, the
-    // header would bring the letter back.
-    if (status == 0 && deletedOnDisk && !deletedHere)
-        status = HudsonNoLetter;
-    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
-        status = IoStatus();
-    if (status == 0) {
-        std::string name = deletedHere                            ? "* Deleted *"
-                           : (Header.MsgAttr & HudsonMsgReceived) ? "* Received *"
-                                                                  : PascalText(Header.ToLength, Header.To, HudsonNameChars);
-        HudsonToIdxRecord toIdx = ToIdxEntry(name);
-        HudsonIdxRecord newIdx{deletedHere ? HudsonDeletedNumber : static_cast<uint16_t>(CurrentNumber), idx.Board};
-        Header.MsgNum = static_cast<uint16_t>(CurrentNumber);
-        UndoList undo;
-        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
-        bool ok = WriteAt(HdrFile, CurrentPosition, &Header, 1);
-        if (ok) {
-            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
-            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
-        }
-        if (ok) {
-            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
-            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
-        }
-        if (!ok) {
-            status = IoStatus();
-            undo.Restore();
-        }
-    }
-    if (tookLock)
-        ReleaseLock(false);  // the counters are not touched
-    ForgetIndexChunk();
-    return status;
-}
-
-Status HudsonMsgBase::DeleteLetter()
-{
-    if (!Opened || !Found)
-        return HudsonNoLetter;
-    bool tookLock = !Locked;
-    if (Status status = TakeLock(); status != 0)
-        return status;
-
-    const HudsonInfoRecord before = Info;
-    FileCounts counts;
-    HudsonIdxRecord idx{};
-    HudsonHdrRecord disk{};
-    HudsonToIdxRecord oldToIdx{};
-    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
-    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
-        status = IoStatus();
-    if (status == 0) {
-        HudsonHdrRecord deleted = disk;
-        if (!(disk.MsgAttr & HudsonMsgDeleted)) {
-            Info.TotalMsgs = Decreased(Info.TotalMsgs);
-            if (idx.Board >= 1 && idx.Board <= HudsonBoards)
-                Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
-        }
-        deleted.MsgAttr |= HudsonMsgDeleted;
-        HudsonToIdxRecord toIdx = ToIdxEntry("* Deleted *");
-        HudsonIdxRecord newIdx{HudsonDeletedNumber, idx.Board};
-        UndoList undo;
-        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
-        bool ok = WriteAt(HdrFile, CurrentPosition, &deleted, 1);
-        if (ok) {
-            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
-            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
-        }
-        if (ok) {
-            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
-            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
-        }
-        if (ok) {
-            undo.Overwritten(InfoFile, 0, &before, sizeof before);
-            ok = WriteAt(InfoFile, 0, &Info, 1);
-        }
-        if (!ok) {
-            status = IoStatus();
-            undo.Restore();
-            Info = before;
-        } else if (HeaderLoaded && HeaderPosition == CurrentPosition) {
-            Header.MsgAttr |= HudsonMsgDeleted;
-        }
-    }
-    if (tookLock)
-        ReleaseLock(false);
-    ForgetIndexChunk();
-    return status;
-}
-
 // --- walking the index -----------------------------------------------------------
 
 void HudsonMsgBase::ForgetIndexChunk()
 {
     ChunkStart = 0;
     ChunkCount = 0;
+    PeekedPosition = -1;
 }
 
 const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position, bool backward)
@@ -786,6 +480,21 @@ bool HudsonMsgBase::Accepts(const HudsonIdxRecord& entry) const
     return entry.MsgNum != HudsonDeletedNumber && entry.Board == Board;
 }
 
+// A letter whose header carries the deleted bit is gone, whatever its index
+// record says (a deletion broken off half way, or a tosser that marks the
+// header only). The header read here serves the LoadHeader that follows.
+bool HudsonMsgBase::MarkedDeletedAt(int64_t position)
+{
+    HudsonHdrRecord header{};
+    if (!ReadRecordAt(HdrFile, position, &header)) {
+        PeekedPosition = -1;
+        return false;  // unreadable: LoadHeader reports it for this letter
+    }
+    PeekedHeader = header;
+    PeekedPosition = position;
+    return header.MsgAttr & HudsonMsgDeleted;
+}
+
 // Between letters (after a seek that found nothing) the walk keeps a bound:
 // SeekNext then accepts numbers from the bound up, SeekPrior numbers below it.
 
@@ -801,8 +510,11 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
         const HudsonIdxRecord* const end = IndexChunk.data() + ChunkCount;
         for (const HudsonIdxRecord* e = entry; e != end; ++e) {
             if (Accepts(*e) && e->MsgNum >= lowest) {
+                int64_t at = position + (e - entry);
+                if (MarkedDeletedAt(at))
+                    continue;
                 Found = true;
-                CurrentPosition = position + (e - entry);
+                CurrentPosition = at;
                 CurrentNumber = e->MsgNum;
                 return;
             }
@@ -821,7 +533,7 @@ void HudsonMsgBase::ScanBackward(uint32_t below)
 {
     int64_t position = CurrentPosition - 1;
     while (const HudsonIdxRecord* entry = IndexEntry(position, true)) {
-        if (Accepts(*entry) && entry->MsgNum < below) {
+        if (Accepts(*entry) && entry->MsgNum < below && !MarkedDeletedAt(position)) {
             Found = true;
             CurrentPosition = position;
             CurrentNumber = entry->MsgNum;
@@ -870,8 +582,9 @@ void HudsonMsgBase::SetPosition(uint32_t position)
     ForgetIndexChunk();
     CurrentPosition = position;
     const HudsonIdxRecord* entry = IndexEntry(position, false);
-    Found = entry && entry->MsgNum != HudsonDeletedNumber;
-    CurrentNumber = Found ? entry->MsgNum : 0;
+    HudsonIdxRecord record = entry ? *entry : HudsonIdxRecord{HudsonDeletedNumber, 0};
+    Found = record.MsgNum != HudsonDeletedNumber && !MarkedDeletedAt(position);
+    CurrentNumber = Found ? record.MsgNum : 0;
 }
 
 Num HudsonMsgBase::GetNumber()
@@ -893,15 +606,32 @@ void HudsonMsgBase::LoadHeader()
     HeaderPosition = -1;
     Text.clear();
     TextPos = 0;
-    HudsonHdrRecord header{};
-    if (Opened && Found && CurrentPosition >= 0 && ReadRecordAt(HdrFile, CurrentPosition, &header)) {
-        Header = header;
-        HeaderLoaded = true;
-        HeaderPosition = CurrentPosition;
+    HudsonHdrRecord header = PeekedHeader;
+    if (!Opened || !Found || CurrentPosition < 0)
+        LoadStatus = HudsonNoLetter;
+    else if (PeekedPosition == CurrentPosition)
+        LoadStatus = 0;
+    else
+        LoadStatus = ReadRecordAt(HdrFile, CurrentPosition, &header) ? 0 : IoStatus();
+    PeekedPosition = -1;
+    // The header beside an index record must name the same letter: a base
+    // whose files went out of step would show another letter's header.
+    if (LoadStatus == 0 && header.MsgNum != CurrentNumber)
+        LoadStatus = HudsonNoLetter;
+    if (LoadStatus == 0) {
+        TakeAsLoaded(header, CurrentPosition);
     } else {
         // No stale header of another letter under this letter's number.
         ClearHeader();
     }
+}
+
+void HudsonMsgBase::TakeAsLoaded(const HudsonHdrRecord& header, int64_t position)
+{
+    Header = header;
+    LoadedHeader = header;
+    HeaderLoaded = true;
+    HeaderPosition = position;
 }
 
 std::string HudsonMsgBase::GetFrom()

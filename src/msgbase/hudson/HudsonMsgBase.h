@@ -4,12 +4,15 @@
 // runs under the byte-range lock on byte 406 of MSGINFO.BBS with the counters
 // re-read after locking and written back before unlocking. A write that fails
 // part way takes back what it appended or overwrote and releases the lock
-// without writing counters, so the counters on disk always match the files.
+// without writing counters, so the counters on disk always match the files;
+// what a writer that died part way left behind, the next writer makes whole
+// (see Reconcile).
 //
 // File names are found whatever their case on disk; files this object creates
 // follow the case of the base's existing files (lower case in a new base).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -121,6 +124,7 @@ public:
     void SetTextPos(int64_t position) override;
 
     bool HasExportMark() const override { return true; }
+    Status HeaderStatus() const override { return LoadStatus; }
 
     // The board this object serves (0 when the base string named none in 1..200).
     int BoardNumber() const { return Board; }
@@ -147,6 +151,9 @@ private:
     std::string NameToCreate(const char* programName) const;
     BaseNames ResolveNames() const;
     BaseState CheckFiles(const BaseNames& names) const;
+    // Sizes in the order MSGIDX, MSGTOIDX, MSGHDR, MSGTXT, MSGINFO (-1: missing).
+    BaseState JudgeSizes(const BaseNames& names, const std::array<int64_t, 5>& sizes) const;
+    bool LastIndexMatchesItsHeader(const BaseNames& names, int64_t letters) const;
     void CloseFiles();
 
     // Locking: takes the lock and re-reads the counters (0, or a status).
@@ -155,12 +162,19 @@ private:
     // (0, or the status of that write - the lock is released in any case).
     Status ReleaseLock(bool writeCounters);
     bool ReadCounts(FileCounts& counts);
+    // Under the lock, before a write that changes the counters: makes what a
+    // writer that died part way left behind whole again (see WriteLetter).
+    Status Reconcile(FileCounts& counts);
+    Status CutBrokenOffTail(FileCounts& counts);
+    Status AdoptUncountedLetters(const FileCounts& counts);
+    Status ListForExport(uint16_t position, bool netmail, FileRecord& file, int64_t& listedAt);
     bool ReadRecordAt(FileRecord& file, int64_t record, void* data);
 
     // Index scanning.
     void ForgetIndexChunk();
     const HudsonIdxRecord* IndexEntry(int64_t position, bool backward);
     bool Accepts(const HudsonIdxRecord& entry) const;
+    bool MarkedDeletedAt(int64_t position);
     void ScanForward(uint32_t lowest);
     void ScanBackward(uint32_t below);
 
@@ -168,6 +182,7 @@ private:
     void SetMsgFlag(uint8_t bit, bool on);
     void SetNetFlag(uint8_t bit, bool on);
     Status CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr);
+    void TakeAsLoaded(const HudsonHdrRecord& header, int64_t position);
     Status WriteLetterLocked(uint16_t blocks, bool exportIt);
 
     // The base.
@@ -182,6 +197,12 @@ private:
     HudsonHdrRecord Header{};
     bool HeaderLoaded = false;   // Header holds the record at HeaderPosition
     int64_t HeaderPosition = -1;
+    HudsonHdrRecord LoadedHeader{};  // the record as loaded: RewriteHeader writes back only what changed
+    Status LoadStatus = HudsonNoLetter;
+    // The header the walk read to see whether the letter is deleted; the
+    // LoadHeader that follows takes it instead of reading it again.
+    HudsonHdrRecord PeekedHeader{};
+    int64_t PeekedPosition = -1;
     bool Found = false;
     int64_t CurrentPosition = -1;  // index position; -1 before the first, the index size after the last
     uint32_t CurrentNumber = 0;    // number of the current letter; without one, the bound of the walk

@@ -6,6 +6,7 @@
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/ChangedBits.h"
 
 namespace {
 
@@ -21,6 +22,9 @@ constexpr int64_t TextLookBehind = 80;
 constexpr uint32_t HeaderFirstRead = sizeof(JamMsgHeader) + 1024;
 constexpr int64_t FirstHeaderOffset = sizeof(JamBaseHeader);
 constexpr int64_t MaxJamOffset = 0xFFFFFFFFll;
+// An index record's header offset is read as a signed number (negative: the
+// letter is deleted), so a header must begin below 2 GiB.
+constexpr int64_t MaxHeaderOffset = 0x7FFFFFFFll;
 
 const char* const BaseExtensions[] = {".jhr", ".jdt", ".jdx", ".jlr"};
 
@@ -95,7 +99,8 @@ JamMsgBase::~JamMsgBase() = default;
 
 void JamMsgBase::SetBasePath(const std::string& spec)
 {
-    BasePath = spec.substr(0, 124);
+    // The whole path is kept: a path cut short would name another base.
+    BasePath = spec;
 }
 
 std::string JamMsgBase::FileName(std::string_view extension) const
@@ -103,13 +108,21 @@ std::string JamMsgBase::FileName(std::string_view extension) const
     return BasePath + std::string(extension);
 }
 
+// A base is there as soon as its header file is, or its index or text holds
+// anything: what is left of a base whose header file is gone must not be
+// taken for a new base (a fresh header would number its letters anew).
 bool JamMsgBase::BaseExists()
 {
-    return FileExists(FileName(".jhr"));
+    return FileExists(FileName(".jhr")) || FileSizeByName(FileName(".jdx")) > 0 ||
+           FileSizeByName(FileName(".jdt")) > 0;
 }
 
+// Only a wholly new base is made. The header file is written last: a creation
+// that breaks off leaves at most empty files, which the next one completes.
 Status JamMsgBase::CreateBase(uint16_t, uint16_t)
 {
+    if (BaseExists())
+        return JamBaseExists;
     std::size_t slash = BasePath.rfind('/');
     if (slash != std::string::npos)
         MakePath(BasePath.substr(0, slash + 1));
@@ -127,18 +140,17 @@ Status JamMsgBase::CreateBase(uint16_t, uint16_t)
     auto name = [&](const char* ext) { return FileName(ApplyNameCase(ext, style)); };
 
     Status status = 0;
-    // An existing header file is never overwritten: its counters belong to the base.
-    if (!FileExists(name(".jhr"))) {
+    for (const char* ext : {".jlr", ".jdt", ".jdx"}) {
+        if (status == 0)
+            status = SaveFile(name(ext), nullptr, 0);  // an empty file left before is kept as it is
+    }
+    if (status == 0) {
         JamBaseHeader header{};
         header.Signature = JamSignature;
         header.DateCreated = DateTimeToUnix(NowDateTime());
         header.PasswordCRC = JamNoCrc;
         header.BaseMsgNum = 1;
         status = SaveFile(name(".jhr"), &header, sizeof header);
-    }
-    for (const char* ext : {".jlr", ".jdt", ".jdx"}) {
-        if (status == 0)
-            status = SaveFile(name(ext), nullptr, 0);
     }
     return status;
 }
@@ -441,14 +453,18 @@ void JamMsgBase::LoadHeader()
     Orig = Dest = FidoAddress{};
     KludgeBuffer.clear();
     LoadedNumber = 0;
+    LoadStatus = JamBadReference;
     if (!SeekFound())
         return;
 
     JamIndexRecord record{};
     JamMsgHeader header{};
     Status status = JamBadReference;
-    if (LookupIndex(CurrentNumber, record) && Live(record))
+    if (!LookupIndex(CurrentNumber, record))
+        status = LastIoError != 0 ? LastIoError : JamBadReference;
+    else if (Live(record))
         status = ReadHeaderAt(record.HdrOffset, header, Subfields);
+    LoadStatus = status;
     if (status != 0) {
         // Nothing of another letter may show through a header that cannot be read.
         Header = JamMsgHeader{};
@@ -698,8 +714,7 @@ Status JamMsgBase::WriteLetter()
     if (records < 0)
         status = LastIoError;
     int64_t number = FirstNumber() + records;
-    if (status == 0 && (textOffset + int64_t(NewText.size()) > MaxJamOffset ||
-                        headerOffset + int64_t(sizeof Header + subfields.size()) > MaxJamOffset ||
+    if (status == 0 && (textOffset + int64_t(NewText.size()) > MaxJamOffset || headerOffset > MaxHeaderOffset ||
                         number > MaxJamOffset))
         status = JamBaseFull;
 
@@ -765,22 +780,21 @@ Status JamMsgBase::RewriteFixedPart()
     // The letter must still be where it was loaded from.
     if (!Live(record) || record.HdrOffset != LoadedOffset)
         return JamBadReference;
+    return MergeFixedPart();
+}
+
+// Writes the loaded letter's fixed header part back where it was loaded from.
+// Only the bits changed since loading are written: what another program
+// changed in the meantime (a tosser setting Sent, a reply link) stays.
+Status JamMsgBase::MergeFixedPart()
+{
     JamMsgHeader onDisk{};
     uint32_t got = 0;
     if (!ReadAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk, got))
         return LastIoError;
     if (got != sizeof onDisk || onDisk.Signature != JamSignature)
         return JamBadReference;
-
-    // Only the bits changed since loading are written: what another program
-    // changed in the meantime (a tosser setting Sent, a reply link) stays.
-    auto* disk = reinterpret_cast<uint8_t*>(&onDisk);
-    const auto* mine = reinterpret_cast<const uint8_t*>(&Header);
-    const auto* loaded = reinterpret_cast<const uint8_t*>(&LoadedHeader);
-    for (std::size_t i = 0; i < sizeof onDisk; ++i) {
-        uint8_t changed = mine[i] ^ loaded[i];
-        disk[i] = static_cast<uint8_t>((disk[i] & ~changed) | (mine[i] & changed));
-    }
+    ApplyChangedBits(&onDisk, &LoadedHeader, &Header, sizeof onDisk);
     if (!WriteAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk))
         return LastIoError;
     Header = onDisk;
@@ -798,10 +812,13 @@ Status JamMsgBase::RewriteHeader()
     return status;
 }
 
+// The index record decides whether a letter is there, so it changes first:
+// when it cannot be written (.jdx read-only, a full disk) nothing else has
+// changed, and a writer that dies after it leaves the letter deleted. The
+// header's Deleted bit follows; when that cannot be written, the index
+// record is put back. The counters change only when both were written.
 Status JamMsgBase::DeleteLetter()
 {
-    if (LoadedNumber == CurrentNumber && LoadedNumber != 0 && IsDeleted())
-        return 0;
     if (!LockBase())
         return JamLockFailed;
     Status status = 0;
@@ -809,20 +826,25 @@ Status JamMsgBase::DeleteLetter()
     if (!InRange(CurrentNumber) || !LookupIndex(CurrentNumber, record)) {
         status = JamBadReference;
     } else if (Live(record)) {
-        if (LoadedNumber != CurrentNumber)
+        // A record that is no longer live: another program deleted the letter already.
+        if (LoadedNumber != CurrentNumber || LoadedOffset != record.HdrOffset)
             LoadHeader();
-        SetFlag(JamDeleted, true);
-        status = RewriteHeader();
-        if (status != 0)
-            SetFlag(JamDeleted, false);
-        else {
+        status = LoadedNumber == CurrentNumber ? WriteIndexRecord(CurrentNumber, {0xFFFFFFFF, 0xFFFFFFFF})
+                                               : JamBadReference;
+        if (status == 0) {
+            SetFlag(JamDeleted, true);
+            status = MergeFixedPart();
+            if (status != 0) {
+                SetFlag(JamDeleted, false);
+                WriteIndexRecord(CurrentNumber, record);
+            }
+        }
+        if (status == 0) {
             if (BaseHeader.ActiveMsgs > 0)
                 --BaseHeader.ActiveMsgs;
             ++BaseHeader.ModCounter;
-            status = WriteIndexRecord(CurrentNumber, {0xFFFFFFFF, 0xFFFFFFFF});
         }
     }
-    // A record that is no longer live: another program deleted the letter already.
     if (!UnlockBase() && status == 0)
         status = LastIoError;
     return status;

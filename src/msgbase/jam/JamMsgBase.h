@@ -21,8 +21,12 @@ constexpr Status JamLockFailed = 5;     // the base lock could not be taken
 // a deleted letter, or a letter that another program moved or removed since
 // it was loaded): nothing was written.
 constexpr Status JamBadReference = 100;
-// The letter would lie beyond the 4 GB that JAM offsets can address.
+// The letter would lie beyond what JAM offsets can address: its text beyond
+// 4 GiB, or its header beyond 2 GiB (where its index record would read as
+// that of a deleted letter).
 constexpr Status JamBaseFull = 112;
+// CreateBase: a base, or what is left of one, is there already.
+constexpr Status JamBaseExists = 80;
 
 class JamMsgBase : public MsgBase {
 public:
@@ -126,6 +130,8 @@ public:
     int64_t GetTextPos() override;
     void SetTextPos(int64_t position) override;
 
+    Status HeaderStatus() const override { return LoadStatus; }
+
 private:
     // The name of one of the base's files (extension given in lower case).
     std::string FileName(std::string_view extension) const;
@@ -143,6 +149,7 @@ private:
     void TakeSubfield(uint16_t code, std::string_view data);
     void AppendKludge(std::string_view prefix, std::string_view data);
     Status RewriteFixedPart();
+    Status MergeFixedPart();
     void SetFlag(uint32_t bit, bool on);
     bool HasFlag(uint32_t bit) const { return (Header.Attribute & bit) != 0; }
 
@@ -167,6 +174,7 @@ private:
     int64_t LoadedNumber = 0;
     uint32_t LoadedOffset = 0;
     JamMsgHeader LoadedHeader{};
+    Status LoadStatus = JamBadReference;  // of the last LoadHeader
 
     // Reading the text: negative positions lie in KludgeBuffer.
     std::string KludgeBuffer;

@@ -59,6 +59,7 @@ TEST(HudsonDamage, InconsistentFilesRefuseToOpenAndStayAsTheyAre)
         damage(dir);
         auto before = Snapshot(dir.Path());
         auto base = Board(dir.Path(), 1);
+        EXPECT_TRUE(base->BaseExists()) << what << ": no fresh base is made over what is left";
         EXPECT_EQ(base->OpenBase(), HudsonDamaged) << what;
         EXPECT_EQ(base->CreateBase(0, 0), HudsonDamaged) << what;
         EXPECT_EQ(Post(*base, "All", "x\r"), 103) << what;
@@ -71,7 +72,7 @@ TEST(HudsonDamage, InconsistentFilesRefuseToOpenAndStayAsTheyAre)
 TEST(HudsonDamage, BoardsOutsideTheTablesAreRefused)
 {
     TempDir dir;
-    for (const std::string spec : {"000", "201", "999", "1000", "abc"}) {
+    for (const std::string spec : {"000", "201", "999", "20", "abc"}) {
         HudsonMsgBase base;
         base.SetBasePath(spec + dir.Path() + "/");
         EXPECT_EQ(base.CreateBase(0, 0), HudsonBadBoard) << spec;
@@ -83,6 +84,17 @@ TEST(HudsonDamage, BoardsOutsideTheTablesAreRefused)
     EXPECT_TRUE(DirectoryNames(dir.Path()).empty());
     auto good = Board(dir.Path(), 200);
     EXPECT_EQ(good->OpenBase(), 0);
+}
+
+TEST(HudsonDamage, TheBoardIsTheThreeDigitsBeforeTheDirectory)
+{
+    // A directory whose name starts with digits ("2hud/", "100/") follows
+    // the board's three digits at once.
+    for (auto [spec, board] : {std::pair{"0052hud/", 5}, {"100100/", 100}, {"0071/x/", 7}, {"5/hud/", 0}}) {
+        HudsonMsgBase base;
+        base.SetBasePath(spec);
+        EXPECT_EQ(base.BoardNumber(), board) << spec;
+    }
 }
 
 TEST(HudsonDamage, CreateBaseNeverStartsExistingFilesAfresh)
@@ -146,4 +158,25 @@ TEST(HudsonDamage, AnIndexLongerThanTheHeadersAfterOpening)
     EXPECT_EQ(base->DeleteLetter(), HudsonNoLetter);
     EXPECT_EQ(Post(*base, "All", "x\r"), HudsonDamaged) << "the parallel files are out of step";
     EXPECT_EQ(Snapshot(dir.Path()), before);
+}
+
+TEST(HudsonDamage, AnIndexNumberAboveTheHighestIsNeverGivenAgain)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), {Letter{.Number = 1}, Letter{.Number = 9}, Letter{.Number = 3}});
+    std::string info = ReadFileBytes(dir / "msginfo.bbs");
+    info.replace(2, 2, Le16(3));
+    WriteFileBytes(dir / "msginfo.bbs", info);
+    auto base = Board(dir.Path(), 1);
+    ASSERT_EQ(base->OpenBase(), 0);
+    ASSERT_EQ(Post(*base, "All", "new\r"), 0);
+    EXPECT_EQ(base->GetNumber(), 10u);
+    EXPECT_EQ(GetLe16(ReadFileBytes(dir / "msginfo.bbs"), 2), 10u);
+    std::vector<Num> listed;
+    for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
+        listed.push_back(base->GetNumber());
+    EXPECT_EQ(listed, (std::vector<Num>{1, 9, 10}));
+    base->SeekFirst(10);
+    base->LoadHeader();
+    EXPECT_EQ(RawText(*base), "new\r");
 }

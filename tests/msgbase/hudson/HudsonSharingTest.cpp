@@ -133,8 +133,8 @@ TEST(HudsonSharing, AFailedDeleteOrRewriteLeavesTheLetter)
         EXPECT_EQ(failing.DeleteLetter(), 112) << file;
         EXPECT_EQ(Snapshot(dir.Path()), before) << file;
         EXPECT_EQ(failing.CountLetters(), 2u) << file;
-        if (std::string(file) == "msginfo.bbs")
-            continue;  // rewriting a header leaves the counters alone
+        if (std::string(file) != "msghdr.bbs")
+            continue;  // marking read writes the header alone
         failing.LoadHeader();
         failing.SetRead(true);
         EXPECT_EQ(failing.RewriteHeader(), 112) << file;
@@ -185,4 +185,54 @@ TEST(HudsonSharing, DeletingTwiceCountsOnceAndStaleHeadersDoNotUndelete)
     EXPECT_EQ(a->GetNumber(), 1u);
     a->SeekNext();
     EXPECT_FALSE(a->SeekFound());
+}
+
+TEST(HudsonSharing, MarkingReadChangesOnlyTheReadBitAndNeverDeletes)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto mine = Board(dir.Path(), 1);
+    ASSERT_EQ(mine->OpenBase(), 0);
+    mine->SeekFirst(4);
+    mine->LoadHeader();
+    // Meanwhile the tosser exports letter 4: Sent in its net attribute byte.
+    std::string hdr = ReadFileBytes(dir / "msghdr.bbs");
+    hdr[3 * 187 + 25] = 0x02;
+    WriteFileBytes(dir / "msghdr.bbs", hdr);
+    mine->SetRead(true);
+    ASSERT_EQ(mine->RewriteHeader(), 0);
+    hdr = ReadFileBytes(dir / "msghdr.bbs");
+    EXPECT_EQ(uint8_t(hdr[3 * 187 + 24]), 0x80) << "Read";
+    EXPECT_EQ(uint8_t(hdr[3 * 187 + 25]), 0x02) << "the tosser's Sent stays: the letter is not exported twice";
+    EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(4) + "\x01");
+}
+
+TEST(HudsonSharing, AHeaderMarkedDeletedIsGoneWhateverItsIndexRecordSays)
+{
+    TempDir dir;
+    WriteBase(dir.Path(), FiveLetters());
+    auto early = Board(dir.Path(), 1);
+    ASSERT_EQ(early->OpenBase(), 0);
+    early->SeekFirst(1);
+    early->LoadHeader();
+    // A deletion that marked the header and stopped before the index.
+    std::string hdr = ReadFileBytes(dir / "msghdr.bbs");
+    hdr[24] = 0x01;
+    WriteFileBytes(dir / "msghdr.bbs", hdr);
+    auto before = Snapshot(dir.Path());
+
+    auto base = Board(dir.Path(), 1);
+    ASSERT_EQ(base->OpenBase(), 0);
+    std::vector<Num> listed;
+    for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
+        listed.push_back(base->GetNumber());
+    EXPECT_EQ(listed, std::vector<Num>{4});
+    base->SeekFirst(4);
+    base->SeekPrior();
+    EXPECT_FALSE(base->SeekFound());
+    base->SetPosition(0);
+    EXPECT_FALSE(base->SeekFound());
+    early->SetRead(true);
+    EXPECT_EQ(early->RewriteHeader(), HudsonNoLetter);
+    EXPECT_EQ(Snapshot(dir.Path()), before) << "marking read never deletes";
 }

@@ -3,6 +3,8 @@
 // had comes back empty, and nothing is written through a broken reference.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "msgbase/jam/JamBytes.h"
 #include "msgbase/jam/JamMsgBase.h"
 
@@ -101,8 +103,10 @@ TEST(JamDamage, IndexRecordsThatPointNowhere)
 
     d.Read(1);
     EXPECT_TRUE(d.base.IsRead());
+    EXPECT_EQ(d.base.HeaderStatus(), 0);
     for (Num broken : {2u, 3u}) {
         EXPECT_EQ(d.Read(broken), std::vector<std::string>{});
+        EXPECT_EQ(d.base.HeaderStatus(), JamBadReference) << "an error for this letter";
         EXPECT_EQ(d.base.GetFrom(), "");
         EXPECT_FALSE(d.base.IsRead()) << "nothing of the letter loaded before shows through";
         const std::string before = d.Files();
@@ -123,6 +127,7 @@ TEST(JamDamage, TruncatedFiles)
     ASSERT_EQ(d.Open(), 0);
     EXPECT_EQ(d.base.GetHighNumber(), 2u);
     EXPECT_EQ(d.Read(2), std::vector<std::string>{});
+    EXPECT_NE(d.base.HeaderStatus(), 0) << "a short read";
     EXPECT_EQ(d.base.GetFrom(), "");
 
     d.base.StartNewLetter();
@@ -148,4 +153,28 @@ TEST(JamDamage, BaseNumberZeroStillNumbersFromOne)
     d.base.SeekFirst(0);
     EXPECT_EQ(d.base.GetNumber(), 1u);
     EXPECT_EQ(d.base.GetHighNumber(), 1u);
+}
+
+TEST(JamDamage, WhatIsLeftOfABaseIsNeverMadeIntoANewOne)
+{
+    // The header file is gone; the index and the texts remain.
+    Damaged d({From("A"), From("B")}, {"a\r", "b\r"});
+    std::filesystem::remove(d.dir / "echo.jhr");
+    const std::string before = d.Files();
+    d.base.SetBasePath(d.dir / "echo");
+    EXPECT_TRUE(d.base.BaseExists());
+    EXPECT_EQ(d.base.CreateBase(0, 0), JamBaseExists);
+    EXPECT_EQ(d.base.OpenBase(), 2) << "the header file is not found";
+    EXPECT_FALSE(PathExists(d.dir / "echo.jhr"));
+    EXPECT_TRUE(d.Files() == before);
+
+    // Empty files left by a creation that broke off are no base: it is made.
+    JamMsgBase fresh;
+    fresh.SetBasePath(d.dir / "new");
+    WriteFileBytes(d.dir / "new.jdt", "");
+    WriteFileBytes(d.dir / "new.jdx", "");
+    EXPECT_FALSE(fresh.BaseExists());
+    EXPECT_EQ(fresh.CreateBase(0, 0), 0);
+    EXPECT_EQ(fresh.OpenBase(), 0);
+    EXPECT_EQ(fresh.CreateBase(0, 0), JamBaseExists) << "a whole base is never started afresh";
 }

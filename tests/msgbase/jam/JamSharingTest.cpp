@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <set>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "msgbase/FileFaults.h"
 #include "msgbase/jam/JamMsgBase.h"
 #include "support/TestSupport.h"
 
@@ -171,4 +173,88 @@ TEST(JamSharing, AWriteThatFailsHalfWayLeavesNoTrace)
     EXPECT_TRUE(LockByteFree(dir / "echo.jhr"));
     ASSERT_EQ(b.Write("second\r"), 0);
     EXPECT_EQ(b.base.GetNumber(), 2u);
+}
+
+TEST(JamSharing, ADeleteThatCannotWriteItsIndexOrHeaderChangesNothing)
+{
+    // The first two changes of a deletion fail in turn (the index record, as
+    // when .jdx may not be written, and the header's Deleted bit).
+    for (uint64_t step : {1u, 2u}) {
+        TempDir dir;
+        Base b(dir / "echo");
+        ASSERT_EQ(b.Write("first\r"), 0);
+        const std::string before = Files(dir);
+        b.Load(1);
+        ArmFileFault(step, FileFault::Fail, 5);
+        Status status = b.base.DeleteLetter();
+        DisarmFileFault();
+        EXPECT_EQ(status, 5) << step;
+        EXPECT_TRUE(Files(dir) == before) << "step " << step << ": not marked deleted, the count not lowered";
+        EXPECT_TRUE(LockByteFree(dir / "echo.jhr"));
+        Base other(dir / "echo");
+        other.Load(1);
+        EXPECT_TRUE(other.base.SeekFound());
+        EXPECT_FALSE(other.base.IsDeleted()) << step;
+    }
+}
+
+TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
+{
+    TempDir dir;
+    { Base create(dir / "echo"); }
+    constexpr int Writers = 3, LettersEach = 15;
+    auto writer = [&](int w) {
+        JamMsgBase base;
+        base.SetBasePath(dir / "echo");
+        if (base.OpenBase() != 0)
+            return 1;
+        for (int i = 0; i < LettersEach; ++i) {
+            Status status = JamLockFailed;
+            for (int attempt = 0; attempt < 200 && status == JamLockFailed; ++attempt) {
+                base.StartNewLetter();
+                base.SetTo("All");
+                base.WriteText("w" + std::to_string(w) + " " + std::to_string(i) + "\r");
+                status = base.WriteLetter();
+            }
+            if (status != 0)
+                return 2;
+        }
+        return 0;
+    };
+    // The reader walks the base over and over while the writers write: every
+    // letter it meets is whole.
+    auto reader = [&](const std::function<bool()>& writersDone) {
+        while (!writersDone()) {
+            JamMsgBase base;
+            base.SetBasePath(dir / "echo");
+            if (base.OpenBase() != 0)
+                return 1;
+            for (base.SeekFirst(1); base.SeekFound(); base.SeekNext()) {
+                base.LoadHeader();
+                base.StartText();
+                std::string line = base.ReadLine(65535);
+                if (base.HeaderStatus() != 0 || base.GetTo() != "All" || line.size() < 4 || line[0] != 'w')
+                    return 2;
+            }
+        }
+        return 0;
+    };
+    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
+
+    Base check(dir / "echo");
+    std::multiset<std::string> texts;
+    Num expected = 1;
+    for (check.base.SeekFirst(1); check.base.SeekFound(); check.base.SeekNext(), ++expected) {
+        EXPECT_EQ(check.base.GetNumber(), expected) << "numbers follow each other";
+        check.base.LoadHeader();
+        check.base.StartText();
+        texts.insert(check.base.ReadLine(65535));
+    }
+    for (int w = 0; w < Writers; ++w)
+        for (int i = 0; i < LettersEach; ++i)
+            EXPECT_EQ(texts.count("w" + std::to_string(w) + " " + std::to_string(i)), 1u) << w << " " << i;
+    EXPECT_EQ(texts.size(), std::size_t(Writers * LettersEach));
+    check.base.LockBase();
+    EXPECT_EQ(check.base.CountLetters(), uint32_t(Writers * LettersEach));
+    check.base.UnlockBase();
 }

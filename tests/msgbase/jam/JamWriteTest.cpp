@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <unistd.h>
 
 #include "msgbase/jam/JamMsgBase.h"
 #include "msgbase/jam/JamBytes.h"
@@ -229,4 +230,30 @@ TEST(JamWrite, LastReadRecords)
     std::remove(jlr.c_str());
     b.base.SetLastRead(7, 1);
     EXPECT_FALSE(PathExists(jlr)) << "a missing .jlr is not created";
+}
+
+TEST(JamWrite, NoHeaderIsWrittenWhereItsOffsetWouldReadAsDeleted)
+{
+    // Sparse header files, so nothing near 2 GiB is written for real.
+    for (auto [size, accepted] : {std::pair{0x7FFFFF00ll, true}, {0x80000000ll, false}}) {
+        NewBase b;
+        ASSERT_EQ(truncate((b.dir / "sub/echo.jhr").c_str(), size), 0);
+        BuildFirstLetter(b.base);
+        Status status = b.base.WriteLetter();
+        if (!accepted) {
+            EXPECT_EQ(status, JamBaseFull);
+            EXPECT_EQ(b.Jdx(), "") << "nothing is stored";
+            EXPECT_EQ(b.Jdt(), "");
+            continue;
+        }
+        ASSERT_EQ(status, 0);
+        JamMsgBase reader;
+        reader.SetBasePath(b.dir / "sub/echo");
+        ASSERT_EQ(reader.OpenBase(), 0);
+        reader.SeekFirst(1);
+        ASSERT_TRUE(reader.SeekFound()) << "the letter is not taken for deleted";
+        reader.LoadHeader();
+        EXPECT_EQ(reader.HeaderStatus(), 0);
+        EXPECT_EQ(reader.GetFrom(), "John Smith");
+    }
 }

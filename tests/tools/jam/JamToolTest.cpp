@@ -18,6 +18,16 @@ std::string AllFiles(const TempDir& dir)
     return all;
 }
 
+// Posts `count` plain letters; whether every post succeeded.
+bool PostLetters(const TempDir& dir, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
+                .ExitCode != 0)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 TEST(JamTool, PostReplyListReadMarkReadAndDelete)
@@ -70,10 +80,7 @@ TEST(JamTool, PostReplyListReadMarkReadAndDelete)
 TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
 {
     TempDir dir;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(RunTool({"post", Base(dir), "--from", "A", "--to", "B", "--subject", "S", "--addr", "1:2/3"}, "x\n")
-                      .ExitCode,
-                  0);
+    ASSERT_TRUE(PostLetters(dir, 3));
     ASSERT_EQ(RunTool({"delete", Base(dir), "2"}).ExitCode, 0);
     const std::string before = AllFiles(dir);
     for (const char* command : {"read", "mark-read", "delete"}) {
@@ -91,6 +98,26 @@ TEST(JamTool, ANumberThatNamesNoLetterIsAnErrorThatChangesNothing)
     EXPECT_FALSE(PathExists(dir / "missing"));
 }
 
+TEST(JamTool, AHeaderThatCannotBeReadIsAnErrorForThatLetter)
+{
+    TempDir dir;
+    ASSERT_TRUE(PostLetters(dir, 2));
+    // Letter 2's index record points past the end of .jhr.
+    std::string jdx = ReadFileBytes(dir / "echo/ru.test.jdx");
+    jdx.replace(12, 4, Le32(999999));
+    WriteFileBytes(dir / "echo/ru.test.jdx", jdx);
+    for (const char* command : {"read", "mark-read", "delete"}) {
+        ToolResult r = RunTool({command, Base(dir), "2"});
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_NE(r.Err.find("cannot read the header of letter 2 (status 100)"), std::string::npos) << r.Err;
+    }
+    ToolResult list = RunTool({"list", Base(dir)});
+    EXPECT_EQ(list.ExitCode, 0);
+    ASSERT_EQ(list.OutLines().size(), 1u) << "no line with an empty header";
+    EXPECT_EQ(list.OutLines()[0].substr(0, 2), "1\t");
+    EXPECT_NE(list.Err.find("letter 2: cannot read its header"), std::string::npos) << list.Err;
+}
+
 TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
 {
     TempDir dir;
@@ -105,4 +132,33 @@ TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
     ASSERT_EQ(list.size(), 9u);
     EXPECT_EQ(list[1], "2\t0\tR\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей");
     EXPECT_EQ(list[2].substr(0, 5), "4\t3\tU") << "3 is gone; 4 still names it as the letter it answers";
+}
+
+TEST(JamTool, ControlCharactersAreEscapedAndNumbersPast2To31AreAccepted)
+{
+    TempDir dir;
+    ToolSettings settings(PlainToolSettings);
+    ASSERT_EQ(RunTool({"post", Base(dir), "--from", "Line\r\nBreak", "--to", "All", "--subject", "a\tb\\c\x01",
+                       "--addr", "2:5020/1"},
+                      "text\n")
+                  .ExitCode,
+              0);
+    // Letter numbers from 2^31 up: the base's first number moved there.
+    std::string header = ReadFileBytes(dir / "echo/ru.test.jhr");
+    header.replace(20, 4, Le32(0x80000000u));
+    WriteFileBytes(dir / "echo/ru.test.jhr", header);
+
+    ToolResult list = RunTool({"list", Base(dir)});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    ASSERT_EQ(list.OutLines().size(), 1u) << "one record, one line";
+    const std::string line = list.OutLines()[0];
+    EXPECT_EQ(line.substr(0, 11), "2147483648\t");
+    EXPECT_EQ(line.substr(line.find("Line")), "Line\\r\\nBreak\tAll\ta\\tb\\\\c\\x01");
+    EXPECT_EQ(RunTool({"read", Base(dir), "2147483648"}).OutLines()[0], "From: Line\\r\\nBreak");
+    for (const char* command : {"mark-read", "delete"}) {
+        ToolResult r = RunTool({command, Base(dir), "2147483648"});
+        EXPECT_EQ(r.ExitCode, 0) << command << ": " << r.Err;
+    }
+    EXPECT_EQ(RunTool({"list", Base(dir)}).OutLines(), std::vector<std::string>{});
+    EXPECT_EQ(RunTool({"read", Base(dir), "4294967296"}).ExitCode, 2) << "past 32 bits";
 }

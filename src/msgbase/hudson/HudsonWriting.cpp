@@ -1,0 +1,452 @@
+// HudsonMsgBase, the writing half: new letters appended under the base
+// lock, headers rewritten and letters deleted in place, each taken back
+// whole when a step fails.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/CodePage.h"
+#include "msgbase/ChangedBits.h"
+#include "msgbase/hudson/HudsonMsgBase.h"
+#include "msgbase/hudson/HudsonShared.h"
+
+using namespace hudson_files;
+
+namespace {
+
+// A letter has at most 65535 text blocks (a 16-bit count).
+constexpr std::size_t MaxTextChars = std::size_t(0xFFFF) * HudsonBlockChars;
+// Index positions are 16-bit (ECHOMAIL.BBS records hold them): 65535 letters.
+constexpr int64_t MaxLetters = 0xFFFF;
+// Every block of a letter stays addressable by a 16-bit block number.
+constexpr int64_t MaxTextBlocks = 0x10000;
+
+uint16_t Increased(uint16_t value)
+{
+    return value == 0xFFFF ? value : static_cast<uint16_t>(value + 1);
+}
+
+uint16_t Decreased(uint16_t value)
+{
+    return value == 0 ? value : static_cast<uint16_t>(value - 1);
+}
+
+// What a locked operation changed, so that a failure can take it back:
+// appended records are cut off again, overwritten ones get their old bytes.
+class UndoList {
+public:
+    void Appended(FileRecord& file, int64_t fromRecord) { Steps.push_back({&file, fromRecord, {}, true}); }
+    void Overwritten(FileRecord& file, int64_t record, const void* old, std::size_t size)
+    {
+        Steps.push_back({&file, record, std::string(static_cast<const char*>(old), size), false});
+    }
+    void Restore()
+    {
+        uint16_t keep = LastIoError;  // the caller reports the failure, not the repair
+        for (auto step = Steps.rbegin(); step != Steps.rend(); ++step) {
+            if (!SeekRecord(*step->File, step->Record))
+                continue;
+            if (step->Truncate)
+                TruncateFile(*step->File);
+            else
+                WriteRecords(*step->File, step->Old.data(), 1);
+        }
+        Steps.clear();
+        LastIoError = keep;
+    }
+
+private:
+    struct Step {
+        FileRecord* File;
+        int64_t Record;
+        std::string Old;
+        bool Truncate;
+    };
+    std::vector<Step> Steps;
+};
+
+HudsonToIdxRecord ToIdxEntry(const std::string& oemName)
+{
+    HudsonToIdxRecord entry{};
+    SetPascal(entry.Length, entry.Name, HudsonNameChars, oemName);
+    return entry;
+}
+
+}  // namespace
+
+void HudsonMsgBase::WriteChar(char ch)
+{
+    // Nothing typed is dropped quietly: text beyond what a letter can hold
+    // makes WriteLetter fail, and the editor keeps the letter.
+    if (NewText.size() >= MaxTextChars) {
+        NewTextTooLong = true;
+        return;
+    }
+    char oem = AnsiToOemChar(ch);
+    NewText += oem;
+    if (oem == '\r')
+        LastWasCarriageReturn = true;
+    else if (oem != '\n' && oem != SoftCarriageReturn)
+        LastWasCarriageReturn = false;
+}
+
+Status HudsonMsgBase::WriteLetter()
+{
+    if (!Opened)
+        return 103;  // file not open
+    if (!LastWasCarriageReturn)
+        WriteChar('\r');
+    if (NewTextTooLong)
+        return HudsonBaseFull;
+    std::size_t blocks = std::max<std::size_t>(1, (NewText.size() + HudsonBlockChars - 1) / HudsonBlockChars);
+
+    switch (MailType) {
+    case MailLocal:
+        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail | HudsonMsgEchoPending, false);
+        break;
+    case MailEcho:
+        SetMsgFlag(HudsonMsgNetPending | HudsonMsgNetmail, false);
+        if (ExportMark)
+            SetMsgFlag(HudsonMsgEchoPending, true);
+        break;
+    case MailNet:
+        SetMsgFlag(HudsonMsgEchoPending, false);
+        SetMsgFlag(HudsonMsgNetmail, true);
+        if (ExportMark)
+            SetMsgFlag(HudsonMsgNetPending, true);
+        break;
+    default:
+        break;
+    }
+    Header.Board = static_cast<uint8_t>(Board);
+
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+    // NewText is capped at 65535 blocks, so the count fits its 16-bit field.
+    Status status = WriteLetterLocked(static_cast<uint16_t>(blocks),
+                                      ExportMark && (MailType == MailEcho || MailType == MailNet));
+    if (tookLock)
+        ReleaseLock(false);  // the counters were written (or left alone) under the lock
+    if (status == 0)
+        for (FileRecord* f : {&TxtFile, &HdrFile, &ToIdxFile, &IdxFile, &InfoFile})
+            FlushFile(*f);
+    return status;
+}
+
+// The letter is appended while the lock is held, in an order in which every
+// step a writer may die after leaves something Reconcile makes whole: its
+// text, header and recipient first, its index entry (which makes it part of
+// the base) next, then the export list and the counters. A failure that is
+// reported cuts every file back to its old size and leaves the counters on
+// disk and in memory as they were.
+Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
+{
+    const HudsonInfoRecord before = Info;
+    FileCounts counts;
+    if (!ReadCounts(counts))
+        return IoStatus();
+    if (Status status = Reconcile(counts); status != 0) {
+        Info = before;
+        return status;
+    }
+    if (counts.Hdr >= MaxLetters || Info.HighMsg >= HudsonDeletedNumber - 1 ||
+        counts.Txt + blocks > MaxTextBlocks) {
+        Info = before;
+        return HudsonBaseFull;
+    }
+
+    const auto position = static_cast<uint16_t>(counts.Hdr);
+    const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
+    Header.MsgNum = number;
+    Header.StartBlock = static_cast<uint16_t>(counts.Txt);
+    Header.NumBlocks = blocks;
+
+    std::vector<HudsonTxtRecord> text(blocks);
+    std::memset(text.data(), 0, text.size() * sizeof(HudsonTxtRecord));
+    for (std::size_t b = 0; b < blocks; ++b) {
+        std::size_t from = b * HudsonBlockChars;
+        std::size_t n = from < NewText.size() ? std::min<std::size_t>(HudsonBlockChars, NewText.size() - from) : 0;
+        text[b].Length = static_cast<uint8_t>(n);
+        std::memcpy(text[b].Text, NewText.data() + from, n);
+    }
+    HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
+
+    FileRecord exportFile;  // outlives the undo list that may cut it back
+    UndoList undo;
+    auto append = [&](FileRecord& file, int64_t at, const void* data, uint32_t count) {
+        undo.Appended(file, at);
+        return WriteAt(file, at, data, count);
+    };
+    bool ok = append(TxtFile, counts.Txt, text.data(), blocks) && append(HdrFile, counts.Hdr, &Header, 1) &&
+              append(ToIdxFile, counts.ToIdx, &toIdx, 1) && append(IdxFile, counts.Idx, &idx, 1);
+    if (ok && exportIt) {
+        int64_t listedAt = -1;
+        ok = ListForExport(position, MailType == MailNet, exportFile, listedAt) == 0;
+        if (listedAt >= 0)
+            undo.Appended(exportFile, listedAt);
+    }
+    if (ok) {
+        Info.HighMsg = number;
+        Info.TotalMsgs = Increased(Info.TotalMsgs);
+        Info.ActiveMsgs[Board - 1] = Increased(Info.ActiveMsgs[Board - 1]);
+        undo.Overwritten(InfoFile, 0, &before, sizeof before);
+        ok = WriteAt(InfoFile, 0, &Info, 1);
+    }
+    if (!ok) {
+        Status status = IoStatus();
+        undo.Restore();
+        Info = before;
+        return status;
+    }
+
+    ForgetIndexChunk();
+    Found = true;
+    CurrentPosition = position;
+    CurrentNumber = number;
+    TakeAsLoaded(Header, position);
+    LoadStatus = 0;
+    return 0;
+}
+
+// --- what a writer that died part way left behind ------------------------------
+
+// Whatever step of a new letter a writer died after, the next writer puts it
+// right under the lock before it writes anything of its own:
+// - a header or recipient record past the last index record belongs to no
+//   letter: it is cut off;
+// - letters at the end of the index numbered above MSGINFO's highest number
+//   were stored whole but never counted: they are counted now, and listed
+//   for export when their header says they wait for it and they are not
+//   listed yet;
+// - the highest number becomes at least the highest number in the index, so
+//   that a new letter never shares a number with one already there.
+// Text blocks past the last letter's text are left alone: nothing refers to
+// them, and the next letter's text follows them. A failure leaves the
+// counters in memory changed: the caller puts them back.
+Status HudsonMsgBase::Reconcile(FileCounts& counts)
+{
+    if (Status status = CutBrokenOffTail(counts); status != 0)
+        return status;
+    return AdoptUncountedLetters(counts);
+}
+
+Status HudsonMsgBase::CutBrokenOffTail(FileCounts& counts)
+{
+    if (counts.Hdr == counts.Idx && counts.ToIdx == counts.Idx)
+        return 0;
+    // Anything but a tail of one record beyond the index puts the parallel
+    // files out of step: an append would misplace the letter's records.
+    BaseNames names{InfoFile.Name(), IdxFile.Name(), ToIdxFile.Name(), HdrFile.Name(), TxtFile.Name()};
+    auto inStep = [&](int64_t records) { return records == counts.Idx || records == counts.Idx + 1; };
+    if (!inStep(counts.Hdr) || !inStep(counts.ToIdx) || !LastIndexMatchesItsHeader(names, counts.Idx))
+        return HudsonDamaged;
+    for (auto [file, records] : {std::pair{&HdrFile, &counts.Hdr}, std::pair{&ToIdxFile, &counts.ToIdx}}) {
+        if (*records == counts.Idx)
+            continue;
+        if (!SeekRecord(*file, counts.Idx) || !TruncateFile(*file))
+            return IoStatus();
+        *records = counts.Idx;
+    }
+    return 0;
+}
+
+Status HudsonMsgBase::AdoptUncountedLetters(const FileCounts& counts)
+{
+    std::vector<HudsonIdxRecord> index(static_cast<std::size_t>(counts.Idx));
+    uint32_t got = 0;
+    if (!index.empty() &&
+        (!SeekRecord(IdxFile, 0) || !ReadRecords(IdxFile, index.data(), static_cast<uint32_t>(index.size()), got)))
+        return IoStatus();
+    index.resize(got);
+
+    uint16_t highest = Info.HighMsg;
+    for (const HudsonIdxRecord& r : index) {
+        uint16_t number = r.MsgNum;  // a packed field: taken by value
+        if (number != HudsonDeletedNumber)
+            highest = std::max(highest, number);
+    }
+    std::size_t uncounted = index.size();
+    while (uncounted > 0 && index[uncounted - 1].MsgNum != HudsonDeletedNumber &&
+           index[uncounted - 1].MsgNum > Info.HighMsg)
+        --uncounted;
+    for (std::size_t position = uncounted; position < index.size(); ++position) {
+        HudsonHdrRecord header{};
+        if (!ReadRecordAt(HdrFile, static_cast<int64_t>(position), &header))
+            return IoStatus();
+        if (header.MsgAttr & HudsonMsgDeleted)
+            continue;
+        uint8_t board = index[position].Board;
+        Info.TotalMsgs = Increased(Info.TotalMsgs);
+        if (board >= 1 && board <= HudsonBoards)
+            Info.ActiveMsgs[board - 1] = Increased(Info.ActiveMsgs[board - 1]);
+        if (header.MsgAttr & (HudsonMsgEchoPending | HudsonMsgNetPending)) {
+            FileRecord exportFile;
+            int64_t listedAt = -1;
+            Status status = ListForExport(static_cast<uint16_t>(position), header.MsgAttr & HudsonMsgNetPending,
+                                          exportFile, listedAt);
+            if (status != 0)
+                return status;
+        }
+    }
+    Info.HighMsg = highest;
+    return 0;
+}
+
+// Lists a letter's index position in ECHOMAIL.BBS or NETMAIL.BBS for the
+// tosser, unless it is listed there already. listedAt is the record it was
+// appended as, -1 when nothing was appended.
+Status HudsonMsgBase::ListForExport(uint16_t position, bool netmail, FileRecord& file, int64_t& listedAt)
+{
+    listedAt = -1;
+    std::string name = NameToCreate(netmail ? NetMailName : EchoMailName);
+    if (!FileExists(name) && SaveFile(name, nullptr, 0) != 0)
+        return IoStatus();
+    if (!BindFile(file, name) || !OpenExisting(file, sizeof(HudsonExportRecord)))
+        return IoStatus();
+    int64_t records = FileSizeRecords(file);
+    if (records < 0)
+        return IoStatus();
+    std::vector<HudsonExportRecord> listed(static_cast<std::size_t>(records));
+    uint32_t got = 0;
+    if (records > 0 && (!SeekRecord(file, 0) || !ReadRecords(file, listed.data(), static_cast<uint32_t>(records), got)))
+        return IoStatus();
+    for (uint32_t i = 0; i < got; ++i)
+        if (listed[i].Position == position)
+            return 0;
+    HudsonExportRecord entry{position};
+    listedAt = records;
+    if (!WriteAt(file, records, &entry, 1))
+        return IoStatus();
+    FlushFile(file);
+    return 0;
+}
+
+// --- rewriting and deleting ----------------------------------------------------
+
+// Re-reads the current letter's records under the lock and checks that they
+// still describe the letter this object stands on.
+Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr)
+{
+    if (!Found || CurrentPosition < 0)
+        return HudsonNoLetter;
+    if (CurrentPosition >= counts.Hdr || CurrentPosition >= counts.Idx || CurrentPosition >= counts.ToIdx)
+        return HudsonNoLetter;  // the index names a record the other files lack
+    if (!ReadRecordAt(IdxFile, CurrentPosition, &idx) || !ReadRecordAt(HdrFile, CurrentPosition, &hdr))
+        return IoStatus();
+    if (hdr.MsgNum != CurrentNumber || (idx.MsgNum != CurrentNumber && idx.MsgNum != HudsonDeletedNumber))
+        return HudsonNoLetter;  // another letter lies here now (the base was packed)
+    return 0;
+}
+
+// Only what the setters changed since the header was loaded is written, onto
+// the header as it is on disk now: what a tosser changed meanwhile (a Sent
+// bit) stays. The index record is never touched: marking a letter read never
+// deletes it, and a letter deleted meanwhile is not brought back.
+Status HudsonMsgBase::RewriteHeader()
+{
+    if (!Opened || !HeaderLoaded || HeaderPosition != CurrentPosition)
+        return HudsonNoLetter;
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+
+    FileCounts counts;
+    HudsonIdxRecord idx{};
+    HudsonHdrRecord disk{};
+    HudsonToIdxRecord oldToIdx{};
+    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    if (status == 0 && (idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted)))
+        status = HudsonNoLetter;
+    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
+        status = IoStatus();
+    if (status == 0) {
+        HudsonHdrRecord merged = disk;
+        ApplyChangedBits(&merged, &LoadedHeader, &Header, sizeof merged);
+        merged.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
+        std::string name = (merged.MsgAttr & HudsonMsgReceived)
+                               ? "* Received *"
+                               : PascalText(merged.ToLength, merged.To, HudsonNameChars);
+        UndoList undo;
+        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
+        bool ok = WriteAt(HdrFile, CurrentPosition, &merged, 1);
+        if (ok && name != PascalText(oldToIdx.Length, oldToIdx.Name, HudsonNameChars)) {
+            HudsonToIdxRecord toIdx = ToIdxEntry(name);
+            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
+            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
+        }
+        if (ok) {
+            TakeAsLoaded(merged, CurrentPosition);
+        } else {
+            status = IoStatus();
+            undo.Restore();
+        }
+    }
+    if (tookLock)
+        ReleaseLock(false);  // the counters are not touched
+    ForgetIndexChunk();
+    return status;
+}
+
+Status HudsonMsgBase::DeleteLetter()
+{
+    if (!Opened || !Found)
+        return HudsonNoLetter;
+    bool tookLock = !Locked;
+    if (Status status = TakeLock(); status != 0)
+        return status;
+
+    const HudsonInfoRecord before = Info;
+    FileCounts counts;
+    HudsonIdxRecord idx{};
+    HudsonHdrRecord disk{};
+    HudsonToIdxRecord oldToIdx{};
+    // The counters are written below: letters a writer that died stored
+    // without counting are counted first.
+    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    if (status == 0)
+        status = Reconcile(counts);
+    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
+        status = IoStatus();
+    if (status != 0)
+        Info = before;
+    if (status == 0) {
+        HudsonHdrRecord deleted = disk;
+        if (!(disk.MsgAttr & HudsonMsgDeleted) && idx.MsgNum != HudsonDeletedNumber) {
+            Info.TotalMsgs = Decreased(Info.TotalMsgs);
+            if (idx.Board >= 1 && idx.Board <= HudsonBoards)
+                Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
+        }
+        deleted.MsgAttr |= HudsonMsgDeleted;
+        HudsonToIdxRecord toIdx = ToIdxEntry("* Deleted *");
+        HudsonIdxRecord newIdx{HudsonDeletedNumber, idx.Board};
+        UndoList undo;
+        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
+        bool ok = WriteAt(HdrFile, CurrentPosition, &deleted, 1);
+        if (ok) {
+            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
+            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
+        }
+        if (ok) {
+            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
+            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
+        }
+        if (ok) {
+            undo.Overwritten(InfoFile, 0, &before, sizeof before);
+            ok = WriteAt(InfoFile, 0, &Info, 1);
+        }
+        if (!ok) {
+            status = IoStatus();
+            undo.Restore();
+            Info = before;
+        } else if (HeaderLoaded && HeaderPosition == CurrentPosition) {
+            Header.MsgAttr |= HudsonMsgDeleted;
+            LoadedHeader.MsgAttr |= HudsonMsgDeleted;
+        }
+    }
+    if (tookLock)
+        ReleaseLock(false);
+    ForgetIndexChunk();
+    return status;
+}
