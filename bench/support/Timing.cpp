@@ -3,12 +3,25 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
+#include <time.h>
 
 double Seconds(const std::function<void()>& fn)
 {
     const auto start = std::chrono::steady_clock::now();
     fn();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double CpuSeconds(const std::function<void()>& fn)
+{
+    auto now = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+    };
+    const double start = now();
+    fn();
+    return now() - start;
 }
 
 double Samples::Median() const

@@ -7,6 +7,9 @@
 
 // Seconds fn took, on the monotonic clock.
 double Seconds(const std::function<void()>& fn);
+// Seconds of processor time (user and system) this process spent in fn: what
+// other programs running beside it on a busy machine change least.
+double CpuSeconds(const std::function<void()>& fn);
 
 struct Samples {
     std::vector<double> Values;
