@@ -51,7 +51,7 @@ sort >expected <<'EOF'
 ./usr/share/metainfo/org.example.quorvel.metainfo.xml
 EOF
 diff -u expected files >&2 || fail "the package holds other files than these"
-if grep -rlF "$here" "$root" >&2; then fail "the files above name the source tree"; fi
+if grep -rlF "$here/" "$root" >&2; then fail "the files above name the source tree"; fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = quorvel ] || fail "the package is named $(field Package)"
