@@ -2,7 +2,10 @@
 
 #include <ctime>
 #include <dirent.h>
+#include <map>
+#include <string>
 #include <sys/stat.h>
+#include <utility>
 
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
@@ -10,25 +13,28 @@
 
 namespace {
 
-// The directory listing behind the last "not there under its own name"
-// answer. The listing answers for the exact name too. It stays good while the directory is unchanged: creating, removing
-// or renaming an entry changes the directory's modification time. Because
-// that time is kept with a coarse clock, a listing made within the same
-// clock tick as the last change may have missed a second change in that
-// tick; a listing is only trusted when it was made well after the directory
-// last changed.
-struct Listing {
-    std::string Dir;      // OS path of the directory, as written
-    std::string Name;     // OS name looked for
+// What one read of a directory said about one name: the entry that the path
+// lookup of OsFiles takes for it (the first entry equal to it without regard
+// to ASCII case), or none. It stays good while the directory is unchanged:
+// creating, removing or renaming an entry changes the directory's
+// modification time. Because that time is kept with a coarse clock, a read
+// made within the same tick as the last change may have missed a second
+// change in that tick; a read is only trusted when it was made well after
+// the directory last changed.
+struct Lookup {
     dev_t Device = 0;
     ino_t Inode = 0;
     timespec Modified{};
-    timespec ListedAt{};
-    std::string Match;    // the entry that matched without regard to case, or ""
-    bool Valid = false;
+    timespec ReadAt{};
+    std::string Match;
 };
 
 constexpr time_t TrustMarginSeconds = 2;
+// A flag path has a handful of components; more entries mean the path changed.
+constexpr std::size_t MaxLookups = 32;
+
+std::map<std::pair<std::string, std::string>, Lookup> Lookups;  // by (directory, name)
+std::size_t DirectoryReads = 0;
 
 bool Later(const timespec& a, const timespec& b)
 {
@@ -46,62 +52,84 @@ bool IsRegular(const std::string& osPath)
     return stat(osPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The entry of dir that the path lookup of OsFiles takes for name: the name
-// itself when present, else the first entry equal to it without regard to
-// ASCII case.
-std::string FindMatch(const std::string& dir, const std::string& name)
+std::string ReadMatch(const std::string& dir, const std::string& name)
 {
+    ++DirectoryReads;
     DIR* d = opendir(dir.c_str());
     if (!d)
         return {};
     std::string wanted = LowerAscii(name);
     std::string found;
     while (dirent* e = readdir(d)) {
-        if (e->d_name == name) {
-            found = name;
+        if (LowerAscii(e->d_name) == wanted) {
+            found = e->d_name;
             break;
         }
-        if (found.empty() && LowerAscii(e->d_name) == wanted)
-            found = e->d_name;
     }
     closedir(d);
     return found;
+}
+
+// The entry of dir that stands for name without regard to case ("" for
+// none), read again only when the directory may have changed.
+std::string MatchIn(const std::string& dir, const std::string& name, const struct stat& dirStat)
+{
+    auto key = std::make_pair(dir, name);
+    auto it = Lookups.find(key);
+    if (it != Lookups.end()) {
+        const Lookup& kept = it->second;
+        timespec settled = kept.Modified;
+        settled.tv_sec += TrustMarginSeconds;
+        if (kept.Device == dirStat.st_dev && kept.Inode == dirStat.st_ino && SameTime(kept.Modified, dirStat.st_mtim) &&
+            Later(kept.ReadAt, settled))
+            return kept.Match;
+    }
+    if (it == Lookups.end() && Lookups.size() >= MaxLookups)
+        Lookups.clear();
+    Lookup fresh;
+    fresh.Device = dirStat.st_dev;
+    fresh.Inode = dirStat.st_ino;
+    fresh.Modified = dirStat.st_mtim;
+    clock_gettime(CLOCK_REALTIME, &fresh.ReadAt);
+    fresh.Match = ReadMatch(dir, name);
+    return (Lookups[key] = std::move(fresh)).Match;
+}
+
+std::string MatchIn(const std::string& dir, const std::string& name)
+{
+    struct stat dirStat {};
+    if (stat(dir.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode))
+        return {};
+    return MatchIn(dir, name, dirStat);
 }
 
 }  // namespace
 
 bool FlagFileExists(std::string_view ansiPath)
 {
-    static Listing cache;
     std::string os = AnsiToUtf8(ansiPath);
     if (os.empty())
         return false;
+    struct stat st {};
+    if (stat(os.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+
+    // The usual case: the directory is there as written and the flag is not.
     std::size_t slash = os.rfind('/');
     std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : os.substr(0, slash));
     std::string name = slash == std::string::npos ? os : os.substr(slash + 1);
     struct stat dirStat {};
-    if (name.empty() || name == "." || name == ".." || stat(dir.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode))
-        return RegularFileExists(ansiPath);  // the directory needs looking up too: the general way
+    if (!name.empty() && name != "." && name != ".." && stat(dir.c_str(), &dirStat) == 0 &&
+        S_ISDIR(dirStat.st_mode)) {
+        std::string match = MatchIn(dir, name, dirStat);
+        return !match.empty() && IsRegular(dir + "/" + match);
+    }
+    // The general way, as ToOsPath resolves a path, with the kept reads.
+    return IsRegular(ResolveMissingComponents(
+        os, [](const std::string& dir, const std::string& component) { return MatchIn(dir, component); }));
+}
 
-    bool trusted = cache.Valid && cache.Dir == dir && cache.Name == name && cache.Device == dirStat.st_dev &&
-                   cache.Inode == dirStat.st_ino && SameTime(cache.Modified, dirStat.st_mtim);
-    if (trusted) {
-        timespec settled = dirStat.st_mtim;
-        settled.tv_sec += TrustMarginSeconds;
-        trusted = Later(cache.ListedAt, settled);
-    }
-    if (!trusted) {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        cache.Dir = dir;
-        cache.Name = name;
-        cache.Device = dirStat.st_dev;
-        cache.Inode = dirStat.st_ino;
-        cache.Modified = dirStat.st_mtim;
-        cache.ListedAt = now;
-        cache.Match = FindMatch(dir, name);
-        cache.Valid = true;
-    }
-    // The usual answer, "not there", has cost one stat of the directory.
-    return !cache.Match.empty() && IsRegular(dir + "/" + cache.Match);
+std::size_t FlagFileDirectoryReads()
+{
+    return DirectoryReads;
 }

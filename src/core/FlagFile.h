@@ -1,10 +1,17 @@
-// Whether the tosser's flag file exists, asked once per letter during a scan.
-// The answer is exactly that of RegularFileExists (the name is matched without
-// regard to case when the exact name is missing), but the usual case, a flag
-// that is not there, costs one stat of its directory instead of a lookup
-// and a directory read every time.
+// Whether the tosser's flag file exists. The answer is exactly that of
+// RegularFileExists (a name missing as written is matched without regard to
+// case, component by component), but it never reads a directory while the
+// directories along the path stay unchanged: the listings it needed are kept
+// and trusted while their directory's identity and modification time hold.
+// So the usual answer, no flag, costs a few stats, also when the flag's
+// directory does not exist at all.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 bool FlagFileExists(std::string_view ansiPath);
+
+// How many directories FlagFileExists has read since the program started
+// (tests check that unchanged directories are not read again).
+std::size_t FlagFileDirectoryReads();

@@ -43,23 +43,28 @@ std::string ToOsPath(std::string_view ansiPath)
     std::string path = AnsiToUtf8(ansiPath);
     if (path.empty() || OsExists(path))
         return path;
+    return ResolveMissingComponents(path, [](const std::string& dir, const std::string& name) {
+        std::string found;
+        FindCaseInsensitive(dir, name, found);
+        return found;
+    });
+}
+
+std::string ResolveMissingComponents(const std::string& path, const ComponentLookup& lookup)
+{
     // Walk the components; only the ones that do not exist as written are looked up.
-    std::string result;
-    std::size_t i = 0;
-    if (path[0] == '/') {
-        result = "/";
-        i = 1;
-    }
+    const bool absolute = !path.empty() && path[0] == '/';
+    std::string result(absolute ? 1 : 0, '/');
+    std::size_t i = result.size();
     while (i <= path.size()) {
         std::size_t slash = path.find('/', i);
         std::size_t end = slash == std::string::npos ? path.size() : slash;
         std::string component = path.substr(i, end - i);
         if (!component.empty()) {
             std::string candidate = result + component;
-            std::string found;
-            if (!OsExists(candidate) && component != "." && component != ".." &&
-                FindCaseInsensitive(result.empty() ? "." : result, component, found))
-                candidate = result + found;
+            if (!OsExists(candidate) && component != "." && component != "..")
+                if (std::string found = lookup(result.empty() ? "." : result, component); !found.empty())
+                    candidate = result + found;
             result = candidate;
         }
         if (slash == std::string::npos)

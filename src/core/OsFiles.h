@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,12 @@ uint16_t DosErrorFromErrno(int err);
 // The same for a failed call on osPath: a missing file whose directory is
 // missing too is "path not found" (3), as DOS reports it.
 uint16_t DosErrorForPath(int err, const std::string& osPath);
+
+// The walk behind ToOsPath, on an OS path: every component that does not
+// exist as written is replaced by what lookup finds for it in its directory
+// (the entry equal to it without regard to case), or kept when that is "".
+using ComponentLookup = std::function<std::string(const std::string& dir, const std::string& name)>;
+std::string ResolveMissingComponents(const std::string& osPath, const ComponentLookup& lookup);
 
 // Existence tests on ANSI paths (case-insensitive as above).
 bool RegularFileExists(std::string_view ansiPath);

@@ -4,14 +4,33 @@
 #include "core/FlagFile.h"
 #include "core/OsFiles.h"
 
+#include <utility>
+
 std::string TossingFlagFile;
 std::string AreasFileName;
 std::string HudsonPath;
 bool TosserWasRunning = false;
 
 namespace {
+
 bool ApplicationTerminating = false;
+
+// The last look at the flag: which flag, what it said, when.
+struct FlagLook {
+    std::string Path;
+    bool Running = false;
+    std::chrono::steady_clock::time_point At{};
+    bool Valid = false;
+} LastLook;
+
+std::function<std::chrono::steady_clock::time_point()> TosserClock;
+
+std::chrono::steady_clock::time_point Now()
+{
+    return TosserClock ? TosserClock() : std::chrono::steady_clock::now();
 }
+
+}  // namespace
 
 const std::string& UsageMessage()
 {
@@ -38,12 +57,33 @@ bool CheckParameters(const std::vector<std::string>& params,
 
 bool TosserRunning()
 {
-    return !TossingFlagFile.empty() && FlagFileExists(TossingFlagFile);
+    bool running = !TossingFlagFile.empty() && FlagFileExists(TossingFlagFile);
+    LastLook = {TossingFlagFile, running, Now(), true};
+    return running;
+}
+
+bool TosserRunningLately()
+{
+    // A clock read per letter; the flag itself only now and then.
+    if (LastLook.Valid && LastLook.Path == TossingFlagFile && Now() - LastLook.At < TosserCheckInterval)
+        return LastLook.Running;
+    return TosserRunning();
 }
 
 bool StopRequested()
 {
+    return ApplicationTerminating || TosserRunningLately();
+}
+
+bool StopRequestedNow()
+{
     return ApplicationTerminating || TosserRunning();
+}
+
+void SetTosserCheckClock(std::function<std::chrono::steady_clock::time_point()> now)
+{
+    TosserClock = std::move(now);
+    LastLook.Valid = false;
 }
 
 void SetApplicationTerminating(bool terminating)

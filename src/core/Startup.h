@@ -2,6 +2,7 @@
 // and version.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,9 +28,20 @@ bool CheckParameters(const std::vector<std::string>& params,
 
 // The flag file exists (a plain file; asked afresh on every call).
 bool TosserRunning();
-// The program is ending, or the tosser is working on the bases: long loops
-// over areas and letters stop at the next item.
+// TosserRunning for loops that ask once per letter: it looks at the flag at
+// most once per TosserCheckInterval and otherwise gives the last answer (of
+// any TosserRunning), so the usual answer costs a clock read.
+bool TosserRunningLately();
+// The program is ending, or the tosser is working on the bases (looked at
+// as TosserRunningLately): long loops over areas and letters stop at the
+// next item.
 bool StopRequested();
+// The same, looking at the flag afresh: a loop asks it before each area.
+bool StopRequestedNow();
+inline constexpr std::chrono::milliseconds TosserCheckInterval{50};
+// The monotonic clock TosserRunningLately goes by; tests set their own (nullptr:
+// the real one again).
+void SetTosserCheckClock(std::function<std::chrono::steady_clock::time_point()> now);
 void SetApplicationTerminating(bool terminating);
 // Whether the program has been told to end (its main loop is finishing).
 bool ApplicationIsTerminating();

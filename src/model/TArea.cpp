@@ -8,6 +8,7 @@
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "model/TFilteredLetterList.h"
 
 TArea::TArea(const std::string& tag, const std::string& description, const std::string& baseSpec)
@@ -56,12 +57,25 @@ std::vector<TLetter*> TArea::ReadLetters()
         // A window opened meanwhile replaces Base with a fresh object; this
         // read keeps walking the object it started on.
         MsgBase* base = Base.get();
+        Walking = base;
+        struct WalkEnd {
+            MsgBase*& Walking;
+            ~WalkEnd() { Walking = nullptr; }
+        } walkEnd{Walking};
         base->SeekFirst(1);
+        bool first = true;
         while (base->SeekFound()) {
             ProcessMessages();
-            if (StopRequested())
+            // The flag is looked at afresh before the first letter, then at a
+            // bounded rate: a look can cost a few system calls, a letter less.
+            if (first ? StopRequestedNow() : StopRequested())
                 break;
+            first = false;
             base->LoadHeader();
+            if (base->HeaderStatus() != 0) {
+                base->SeekNext();  // unreadable: left out rather than shown with empty fields
+                continue;
+            }
             Num replyTo = base->GetReplyTo();
             Num number = base->GetNumber();
             std::string subject = base->GetSubject();
@@ -163,7 +177,9 @@ TLetter* TArea::FindByKey(int32_t key) const
 std::string TArea::StatusText() const
 {
     std::string state;
-    if (Loaded)
+    if (Loaded && OpenFailed())
+        state = Utf8ToAnsi("не открыта: ") + OpenProblem;
+    else if (Loaded)
         state = Format(Utf8ToAnsi("%d осталось, %d прочитал, %d всего").c_str(), UnreadCount, ReadCount,
                        static_cast<int>(Count()));
     else if (Loading)
@@ -180,10 +196,18 @@ std::string TArea::StatusTextOf(const TArea* area)
 
 void TArea::MarkAllRead()
 {
+    const std::string what = Utf8ToAnsi("пометить письма прочитанными");
+    WaitForTosser(what);
     try {
         for (TLetter* letter : Items) {
+            if (!letter->Unread)
+                continue;
+            // A tosser that starts meanwhile is waited for too; looking at
+            // its flag for every letter would cost more than the marks.
+            if (TosserRunningLately())
+                WaitForTosser(what);
             try {
-                letter->MarkRead(false);
+                letter->StoreReadMark(false);
             } catch (const ELetterNotFound&) {
                 // Another program took the letter out of the base: there is
                 // nothing left to mark, and the others are marked all the same.

@@ -19,7 +19,7 @@ public:
     // Reads every letter header from the base (once per reload of the areas
     // list). Pending window messages run once per letter; the read stops
     // between letters when StopRequested. An area that cannot be opened
-    // loads empty.
+    // loads empty, and OpenProblem says why.
     void Load();
     // Replaces the letters with these (the area takes them over), sorts and
     // links them and counts the unread ones.
@@ -28,7 +28,8 @@ public:
     void SetCurrent(TLetter* letter);
     // The first letter with this key; nullptr for key 0 or none.
     TLetter* FindByKey(int32_t key) const;
-    // "TAG: n осталось, n прочитал, n всего", or the scanning states.
+    // "TAG: n осталось, n прочитал, n всего", or the scanning states, or
+    // "TAG: не открыта: " and why, when the base could not be opened.
     std::string StatusText() const;
     // The same for a possibly absent area: "" for none.
     static std::string StatusTextOf(const TArea* area);

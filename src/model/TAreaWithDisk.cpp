@@ -1,8 +1,11 @@
 #include "model/TAreaWithDisk.h"
 
+#include <cctype>
+
 #include "core/CodePage.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
+#include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "msgbase/MsgBaseFactory.h"
 
@@ -17,24 +20,47 @@ ECantCloseArea::ECantCloseArea(const std::string& tag)
 {
 }
 
-bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec)
+std::string BaseSpecProblem(const std::string& spec)
 {
+    if (spec.find('\0') != std::string::npos)
+        return Utf8ToAnsi("в пути базы есть символ NUL");
+    const char format = spec.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(spec[0])));
+    if (format == 'H' && spec.size() <= 4)
+        return Utf8ToAnsi("не задан каталог Hudson");
+    // Without a path the files would land in the current directory.
+    if ((format == 'J' || format == 'S' || format == 'F') && spec.size() == 1)
+        return Utf8ToAnsi("не задан путь базы");
+    return {};
+}
+
+bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem)
+{
+    auto fail = [&](const std::string& why) {
+        base.reset();
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    base.reset();
+    if (std::string why = BaseSpecProblem(spec); !why.empty())
+        return fail(why);
     base = CreateBaseFor(spec);
     if (!base)
-        return false;
-    bool failed = false;
-    if (!base->BaseExists() && base->CreateBase(0, 0) == 0xFFFF)
-        failed = true;
-    if (base->OpenBase() != 0) {
-        base.reset();
-        return false;
+        return fail(Utf8ToAnsi("неизвестный тип базы"));
+    bool createFailed = false;
+    if (!base->BaseExists()) {
+        // A base is only made while nothing else works on the bases.
+        if (TosserRunning())
+            return fail(Utf8ToAnsi("базы нет, а пока работает эхопроцессор, она не создаётся"));
+        createFailed = base->CreateBase(0, 0) == 0xFFFF;
     }
-    if (failed) {
+    if (Status status = base->OpenBase(); status != 0)
+        return fail(Format(Utf8ToAnsi("база не открывается (ошибка %u)").c_str(), unsigned(status)));
+    if (createFailed) {
         // Creating failed although opening worked: the open object is not
         // left behind.
         base->CloseBase();
-        base.reset();
-        return false;
+        return fail(Utf8ToAnsi("база не создаётся"));
     }
     return true;
 }
@@ -66,19 +92,36 @@ TAreaWithDisk::~TAreaWithDisk()
 void TAreaWithDisk::Open()
 {
     std::unique_ptr<MsgBase> fresh;
-    if (!OpenArea(fresh, BaseSpec))
+    std::string problem;
+    if (!OpenArea(fresh, BaseSpec, &problem)) {
+        OpenProblem = problem;
         throw ECantOpenArea(Tag, BaseSpec);
+    }
+    OpenProblem.clear();
     if (Base)
         Replaced.push_back(std::move(Base));
     Base = std::move(fresh);
+    ReleaseReplaced();
     ++OpenCount;
     NotifyForms(WM_AREAOPENED, this);
 }
 
+void TAreaWithDisk::ReleaseReplaced()
+{
+    std::erase_if(Replaced, [this](std::unique_ptr<MsgBase>& replaced) {
+        if (replaced.get() == Walking)
+            return false;
+        replaced->CloseBase();
+        return true;
+    });
+}
+
 void TAreaWithDisk::Close()
 {
-    if (OpenCount > 0 && --OpenCount > 0)
+    if (OpenCount > 0 && --OpenCount > 0) {
+        ReleaseReplaced();
         return;
+    }
     // The count is at zero: the last close, or a close with nothing open
     // (which finds no base object and fails).
     for (auto& replaced : Replaced)

@@ -23,9 +23,16 @@ public:
     explicit ECantCloseArea(const std::string& tag);
 };
 
+// Why a base string names no base that can be opened, for the user (ANSI):
+// a Hudson board without the Hudson directory, a base without a path (their
+// files would land in whatever directory the program was started from), a
+// path that a NUL character would cut short. "" for a sound one.
+std::string BaseSpecProblem(const std::string& spec);
+
 // Makes and opens the base named by spec (creating it empty when it does not
-// exist); false, with base empty, when that fails.
-bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec);
+// exist, but not while the tosser works); false, with base empty, when that
+// fails, and then problem (when given) says why, for the user (ANSI).
+bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem = nullptr);
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
 
@@ -43,11 +50,21 @@ public:
     // fails or nothing was open) and tells the windows (WM_AREACLOSED).
     void Close();
 
+    // Why the last Open failed, for the user (ANSI); "" once one succeeded.
+    std::string OpenProblem;
+    bool OpenFailed() const { return !OpenProblem.empty(); }
+
     int32_t OpenCount = 0;
     std::unique_ptr<MsgBase> Base;  // the freshest open base object, or nullptr
+    // The object a read of the letters is walking (it lets window messages
+    // run, and a window may open the area meanwhile), or nullptr.
+    MsgBase* Walking = nullptr;
 
 private:
-    // Objects that a later Open replaced while the area stayed open: a read
-    // in progress may still be walking one. They are closed with the last Close.
+    // Objects that a later Open replaced while the area stayed open. Only
+    // the one a read is walking is kept (until the read is done); the others
+    // are closed at once, so an area a window keeps open holds one set of
+    // files however often it is rescanned.
     std::vector<std::unique_ptr<MsgBase>> Replaced;
+    void ReleaseReplaced();
 };

@@ -134,7 +134,7 @@ void TAreas::ScanAll()
 {
     std::size_t count = Count();
     for (std::size_t k = 0; k < count; ++k) {
-        if (StopRequested())
+        if (StopRequestedNow())
             break;
         TArea* area = At(k);
         if (!area)

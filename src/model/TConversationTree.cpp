@@ -124,14 +124,17 @@ void TConversationTree::BuildThreads(bool unreadsOnly)
         if (!subjectNode || root->Subject != subjectNode->Text)
             subjectNode = areaNode->AddChild(root->Subject, nullptr);
         // Depth first, answers in their order; a chain of answers of any
-        // length stays off the call stack.
+        // length stays off the call stack. Below the deepest level shown,
+        // the answers line up under the letter at that level, still in
+        // tree order: the window's tree control would recurse once per level.
         pending.assign(1, {subjectNode, root});
         while (!pending.empty()) {
             auto [parent, letter] = pending.back();
             pending.pop_back();
             TTreeNode* node = AddLetterNode(parent, letter);
+            TTreeNode* repliesParent = node->Level() > DeepestLevel ? parent : node;
             for (auto it = letter->Replies.rbegin(); it != letter->Replies.rend(); ++it)
-                pending.emplace_back(node, *it);
+                pending.emplace_back(repliesParent, *it);
         }
     }
     areaNode->Expanded = true;

@@ -54,6 +54,10 @@ public:
     TConversationTree& operator=(const TConversationTree&) = delete;
 
     TViewMode ViewMode = TViewMode::SimpleTree;
+    // The deepest level a letter keeps its place in its thread (the area
+    // node is level 0, subject nodes 1, thread roots 2): the answers below
+    // a letter at this level are all shown one level below it, in tree order.
+    static constexpr int DeepestLevel = 64;
 
     // The view a new window starts with: the unreads tree when some but not
     // all letters are new, else the full tree.

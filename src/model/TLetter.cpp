@@ -8,6 +8,7 @@
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "model/TArea.h"
 
 ELetterNotFound::ELetterNotFound(Num number)
@@ -106,6 +107,14 @@ void TLetter::MarkRead(bool notify)
 {
     if (!Unread)
         return;
+    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
+    StoreReadMark(notify);
+}
+
+void TLetter::StoreReadMark(bool notify)
+{
+    if (!Unread)
+        return;
     // The letter at our number must still be this one: otherwise the mark
     // would land on a letter the user has not seen.
     if (!StillValid())
@@ -124,6 +133,7 @@ void TLetter::MarkRead(bool notify)
 
 void TLetter::DeleteFromBase()
 {
+    WaitForTosser(Utf8ToAnsi("удалить письмо"));
     // Never delete whatever letter happens to stand at our number now.
     if (!StillValid())
         throw ELetterNotFound(Number);

@@ -75,8 +75,11 @@ public:
     void ReadText(std::vector<std::string>& lines);
     // Sets the read mark in the base and counts the letter as read. Nothing
     // happens for a letter already read. With notify the windows are told.
+    // While the tosser works it waits for it first (WaitForTosser).
     void MarkRead(bool notify);
-    // Deletes the letter from the base.
+    // MarkRead for a caller that has just waited for the tosser itself.
+    void StoreReadMark(bool notify);
+    // Deletes the letter from the base (after waiting for the tosser).
     void DeleteFromBase();
 
     // Pre-order walk of this letter and, depth first, the letters answering

@@ -3,7 +3,7 @@
 #include "model/TLetter.h"
 
 TTreeNode::TTreeNode(TTreeNode* parent, std::string text, TLetter* letter)
-    : Text(std::move(text)), Letter(letter), Parent(parent)
+    : Text(std::move(text)), Letter(letter), Parent(parent), LevelFromTop(parent ? parent->LevelFromTop + 1 : 0)
 {
 }
 
@@ -27,13 +27,6 @@ TTreeNode* TTreeNode::AddChild(std::string text, TLetter* letter)
     return Children.back().get();
 }
 
-int TTreeNode::Level() const
-{
-    int level = 0;
-    for (const TTreeNode* n = Parent; n; n = n->Parent)
-        ++level;
-    return level;
-}
 
 bool TTreeNode::HasUnreadBelow() const
 {

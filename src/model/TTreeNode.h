@@ -31,7 +31,7 @@ public:
     TTreeNode* FirstChild() const { return Children.empty() ? nullptr : Children.front().get(); }
     TTreeNode* LastChild() const { return Children.empty() ? nullptr : Children.back().get(); }
     // Level counted from 0 at the top.
-    int Level() const;
+    int Level() const { return LevelFromTop; }
 
     // Some node below this one (not this one) holds an unread letter.
     bool HasUnreadBelow() const;
@@ -45,4 +45,5 @@ public:
 private:
     friend class TConversationTree;
     std::size_t Index = 0;  // position among its siblings
+    int LevelFromTop;
 };

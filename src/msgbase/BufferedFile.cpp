@@ -15,7 +15,8 @@ bool BufferedFile::OpenFile(const std::string& name, OpenMode mode)
 {
     if (Open)
         CloseFile();
-    if (!FileExists(name) && SaveFile(name, nullptr, 0) != 0)
+    // Only a file opened for writing is created; one opened for reading must be there.
+    if (mode == OpenMode::ReadWrite && !FileExists(name) && SaveFile(name, nullptr, 0) != 0)
         return false;
     BindFile(File, name);
     if (!OpenExisting(File, 1, mode))
@@ -36,9 +37,12 @@ bool BufferedFile::CloseFile()
     if (!Open)
         return false;
     bool flushed = !Dirty || FlushWindow();
+    const uint16_t flushError = LastIoError;
     bool closed = ::CloseFile(File);
     if (closed)
         Open = false;
+    if (!flushed)
+        LastIoError = flushError;  // a full disk is reported as such, not as the close that followed
     return flushed && closed;
 }
 

@@ -19,8 +19,8 @@ public:
     BufferedFile& operator=(const BufferedFile&) = delete;
     ~BufferedFile();
 
-    // Closes a file still open, creates the file empty when it does not exist,
-    // opens it. Position 0, empty window.
+    // Closes a file still open, creates the file empty when it does not exist
+    // (for writing only), opens it. Position 0, empty window.
     bool OpenFile(const std::string& name, OpenMode mode);
     bool CloseFile();
     bool IsOpen() const { return Open; }

@@ -1,5 +1,7 @@
 #include "msgbase/FileLayer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -21,6 +23,8 @@ namespace {
 
 // Code for a short read of a whole-file helper: the runtime's "read past end".
 constexpr uint16_t ReadPastEnd = 100;
+// Temporary files are this letter and six characters mkstemp chooses.
+constexpr char TempNamePrefix = 'q';
 // A lock conflict is retried with a short pause: the tosser that holds the
 // lock finishes its write within milliseconds.
 constexpr auto LockRetryPause = std::chrono::milliseconds(2);
@@ -371,12 +375,19 @@ Status ExtendFile(const std::string& name, int64_t newSize)
     return LastIoError = status;
 }
 
+bool IsTempName(std::string_view name)
+{
+    return name.size() == 7 && name[0] == TempNamePrefix &&
+           std::all_of(name.begin() + 1, name.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
+}
+
 std::string MakeTempName(const std::string& directory)
 {
     std::string pattern = ToOsPath(directory);
     if (!pattern.empty() && pattern.back() != '/')
         pattern += '/';
-    pattern += "qXXXXXX";
+    pattern += TempNamePrefix;
+    pattern += "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = mkstemp(buffer.data());

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using Status = uint16_t;
 
@@ -96,5 +97,7 @@ Status ExtendFile(const std::string& name, int64_t newSize);
 
 // A new, empty file with a unique name in directory; its name, or "" on failure.
 std::string MakeTempName(const std::string& directory);
+// Whether a file name (without its directory) has the form MakeTempName gives.
+bool IsTempName(std::string_view name);
 // Makes sure the directory exists, creating missing levels.
 bool MakePath(const std::string& directory);

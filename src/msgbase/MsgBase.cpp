@@ -24,6 +24,7 @@ Num MsgBase::GetNextReply() { return 0; }
 uint16_t MsgBase::GetBoard() { return 0; }
 Num MsgBase::GetDisplayNumber() { return GetNumber(); }
 bool MsgBase::LineWasWrapped() { return LastLineWrapped; }
+Status MsgBase::HeaderStatus() const { return 0; }
 
 void MsgBase::WriteText(const std::string& text)
 {

@@ -154,6 +154,10 @@ public:
     // Beyond the interface: whether SetEcho means something in this format
     // (a letter is only exported when it carries the export mark).
     virtual bool HasExportMark() const { return false; }
+    // Beyond the interface: why the last LoadHeader could not read the
+    // current letter's header (0 = it was read). The getters then hold no
+    // letter's values: the letter is unreadable, not empty.
+    virtual Status HeaderStatus() const;
 
 protected:
     // Set by the line readers: the last line ended because it was wrapped.

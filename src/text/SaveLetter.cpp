@@ -5,6 +5,7 @@
 #include "core/CodePage.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "text/Netmail.h"
@@ -75,6 +76,8 @@ std::vector<std::string> TextToStore(const std::vector<std::string>& lines)
 
 SaveOutcome SaveLetter(EditorState& editor, DateTime now)
 {
+    // Before anything is looked up: the tosser may change the area meanwhile.
+    WaitForTosser(Utf8ToAnsi("записать письмо"));
     TArea& area = *editor.Area;
     const int mode = editor.Mode;
     TLetter* answered = FindAnsweredLetter(editor);

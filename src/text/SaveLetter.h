@@ -40,7 +40,8 @@ const std::string& ChangedLetterGoneMessage();
 // addresses, marked private; the format stores the full addresses (in the
 // header or in INTL, FMPT and TOPT lines) and its own netmail mark.
 // The area's base is used when the area is open; otherwise the area is
-// opened for the save.
+// opened for the save. While the tosser works, the save first waits for it
+// (WaitForTosser; ETosserBusy, with nothing written, when that is given up).
 SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());
 
 // The text as it is stored: lines beginning with Ctrl-A dropped, long lines

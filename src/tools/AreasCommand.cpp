@@ -10,7 +10,7 @@ int CommandAreas(Args args)
     try {
         TAreasFromCFG areas(args[0], args.size() > 1 ? args[1] : std::string());
         for (const TAreaBase* area : areas)
-            PrintLine(area->Tag + "\t" + area->BaseSpec);
+            PrintLine(EscapeField(area->Tag) + "\t" + EscapeField(area->BaseSpec));
     } catch (const ECantFindAreasBBS& e) {
         throw ToolError(AnsiToUtf8(e.what()));
     }

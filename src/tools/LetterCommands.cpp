@@ -1,10 +1,12 @@
 // quorvel-tool list / read / mark-read / delete: one message base,
 // driven through the message base interface exactly as the program drives it.
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
@@ -24,9 +26,14 @@ int CommandList(Args args)
     OpenedBase base(spec, false);
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
+        if (Status status = base->HeaderStatus(); status != 0) {
+            std::cerr << "letter " << base->GetNumber() << " cannot be read (status " << status << ")\n";
+            continue;
+        }
         PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
                   (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
-                  base->GetFrom() + "\t" + base->GetTo() + "\t" + base->GetSubject());
+                  EscapeField(base->GetFrom()) + "\t" + EscapeField(base->GetTo()) + "\t" +
+                  EscapeField(base->GetSubject()));
     }
     return 0;
 }
@@ -40,6 +47,8 @@ int CommandRead(Args args)
     Num number = ParseNumber(args[0]);
     OpenedBase base(spec, false);
     base.GoToLetter(number);
+    if (Status status = base->HeaderStatus(); status != 0)
+        throw ToolError("cannot read letter " + std::to_string(number) + " (status " + std::to_string(status) + ")");
     // The full addresses: the header's, with the zones and points that
     // netmail control lines carry where the format keeps them there.
     FidoAddress orig, dest;
@@ -50,9 +59,9 @@ int CommandRead(Args args)
         lines.push_back(base->ReadLine(65535));
         ApplyNetmailLine(lines.back(), orig, dest);
     }
-    PrintLine("From: " + base->GetFrom());
-    PrintLine("To: " + base->GetTo());
-    PrintLine("Subject: " + base->GetSubject());
+    PrintLine("From: " + EscapeField(base->GetFrom()));
+    PrintLine("To: " + EscapeField(base->GetTo()));
+    PrintLine("Subject: " + EscapeField(base->GetSubject()));
     PrintLine("Date: " + FormatIsoMinutes(base->GetDateTime()));
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
@@ -70,10 +79,12 @@ int CommandRead(Args args)
 
 int CommandMarkRead(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("mark-read takes SPEC NUMBER");
+        throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("пометить письмо прочитанным"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     base->SetRead(true);
@@ -84,10 +95,12 @@ int CommandMarkRead(Args args)
 
 int CommandDelete(Args args)
 {
+    TakeTosserFlag(args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
-        throw UsageError("delete takes SPEC NUMBER");
+        throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
+    WaitForTosser(Utf8ToAnsi("удалить письмо"));
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)

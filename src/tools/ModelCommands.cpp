@@ -46,6 +46,7 @@ void PrintNode(const TTreeNode& top)
         stack.pop_back();
         std::string text = node->Letter ? node->Letter->From + " [" + std::to_string(node->Letter->Number) + "]"
                                         : node->Text;
+        text = EscapeField(text);
         PrintLine(std::string(2 * static_cast<std::size_t>(level), ' ') + (node->Bold ? "*" : "") + text);
         for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)
             stack.emplace_back(it->get(), level + 1);
@@ -70,8 +71,8 @@ int CommandScan(Args args)
         shown = std::make_unique<ProgressForm>(Areas);
     Areas.Scan();
     for (TArea* area : Areas)
-        PrintLine(area->Tag + "\t" + std::to_string(area->UnreadCount) + "\t" + std::to_string(area->Count()) + "\t" +
-                  area->StatusText());
+        PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
+                  std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
     PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
     shown.reset();
     Areas.FreeAreas();

@@ -8,6 +8,7 @@
 #include "core/AreasFile.h"
 #include "core/CodePage.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "text/Netmail.h"
@@ -61,6 +62,7 @@ int CommandPost(Args args)
         !TakeOption(args, "--subject", subject) || !TakeOption(args, "--addr", addressText))
         throw UsageError("post needs --from, --to, --subject and --addr");
     bool replying = TakeOption(args, "--reply", replyText);
+    TakeTosserFlag(args);
     std::string destText;
     const bool hasDest = TakeOption(args, "--dest", destText);
     const bool netmail = TakeFlag(args, "--netmail") || hasDest;
@@ -84,6 +86,8 @@ int CommandPost(Args args)
     }
     std::vector<std::string> body = ReadStdinLines();
 
+    // Not even a missing base is created while the tosser works.
+    WaitForTosser(Utf8ToAnsi("записать письмо"));
     TArea area(spec, AreaDescriptionText(), spec);
     area.Open();  // a missing base is created; one that cannot be opened is an error
     area.Load();

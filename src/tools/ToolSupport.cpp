@@ -1,10 +1,13 @@
 #include "tools/ToolSupport.h"
 
+#include <charconv>
 #include <iostream>
 #include <iterator>
 
 #include "core/CodePage.h"
+#include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "ui/QSettingsRegistry.h"
@@ -82,12 +85,48 @@ bool TakeFlag(Args& args, const std::string& name)
     return false;
 }
 
+void TakeTosserFlag(Args& args)
+{
+    std::string flag, waitText;
+    TakeOption(args, "--flag", flag);
+    int32_t seconds = DefaultTosserWaitSeconds;
+    if (TakeOption(args, "--wait", waitText) && (!TryStrToInt(waitText, seconds) || seconds < 0))
+        throw UsageError("--wait takes a number of seconds");
+    TossingFlagFile = flag;
+    SetTosserWaiter([seconds](const std::string&) {
+        return PollUntilTosserGone(std::chrono::seconds(seconds));
+    });
+}
+
 Num ParseNumber(const std::string& text)
 {
-    int32_t value = 0;
-    if (!TryStrToInt(text, value) || value <= 0)
+    Num value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value == 0)
         throw UsageError("not a letter number: " + AnsiToUtf8(text));
-    return static_cast<Num>(value);
+    return value;
+}
+
+std::string EscapeField(const std::string& ansi)
+{
+    std::string out;
+    out.reserve(ansi.size());
+    for (char ch : ansi) {
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F)
+                out += Format("\\x%02X", unsigned(byte));
+            else
+                out += ch;
+        }
+    }
+    return out;
 }
 
 OpenedBase::OpenedBase(const std::string& spec, bool createMissing) : Spec(spec), Base(CreateBaseFor(spec))

@@ -27,6 +27,11 @@ using Args = std::vector<std::string>;
 // Prints one ANSI line as UTF-8 on stdout.
 void PrintLine(const std::string& ansi);
 
+// A field of a record printed one to a line (ANSI): control characters and
+// the backslash escaped as \t \r \n \\ and \xNN, so that a name holding a
+// line break or a tab cannot break the record apart.
+std::string EscapeField(const std::string& ansi);
+
 // Reads all of stdin (UTF-8) as ANSI lines (LF or CR LF ends a line).
 std::vector<std::string> ReadStdinLines();
 
@@ -42,7 +47,13 @@ void ExpectNoMore(const Args& args);
 // program's own settings file, as the program does when it starts.
 void LoadUserSettings();
 
-// Parses a letter number argument.
+// Takes "--flag FILE" and "--wait SECONDS" out of args: writes then wait
+// while the tosser's flag FILE exists, at most SECONDS (default
+// DefaultTosserWaitSeconds), and fail with ETosserBusy after that.
+void TakeTosserFlag(Args& args);
+inline constexpr int DefaultTosserWaitSeconds = 300;
+
+// Parses a letter number argument: 1 to 4294967295.
 Num ParseNumber(const std::string& text);
 
 // An open message base that is closed when it goes.

@@ -26,6 +26,8 @@ const char* const Usage =
     "                                      line); --netmail with --reply: netmail to the sender\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
+    "    post, mark-read and delete take [--flag FLAGFILE [--wait SECONDS]]: while the\n"
+    "    tosser's flag exists they wait (at most SECONDS, default 300), then give up (exit 1)\n"
     "  scan AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]\n"
     "                                      scans every area: TAG, UNREAD, TOTAL, STATUS in\n"
     "                                      display order, then TOTAL and the unread sum\n"

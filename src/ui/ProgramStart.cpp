@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Startup.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "ui/AnsiText.h"
 #include "ui/AreaF/TAreaForm.h"
@@ -14,6 +15,7 @@
 #include "ui/EditorEntry.h"
 #include "ui/EditorF/TEditorForm.h"
 #include "ui/Resources.h"
+#include "ui/TosserWaitDialog.h"
 #include "ui/UserF/TUserForm.h"
 #include "ui/UserSettingsEntry.h"
 
@@ -38,6 +40,8 @@ std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QSt
 
     // Entering an area opens its window.
     SetAreaWindowFactory([](TArea* area) -> FormWindow* { return new TAreaForm(area); });
+    // Writes into the bases wait, in a dialog, while the tosser works.
+    SetTosserWaiter(&WaitForTosserInDialog);
     // Letter commands of an area window open an editor.
     SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
 

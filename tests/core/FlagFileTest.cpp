@@ -75,3 +75,22 @@ TEST(FlagFile, ReplacedDirectoryIsNotMistakenForTheOldOne)
     Age(dir / "spool");
     EXPECT_TRUE(FlagFileExists(flag));
 }
+
+TEST(FlagFile, UnchangedDirectoriesAreNotReadAgain)
+{
+    // Asked over and over during a scan: neither an existing directory
+    // without the flag nor a missing one is read again while nothing changes.
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "spool").c_str(), 0755), 0);
+    Age(dir.Path());
+    Age(dir / "spool");
+    for (const std::string& flag : {dir / "spool/toss.flag", dir / "missing/toss.flag", dir / "SPOOL/toss.flag"}) {
+        EXPECT_FALSE(FlagFileExists(flag)) << flag;
+        const std::size_t reads = FlagFileDirectoryReads();
+        for (int i = 0; i < 100; ++i)
+            EXPECT_FALSE(FlagFileExists(flag)) << flag;
+        EXPECT_EQ(FlagFileDirectoryReads(), reads) << flag;
+    }
+    WriteFileBytes(dir / "spool/Toss.Flag", "");
+    EXPECT_TRUE(FlagFileExists(dir / "SPOOL/toss.flag")) << "a changed directory is read again";
+}

@@ -59,6 +59,26 @@ TEST(TosserFlag, ExistenceChangesAndDirectories)
     TossingFlagFile.clear();
 }
 
+TEST(TosserFlag, StopRequestedLooksAtTheFlagAtABoundedRate)
+{
+    TempDir dir;
+    ManualTosserClock clock;
+    TossingFlagFile = dir / "toss.flag";
+    EXPECT_FALSE(StopRequested());
+    WriteFileBytes(TossingFlagFile, "");
+    clock.Advance(TosserCheckInterval - std::chrono::milliseconds(1));
+    EXPECT_FALSE(StopRequested()) << "within the interval the last look stands";
+    EXPECT_TRUE(StopRequestedNow()) << "a look afresh sees it at once";
+    std::remove(TossingFlagFile.c_str());
+    EXPECT_TRUE(StopRequested());
+    clock.Advance(TosserCheckInterval);
+    EXPECT_FALSE(StopRequested());
+    TossingFlagFile = dir / "other.flag";
+    WriteFileBytes(TossingFlagFile, "");
+    EXPECT_TRUE(StopRequested()) << "another flag is looked at afresh";
+    TossingFlagFile.clear();
+}
+
 TEST(SettingsKey, UsesTheFirstFourCharactersOfTheVersion)
 {
     EXPECT_EQ(SettingsKey(), "Software\\Tressik\\Quorvel\\2.00");

@@ -128,13 +128,15 @@ TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}, {}, {}, {}});
     TArea area("TAG", "D", spec);
+    ManualTosserClock clock;
     int pumped = 0;
     PumpHook hook([&] {
+        clock.Advance(std::chrono::milliseconds(20));  // a letter every 20 ms
         if (++pumped == 3)
             flag.Raise();  // the tosser starts while the third letter is due
     });
     area.Load();
-    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_EQ(area.Count(), 3u) << "the flag is seen within one check interval";
     EXPECT_TRUE(area.Loaded) << "the partly read area counts as loaded";
     EXPECT_EQ(area.OpenCount, 0);
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "ModelTestSupport.h"
+#include "core/CodePage.h"
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
@@ -218,19 +220,21 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
     Fill("B", 4);
     Fill("C", 4);
     MemoryAreas areas;
+    ManualTosserClock clock;
     int pumped = 0;
     SetProcessMessagesHook([&] {
+        clock.Advance(std::chrono::milliseconds(30));  // a letter every 30 ms
         if (++pumped == 6)
             WriteFileBytes(TossingFlagFile, "");  // the tosser starts during the second area
     });
     RecordingForm form;
     areas.Scan();
-    EXPECT_EQ(pumped, 6);
+    EXPECT_EQ(pumped, 7);
     TArea* a = areas.AllByTag()[0];
     TArea* b = areas.AllByTag()[1];
     TArea* c = areas.AllByTag()[2];
     EXPECT_EQ(a->Count(), 4u);
-    EXPECT_EQ(b->Count(), 1u) << "stopped between two letters";
+    EXPECT_EQ(b->Count(), 2u) << "stopped between two letters, within one check interval";
     EXPECT_TRUE(b->Loaded);
     EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
     EXPECT_EQ(c->StatusText(), Ansi("C: Не отсканирована"));
@@ -280,4 +284,47 @@ TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
     EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREADESTROYED", "AREADESTROYED"}));
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
+}
+
+TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
+{
+    // Nothing may be created in the directory the program runs in.
+    TempDir cwd;
+    const std::string before = std::filesystem::current_path();
+    std::filesystem::current_path(cwd.Path());
+    WriteFileBytes(Dir / "plain", "x");
+    std::filesystem::create_directory(Dir / "jam");
+    WriteFileBytes(AreasFileName, "5 HUDSON\r\n"
+                                  "!" + Dir / "jam/good GOOD\r\n"
+                                  "!" + Dir / "cut" + std::string(1, '\0') + "tail NUL\r\n"
+                                  "!" + Dir / "plain/sub BROKEN\r\n"
+                                  "! NOPATH\r\n");
+    TAreas areas;
+    areas.Scan();
+    std::filesystem::current_path(before);
+
+    const struct {
+        const char* Tag;
+        const char* Status;  // the start of what the status bar shows
+    } cases[] = {
+        {"GOOD", "GOOD: 0 осталось, 0 прочитал, 0 всего"},
+        {"HUDSON", "HUDSON: не открыта: не задан каталог Hudson"},
+        {"NUL", "NUL: не открыта: в пути базы есть символ NUL"},
+        {"BROKEN", "BROKEN: не открыта: база не "},
+        {"NOPATH", "NOPATH: не открыта: не задан путь базы"},
+    };
+    ASSERT_EQ(areas.Count(), std::size(cases));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Tag);
+        TArea* area = nullptr;
+        for (TArea* a : areas)
+            if (a->Tag == c.Tag)
+                area = a;
+        ASSERT_NE(area, nullptr);
+        EXPECT_TRUE(area->Loaded);
+        EXPECT_EQ(area->OpenFailed(), c.Tag != std::string("GOOD"));
+        EXPECT_EQ(area->StatusText().rfind(Ansi(c.Status), 0), 0u) << AnsiToUtf8(area->StatusText());
+    }
+    EXPECT_EQ(DirectoryNames(cwd.Path()), std::vector<std::string>{});
+    EXPECT_EQ(DirectoryNames(Dir.Path()), (std::vector<std::string>{"areas.bbs", "jam", "plain"}));
 }

@@ -301,7 +301,15 @@ TEST(ConversationTree, LongChainsAndNodeLinksAcrossRebuilds)
     t.Letters(letters);
     t.Area.UnreadCount = 1;
     t.Tree.BuildTree();
-    EXPECT_EQ(t.L(chain)->Node->Level(), static_cast<int>(chain) + 1);
+    // Letter n stands at level n + 1 down to the deepest level; the rest of
+    // the chain lines up under the letter there, in order.
+    const Num deepest = TConversationTree::DeepestLevel - 1;
+    EXPECT_EQ(t.L(deepest)->Node->Level(), TConversationTree::DeepestLevel);
+    const TTreeNode* flat = t.L(deepest)->Node;
+    ASSERT_EQ(flat->Children.size(), chain - deepest);
+    for (Num n = deepest + 1; n <= chain; ++n)
+        ASSERT_EQ(flat->Children[n - deepest - 1]->Letter, t.L(n)) << n;
+    EXPECT_EQ(t.L(chain)->Node->Level(), TConversationTree::DeepestLevel + 1);
     EXPECT_TRUE(t.L(1)->Node->HasUnreadBelow());
     t.L(1)->Node->ExpandAll(true);
     t.Tree.Select(t.L(1)->Node);

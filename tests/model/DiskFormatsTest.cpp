@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelTestSupport.h"
+#include "core/MessagePump.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 
@@ -19,6 +20,18 @@ protected:
     TempDir Dir;
     std::vector<std::string> Specs;
 };
+
+// Runs action the first time the model lets window messages run.
+void PumpOnce(std::function<void()> action)
+{
+    SetProcessMessagesHook([action = std::move(action)]() mutable {
+        if (action) {
+            auto run = std::move(action);
+            action = nullptr;
+            run();
+        }
+    });
+}
 
 }  // namespace
 
@@ -83,6 +96,36 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
         area.Load();
         EXPECT_TRUE(area.Loaded);
         EXPECT_EQ(area.Count(), 0u);
+    }
+}
+
+TEST_F(DiskFormats, RescansOfAnAreaKeptOpenHoldOneSetOfFiles)
+{
+    auto openFiles = [] { return DirectoryNames("/proc/self/fd").size(); };
+    for (const std::string& spec : Specs) {
+        SCOPED_TRACE(spec);
+        WriteLetters(spec, {{.Subject = "one"}, {.Subject = "two"}});
+        TArea area("TAG", "D", spec);
+        area.Open();  // as the area's window does
+        area.Load();
+        const std::size_t before = openFiles();
+        for (int rescan = 0; rescan < 30; ++rescan) {
+            area.Loaded = false;
+            if (rescan == 0) {
+                // A window opens the area while the read is under way: the
+                // read finishes on its own object, which then goes too.
+                PumpOnce([&] { area.Open(); });
+                area.Load();
+                SetProcessMessagesHook(nullptr);
+                area.Close();
+            } else {
+                area.Load();
+            }
+            ASSERT_EQ(area.Count(), 2u);
+        }
+        EXPECT_EQ(openFiles(), before);
+        area.Close();
+        EXPECT_EQ(area.Base, nullptr);
     }
 }
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+
 #include "ModelTestSupport.h"
 #include "core/ModelMessages.h"
+#include "core/Startup.h"
+#include "core/TosserWait.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
@@ -234,4 +239,53 @@ TEST(LetterBase, ClosedAreaFindsNoLetter)
     area.InstallLetters({MakeLetter(area, 1, 0, "s", "a", 1, true)});
     EXPECT_THROW(area.LetterByNumber(1)->Seek(), ELetterNotFound);
     EXPECT_FALSE(area.LetterByNumber(1)->StillValid());
+}
+
+TEST(LetterWrites, WaitForTheTosserAndWriteNothingWhenTheWaitIsGivenUp)
+{
+    TempDir dir;
+    TossingFlagFile = dir / "toss.flag";
+    struct Op {
+        const char* Name;
+        std::function<void(LoadedArea&)> Run;
+    };
+    const Op ops[] = {
+        {"mark read", [](LoadedArea& a) { a.Area.LetterByNumber(a.Numbers[0])->MarkRead(true); }},
+        {"mark all read", [](LoadedArea& a) { a.Area.MarkAllRead(); }},
+        {"delete", [](LoadedArea& a) { a.Area.LetterByNumber(a.Numbers[0])->DeleteFromBase(); }},
+    };
+    for (const Op& op : ops) {
+        SCOPED_TRACE(op.Name);
+        LoadedArea a({{.Subject = "one"}, {.Subject = "two"}});
+        auto unchanged = [&a] {
+            return a.Store()->Letters.size() == 2 && !(a.Store()->Letters[a.Numbers[0]].Flags & MemRead) &&
+                   a.Area.UnreadCount == 2;
+        };
+        WriteFileBytes(TossingFlagFile, "");
+
+        SetTosserWaiter(nullptr);
+        EXPECT_THROW(op.Run(a), ETosserBusy) << "nobody to wait: refused";
+        EXPECT_TRUE(unchanged());
+
+        std::vector<std::string> waitedFor;
+        SetTosserWaiter([&](const std::string& what) {
+            waitedFor.push_back(what);
+            return false;  // given up, the flag still there
+        });
+        EXPECT_THROW(op.Run(a), ETosserBusy);
+        EXPECT_EQ(waitedFor.size(), 1u);
+        EXPECT_TRUE(unchanged());
+        EXPECT_FALSE(WaitingForTosser());
+
+        // The tosser finishes while the write waits: then it is done.
+        SetTosserWaiter([&](const std::string&) {
+            EXPECT_TRUE(WaitingForTosser());
+            std::remove(TossingFlagFile.c_str());
+            return true;
+        });
+        op.Run(a);
+        EXPECT_FALSE(unchanged());
+    }
+    SetTosserWaiter(nullptr);
+    TossingFlagFile.clear();
 }

@@ -54,9 +54,15 @@ std::vector<std::string> RecordingForm::Names() const
 std::vector<std::string> RecordingForm::NamesFor(void* param) const
 {
     std::vector<std::string> names;
-    for (const auto& [msg, p] : Messages)
-        if (p == param)
-            names.push_back(NameOf(msg));
+    for (const auto& [msg, p] : Messages) {
+        if (p != param)
+            continue;
+        names.push_back(NameOf(msg));
+        // An area's messages end with its destruction: an area made later
+        // may take the same address.
+        if (msg == WM_AREADESTROYED)
+            break;
+    }
     return names;
 }
 

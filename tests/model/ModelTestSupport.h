@@ -20,7 +20,8 @@ public:
     intptr_t ModelMessage(unsigned msg, void* param) override;
 
     std::vector<std::pair<unsigned, void*>> Messages;
-    // Messages as names, e.g. "LETTERSLOADING"; only those about param when given.
+    // Messages as names, e.g. "LETTERSLOADING"; NamesFor only those about
+    // param, up to its WM_AREADESTROYED.
     std::vector<std::string> Names() const;
     std::vector<std::string> NamesFor(void* param) const;
     // Called for every message after recording (may be empty).

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/CodePage.h"
+#include "core/Startup.h"
 
 namespace fs = std::filesystem;
 
@@ -196,4 +197,14 @@ ToolSettings::~ToolSettings()
 std::string Ansi(const std::string& utf8)
 {
     return Utf8ToAnsi(utf8);
+}
+
+ManualTosserClock::ManualTosserClock()
+{
+    SetTosserCheckClock([this] { return Now; });
+}
+
+ManualTosserClock::~ManualTosserClock()
+{
+    SetTosserCheckClock(nullptr);
 }

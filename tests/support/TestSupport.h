@@ -1,6 +1,7 @@
 // Helpers the test programs share.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,3 +78,17 @@ extern const char* const PlainOriginLine;
 
 // UTF-8 <-> the program's ANSI, for readable expectations.
 std::string Ansi(const std::string& utf8);
+
+// While it lives, the tosser flag's checks go by this clock, which only moves
+// when told to (then the rate of looks at the flag is the test's to decide).
+class ManualTosserClock {
+public:
+    ManualTosserClock();
+    ~ManualTosserClock();
+    ManualTosserClock(const ManualTosserClock&) = delete;
+    ManualTosserClock& operator=(const ManualTosserClock&) = delete;
+    void Advance(std::chrono::milliseconds by) { Now += by; }
+
+private:
+    std::chrono::steady_clock::time_point Now{};
+};

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "support/TestSupport.h"
 
 TEST(Tool, BadArgumentsPrintUsageAndExitTwo)
@@ -43,4 +47,45 @@ TEST(Tool, UnknownBaseTypeIsAnError)
     ToolResult r = RunTool({"list", "Q/whatever"});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_NE(r.Err.find("unknown message base type"), std::string::npos);
+}
+
+TEST(Tool, WritesWaitWhileTheTosserFlagExists)
+{
+    TempDir dir;
+    ToolSettings settings(PlainToolSettings);
+    const std::string spec = "F" + dir / "net/";
+    const std::string flag = dir / "toss.flag";
+    const std::vector<std::string> post = {"post", spec, "--from", "A", "--to", "B", "--subject", "S",
+                                           "--addr", "2:5020/1"};
+    ToolResult first = RunTool(post, "one\n");
+    ASSERT_EQ(first.ExitCode, 0) << first.Err;
+    const std::string number = first.OutLines().at(0);
+    const std::vector<std::string> files = DirectoryNames(dir / "net");
+    const std::string letter = ReadFileBytes(dir / ("net/" + number + ".msg"));
+
+    // The flag stays: every write gives up after its time, and writes nothing.
+    WriteFileBytes(flag, "");
+    std::vector<std::string> postWaiting = post;
+    postWaiting.insert(postWaiting.end(), {"--flag", flag, "--wait", "0"});
+    for (const std::vector<std::string>& args :
+         {postWaiting, {"mark-read", spec, number, "--flag", flag, "--wait", "0"},
+          {"delete", spec, number, "--flag", flag, "--wait", "0"}}) {
+        ToolResult r = RunTool(args, "two\n");
+        EXPECT_EQ(r.ExitCode, 1) << args[0];
+        EXPECT_NE(r.Err.find("Работает эхопроцессор"), std::string::npos) << r.Err;
+    }
+    EXPECT_EQ(DirectoryNames(dir / "net"), files);
+    EXPECT_EQ(ReadFileBytes(dir / ("net/" + number + ".msg")), letter);
+
+    // The tosser finishes while the post waits: then it is written.
+    std::thread tosser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::remove(flag.c_str());
+    });
+    std::vector<std::string> postPatient = post;
+    postPatient.insert(postPatient.end(), {"--flag", flag, "--wait", "30"});
+    ToolResult r = RunTool(postPatient, "two\n");
+    tosser.join();
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.OutLines(), std::vector<std::string>{std::to_string(std::stoul(number) + 1)});
 }

@@ -28,6 +28,7 @@
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
+#include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
 #include "text/Canvas.h"
 #include "text/LetterDates.h"
@@ -503,6 +504,33 @@ private slots:
         QVERIFY(ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
         QVERIFY(ItemNamed(form, QStringLiteral("Anna"))->isExpanded());
 
+    }
+
+    void AReplyChainOfAnyDepthOpensAndExpands()
+    {
+        // Thirty thousand letters, each answering the one before: the tree
+        // control would recurse once per level until the stack ran out.
+        MemoryMsgBase::RegisterFormat();
+        const std::string spec = "Mdeep-chain";
+        const int chain = 30000;
+        Num previous = 0;
+        for (int i = 0; i < chain; ++i)
+            previous = WriteLetters(spec, {{.From = "x" + std::to_string(i), .Subject = "deep", .Date = 45000 + i * 1e-3,
+                                            .ReplyTo = previous, .Read = i + 1 < chain}})[0];
+        TArea area("DEEP", Ansi("Описание"), spec);
+        area.Load();
+        QPointer<TAreaForm> form = Open(&area);
+        form->ExpandAllItem->trigger();
+        QTreeWidgetItem* last = ItemNamed(form, QStringLiteral("x%1").arg(chain - 1));
+        QVERIFY(last);
+        form->Tree->scrollToItem(last);
+        QCoreApplication::processEvents();
+        int depth = 0;
+        for (QTreeWidgetItem* item = last; item->parent(); item = item->parent())
+            ++depth;
+        QCOMPARE(depth, TConversationTree::DeepestLevel + 1);
+        QCOMPARE(Selected(form), QStringLiteral("x%1").arg(chain - 1));  // the new letter
+        delete form.data();
     }
 
     void SearchingByTyping()

@@ -331,15 +331,17 @@ private slots:
         for (int i = 0; i < root->childCount(); ++i)
             marks << QString::number(TAreasForm::ImageOf(root->child(i))) +
                          (root->child(i)->font(0).bold() ? "b" : "");
-        QCOMPARE(marks, (QStringList{"4b", "4b", "4b", "3", "3"}));
+        QCOMPARE(marks, (QStringList{"4b", "4b", "4b", "5", "3"}));
         // The first area of the display order is current after the scan.
         QCOMPARE(Form->Tree->currentItem(), root->child(0));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
         QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 5"));
         QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("RU.TEST: 1 осталось, 0 прочитал, 3 всего"));
-        // The base that cannot be opened leaves its area empty, and says nothing.
+        // The base that cannot be opened is not shown as an empty area: it
+        // has its own image, and the status bar says why when it is selected.
         Form->Tree->setCurrentItem(NodeOf(*Form, "BROKEN"));
-        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("BROKEN: 0 осталось, 0 прочитал, 0 всего"));
+        QVERIFY2(Form->StatusPanel1->text().startsWith(QStringLiteral("BROKEN: не открыта: база не ")),
+                 qPrintable(Form->StatusPanel1->text()));
         QVERIFY(Messages.isEmpty());
         // Selecting the root leaves no current area.
         Form->Tree->setCurrentItem(root);
@@ -636,6 +638,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(opened[1].get()));
         Form->NetmailSpeedItem->trigger();
         QCOMPARE(calls.size(), 2);
+    }
+
+    void EnterAgainWhileTheAreaLoadsOpensNoSecondWindow()
+    {
+        Point->AddStandardAreas();
+        Point->Use();
+        std::vector<std::unique_ptr<FakeAreaWindow>> opened;
+        SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
+            opened.push_back(std::make_unique<FakeAreaWindow>(area));
+            return opened.back().get();
+        });
+        StartWindow();
+        WaitForScan();
+        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        AreaByTag("RU.LINUX")->Loaded = false;  // a big area: its load lets the keys through
+        Listener listener;
+        int enters = 0;
+        listener.OnMessage = [&](unsigned msg, void*) {
+            if (msg == WM_LETTERSLOADING && enters++ == 0)
+                QTest::keyClick(Form->Tree, Qt::Key_Return);
+        };
+        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QCOMPARE(enters, 1);
+        QCOMPARE(opened.size(), std::size_t(1));
+        QVERIFY(AreaByTag("RU.LINUX")->Loaded);
     }
 
     void EnteringAnAreaThatCannotBeOpenedShowsTheError()

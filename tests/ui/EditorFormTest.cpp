@@ -12,12 +12,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 #include <deque>
 
 #include "core/CodePage.h"
 #include "core/MemoryRegistry.h"
 #include "core/Startup.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
@@ -32,6 +35,7 @@
 #include "ui/EditorEntry.h"
 #include "ui/EditorF/TEditorForm.h"
 #include "ui/TSpeedBar.h"
+#include "ui/TosserWaitDialog.h"
 #include "ui/UserSettingsEntry.h"
 
 namespace {
@@ -543,6 +547,43 @@ private slots:
         Answers = {QMessageBox::No};
         editor->ExitItem->trigger();
         QVERIFY(Gone(editor));
+    }
+
+    void SavingWaitsWhileTheTosserWorks()
+    {
+        TestArea point('F');  // the tossers of *.MSG lose letters written during a toss
+        SetTosserWaiter(&WaitForTosserInDialog);
+        TossingFlagFile = point.Dir / "toss.flag";
+        TAreaForm* form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
+        editor->RichEdit->setFocus();
+        QTest::keyClicks(editor->RichEdit, QStringLiteral("Written after the toss."));
+        const QStringList typed = TextOf(editor);
+        WriteFileBytes(TossingFlagFile, "");
+
+        // While it waits the save says so; Cancel writes nothing and keeps the letter.
+        QString shown;
+        QTimer::singleShot(100, [&shown] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown = dialog->objectName() + ": " + dialog->findChild<QLabel*>()->text();
+                dialog->reject();
+            }
+        });
+        editor->SaveItem->trigger();
+        QVERIFY2(shown.startsWith(QStringLiteral("TosserWaitDialog: Работает эхопроцессор.")), qPrintable(shown));
+        QVERIFY(!Gone(editor));
+        QVERIFY(editor->Modified());
+        QCOMPARE(TextOf(editor), typed);
+        QCOMPARE(point.Stored().size(), std::size_t(3));
+
+        // The tosser finishes while the save waits: the letter is written then.
+        QTimer::singleShot(100, [] { std::remove(TossingFlagFile.c_str()); });
+        editor->SaveItem->trigger();
+        QVERIFY(Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(4));
+        QCOMPARE(point.Newest().Lines.value(1), typed[0]);
+        SetTosserWaiter(nullptr);
+        TossingFlagFile.clear();
     }
 };
 

@@ -27,18 +27,18 @@ std::string ExtensionOf(uint8_t bits)
 bool ParseLetterName(std::string_view name, Num& number, std::string& extension)
 {
     std::size_t dot = name.find('.');
-    if (dot == std::string_view::npos || dot == 0 || dot > 5 || name.size() != dot + 4)
+    if (dot == std::string_view::npos || dot == 0 || name.size() != dot + 4)
         return false;
     std::string_view ext = name.substr(dot);
     if ((ext[1] != 'm' && ext[1] != 'M') || (ext[2] != 's' && ext[2] != 'S') || (ext[3] != 'g' && ext[3] != 'G'))
-        return false;
-    if (name[0] == '0')
         return false;
     uint32_t value = 0;
     for (std::size_t i = 0; i < dot; ++i) {
         if (name[i] < '0' || name[i] > '9')
             return false;
         value = value * 10 + uint32_t(name[i] - '0');
+        if (value > FidoMsg::HighestNumber)
+            return false;
     }
     if (value < 1 || value > FidoMsg::HighestNumber)
         return false;
@@ -53,25 +53,35 @@ void FidoLetterNumbers::Clear()
 {
     std::fill(Bits.begin(), Bits.end(), 0);
     std::fill(Spelling.begin(), Spelling.end(), 0);
+    Padded.clear();
     High = 0;
     Total = 0;
 }
 
 void FidoLetterNumbers::Scan(const std::string& directory)
 {
+    Scan(directory, ListDirectory(directory));
+}
+
+void FidoLetterNumbers::Scan(const std::string& directory, const std::vector<std::string>& names)
+{
     Clear();
-    for (const std::string& name : ListDirectory(directory)) {
+    // Of two names for one number (a case-sensitive file system holds both)
+    // the one a Linux tosser writes wins: plain digits, then ".msg".
+    auto rank = [](bool padded, bool lowerCase) { return (padded ? 2 : 0) + (lowerCase ? 0 : 1); };
+    for (const std::string& name : names) {
         Num number = 0;
         std::string extension;
         if (!ParseLetterName(name, number, extension) || !RegularFileExists(directory + name))
             continue;
-        // Two spellings of one number can both exist on a case-sensitive
-        // file system; the lower-case one is what Linux tossers use.
-        if (Exists(number)) {
-            if (extension != ".msg")
-                continue;
-        }
+        if (Exists(number) && rank(Padded.count(number) != 0, Spelling[number] == 0) <=
+                                  rank(name[0] == '0', extension == ".msg"))
+            continue;
         Add(number, extension);
+        if (name[0] == '0')
+            Padded[number] = name;
+        else
+            Padded.erase(number);
     }
 }
 
@@ -97,6 +107,7 @@ void FidoLetterNumbers::Remove(Num number)
 {
     if (!Exists(number))
         return;
+    Padded.erase(number);
     Bits[number / 8] = uint8_t(Bits[number / 8] & ~(1u << (number % 8)));
     --Total;
     if (number == High) {
@@ -107,6 +118,8 @@ void FidoLetterNumbers::Remove(Num number)
 
 std::string FidoLetterNumbers::NameOf(Num number) const
 {
+    if (auto padded = Padded.find(number); padded != Padded.end())
+        return padded->second;
     if (Exists(number))
         return std::to_string(number) + ExtensionOf(Spelling[number]);
     return ApplyNameCase(std::to_string(number) + ".Msg", LetterCase());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,12 @@ public:
     FidoLetterNumbers();
 
     // Forgets everything, then reads the directory (an ANSI path ending with
-    // the separator). Names that are not a number from 1 to HighestNumber in
-    // plain decimal followed by ".msg" in any case, and entries that are not
-    // plain files, are ignored.
+    // the separator), or the names already listed from it. Names that are
+    // not a number from 1 to HighestNumber in decimal followed by ".msg" in
+    // any case, and entries that are not plain files, are ignored. Of two
+    // names for one number, "7.msg" wins over "7.MSG", and both over "007.msg".
     void Scan(const std::string& directory);
+    void Scan(const std::string& directory, const std::vector<std::string>& names);
     void Clear();
 
     bool Exists(Num number) const;
@@ -40,11 +43,12 @@ public:
 private:
     std::vector<uint8_t> Bits;      // bit (n mod 8) of byte (n div 8)
     std::vector<uint8_t> Spelling;  // per number: bit k set when letter k of "msg" is upper case
+    std::map<Num, std::string> Padded;  // names whose number has leading zeros ("007.msg")
     Num High = 0;
     uint32_t Total = 0;
 };
 
 // Reads a letter file name: true and the number and the spelling of its
-// extension when it is a plain decimal number (no leading zero) from 1 to
-// HighestNumber followed by ".msg" in any case.
+// extension when it is a decimal number from 1 to HighestNumber (leading
+// zeros allowed: "007.msg" is letter 7) followed by ".msg" in any case.
 bool ParseLetterName(std::string_view name, Num& number, std::string& extension);

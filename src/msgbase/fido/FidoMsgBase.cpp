@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include "core/CodePage.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/FileFaults.h"
 #include "msgbase/NetmailLines.h"
 #include "msgbase/fido/FidoDateText.h"
 #include "msgbase/fido/FidoMsgLayout.h"
@@ -25,6 +28,15 @@ constexpr uint32_t LastReadUsers = 65536;
 // How often WriteLetter looks for a free number when other programs keep
 // taking the one it chose.
 constexpr int RenameAttempts = 20;
+
+// Removes a file, asking the tests' fault injection first (a "killed"
+// process removes nothing). 0 or the DOS-style code.
+Status RemoveFile(const std::string& osPath)
+{
+    if (uint16_t code = 0; !FileChangeAllowed(code))
+        return code;
+    return unlink(osPath.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
+}
 
 // Renames without replacing an existing file. EEXIST when the name is taken.
 int RenameNoReplace(const std::string& from, const std::string& to)
@@ -67,8 +79,24 @@ Status FidoMsgBase::OpenBase()
     DirOs = ToOsPath(Dir);
     if (!DirOs.empty() && DirOs.back() != '/')
         DirOs += '/';
-    Numbers.Scan(Dir);
+    const std::vector<std::string> names = ListDirectory(Dir);
+    Numbers.Scan(Dir, names);
+    RemoveStaleTempFiles(names);
     return 0;
+}
+
+// A post killed between making its temporary file and renaming it into
+// place leaves the file behind. Ours are known by their name, and an old
+// one is no post in progress (of this or another Quorvel): it goes.
+void FidoMsgBase::RemoveStaleTempFiles(const std::vector<std::string>& names)
+{
+    const time_t now = time(nullptr);
+    for (const std::string& name : names) {
+        struct stat st {};
+        const std::string os = DirOs + name;
+        if (IsTempName(name) && lstat(os.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > StaleTempAge)
+            RemoveFile(os);
+    }
 }
 
 Status FidoMsgBase::CloseBase()
@@ -106,7 +134,7 @@ void FidoMsgBase::DiscardTemp()
     if (File.IsOpen())
         File.CloseFile();
     if (!TempName.empty())
-        unlink(ToOsPath(TempName).c_str());
+        RemoveFile(ToOsPath(TempName));
     TempName.clear();
     Building = false;
 }
@@ -126,6 +154,10 @@ void FidoMsgBase::ResetLetterState()
 
 uint32_t FidoMsgBase::ReadAt(int64_t offset, void* buffer, uint32_t count)
 {
+    if (LetterOpen && offset >= 0 && offset + count <= HeaderSize) {
+        std::memcpy(buffer, Header + offset, count);
+        return count;
+    }
     uint32_t got = 0;
     if (File.IsOpen() && File.SeekTo(offset))
         File.ReadBytes(buffer, count, got);
@@ -163,6 +195,16 @@ void FidoMsgBase::WriteAt(int64_t offset, const void* buffer, uint32_t count)
         // Writing a field of a letter cut short would grow the file with a
         // header of zeros around the one field; leave the damaged letter be.
         fail(HeaderTooShort);
+        return;
+    }
+    if (LetterOpen) {
+        // A stored letter's text never changes; its header changes in the
+        // copy until RewriteHeader.
+        if (offset < 0 || offset + count > HeaderSize) {
+            fail(NothingToWrite);
+            return;
+        }
+        std::memcpy(Header + offset, buffer, count);
         return;
     }
     if (!File.SeekTo(offset) || !File.WriteBytes(buffer, count))
@@ -295,7 +337,7 @@ void FidoMsgBase::StartNewLetter()
     }
     if (!File.OpenFile(TempName, OpenMode::ReadWrite)) {
         InternalError = CannotOpenTemp;
-        unlink(ToOsPath(TempName).c_str());
+        RemoveFile(ToOsPath(TempName));
         TempName.clear();
         return;
     }
@@ -341,7 +383,7 @@ Status FidoMsgBase::WriteLetter()
         return NoNumberLeft;
     }
     if (!File.CloseFile()) {
-        Status status = LastIoError != 0 ? LastIoError : 5;
+        Status status = LastIoError != 0 ? LastIoError : 5;  // 112 when the disk is full
         DiscardTemp();
         return status;
     }
@@ -355,6 +397,12 @@ Status FidoMsgBase::WriteLetter()
     std::string name;
     for (int attempt = 0;; ++attempt) {
         name = Numbers.NameOf(number);
+        if (uint16_t code = 0; !FileChangeAllowed(code)) {
+            if (code == 0)
+                break;  // "killed": the temporary file stays where it is
+            DiscardTemp();
+            return code;
+        }
         // Another program may have written this number since the scan, in any case.
         int err = FileExists(Dir + name) ? EEXIST : RenameNoReplace(tempOs, dirOs + name);
         if (err == 0)
@@ -379,25 +427,32 @@ Status FidoMsgBase::WriteLetter()
 
 // ---- Loading and reading a letter ----
 
+// The letter is opened for reading only: a letter on a read-only mount, or
+// one the tosser's user owns, is still read. A letter that cannot be opened
+// loads nothing and HeaderStatus says why.
 void FidoMsgBase::LoadHeader()
 {
     CloseLetterFiles();
     ResetLetterState();
+    std::memset(Header, 0, HeaderSize);
+    std::memset(LoadedHeader, 0, HeaderSize);
     if (!LetterFileExists(Current)) {
-        InternalError = LetterMissing;
+        InternalError = HeaderError = LetterMissing;
         return;
     }
-    if (!File.OpenFile(PathOf(Current), OpenMode::ReadWrite)) {
-        InternalError = CannotOpenLetter;
+    if (!File.OpenFile(PathOf(Current), OpenMode::ReadOnly)) {
+        InternalError = HeaderError = CannotOpenLetter;
         return;
     }
-    LetterOpen = true;
+    HeaderError = 0;
     LoadedSize = File.GetFileSize();
     TextEnd = LoadedSize;
+    ReadAt(0, Header, HeaderSize);  // before LetterOpen: from the file
+    std::memcpy(LoadedHeader, Header, HeaderSize);
+    LetterOpen = true;
 
-    uint8_t header[HeaderSize];
-    ReadAt(0, header, HeaderSize);
-    auto word = [&header](uint32_t offset) { return static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)); };
+    const uint8_t* header = Header;
+    auto word = [header](uint32_t offset) { return static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)); };
     Dest = FidoAddress{DefaultZone, word(DestNetOffset), word(DestNodeOffset), 0};
     Orig = FidoAddress{DefaultZone, word(OrigNetOffset), word(OrigNodeOffset), 0};
     When = ParseFidoDateText(std::string_view(reinterpret_cast<const char*>(header) + DateTextOffset, DateTextFieldSize),
@@ -583,16 +638,48 @@ uint16_t FidoMsgBase::GetBoard() { return 0; }
 
 Status FidoMsgBase::RewriteHeader()
 {
-    // The setters wrote into the open file already; what is left is to make
-    // sure those writes reached it.
     if (Building)
-        return WriteError;
+        return WriteError;  // a new letter's fields go with WriteLetter
     if (!LetterOpen)
         return InternalError != 0 ? InternalError : LetterMissing;
     if (WriteError != 0)
         return WriteError;
-    if (!File.FlushWindow())
-        return LastIoError != 0 ? LastIoError : 5;
+    return WriteChangedHeader();
+}
+
+// The bits the setters changed since LoadHeader are written into the header
+// as it is on disk now, and nothing else: what the tosser changed meanwhile
+// (a Sent bit as it exports the letter, its text) stays. Only the bytes from
+// the first to the last changed one are written, in one write.
+Status FidoMsgBase::WriteChangedHeader()
+{
+    std::size_t first = 0, last = HeaderSize;
+    while (first < HeaderSize && Header[first] == LoadedHeader[first])
+        ++first;
+    if (first == HeaderSize)
+        return 0;
+    while (Header[last - 1] == LoadedHeader[last - 1])
+        --last;
+    FileRecord letter;
+    BindFile(letter, PathOf(Current));
+    if (!OpenExisting(letter, 1, OpenMode::ReadWrite))
+        return LastIoError == 2 ? LetterMissing : LastIoError;  // deleted meanwhile: never made anew
+    uint8_t disk[HeaderSize];
+    uint32_t got = 0;
+    if (!ReadRecords(letter, disk, HeaderSize, got))
+        return LastIoError;
+    if (got < HeaderSize)
+        return HeaderTooShort;
+    for (std::size_t i = first; i < last; ++i) {
+        const uint8_t changed = Header[i] ^ LoadedHeader[i];
+        disk[i] = static_cast<uint8_t>((disk[i] & ~changed) | (Header[i] & changed));
+    }
+    if (!SeekRecord(letter, static_cast<int64_t>(first)) || !WriteRecords(letter, disk + first, uint32_t(last - first)))
+        return LastIoError;
+    if (!CloseFile(letter))
+        return LastIoError;
+    std::memcpy(Header, disk, HeaderSize);
+    std::memcpy(LoadedHeader, disk, HeaderSize);
     return 0;
 }
 
@@ -601,9 +688,8 @@ Status FidoMsgBase::DeleteLetter()
     if (!Numbers.Exists(Current))
         return LetterMissing;
     CloseLetterFiles();
-    const std::string path = ToOsPath(PathOf(Current));
-    if (unlink(path.c_str()) != 0 && errno != ENOENT)
-        return DosErrorFromErrno(errno);
+    if (Status status = RemoveFile(ToOsPath(PathOf(Current))); status != 0 && status != 2)
+        return status;
     Numbers.Remove(Current);
     return 0;
 }

@@ -1,7 +1,9 @@
 // The Fido *.MSG message base: a directory in which every letter is one file
 // named by its number ("12.msg"), a 190-byte header followed by the text.
-// Header fields are read and written in place through a buffered file; the
-// object keeps at most one letter file open. Which numbers exist is learnt
+// A loaded letter is read through a buffered file opened for reading only;
+// setters change a copy of its header, and RewriteHeader writes the changed
+// bits into the header as it is on disk then. The object keeps at most one
+// letter file open. Which numbers exist is learnt
 // when the base is opened; letters other programs add later are seen when it
 // is opened again. New letters are built in a temporary file and renamed
 // into place complete, so a tosser never sees half a letter.
@@ -27,6 +29,9 @@ public:
     static constexpr Status NothingToWrite = 1005;      // WriteLetter without StartNewLetter
     static constexpr uint16_t DefaultZone = 1;
     static constexpr uint32_t WindowSize = 4000;
+    // A temporary file of ours older than this (seconds) is a post that was
+    // killed: no post takes that long to write its file.
+    static constexpr int64_t StaleTempAge = 3600;
 
     FidoMsgBase();
     ~FidoMsgBase() override;
@@ -116,6 +121,8 @@ public:
     int64_t GetTextPos() override;
     void SetTextPos(int64_t position) override;
 
+    Status HeaderStatus() const override { return HeaderError; }
+
     // The directory, ending with the separator.
     const std::string& Directory() const { return Dir; }
 
@@ -134,6 +141,11 @@ private:
     int64_t TextEnd = 0;       // offset of the NUL, or the file size
     Status InternalError = 0;  // why the letter could not be loaded or started
     Status WriteError = 0;     // the first header or text write that failed
+    Status HeaderError = 0;    // why the last LoadHeader read nothing
+
+    // The loaded letter's header: as read, and as the setters changed it.
+    uint8_t LoadedHeader[FidoMsg::HeaderSize] = {};
+    uint8_t Header[FidoMsg::HeaderSize] = {};
 
     FidoAddress Dest, Orig;
     DateTime When = 0;
@@ -147,6 +159,8 @@ private:
     bool LetterFileExists(Num number) const;
     Status CloseLetterFiles();
     void DiscardTemp();
+    void RemoveStaleTempFiles(const std::vector<std::string>& names);
+    Status WriteChangedHeader();
     void ResetLetterState();
 
     // Field access in the open file; reads give zeros where the file has no bytes.

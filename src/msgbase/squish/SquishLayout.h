@@ -133,3 +133,17 @@ static_assert(offsetof(SquishMessageHeader, umsgid) == 214);
 static_assert(offsetof(SquishMessageHeader, ftsc_date) == 218);
 
 static_assert(sizeof(SquishIndexRecord) == SquishIndexRecordSize);
+
+// date_written keeps the DOS date in its low word and the time in its high
+// word: the packed DOS value with its halves swapped (both ways).
+inline uint32_t SwapDosHalves(uint32_t value)
+{
+    return (value >> 16) | (value << 16);
+}
+
+// Frames are written over only where a frame of the expected kind stands: an
+// offset from a damaged chain or index never makes a write over text.
+inline bool IsFrameOf(const SquishFrameHeader& frame, uint16_t kind)
+{
+    return frame.id == SquishFrameId && frame.frame_type == kind;
+}

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::size_t FreeCacheSize = 500;
 constexpr std::size_t NameWidth = 35;
 constexpr std::size_t SubjectWidth = 71;
 constexpr std::size_t BaseNameWidth = 78;
@@ -21,12 +20,6 @@ constexpr uint32_t HashMask = 0x7FFFFFFFu;  // bit 31 marks a received letter fo
 std::string FieldText(const char* field, std::size_t size)
 {
     return std::string(field, strnlen(field, size));
-}
-
-// The stored date keeps the DOS date in its low word and the time in its high word.
-uint32_t SwapHalves(uint32_t value)
-{
-    return (value >> 16) | (value << 16);
 }
 
 // Tossers keep the control lines of a letter in the control information at
@@ -52,13 +45,6 @@ std::string ControlInfoAsLines(std::string_view info)
         start = next + 1;
     }
     return lines;
-}
-
-// Frames are written over only where a frame of the expected kind stands:
-// an offset from a damaged chain or index never makes a write over text.
-bool IsFrameOf(const SquishFrameHeader& frame, uint16_t kind)
-{
-    return frame.id == SquishFrameId && frame.frame_type == kind;
 }
 
 bool EndsWithSquishExtension(const std::string& name)
@@ -120,9 +106,10 @@ std::string SquishMsgBase::FileName(const char* lowerExtension) const
     return name;
 }
 
+// An .SQD too short for its header is a creation broken off: no base yet.
 bool SquishMsgBase::BaseExists()
 {
-    return FileExists(Path + ".sqd");
+    return FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize);
 }
 
 // ---------------------------------------------------------------- files
@@ -206,12 +193,26 @@ Status SquishMsgBase::ReadBaseHeader()
     return 0;
 }
 
-Status SquishMsgBase::WriteBaseHeader()
+std::string SquishMsgBase::BaseHeaderImage(const SquishBaseHeader& header) const
 {
-    std::array<char, SquishMaxBaseHeaderSize> image{};
-    std::memcpy(image.data(), &Base, sizeof Base);
+    std::string image(SquishMaxBaseHeaderSize, '\0');
+    std::memcpy(image.data(), &header, sizeof header);
     std::memcpy(image.data() + SquishBaseHeaderSize, BaseTail.data(), BaseTail.size());
-    return WriteAt(0, image.data(), HeaderLen) ? 0 : StatusWord;
+    image.resize(HeaderLen);
+    return image;
+}
+
+// Writes the base header as it stands in memory; the undo list learns what
+// was on disk before (the header as read under the lock, or as this change
+// last wrote it).
+bool SquishMsgBase::WriteBaseHeader(FileUndo& undo)
+{
+    std::string old(HeaderLen, '\0');
+    if (!ReadAt(0, old.data(), HeaderLen))
+        return false;
+    undo.Overwritten(Sqd, 0, old.data(), old.size());
+    const std::string image = BaseHeaderImage(Base);
+    return WriteAt(0, image.data(), HeaderLen);
 }
 
 // The index image holds the first num_msg records of .SQI. A shorter .SQI
@@ -220,6 +221,7 @@ Status SquishMsgBase::WriteBaseHeader()
 Status SquishMsgBase::LoadIndex()
 {
     HaveIndex = false;
+    IndexRepaired = false;
     Index.clear();
     int64_t records = FileSizeRecords(Sqi);
     if (records < 0 || !SeekRecord(Sqi, 0))
@@ -237,34 +239,81 @@ Status SquishMsgBase::LoadIndex()
         return Fail(LastIoError);
     }
     Index.resize(got);
-    Base.num_msg = got;
+    DropNonLetters();
+    Base.num_msg = Count();
     HaveIndex = true;
     return 0;
 }
 
-// Writes the records first and cuts the file after them, so that a failed
-// write never leaves an empty index behind.
+// The image holds every letter once, in number order, as the index should:
+// records of the number 0 and records of a number met before (a delete
+// broken off between moving the records down and cutting the file leaves
+// the last record twice) are dropped, and an index out of order (damage, a
+// peer's repair) is sorted, so that every number listed reads back as its
+// own letter. The file keeps its old records until the next change under
+// the lock writes the image anew.
+void SquishMsgBase::DropNonLetters()
+{
+    auto byNumber = [](const SquishIndexRecord& a, const SquishIndexRecord& b) { return a.umsgid < b.umsgid; };
+    bool sound = Index.empty() || Index.front().umsgid != 0;
+    for (std::size_t i = 1; i < Index.size() && sound; ++i)
+        sound = Index[i - 1].umsgid < Index[i].umsgid;
+    if (!sound) {
+        std::stable_sort(Index.begin(), Index.end(), byNumber);
+        auto same = [](const SquishIndexRecord& a, const SquishIndexRecord& b) { return a.umsgid == b.umsgid; };
+        Index.erase(std::unique(Index.begin(), Index.end(), same), Index.end());
+        if (!Index.empty() && Index.front().umsgid == 0)
+            Index.erase(Index.begin());
+        IndexRepaired = true;
+    }
+    HighestIndexUid = Index.empty() ? 0 : Index.back().umsgid;
+}
+
+// Writes the whole image: the records first, then the file is cut after
+// them, so that a write broken off never loses a record (what is left past
+// them repeats records already written, and is dropped when read).
 Status SquishMsgBase::WriteIndex()
 {
     if (!HaveIndex)
         return Fail(SquishNoIndex);
-    if (!SeekRecord(Sqi, 0))
-        return Fail(SquishIndexSeek);
-    if (!Index.empty() && !WriteRecords(Sqi, Index.data(), Count()))
-        return Fail(LastIoError);
+    if (!WriteIndexRecords(0, Count()))
+        return StatusWord;
     if (!SeekRecord(Sqi, Count()) || !TruncateFile(Sqi))
         return Fail(SquishIndexSeek);
     return 0;
 }
 
+bool SquishMsgBase::WriteIndexRecords(uint32_t from, uint32_t count)
+{
+    if (count == 0)
+        return true;
+    if (!SeekRecord(Sqi, from)) {
+        StatusWord = SquishIndexSeek;
+        return false;
+    }
+    if (!WriteRecords(Sqi, Index.data() + from, count)) {
+        StatusWord = LastIoError;
+        return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- the base
 
+// A new base is the index and last-read files, then .SQD: a base is there
+// once .SQD holds its header. An .SQD shorter than that is a creation broken
+// off and is finished here, under the lock, so that two programs creating
+// the same base at once write it once. A .SQI that holds letters is never
+// emptied: its .SQD was lost, and a new one would turn the letters into
+// others' frames.
 Status SquishMsgBase::CreateBase(uint16_t maxLetters, uint16_t maxDays)
 {
     if (Sqd.IsOpen())
         return Fail(SquishBaseOpen);
     if (BaseExists())
         return Fail(SquishBaseExists);  // never wipe a base someone else made meanwhile
+    if (IndexHasLetters())
+        return Fail(SquishPartlyMissing);
     std::size_t slash = Path.rfind('/');
     if (slash != std::string::npos)
         MakePath(Path.substr(0, slash + 1));
@@ -278,16 +327,40 @@ Status SquishMsgBase::CreateBase(uint16_t maxLetters, uint16_t maxDays)
     header.keep_days = maxDays;
     header.end_frame = SquishBaseHeaderSize;
 
-    std::string sqdName = FileName(".sqd");
-    std::string sqiName = FileName(".sqi");
-    std::string sqlName = FileName(".sql");
-    Status status = SaveFile(sqdName, &header, sizeof header);
-    FileRecord index;
-    BindFile(index, sqiName);
-    CreateFile(index, SquishIndexRecordSize);  // a stale index of a vanished base goes
-    CloseFile(index);
-    SaveFile(sqlName, nullptr, 0);
-    return Fail(status);
+    for (const char* extension : {".sqi", ".sql"}) {
+        std::string name = FileName(extension);
+        if (!FileExists(name))
+            SaveFile(name, nullptr, 0);
+    }
+    return Fail(WriteNewBaseHeader(FileName(".sqd"), header));
+}
+
+bool SquishMsgBase::IndexHasLetters() const
+{
+    return FileSizeByName(FileName(".sqi")) >= int64_t(SquishIndexRecordSize);
+}
+
+Status SquishMsgBase::WriteNewBaseHeader(const std::string& sqdName, const SquishBaseHeader& header)
+{
+    if (Status created = SaveFile(sqdName, nullptr, 0); created != 0)  // made when missing, never cut
+        return created;
+    FileRecord sqd;
+    BindFile(sqd, sqdName);
+    if (!OpenExisting(sqd, 1, OpenMode::ReadWrite))
+        return LastIoError;
+    if (LockRegion(sqd, 0, 1) != 0)
+        return SquishNoLock;
+    Status status = 0;
+    int64_t size = FileSizeBytes(sqd);
+    if (size < 0)
+        status = LastIoError;
+    else if (size >= int64_t(SquishBaseHeaderSize))
+        status = SquishBaseExists;
+    else if (!SeekRecord(sqd, 0) || !WriteRecords(sqd, &header, sizeof header))
+        status = LastIoError;
+    UnlockRegion(sqd, 0, 1);
+    CloseFile(sqd);
+    return status;
 }
 
 Status SquishMsgBase::OpenBase()
@@ -302,7 +375,7 @@ Status SquishMsgBase::OpenBase()
     if (!Sqd.IsOpen()) {
         BindFile(Sqd, FileName(".sqd"));
         if (!OpenExisting(Sqd, 1, OpenMode::ReadWrite))
-            status = LastIoError;
+            status = LastIoError == 2 && IndexHasLetters() ? SquishPartlyMissing : LastIoError;
         else
             status = ReadBaseHeader();
     }
@@ -313,7 +386,7 @@ Status SquishMsgBase::OpenBase()
 Status SquishMsgBase::CloseBase()
 {
     if (Locked)
-        WriteBackAndUnlock();  // changes made under the caller's lock are not lost
+        ReleaseLock();
     if (Sqd.IsOpen())
         CloseFile(Sqd);
     if (Sqi.IsOpen())
@@ -321,6 +394,10 @@ Status SquishMsgBase::CloseBase()
     return 0;
 }
 
+// Under the lock the base header and the index are read afresh. An index
+// that had to be repaired as it was read (records dropped) is written anew
+// before anything else, so that positions in the image are positions in the
+// file; when that fails, the lock is given back and nothing may change.
 bool SquishMsgBase::LockBase()
 {
     if (Locked)
@@ -328,37 +405,36 @@ bool SquishMsgBase::LockBase()
     Locked = LockRegion(Sqd, 0, 1) == 0;
     if (!Locked)
         StatusWord = SquishNoLock;
-    Status header = ReadBaseHeader();
-    LoadIndex();
+    Status status = ReadBaseHeader();
+    Status indexStatus = LoadIndex();
     FreeCacheValid = false;
-    if (Locked && header != 0) {
+    if (status == 0)
+        status = indexStatus;
+    if (Locked && status == 0 && IndexRepaired) {
+        status = WriteIndex();
+        IndexRepaired = status != 0;
+    }
+    if (Locked && status != 0) {
         // A header that cannot be read now must not be written back.
-        UnlockRegion(Sqd, 0, 1);
-        Locked = false;
-        StatusWord = header;
+        ReleaseLock();
+        StatusWord = status;
     }
     return Locked;
 }
 
-Status SquishMsgBase::WriteBackAndUnlock()
+bool SquishMsgBase::ReleaseLock()
 {
-    Status status = WriteBaseHeader();
-    Status indexStatus = WriteIndex();
     bool released = UnlockRegion(Sqd, 0, 1) == 0;
     Locked = false;
-    if (status == 0)
-        status = indexStatus;
-    if (status == 0 && !released)
-        status = LastIoError;
-    return Fail(status);
+    return released;
 }
 
+// Every change was written as it was made: releasing the lock is all that is left.
 bool SquishMsgBase::UnlockBase()
 {
     if (!Locked)
         return false;
-    WriteBackAndUnlock();
-    return !Locked && StatusWord == 0;
+    return ReleaseLock();
 }
 
 bool SquishMsgBase::BeginChange(bool& tookLock)
@@ -373,11 +449,8 @@ bool SquishMsgBase::BeginChange(bool& tookLock)
 
 Status SquishMsgBase::EndChange(bool tookLock, Status status)
 {
-    if (tookLock) {
-        Status writeBack = WriteBackAndUnlock();
-        if (status == 0)
-            status = writeBack;
-    }
+    if (tookLock && !ReleaseLock() && status == 0)
+        status = LastIoError;
     return Fail(status);
 }
 
@@ -392,7 +465,7 @@ uint32_t SquishMsgBase::CountLetters()
 
 Num SquishMsgBase::GetHighNumber()
 {
-    return Base.uid == 0 ? 0 : Base.uid - 1;
+    return std::max(Base.uid == 0 ? 0 : Base.uid - 1, HighestIndexUid);
 }
 
 // ---------------------------------------------------------------- header fields
@@ -460,7 +533,7 @@ void SquishMsgBase::SetDateTime(DateTime when) { NextDate = when; }
 
 DateTime SquishMsgBase::GetDateTime()
 {
-    return DosToDateTime(SwapHalves(Msg.date_written));
+    return DosToDateTime(SwapDosHalves(Msg.date_written));
 }
 
 // ---------------------------------------------------------------- walking
@@ -489,9 +562,15 @@ void SquishMsgBase::Refresh()
 void SquishMsgBase::SeekFirst(Num number)
 {
     Refresh();
-    IndexPos = 1;
-    while (IndexPos <= Count() && Index[IndexPos - 1].umsgid < number)
-        ++IndexPos;
+    IndexPos = PositionFrom(number);
+}
+
+// The position of the letter with this number, else of the first letter
+// with a higher one; past the end when there is none.
+uint32_t SquishMsgBase::PositionFrom(Num number) const
+{
+    auto below = [](const SquishIndexRecord& record, Num n) { return record.umsgid < n; };
+    return static_cast<uint32_t>(std::lower_bound(Index.begin(), Index.end(), number, below) - Index.begin()) + 1;
 }
 
 void SquishMsgBase::SeekNext()
@@ -510,12 +589,15 @@ bool SquishMsgBase::SeekFound()
     return IndexPos >= 1 && IndexPos <= Count();
 }
 
-// When the frame cannot be read the headers of the previous letter stay in
-// memory (getters keep their values), but nothing may be written over this
-// letter's frame with them.
+// A header that cannot be read leaves nothing of another letter behind:
+// the getters give empty values and HeaderStatus says why.
 void SquishMsgBase::LoadHeader()
 {
     HeaderLoaded = false;
+    Frame = {};
+    Msg = {};
+    LoadedMsg = {};
+    HeaderError = SquishNoSuchLetter;
     if (!SeekFound()) {
         FrameOffset = 0;
         CurrentUid = 0;
@@ -524,25 +606,30 @@ void SquishMsgBase::LoadHeader()
     const SquishIndexRecord& record = Index[IndexPos - 1];
     FrameOffset = record.ofs;
     CurrentUid = record.umsgid;
-    if (FrameOffset < HeaderLen) {
-        StatusWord = SquishShortRead;
+    HeaderError = SquishShortRead;
+    if (FrameOffset < HeaderLen)
         return;
-    }
     SquishFrameHeader frame{};
     SquishMessageHeader message{};
+    bool read = false;
     if (FrameHeaderLen == SquishFrameHeaderSize) {
-        char both[SquishFrameHeaderSize + SquishMessageHeaderSize];
-        if (!ReadAt(FrameOffset, both, sizeof both))
-            return;
+        char both[SquishFrameHeaderSize + SquishMessageHeaderSize] = {};
+        read = ReadAt(FrameOffset, both, sizeof both);
         std::memcpy(&frame, both, sizeof frame);
         std::memcpy(&message, both + SquishFrameHeaderSize, sizeof message);
-    } else if (!ReadAt(FrameOffset, &frame, sizeof frame) ||
-               !ReadAt(uint64_t(FrameOffset) + FrameHeaderLen, &message, sizeof message)) {
+    } else {
+        read = ReadAt(FrameOffset, &frame, sizeof frame) &&
+               ReadAt(uint64_t(FrameOffset) + FrameHeaderLen, &message, sizeof message);
+    }
+    if (!read) {
+        HeaderError = StatusWord;
         return;
     }
     Frame = frame;
     Msg = message;
+    LoadedMsg = message;
     HeaderLoaded = true;
+    HeaderError = 0;
 }
 
 // ---------------------------------------------------------------- reading the text
@@ -595,299 +682,6 @@ int64_t SquishMsgBase::GetTextPos()
 void SquishMsgBase::SetTextPos(int64_t position)
 {
     ReadPos = static_cast<std::size_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(ReadLimit)));
-}
-
-// ---------------------------------------------------------------- writing
-
-void SquishMsgBase::StartNewLetter()
-{
-    Msg = {};
-    Frame = {};
-    WriteBuffer.clear();
-    NextDate = 0;
-    HeaderLoaded = false;
-    FrameOffset = 0;
-    CurrentUid = 0;
-}
-
-void SquishMsgBase::WriteChar(char ch)
-{
-    WriteBuffer += AnsiToOemChar(ch);
-}
-
-void SquishMsgBase::FillFreeCache()
-{
-    FreeCache.clear();
-    FreeCacheValid = true;
-    int64_t fileSize = SqdSize();
-    uint32_t offset = Base.free_frame;
-    // The walk ends at the end of the chain, after 500 frames, or at the
-    // first sign of damage: a frame seen before (a loop), one that cannot be
-    // read, is not free, or does not fit in the file.
-    while (offset != 0 && FreeCache.size() < FreeCacheSize) {
-        bool seen = std::any_of(FreeCache.begin(), FreeCache.end(),
-                                [offset](const FreeEntry& e) { return e.Offset == offset; });
-        SquishFrameHeader frame{};
-        if (seen || !ReadFrameHeader(offset, frame) || !IsFrameOf(frame, SquishFreeFrame) ||
-            uint64_t(offset) + FrameHeaderLen + frame.frame_length > uint64_t(std::max<int64_t>(fileSize, 0)))
-            break;
-        FreeCache.push_back({offset, frame.frame_length});
-        offset = frame.next_frame;
-    }
-}
-
-// Best fit among the free frames (smallest frame longer than the letter,
-// the earlier one on equal lengths); otherwise a new frame at the end.
-Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
-{
-    if (!FreeCacheValid)
-        FillFreeCache();
-    for (;;) {
-        FreeEntry* best = nullptr;
-        for (FreeEntry& entry : FreeCache) {
-            if (entry.Offset != 0 && entry.Length > size && (!best || entry.Length < best->Length))
-                best = &entry;
-        }
-        if (!best)
-            break;
-        SquishFrameHeader frame{};
-        bool usable = ReadFrameHeader(best->Offset, frame) && IsFrameOf(frame, SquishFreeFrame) &&
-                      frame.frame_length == best->Length;
-        uint32_t offset = best->Offset;
-        *best = {};
-        if (usable) {
-            choice = {offset, frame.frame_length, true, frame};
-            return 0;
-        }
-    }
-    int64_t fileSize = SqdSize();
-    if (fileSize < 0)
-        return StatusWord;
-    // New frames go at the end of the file: end_frame is not trusted to be
-    // past every frame.
-    uint64_t offset = std::max<uint64_t>(uint64_t(fileSize), HeaderLen);
-    if (offset + FrameHeaderLen + size > std::numeric_limits<uint32_t>::max())
-        return Fail(SquishBaseFull);
-    choice = {static_cast<uint32_t>(offset), size, false, {}};
-    return 0;
-}
-
-// Takes a reused frame out of the free chain. Links that lead back to the
-// frame itself (a damaged, looping chain) count as no link.
-void SquishMsgBase::UnlinkFreeFrame(const FrameChoice& choice)
-{
-    const uint32_t offset = choice.Offset;
-    const uint32_t prev = choice.Old.prev_frame == offset ? 0 : choice.Old.prev_frame;
-    const uint32_t next = choice.Old.next_frame == offset ? 0 : choice.Old.next_frame;
-    if (prev == 0 || Base.free_frame == offset)
-        Base.free_frame = next;
-    if (next == 0 || Base.last_free_frame == offset)
-        Base.last_free_frame = prev;
-    RelinkNeighbour(prev, SquishFreeFrame, &SquishFrameHeader::next_frame, next);
-    RelinkNeighbour(next, SquishFreeFrame, &SquishFrameHeader::prev_frame, prev);
-}
-
-// Sets one link of a neighbouring frame, when it is a frame of the expected
-// kind: a chain damaged elsewhere never makes this write over a letter.
-void SquishMsgBase::RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value)
-{
-    SquishFrameHeader frame{};
-    if (neighbour != 0 && ReadFrameHeader(neighbour, frame) && IsFrameOf(frame, kind)) {
-        frame.*link = value;
-        WriteFrameHeader(neighbour, frame);
-    }
-}
-
-void SquishMsgBase::AppendToLetterChain(uint32_t offset)
-{
-    if (Base.last_frame == 0)
-        Base.begin_frame = offset;
-    else if (Base.last_frame != offset)
-        RelinkNeighbour(Base.last_frame, SquishLetterFrame, &SquishFrameHeader::next_frame, offset);
-    Base.last_frame = offset;
-}
-
-Status SquishMsgBase::WriteLetter()
-{
-    StatusWord = 0;
-    WriteChar('\0');  // the zero byte ends the text and counts in its length
-    uint32_t dos = DateTimeToDos(NextDate);
-    Msg.date_written = SwapHalves(dos);
-    std::string ftsc = FormatFtscDate(NextDate);
-    std::memset(Msg.ftsc_date, 0, sizeof Msg.ftsc_date);
-    CopyToBuffer(ftsc, sizeof Msg.ftsc_date - 1, Msg.ftsc_date);
-
-    auto giveUp = [this](Status status) {
-        WriteBuffer.pop_back();  // a repeated attempt stores the same text
-        return Fail(status);
-    };
-    if (WriteBuffer.size() > std::numeric_limits<uint32_t>::max() - SquishMessageHeaderSize - FrameHeaderLen)
-        return giveUp(SquishBaseFull);
-    const uint32_t size = static_cast<uint32_t>(SquishMessageHeaderSize + WriteBuffer.size());
-
-    bool tookLock = false;
-    if (!BeginChange(tookLock))
-        return giveUp(StatusWord != 0 ? StatusWord : SquishNoLock);
-    if (!HaveIndex) {
-        EndChange(tookLock, 0);
-        return giveUp(SquishNoIndex);
-    }
-    FrameChoice choice;
-    Status status = ChooseFrame(size, choice);
-
-    // The letter is on disk before any chain, header or index points at it.
-    SquishFrameHeader frame{};
-    frame.id = SquishFrameId;
-    frame.prev_frame = Base.last_frame;
-    frame.frame_length = choice.Length;
-    frame.msg_length = size;
-    frame.frame_type = SquishLetterFrame;
-    const uint64_t headerAt = uint64_t(choice.Offset) + FrameHeaderLen;
-    if (status == 0 &&
-        !(WriteAt(headerAt + SquishMessageHeaderSize, WriteBuffer.data(), static_cast<uint32_t>(WriteBuffer.size())) &&
-          WriteAt(headerAt, &Msg, sizeof Msg) && WriteFrameHeader(choice.Offset, frame)))
-        status = StatusWord;
-    if (status != 0) {
-        EndChange(tookLock, 0);  // nothing changed: the header and index go back as read
-        return giveUp(status);
-    }
-
-    if (choice.Reused)
-        UnlinkFreeFrame(choice);
-    else
-        Base.end_frame = static_cast<uint32_t>(headerAt + size);
-    AppendToLetterChain(choice.Offset);
-    const uint32_t uid = Base.uid;
-    Index.push_back({choice.Offset, uid, SquishHash(FieldText(Msg.to, sizeof Msg.to))});
-    Base.uid = uid + 1;
-    Base.num_msg = Count();
-    Base.high_msg = Base.num_msg;
-    StatusWord = 0;  // damage met while linking is not the letter's failure
-    Purge();
-
-    IndexPos = Count();
-    FrameOffset = choice.Offset;
-    CurrentUid = uid;
-    Frame = frame;
-    HeaderLoaded = true;
-    return EndChange(tookLock, 0);
-}
-
-// The oldest letters after the first skip_msg go first, until the base
-// holds max_msg letters. Bases made by this program have no limit.
-void SquishMsgBase::Purge()
-{
-    if (Base.max_msg == 0 || Base.max_msg <= Base.skip_msg)
-        return;
-    while (Count() > Base.max_msg && Count() > Base.skip_msg) {
-        uint32_t before = Count();
-        DeleteByUid(Index[Base.skip_msg].umsgid);
-        if (Count() >= before)
-            break;
-    }
-    StatusWord = 0;
-}
-
-// ---------------------------------------------------------------- changing letters
-
-Status SquishMsgBase::DeleteLetter()
-{
-    StatusWord = 0;
-    if (CurrentUid == 0)
-        return Fail(SquishNoSuchLetter);
-    bool tookLock = false;
-    if (!BeginChange(tookLock))
-        return Fail(StatusWord != 0 ? StatusWord : SquishNoLock);
-    Status status = HaveIndex ? DeleteByUid(CurrentUid) : SquishNoIndex;
-    return EndChange(tookLock, status);
-}
-
-// Under the lock. The frame becomes the last free frame; its header and text
-// stay until the frame is reused.
-Status SquishMsgBase::DeleteByUid(uint32_t uid)
-{
-    auto found = std::find_if(Index.begin(), Index.end(), [uid](const SquishIndexRecord& r) { return r.umsgid == uid; });
-    if (found == Index.end())
-        return Fail(SquishNoSuchLetter);
-    const uint32_t offset = found->ofs;
-
-    SquishFrameHeader frame{};
-    if (ReadFrameHeader(offset, frame) && IsFrameOf(frame, SquishLetterFrame)) {
-        const SquishFrameHeader old = frame;
-        bool startFreeChain = Base.free_frame == 0 || Base.last_free_frame == 0 || Base.last_free_frame == offset;
-        SquishFrameHeader lastFree{};
-        if (!startFreeChain && (!ReadFrameHeader(Base.last_free_frame, lastFree) || !IsFrameOf(lastFree, SquishFreeFrame)))
-            startFreeChain = true;  // a broken free chain is given up, not followed
-        frame.frame_type = SquishFreeFrame;
-        frame.next_frame = 0;
-        frame.prev_frame = startFreeChain ? 0 : Base.last_free_frame;
-        if (!WriteFrameHeader(offset, frame))
-            return StatusWord;  // nothing changed yet
-
-        const uint32_t prev = old.prev_frame == offset ? 0 : old.prev_frame;
-        const uint32_t next = old.next_frame == offset ? 0 : old.next_frame;
-        if (prev == 0 || Base.begin_frame == offset)
-            Base.begin_frame = next;
-        if (next == 0 || Base.last_frame == offset)
-            Base.last_frame = prev;
-        RelinkNeighbour(prev, SquishLetterFrame, &SquishFrameHeader::next_frame, next);
-        RelinkNeighbour(next, SquishLetterFrame, &SquishFrameHeader::prev_frame, prev);
-
-        if (startFreeChain) {
-            Base.free_frame = offset;
-        } else {
-            lastFree.next_frame = offset;
-            WriteFrameHeader(Base.last_free_frame, lastFree);
-        }
-        Base.last_free_frame = offset;
-
-        if (FreeCacheValid) {
-            auto empty = std::find_if(FreeCache.begin(), FreeCache.end(), [](const FreeEntry& e) { return e.Offset == 0; });
-            if (empty != FreeCache.end())
-                *empty = {offset, frame.frame_length};
-            else if (FreeCache.size() < FreeCacheSize)
-                FreeCache.push_back({offset, frame.frame_length});
-        }
-    }
-    // A letter whose frame cannot be read (it lies outside .SQD) or is no
-    // letter frame still leaves the index: there is nothing of it to keep.
-    uint32_t position = static_cast<uint32_t>(found - Index.begin()) + 1;
-    Index.erase(found);
-    Base.num_msg = Count();
-    if (Base.high_msg > 0)
-        --Base.high_msg;
-    if (IndexPos > position)
-        --IndexPos;
-    StatusWord = 0;
-    return 0;
-}
-
-// Writes the message header of the loaded letter back in place. The frame
-// header is left as it is on disk: its links may have changed since it was
-// read (a tosser appending letters), and no setter changes it.
-Status SquishMsgBase::RewriteHeader()
-{
-    StatusWord = 0;
-    if (!HeaderLoaded)
-        return Fail(SquishNoSuchLetter);
-    bool tookLock = false;
-    if (!BeginChange(tookLock))
-        return Fail(StatusWord != 0 ? StatusWord : SquishNoLock);
-    Status status = 0;
-    auto record = std::find_if(Index.begin(), Index.end(), [this](const SquishIndexRecord& r) {
-        return r.ofs == FrameOffset && r.umsgid == CurrentUid;
-    });
-    int64_t fileSize = SqdSize();
-    uint64_t headerAt = uint64_t(FrameOffset) + FrameHeaderLen;
-    if (record == Index.end() || !IsFrameOf(Frame, SquishLetterFrame))
-        status = SquishNoSuchLetter;  // deleted meanwhile (its frame may hold another letter now), or no frame
-    else if (fileSize < 0 || headerAt + SquishMessageHeaderSize > uint64_t(fileSize))
-        status = SquishShortRead;
-    else if (!WriteAt(headerAt, &Msg, sizeof Msg))
-        status = StatusWord;
-    else
-        record->hash = IsReceived() ? 0 : SquishHash(FieldText(Msg.to, sizeof Msg.to));
-    return EndChange(tookLock, status);
 }
 
 // ---------------------------------------------------------------- searching

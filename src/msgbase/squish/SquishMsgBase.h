@@ -6,15 +6,17 @@
 //
 // The whole index is held in memory. Every change of the chains, the base
 // header or the index happens under the one-byte lock at offset 0 of .SQD,
-// between a fresh read of the base header and index (LockBase) and the write
-// back of both (UnlockBase), so a tosser using the same base sees a
-// consistent base.
+// after a fresh read of the base header and index (LockBase), and is written
+// as it is made, in an order that leaves a sound base wherever the process
+// may die (squish/README.md states the rules). The writing half of the class
+// lives in SquishWriting.cpp.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "msgbase/FileUndo.h"
 #include "msgbase/MsgBase.h"
 #include "msgbase/squish/SquishLayout.h"
 
@@ -29,6 +31,7 @@ constexpr Status SquishBadHeader = 1001;      // the base header's length or fra
 constexpr Status SquishNoSuchLetter = 1002;    // the current letter is not (or no longer) in the base
 constexpr Status SquishBaseFull = 1003;       // a frame would lie beyond the 32-bit offsets
 constexpr Status SquishBaseExists = 80;       // CreateBase over an existing .SQD
+constexpr Status SquishPartlyMissing = 1004;  // .SQD is missing but .SQI holds letters: not rebuilt
 
 class SquishMsgBase : public MsgBase {
 public:
@@ -122,6 +125,7 @@ public:
     void SetTextPos(int64_t position) override;
 
     bool HasExportMark() const override { return true; }
+    Status HeaderStatus() const override { return HeaderError; }
 
     // Beyond the interface: the code of the last step that failed (0 = none
     // since the last operation that clears it), and the base path in use.
@@ -129,6 +133,8 @@ public:
     const std::string& BasePath() const { return Path; }
 
 private:
+    static constexpr std::size_t FreeCacheSize = 500;  // free frames known per lock
+
     struct FreeEntry {
         uint32_t Offset = 0;  // 0 = empty entry
         uint32_t Length = 0;
@@ -142,13 +148,19 @@ private:
 
     std::string FileName(const char* lowerExtension) const;
     Status Fail(Status status);
+    bool IndexHasLetters() const;
+    Status WriteNewBaseHeader(const std::string& sqdName, const SquishBaseHeader& header);
 
     Status ReadBaseHeader();
-    Status WriteBaseHeader();
+    std::string BaseHeaderImage(const SquishBaseHeader& header) const;
+    bool WriteBaseHeader(FileUndo& undo);
     Status LoadIndex();
+    void DropNonLetters();
     Status WriteIndex();
+    bool WriteIndexRecords(uint32_t from, uint32_t count);
     void Refresh();
     uint32_t Count() const { return static_cast<uint32_t>(Index.size()); }
+    uint32_t PositionFrom(Num number) const;
 
     bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t size);
@@ -159,18 +171,23 @@ private:
     // Takes the lock unless this object holds it already; tookLock says
     // whether it was taken here. False: no lock, nothing may change.
     bool BeginChange(bool& tookLock);
-    // Writes the base header and the index back and releases the lock when
-    // it was taken here; the first failure wins.
+    // Releases the lock when it was taken here.
     Status EndChange(bool tookLock, Status status);
-    Status WriteBackAndUnlock();
+    bool ReleaseLock();
 
     void FillFreeCache();
+    bool FrameIsUnused(uint32_t offset, uint32_t length);
     Status ChooseFrame(uint32_t size, FrameChoice& choice);
-    void UnlinkFreeFrame(const FrameChoice& choice);
-    void RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value);
-    void AppendToLetterChain(uint32_t offset);
+    bool UnlinkFreeFrame(const FrameChoice& choice, FileUndo& undo);
+    bool RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value,
+                         FileUndo& undo);
+    bool AppendToLetterChain(uint32_t offset, FileUndo& undo);
+    uint32_t NextUid() const;
+    Status StoreLetter(uint32_t size, const FrameChoice& choice);
     Status DeleteByUid(uint32_t uid);
+    void FreeFrame(uint32_t offset);
     void Purge();
+    Status RewriteMessageHeader();
 
     void SetAttr(uint32_t bit, bool on);
     bool HasAttr(uint32_t bit) const { return (Msg.attr & bit) != 0; }
@@ -187,8 +204,10 @@ private:
     uint32_t HeaderLen = SquishBaseHeaderSize;
     uint32_t FrameHeaderLen = SquishFrameHeaderSize;  // sz_sqhdr as read
 
-    std::vector<SquishIndexRecord> Index;  // exactly num_msg records
+    std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, in number order
     bool HaveIndex = false;
+    bool IndexRepaired = false;    // records were dropped or sorted: the file must be written anew
+    uint32_t HighestIndexUid = 0;
     bool Locked = false;
 
     std::vector<FreeEntry> FreeCache;
@@ -199,8 +218,10 @@ private:
     uint32_t FrameOffset = 0;
     uint32_t CurrentUid = 0;
     bool HeaderLoaded = false;
+    Status HeaderError = 0;        // why the last LoadHeader read nothing
     SquishFrameHeader Frame{};
     SquishMessageHeader Msg{};
+    SquishMessageHeader LoadedMsg{};  // as read, to tell what the setters changed
 
     // Writing: the OEM text of the letter being built and its date.
     std::string WriteBuffer;

@@ -14,11 +14,13 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "core/CodePage.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "model/TAreas.h"
 #include "ui/AboutF/TAboutForm.h"
@@ -39,7 +41,14 @@ namespace {
 constexpr int AreaRole = Qt::UserRole;
 constexpr int ImageRole = Qt::UserRole + 1;
 
-enum TreeImage { RootImage = 0, NotScannedImage = 1, ScanningImage = 2, NothingUnreadImage = 3, UnreadImage = 4 };
+enum TreeImage {
+    RootImage = 0,
+    NotScannedImage = 1,
+    ScanningImage = 2,
+    NothingUnreadImage = 3,
+    UnreadImage = 4,
+    NotOpenedImage = 5,  // the base could not be opened: not an empty area
+};
 
 // The system's texts, in the program's ANSI.
 std::string Text(const char* utf8)
@@ -104,6 +113,7 @@ TAreasForm::~TAreasForm()
 void TAreasForm::CreateTree()
 {
     TreeImages = ImageStrip(QStringLiteral("AREASF_TREEIMAGES"));
+    TreeImages.push_back(style()->standardIcon(QStyle::SP_MessageBoxCritical));
     Tree = new QTreeWidget(this);
     Tree->setObjectName(QStringLiteral("Tree"));
     Tree->setHeaderHidden(true);
@@ -368,8 +378,9 @@ bool TAreasForm::AnyAreaLoading()
 void TAreasForm::UpdateAreasStarterTimer()
 {
     UpdateAreasStarter->stop();
-    // An area being entered is loading: the first scan waits for it.
-    if (AnyAreaLoading()) {
+    // An area being entered is loading, or a write waits for the tosser:
+    // the first scan waits for them.
+    if (AnyAreaLoading() || WaitingForTosser()) {
         UpdateAreasStarter->start();
         return;
     }
@@ -380,8 +391,9 @@ void TAreasForm::UpdateAreasTickTimer()
 {
     // Nothing while a scan runs or an area loads: a rescan would reload the
     // areas list under the load (and could free the area being read). The
-    // tosser's state is looked at again on a later tick.
-    if (Areas.Scanning || AnyAreaLoading())
+    // tosser's state is looked at again on a later tick. Nor while a write
+    // waits for the tosser to finish: the reload would free its letters.
+    if (Areas.Scanning || AnyAreaLoading() || WaitingForTosser())
         return;
     // A scan that the tosser cut short is made good once the tosser is
     // gone, even when it came and went between two ticks.
@@ -501,7 +513,9 @@ void TAreasForm::ApplyNodeLook(QTreeWidgetItem* node, const TArea* area)
 {
     int image;
     bool bold = false;
-    if (area->Loaded) {
+    if (area->Loaded && area->OpenFailed()) {
+        image = NotOpenedImage;
+    } else if (area->Loaded) {
         bold = area->UnreadCount != 0;
         image = bold ? UnreadImage : NothingUnreadImage;
     } else {
@@ -683,6 +697,15 @@ void TAreasForm::EnterArea(TArea* area)
         ShowAndSwitchTo(window);
         return;
     }
+    // A second Enter while the area loads for the first: its window is
+    // on the way.
+    if (std::find(Entering.begin(), Entering.end(), area) != Entering.end())
+        return;
+    Entering.push_back(area);
+    struct Entered {
+        std::vector<TArea*>& Entering;
+        ~Entered() { Entering.pop_back(); }
+    } entered{Entering};
     BusyPointer busy(PointerShape::Hourglass);
     area->Load();
     if (const AreaWindowFactory& factory = CurrentAreaWindowFactory())

@@ -65,7 +65,7 @@ public:
     // The area a tree node stands for (nullptr for the root).
     static TArea* AreaOf(const QTreeWidgetItem* node);
     // Tree image index of a node (0 root, 1 not scanned, 2 being scanned,
-    // 3 nothing unread, 4 unread letters).
+    // 3 nothing unread, 4 unread letters, 5 the base could not be opened).
     static int ImageOf(const QTreeWidgetItem* node);
 
     // The default system beep; replaceable (tests count the beeps).
@@ -137,11 +137,12 @@ protected:
 
 private:
     QTreeWidgetItem* Root = nullptr;
-    std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread
+    std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread, not opened
     bool Rebuilding = false;
     bool MinimizingAll = false;
     std::size_t AreasScanned = 0;  // areas the running or last scan went through
     bool ScanCutShort = false;     // the last scan stopped before its last area
+    std::vector<TArea*> Entering;  // areas whose window is being made (their letters load)
 
     void CreateMenus();
     void CreateSpeedBar();

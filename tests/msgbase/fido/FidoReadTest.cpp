@@ -50,22 +50,37 @@ TEST(FidoNumbers, NamesAnyCaseAndIgnoresWhatIsNoLetter)
     mixed.From = "Mixed";
     Put(dir, "3.MSG", upper);
     Put(dir, "4.Msg", mixed);
-    for (const char* name : {"0.msg", "abc.msg", "007.msg", "12.msg.bak", "+8.msg", "70000.msg", "x9.msg"})
+    FidoLetter padded;
+    padded.From = "Padded";
+    Put(dir, "007.msg", padded);
+    for (const char* name : {"0.msg", "000.msg", "abc.msg", "12.msg.bak", "+8.msg", "70000.msg", "x9.msg"})
         Put(dir, name);
     ASSERT_EQ(mkdir((dir / "9.msg").c_str(), 0755), 0);
     WriteFileBytes(dir / "LastRead", std::string(4, '\0'));
 
     auto base = OpenFido(dir.Path());
-    EXPECT_EQ(base->CountLetters(), 2u);
-    EXPECT_EQ(base->GetHighNumber(), 4u);
-    base->SeekFirst(1);
-    base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "Upper");
-    base->SeekNext();
-    base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "Mixed");
-    base->SeekNext();
-    EXPECT_FALSE(base->SeekFound()) << "the directory 9.msg is not a letter";
+    EXPECT_EQ(base->CountLetters(), 3u);
+    EXPECT_EQ(base->GetHighNumber(), 7u);
+    std::string froms;
+    for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
+        base->LoadHeader();
+        froms += std::to_string(base->GetNumber()) + " " + base->GetFrom() + "; ";
+    }
+    EXPECT_EQ(froms, "3 Upper; 4 Mixed; 7 Padded; ") << "007.msg is letter 7; the directory 9.msg is not a letter";
+    base->SeekFirst(7);
+    ASSERT_EQ(base->DeleteLetter(), 0);
+    EXPECT_FALSE(PathExists(dir / "007.msg"));
+
+    // Two names for one number: the one a Linux tosser writes is read.
+    TempDir both;
+    Put(both, "007.msg", padded);
+    Put(both, "7.MSG", upper);
+    Put(both, "7.msg");
+    auto seven = OpenFido(both.Path());
+    seven->SeekFirst(7);
+    seven->LoadHeader();
+    EXPECT_EQ(seven->GetFrom(), "Sender");
+    EXPECT_EQ(seven->CountLetters(), 1u);
 }
 
 TEST(FidoHeader, FieldsFlagsAndTheReadMark)

@@ -106,3 +106,32 @@ TEST(JamTool, ReadsMarksAndDeletesInTheFixtureBase)
     EXPECT_EQ(list[1], "2\t0\tR\t2024-12-01 10:30\tИван Петров\tВсем\tНовости из Москвы: НЕТ новостей");
     EXPECT_EQ(list[2].substr(0, 5), "4\t3\tU") << "3 is gone; 4 still names it as the letter it answers";
 }
+
+TEST(JamTool, ControlCharactersAreEscapedAndNumbersPast2To31AreAccepted)
+{
+    TempDir dir;
+    ToolSettings settings(PlainToolSettings);
+    ASSERT_EQ(RunTool({"post", Base(dir), "--from", "Line\r\nBreak", "--to", "All", "--subject", "a\tb\\c\x01",
+                       "--addr", "2:5020/1"},
+                      "text\n")
+                  .ExitCode,
+              0);
+    // Letter numbers from 2^31 up: the base's first number moved there.
+    std::string header = ReadFileBytes(dir / "echo/ru.test.jhr");
+    header.replace(20, 4, Le32(0x80000000u));
+    WriteFileBytes(dir / "echo/ru.test.jhr", header);
+
+    ToolResult list = RunTool({"list", Base(dir)});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    ASSERT_EQ(list.OutLines().size(), 1u) << "one record, one line";
+    const std::string line = list.OutLines()[0];
+    EXPECT_EQ(line.substr(0, 11), "2147483648\t");
+    EXPECT_EQ(line.substr(line.find("Line")), "Line\\r\\nBreak\tAll\ta\\tb\\\\c\\x01");
+    EXPECT_EQ(RunTool({"read", Base(dir), "2147483648"}).OutLines()[0], "From: Line\\r\\nBreak");
+    for (const char* command : {"mark-read", "delete"}) {
+        ToolResult r = RunTool({command, Base(dir), "2147483648"});
+        EXPECT_EQ(r.ExitCode, 0) << command << ": " << r.Err;
+    }
+    EXPECT_EQ(RunTool({"list", Base(dir)}).OutLines(), std::vector<std::string>{});
+    EXPECT_EQ(RunTool({"read", Base(dir), "4294967296"}).ExitCode, 2) << "past 32 bits";
+}

@@ -93,3 +93,21 @@ TEST(SquishTool, PostCreatesABaseAndAnswersCarryTheTosserMsgId)
               (std::vector<std::string>{"Thanks", PlainTearLine, PlainOriginLine}));
     EXPECT_EQ(RunTool({"list", f.spec}).OutLines().size(), 11u);
 }
+
+TEST(SquishTool, ALetterWhoseHeaderCannotBeReadIsAnErrorNeverAnotherLetter)
+{
+    FixtureCopy f;
+    std::string sqi = ReadFileBytes(f.dir / "fidotest.sqi");
+    WriteFileBytes(f.dir / "fidotest.sqi", sqi.replace(12, 4, Le32(0x7FFFFFF0)));  // letter 2 past the end of .SQD
+    ToolResult list = RunTool({"list", f.spec});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    EXPECT_EQ(FirstColumns(list, 1), "1;3;4;5;6;7;10;11;12;");
+    EXPECT_NE(list.Err.find("letter 2 cannot be read (status 100)"), std::string::npos) << list.Err;
+    ToolResult read = RunTool({"read", f.spec, "2"});
+    EXPECT_EQ(read.ExitCode, 1);
+    EXPECT_EQ(read.Out, "");
+    EXPECT_NE(read.Err.find("cannot read letter 2 (status 100)"), std::string::npos) << read.Err;
+    ToolResult tree = RunTool({"tree", f.spec, "--view", "list"});
+    EXPECT_EQ(tree.Out.find("[2]"), std::string::npos) << "the area's window leaves it out too";
+    EXPECT_NE(tree.Out.find("[3]"), std::string::npos);
+}

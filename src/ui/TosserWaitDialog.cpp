@@ -1,0 +1,49 @@
+#include "ui/TosserWaitDialog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/CodePage.h"
+#include "core/Exceptions.h"
+#include "core/Startup.h"
+#include "core/StringHelpers.h"
+#include "ui/AnsiText.h"
+#include "ui/Dialogs.h"
+
+bool WaitForTosserInDialog(const std::string& what)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("TosserWaitDialog"));
+    dialog.setWindowTitle(ApplicationTitle());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(
+        FromAnsi(Format(Utf8ToAnsi("Работает эхопроцессор.\rЖду, пока он закончит, чтобы %s...").c_str(), what.c_str()))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n')),
+        &dialog);
+    layout->addWidget(label);
+    auto* busy = new QProgressBar(&dialog);
+    busy->setRange(0, 0);  // no end known: it only shows that it is waiting
+    layout->addWidget(busy);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отменить"));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    QTimer poll;
+    poll.setInterval(250);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog] {
+        if (!TosserRunning())
+            dialog.accept();
+    });
+    poll.start();
+    if (dialog.exec() != QDialog::Accepted)
+        throw ESilentAbort();
+    return true;
+}

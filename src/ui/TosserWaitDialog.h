@@ -1,0 +1,12 @@
+// How the windows wait for the tosser before a write: a small modal dialog
+// says what is waiting ("Работает эхопроцессор..."), looks at the flag four
+// times a second and closes by itself when the flag goes. Its Cancel button
+// gives up the write quietly: the command ends and what the user had (an
+// unsaved letter, an unread mark) stays as it was.
+#pragma once
+
+#include <string>
+
+// The waiter the program installs (SetTosserWaiter): true once the flag is
+// gone; ESilentAbort when the user cancelled.
+bool WaitForTosserInDialog(const std::string& what);
