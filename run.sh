@@ -9,13 +9,5 @@ here=$(cd "$(dirname "$0")" && pwd)
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$here/build" -j"$(nproc)" >/dev/null
 
-if [ $# -eq 0 ]; then
-  demo="${XDG_DATA_HOME:-$HOME/.local/share}/quorvel/demo"
-  if [ ! -f "$demo/areas.bbs" ]; then
-    echo "Making the demo point in $demo"
-    "$here/build/src/quorvel-tool" demo "$demo" >/dev/null
-  fi
-  set -- "$demo/toss.flag" "$demo/areas.bbs" "$demo/hudson/"
-fi
-
-exec "$here/build/src/quorvel" "$@"
+# The launcher the menu entry runs: it makes the demo point when no point is given.
+QUORVEL_BINDIR="$here/build/src" exec "$here/packaging/quorvel-start" "$@"
