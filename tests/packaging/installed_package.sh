@@ -106,7 +106,7 @@ completes() {
                  printf "%s " "${COMPREPLY[@]}"' - "$root/usr/share/bash-completion/completions/quorvel-tool" "$@")
   [ "$got" = "$expected" ] || fail "completing \"$*\" gives \"$got\", not \"$expected\""
 }
-completes "mark-read " quorvel-tool ma
+completes "mark-read mark-all-read " quorvel-tool ma
 completes "--reply --dest --netmail --flag --wait " quorvel-tool post J/x --from A --to B --subject C --addr 1:2/3 --
 completes "--wait " quorvel-tool mark-read J/x 3 --flag /tmp/toss.flag ""
 completes "unreads tree list " quorvel-tool tree J/x --view ""
