@@ -13,17 +13,10 @@ cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 step "Building Quorvel (a few minutes the first time; the [ NN%] lines show how far it is)"
 cmake --build "$here/build" -j"$(nproc)" | { grep --line-buffered -v 'Built target' || true; }
 
-if [ $# -eq 0 ]; then
-  demo="${XDG_DATA_HOME:-$HOME/.local/share}/quorvel/demo"
-  if [ ! -f "$demo/areas.bbs" ]; then
-    step "Making the demo point in $demo"
-    "$here/build/src/quorvel-tool" demo "$demo" >/dev/null
-  fi
-  set -- "$demo/toss.flag" "$demo/areas.bbs" "$demo/hudson/"
-fi
-
 step "Starting Quorvel"
 echo "To start it again without building:"
-printf '  %q' "$here/build/src/quorvel" "$@"
+printf '  QUORVEL_BINDIR=%q %q' "$here/build/src" "$here/packaging/quorvel-start"
+if [ $# -gt 0 ]; then printf ' %q' "$@"; fi
 printf '\n'
-exec "$here/build/src/quorvel" "$@"
+# The launcher the menu entry runs: it makes the demo point when no point is given.
+QUORVEL_BINDIR="$here/build/src" exec "$here/packaging/quorvel-start" "$@"

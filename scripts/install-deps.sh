@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorvel needs to build, test and run, unless
 # they are already there. Runs as root or through sudo.
-#   scripts/install-deps.sh build   compiler, CMake, Qt and its Russian translation, fonts
-#   scripts/install-deps.sh test    the above, GoogleTest, the peer tossers, Xvfb
+#   scripts/install-deps.sh build     compiler, CMake, Qt and its Russian translation, fonts
+#   scripts/install-deps.sh package   the above, and what cpack needs for the Debian package
+#   scripts/install-deps.sh test      all the above, GoogleTest, the peer tossers, Xvfb,
+#                                     and the tools that check the package
 set -euo pipefail
 
 what=${1:-build}
@@ -10,8 +12,13 @@ what=${1:-build}
 # qt6-translations-l10n: Qt's own buttons and menus in Russian, as the rest of the program.
 packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-dejavu-core)
 i386_packages=()
+if [ "$what" = package ] || [ "$what" = test ]; then
+  # dpkg-shlibdeps and dpkg-buildflags; cpack finds the programs with file.
+  packages+=(dpkg-dev file)
+fi
 if [ "$what" = test ]; then
   packages+=(libgtest-dev crashmail python3 util-linux xvfb xauth)
+  packages+=(desktop-file-utils appstream lintian groff man-db)
   # The 64-bit build of jamnntpd misreads the JAM index; the i386 one is right.
   i386_packages+=(jamnntpd:i386)
 fi

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the key tables of README.md from the help's list of keys.
+"""Writes the key tables of README.md and docs/quorvel.1.in from the help's
+list of keys.
 
 The keys of Quorvel's windows are kept in one place,
 src/resources/help/keys.txt: the program's help window (F1) shows them in
-Russian, and this script puts them into README.md in English, between the
-lines KEYS_BEGIN and KEYS_END below.
+Russian, and this script puts them, in English, into README.md (tables) and
+into the KEYS section of the manual page, each between its two marker lines.
 
-    scripts/readme-keys.py           rewrite README.md's tables
-    scripts/readme-keys.py --check   exit 1 when README.md is not current (a test runs this)
+    scripts/readme-keys.py           rewrite both
+    scripts/readme-keys.py --check   exit 1 when either is not current (a test runs this)
 """
 import pathlib
 import re
@@ -15,9 +16,7 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 KEYS = ROOT / "src/resources/help/keys.txt"
-README = ROOT / "README.md"
-KEYS_BEGIN = "<!-- keys: made by scripts/readme-keys.py from src/resources/help/keys.txt -->"
-KEYS_END = "<!-- keys: end -->"
+MARK = "keys: made by scripts/readme-keys.py from src/resources/help/keys.txt"
 SEPARATOR = re.compile(r"(, | / )")
 
 
@@ -36,39 +35,65 @@ def read_sections(text):
     return sections
 
 
-def english_keys(column):
-    """The keys as code (`Ctrl+L`), separators kept; words in their English form."""
+def keys_of(column, key, words):
+    """The keys column in English: each key through key(), separators kept;
+    a column of words through words()."""
     if " ~ " in column:
-        return column.split(" ~ ", 1)[1].strip()
-    parts = SEPARATOR.split(column)
-    return "".join(part if SEPARATOR.fullmatch(part) else f"`{part}`" for part in parts)
+        return words(column.split(" ~ ", 1)[1].strip())
+    return "".join(part if SEPARATOR.fullmatch(part) else key(part) for part in SEPARATOR.split(column))
 
 
-def tables(sections):
-    lines = [KEYS_BEGIN]
+def markdown(sections):
+    lines = []
     for title, rows in sections:
         lines += ["", f"### {title}", "", "| keys | what they do |", "|---|---|"]
-        lines += [f"| {english_keys(keys)} | {text} |" for keys, text in rows]
-    lines += ["", KEYS_END]
-    return "\n".join(lines)
+        lines += [f"| {keys_of(keys, lambda k: f'`{k}`', str)} | {text} |" for keys, text in rows]
+    return lines + [""]
 
 
-def current_readme(readme, made):
-    begin, end = readme.find(KEYS_BEGIN), readme.find(KEYS_END)
-    if begin < 0 or end < begin:
-        sys.exit(f"README.md has no place for the key tables ({KEYS_BEGIN} ... {KEYS_END})")
-    return readme[:begin] + made + readme[end + len(KEYS_END):]
+def man(sections):
+    def escaped(text):
+        return text.replace("\\", "\\e")
+
+    def key(part):
+        return "\\fB" + escaped(part).replace("-", "\\-") + "\\fR"
+
+    lines = []
+    for title, rows in sections:
+        lines += [f'.SS "{title}"']
+        for keys, text in rows:
+            lines += [".TP", keys_of(keys, key, lambda w: "\\fI" + escaped(w) + "\\fR"), escaped(text)]
+    return lines
+
+
+# Each file: where the tables go, between a begin and an end line.
+TARGETS = [
+    (ROOT / "README.md", f"<!-- {MARK} -->", "<!-- keys: end -->", markdown),
+    (ROOT / "docs/quorvel.1.in", f'.\\" {MARK}', '.\\" keys: end', man),
+]
+
+
+def current(text, begin, end, made):
+    first, last = text.find(begin), text.find(end)
+    if first < 0 or last < first:
+        sys.exit(f"no place for the key tables ({begin} ... {end})")
+    return text[: first + len(begin)] + "\n" + "\n".join(made) + "\n" + text[last:]
 
 
 def main():
-    readme = README.read_text(encoding="utf-8")
-    wanted = current_readme(readme, tables(read_sections(KEYS.read_text(encoding="utf-8"))))
-    if "--check" in sys.argv[1:]:
-        if wanted != readme:
-            sys.exit("README.md's key tables differ from src/resources/help/keys.txt: run scripts/readme-keys.py")
-        return
-    if wanted != readme:
-        README.write_text(wanted, encoding="utf-8")
+    sections = read_sections(KEYS.read_text(encoding="utf-8"))
+    stale = []
+    for path, begin, end, render in TARGETS:
+        text = path.read_text(encoding="utf-8")
+        wanted = current(text, begin, end, render(sections))
+        if wanted == text:
+            continue
+        stale.append(path.relative_to(ROOT))
+        if "--check" not in sys.argv[1:]:
+            path.write_text(wanted, encoding="utf-8")
+    if stale and "--check" in sys.argv[1:]:
+        sys.exit(f"{', '.join(map(str, stale))}: the keys differ from {KEYS.relative_to(ROOT)}; "
+                 "run scripts/readme-keys.py")
 
 
 if __name__ == "__main__":

@@ -34,6 +34,8 @@ std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QSt
 
     const QString title = QString::fromLatin1(ProgramTitle);
     QApplication::setApplicationName(title);
+    // The desktop matches the windows to the menu entry (quorvel.desktop).
+    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
     SetApplicationTitle(title);
 
     // Entering an area opens its window.
