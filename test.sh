@@ -29,3 +29,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+# The Debian package, from a Release build of its own (build-package/),
+# unpacked into a scratch root and run from there.
+tests/packaging/installed_package.sh

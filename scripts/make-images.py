@@ -1,11 +1,18 @@
 #!/usr/bin/env python3
 """Draws the program's small images (tree image strips, window icons, the two
-pointer shapes, the About picture) as XPM files in src/resources/. Run it again
-after changing a drawing; the XPM files are committed."""
+pointer shapes, the About picture) as XPM files in src/resources/, and the
+program's icon for the desktop menu as SVG with its PNGs in the hicolor sizes
+in packaging/icons/ (rendered by rsvg-convert from librsvg2-bin). Run it again
+after changing a drawing; the XPM, SVG and PNG files are committed."""
 import math
 import os
+import shutil
+import subprocess
 
-OUT = os.path.join(os.path.dirname(__file__), '..', 'src', 'resources')
+HERE = os.path.dirname(__file__)
+OUT = os.path.join(HERE, '..', 'src', 'resources')
+ICONS = os.path.join(HERE, '..', 'packaging', 'icons')
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 PALETTE = {
     '.': None,        # transparent
@@ -191,6 +198,40 @@ def portrait():
     return c
 
 
+def program_icon_svg():
+    """The areas window's station, drawn as vectors on a 256 grid: a monitor
+    in the same colours, a sealed letter with the new-mail dot on its screen,
+    the stand and its foot."""
+    p = PALETTE
+    return f'''<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <title>Quorvel</title>
+  <rect x="104" y="176" width="48" height="32" fill="{p['g']}" stroke="{p['d']}" stroke-width="8"/>
+  <rect x="48" y="204" width="160" height="28" rx="6" fill="{p['l']}" stroke="{p['d']}" stroke-width="8"/>
+  <rect x="20" y="24" width="216" height="156" rx="12" fill="{p['c']}" stroke="{p['d']}" stroke-width="8"/>
+  <rect x="42" y="46" width="172" height="112" rx="4" fill="{p['b']}"/>
+  <rect x="74" y="68" width="108" height="70" fill="{p['y']}" stroke="{p['d']}" stroke-width="6" stroke-linejoin="round"/>
+  <path d="M74 68 L128 110 L182 68" fill="none" stroke="{p['d']}" stroke-width="6" stroke-linejoin="round"/>
+  <circle cx="182" cy="68" r="18" fill="{p['r']}" stroke="{p['d']}" stroke-width="6"/>
+</svg>
+'''
+
+
+def write_program_icon():
+    scalable = os.path.join(ICONS, 'quorvel.svg')
+    os.makedirs(ICONS, exist_ok=True)
+    with open(scalable, 'w') as f:
+        f.write(program_icon_svg())
+    if not shutil.which('rsvg-convert'):
+        print('rsvg-convert (librsvg2-bin) is missing: the PNG icons were not drawn anew')
+        return
+    for size in ICON_SIZES:
+        folder = os.path.join(ICONS, 'hicolor', '%dx%d' % (size, size), 'apps')
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run(['rsvg-convert', '-w', str(size), '-h', str(size), '-o',
+                        os.path.join(folder, 'quorvel.png'), scalable], check=True)
+
+
 def main():
     strip([station(), folder('l'), folder('y', hourglass()), folder('l', check()), folder('y', dot('r'))]
           ).write('areasf_treeimages')
@@ -204,6 +245,7 @@ def main():
     arrow_cursor(tree_mark()).write('buildtree')
     arrow_cursor(page_mark()).write('buildlettertext')
     portrait().write('about_portrait')
+    write_program_icon()
 
 
 if __name__ == '__main__':

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "support/GeneratedLetters.h"
+
 namespace {
 
 void PutField(std::string& header, std::size_t offset, const std::string& text, std::size_t size)
@@ -20,7 +22,7 @@ void PutWord(std::string& header, std::size_t offset, uint16_t value)
 
 }  // namespace
 
-void GenerateFidoBase(const std::string& dir, long letters)
+void GenerateFidoBase(const std::string& dir, long letters, int unreadEvery)
 {
     std::filesystem::create_directories(dir);
     static const char* const months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -34,7 +36,7 @@ void GenerateFidoBase(const std::string& dir, long letters)
         std::snprintf(date, sizeof date, "%02ld %s %02ld  %02ld:%02ld:00", n % 28 + 1, months[n % 12], 24 - n % 20,
                       n % 24, n % 60);
         PutField(letter, 144, date, 20);
-        PutWord(letter, 164, n % 2 == 0 ? 1 : 0);
+        PutWord(letter, 164, IsUnreadLetter(n, unreadEvery) ? 0 : 1);
         PutWord(letter, 166, 1234);
         PutWord(letter, 168, static_cast<uint16_t>(n % 500 + 1));
         PutWord(letter, 172, 5020);

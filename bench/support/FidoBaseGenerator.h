@@ -8,4 +8,5 @@
 // 190-byte header (sender, recipient, subject, date text, addresses, reply
 // links, some read) and a text of a few hundred bytes that begins with
 // MSGID, INTL, FMPT and TOPT control lines, as tossed netmail carries.
-void GenerateFidoBase(const std::string& dir, long letters);
+// Unread letters as IsUnreadLetter says (the times-read count 0).
+void GenerateFidoBase(const std::string& dir, long letters, int unreadEvery);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "msgbase/hudson/HudsonRecords.h"
+#include "support/GeneratedLetters.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ private:
 
 }  // namespace
 
-void GenerateHudsonBase(const std::string& dir, int boards, long letters)
+void GenerateHudsonBase(const std::string& dir, int boards, long letters, int unreadEvery)
 {
     if (boards < 1 || boards > HudsonBoards || letters < 0 || letters > 0xFFFE)
         throw std::runtime_error("a Hudson base holds at most 65534 numbered letters on 200 boards");
@@ -94,7 +95,7 @@ void GenerateHudsonBase(const std::string& dir, int boards, long letters)
         h.DestNode = 1234;
         h.OrigNode = static_cast<uint16_t>(n % 1000);
         h.Board = static_cast<uint8_t>(board);
-        h.MsgAttr = n % 3 == 0 ? HudsonMsgRead : 0;
+        h.MsgAttr = IsUnreadLetter(n, unreadEvery) ? 0 : HudsonMsgRead;
         std::snprintf(line, sizeof line, "%02ld:%02ld", n / 60 % 24, n % 60);
         SetPascal(h.TimeLength, h.Time, sizeof h.Time, line);
         std::snprintf(line, sizeof line, "%02ld-%02ld-%02ld", n % 12 + 1, n % 28 + 1, 90 + n % 30 - (n % 30 >= 10 ? 100 : 0));

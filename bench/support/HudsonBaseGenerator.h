@@ -9,6 +9,7 @@
 // one answering the letter ten before it. Texts take up to three blocks, fewer
 // in a large base: block numbers are 16-bit, so the whole base holds at most
 // 65536 blocks (and at most 65534 numbered letters).
+// Unread letters as IsUnreadLetter says.
 // Throws std::runtime_error when a file cannot be written or the counts do
 // not fit the format.
-void GenerateHudsonBase(const std::string& dir, int boards, long letters);
+void GenerateHudsonBase(const std::string& dir, int boards, long letters, int unreadEvery);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "msgbase/jam/JamLayout.h"
+#include "support/GeneratedLetters.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::string MsgId(long n)
 
 }  // namespace
 
-void GenerateJamBase(const std::string& basePath, long letters)
+void GenerateJamBase(const std::string& basePath, long letters, int unreadEvery)
 {
     static const char* const names[] = {"John Smith", "Ivan Petrov", "\x88\xa2\xa0\xad \x8f\xa5\xe2\xe0\xae\xa2",
                                         "Long Writer", "Point User", "All"};
@@ -86,7 +87,7 @@ void GenerateJamBase(const std::string& basePath, long letters)
         h.DateWritten = start + static_cast<uint32_t>(n) * 60;
         h.DateProcessed = h.DateWritten + 3600;
         h.MessageNumber = static_cast<uint32_t>(n);
-        h.Attribute = JamTypeEcho | (n % 3 == 0 ? JamRead : 0);
+        h.Attribute = JamTypeEcho | (IsUnreadLetter(n, unreadEvery) ? 0 : JamRead);
         h.TxtOffset = static_cast<uint32_t>(jdt.size());
         h.TxtLen = static_cast<uint32_t>(text.size());
         h.PasswordCRC = JamNoCrc;

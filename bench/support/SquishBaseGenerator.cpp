@@ -9,6 +9,7 @@
 #include "core/StringHelpers.h"
 #include "msgbase/squish/SquishHash.h"
 #include "msgbase/squish/SquishLayout.h"
+#include "support/GeneratedLetters.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ private:
 
 }  // namespace
 
-void GenerateSquishBase(const std::string& basePath, long letters)
+void GenerateSquishBase(const std::string& basePath, long letters, int unreadEvery)
 {
     Output sqd(basePath + ".sqd");
     Output sqi(basePath + ".sqi");
@@ -63,7 +64,7 @@ void GenerateSquishBase(const std::string& basePath, long letters)
                        n % 1000);
 
         SquishMessageHeader msg{};
-        msg.attr = SquishAttrScanned;
+        msg.attr = SquishAttrScanned | (IsUnreadLetter(n, unreadEvery) ? 0 : SquishAttrRead);
         CopyToBuffer(Format("Sender %ld", n % 37 + 1), 35, msg.from);
         CopyToBuffer("All", 35, msg.to);
         CopyToBuffer(Format("%sBulk letter %ld", n % 3 == 0 ? "Re: " : "", n), 71, msg.subj);

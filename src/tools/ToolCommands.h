@@ -11,5 +11,6 @@ int CommandMarkRead(Args args);
 int CommandDelete(Args args);
 int CommandScan(Args args);
 int CommandTree(Args args);
+int CommandMarkAllRead(Args args);
 int CommandDemo(Args args);
 int CommandReflow(Args args);

@@ -26,9 +26,13 @@ const char* const Usage =
     "                                      --charset: the letter's character set (else the\n"
     "                                      settings' set, UTF-8 for what does not fit)\n"
     "  mark-read SPEC NUMBER               marks a letter read\n"
+    "  mark-all-read SPEC [--timing]       marks every letter read, as leaving an area with\n"
+    "                                      \"mark the rest read\" does; prints how many it marked\n"
+    "                                      (--timing: seconds loading and marking on stderr)\n"
     "  delete SPEC NUMBER                  deletes a letter\n"
-    "    post, mark-read and delete take [--flag FLAGFILE [--wait SECONDS]]: while the\n"
-    "    tosser's flag exists they wait (at most SECONDS, default 300), then give up (exit 1)\n"
+    "    post, mark-read, mark-all-read and delete take [--flag FLAGFILE [--wait SECONDS]]:\n"
+    "    while the tosser's flag exists they wait (at most SECONDS, default 300), then give\n"
+    "    up (exit 1)\n"
     "  scan AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]\n"
     "                                      scans every area: TAG, UNREAD, TOTAL, STATUS in\n"
     "                                      display order, then TOTAL and the unread sum\n"
@@ -48,7 +52,7 @@ const std::map<std::string, Command>& Commands()
     static const std::map<std::string, Command> commands = {
         {"areas", CommandAreas}, {"list", CommandList},         {"read", CommandRead},
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
-        {"scan", CommandScan},   {"tree", CommandTree},
+        {"scan", CommandScan},   {"tree", CommandTree},           {"mark-all-read", CommandMarkAllRead},
         {"demo", CommandDemo},   {"reflow", CommandReflow},
     };
     return commands;

@@ -39,6 +39,8 @@ std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& params,
 
     const QString title = QString::fromLatin1(ProgramTitle);
     QApplication::setApplicationName(title);
+    // The desktop matches the windows to the menu entry (quorvel.desktop).
+    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
     SetApplicationTitle(title);
 
     // Entering an area opens its window.

@@ -7,6 +7,7 @@
 #include "core/Registry.h"
 #include "model/TAreas.h"
 #include "ui/AreasF/TAreasForm.h"
+#include "ui/FirstScanReport.h"
 #include "ui/ProgramStart.h"
 #include "ui/QSettingsRegistry.h"
 #include "ui/QuorvelApplication.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
             return 0;
         // Closing the main window ends the program.
         QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, &QCoreApplication::quit);
+        std::unique_ptr<TModelForm> firstScanReport = ReportFirstScanWhenAsked(*mainWindow);
         exitCode = QApplication::exec();
         // Windows closed in the last moments are freed before the areas.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -122,3 +122,35 @@ TEST(ToolTree, PrintsTheThreeViews)
     EXPECT_EQ(bad.ExitCode, 1);
     EXPECT_NE(bad.Err.find("Не смог открыть/создать область"), std::string::npos);
 }
+
+TEST(ToolMarkAllRead, MarksEveryUnreadLetterAndCreatesNoBase)
+{
+    TempDir dir;
+    std::vector<std::string> specs = DiskFormatSpecs(dir.Path());
+    if (specs.empty())
+        GTEST_SKIP() << "no message base format is built yet";
+    for (const std::string& spec : specs) {
+        SCOPED_TRACE(spec);
+        std::vector<LetterSpec> letters;
+        for (int i = 0; i < 5; ++i)
+            letters.push_back({.Subject = "s" + std::to_string(i), .Date = 45000.0 + i, .Read = i == 1});
+        ASSERT_EQ(WriteLetters(spec, letters).size(), letters.size());
+
+        ToolResult r = RunTool({"mark-all-read", spec});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(r.OutLines(), std::vector<std::string>{"4"});
+        ToolResult list = RunTool({"list", spec});
+        ASSERT_EQ(list.ExitCode, 0) << list.Err;
+        ASSERT_EQ(list.OutLines().size(), letters.size());
+        for (const std::string& line : list.OutLines())
+            EXPECT_NE(line.find("\tR\t"), std::string::npos) << line;
+
+        r = RunTool({"mark-all-read", spec, "--timing"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(r.OutLines(), std::vector<std::string>{"0"});
+        EXPECT_NE(r.Err.find("mark\t"), std::string::npos) << r.Err;
+    }
+    ToolResult missing = RunTool({"mark-all-read", "J" + dir / "none/area"});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_FALSE(PathExists(dir / "none"));
+}

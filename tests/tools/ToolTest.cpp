@@ -77,7 +77,8 @@ TEST(Tool, WritesWaitWhileTheTosserFlagExists)
     postWaiting.insert(postWaiting.end(), {"--flag", flag, "--wait", "0"});
     for (const std::vector<std::string>& args :
          {postWaiting, {"mark-read", spec, number, "--flag", flag, "--wait", "0"},
-          {"delete", spec, number, "--flag", flag, "--wait", "0"}}) {
+          {"delete", spec, number, "--flag", flag, "--wait", "0"},
+          {"mark-all-read", spec, "--flag", flag, "--wait", "0"}}) {
         ToolResult r = RunTool(args, "two\n");
         EXPECT_EQ(r.ExitCode, 1) << args[0];
         EXPECT_NE(r.Err.find("Работает эхопроцессор"), std::string::npos) << r.Err;
