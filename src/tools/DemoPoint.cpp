@@ -110,7 +110,9 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
             base->WriteKludge("\x01PID: DemoEdit 1.0");
             base->WriteKludge("\x01TZUTC: 0300");
         }
-        base->WriteKludge(std::string(1, KludgeMark) + CharsetKludge(base->GetOutgoingCharset()));
+        std::string charsetLine = CharsetKludge(base->GetOutgoingCharset());
+        charsetLine.insert(0, 1, KludgeMark);  // built in place: GCC 12 warns falsely about char + string here
+        base->WriteKludge(charsetLine);
         for (const char* line : letter.Lines)
             base->WriteLine(line);
         base->WriteLine("--- Quorvel 2.00.84");
