@@ -137,6 +137,26 @@ std::vector<std::string> ListDirectory(std::string_view ansiPath)
     return names;
 }
 
+std::vector<std::string> ListPlainFiles(std::string_view ansiPath)
+{
+    std::vector<std::string> names;
+    std::string os = ToOsPath(ansiPath);
+    DIR* d = opendir(os.empty() ? "." : os.c_str());
+    if (!d)
+        return names;
+    while (dirent* e = readdir(d)) {
+        bool plain = e->d_type == DT_REG;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            plain = fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (plain)
+            names.push_back(Utf8ToAnsi(e->d_name));
+    }
+    closedir(d);
+    return names;
+}
+
 NameCase CaseOfName(std::string_view name)
 {
     bool lower = false, upper = false;

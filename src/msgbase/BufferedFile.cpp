@@ -59,12 +59,15 @@ bool BufferedFile::FlushWindow()
     return true;
 }
 
+// Nothing past the size the file had at open (or that this object wrote)
+// is read: a letter smaller than the window is read in one call.
 bool BufferedFile::FillWindow()
 {
     if (!Open || (Dirty && !FlushWindow()))
         return false;
+    const auto wanted = static_cast<uint32_t>(std::clamp<int64_t>(SizeAtOpen - WindowStart, 0, int64_t(Window.size())));
     uint32_t got = 0;
-    if (!SeekRecord(File, WindowStart) || !ReadRecords(File, Window.data(), static_cast<uint32_t>(Window.size()), got))
+    if (wanted > 0 && (!SeekRecord(File, WindowStart) || !ReadRecords(File, Window.data(), wanted, got)))
         return false;
     WindowFill = got;
     return true;

@@ -32,10 +32,13 @@ public:
     bool SeekTo(int64_t offset);
     // Writes the window's bytes back when they are newer than the file's.
     bool FlushWindow();
-    // Reloads the window from the file at the window start.
+    // Reloads the window from the file at the window start, up to the size known.
     bool FillWindow();
     // The file's size including bytes still in the window.
     int64_t GetFileSize();
+    // The size the file had when it was opened, grown by what this object
+    // wrote since: reads end there.
+    int64_t SizeKnown() const { return SizeAtOpen; }
     int64_t GetPos() const { return Position; }
 
 private:

@@ -71,10 +71,18 @@ bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode)
 {
     if (file.Fd >= 0)
         CloseFile(file);
-    std::string os = ToOsPath(file.AnsiName);
     uint16_t code = 0;
     bool writable = mode == OpenMode::ReadWrite;
+    // The name as written first; only a name missing as written is looked
+    // for without regard to case (opening a letter costs no extra look).
+    std::string os = AnsiToUtf8(file.AnsiName);
     int fd = OpenWithRetry(os, writable ? O_RDWR : O_RDONLY, code);
+    if (fd < 0 && (code == 2 || code == 3)) {
+        if (std::string found = ToOsPath(file.AnsiName); found != os) {
+            os = found;
+            fd = OpenWithRetry(os, writable ? O_RDWR : O_RDONLY, code);
+        }
+    }
     if (fd < 0 && writable && (code == 5 || code == WriteProtected)) {
         // Read-only bases, whether the files or the whole mount are
         // read-only, can still be read.
@@ -201,6 +209,17 @@ int64_t FileSizeBytes(FileRecord& file)
     }
     SetResult(0);
     return st.st_size;
+}
+
+FileChangeStamp ChangeStampOf(FileRecord& file)
+{
+    struct stat st {};
+    if (file.Fd < 0 || fstat(file.Fd, &st) != 0) {
+        SetResult(file.Fd < 0 ? 103 : DosErrorFromErrno(errno));
+        return {};
+    }
+    SetResult(0);
+    return {st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 int64_t FileSizeRecords(FileRecord& file)

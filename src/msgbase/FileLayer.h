@@ -18,6 +18,15 @@ constexpr int RetryCount = 150;
 // Open modes: read only, or read and write; others may always read and write.
 enum class OpenMode { ReadOnly = 64, ReadWrite = 66 };
 
+// The size and modification time of an open file: a stamp that differs from
+// an earlier one says the file was changed since (by this or another
+// program). Size -1 when the file cannot be looked at.
+struct FileChangeStamp {
+    int64_t Size = -1;
+    int64_t ModifiedNs = 0;
+    bool operator==(const FileChangeStamp&) const = default;
+};
+
 // A bound, possibly open file with a record size; positions count records.
 class FileRecord {
 public:
@@ -41,6 +50,7 @@ private:
     friend int64_t FilePosRecords(const FileRecord&);
     friend int64_t FileSizeRecords(FileRecord&);
     friend int64_t FileSizeBytes(FileRecord&);
+    friend FileChangeStamp ChangeStampOf(FileRecord&);
     friend bool TruncateFile(FileRecord&);
     friend int LockRegion(FileRecord&, int64_t, int64_t);
     friend int UnlockRegion(FileRecord&, int64_t, int64_t);
@@ -69,6 +79,7 @@ bool SeekRecord(FileRecord& file, int64_t record);
 int64_t FilePosRecords(const FileRecord& file);
 int64_t FileSizeRecords(FileRecord& file);  // whole records; -1 on error
 int64_t FileSizeBytes(FileRecord& file);    // -1 on error
+FileChangeStamp ChangeStampOf(FileRecord& file);
 // Cuts the file at the current position.
 bool TruncateFile(FileRecord& file);
 // Byte-range locks (byte offsets). 0 = done, 1 = still failed after the
