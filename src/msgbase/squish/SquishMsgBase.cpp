@@ -106,10 +106,13 @@ std::string SquishMsgBase::FileName(const char* lowerExtension) const
     return name;
 }
 
-// An .SQD too short for its header is a creation broken off: no base yet.
+// A base is there once .SQD holds its header, and so is what is left of one
+// whose .SQD is gone while .SQI still names letters: nobody may create a
+// base over that (OpenBase refuses it). An .SQD too short for its header,
+// beside an index without letters, is a creation broken off: no base yet.
 bool SquishMsgBase::BaseExists()
 {
-    return FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize);
+    return FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize) || IndexHasLetters();
 }
 
 // ---------------------------------------------------------------- files
@@ -168,29 +171,78 @@ int64_t SquishMsgBase::SqdSize()
     return size;
 }
 
-Status SquishMsgBase::ReadBaseHeader()
+// The base header's bytes (len of them) and the stamps of both files, read
+// without touching the images in memory or the status word.
+Status SquishMsgBase::ReadFilesState(FilesState& state)
 {
-    uint16_t len = 0;
-    if (!ReadAt(0, &len, sizeof len))
-        return StatusWord;
-    uint32_t length = len == 0 ? SquishBaseHeaderSize : len;
+    state = {};
+    state.Sqi = ChangeStampOf(Sqi);
+    const FileChangeStamp sqd = ChangeStampOf(Sqd);
+    if (state.Sqi.Size < 0 || sqd.Size < 0)
+        return LastIoError;
+    state.SqdSize = sqd.Size;
+    std::string image(SquishBaseHeaderSize, '\0');
+    uint32_t got = 0;
+    if (!SeekRecord(Sqd, 0) || !ReadRecords(Sqd, image.data(), SquishBaseHeaderSize, got))
+        return LastIoError;
+    if (got < sizeof(uint16_t))
+        return SquishShortRead;
+    const uint16_t len = static_cast<uint16_t>(uint8_t(image[0]) | (uint8_t(image[1]) << 8));
+    const uint32_t length = len == 0 ? SquishBaseHeaderSize : len;
     // A header shorter than its own fields cannot be read or written back
-    // without damage; neither can one with frame headers shorter than theirs.
+    // without damage.
     if (length > SquishMaxBaseHeaderSize || length < SquishBaseHeaderSize)
-        return Fail(SquishBadHeader);
-    std::array<char, SquishMaxBaseHeaderSize> image{};
-    if (!ReadAt(0, image.data(), length))
-        return StatusWord;
+        return SquishBadHeader;
+    if (got < SquishBaseHeaderSize)
+        return SquishShortRead;
+    if (length > SquishBaseHeaderSize) {
+        image.resize(length);
+        const uint32_t rest = length - SquishBaseHeaderSize;
+        if (!ReadRecords(Sqd, image.data() + SquishBaseHeaderSize, rest, got))
+            return LastIoError;
+        if (got < rest)
+            return SquishShortRead;
+    }
+    state.Header = std::move(image);
+    return 0;
+}
+
+Status SquishMsgBase::ParseBaseHeader(const std::string& image)
+{
     SquishBaseHeader header;
     std::memcpy(&header, image.data(), sizeof header);
+    // Frame headers shorter than their fields cannot be read or written back.
     uint32_t frameHeaderLen = header.sz_sqhdr == 0 ? SquishFrameHeaderSize : header.sz_sqhdr;
     if (frameHeaderLen < SquishFrameHeaderSize)
         return Fail(SquishBadHeader);
     Base = header;
-    std::memcpy(BaseTail.data(), image.data() + SquishBaseHeaderSize, BaseTail.size());
-    HeaderLen = length;
+    BaseTail.fill(0);
+    std::memcpy(BaseTail.data(), image.data() + SquishBaseHeaderSize, image.size() - SquishBaseHeaderSize);
+    HeaderLen = static_cast<uint32_t>(image.size());
     FrameHeaderLen = frameHeaderLen;
     return 0;
+}
+
+// The base header is read again every time; the index only when the files
+// changed since this object read it or wrote it last (another writer's
+// letters, or its deletes), so that a walk, a lock or a mark costs a few
+// small reads however large the base.
+Status SquishMsgBase::ReadBaseAgain(bool evenIfUnchanged)
+{
+    FilesState now;
+    Status status = ReadFilesState(now);
+    if (status == 0)
+        status = ParseBaseHeader(now.Header);
+    else
+        Fail(status);
+    if (!evenIfUnchanged && status == 0 && HaveIndex && now == IndexState) {
+        Base.num_msg = Count();
+        return 0;
+    }
+    FreeCacheValid = false;
+    Status indexStatus = LoadIndex();
+    IndexState = status == 0 && indexStatus == 0 ? now : FilesState{};
+    return status != 0 ? status : indexStatus;
 }
 
 std::string SquishMsgBase::BaseHeaderImage(const SquishBaseHeader& header) const
@@ -310,7 +362,7 @@ Status SquishMsgBase::CreateBase(uint16_t maxLetters, uint16_t maxDays)
 {
     if (Sqd.IsOpen())
         return Fail(SquishBaseOpen);
-    if (BaseExists())
+    if (FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize))
         return Fail(SquishBaseExists);  // never wipe a base someone else made meanwhile
     if (IndexHasLetters())
         return Fail(SquishPartlyMissing);
@@ -376,11 +428,9 @@ Status SquishMsgBase::OpenBase()
         BindFile(Sqd, FileName(".sqd"));
         if (!OpenExisting(Sqd, 1, OpenMode::ReadWrite))
             status = LastIoError == 2 && IndexHasLetters() ? SquishPartlyMissing : LastIoError;
-        else
-            status = ReadBaseHeader();
     }
-    Status indexStatus = LoadIndex();
-    return Fail(status != 0 ? status : indexStatus);
+    Status readStatus = ReadBaseAgain(true);
+    return Fail(status != 0 ? status : readStatus);
 }
 
 Status SquishMsgBase::CloseBase()
@@ -394,10 +444,11 @@ Status SquishMsgBase::CloseBase()
     return 0;
 }
 
-// Under the lock the base header and the index are read afresh. An index
-// that had to be repaired as it was read (records dropped) is written anew
-// before anything else, so that positions in the image are positions in the
-// file; when that fails, the lock is given back and nothing may change.
+// Under the lock the base header is read afresh, and the index with it when
+// another writer changed the files since this object last saw them. An
+// index that had to be repaired as it was read (records dropped) is written
+// anew before anything else, so that positions in the image are positions in
+// the file; when that fails, the lock is given back and nothing may change.
 bool SquishMsgBase::LockBase()
 {
     if (Locked)
@@ -405,25 +456,28 @@ bool SquishMsgBase::LockBase()
     Locked = LockRegion(Sqd, 0, 1) == 0;
     if (!Locked)
         StatusWord = SquishNoLock;
-    Status status = ReadBaseHeader();
-    Status indexStatus = LoadIndex();
-    FreeCacheValid = false;
-    if (status == 0)
-        status = indexStatus;
+    Status status = ReadBaseAgain(false);
     if (Locked && status == 0 && IndexRepaired) {
         status = WriteIndex();
         IndexRepaired = status != 0;
     }
     if (Locked && status != 0) {
         // A header that cannot be read now must not be written back.
+        IndexInDoubt = true;
         ReleaseLock();
         StatusWord = status;
     }
     return Locked;
 }
 
+// Still under the lock, the files are what this object's images say (its
+// own changes were written as they were made), unless a change failed: then
+// the next look reads the index again.
 bool SquishMsgBase::ReleaseLock()
 {
+    FilesState now;
+    IndexState = !IndexInDoubt && HaveIndex && ReadFilesState(now) == 0 ? now : FilesState{};
+    IndexInDoubt = false;
     bool released = UnlockRegion(Sqd, 0, 1) == 0;
     Locked = false;
     return released;
@@ -547,16 +601,13 @@ Num SquishMsgBase::GetDisplayNumber() { return IndexPos; }
 uint32_t SquishMsgBase::GetPosition() { return GetNumber(); }
 void SquishMsgBase::SetPosition(uint32_t position) { SeekFirst(position); }
 
-// The base header and the index are read again, so that a walk sees the
-// letters others stored or deleted since the base was opened. Under this
-// object's lock the images in memory are the newer ones (they are written
-// back at UnlockBase) and are kept.
+// The base is looked at again, so that a walk sees the letters others
+// stored or deleted since the base was opened. Under this object's lock
+// nobody else changes it: the images in memory are kept.
 void SquishMsgBase::Refresh()
 {
-    if (Locked)
-        return;
-    ReadBaseHeader();
-    LoadIndex();
+    if (!Locked)
+        ReadBaseAgain(false);
 }
 
 void SquishMsgBase::SeekFirst(Num number)

@@ -125,6 +125,7 @@ public:
     void SetTextPos(int64_t position) override;
 
     bool HasExportMark() const override { return true; }
+    bool LocksForRuns() const override { return true; }
     Status HeaderStatus() const override { return HeaderError; }
 
     // Beyond the interface: the code of the last step that failed (0 = none
@@ -151,7 +152,20 @@ private:
     bool IndexHasLetters() const;
     Status WriteNewBaseHeader(const std::string& sqdName, const SquishBaseHeader& header);
 
-    Status ReadBaseHeader();
+    // What the files looked like when the index image was last known to be
+    // theirs. Every writer that adds or removes a letter rewrites the base
+    // header (count, next number, chains) and writes .SQI: the same header
+    // bytes, the same sizes and the same time of .SQI mean the same index.
+    struct FilesState {
+        std::string Header;  // the base header's bytes; empty: unknown
+        int64_t SqdSize = -1;
+        FileChangeStamp Sqi;
+        bool operator==(const FilesState&) const = default;
+    };
+
+    Status ReadFilesState(FilesState& state);
+    Status ParseBaseHeader(const std::string& image);
+    Status ReadBaseAgain(bool evenIfUnchanged);
     std::string BaseHeaderImage(const SquishBaseHeader& header) const;
     bool WriteBaseHeader(FileUndo& undo);
     Status LoadIndex();
@@ -207,6 +221,8 @@ private:
     std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, in number order
     bool HaveIndex = false;
     bool IndexRepaired = false;    // records were dropped or sorted: the file must be written anew
+    FilesState IndexState;         // the files the image is known to match
+    bool IndexInDoubt = false;     // a change under the lock failed: read the index again next time
     uint32_t HighestIndexUid = 0;
     bool Locked = false;
 

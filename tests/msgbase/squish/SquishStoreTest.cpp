@@ -82,6 +82,53 @@ TEST(SquishStore, TwoObjectsWritingTheSameFilesInTurn)
     EXPECT_EQ(Walk(c.base), "2 3 4 ");
 }
 
+// An object keeps its index between its own changes and reads it again
+// only when another writer changed the base: a letter deleted and one
+// stored in its frame leave the count and the index's size as they were,
+// yet the first object's next marks and walks see them (alone, and in a run
+// of marks under one lock).
+TEST(SquishStore, AnIndexKeptBetweenChangesSeesWhatAnotherObjectChanged)
+{
+    NewBase b;
+    OpenSquish a(b.path, true), c(b.path);
+    for (const char* text : {"One\r", "Two\r", "Three\r"})
+        ASSERT_EQ(Post(a.base, "A", text), 0);
+    auto markRead = [&](Num number) {
+        a.base.SeekFirst(number);
+        a.base.LoadHeader();
+        EXPECT_EQ(a.base.GetNumber(), number);
+        a.base.SetRead(true);
+        return a.base.RewriteHeader();
+    };
+    ASSERT_EQ(markRead(1), 0);
+
+    c.base.SeekFirst(2);
+    c.base.LoadHeader();
+    ASSERT_EQ(c.base.DeleteLetter(), 0);
+    ASSERT_EQ(Post(c.base, "C", "4\r"), 0);  // into the frame letter 2 left
+    EXPECT_EQ(Walk(a.base), "1 3 4 ");
+    ASSERT_EQ(markRead(4), 0);
+    a.base.StartText();
+    EXPECT_EQ(a.base.ReadLine(65535), "4");
+
+    c.base.SeekFirst(1);
+    c.base.LoadHeader();
+    ASSERT_EQ(c.base.DeleteLetter(), 0);
+    ASSERT_EQ(Post(c.base, "C", "5\r"), 0);
+    ASSERT_TRUE(a.base.LockBase());
+    EXPECT_EQ(markRead(3), 0);
+    EXPECT_EQ(markRead(5), 0);
+    EXPECT_TRUE(a.base.UnlockBase());
+
+    OpenSquish check(b.path);
+    std::string marks;
+    for (check.base.SeekFirst(1); check.base.SeekFound(); check.base.SeekNext()) {
+        check.base.LoadHeader();
+        marks += std::to_string(check.base.GetNumber()) + (check.base.IsRead() ? "* " : " ");
+    }
+    EXPECT_EQ(marks, "3* 4* 5* ");
+}
+
 TEST(SquishStore, AWriteWithoutTheLockChangesNothingAndCanBeRepeated)
 {
     NewBase b;
