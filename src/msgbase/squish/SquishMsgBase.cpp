@@ -1,6 +1,7 @@
 #include "msgbase/squish/SquishMsgBase.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -229,6 +230,7 @@ Status SquishMsgBase::ParseBaseHeader(const std::string& image)
 // small reads however large the base.
 Status SquishMsgBase::ReadBaseAgain(bool evenIfUnchanged)
 {
+    ForgetReadAhead();
     FilesState now;
     Status status = ReadFilesState(now);
     if (status == 0)
@@ -435,6 +437,7 @@ Status SquishMsgBase::OpenBase()
 
 Status SquishMsgBase::CloseBase()
 {
+    ForgetReadAhead();
     if (Locked)
         ReleaseLock();
     if (Sqd.IsOpen())
@@ -493,6 +496,7 @@ bool SquishMsgBase::UnlockBase()
 
 bool SquishMsgBase::BeginChange(bool& tookLock)
 {
+    ForgetReadAhead();
     tookLock = !Locked;
     if (tookLock && !LockBase()) {
         tookLock = false;
@@ -612,6 +616,7 @@ void SquishMsgBase::Refresh()
 
 void SquishMsgBase::SeekFirst(Num number)
 {
+    ForgetReadAhead();
     Refresh();
     IndexPos = PositionFrom(number);
 }
@@ -632,6 +637,7 @@ void SquishMsgBase::SeekNext()
 
 void SquishMsgBase::SeekPrior()
 {
+    ForgetReadAhead();
     IndexPos = IndexPos < 2 ? 0 : IndexPos - 1;
 }
 
@@ -660,27 +666,66 @@ void SquishMsgBase::LoadHeader()
     HeaderError = SquishShortRead;
     if (FrameOffset < HeaderLen)
         return;
-    SquishFrameHeader frame{};
-    SquishMessageHeader message{};
-    bool read = false;
-    if (FrameHeaderLen == SquishFrameHeaderSize) {
-        char both[SquishFrameHeaderSize + SquishMessageHeaderSize] = {};
-        read = ReadAt(FrameOffset, both, sizeof both);
-        std::memcpy(&frame, both, sizeof frame);
-        std::memcpy(&message, both + SquishFrameHeaderSize, sizeof message);
-    } else {
-        read = ReadAt(FrameOffset, &frame, sizeof frame) &&
-               ReadAt(uint64_t(FrameOffset) + FrameHeaderLen, &message, sizeof message);
-    }
-    if (!read) {
+    const char* headers = HeadersOf(IndexPos);
+    if (!headers) {
         HeaderError = StatusWord;
         return;
     }
-    Frame = frame;
-    Msg = message;
-    LoadedMsg = message;
+    std::memcpy(&Frame, headers, sizeof Frame);
+    std::memcpy(&Msg, headers + FrameHeaderLen, sizeof Msg);
+    LoadedMsg = Msg;
     HeaderLoaded = true;
     HeaderError = 0;
+}
+
+// The frame header and the message header of the letter at an index
+// position, from the block read ahead when it holds them. A walk (the letter
+// after the one loaded last) reads the headers of the letters that follow in
+// the same read while their frames lie close behind each other, as a base's
+// frames mostly do: one read for many letters. Anywhere else only the one
+// letter's headers are read. What was read ahead serves for a short time
+// only, so that a walk that pauses (window messages run between letters)
+// does not show a header another program changed meanwhile. nullptr when
+// the headers cannot be read.
+const char* SquishMsgBase::HeadersOf(uint32_t position)
+{
+    constexpr uint64_t MaxBlock = 128 * 1024;  // bytes read ahead at once
+    constexpr uint64_t MaxGap = 16 * 1024;     // text between two headers that is read through
+    constexpr auto MaxAge = std::chrono::milliseconds(50);
+    const uint64_t span = uint64_t(FrameHeaderLen) + SquishMessageHeaderSize;
+    const uint64_t at = Index[position - 1].ofs;
+    const bool walking = position == LastLoaded + 1;
+    LastLoaded = position;
+    const auto now = std::chrono::steady_clock::now();
+    if (at >= Ahead.At && at + span <= Ahead.At + Ahead.Bytes.size() && now - Ahead.When < MaxAge)
+        return Ahead.Bytes.data() + (at - Ahead.At);
+
+    uint64_t end = at + span;
+    for (uint32_t next = position; walking && next < Count(); ++next) {
+        const uint64_t following = Index[next].ofs;
+        if (following < end || following - end > MaxGap || following + span - at > MaxBlock)
+            break;
+        end = following + span;
+    }
+    Ahead.At = at;
+    Ahead.When = now;
+    Ahead.Bytes.resize(end - at);
+    uint32_t got = 0;
+    if (!SeekRecord(Sqd, static_cast<int64_t>(at)) ||
+        !ReadRecords(Sqd, Ahead.Bytes.data(), static_cast<uint32_t>(Ahead.Bytes.size()), got)) {
+        StatusWord = LastIoError;
+        got = 0;
+    } else if (got < span) {
+        StatusWord = SquishShortRead;
+    }
+    Ahead.Bytes.resize(got);
+    return got >= span ? Ahead.Bytes.data() : nullptr;
+}
+
+void SquishMsgBase::ForgetReadAhead()
+{
+    Ahead.Bytes.clear();
+    LastLoaded = 0;
 }
 
 // ---------------------------------------------------------------- reading the text
@@ -740,6 +785,7 @@ void SquishMsgBase::SetTextPos(int64_t position)
 void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
     IndexPos = 0;
+    ForgetReadAhead();
     Refresh();
     SearchName = UpperAscii(name.substr(0, NameWidth));
     SearchAlias = UpperAscii(alias.substr(0, NameWidth));

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,9 @@ private:
     uint32_t Count() const { return static_cast<uint32_t>(Index.size()); }
     uint32_t PositionFrom(Num number) const;
 
+    const char* HeadersOf(uint32_t position);
+    void ForgetReadAhead();
+
     bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t size);
     bool ReadFrameHeader(uint32_t offset, SquishFrameHeader& frame);
@@ -238,6 +242,17 @@ private:
     SquishFrameHeader Frame{};
     SquishMessageHeader Msg{};
     SquishMessageHeader LoadedMsg{};  // as read, to tell what the setters changed
+
+    // Headers read ahead during a walk: the bytes of .SQD from At on, read
+    // When. They serve one walk for a short time only: a seek other than
+    // SeekNext, a change, a look at the base again forget them.
+    struct ReadAhead {
+        std::string Bytes;
+        uint64_t At = 0;
+        std::chrono::steady_clock::time_point When;
+    };
+    ReadAhead Ahead;
+    uint32_t LastLoaded = 0;  // index position of the last header loaded; 0 after a seek
 
     // Writing: the OEM text of the letter being built and its date.
     std::string WriteBuffer;

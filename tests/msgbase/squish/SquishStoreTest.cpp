@@ -1,6 +1,9 @@
 // Storing, deleting and rewriting letters, checked against the bytes on disk.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "SquishBytes.h"
 
 namespace {
@@ -127,6 +130,48 @@ TEST(SquishStore, AnIndexKeptBetweenChangesSeesWhatAnotherObjectChanged)
         marks += std::to_string(check.base.GetNumber()) + (check.base.IsRead() ? "* " : " ");
     }
     EXPECT_EQ(marks, "3* 4* 5* ");
+}
+
+// A walk reads the headers of the letters ahead with the current one. What
+// it read ahead is not shown once the walk starts again, once this object
+// changed the base, nor after a pause in the walk: a header changed by
+// another object meanwhile is read again.
+TEST(SquishStore, HeadersReadAheadAreNotShownOnceChanged)
+{
+    NewBase b;
+    OpenSquish a(b.path, true), c(b.path);
+    for (const char* text : {"One\r", "Two\r", "Three\r", "Four\r"})
+        ASSERT_EQ(Post(a.base, "A", text), 0);
+    auto markRead = [](SquishMsgBase& base, Num number) {
+        base.SeekFirst(number);
+        base.LoadHeader();
+        base.SetRead(true);
+        return base.RewriteHeader();
+    };
+    auto readMark = [&] {
+        a.base.LoadHeader();
+        return std::to_string(a.base.GetNumber()) + (a.base.IsRead() ? "*" : "");
+    };
+    a.base.SeekFirst(1);
+    EXPECT_EQ(readMark(), "1");
+    ASSERT_EQ(markRead(c.base, 2), 0);
+    a.base.SeekFirst(2);
+    EXPECT_EQ(readMark(), "2*") << "a walk started again";
+
+    a.base.SeekFirst(1);
+    EXPECT_EQ(readMark(), "1");
+    ASSERT_EQ(markRead(c.base, 3), 0);
+    a.base.SetRead(true);
+    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "2*");
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "3*") << "after this object's own change";
+
+    ASSERT_EQ(markRead(c.base, 4), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "4*") << "after a pause";
 }
 
 TEST(SquishStore, AWriteWithoutTheLockChangesNothingAndCanBeRepeated)
