@@ -314,7 +314,7 @@ TEST(SquishSafety, SeveralWritersAndAReaderAtOnce)
             }
         }
     };
-    const LetterTexts stored = WritersAndAReader(3, write, read, dir.Path());
+    const LetterTexts stored = WritersAndAReader(3, write, read);
     EXPECT_EQ(stored.size(), 3u * 18);
     EXPECT_EQ(Letters(path), stored);
 }
