@@ -4,12 +4,13 @@
 // numbers given out are the letters' unique ids (umsgid), which are never
 // reused; a letter's position in the index is its display number.
 //
-// The whole index is held in memory. Every change of the chains, the base
-// header or the index happens under the one-byte lock at offset 0 of .SQD,
-// after a fresh read of the base header and index (LockBase), and is written
-// as it is made, in an order that leaves a sound base wherever the process
-// may die (squish/README.md states the rules). The writing half of the class
-// lives in SquishWriting.cpp.
+// The whole index is held in memory and read again only when another writer
+// changed the files. Every change of the chains, the base header or the
+// index happens under the one-byte lock at offset 0 of .SQD, after a fresh
+// read of the base header (LockBase), and is written as it is made, in an
+// order that leaves a sound base wherever the process may die
+// (squish/README.md states the rules). The writing half of the class lives
+// in SquishWriting.cpp.
 #pragma once
 
 #include <array>
@@ -135,7 +136,7 @@ public:
     const std::string& BasePath() const { return Path; }
 
 private:
-    static constexpr std::size_t FreeCacheSize = 500;  // free frames known per lock
+    static constexpr std::size_t FreeCacheSize = 500;  // free frames known at once
 
     struct FreeEntry {
         uint32_t Offset = 0;  // 0 = empty entry

@@ -104,6 +104,11 @@ Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
                       frame.frame_length == best->Length && FrameIsUnused(best->Offset, frame.frame_length);
         uint32_t offset = best->Offset;
         *best = {};
+        // The cache outlives a lock while nobody else changes the base: once
+        // the frames it knew of are used up, the chain may hold more.
+        if (FreeCache.size() == FreeCacheSize &&
+            std::all_of(FreeCache.begin(), FreeCache.end(), [](const FreeEntry& e) { return e.Offset == 0; }))
+            FreeCacheValid = false;
         if (usable) {
             choice = {offset, frame.frame_length, true, frame};
             return 0;
