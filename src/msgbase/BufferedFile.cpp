@@ -19,16 +19,26 @@ bool BufferedFile::OpenFile(const std::string& name, OpenMode mode)
     if (mode == OpenMode::ReadWrite && !FileExists(name) && SaveFile(name, nullptr, 0) != 0)
         return false;
     BindFile(File, name);
-    if (!OpenExisting(File, 1, mode))
-        return false;
+    return OpenExisting(File, 1, mode) && Opened();
+}
+
+bool BufferedFile::OpenFileIn(const DirectoryRecord& directory, const std::string& name, OpenMode mode)
+{
+    if (Open)
+        CloseFile();
+    return OpenExistingIn(File, directory, name, 1, mode) && Opened();
+}
+
+bool BufferedFile::Opened()
+{
     Open = true;
     Position = 0;
     WindowStart = 0;
     WindowFill = 0;
     Dirty = false;
-    SizeAtOpen = FileSizeBytes(File);
+    SizeAtOpen = FileSizeAtOpen(File);
     if (SizeAtOpen < 0)
-        SizeAtOpen = 0;
+        SizeAtOpen = std::max<int64_t>(FileSizeBytes(File), 0);
     return true;
 }
 

@@ -22,6 +22,8 @@ public:
     // Closes a file still open, creates the file empty when it does not exist
     // (for writing only), opens it. Position 0, empty window.
     bool OpenFile(const std::string& name, OpenMode mode);
+    // Opens an existing file by its name in an open directory (see OpenExistingIn).
+    bool OpenFileIn(const DirectoryRecord& directory, const std::string& name, OpenMode mode);
     bool CloseFile();
     bool IsOpen() const { return Open; }
 
@@ -52,5 +54,6 @@ private:
     int64_t Position = 0;
 
     int64_t WindowEnd() const { return WindowStart + WindowFill; }
+    bool Opened();
     bool RestartWindowAt(int64_t offset);
 };

@@ -92,6 +92,7 @@ Status FidoMsgBase::OpenBase()
     DirOs = ToOsPath(Dir);
     if (!DirOs.empty() && DirOs.back() != '/')
         DirOs += '/';
+    OpenDirectory(DirHandle, Dir);
     const std::vector<std::string> names = ListPlainFiles(Dir);
     Numbers.Scan(names);
     RemoveStaleTempFiles(names);
@@ -114,6 +115,7 @@ void FidoMsgBase::RemoveStaleTempFiles(const std::vector<std::string>& names)
 
 Status FidoMsgBase::CloseBase()
 {
+    CloseDirectory(DirHandle);
     return CloseLetterFiles();
 }
 
@@ -457,7 +459,7 @@ void FidoMsgBase::LoadHeader()
     std::memset(LoadedHeader, 0, HeaderSize);
     // One open, one look at the size, one read for a letter smaller than
     // the window: a walk over a large directory costs little more per letter.
-    if (Current == 0 || !File.OpenFile(PathOf(Current), OpenMode::ReadOnly)) {
+    if (Current == 0 || !File.OpenFileIn(DirHandle, Numbers.NameOf(Current), OpenMode::ReadOnly)) {
         const bool missing = Current == 0 || LastIoError == 2 || LastIoError == 3;
         InternalError = HeaderError = missing ? LetterMissing : CannotOpenLetter;
         return;

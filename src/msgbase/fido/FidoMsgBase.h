@@ -130,6 +130,7 @@ private:
     BufferedFile File;
     std::string Dir;
     std::string DirOs;  // the directory as the OS names it, found once at OpenBase
+    DirectoryRecord DirHandle;  // the directory, open from OpenBase on: letters are opened in it
     FidoLetterNumbers Numbers;
 
     Num Current = 0;
