@@ -68,9 +68,9 @@ OpenedFile OpenFound(const std::string& osPath, bool writable, int dirFd = AT_FD
         opened.Fd = OpenWithRetry(osPath, O_RDONLY, opened.Code, dirFd);
         opened.Writable = false;
     }
-    if (opened.Fd >= 0) {
-        struct stat st {};
-        if (fstat(opened.Fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    struct stat st {};
+    if (opened.Fd >= 0 && fstat(opened.Fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
             close(opened.Fd);
             opened.Fd = -1;
             opened.Code = 5;
