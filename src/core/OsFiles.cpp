@@ -121,19 +121,45 @@ bool DirectoryExists(std::string_view ansiPath)
     return stat(os.empty() ? "." : os.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::vector<std::string> ListDirectory(std::string_view ansiPath)
+namespace {
+
+// Calls take(directory, entry) for every entry of a directory but "." and "..".
+template <typename Take>
+void ForEachEntry(std::string_view ansiPath, Take take)
 {
-    std::vector<std::string> names;
     std::string os = ToOsPath(ansiPath);
     DIR* d = opendir(os.empty() ? "." : os.c_str());
     if (!d)
-        return names;
+        return;
     while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
+        std::string_view name = e->d_name;
         if (name != "." && name != "..")
-            names.push_back(Utf8ToAnsi(name));
+            take(d, *e);
     }
     closedir(d);
+}
+
+}  // namespace
+
+std::vector<std::string> ListDirectory(std::string_view ansiPath)
+{
+    std::vector<std::string> names;
+    ForEachEntry(ansiPath, [&names](DIR*, const dirent& e) { names.push_back(Utf8ToAnsi(e.d_name)); });
+    return names;
+}
+
+std::vector<std::string> ListPlainFiles(std::string_view ansiPath)
+{
+    std::vector<std::string> names;
+    ForEachEntry(ansiPath, [&names](DIR* d, const dirent& e) {
+        bool plain = e.d_type == DT_REG;
+        if (e.d_type == DT_LNK || e.d_type == DT_UNKNOWN) {
+            struct stat st {};
+            plain = fstatat(dirfd(d), e.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (plain)
+            names.push_back(Utf8ToAnsi(e.d_name));
+    });
     return names;
 }
 

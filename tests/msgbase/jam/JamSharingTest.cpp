@@ -12,6 +12,7 @@
 
 #include "msgbase/FileFaults.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -203,7 +204,7 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     TempDir dir;
     { Base create(dir / "echo"); }
     constexpr int Writers = 3, LettersEach = 15;
-    auto writer = [&](int w) {
+    auto writer = [&](int w, std::ostream&) {
         JamMsgBase base;
         base.SetBasePath(dir / "echo");
         if (base.OpenBase() != 0)
@@ -223,23 +224,19 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     };
     // The reader walks the base over and over while the writers write: every
     // letter it meets is whole.
-    auto reader = [&](const std::function<bool()>& writersDone) {
-        while (!writersDone()) {
-            JamMsgBase base;
-            base.SetBasePath(dir / "echo");
-            if (base.OpenBase() != 0)
-                return 1;
-            for (base.SeekFirst(1); base.SeekFound(); base.SeekNext()) {
-                base.LoadHeader();
-                base.StartText();
-                std::string line = base.ReadLine(65535);
-                if (base.HeaderStatus() != 0 || base.GetTo() != "All" || line.size() < 4 || line[0] != 'w')
-                    return 2;
-            }
+    auto reader = [&] {
+        JamMsgBase base;
+        base.SetBasePath(dir / "echo");
+        ASSERT_EQ(base.OpenBase(), 0);
+        for (base.SeekFirst(1); base.SeekFound(); base.SeekNext()) {
+            base.LoadHeader();
+            base.StartText();
+            std::string line = base.ReadLine(65535);
+            EXPECT_TRUE(base.HeaderStatus() == 0 && base.GetTo() == "All" && line.size() >= 4 && line[0] == 'w')
+                << base.GetNumber();
         }
-        return 0;
     };
-    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
+    WritersAndAReader(Writers, writer, reader);
 
     Base check(dir / "echo");
     std::multiset<std::string> texts;
