@@ -24,7 +24,6 @@ public:
     std::vector<std::unique_ptr<TTreeNode>> Children;
     bool Expanded = false;
     bool Bold = false;
-    void* ViewItem = nullptr;  // the window's item that shows this node
 
     TTreeNode* AddChild(std::string text, TLetter* letter);
     std::size_t IndexInParent() const { return Index; }
