@@ -304,5 +304,18 @@ std::string FormatIsoMinutes(DateTime value)
     int year, month, day, h, n, s, ms;
     DecodeDate(value, year, month, day);
     DecodeTime(value, h, n, s, ms);
-    return Format("%04d-%02d-%02d %02d:%02d", year, month, day, h, n);
+    // Digit by digit: quorvel-tool list prints one date a letter.
+    if (year < 0 || year > 9999)
+        return Format("%04d-%02d-%02d %02d:%02d", year, month, day, h, n);
+    char text[] = "0000-00-00 00:00";
+    auto put = [&text](int at, int value, int digits) {
+        for (int i = at + digits - 1; i >= at; --i, value /= 10)
+            text[i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, day, 2);
+    put(11, h, 2);
+    put(14, n, 2);
+    return std::string(text, sizeof text - 1);
 }

@@ -1,5 +1,5 @@
 // One node of an area's conversation tree: the area node, a subject node or
-// a letter. The window that shows the tree mirrors these nodes one to one.
+// a letter. The area window shows these nodes as the rows of its tree control.
 #pragma once
 
 #include <cstddef>
