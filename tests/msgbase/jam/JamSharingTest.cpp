@@ -262,17 +262,31 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     check.base.UnlockBase();
 }
 
-// A walk reads index records and headers in blocks; what other base objects
-// of this process change meanwhile is never served from them.
+namespace {
+
+// Three letters, and a walk that stands on the first: its blocks hold the
+// index records and headers of all three.
+struct WalkedBase {
+    TempDir dir;
+    Base writer{dir / "echo"};
+    Base walker{dir / "echo"};
+    WalkedBase()
+    {
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(writer.Write("letter\r"), 0);
+        walker.Load(1);
+    }
+};
+
+}  // namespace
+
+// What other base objects of this process change meanwhile is never served
+// from a walk's blocks.
 TEST(JamSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
 {
-    TempDir dir;
-    Base writer(dir / "echo");
-    for (int i = 1; i <= 3; ++i)
-        ASSERT_EQ(writer.Write("letter\r"), 0);
-    Base walker(dir / "echo");
-    walker.Load(1);
-
+    WalkedBase b;
+    Base& writer = b.writer;
+    Base& walker = b.walker;
     writer.Load(3);
     writer.base.SetRead(true);
     ASSERT_EQ(writer.base.RewriteHeader(), 0);
@@ -308,12 +322,9 @@ void MarkReadOnDisk(const TempDir& dir, Num number)
 
 TEST(JamSharing, WhatAnotherProgramRewritesIsReadByTheNextWalkAndOnceTheBlocksAreOld)
 {
-    TempDir dir;
-    Base writer(dir / "echo");
-    for (int i = 1; i <= 3; ++i)
-        ASSERT_EQ(writer.Write("letter\r"), 0);
-    Base walker(dir / "echo");
-    walker.Load(1);
+    WalkedBase b;
+    const TempDir& dir = b.dir;
+    Base& walker = b.walker;
     MarkReadOnDisk(dir, 2);
     walker.Load(2);
     EXPECT_TRUE(walker.base.IsRead()) << "a new walk reads the files afresh";
