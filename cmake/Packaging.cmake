@@ -86,6 +86,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUORVEL_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own buttons and menus in Russian, as the rest of the program (it runs,
+# with those texts in English, without).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The synopsis on the first line, then the long description in English and Russian.
 file(READ ${packaging_dir}/description description)

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorvel needs to build, test and run, unless
 # they are already there. Runs as root or through sudo.
-#   scripts/install-deps.sh build     compiler, CMake, Qt
+#   scripts/install-deps.sh build     compiler, CMake, Qt and its Russian translation, fonts
 #   scripts/install-deps.sh package   the above, and what cpack needs for the Debian package
-#   scripts/install-deps.sh test      all the above, GoogleTest, the peer tossers, fonts,
+#   scripts/install-deps.sh test      all the above, GoogleTest, the peer tossers, Xvfb,
 #                                     and the tools that check the package
 set -euo pipefail
 
 what=${1:-build}
 
-packages=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+# qt6-translations-l10n: Qt's own buttons and menus in Russian, as the rest of the program.
+packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-dejavu-core)
 i386_packages=()
 if [ "$what" = package ] || [ "$what" = test ]; then
   # dpkg-shlibdeps and dpkg-buildflags; cpack finds the programs with file.
@@ -30,13 +31,18 @@ for p in "${packages[@]}" "${i386_packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "All there."
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 if [ ${#i386_packages[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
+echo "Updating the package lists..."
 "${sudo[@]}" apt-get update -qq
 # --no-install-recommends keeps apt from swapping crashmail to i386 along with jamnntpd.
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# One line per package fetched, unpacked and set up: the progress of a long install.
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

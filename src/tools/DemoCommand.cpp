@@ -1,7 +1,11 @@
 // quorvel-tool demo DIR: a demo point to try the program on.
+#include <cstdio>
+
 #include "core/CodePage.h"
+#include "core/UserSettings.h"
 #include "tools/DemoPoint.h"
 #include "tools/ToolCommands.h"
+#include "ui/QSettingsRegistry.h"
 
 int CommandDemo(Args args)
 {
@@ -11,5 +15,12 @@ int CommandDemo(Args args)
     std::string areasFile = MakeDemoPoint(dir);
     std::string root = areasFile.substr(0, areasFile.rfind('/'));
     PrintLine(Utf8ToAnsi(root + "/toss.flag\t" + areasFile + "\t" + root + "/hudson/"));
+    // The program's own settings file, under the key the program file
+    // "quorvel" names; only a user not set yet is changed.
+    SetProgramFileName("quorvel");
+    QSettingsRegistry settings;
+    if (AdoptDemoUser(settings))
+        std::fprintf(stderr, "The user is now the demo's point: Иван Петров, 2:5020/1234.5 "
+                             "(Настройки, Пользователь... in Quorvel changes it).\n");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "tools/DemoPoint.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "core/CodePage.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
+#include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "tools/ToolSupport.h"
 
@@ -31,6 +33,14 @@ FidoAddress AddressOf(const std::string& utf8Name)
 std::string Expand(const char* pattern, const std::string& dir)
 {
     return Format(pattern, dir.c_str());
+}
+
+// The directory that holds a base: its path follows the format letter and,
+// for a Hudson board, the board's three digits.
+fs::path BaseDirectory(const std::string& spec)
+{
+    const std::size_t pathStart = std::toupper(static_cast<unsigned char>(spec.at(0))) == 'H' ? 4 : 1;
+    return fs::path(AnsiToUtf8(spec.substr(pathStart))).parent_path();
 }
 
 // Everything below dir that the demo made, as recorded by the marker.
@@ -64,7 +74,7 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
     std::unique_ptr<MsgBase> base = CreateBaseFor(spec);
     if (!base)
         throw ToolError("no message base format for " + std::string(area.BaseSpec));
-    fs::create_directories(fs::path(AnsiToUtf8(spec.substr(1))).parent_path());
+    fs::create_directories(BaseDirectory(spec));
     if (!base->BaseExists())
         base->CreateBase(0, 0);
     if (Status status = base->OpenBase(); status != 0)
@@ -151,4 +161,16 @@ std::string MakeDemoPoint(const std::string& dirText)
         throw;
     }
     return (dir / "areas.bbs").string();
+}
+
+bool AdoptDemoUser(Registry& settings)
+{
+    const std::string user = UserSettingsKey() + "\\User";
+    std::string name;
+    if (settings.ReadString(user, "Name", name) && !name.empty())
+        return false;
+    settings.CreateKey(user);
+    settings.WriteString(user, "Name", Utf8ToAnsi("Иван Петров"));
+    settings.WriteString(user, "MainAddress", AddressToText(PointAddress));
+    return true;
 }

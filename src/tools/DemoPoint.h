@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class Registry;
+
 struct DemoLetterSpec {
     int Parent = -1;         // index of the answered letter in the same area, -1 for a root
     const char* From;        // UTF-8
@@ -30,3 +32,9 @@ const std::vector<DemoAreaSpec>& DemoAreas();
 // Makes the demo point in dir. Throws ToolError when dir holds files the demo
 // did not make. Returns the areas file's path.
 std::string MakeDemoPoint(const std::string& dir);
+
+// The user of a fresh installation (no name stored yet) becomes the demo's own
+// point, Иван Петров at 2:5020/1234.5, so that the demo's letters to Ivan are
+// theirs and their netmail leaves from the point's address. A user already
+// set is left alone. Returns whether the user was set.
+bool AdoptDemoUser(Registry& settings);

@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
+#include <QStringList>
 #include <QTimer>
 
+#include "core/Startup.h"
 #include "ui/AnsiText.h"
 
 namespace {
@@ -29,13 +31,34 @@ QString& Title()
 
 QString Caption()
 {
-    return Title().isEmpty() ? QApplication::applicationName() : Title();
+    return Title().isEmpty() ? QString::fromLatin1(ProgramTitle) : Title();
+}
+
+// The buttons a question may have, with their captions: the letter after "&"
+// answers the question by itself.
+struct ButtonCaption {
+    QMessageBox::StandardButton Button;
+    const char* Caption;
+};
+const ButtonCaption ButtonCaptions[] = {
+    {QMessageBox::Yes, "&Да"},
+    {QMessageBox::No, "&Нет"},
+    {QMessageBox::Cancel, "&Отмена"},
+    {QMessageBox::Ok, "ОК"},
+};
+
+void SetButtonCaptions(QMessageBox& box)
+{
+    for (const ButtonCaption& caption : ButtonCaptions)
+        if (QAbstractButton* button = box.button(caption.Button))
+            button->setText(QString::fromUtf8(caption.Caption));
 }
 
 // Runs the box with the pointer on its Yes (else OK) button, and puts the
 // pointer back afterwards.
 int ExecWithPointerOnDefault(QMessageBox& box)
 {
+    SetButtonCaptions(box);
     const QPoint saved = QCursor::pos();
     QAbstractButton* target = box.button(QMessageBox::Yes);
     if (!target)
@@ -50,15 +73,25 @@ int ExecWithPointerOnDefault(QMessageBox& box)
     return result;
 }
 
+// The text with every line kept whole: the box is as wide as its widest line.
+QString UnwrappedLines(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = line.toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
 }  // namespace
 
 QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon icon,
-                                      QMessageBox::StandardButtons buttons)
+                                      QMessageBox::StandardButtons buttons, QWidget* parent)
 {
     QString message = FromAnsiMessage(text);
     if (CustomAsk())
         return CustomAsk()(message, icon, buttons);
-    QMessageBox box(icon, Caption(), message, buttons, QApplication::activeWindow());
+    QMessageBox box(icon, Caption(), message, buttons, parent ? parent : QApplication::activeWindow());
     return static_cast<QMessageBox::StandardButton>(ExecWithPointerOnDefault(box));
 }
 
@@ -67,16 +100,19 @@ void ShowMessage(const std::string& text)
     QString message = FromAnsiMessage(text);
     if (CustomMessage())
         return CustomMessage()(message);
-    QMessageBox box(QMessageBox::NoIcon, Caption(), message, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, Caption(), QString(), QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::RichText);
+    box.setText(UnwrappedLines(message));
     ExecWithPointerOnDefault(box);
 }
 
-void ShowError(const std::string& text)
+void ShowError(const std::string& text, QWidget* parent)
 {
     QString message = FromAnsiMessage(text);
     if (CustomMessage())
         return CustomMessage()(message);
-    QMessageBox box(QMessageBox::Critical, Caption(), message, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, Caption(), message, QMessageBox::Ok,
+                    parent ? parent : QApplication::activeWindow());
     ExecWithPointerOnDefault(box);
 }
 

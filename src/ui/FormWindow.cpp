@@ -31,10 +31,15 @@ void FormWindow::ShowAndSwitchTo(QWidget* window)
 {
     if (!window)
         return;
-    if (window->isMinimized())
-        window->showNormal();
-    else
+    if (window->isMinimized()) {
+        const auto* form = qobject_cast<const FormWindow*>(window);
+        if (form ? form->RestoresMaximized() : window->isMaximized())
+            window->showMaximized();
+        else
+            window->showNormal();
+    } else {
         window->show();
+    }
     window->raise();
     window->activateWindow();
 }

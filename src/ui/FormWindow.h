@@ -31,8 +31,11 @@ public:
 
     // The open program windows in application order (most recently active first).
     static std::vector<FormWindow*> AllForms();
-    // Shows a window (restoring it when minimised) and switches to it.
+    // Shows a window (restoring it when minimised, maximised when it was) and
+    // switches to it.
     static void ShowAndSwitchTo(QWidget* window);
+    // Whether the window, once minimised, comes back maximised.
+    virtual bool RestoresMaximized() const { return isMaximized(); }
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "ui/AboutF/TAboutForm.h"
+#include "ui/HelpF/THelpForm.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/UserSettingsEntry.h"
 
@@ -67,16 +68,19 @@ OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
     return menu;
 }
 
-HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window)
+HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window, const char* helpSection)
 {
     HelpMenu menu{};
+    const QString section = QString::fromLatin1(helpSection);
+    const auto showHelp = [window, section] { THelpForm::ShowFor(window, section); };
     menu.HelpItem = MakeSubmenu(bar, "HelpItem", QStringLiteral("&?"), QStringLiteral("Доступ к системе помощи"));
     menu.ContentsItem = MakeItem(window, "ContentsItem", QStringLiteral("&Содержание"),
-                                 QStringLiteral("Содержание системы помощи"), {}, nullptr);
+                                 QStringLiteral("Содержание системы помощи"), {}, showHelp);
     menu.SearchforHelpOnItem = MakeItem(window, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
                                         QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
     menu.HowtoUseHelpItem = MakeItem(window, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
-                                     QStringLiteral("Как пользоваться системой помощи"), {}, nullptr);
+                                     QStringLiteral("Как пользоваться системой помощи"),
+                                     {QKeySequence(Qt::Key_F1)}, showHelp);
     menu.AboutItem = MakeItem(window, "AboutItem", QStringLiteral("&О программе..."),
                               QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
                               [window] { TAboutForm::Execute(window); });

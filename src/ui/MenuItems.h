@@ -38,7 +38,10 @@ struct OptionsMenu {
 };
 OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window);
 
-// "&?": the three help items (without action) and "&О программе...".
+// "&?": the help items and "&О программе...". "&Содержание" and "&Как
+// использовать Помощь" (F1) open the help on the page of helpSection (the
+// window's id in the help: "areas", "area", "editor"); "&Поиск помощи о..."
+// does nothing.
 struct HelpMenu {
     QMenu* HelpItem;
     QAction* ContentsItem;
@@ -46,4 +49,4 @@ struct HelpMenu {
     QAction* HowtoUseHelpItem;
     QAction* AboutItem;
 };
-HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window);
+HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window, const char* helpSection);

@@ -4,9 +4,12 @@
 #include "core/MessagePump.h"
 #include "core/Startup.h"
 #include "ui/Dialogs.h"
+#include "ui/QtTranslations.h"
 
 QuorvelApplication::QuorvelApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // Before any window: Qt's own buttons and menus speak the program's language.
+    InstallQtTranslations();
     SetProcessMessagesHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     connect(this, &QCoreApplication::aboutToQuit, [] { SetApplicationTerminating(true); });
 }

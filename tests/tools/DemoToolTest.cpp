@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/TestSupport.h"
 
 namespace {
@@ -21,6 +23,7 @@ std::vector<std::string> Field(const std::vector<std::string>& lines, std::size_
 TEST(DemoPoint, OneAreaPerFormatWithThreadsAndUnreadLetters)
 {
     TempDir dir;
+    ToolSettings settings("");
     ToolResult made = RunTool({"demo", dir / "point"});
     ASSERT_EQ(made.ExitCode, 0) << made.Err;
     EXPECT_EQ(made.OutLines(),
@@ -71,6 +74,7 @@ TEST(DemoPoint, OneAreaPerFormatWithThreadsAndUnreadLetters)
 TEST(DemoPoint, RefusesADirectoryWithOtherFilesButRemakesItsOwn)
 {
     TempDir dir;
+    ToolSettings settings("");
     WriteFileBytes(dir / "mine.txt", "user data");
     ToolResult refused = RunTool({"demo", dir.Path()});
     EXPECT_EQ(refused.ExitCode, 1);
@@ -82,4 +86,29 @@ TEST(DemoPoint, RefusesADirectoryWithOtherFilesButRemakesItsOwn)
     WriteFileBytes(dir / "point/jam/notes.txt", "x");
     EXPECT_EQ(RunTool({"demo", dir / "point"}).ExitCode, 1);
     EXPECT_TRUE(PathExists(dir / "point/jam/notes.txt"));
+}
+
+TEST(DemoPoint, WritesOnlyIntoItsDirectoryAndMakesANewUserItsPoint)
+{
+    TempDir dir;
+    ToolSettings fresh("");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    ToolResult made = RunTool({"demo", "point"});
+    std::filesystem::current_path(before);
+    ASSERT_EQ(made.ExitCode, 0) << made.Err;
+    std::vector<std::string> here;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        here.push_back(entry.path().filename().string());
+    EXPECT_EQ(here, std::vector<std::string>{"point"}) << "the Hudson board's number is no directory";
+    EXPECT_TRUE(PathExists(dir / "point/hudson/msghdr.bbs"));
+
+    const std::string ini = ReadFileBytes(fresh.ConfigDir() + "/Tressik/Quorvel.ini");
+    EXPECT_NE(ini.find("User\\Name=Иван Петров\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("User\\MainAddress=2:5020/1234.5\n"), std::string::npos) << ini;
+
+    // A user of one's own stays.
+    ToolSettings own(PlainToolSettings);
+    ASSERT_EQ(RunTool({"demo", dir / "again"}).ExitCode, 0);
+    EXPECT_EQ(ReadFileBytes(own.ConfigDir() + "/Tressik/Quorvel.ini"), PlainToolSettings);
 }

@@ -3,8 +3,10 @@
 // selection timer where a reader would pause on a letter.
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -41,7 +43,9 @@
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"
+#include "ui/HelpF/THelpForm.h"
 #include "ui/ProgramStart.h"
+#include "ui/support/HelpCheck.h"
 
 namespace {
 
@@ -417,6 +421,30 @@ private slots:
     }
 
     // ------------------------------------------------------------ views and the viewer
+
+    void TheTreeTakesTwoFifthsTheLetterMenuIsEverywhereF1Helps()
+    {
+        TestArea point('F', {StandardLetters()[0]});
+        QPointer<TAreaForm> form = Open(point.Area.get());
+        // No width stored yet: wide enough for a subject and a name.
+        const int share = (form->Splitter->width() - form->Splitter->handleWidth()) * 2 / 5;
+        QVERIFY2(qAbs(form->BrowsePanel->width() - share) <= 2, qPrintable(QString::number(form->BrowsePanel->width())));
+
+        // A right-click below the letter's rows shows the letter's menu too.
+        QWidget* viewport = form->ScrollBox->viewport();
+        const QPoint below(viewport->width() / 2, viewport->height() - 4);
+        QVERIFY(form->Viewer->height() < below.y());
+        QContextMenuEvent click(QContextMenuEvent::Mouse, below, viewport->mapToGlobal(below));
+        QApplication::sendEvent(viewport, &click);
+        QTRY_VERIFY(form->LetterItem->isVisible());
+        form->LetterItem->hide();
+
+        QCOMPARE(UndocumentedKeys(form, QStringLiteral("area")), QStringList());
+        QTest::keyClick(form->Tree, Qt::Key_F1);
+        QVERIFY(THelpForm::Current());
+        QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("area"));
+        delete THelpForm::Current();
+    }
 
     void ViewsControlLinesAndLongLines()
     {

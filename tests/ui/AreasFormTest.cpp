@@ -12,6 +12,7 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
@@ -34,11 +35,13 @@
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
+#include "ui/HelpF/THelpForm.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/ProgramStart.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/support/HelpCheck.h"
 
 namespace {
 
@@ -437,6 +440,29 @@ private slots:
         QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, "HUDSON.AREA")), 3);
     }
 
+    void F5ScansEveryAreaNowButNotWhileTheTosserWorks()
+    {
+        // A point whose tosser makes no flag sees new mail when it asks.
+        Point->AddStandardAreas();
+        Point->Use();
+        Listener listener;
+        StartWindow();
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 6"));
+        Point->AddLetter("RU.TEST");
+        QTest::keyClick(Form->Tree, Qt::Key_F5);
+        WaitForScan();
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
+        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
+
+        // While the tosser works it scans nothing: the tosser's end will.
+        Point->SetFlag(true);
+        Point->AddLetter("RU.TEST");
+        QTest::keyClick(Form->Tree, Qt::Key_F5);
+        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
+        QCOMPARE(Areas.TotalUnread(), 7);
+    }
+
     void FlagGoingWhileAnAreaIsEnteredWaitsForTheLoad()
     {
         // The tosser stops while the user enters an area (a load outside a
@@ -711,6 +737,16 @@ private slots:
         QVERIFY(Form->isMinimized());
         QVERIFY(refuses.isVisible());
         QVERIFY(agrees.isVisible());
+        QCOMPARE(refuses.Queries, 1);
+        // The window system reports that minimising late, as if from the
+        // title bar (a maximised window goes down in steps): nobody is asked
+        // again, and the window comes back maximised.
+        QWindowStateChangeEvent late(Qt::WindowNoState);
+        QSpontaneKeyEvent::setSpontaneous(&late);
+        qApp->notify(Form.get(), &late);  // as the window system delivers it (sendEvent would not)
+        QCOMPARE(refuses.Queries, 1);
+        emit Form->NewMailIcon->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(Form->isMaximized());
 
         Form->showMaximized();
         refuses.AllowClose = true;
@@ -786,7 +822,8 @@ private slots:
             QString Hint;
         };
         const std::vector<Expected> items = {
-            {"EnterSelectedAreaItem", "&Открыть область", "Return, Enter", "Открыть выбранную область"},
+            {"EnterSelectedAreaItem", "&Открыть область", "Enter, Return", "Открыть выбранную область"},
+            {"RescanItem", "&Пересканировать", "F5", "Пересканировать все области сейчас"},
             {"MinimizeItem", "&Свернуть программу", "Esc", "Свернуть программу в значёк"},
             {"ExitItem", "&Выйти", "Alt+X, Alt+Shift+X", "Выйти из программы"},
             {"GotoPriorWithUnreadItem", "-Предыдующая с нечитанными", "Ctrl+Up", ""},
@@ -805,7 +842,7 @@ private slots:
             {"WindowListItem", "&Список...", "Alt+0", "Показать список окон программы"},
             {"ContentsItem", "&Содержание", "", "Содержание системы помощи"},
             {"SearchforHelpOnItem", "&Поиск помощи о...", "", "Поиск помощи на определённую тему"},
-            {"HowtoUseHelpItem", "&Как использовать Помощь", "", "Как пользоваться системой помощи"},
+            {"HowtoUseHelpItem", "&Как использовать Помощь", "F1", "Как пользоваться системой помощи"},
             {"AboutItem", "&О программе...", "", "Вывод сведений о программе, её версии и авторских правах"},
         };
         for (const Expected& item : items) {
@@ -818,6 +855,17 @@ private slots:
             QCOMPARE(keys.join(", "), item.Keys);
             QCOMPARE(action->statusTip(), item.Hint);
         }
+        QStringList file;
+        for (QAction* action : Form->FileItem->actions())
+            file << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        QCOMPARE(file, (QStringList{"EnterSelectedAreaItem", "RescanItem", "MinimizeItem", "-", "ExitItem"}));
+        // F1 opens the help on this window's keys, all of them.
+        QCOMPARE(UndocumentedKeys(Form.get(), QStringLiteral("areas"), {"Home", "End"}), QStringList());
+        QTest::keyClick(Form->Tree, Qt::Key_F1);
+        QVERIFY(THelpForm::Current());
+        QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("areas"));
+        QCOMPARE(THelpForm::Current()->parentWidget(), static_cast<QWidget*>(Form.get()));
+        delete THelpForm::Current();
         QStringList menus;
         for (QAction* top : Form->menuBar()->actions())
             menus << top->text() + "|" + top->statusTip();

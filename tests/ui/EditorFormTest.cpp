@@ -3,6 +3,8 @@
 // the keys of the text and the header, the close question.
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +29,8 @@
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
+#include "ui/support/HelpCheck.h"
+#include "ui/support/MessageBoxes.h"
 #include "ui/support/Typing.h"
 #include "text/SaveLetter.h"
 #include "ui/AnsiText.h"
@@ -34,6 +38,7 @@
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"
 #include "ui/EditorF/TEditorForm.h"
+#include "ui/HelpF/THelpForm.h"
 #include "ui/TSpeedBar.h"
 #include "ui/TosserWaitDialog.h"
 #include "ui/UserSettingsEntry.h"
@@ -177,6 +182,19 @@ private:
         form->SetCurrentTimerFired();
     }
 
+    // Questions are answered from Answers (Cancel when it has none left).
+    void AnswerFromTheList()
+    {
+        SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
+            Questions << text;
+            if (Answers.empty() || !(buttons & Answers.front()))
+                return QMessageBox::Cancel;
+            const QMessageBox::StandardButton answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        });
+    }
+
     template <class Window>
     static bool Gone(const QPointer<Window>& window)
     {
@@ -189,14 +207,7 @@ private slots:
     {
         QVERIFY(Scratch.isValid());
         qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
-        SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
-            Questions << text;
-            if (Answers.empty() || !(buttons & Answers.front()))
-                return QMessageBox::Cancel;
-            const QMessageBox::StandardButton answer = Answers.front();
-            Answers.pop_front();
-            return answer;
-        });
+        AnswerFromTheList();
         SetMessageHandler([this](const QString& text) { Errors << text; });
         SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
     }
@@ -549,6 +560,76 @@ private slots:
         Answers = {QMessageBox::No};
         editor->ExitItem->trigger();
         QVERIFY(Gone(editor));
+    }
+
+    void TheCloseQuestionStandsOverTheEditorAndHasRussianButtons()
+    {
+        TestArea point('M');
+        QPointer<TAreaForm> form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
+        Type(editor->SubjectEdit, QStringLiteral("!"));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+
+        // Closing the area window asks the editor, over the editor; the
+        // letter Н answers Нет.
+        SetAskHandler(nullptr);
+        QWidget* over = nullptr;
+        QStringList buttons;
+        WhenMessageBoxShows([&](QMessageBox* box) {
+            over = box->parentWidget();
+            for (QMessageBox::StandardButton button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+                buttons << (box->button(button) ? box->button(button)->text() : QString());
+            Type(box, QStringLiteral("н"));
+        });
+        const bool closed = form->close();
+        AnswerFromTheList();
+        QCOMPARE(over, static_cast<QWidget*>(editor.data()));
+        QCOMPARE(buttons, (QStringList{"&Да", "&Нет", "&Отмена"}));
+        QVERIFY(closed);
+        QVERIFY(Gone(form) && Gone(editor));
+        QCOMPARE(point.Stored().size(), std::size_t(3));
+    }
+
+    void TheTextAndTheHeaderShowTheEditMenuActingWhereTheUserEdits()
+    {
+        TestArea point('M');
+        QPointer<TAreaForm> form = OpenArea(point.Area.get());
+        QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
+        const auto rightClick = [](QWidget* widget) {
+            const QPoint at(4, 4);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+            QApplication::sendEvent(widget, &click);
+        };
+        for (QWidget* field : std::initializer_list<QWidget*>{editor->RichEdit->viewport(), editor->SubjectEdit,
+                                                             editor->ToEdit, editor->FromEdit}) {
+            rightClick(field);
+            QTRY_VERIFY2(editor->EditItem->isVisible(), qPrintable(field->objectName()));
+            editor->EditItem->hide();
+        }
+        // The header's free space shows the letter's own menu.
+        rightClick(editor->HeaderPanel);
+        QTRY_VERIFY(editor->FileItem->isVisible());
+        editor->FileItem->hide();
+
+        // The commands act on the field being edited.
+        editor->SubjectEdit->setFocus();
+        editor->SubjectEdit->setText(QStringLiteral("Тема письма"));
+        editor->SubjectEdit->setSelection(0, 5);
+        editor->CutItem->trigger();
+        QCOMPARE(editor->SubjectEdit->text(), QStringLiteral("письма"));
+        editor->ToEdit->setFocus();
+        editor->ToEdit->end(false);
+        editor->PasteItem->trigger();
+        QCOMPARE(editor->ToEdit->text(), QStringLiteral("ВсемТема "));
+        editor->UndoItem->trigger();
+        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Всем"));
+
+        QCOMPARE(UndocumentedKeys(editor, QStringLiteral("editor")), QStringList());
+        QTest::keyClick(editor->SubjectEdit, Qt::Key_F1);
+        QVERIFY(THelpForm::Current());
+        QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("editor"));
+        delete THelpForm::Current();
     }
 
     void SavingWaitsWhileTheTosserWorks()

@@ -1,5 +1,8 @@
 // The mirrored popup menu, the window list and the About box.
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <memory>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,6 +14,7 @@
 #include "ui/AboutF/TAboutForm.h"
 #include "ui/FormWindow.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
+#include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/WndListF/TWindowListForm.h"
 
@@ -90,6 +94,23 @@ private slots:
         QCOMPARE(about.TabbedNotebook1->currentIndex(), 1);
         QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+    }
+
+    void QtsOwnButtonsAndMenusAreRussian()
+    {
+        QVERIFY(InstallQtTranslations());
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Close);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Close)->text(), QStringLiteral("Закрыть"));
+        // A text field's own menu (the settings dialog's fields keep it).
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList captions;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                captions << action->text().section(QLatin1Char('\t'), 0, 0);
+        QCOMPARE(captions.first(), QStringLiteral("&Отменить действие"));
+        QVERIFY2(captions.contains(QStringLiteral("&Вырезать")), qPrintable(captions.join('|')));
     }
 
     void TreeImageStripsAndCursorsLoad()

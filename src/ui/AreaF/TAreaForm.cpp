@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/CodePage.h"
 #include "core/FidoAddress.h"
@@ -41,6 +42,7 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -273,7 +275,9 @@ void TAreaForm::CreateLetterPanel()
     HeaderPanel = new QFrame(LetterPanel);
     HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
     HeaderPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    HeaderPanel->setFixedHeight(84);
+    // At least its classic height, higher when a larger font needs it.
+    HeaderPanel->setMinimumHeight(84);
+    HeaderPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* grid = new QGridLayout(HeaderPanel);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(0);
@@ -288,7 +292,7 @@ void TAreaForm::CreateLetterPanel()
         bold.setBold(true);
         caption->setFont(bold);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        caption->setFixedWidth(101);
+        caption->setMinimumWidth(101);
         grid->addWidget(caption, row, 0);
         values[row] = new QLabel(HeaderPanel);
         values[row]->setObjectName(QString::fromLatin1(names[row]));
@@ -322,10 +326,25 @@ void TAreaForm::CreateLetterPanel()
 
     Splitter->addWidget(BrowsePanel);
     Splitter->addWidget(LetterPanel);
-    // The tree keeps its width when the window is resized.
+    // The tree keeps its width when the window is resized; until the user
+    // moves the splitter it keeps the width wanted (the stored one, else a
+    // share of the window), as the window takes its size.
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
-    Splitter->setSizes({233, 800});
+    Splitter->installEventFilter(this);
+    connect(Splitter, &QSplitter::splitterMoved, this, [this] { TreeWidthChosen = true; });
+}
+
+void TAreaForm::ApplyTreeWidth()
+{
+    const int total = Splitter->width() - Splitter->handleWidth();
+    if (TreeWidthChosen || total < 2)
+        return;
+    // Wide enough for a typical subject and name, the letter keeping the rest.
+    constexpr int TreeSharePercent = 40;
+    const int tree = WantedTreeWidth > 0 ? WantedTreeWidth : total * TreeSharePercent / 100;
+    const int clamped = std::clamp(tree, 1, total - 1);
+    Splitter->setSizes({clamped, total - clamped});
 }
 
 void TAreaForm::CreateMenus()
@@ -337,7 +356,7 @@ void TAreaForm::CreateMenus()
     FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды области"));
     SwitchFocusItem = MakeItem(this, "SwitchFocusItem", QStringLiteral("Письмо&/дерево"),
                                QStringLiteral("Переключиться между деревом писем и письмом"),
-                               Keys{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+                               Keys{QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)},
                                [this] { SwitchFocus(); });
     CloseAreaItem = MakeItem(this, "CloseAreaItem", QStringLiteral("&Закрыть область"),
                              QStringLiteral("Закрыть окно области"), Keys{QKeySequence(Qt::Key_Escape)},
@@ -404,10 +423,10 @@ void TAreaForm::CreateMenus()
          "&Предыдущий", QKeySequence(Qt::CTRL | Qt::Key_PageUp), NextUnreadConversation, "&Следующий",
          QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     pair("На &уровень", "LevelNavigationItem", UpOneLevel, "&Вверх", QKeySequence(Qt::SHIFT | Qt::Key_Backspace),
-         DownOneLevel, "В&низ", QKeySequence(Qt::SHIFT | Qt::Key_Return));
-    // Shift+Enter on the keypad too.
+         DownOneLevel, "В&низ", QKeySequence(Qt::SHIFT | Qt::Key_Enter));
+    // Both Enter keys; the menu names the key "Enter", as the keyboard does.
     NavigationItems.back()->setShortcuts(
-        Keys{QKeySequence(Qt::SHIFT | Qt::Key_Return), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
+        Keys{QKeySequence(Qt::SHIFT | Qt::Key_Enter), QKeySequence(Qt::SHIFT | Qt::Key_Return)});
     pair("На &том же уровне", "SameLevelNavigationItem", ThisLevelUp, "&Предыдущее",
          QKeySequence(Qt::SHIFT | Qt::Key_Up), ThisLevelDown, "&Следующее", QKeySequence(Qt::SHIFT | Qt::Key_Down));
     NavigationItem->addSeparator();
@@ -494,7 +513,7 @@ void TAreaForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this);
+    const HelpMenu help = AddHelpMenu(bar, this, "area");
     HelpItem = help.HelpItem;
     ContentsItem = help.ContentsItem;
     SearchforHelpOnItem = help.SearchforHelpOnItem;
@@ -522,8 +541,10 @@ void TAreaForm::CreateMenus()
     BrowseIndirectPopupMenu->AttachTo(Tree);
     LetterIndirectPopupMenu = new TIndirectPopupMenu(this, LetterItem);
     LetterIndirectPopupMenu->setObjectName(QStringLiteral("LetterIndirectPopupMenu"));
+    // Anywhere over the letter: its rows, and the scroll box around and below
+    // them (whose viewport hands its context menu requests to the box).
     LetterIndirectPopupMenu->AttachTo(Viewer);
-    LetterIndirectPopupMenu->AttachTo(ScrollBox->viewport());
+    LetterIndirectPopupMenu->AttachTo(ScrollBox);
     NavigateIndirectPopupMenu = new TIndirectPopupMenu(this, NavigationItem);
     NavigateIndirectPopupMenu->setObjectName(QStringLiteral("NavigateIndirectPopupMenu"));
     NavigateIndirectPopupMenu->AttachTo(HeaderPanel);
@@ -619,20 +640,9 @@ void TAreaForm::CreateStatusBar()
     StatusBar = statusBar();
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a message (a hint, the search) covers all three.
-    StatusPanel0 = new QLabel(StatusBar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setMinimumWidth(300);
-    StatusPanel1 = new QLabel(StatusBar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setMinimumWidth(210);
-    StatusPanel2 = new QLabel(StatusBar);
-    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
-    StatusPanel2->setMinimumWidth(100);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1, StatusPanel2})
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar->addWidget(StatusPanel0, 1);
-    StatusBar->addWidget(StatusPanel1);
-    StatusBar->addWidget(StatusPanel2);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 300, 1);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 210);
+    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
 }
 
 void TAreaForm::CreateStorage()
@@ -653,8 +663,10 @@ void TAreaForm::CreateStorage()
         "BrowsePanel.Width", [this] { return IntToText(BrowsePanel->width()); },
         [this](const std::string& text) {
             int32_t width = 0;
-            if (TryStrToInt(StripBoth(text, ' '), width) && width > 0 && width < (1 << 16))
-                Splitter->setSizes({width, std::max(1, Splitter->width() - width - Splitter->handleWidth())});
+            if (TryStrToInt(StripBoth(text, ' '), width) && width > 0 && width < (1 << 16)) {
+                WantedTreeWidth = width;
+                ApplyTreeWidth();
+            }
         });
     FormStorage->AddBoolProperty(
         "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
@@ -1018,7 +1030,7 @@ QMessageBox::StandardButton TAreaForm::Ask(const std::string& text, QMessageBox:
                 Form->deleteLater();
         }
     } done{this};
-    return AskDialog(text, QMessageBox::Question, buttons);
+    return AskDialog(text, QMessageBox::Question, buttons, this);
 }
 
 void TAreaForm::FreeLater()
@@ -1319,6 +1331,8 @@ bool TAreaForm::eventFilter(QObject* watched, QEvent* event)
             return true;
     } else if (event->type() == QEvent::Resize && ScrollBox && watched == ScrollBox->viewport()) {
         RunGuarded([this] { ViewerWidthChanged(); });
+    } else if (event->type() == QEvent::Resize && watched == Splitter) {
+        ApplyTreeWidth();
     }
     return FormWindow::eventFilter(watched, event);
 }

@@ -196,6 +196,8 @@ private:
     bool FreeAfterQuestions = false;
     bool Rebuilding = false;
     std::string RestoredActiveControl;
+    int WantedTreeWidth = 0;       // the stored width of the tree; 0: a share of the window
+    bool TreeWidthChosen = false;  // the user has moved the splitter
     // The text of the letter shown, as read, kept for re-wrapping it when
     // only the viewer's width changed.
     const TLetter* ShownLetter = nullptr;
@@ -208,6 +210,7 @@ private:
 
     void CreateTree();
     void CreateLetterPanel();
+    void ApplyTreeWidth();
     void CreateMenus();
     void CreateSpeedBar();
     void CreateStatusBar();

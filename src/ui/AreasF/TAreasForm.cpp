@@ -31,6 +31,7 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -141,10 +142,14 @@ void TAreasForm::CreateMenus()
     const auto keys = [](std::initializer_list<QKeySequence> list) { return QList<QKeySequence>(list); };
 
     FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды выхода"));
+    // Both Enter keys; the menu names the key "Enter", as the keyboard does.
     EnterSelectedAreaItem = MakeItem(this, "EnterSelectedAreaItem", QStringLiteral("&Открыть область"),
                                      QStringLiteral("Открыть выбранную область"),
-                                     keys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}),
+                                     keys({QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)}),
                                      [this] { EnterSelectedArea(); });
+    RescanItem = MakeItem(this, "RescanItem", QStringLiteral("&Пересканировать"),
+                          QStringLiteral("Пересканировать все области сейчас"), keys({QKeySequence(Qt::Key_F5)}),
+                          [this] { Rescan(); });
     MinimizeItem = MakeItem(this, "MinimizeItem", QStringLiteral("&Свернуть программу"),
                             QStringLiteral("Свернуть программу в значёк"), keys({QKeySequence(Qt::Key_Escape)}),
                             [this] { MinimizeAll(); });
@@ -154,6 +159,7 @@ void TAreasForm::CreateMenus()
                         [this] { close(); });
     ExitItem->setShortcutContext(Qt::ApplicationShortcut);
     FileItem->addAction(EnterSelectedAreaItem);
+    FileItem->addAction(RescanItem);
     FileItem->addAction(MinimizeItem);
     FileItem->addSeparator();
     FileItem->addAction(ExitItem);
@@ -220,7 +226,7 @@ void TAreasForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this);
+    const HelpMenu help = AddHelpMenu(bar, this, "areas");
     HelpItem = help.HelpItem;
     ContentsItem = help.ContentsItem;
     SearchforHelpOnItem = help.SearchforHelpOnItem;
@@ -279,18 +285,8 @@ void TAreasForm::CreateStatusBar()
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary (not permanent) widgets: a message in the status bar (a hint,
     // the incremental search) covers both panels.
-    StatusPanel0 = new QLabel(StatusBar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setFixedWidth(100);
-    // At least its classic width, and the rest of the bar: the fonts here are
-    // wider than those the widths were chosen for, and the text is not cut.
-    StatusPanel1 = new QLabel(StatusBar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setMinimumWidth(230);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1})
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar->addWidget(StatusPanel0);
-    StatusBar->addWidget(StatusPanel1, 1);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 100);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 230, 1);
 }
 
 void TAreasForm::CreateStorage()
@@ -387,13 +383,27 @@ void TAreasForm::UpdateAreasStarterTimer()
     Areas.Scan();
 }
 
+bool TAreasForm::MayRescan()
+{
+    // Not while a scan runs or an area loads: a rescan would reload the areas
+    // list under the load (and could free the area being read). Nor while a
+    // write waits for the tosser to finish: the reload would free its letters.
+    return !Areas.Scanning && !AnyAreaLoading() && !WaitingForTosser();
+}
+
+void TAreasForm::Rescan()
+{
+    // While the tosser works nothing is scanned; its end brings the scan.
+    if (!MayRescan() || TosserRunning())
+        return;
+    Areas.Invalidate();
+    Areas.Scan();
+}
+
 void TAreasForm::UpdateAreasTickTimer()
 {
-    // Nothing while a scan runs or an area loads: a rescan would reload the
-    // areas list under the load (and could free the area being read). The
-    // tosser's state is looked at again on a later tick. Nor while a write
-    // waits for the tosser to finish: the reload would free its letters.
-    if (Areas.Scanning || AnyAreaLoading() || WaitingForTosser())
+    // The tosser's state is looked at again on a later tick.
+    if (!MayRescan())
         return;
     // A scan that the tosser cut short is made good once the tosser is
     // gone, even when it came and went between two ticks.
@@ -403,8 +413,7 @@ void TAreasForm::UpdateAreasTickTimer()
     if (TosserWasRunning) {
         UpdateTitle();
     } else {
-        Areas.Invalidate();
-        Areas.Scan();
+        Rescan();
     }
 }
 
@@ -759,7 +768,28 @@ void TAreasForm::MinimizeAll()
         ~Reset() { Flag = false; }
     } reset{MinimizingAll};
     AskOthersAndCloseThem();
+    if (!isMinimized())
+        MaximizedBeforeMinimizing = isMaximized();
     showMinimized();
+    MinimizedByCommand.start();
+}
+
+bool TAreasForm::RestoresMaximized() const
+{
+    // The window system may forget the maximised state on the way down.
+    return isMaximized() || MaximizedBeforeMinimizing;
+}
+
+bool TAreasForm::MinimizedFromTitleBar(const QWindowStateChangeEvent* change) const
+{
+    if (MinimizingAll || !isMinimized() || (change->oldState() & Qt::WindowMinimized))
+        return false;
+    // The window system reports the command's own minimising late, and from a
+    // maximised window in steps (normal, then minimised): that is no second
+    // request of the user's, and the others were asked already.
+    constexpr int SettlingMilliseconds = 1000;
+    return !(change->spontaneous() && MinimizedByCommand.isValid() &&
+             !MinimizedByCommand.hasExpired(SettlingMilliseconds));
 }
 
 void TAreasForm::changeEvent(QEvent* event)
@@ -767,10 +797,14 @@ void TAreasForm::changeEvent(QEvent* event)
     FormWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
         EndSearch();
-    } else if (event->type() == QEvent::WindowStateChange && !MinimizingAll) {
-        // Minimised from the title bar: the other windows go as with the command.
+    } else if (event->type() == QEvent::WindowStateChange) {
         auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+        // Brought back by the program (the tray icon, the window commands).
+        if (!isMinimized() && !change->spontaneous())
+            MinimizedByCommand.invalidate();
+        // Minimised from the title bar: the other windows go as with the command.
+        if (MinimizedFromTitleBar(change)) {
+            MaximizedBeforeMinimizing = change->oldState() & Qt::WindowMaximized;
             MinimizingAll = true;
             RunGuarded([this] { AskOthersAndCloseThem(); });
             MinimizingAll = false;

@@ -3,6 +3,7 @@
 // tray icon; areas are entered from here, and closing it ends the program.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMainWindow>
 #include <functional>
@@ -21,6 +22,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWindowStateChangeEvent;
 class TArea;
 class TFormStorage;
 class TIndirectPopupMenu;
@@ -35,6 +37,7 @@ public:
     intptr_t ModelMessage(unsigned msg, void* param) override;
     // The main window may close when every other window may.
     bool CloseQuery() override;
+    bool RestoresMaximized() const override;
 
     // Shows the window the first time: its stored placement, else maximised.
     void ShowFirstTime();
@@ -58,6 +61,10 @@ public:
     // Incremental search over the tags (ANSI text); the empty text ends it.
     void Search(const std::string& text);
     void EndSearch();
+
+    // Scans every area now, as when the tosser finishes; nothing while the
+    // tosser works, a scan runs or an area loads.
+    void Rescan();
 
     void UpdateAreasStarterTimer();
     void UpdateAreasTickTimer();
@@ -90,6 +97,7 @@ public:
 
     QMenu* FileItem;
     QAction* EnterSelectedAreaItem;
+    QAction* RescanItem;
     QAction* MinimizeItem;
     QAction* ExitItem;
     QMenu* NavigationItem;
@@ -140,6 +148,8 @@ private:
     std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread, not opened
     bool Rebuilding = false;
     bool MinimizingAll = false;
+    QElapsedTimer MinimizedByCommand;  // since the command minimised the window
+    bool MaximizedBeforeMinimizing = false;
     std::size_t AreasScanned = 0;  // areas the running or last scan went through
     bool ScanCutShort = false;     // the last scan stopped before its last area
     std::vector<TArea*> Entering;  // areas whose window is being made (their letters load)
@@ -161,5 +171,7 @@ private:
     void SwitchToTopForm(const char* className);
     void CloseOtherForms();
     void AskOthersAndCloseThem();
+    bool MinimizedFromTitleBar(const QWindowStateChangeEvent* change) const;
     static bool AnyAreaLoading();
+    static bool MayRescan();
 };

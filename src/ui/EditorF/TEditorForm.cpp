@@ -18,6 +18,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/CodePage.h"
 #include "core/FidoAddress.h"
@@ -36,9 +37,11 @@
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorF/EditGlyphs.h"
+#include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
+#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -154,7 +157,9 @@ void TEditorForm::CreateHeader()
     HeaderPanel = new QFrame(central);
     HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
     HeaderPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    HeaderPanel->setFixedHeight(65);
+    // At least its classic height, higher when a larger font needs it.
+    HeaderPanel->setMinimumHeight(65);
+    HeaderPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* grid = new QGridLayout(HeaderPanel);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setHorizontalSpacing(8);
@@ -346,16 +351,21 @@ void TEditorForm::CreateMenus()
     FileItem->addAction(ExitItem);
 
     EditItem = MakeSubmenu(bar, "EditItem", QStringLiteral("&Правка"), QStringLiteral("Команды правки текста"));
+    // They act on the field being edited: the text, or a header field.
     UndoItem = MakeItem(this, "UndoItem", QStringLiteral("&Отменить"), QStringLiteral("Отменить последнее изменение"),
-                        Keys{QKeySequence(Qt::ALT | Qt::Key_Backspace)}, [this] { RichEdit->undo(); });
+                        Keys{QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+                        [this] { EditCommand(&QLineEdit::undo, &QPlainTextEdit::undo); });
     CutItem = MakeItem(this, "CutItem", QStringLiteral("&Вырезать"),
-                       QStringLiteral("Вырезать выделенный текст в буфер обмена"), {}, [this] { RichEdit->cut(); });
+                       QStringLiteral("Вырезать выделенный текст в буфер обмена"), {},
+                       [this] { EditCommand(&QLineEdit::cut, &QPlainTextEdit::cut); });
     CopyItem = MakeItem(this, "CopyItem", QStringLiteral("&Копировать"),
-                        QStringLiteral("Копировать выделенный текст в буфер обмена"), {}, [this] { RichEdit->copy(); });
+                        QStringLiteral("Копировать выделенный текст в буфер обмена"), {},
+                        [this] { EditCommand(&QLineEdit::copy, &QPlainTextEdit::copy); });
     PasteItem = MakeItem(this, "PasteItem", QStringLiteral("Вст&авить"),
-                         QStringLiteral("Вставить текст из буфера обмена"), {}, [this] { RichEdit->paste(); });
+                         QStringLiteral("Вставить текст из буфера обмена"), {},
+                         [this] { EditCommand(&QLineEdit::paste, &QPlainTextEdit::paste); });
     DeleteItem = MakeItem(this, "DeleteItem", QStringLiteral("&Удалить"), QStringLiteral("Удалить выделенный текст"),
-                          {}, [this] { RichEdit->textCursor().removeSelectedText(); });
+                          {}, [this] { DeleteSelection(); });
     EditItem->addAction(UndoItem);
     EditItem->addSeparator();
     EditItem->addAction(CutItem);
@@ -389,12 +399,23 @@ void TEditorForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this);
+    const HelpMenu help = AddHelpMenu(bar, this, "editor");
     HelpItem = help.HelpItem;
     ContentsItem = help.ContentsItem;
     SearchforHelpOnItem = help.SearchforHelpOnItem;
     HowtoUseHelpItem = help.HowtoUseHelpItem;
     AboutItem = help.AboutItem;
+
+    // Right-clicking the text or a header field shows the edit menu, the
+    // header's free space the letter's own menu.
+    EditIndirectPopupMenu = new TIndirectPopupMenu(this, EditItem);
+    EditIndirectPopupMenu->setObjectName(QStringLiteral("EditIndirectPopupMenu"));
+    for (QWidget* field : HeaderFields())
+        EditIndirectPopupMenu->AttachTo(field);
+    EditIndirectPopupMenu->AttachTo(RichEdit);
+    LetterIndirectPopupMenu = new TIndirectPopupMenu(this, FileItem);
+    LetterIndirectPopupMenu->setObjectName(QStringLiteral("LetterIndirectPopupMenu"));
+    LetterIndirectPopupMenu->AttachTo(HeaderPanel);
 
     // The hidden menus: never shown, only their keys act, each where it
     // belongs. Tab and Shift+Tab are the text field's own keys, so the field's
@@ -408,14 +429,14 @@ void TEditorForm::CreateMenus()
     PreviousFieldItem = MakeItem(this, "PreviousFieldItem", QStringLiteral("Переход на предыдущее поле"), QString(),
                                  Keys{QKeySequence(Qt::Key_Up)}, [this] { MoveToField(false); });
     NextFieldItem = MakeItem(this, "NextFieldItem", QStringLiteral("Переход на следующее поле"), QString(),
-                             Keys{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                             Keys{QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return),
                                   QKeySequence(Qt::Key_Down)},
                              [this] { MoveToField(true); });
     for (QAction* item : {PreviousFieldItem, NextFieldItem}) {
         item->setShortcutContext(Qt::WidgetShortcut);
-        for (QWidget* field : std::initializer_list<QWidget*>{FromEdit, FromAddressEdit, FromAddressBox, ToEdit,
-                                                              ToAddressEdit, SubjectEdit})
+        for (QWidget* field : HeaderFields())
             field->addAction(item);
+        FromAddressBox->addAction(item);
     }
 }
 
@@ -460,22 +481,11 @@ void TEditorForm::CreateStatusBar()
     StatusBar = statusBar();
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a hint covers all four.
-    auto panel = [this](const char* name, int width) {
-        auto* label = new QLabel(StatusBar);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setMinimumWidth(width);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        return label;
-    };
-    StatusPanel0 = panel("StatusPanel0", 65);
+    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 65);
     StatusPanel0->setAlignment(Qt::AlignCenter);
-    StatusPanel1 = panel("StatusPanel1", 72);
-    StatusPanel2 = panel("StatusPanel2", 100);
-    StatusPanel3 = panel("StatusPanel3", 50);
-    StatusBar->addWidget(StatusPanel0);
-    StatusBar->addWidget(StatusPanel1);
-    StatusBar->addWidget(StatusPanel2);
-    StatusBar->addWidget(StatusPanel3, 1);
+    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 72);
+    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
+    StatusPanel3 = AddStatusPanel(StatusBar, "StatusPanel3", 50, 1);
 }
 
 void TEditorForm::CreateStorage()
@@ -628,6 +638,28 @@ bool TEditorForm::QuotedLineEnter()
     return true;
 }
 
+std::vector<QLineEdit*> TEditorForm::HeaderFields() const
+{
+    return {FromEdit, FromAddressEdit, ToEdit, ToAddressEdit, SubjectEdit};
+}
+
+QLineEdit* TEditorForm::EditedHeaderField() const
+{
+    auto* focused = qobject_cast<QLineEdit*>(focusWidget());
+    const std::vector<QLineEdit*> fields = HeaderFields();
+    return std::find(fields.begin(), fields.end(), focused) != fields.end() ? focused : nullptr;
+}
+
+void TEditorForm::DeleteSelection()
+{
+    if (QLineEdit* field = EditedHeaderField()) {
+        if (field->hasSelectedText())
+            field->del();
+    } else {
+        RichEdit->textCursor().removeSelectedText();
+    }
+}
+
 void TEditorForm::InsertTwoBlanks()
 {
     RichEdit->textCursor().insertText(QStringLiteral("  "));
@@ -759,13 +791,13 @@ void TEditorForm::closeEvent(QCloseEvent* event)
 QMessageBox::StandardButton TEditorForm::Ask(const std::string& text, QMessageBox::StandardButtons buttons)
 {
     QuestionScope open(this);
-    return AskDialog(text, QMessageBox::Question, buttons);
+    return AskDialog(text, QMessageBox::Question, buttons, this);
 }
 
 void TEditorForm::ShowErrorText(const std::string& text)
 {
     QuestionScope open(this);
-    ShowError(text);
+    ShowError(text, this);
 }
 
 void TEditorForm::FreeLater()

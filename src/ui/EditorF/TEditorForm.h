@@ -9,6 +9,7 @@
 
 #include <QMessageBox>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class QPlainTextEdit;
 class QStatusBar;
 class TArea;
 class TFormStorage;
+class TIndirectPopupMenu;
 class TSpeedBar;
 
 class TEditorForm : public FormWindow {
@@ -83,6 +85,8 @@ public:
     QLabel* StatusPanel2 = nullptr;  // the text's size
     QLabel* StatusPanel3 = nullptr;  // the area
     std::unique_ptr<TFormStorage> FormStorage;
+    TIndirectPopupMenu* EditIndirectPopupMenu = nullptr;    // the text and the header fields
+    TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;  // the header's free space
 
     QMenu* FileItem = nullptr;
     QAction* SaveItem = nullptr;
@@ -167,6 +171,18 @@ private:
     bool ReplaceCyrillicEn(QObject* target, QKeyEvent* event);
     bool QuotedLineEnter();
     void InsertTwoBlanks();
+    // The edit commands act on the header field being edited, else the text.
+    std::vector<QLineEdit*> HeaderFields() const;
+    QLineEdit* EditedHeaderField() const;
+    template <typename FieldCommand, typename TextCommand>
+    void EditCommand(FieldCommand onField, TextCommand onText)
+    {
+        if (QLineEdit* field = EditedHeaderField())
+            std::invoke(onField, field);
+        else
+            std::invoke(onText, RichEdit);
+    }
+    void DeleteSelection();
     void MoveToField(bool next);
 
     void SetModified(bool modified);

@@ -1,5 +1,6 @@
 #include "ui/IPopup/TIndirectPopupMenu.h"
 
+#include <QAbstractScrollArea>
 #include <QMenu>
 #include <QWidget>
 
@@ -17,6 +18,9 @@ bool TIndirectPopupMenu::Popup(const QPoint& globalPos)
 void TIndirectPopupMenu::AttachTo(QWidget* widget)
 {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A scroll area (a text field, a scroll box) asks with its viewport's position.
+    auto* scrollArea = qobject_cast<QAbstractScrollArea*>(widget);
+    QWidget* origin = scrollArea ? scrollArea->viewport() : widget;
     connect(widget, &QWidget::customContextMenuRequested, this,
-            [this, widget](const QPoint& pos) { Popup(widget->mapToGlobal(pos)); });
+            [this, origin](const QPoint& pos) { Popup(origin->mapToGlobal(pos)); });
 }

@@ -1,6 +1,7 @@
 #include "ui/UserF/TUserForm.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -74,12 +75,13 @@ void AddItems(QMenu* menu, std::initializer_list<MenuItemSpec> items, TUserForm*
 TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Пользователь"));
-    setFixedSize(341, 239);
 
     Notebook = new QTabWidget(this);
     Notebook->setObjectName(QStringLiteral("Notebook"));
     Notebook->setTabPosition(QTabWidget::South);
-    Notebook->setGeometry(4, 4, 250, 231);
+    // Every page's caption whole: the dialog is as wide as its tabs need.
+    Notebook->setUsesScrollButtons(false);
+    Notebook->setElideMode(Qt::ElideNone);
 
     auto* userPage = new QWidget;
     auto* userLayout = new QVBoxLayout(userPage);
@@ -126,9 +128,18 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
     HelpButton = new QPushButton(QStringLiteral("Помощь"), this);
-    OKButton->setGeometry(260, 8, 75, 25);
-    CancelButton->setGeometry(260, 40, 75, 25);
-    HelpButton->setGeometry(260, 72, 75, 25);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {OKButton, CancelButton, HelpButton}) {
+        button->setMinimumWidth(75);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 6, 4);
+    layout->addWidget(Notebook, 1);
+    layout->addLayout(buttons);
+    // A fixed dialog border, the size the texts need (at least the dialog's own).
+    setFixedSize(sizeHint().expandedTo(QSize(341, 239)));
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,24 +1,33 @@
 #include "ui/WndListF/TWindowListForm.h"
 
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVariant>
+#include <QVBoxLayout>
 
 #include "ui/FormWindow.h"
 
 TWindowListForm::TWindowListForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Список окон"));
-    setFixedSize(407, 205);
     ListBox = new QListWidget(this);
     ListBox->setObjectName(QStringLiteral("ListBox"));
-    ListBox->setGeometry(8, 8, 393, 153);
     Button1 = new QPushButton(QStringLiteral("ОК"), this);
     Button2 = new QPushButton(QStringLiteral("Отмена"), this);
     Button3 = new QPushButton(QStringLiteral("Помощь"), this);
-    Button1->setGeometry(150, 170, 75, 25);
-    Button2->setGeometry(233, 170, 75, 25);
-    Button3->setGeometry(316, 170, 75, 25);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {Button1, Button2, Button3}) {
+        button->setMinimumWidth(75);
+        buttons->addWidget(button);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(ListBox, 1);
+    layout->addLayout(buttons);
+    // A fixed dialog border, the size the texts need (at least the list's own).
+    setFixedSize(sizeHint().expandedTo(QSize(407, 205)));
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
