@@ -37,14 +37,16 @@ void BlockReader::ForgetIfOlderThan(const BlockReader& index)
         Valid = false;
 }
 
-// Reads count records or more from first on. A read that goes on where the
-// last block ended (or, walking backwards, where it began) takes a block
-// twice as large; one that jumps starts with the smallest again.
-bool BlockReader::Fill(FileRecord& file, int64_t first, uint32_t count)
+// Reads count records or more from first on. A walk that goes on where the
+// last block ended (or, walking backwards, where it began) while that block
+// still served takes a block twice as large; one that jumps, or comes back
+// after the block was dropped (a letter looked at now and then, each look
+// after a write), starts with the smallest again.
+bool BlockReader::Fill(FileRecord& file, int64_t first, uint32_t count, bool walking)
 {
     const int64_t end = Start + Length;
-    const bool onwards = Size != 0 && Of == &file && first >= Start && first <= end + Length;
-    const bool backwards = Size != 0 && Of == &file && first < Start && first + count + Length >= Start;
+    const bool onwards = walking && first >= Start && first <= end + Length;
+    const bool backwards = walking && first < Start && first + count + Length >= Start;
     Size = onwards || backwards ? std::min(Size * 2, Largest) : Smallest;
     const uint32_t size = std::max(Size, count);
     const int64_t from = backwards ? std::max<int64_t>(0, first + count - size) : first;
@@ -79,8 +81,9 @@ const char* BlockReader::Read(FileRecord& file, int64_t first, uint32_t count, u
         LastIoError = 131;  // negative seek
         return nullptr;
     }
-    const bool held = Fresh(file) && first >= Start && first + count <= Start + Length;
-    if (!held && !Fill(file, first, count))
+    const bool fresh = Fresh(file);
+    const bool held = fresh && first >= Start && first + count <= Start + Length;
+    if (!held && !Fill(file, first, count, fresh))
         return nullptr;
     const int64_t after = Start + Length - first;
     got = after <= 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(count, after));

@@ -44,7 +44,7 @@ public:
 
 private:
     bool Fresh(const FileRecord& file) const;
-    bool Fill(FileRecord& file, int64_t first, uint32_t count);
+    bool Fill(FileRecord& file, int64_t first, uint32_t count, bool walking);
 
     uint32_t Smallest, Largest;
     std::unique_ptr<char[]> Block;

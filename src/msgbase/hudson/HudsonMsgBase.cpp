@@ -16,9 +16,9 @@ namespace {
 
 // Index records read at a time while walking (see BlockReader). A scan opens
 // one object per board and each walks the whole index: a full index of 65535
-// letters takes three reads.
-constexpr uint32_t IndexBlockSmallest = 8192;
-constexpr uint32_t IndexBlockLargest = 32768;
+// letters takes eight reads, each block small enough to be looked through
+// while it is still in the processor's nearest cache.
+constexpr uint32_t IndexBlockRecords = 8192;
 // Headers are read one or two at a time where the board's letters lie far
 // apart in the files, in blocks growing to 512 where they lie close together.
 constexpr uint32_t HeaderBlockSmallest = 2;
@@ -33,7 +33,7 @@ constexpr uint32_t MaxLastReadUsers = 0xFFFF;
 }  // namespace
 
 HudsonMsgBase::HudsonMsgBase()
-    : IndexBlocks(IndexBlockSmallest, IndexBlockLargest), HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest)
+    : IndexBlocks(IndexBlockRecords, IndexBlockRecords), HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest)
 {
     ClearHeader();
 }
@@ -481,11 +481,16 @@ const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position)
     return record && got == 1 ? reinterpret_cast<const HudsonIdxRecord*>(record) : nullptr;
 }
 
-// Most entries belong to other boards: memchr looks for this board's number
-// at memory speed, and a hit inside a letter number is passed over.
+// The next few entries are looked at one by one (boards whose letters lie
+// close together); past them memchr looks for this board's number at memory
+// speed (most entries of a base of many boards belong to others), and a hit
+// inside a letter number is passed over.
 const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const
 {
     static_assert(sizeof(HudsonIdxRecord) == 3 && offsetof(HudsonIdxRecord, Board) == 2);
+    for (const HudsonIdxRecord* near = std::min(end, from + 8); from != near; ++from)
+        if (from->Board == Board)
+            return from;
     const auto* boards = reinterpret_cast<const unsigned char*>(from) + offsetof(HudsonIdxRecord, Board);
     const auto* last = reinterpret_cast<const unsigned char*>(end);
     for (const unsigned char* p = boards; p < last;) {
@@ -534,9 +539,12 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
     uint32_t count = 0;
     while (const HudsonIdxRecord* entry = IndexEntries(position, count)) {
         // Every board's walk passes over the whole index: look through the
-        // rest of the block read in one tight loop.
+        // rest of the block read in one tight loop, jumping over runs of
+        // other boards' entries.
         const HudsonIdxRecord* const end = entry + count;
-        for (const HudsonIdxRecord* e = NextOfBoard(entry, end); e != end; e = NextOfBoard(e + 1, end)) {
+        for (const HudsonIdxRecord* e = entry; e != end; ++e) {
+            if (e->Board != Board && (e = NextOfBoard(e, end)) == end)
+                break;
             if (Accepts(*e) && e->MsgNum >= lowest) {
                 int64_t at = position + (e - entry);
                 if (MarkedDeletedAt(at))
