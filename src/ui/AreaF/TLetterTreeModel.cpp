@@ -84,7 +84,7 @@ QVariant TLetterTreeModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return FromAnsi(node->Text);
+        return FromAnsi(node->Text());
     case Qt::DecorationRole: {
         const int image = ImageOf(index);
         if (image >= 0 && static_cast<std::size_t>(image) < Images.size())
