@@ -173,7 +173,8 @@ DateTime UnixToDateTime(int64_t seconds)
     // makes it.
     constexpr int64_t firstDay = DaysFromCivil(1, 1, 1), lastDay = DaysFromCivil(9999, 12, 31);
     const DateTime date = days < firstDay || days > lastDay ? 0 : static_cast<double>(days + UnixEpochDay);
-    return date + EncodeTime(static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
+    // The time of day as EncodeTime makes it: its milliseconds are rest * 1000 exactly.
+    return date + static_cast<double>(rest) * 1000.0 / MSecsPerDay;
 }
 
 uint32_t DateTimeToUnix(DateTime value)

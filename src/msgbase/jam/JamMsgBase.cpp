@@ -416,10 +416,14 @@ Status JamMsgBase::ReadHeaderAt(uint32_t offset, JamMsgHeader& header, std::vect
 
 void JamMsgBase::AppendKludge(std::string_view prefix, std::string_view data)
 {
-    KludgeBuffer += KludgeMark;
-    KludgeBuffer += prefix;
-    KludgeBuffer += data;
-    KludgeBuffer += '\r';
+    // The line grows the buffer once: a scan makes these for every letter.
+    const std::size_t at = KludgeBuffer.size();
+    KludgeBuffer.resize(at + prefix.size() + data.size() + 2);
+    char* out = KludgeBuffer.data() + at;
+    *out++ = KludgeMark;
+    out = std::copy(prefix.begin(), prefix.end(), out);
+    out = std::copy(data.begin(), data.end(), out);
+    *out = '\r';
 }
 
 void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)
