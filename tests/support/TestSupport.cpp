@@ -50,6 +50,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void PatchFileBytes(const std::string& path, std::size_t offset, const std::string& bytes)
+{
+    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 bool PathExists(const std::string& path)
 {
     struct stat st {};

@@ -24,6 +24,9 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes bytes at an offset of an existing file, as another program does (not
+// through the file layer, so this process does not know of the change).
+void PatchFileBytes(const std::string& path, std::size_t offset, const std::string& bytes);
 bool PathExists(const std::string& path);
 std::vector<std::string> DirectoryNames(const std::string& path);  // sorted
 void CopyDirectory(const std::string& from, const std::string& to);

@@ -190,10 +190,10 @@ private slots:
 
         // The answer stands in the tree under the letter it answers, and is counted.
         QCOMPARE(model->Count(), lettersBefore + 1);
-        QTreeWidgetItem* current = area->Tree->currentItem();
-        QVERIFY(current);
-        QCOMPARE(current->text(0), FromAnsi(UserName));
-        QCOMPARE(current->parent()->text(0), FromAnsi(answered->From));
+        const QModelIndex current = area->Tree->currentIndex();
+        QVERIFY(current.isValid());
+        QCOMPARE(current.data().toString(), FromAnsi(UserName));
+        QCOMPARE(current.parent().data().toString(), FromAnsi(answered->From));
         QVERIFY(area->StatusPanel0->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
 
         // Leave, marking the rest read (an area read through asks nothing).
@@ -260,8 +260,10 @@ private slots:
         QVERIFY(area);
         QCOMPARE(area->BrowsedArea()->Tag, std::string("NETMAIL"));
         area->SetViewMode(TViewMode::SimpleTree);
-        area->Tree->setCurrentItem(
-            area->Tree->findItems(QStringLiteral("Far Point"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        const QAbstractItemModel* rows = area->Tree->model();
+        area->Tree->setCurrentIndex(rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Far Point"), 1,
+                                                Qt::MatchExactly | Qt::MatchRecursive)
+                                        .value(0));
         area->SetCurrentTimerFired();
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
