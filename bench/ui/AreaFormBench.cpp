@@ -7,7 +7,7 @@
 // reads a copy of it.
 //   AreaFormBench [--quick] [--runs N] [JSHF]
 #include <QApplication>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -137,7 +137,7 @@ void Bench(char format, const BenchOptions& options)
     Samples step;
     std::size_t rows = 0;
     for (int run = 0; run < options.Runs; ++run) {
-        form->Tree->setCurrentItem(TAreaForm::ItemOf(before));
+        form->Tree->setCurrentIndex(form->IndexOf(before));
         form->SetCurrentTimerFired();
         form->Viewer->setFocus();
         step.Add(Seconds([&] {
@@ -155,9 +155,9 @@ void Bench(char format, const BenchOptions& options)
     // The worst case, shown directly (from the big letter each time).
     Samples worst;
     for (int run = 0; run < options.Runs; ++run) {
-        form->Tree->setCurrentItem(TAreaForm::ItemOf(big->Node));
+        form->Tree->setCurrentIndex(form->IndexOf(big->Node));
         form->SetCurrentTimerFired();
-        form->Tree->setCurrentItem(TAreaForm::ItemOf(LetterFrom(area, WorstWriter)->Node));
+        form->Tree->setCurrentIndex(form->IndexOf(LetterFrom(area, WorstWriter)->Node));
         worst.Add(Seconds([&] {
             form->SetCurrentTimerFired();
             form->Viewer->repaint();

@@ -13,7 +13,7 @@ namespace {
 constexpr double MSecsPerDay = 86400000.0;
 
 // Days from 1970-01-01 to the civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, int m, int d)
+constexpr int64_t DaysFromCivil(int64_t y, int m, int d)
 {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -116,10 +116,17 @@ DateTime NowDateTime()
 {
     timeval tv{};
     gettimeofday(&tv, nullptr);
-    time_t secs = tv.tv_sec;
-    tm local{};
-    localtime_r(&secs, &local);
-    DateTime date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    // Turning the second into local time is the costly part, and reading a
+    // Hudson or *.MSG header asks for the time (to place two-digit years):
+    // the local time of the last second asked for is kept.
+    thread_local time_t second = -1;
+    thread_local tm local{};
+    thread_local DateTime date = 0;
+    if (tv.tv_sec != second) {
+        localtime_r(&tv.tv_sec, &local);
+        date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        second = tv.tv_sec;
+    }
     int sec = local.tm_sec > 59 ? 59 : local.tm_sec;
     return date + EncodeTime(local.tm_hour, local.tm_min, sec, static_cast<int>(tv.tv_usec / 1000));
 }
@@ -161,10 +168,13 @@ DateTime UnixToDateTime(int64_t seconds)
         rest += 86400;
         --days;
     }
-    int year, month, day;
-    JulianDayToDate(static_cast<int32_t>(days + 2440588), year, month, day);
-    return EncodeDate(year, month, day) +
-           EncodeTime(static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
+    // The day counts straight on from 1970 (every header of a scan comes
+    // through here); a day outside the years 1 to 9999 is 0, as EncodeDate
+    // makes it.
+    constexpr int64_t firstDay = DaysFromCivil(1, 1, 1), lastDay = DaysFromCivil(9999, 12, 31);
+    const DateTime date = days < firstDay || days > lastDay ? 0 : static_cast<double>(days + UnixEpochDay);
+    // The time of day as EncodeTime makes it: its milliseconds are rest * 1000 exactly.
+    return date + static_cast<double>(rest) * 1000.0 / MSecsPerDay;
 }
 
 uint32_t DateTimeToUnix(DateTime value)
@@ -295,5 +305,18 @@ std::string FormatIsoMinutes(DateTime value)
     int year, month, day, h, n, s, ms;
     DecodeDate(value, year, month, day);
     DecodeTime(value, h, n, s, ms);
-    return Format("%04d-%02d-%02d %02d:%02d", year, month, day, h, n);
+    // Digit by digit: quorvel-tool list prints one date a letter.
+    if (year < 0 || year > 9999)
+        return Format("%04d-%02d-%02d %02d:%02d", year, month, day, h, n);
+    char text[] = "0000-00-00 00:00";
+    auto put = [&text](int at, int value, int digits) {
+        for (int i = at + digits - 1; i >= at; --i, value /= 10)
+            text[i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, day, 2);
+    put(11, h, 2);
+    put(14, n, 2);
+    return std::string(text, sizeof text - 1);
 }

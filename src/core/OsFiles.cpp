@@ -120,6 +120,33 @@ bool DirectoryExists(std::string_view path)
     return stat(os.empty() ? "." : os.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// Calls take(directory, entry) for every entry of a directory but "." and "..".
+template <typename Take>
+void ForEachEntry(std::string_view path, Take take)
+{
+    std::string os = ToOsPath(path);
+    DIR* d = opendir(os.empty() ? "." : os.c_str());
+    if (!d)
+        return;
+    while (dirent* e = readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name != "." && name != "..")
+            take(d, *e);
+    }
+    closedir(d);
+}
+
+}  // namespace
+
+std::vector<std::string> ListDirectory(std::string_view path)
+{
+    std::vector<std::string> names;
+    ForEachEntry(path, [&names](DIR*, const dirent& e) { names.push_back(std::string(e.d_name)); });
+    return names;
+}
+
 bool PathOrBaseExists(std::string_view path)
 {
     if (path.empty())
@@ -138,19 +165,18 @@ bool PathOrBaseExists(std::string_view path)
     return false;
 }
 
-std::vector<std::string> ListDirectory(std::string_view path)
+std::vector<std::string> ListPlainFiles(std::string_view path)
 {
     std::vector<std::string> names;
-    std::string os = ToOsPath(path);
-    DIR* d = opendir(os.empty() ? "." : os.c_str());
-    if (!d)
-        return names;
-    while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(d);
+    ForEachEntry(path, [&names](DIR* d, const dirent& e) {
+        bool plain = e.d_type == DT_REG;
+        if (e.d_type == DT_LNK || e.d_type == DT_UNKNOWN) {
+            struct stat st {};
+            plain = fstatat(dirfd(d), e.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (plain)
+            names.push_back(std::string(e.d_name));
+    });
     return names;
 }
 

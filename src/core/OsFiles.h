@@ -39,6 +39,11 @@ bool PathOrBaseExists(std::string_view path);
 
 // The names of the entries of a directory, or an empty list.
 std::vector<std::string> ListDirectory(std::string_view path);
+// The names of the plain files of a directory, symbolic links to
+// plain files among them, or an empty list. The type the directory records
+// for each entry is taken where the file system keeps one: a large
+// directory is listed without looking at each of its files.
+std::vector<std::string> ListPlainFiles(std::string_view path);
 
 // The case style of an existing file name, applied to a name the program is
 // about to create: a base whose files are lower case gets lower-case new

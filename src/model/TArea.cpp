@@ -1,5 +1,6 @@
 #include "model/TArea.h"
 
+#include <chrono>
 #include <memory>
 
 #include "core/FormRegistry.h"
@@ -194,18 +195,68 @@ std::string TArea::StatusTextOf(const TArea* area)
     return area ? area->StatusText() : std::string();
 }
 
+namespace {
+
+// Marks made one after another share the base's lock where the format
+// allows it: one lock for a run of letters instead of one each. The lock is
+// given back after a short run, so that a tosser waiting for it is not held
+// up, and before anything lets window messages run (a window may replace or
+// close the base meanwhile).
+class LockedRun {
+public:
+    explicit LockedRun(TArea& area) : Area(area) { Take(); }
+    ~LockedRun() { Give(); }
+    LockedRun(const LockedRun&) = delete;
+    LockedRun& operator=(const LockedRun&) = delete;
+
+    void Take()
+    {
+        MsgBase* base = Area.Base.get();
+        if (base && base->LocksForRuns() && base->LockBase())
+            Held = base;
+        Since = std::chrono::steady_clock::now();
+    }
+    void Give()
+    {
+        if (Held)
+            Held->UnlockBase();
+        Held = nullptr;
+    }
+    // After each mark: a run that has lasted long enough ends.
+    void Marked()
+    {
+        if (Held && std::chrono::steady_clock::now() - Since >= MaxRun) {
+            Give();
+            Take();
+        }
+    }
+
+private:
+    static constexpr std::chrono::milliseconds MaxRun{20};
+    TArea& Area;
+    MsgBase* Held = nullptr;
+    std::chrono::steady_clock::time_point Since;
+};
+
+}  // namespace
+
 void TArea::MarkAllRead()
 {
     const std::string what = "пометить письма прочитанными";
     WaitForTosser(what);
     try {
+        LockedRun run(*this);
         for (TLetter* letter : Items) {
             if (!letter->Unread)
                 continue;
             // A tosser that starts meanwhile is waited for too; looking at
             // its flag for every letter would cost more than the marks.
-            if (TosserRunningLately())
+            if (TosserRunningLately()) {
+                run.Give();
                 WaitForTosser(what);
+                run.Take();
+            }
+            run.Marked();
             try {
                 letter->StoreReadMark(false);
             } catch (const ELetterNotFound&) {

@@ -58,9 +58,9 @@ TTreeNode* TConversationTree::AddLetterNode(TTreeNode* parent, TLetter* letter)
 {
     TTreeNode* node;
     if (parent) {
-        node = parent->AddChild(letter->From, letter);
+        node = parent->AddChild({}, letter);
     } else {
-        Roots.push_back(std::make_unique<TTreeNode>(nullptr, letter->From, letter));
+        Roots.push_back(std::make_unique<TTreeNode>(nullptr, std::string(), letter));
         node = Roots.back().get();
         node->Index = Roots.size() - 1;
     }
@@ -121,7 +121,7 @@ void TConversationTree::BuildThreads(bool unreadsOnly)
     for (TLetter* root : roots) {
         if (unreadsOnly && !root->InUnreadsTree)
             continue;
-        if (!subjectNode || root->Subject != subjectNode->Text)
+        if (!subjectNode || root->Subject != subjectNode->Text())
             subjectNode = areaNode->AddChild(root->Subject, nullptr);
         // Depth first, answers in their order; a chain of answers of any
         // length stays off the call stack. Below the deepest level shown,

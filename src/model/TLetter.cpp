@@ -195,7 +195,7 @@ void TLetter::DetachFromParent()
     TLetter* parent = Area->FindByNumber(ReplyTo);
     if (!parent)
         return;
-    std::vector<TLetter*>& replies = parent->Replies;
+    TReplyList& replies = parent->Replies;
     for (auto it = replies.begin(); it != replies.end(); ++it) {
         if (*it == this) {
             replies.erase(it);

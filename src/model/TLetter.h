@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "model/TReplyList.h"
 #include "msgbase/MsgBase.h"
 
 class TArea;
@@ -63,7 +64,7 @@ public:
     std::string From;
     std::string To;
     DateTime Date;
-    std::vector<TLetter*> Replies;  // letters of the same area answering this one, not owned
+    TReplyList Replies;       // letters of the same area answering this one, not owned
     bool Unread;              // unread when loaded and not marked read since
     bool ReadNow = false;     // marked read during this run (since the area's last load)
     bool InUnreadsTree = false;  // scratch flag of the conversation tree

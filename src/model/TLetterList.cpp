@@ -1,10 +1,13 @@
 #include "model/TLetterList.h"
 
+#include <algorithm>
+
 TLetter* TLetterList::FindByNumber(Num number) const
 {
     if (Indexed) {
-        auto it = NumberIndex.find(number);
-        return it == NumberIndex.end() ? nullptr : it->second;
+        auto it = std::lower_bound(NumberIndex.begin(), NumberIndex.end(), number,
+                                   [](const NumberEntry& entry, Num n) { return entry.Number < n; });
+        return it == NumberIndex.end() || it->Number != number ? nullptr : Items[it->Position];
     }
     for (TLetter* letter : Items)
         if (letter->Number == number)
@@ -23,13 +26,17 @@ void TLetterList::BuildNumberIndex()
 {
     NumberIndex.clear();
     NumberIndex.reserve(Items.size());
-    for (TLetter* letter : Items)
-        NumberIndex.emplace(letter->Number, letter);  // the first of equal numbers stays
+    for (std::size_t i = 0; i < Items.size(); ++i)
+        NumberIndex.push_back({Items[i]->Number, static_cast<uint32_t>(i)});
+    // The first of equal numbers is found: ties keep the list order.
+    std::sort(NumberIndex.begin(), NumberIndex.end(), [](const NumberEntry& a, const NumberEntry& b) {
+        return a.Number != b.Number ? a.Number < b.Number : a.Position < b.Position;
+    });
     Indexed = true;
 }
 
 void TLetterList::DropNumberIndex()
 {
     Indexed = false;
-    NumberIndex.clear();
+    NumberIndex = {};
 }

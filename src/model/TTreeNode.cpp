@@ -3,8 +3,15 @@
 #include "model/TLetter.h"
 
 TTreeNode::TTreeNode(TTreeNode* parent, std::string text, TLetter* letter)
-    : Text(std::move(text)), Letter(letter), Parent(parent), LevelFromTop(parent ? parent->LevelFromTop + 1 : 0)
+    : Letter(letter), Parent(parent),
+      OwnText(letter ? nullptr : std::make_unique<std::string>(std::move(text))),
+      LevelFromTop(parent ? parent->LevelFromTop + 1 : 0)
 {
+}
+
+const std::string& TTreeNode::Text() const
+{
+    return Letter ? Letter->From : *OwnText;
 }
 
 TTreeNode::~TTreeNode()

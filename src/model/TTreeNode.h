@@ -1,5 +1,5 @@
 // One node of an area's conversation tree: the area node, a subject node or
-// a letter. The window that shows the tree mirrors these nodes one to one.
+// a letter. The area window shows these nodes as the rows of its tree control.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@ class TLetter;
 
 class TTreeNode {
 public:
+    // A letter node shows its letter's sender; the others show their text.
     TTreeNode(TTreeNode* parent, std::string text, TLetter* letter);
     // Takes the subtree apart without recursion: a chain of answers may be
     // tens of thousands of levels deep.
@@ -18,15 +19,15 @@ public:
     TTreeNode(const TTreeNode&) = delete;
     TTreeNode& operator=(const TTreeNode&) = delete;
 
-    std::string Text;
     TLetter* Letter;          // none for the area node and subject nodes
     TTreeNode* Parent;        // none at the top level
     std::vector<std::unique_ptr<TTreeNode>> Children;
     bool Expanded = false;
     bool Bold = false;
-    void* ViewItem = nullptr;  // the window's item that shows this node
 
     TTreeNode* AddChild(std::string text, TLetter* letter);
+    // The text the node shows: a letter's sender, a subject, the area's caption.
+    const std::string& Text() const;
     std::size_t IndexInParent() const { return Index; }
     TTreeNode* FirstChild() const { return Children.empty() ? nullptr : Children.front().get(); }
     TTreeNode* LastChild() const { return Children.empty() ? nullptr : Children.back().get(); }
@@ -44,6 +45,9 @@ public:
 
 private:
     friend class TConversationTree;
+    // Only the nodes without a letter keep a text of their own: a tree holds
+    // a node for every letter shown.
+    std::unique_ptr<std::string> OwnText;
     std::size_t Index = 0;  // position among its siblings
     int LevelFromTop;
 };

@@ -19,16 +19,26 @@ bool BufferedFile::OpenFile(const std::string& name, OpenMode mode)
     if (mode == OpenMode::ReadWrite && !FileExists(name) && SaveFile(name, nullptr, 0) != 0)
         return false;
     BindFile(File, name);
-    if (!OpenExisting(File, 1, mode))
-        return false;
+    return OpenExisting(File, 1, mode) && Opened();
+}
+
+bool BufferedFile::OpenFileIn(const DirectoryRecord& directory, const std::string& name, OpenMode mode)
+{
+    if (Open)
+        CloseFile();
+    return OpenExistingIn(File, directory, name, 1, mode) && Opened();
+}
+
+bool BufferedFile::Opened()
+{
     Open = true;
     Position = 0;
     WindowStart = 0;
     WindowFill = 0;
     Dirty = false;
-    SizeAtOpen = FileSizeBytes(File);
+    SizeAtOpen = FileSizeAtOpen(File);
     if (SizeAtOpen < 0)
-        SizeAtOpen = 0;
+        SizeAtOpen = std::max<int64_t>(FileSizeBytes(File), 0);
     return true;
 }
 
@@ -59,12 +69,15 @@ bool BufferedFile::FlushWindow()
     return true;
 }
 
+// Nothing past the size the file had at open (or that this object wrote)
+// is read: a letter smaller than the window is read in one call.
 bool BufferedFile::FillWindow()
 {
     if (!Open || (Dirty && !FlushWindow()))
         return false;
+    const auto wanted = static_cast<uint32_t>(std::clamp<int64_t>(SizeAtOpen - WindowStart, 0, int64_t(Window.size())));
     uint32_t got = 0;
-    if (!SeekRecord(File, WindowStart) || !ReadRecords(File, Window.data(), static_cast<uint32_t>(Window.size()), got))
+    if (wanted > 0 && (!SeekRecord(File, WindowStart) || !ReadRecords(File, Window.data(), wanted, got)))
         return false;
     WindowFill = got;
     return true;

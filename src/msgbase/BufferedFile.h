@@ -22,6 +22,8 @@ public:
     // Closes a file still open, creates the file empty when it does not exist
     // (for writing only), opens it. Position 0, empty window.
     bool OpenFile(const std::string& name, OpenMode mode);
+    // Opens an existing file by its name in an open directory (see OpenExistingIn).
+    bool OpenFileIn(const DirectoryRecord& directory, const std::string& name, OpenMode mode);
     bool CloseFile();
     bool IsOpen() const { return Open; }
 
@@ -32,10 +34,13 @@ public:
     bool SeekTo(int64_t offset);
     // Writes the window's bytes back when they are newer than the file's.
     bool FlushWindow();
-    // Reloads the window from the file at the window start.
+    // Reloads the window from the file at the window start, up to the size known.
     bool FillWindow();
     // The file's size including bytes still in the window.
     int64_t GetFileSize();
+    // The size the file had when it was opened, grown by what this object
+    // wrote since: reads end there.
+    int64_t SizeKnown() const { return SizeAtOpen; }
     int64_t GetPos() const { return Position; }
 
 private:
@@ -49,5 +54,6 @@ private:
     int64_t Position = 0;
 
     int64_t WindowEnd() const { return WindowStart + WindowFill; }
+    bool Opened();
     bool RestartWindowAt(int64_t offset);
 };

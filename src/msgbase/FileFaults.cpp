@@ -5,6 +5,7 @@
 namespace {
 
 std::atomic<uint64_t> Changes{0};
+std::atomic<uint64_t> ChangesEver{0};
 std::atomic<uint64_t> FaultAt{0};  // 0 = disarmed
 std::atomic<bool> Crashed{false};
 FileFault Kind = FileFault::Fail;
@@ -38,9 +39,15 @@ bool FileFaultCrashed()
     return Crashed;
 }
 
+uint64_t FileChangesMade()
+{
+    return ChangesEver.load(std::memory_order_relaxed);
+}
+
 bool FileChangeAllowed(uint16_t& code)
 {
     code = 0;
+    ChangesEver.fetch_add(1, std::memory_order_relaxed);
     uint64_t at = FaultAt.load(std::memory_order_relaxed);
     uint64_t count = ++Changes;
     if (at == 0)

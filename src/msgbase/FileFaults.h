@@ -22,6 +22,9 @@ void DisarmFileFault();
 uint64_t FileChangeCount();
 // Whether a "crashed" fault has struck (the process is "dead").
 bool FileFaultCrashed();
+// Every file change this process has begun, counted from its start and never
+// reset: bytes kept from a file read earlier are stale once it moved.
+uint64_t FileChangesMade();
 
 // Called by every file-changing call before it acts. False: the change must
 // not happen, and code is what the call reports (0 after a crash, so the

@@ -36,18 +36,66 @@ bool SetResult(uint16_t code)
     return code == 0;
 }
 
-int OpenWithRetry(const std::string& osPath, int flags, uint16_t& code)
+// osPath is relative to the directory dirFd (AT_FDCWD: an ordinary path).
+int OpenWithRetry(const std::string& osPath, int flags, uint16_t& code, int dirFd = AT_FDCWD)
 {
     code = 5;
     int fd = -1;
     for (int attempt = 0; attempt < RetryCount && code == 5; ++attempt) {
-        fd = open(osPath.c_str(), flags | O_CLOEXEC, 0666);
+        fd = openat(dirFd, osPath.c_str(), flags | O_CLOEXEC, 0666);
         code = fd >= 0 ? 0 : DosErrorForPath(errno, osPath);
     }
     return fd;
 }
 
+struct OpenedFile {
+    int Fd = -1;
+    bool Writable = false;
+    int64_t Size = -1;
+    uint16_t Code = 0;
+};
+
+// Opens an existing file for reading and writing, or for reading only when
+// it may only be read (the file's permissions or a read-only mount: such
+// bases can still be read). A directory is refused with 5.
+OpenedFile OpenFound(const std::string& osPath, bool writable, int dirFd = AT_FDCWD)
+{
+    OpenedFile opened;
+    opened.Writable = writable;
+    opened.Fd = OpenWithRetry(osPath, writable ? O_RDWR : O_RDONLY, opened.Code, dirFd);
+    if (opened.Fd < 0 && writable && (opened.Code == 5 || opened.Code == WriteProtected)) {
+        opened.Fd = OpenWithRetry(osPath, O_RDONLY, opened.Code, dirFd);
+        opened.Writable = false;
+    }
+    struct stat st {};
+    if (opened.Fd >= 0 && fstat(opened.Fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            close(opened.Fd);
+            opened.Fd = -1;
+            opened.Code = 5;
+        } else {
+            opened.Size = st.st_size;
+        }
+    }
+    return opened;
+}
+
+bool NotFound(const OpenedFile& opened)
+{
+    return opened.Fd < 0 && (opened.Code == 2 || opened.Code == 3);
+}
+
 }  // namespace
+
+bool FileRecord::Adopt(int fd, bool writable, int64_t size, uint32_t recordSize, uint16_t code)
+{
+    Fd = fd;
+    Writable = writable;
+    SizeAtOpen = size;
+    RecSize = recordSize == 0 ? 1 : recordSize;
+    Position = 0;
+    return SetResult(code);
+}
 
 FileRecord::~FileRecord()
 {
@@ -70,29 +118,50 @@ bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode)
 {
     if (file.Fd >= 0)
         CloseFile(file);
-    std::string os = ToOsPath(file.PathName);
-    uint16_t code = 0;
-    bool writable = mode == OpenMode::ReadWrite;
-    int fd = OpenWithRetry(os, writable ? O_RDWR : O_RDONLY, code);
-    if (fd < 0 && writable && (code == 5 || code == WriteProtected)) {
-        // Read-only bases, whether the files or the whole mount are
-        // read-only, can still be read.
-        fd = OpenWithRetry(os, O_RDONLY, code);
-        writable = false;
+    const bool writable = mode == OpenMode::ReadWrite;
+    // The name as written first; only a name missing as written is looked
+    // for without regard to case (opening a letter costs no extra look).
+    const std::string os = file.PathName;
+    OpenedFile opened = OpenFound(os, writable);
+    if (NotFound(opened)) {
+        if (std::string found = ToOsPath(file.PathName); found != os)
+            opened = OpenFound(found, writable);
     }
-    if (fd >= 0) {
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-            close(fd);
-            fd = -1;
-            code = 5;
-        }
-    }
-    file.Fd = fd;
-    file.Writable = writable;
-    file.RecSize = recordSize == 0 ? 1 : recordSize;
-    file.Position = 0;
-    return SetResult(code);
+    return file.Adopt(opened.Fd, opened.Writable, opened.Size, recordSize, opened.Code);
+}
+
+bool OpenExistingIn(FileRecord& file, const DirectoryRecord& directory, const std::string& name,
+                    uint32_t recordSize, OpenMode mode)
+{
+    BindFile(file, directory.PathName + name);
+    if (directory.Fd < 0)
+        return OpenExisting(file, recordSize, mode);
+    OpenedFile opened = OpenFound(name, mode == OpenMode::ReadWrite, directory.Fd);
+    if (NotFound(opened))
+        return OpenExisting(file, recordSize, mode);  // perhaps there in another case
+    return file.Adopt(opened.Fd, opened.Writable, opened.Size, recordSize, opened.Code);
+}
+
+DirectoryRecord::~DirectoryRecord()
+{
+    if (Fd >= 0)
+        close(Fd);
+}
+
+bool OpenDirectory(DirectoryRecord& directory, const std::string& path)
+{
+    CloseDirectory(directory);
+    directory.PathName = WithBackslash(path);
+    const std::string os = ToOsPath(directory.PathName);
+    directory.Fd = open(os.empty() ? "." : os.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return SetResult(directory.Fd >= 0 ? 0 : DosErrorForPath(errno, os));
+}
+
+void CloseDirectory(DirectoryRecord& directory)
+{
+    if (directory.Fd >= 0)
+        close(directory.Fd);
+    directory.Fd = -1;
 }
 
 bool CreateFile(FileRecord& file, uint32_t recordSize)
@@ -105,6 +174,7 @@ bool CreateFile(FileRecord& file, uint32_t recordSize)
         return SetResult(code == 0 ? 103 : code);  // a "killed" writer creates nothing
     file.Fd = OpenWithRetry(os, O_RDWR | O_CREAT | O_TRUNC, code);
     file.Writable = true;
+    file.SizeAtOpen = 0;
     file.RecSize = recordSize == 0 ? 1 : recordSize;
     file.Position = 0;
     return SetResult(code);
@@ -200,6 +270,22 @@ int64_t FileSizeBytes(FileRecord& file)
     }
     SetResult(0);
     return st.st_size;
+}
+
+int64_t FileSizeAtOpen(const FileRecord& file)
+{
+    return file.Fd >= 0 ? file.SizeAtOpen : -1;
+}
+
+FileChangeStamp ChangeStampOf(FileRecord& file)
+{
+    struct stat st {};
+    if (file.Fd < 0 || fstat(file.Fd, &st) != 0) {
+        SetResult(file.Fd < 0 ? 103 : DosErrorFromErrno(errno));
+        return {};
+    }
+    SetResult(0);
+    return {st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 int64_t FileSizeRecords(FileRecord& file)

@@ -18,6 +18,17 @@ constexpr int RetryCount = 150;
 // Open modes: read only, or read and write; others may always read and write.
 enum class OpenMode { ReadOnly = 64, ReadWrite = 66 };
 
+// The size and modification time of an open file: a stamp that differs from
+// an earlier one says the file was changed since (by this or another
+// program). Size -1 when the file cannot be looked at.
+struct FileChangeStamp {
+    int64_t Size = -1;
+    int64_t ModifiedNs = 0;
+    bool operator==(const FileChangeStamp&) const = default;
+};
+
+class DirectoryRecord;
+
 // A bound, possibly open file with a record size; positions count records.
 class FileRecord {
 public:
@@ -33,6 +44,8 @@ public:
 private:
     friend bool BindFile(FileRecord&, const std::string&);
     friend bool OpenExisting(FileRecord&, uint32_t, OpenMode);
+    friend bool OpenExistingIn(FileRecord&, const DirectoryRecord&, const std::string&, uint32_t, OpenMode);
+    friend int64_t FileSizeAtOpen(const FileRecord&);
     friend bool CreateFile(FileRecord&, uint32_t);
     friend bool CloseFile(FileRecord&);
     friend bool ReadRecords(FileRecord&, void*, uint32_t, uint32_t&);
@@ -41,6 +54,7 @@ private:
     friend int64_t FilePosRecords(const FileRecord&);
     friend int64_t FileSizeRecords(FileRecord&);
     friend int64_t FileSizeBytes(FileRecord&);
+    friend FileChangeStamp ChangeStampOf(FileRecord&);
     friend bool TruncateFile(FileRecord&);
     friend int LockRegion(FileRecord&, int64_t, int64_t);
     friend int UnlockRegion(FileRecord&, int64_t, int64_t);
@@ -51,6 +65,31 @@ private:
     bool Writable = false;
     uint32_t RecSize = 1;
     int64_t Position = 0;  // in bytes
+    int64_t SizeAtOpen = -1;
+
+    // What an open found: the file record now holds it.
+    bool Adopt(int fd, bool writable, int64_t size, uint32_t recordSize, uint16_t code);
+};
+
+// A directory kept open, so that the files in it are opened by their own
+// name, without a walk over the whole path each time (a *.MSG base opens
+// one file for every letter it reads).
+class DirectoryRecord {
+public:
+    DirectoryRecord() = default;
+    DirectoryRecord(const DirectoryRecord&) = delete;
+    DirectoryRecord& operator=(const DirectoryRecord&) = delete;
+    ~DirectoryRecord();
+
+    bool IsOpen() const { return Fd >= 0; }
+
+private:
+    friend bool OpenDirectory(DirectoryRecord&, const std::string&);
+    friend void CloseDirectory(DirectoryRecord&);
+    friend bool OpenExistingIn(FileRecord&, const DirectoryRecord&, const std::string&, uint32_t, OpenMode);
+
+    std::string PathName;  // with the separator at the end
+    int Fd = -1;
 };
 
 // Binds a name (a path as the host gives it) to a file record; the file is not opened.
@@ -59,6 +98,14 @@ bool BindFile(FileRecord& file, const std::string& name);
 // may only be read, or one on a read-only mount, is opened for reading
 // (writes to it then fail with 5).
 bool OpenExisting(FileRecord& file, uint32_t recordSize, OpenMode mode = OpenMode::ReadWrite);
+// Binds directory + name and opens it as OpenExisting does; name has no
+// directory part. A directory not open, or a name not there as written,
+// falls back to OpenExisting of the whole path.
+bool OpenExistingIn(FileRecord& file, const DirectoryRecord& directory, const std::string& name,
+                    uint32_t recordSize, OpenMode mode = OpenMode::ReadWrite);
+// Opens a directory (found whatever its case) for OpenExistingIn.
+bool OpenDirectory(DirectoryRecord& directory, const std::string& path);
+void CloseDirectory(DirectoryRecord& directory);
 // Creates the bound file empty (truncating an existing one) for reading and writing.
 bool CreateFile(FileRecord& file, uint32_t recordSize);
 bool CloseFile(FileRecord& file);
@@ -69,6 +116,8 @@ bool SeekRecord(FileRecord& file, int64_t record);
 int64_t FilePosRecords(const FileRecord& file);
 int64_t FileSizeRecords(FileRecord& file);  // whole records; -1 on error
 int64_t FileSizeBytes(FileRecord& file);    // -1 on error
+int64_t FileSizeAtOpen(const FileRecord& file);  // as the open found it; -1 when unknown
+FileChangeStamp ChangeStampOf(FileRecord& file);
 // Cuts the file at the current position.
 bool TruncateFile(FileRecord& file);
 // Byte-range locks (byte offsets). 0 = done, 1 = still failed after the

@@ -161,6 +161,11 @@ public:
     virtual void SetTextPos(int64_t position) = 0;
     virtual Num GetHighActiveNumber();
 
+    // Beyond the interface: whether LockBase may be held around a run of
+    // changes (RewriteHeader, WriteLetter, DeleteLetter then work under the
+    // lock held instead of taking their own), so that marking many letters
+    // read takes the lock once for the run. Inherited: false.
+    virtual bool LocksForRuns() const { return false; }
     // Beyond the interface: whether SetEcho means something in this format
     // (a letter is only exported when it carries the export mark).
     virtual bool HasExportMark() const { return false; }

@@ -23,6 +23,7 @@ int CommandList(Args args)
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     OpenedBase base(spec, false);
+    std::string line;  // one buffer for every line
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
         if (Status status = base->HeaderStatus(); status != 0) {
@@ -31,10 +32,15 @@ int CommandList(Args args)
                       << status << ")\n";
             continue;
         }
-        PrintLine(Unsigned(base->GetNumber()) + "\t" + Unsigned(base->GetReplyTo()) + "\t" +
-                  (base->IsRead() ? "R" : "U") + "\t" + FormatIsoMinutes(base->GetDateTime()) + "\t" +
-                  EscapeField(base->GetFrom()) + "\t" + EscapeField(base->GetTo()) + "\t" +
-                  EscapeField(base->GetSubject()));
+        line.clear();
+        for (const std::string& field :
+             {Unsigned(base->GetNumber()), Unsigned(base->GetReplyTo()), std::string(base->IsRead() ? "R" : "U"),
+              FormatIsoMinutes(base->GetDateTime()), EscapeField(base->GetFrom()), EscapeField(base->GetTo())}) {
+            line += field;
+            line += '\t';
+        }
+        line += EscapeField(base->GetSubject());
+        PrintLine(line);
     }
     return 0;
 }

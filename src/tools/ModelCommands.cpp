@@ -48,7 +48,7 @@ void PrintNode(const TTreeNode& top)
         auto [node, level] = stack.back();
         stack.pop_back();
         std::string text = node->Letter ? node->Letter->From + " [" + std::to_string(node->Letter->Number) + "]"
-                                        : node->Text;
+                                        : node->Text();
         text = EscapeField(text);
         PrintLine(std::string(2 * static_cast<std::size_t>(level), ' ') + (node->Bold ? "*" : "") + text);
         for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)

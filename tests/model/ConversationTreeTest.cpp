@@ -17,7 +17,7 @@ std::string Render(const TConversationTree& tree)
     while (!stack.empty()) {
         auto [node, level] = stack.back();
         stack.pop_back();
-        out += std::string(2 * level, ' ') + (node->Bold ? "*" : "") + node->Text + "\n";
+        out += std::string(2 * level, ' ') + (node->Bold ? "*" : "") + node->Text() + "\n";
         for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)
             stack.emplace_back(it->get(), level + 1);
     }
@@ -34,7 +34,7 @@ struct TreeArea {
     {
         return MakeLetter(Area, n, reply, subject, from, date, unread);
     }
-    std::string SelectedText() const { return Tree.Selected() ? Tree.Selected()->Text : "<none>"; }
+    std::string SelectedText() const { return Tree.Selected() ? Tree.Selected()->Text() : "<none>"; }
     TNavigateResult Go(int command, bool viewer = false) { return Tree.Navigate(command, viewer); }
 };
 
@@ -230,7 +230,7 @@ TEST(ConversationTree, NavigationWalksAndTieBreaks)
     EXPECT_EQ(t.Go(NextUnreadConversation).Outcome, TNavigateResult::AtEnd);
 
     t.Tree.Select(t.L(3)->Node);
-    EXPECT_EQ(t.Go(GotoRoot).Target->Text, "a");
+    EXPECT_EQ(t.Go(GotoRoot).Target->Text(), "a");
     EXPECT_EQ(t.Go(GotoRoot).Letter, nullptr) << "a subject node holds no letter";
     t.Tree.Select(t.L(2)->Node);
     EXPECT_EQ(t.Go(UpOneLevel).Letter, t.L(1));

@@ -6,6 +6,8 @@
 
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
+#include "core/Startup.h"
+#include "core/TosserWait.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 
@@ -171,4 +173,47 @@ TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotR
     std::unique_ptr<MsgBase> base;
     EXPECT_FALSE(OpenArea(base, spec));
     EXPECT_FALSE(PathExists(Dir / "jam/area.jhr")) << "what is left of the base is not made into a new one";
+}
+
+// Marking the rest read may hold a base's lock over a run of letters: it
+// gives the lock back before it waits for a tosser that started meanwhile
+// (which may be waiting for that lock) and when it is done.
+TEST_F(DiskFormats, MarkingTheRestReadLeavesTheLockToOthersWhileWaitingAndAfter)
+{
+    TossingFlagFile = Dir / "toss.flag";
+    for (const std::string& spec : Specs) {
+        SCOPED_TRACE(spec);
+        WriteLetters(spec, {{.Subject = "a"}, {.Subject = "b"}, {.Subject = "c"}});
+        auto anotherWriterStores = [&spec] {
+            std::vector<Num> numbers = WriteLetters(spec, {{.Subject = "another writer's"}});
+            return numbers.size() == 1 && numbers[0] != 0;
+        };
+        TArea area("TAG", "D", spec);
+        area.Load();
+        area.Open();
+        // Every look at the clock is a second later, so the flag is looked at
+        // for every letter; it appears at the look before the first mark.
+        int looks = 0;
+        const auto start = std::chrono::steady_clock::now();
+        SetTosserCheckClock([&] {
+            if (++looks == 2)
+                WriteFileBytes(TossingFlagFile, "");
+            return start + std::chrono::seconds(looks);
+        });
+        int waits = 0;
+        SetTosserWaiter([&](const std::string&) {
+            ++waits;
+            EXPECT_TRUE(anotherWriterStores()) << "while waiting";
+            std::remove(TossingFlagFile.c_str());
+            return true;
+        });
+        area.MarkAllRead();
+        EXPECT_EQ(waits, 1);
+        EXPECT_EQ(area.UnreadCount, 0);
+        EXPECT_TRUE(anotherWriterStores()) << "after";
+        area.Close();
+        SetTosserCheckClock(nullptr);
+        SetTosserWaiter(nullptr);
+    }
+    TossingFlagFile.clear();
 }

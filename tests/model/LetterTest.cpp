@@ -80,6 +80,21 @@ TEST(LetterLinks, AttachDetachAndMissingParents)
     EXPECT_NO_THROW(orphan->DetachFromParent());
 }
 
+TEST(LetterLinks, ManyAnswersKeepTheirOrderWhenOneLeaves)
+{
+    // The answers' list grows past its first blocks; one in the middle leaves.
+    TArea area("T", "D", "Mx");
+    std::vector<TLetter*> letters{MakeLetter(area, 1, 0, "s", "root", 1, false)};
+    for (Num n = 2; n <= 12; ++n)
+        letters.push_back(MakeLetter(area, n, 1, "s", "a" + std::to_string(n), n, false));
+    area.InstallLetters(letters);
+    area.LetterByNumber(7)->DetachFromParent();
+    std::vector<Num> numbers;
+    for (TLetter* reply : area.LetterByNumber(1)->Replies)
+        numbers.push_back(reply->Number);
+    EXPECT_EQ(numbers, (std::vector<Num>{2, 3, 4, 5, 6, 8, 9, 10, 11, 12}));
+}
+
 TEST(LetterLinks, DuplicateNumbersLinkToTheFirstInListOrder)
 {
     TArea area("T", "D", "Mx");

@@ -59,6 +59,39 @@ TEST(FileLayer, NamesFoundWhateverTheirCase)
     EXPECT_TRUE(PathExists(dir / "Spool/NEW.BBS"));
 }
 
+// Files opened by name in a directory kept open behave as files opened by
+// their whole path: found whatever their case, directories refused, the
+// directory itself found whatever its case, and a directory not open falls
+// back to the path.
+TEST(FileLayer, FilesOpenedInAnOpenDirectory)
+{
+    TempDir dir;
+    mkdir((dir / "Net").c_str(), 0755);
+    mkdir((dir / "Net/9.msg").c_str(), 0755);
+    WriteFileBytes(dir / "Net/12.MSG", "twelve");
+    DirectoryRecord net;
+    ASSERT_TRUE(OpenDirectory(net, dir / "net"));
+    struct Case {
+        const char* Name;
+        uint16_t Code;
+        int64_t Size;
+    };
+    for (const Case& c : {Case{"12.MSG", 0, 6}, Case{"12.msg", 0, 6}, Case{"13.msg", 2, -1}, Case{"9.msg", 5, -1}}) {
+        FileRecord f;
+        EXPECT_EQ(OpenExistingIn(f, net, c.Name, 1, OpenMode::ReadOnly), c.Code == 0) << c.Name;
+        EXPECT_EQ(LastIoError, c.Code) << c.Name;
+        EXPECT_EQ(FileSizeAtOpen(f), c.Size) << c.Name;
+    }
+    DirectoryRecord closed;
+    FileRecord f;
+    EXPECT_FALSE(closed.IsOpen());
+    ASSERT_TRUE(OpenExistingIn(f, closed, dir / "NET/12.msg", 1, OpenMode::ReadOnly));
+    char buffer[6];
+    uint32_t got = 0;
+    ASSERT_TRUE(ReadRecords(f, buffer, 6, got));
+    EXPECT_EQ(std::string(buffer, got), "twelve");
+}
+
 TEST(FileLayer, WholeFileHelpers)
 {
     TempDir dir;

@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 
 #include "msgbase/MsgBaseFactory.h"
+#include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
 namespace {

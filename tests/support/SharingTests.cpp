@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
+
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,27 +45,47 @@ void ExpectBeforeOrAfter(const BrokenChange& change, const LetterTexts& letters,
     }
 }
 
-LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, std::ostream& log)>& write,
-                              const std::function<void()>& read, const std::string& logDir)
+pid_t StartChild(const std::function<int()>& body)
 {
-    auto logName = [&logDir](int w) { return logDir + "/writer" + std::to_string(w) + ".log"; };
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 3;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);  // no test-framework teardown in the child
+    }
+    return pid;
+}
+
+int WaitChild(pid_t child)
+{
+    int status = 0;
+    if (child <= 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, std::ostream& log)>& write,
+                              const std::function<void()>& read)
+{
+    TempDir logs;
+    auto logName = [&logs](int w) { return logs / ("writer" + std::to_string(w) + ".log"); };
     // The writers start together, once the reader runs.
     int start[2];
     EXPECT_EQ(pipe(start), 0);
     std::vector<pid_t> children;
     for (int w = 0; w < writers; ++w) {
-        pid_t pid = fork();
-        EXPECT_GE(pid, 0);
-        if (pid == 0) {
+        pid_t pid = StartChild([&, w] {
             close(start[1]);
             char go = 0;
             if (::read(start[0], &go, 1) != 1)
-                _exit(9);
+                return 9;
             std::ofstream log(logName(w));
-            int code = write(w, log);
-            log.close();
-            _exit(code);
-        }
+            return write(w, log);
+        });
+        EXPECT_GE(pid, 0);
         children.push_back(pid);
     }
     close(start[0]);

@@ -1,11 +1,13 @@
-// Helpers for tests of bases that outlive their writers: a change broken
-// off at every file change it makes, and several processes writing at once.
+// Helpers for tests of bases shared with other programs and outliving their
+// writers: a change broken off at every file change it makes, other
+// processes on the same files, several writers and a reader at once.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <ostream>
 #include <string>
+#include <sys/types.h>
 
 #include "msgbase/FileFaults.h"
 #include "msgbase/MsgBase.h"
@@ -34,10 +36,17 @@ void ForEveryFileChange(const std::function<BrokenChange(FileFault kind, uint64_
 void ExpectBeforeOrAfter(const BrokenChange& change, const LetterTexts& letters, const LetterTexts& before,
                          const LetterTexts& after);
 
-// Forks `writers` processes, each running write(w, log): it stores letters,
-// logs "number text" for each one it stored and kept, and returns its exit
-// code. They start together once read has run here, and read runs again and
-// again until they are done. Every process must exit
-// with 0; the result is every letter logged (a number logged twice fails).
+// Another program sharing the files: body runs in a child process and its
+// result, 0..255, is the child's exit code (3 when it throws). WaitChild
+// gives that code, -1 when the child did not exit.
+pid_t StartChild(const std::function<int()>& body);
+int WaitChild(pid_t child);
+
+// Several writers and a reader at once: forks `writers` processes, each
+// running write(w, log): it stores letters, logs "number text" for each one
+// it stored and kept, and returns its exit code. They start together once
+// read has run here, and read runs here again and again until they are done.
+// Every process must exit with 0; the result is every letter logged (a
+// number logged twice fails).
 LetterTexts WritersAndAReader(int writers, const std::function<int(int writer, std::ostream& log)>& write,
-                              const std::function<void()>& read, const std::string& logDir);
+                              const std::function<void()>& read);

@@ -51,6 +51,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void PatchFileBytes(const std::string& path, std::size_t offset, const std::string& bytes)
+{
+    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 bool PathExists(const std::string& path)
 {
     struct stat st {};
@@ -133,48 +140,6 @@ std::vector<std::string> ToolResult::OutLines() const
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-pid_t StartChild(const std::function<int()>& body)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 3;
-        try {
-            code = body();
-        } catch (...) {
-        }
-        _exit(code);  // no test-framework teardown in the child
-    }
-    return pid;
-}
-
-int WaitChild(pid_t child)
-{
-    int status = 0;
-    if (child <= 0 || waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::vector<int> RunWritersAndAReader(int writers, const std::function<int(int)>& writer,
-                                      const std::function<int(const std::function<bool()>&)>& reader)
-{
-    TempDir flag;
-    const std::string done = flag / "done";
-    pid_t readerPid = StartChild([&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        return reader([&] { return PathExists(done) || std::chrono::steady_clock::now() > deadline; });
-    });
-    std::vector<pid_t> writerPids;
-    for (int w = 0; w < writers; ++w)
-        writerPids.push_back(StartChild([&, w] { return writer(w); }));
-    std::vector<int> codes;
-    for (pid_t pid : writerPids)
-        codes.push_back(WaitChild(pid));
-    WriteFileBytes(done, "");
-    codes.push_back(WaitChild(readerPid));
-    return codes;
 }
 
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& input)

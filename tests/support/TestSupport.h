@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,9 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes bytes at an offset of an existing file, as another program does (not
+// through the file layer, so this process does not know of the change).
+void PatchFileBytes(const std::string& path, std::size_t offset, const std::string& bytes);
 bool PathExists(const std::string& path);
 std::vector<std::string> DirectoryNames(const std::string& path);  // sorted
 void CopyDirectory(const std::string& from, const std::string& to);
@@ -42,18 +44,6 @@ uint32_t GetLe32(const std::string& bytes, std::size_t offset);
 std::string PascalField(const std::string& text, std::size_t fieldSize);
 // A zero-terminated, zero-padded field.
 std::string ZeroField(const std::string& text, std::size_t fieldSize);
-
-// Several processes on one base at once: body runs in a child process
-// (another program sharing the files) and its result, 0..255, is the child's
-// exit code. WaitChild gives that code, -1 when the child did not exit.
-pid_t StartChild(const std::function<int()>& body);
-int WaitChild(pid_t child);
-// Writers and a reader at once: `writers` children run writer(0..writers-1)
-// while one more runs reader(writersDone), which should go on reading until
-// writersDone() turns true (every writer has ended, or a minute has passed).
-// The exit codes: the writers' in order, then the reader's.
-std::vector<int> RunWritersAndAReader(int writers, const std::function<int(int)>& writer,
-                                      const std::function<int(const std::function<bool()>&)>& reader);
 
 // Runs quorvel-tool with the arguments (UTF-8) and the given standard input.
 struct ToolResult {

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <deque>
 #include <memory>
@@ -35,6 +36,7 @@
 #include "text/LetterDates.h"
 #include "ui/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
+#include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
@@ -146,41 +148,52 @@ public:
     std::unique_ptr<TArea> Area;
 };
 
-// The tree as text: bold items marked with "*", children in parentheses.
-QString ItemText(const QTreeWidgetItem* item)
+// The tree as the control shows it: bold rows marked with "*", children in
+// parentheses.
+QString RowsText(const QAbstractItemModel* model, const QModelIndex& parent)
 {
-    QString text = (item->font(0).bold() ? QStringLiteral("*") : QString()) + item->text(0);
-    QStringList children;
-    for (int i = 0; i < item->childCount(); ++i)
-        children << ItemText(item->child(i));
-    return children.isEmpty() ? text : text + "(" + children.join(' ') + ")";
+    QStringList rows;
+    for (int i = 0; i < model->rowCount(parent); ++i) {
+        const QModelIndex row = model->index(i, 0, parent);
+        const bool bold = qvariant_cast<QFont>(row.data(Qt::FontRole)).bold();
+        QString text = (bold ? QStringLiteral("*") : QString()) + row.data().toString();
+        if (model->rowCount(row) > 0)
+            text += "(" + RowsText(model, row) + ")";
+        rows << text;
+    }
+    return rows.join(' ');
 }
 
 QString TreeText(const TAreaForm* form)
 {
-    QStringList items;
-    for (int i = 0; i < form->Tree->topLevelItemCount(); ++i)
-        items << ItemText(form->Tree->topLevelItem(i));
-    return items.join(' ');
+    return RowsText(form->Tree->model(), QModelIndex());
 }
 
 QString Selected(const TAreaForm* form)
 {
-    return form->Tree->currentItem() ? form->Tree->currentItem()->text(0) : QString();
+    return form->Tree->currentIndex().data().toString();
 }
 
-QTreeWidgetItem* ItemNamed(const TAreaForm* form, const QString& text)
+QModelIndex RowNamed(const TAreaForm* form, const QString& text)
 {
-    const QList<QTreeWidgetItem*> found = form->Tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.first();
+    const QAbstractItemModel* model = form->Tree->model();
+    const QModelIndexList found =
+        model->match(model->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
+}
+
+// The image a row shows (0..6).
+int ImageOf(const TAreaForm* form, const QString& text)
+{
+    return static_cast<const TLetterTreeModel*>(form->Tree->model())->ImageOf(RowNamed(form, text));
 }
 
 // The user picks a node and rests on it until it is current.
 void Choose(TAreaForm* form, const QString& text)
 {
-    QTreeWidgetItem* item = ItemNamed(form, text);
-    QVERIFY2(item, qPrintable(text));
-    form->Tree->setCurrentItem(item);
+    const QModelIndex row = RowNamed(form, text);
+    QVERIFY2(row.isValid(), qPrintable(text));
+    form->Tree->setCurrentIndex(row);
     form->SetCurrentTimerFired();
 }
 
@@ -310,9 +323,7 @@ private slots:
         QVERIFY(Questions.isEmpty());
         // Images: the area; a subject opened to show the selection, and one
         // closed over new letters; a read letter; a new one.
-        auto image = [&form](const char* text) {
-            return static_cast<TLetterTreeItem*>(ItemNamed(form, QString::fromUtf8(text)))->ImageIndex();
-        };
+        auto image = [&form](const char* text) { return ImageOf(form, QString::fromUtf8(text)); };
         QCOMPARE(image("Описание(RU.TEST)"), 0);
         QCOMPARE(image("Alpha"), 1);
         QCOMPARE(image("Gamma"), 2);
@@ -515,21 +526,21 @@ private slots:
         QCOMPARE(Selected(form), QStringLiteral("Denis"));  // no sibling above
         QCOMPARE(point.ReadMark(5), 1);  // read in the viewer before moving on
         form->Tree->setFocus();
-        ItemNamed(form, QStringLiteral("Gamma"))->setExpanded(true);
-        form->Tree->setCurrentItem(ItemNamed(form, QStringLiteral("Gamma")));
+        form->Tree->expand(RowNamed(form, QStringLiteral("Gamma")));
+        form->Tree->setCurrentIndex(RowNamed(form, QStringLiteral("Gamma")));
         QTest::keyClick(form->Tree, Qt::Key_Minus);
-        QVERIFY(!ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
-        QVERIFY(!ItemNamed(form, QStringLiteral("Denis"))->isExpanded());
+        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
+        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Denis"))));
         // Collapsing everything from a subject goes to its first letter and
         // keeps that one in sight; expanding everything opens every branch.
         QTest::keyClick(form->Tree, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Denis"));
-        QVERIFY(ItemNamed(form, QStringLiteral("Gamma"))->isExpanded());
-        QVERIFY(!ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
+        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
+        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
         form->ExpandAllItem->trigger();
-        QVERIFY(ItemNamed(form, QStringLiteral("Alpha"))->isExpanded());
-        QVERIFY(ItemNamed(form, QStringLiteral("Anna"))->isExpanded());
+        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
+        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Anna"))));
 
     }
 
@@ -548,12 +559,12 @@ private slots:
         area.Load();
         QPointer<TAreaForm> form = Open(&area);
         form->ExpandAllItem->trigger();
-        QTreeWidgetItem* last = ItemNamed(form, QStringLiteral("x%1").arg(chain - 1));
-        QVERIFY(last);
-        form->Tree->scrollToItem(last);
+        const QModelIndex last = RowNamed(form, QStringLiteral("x%1").arg(chain - 1));
+        QVERIFY(last.isValid());
+        form->Tree->scrollTo(last);
         QCoreApplication::processEvents();
         int depth = 0;
-        for (QTreeWidgetItem* item = last; item->parent(); item = item->parent())
+        for (QModelIndex row = last; row.parent().isValid(); row = row.parent())
             ++depth;
         QCOMPARE(depth, TConversationTree::DeepestLevel + 1);
         QCOMPARE(Selected(form), QStringLiteral("x%1").arg(chain - 1));  // the new letter
@@ -565,12 +576,12 @@ private slots:
         TestArea point('S', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         form->SetViewMode(TViewMode::SimpleTree);
-        QTreeWidgetItem* top = form->Tree->topLevelItem(0);
-        QCOMPARE(Selected(form), top->text(0));
+        const QModelIndex top = form->Tree->model()->index(0, 0);
+        QCOMPARE(Selected(form), top.data().toString());
 
         QTest::keyClicks(form->Tree, QStringLiteral("ga"));
         QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
-        QCOMPARE(form->Tree->currentItem(), top);  // after the pause
+        QCOMPARE(form->Tree->currentIndex(), top);  // after the pause
         QVERIFY(form->DoFindTimer->isActive());
         QCOMPARE(form->DoFindTimer->interval(), 300);
         form->DoFindTimerFired();
@@ -596,7 +607,7 @@ private slots:
         QCOMPARE(form->FindText, QStringLiteral("G"));
 
         // Any other selection ends the search.
-        form->Tree->setCurrentItem(top);
+        form->Tree->setCurrentIndex(top);
         QVERIFY(!form->FindMode);
         QCOMPARE(form->StatusBar->currentMessage(), QString());
         QVERIFY(!form->DoFindTimer->isActive());
@@ -679,9 +690,8 @@ private slots:
         QTest::keyClick(form->Tree, Qt::Key_F4);
         QCOMPARE(editors, QStringList{"RU.TEST:2:Boris"});
         QCOMPARE(point.ReadMark(2), 1);
-        auto* boris = static_cast<TLetterTreeItem*>(ItemNamed(form, QStringLiteral("Boris")));
-        QCOMPARE(boris->ImageIndex(), 3);
-        QVERIFY(boris->font(0).bold());  // still new in this run
+        QCOMPARE(ImageOf(form, QStringLiteral("Boris")), 3);
+        QVERIFY(qvariant_cast<QFont>(RowNamed(form, QStringLiteral("Boris")).data(Qt::FontRole)).bold());  // still new in this run
         QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RU.TEST: 2 осталось, 1 прочитал, 6 всего"));
 
         // Reply in another area marks read and opens nothing; a new letter

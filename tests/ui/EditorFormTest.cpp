@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <deque>
 
@@ -179,7 +179,9 @@ private:
     static void Choose(TAreaForm* form, const QString& from)
     {
         form->SetViewMode(TViewMode::SimpleTree);
-        form->Tree->setCurrentItem(form->Tree->findItems(from, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        const QAbstractItemModel* rows = form->Tree->model();
+        form->Tree->setCurrentIndex(
+            rows->match(rows->index(0, 0), Qt::DisplayRole, from, 1, Qt::MatchExactly | Qt::MatchRecursive).value(0));
         form->SetCurrentTimerFired();
     }
 
@@ -297,8 +299,8 @@ private slots:
         QCOMPARE(reply.Chrs, QStringLiteral("\x01" "CHRS: CP866 2"));
         text[5] = QStringLiteral("Fine, thanks.");
         QCOMPARE(reply.Lines.mid(2), text);
-        QCOMPARE(form->Tree->currentItem()->text(0), QStringLiteral("Ivan Petrov"));
-        QCOMPARE(form->Tree->currentItem()->parent()->text(0), QStringLiteral("Boris"));
+        QCOMPARE(form->Tree->currentIndex().data().toString(), QStringLiteral("Ivan Petrov"));
+        QCOMPARE(form->Tree->currentIndex().parent().data().toString(), QStringLiteral("Boris"));
     }
 
     void ANewLetterTheKeysAndThePlacement()

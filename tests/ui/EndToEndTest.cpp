@@ -200,10 +200,10 @@ private slots:
 
         // The answer stands in the tree under the letter it answers, and is counted.
         QCOMPARE(model->Count(), lettersBefore + 1);
-        QTreeWidgetItem* current = area->Tree->currentItem();
-        QVERIFY(current);
-        QCOMPARE(current->text(0), ToQString(UserName));
-        QCOMPARE(current->parent()->text(0), ToQString(answered->From));
+        const QModelIndex current = area->Tree->currentIndex();
+        QVERIFY(current.isValid());
+        QCOMPARE(current.data().toString(), ToQString(UserName));
+        QCOMPARE(current.parent().data().toString(), ToQString(answered->From));
         QVERIFY(area->StatusPanel0->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
 
         // Leave, marking the rest read (an area read through asks nothing).
@@ -270,8 +270,10 @@ private slots:
         QVERIFY(area);
         QCOMPARE(area->BrowsedArea()->Tag, std::string("NETMAIL"));
         area->SetViewMode(TViewMode::SimpleTree);
-        area->Tree->setCurrentItem(
-            area->Tree->findItems(QStringLiteral("Far Point"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        const QAbstractItemModel* rows = area->Tree->model();
+        area->Tree->setCurrentIndex(rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Far Point"), 1,
+                                                Qt::MatchExactly | Qt::MatchRecursive)
+                                        .value(0));
         area->SetCurrentTimerFired();
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
@@ -348,12 +350,15 @@ private slots:
                 area = form;
         QVERIFY(area);
         area->SetViewMode(TViewMode::SimpleTree);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !area->Tree->findItems(QStringLiteral("Сергей Волков"), Qt::MatchExactly | Qt::MatchRecursive).isEmpty(),
-            3000);
-        area->Tree->setCurrentItem(
-            area->Tree->findItems(QStringLiteral("Сергей Волков"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
-        area->SetCurrentTimerFired();
+        // Of his letters, the one the tosser brought.
+        const QAbstractItemModel* rows = area->Tree->model();
+        for (const QModelIndex& index : rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Сергей Волков"),
+                                                    -1, Qt::MatchExactly | Qt::MatchRecursive)) {
+            area->Tree->setCurrentIndex(index);
+            area->SetCurrentTimerFired();
+            if (area->SubjectLabel->text() == QStringLiteral("Ёлка «2026»"))
+                break;
+        }
         QCOMPARE(area->SubjectLabel->text(), QStringLiteral("Ёлка «2026»"));
         QVERIFY(area->Viewer->Lines() == std::vector<std::string>{"Привет — всем! 5 €"});
 

@@ -13,16 +13,16 @@ uint8_t SpellingOf(std::string_view extension)
     return bits;
 }
 
-std::string ExtensionOf(uint8_t bits)
+}  // namespace
+
+std::string LetterExtension(uint8_t upper)
 {
     std::string ext = ".msg";
     for (std::size_t k = 0; k < 3; ++k)
-        if (bits & (1u << k))
+        if (upper & (1u << k))
             ext[k + 1] = static_cast<char>(ext[k + 1] - 'a' + 'A');
     return ext;
 }
-
-}  // namespace
 
 bool ParseLetterName(std::string_view name, Num& number, std::string& extension)
 {
@@ -60,19 +60,19 @@ void FidoLetterNumbers::Clear()
 
 void FidoLetterNumbers::Scan(const std::string& directory)
 {
-    Scan(directory, ListDirectory(directory));
+    Scan(ListPlainFiles(directory));
 }
 
-void FidoLetterNumbers::Scan(const std::string& directory, const std::vector<std::string>& names)
+void FidoLetterNumbers::Scan(const std::vector<std::string>& plainFiles)
 {
     Clear();
     // Of two names for one number (a case-sensitive file system holds both)
     // the one a Linux tosser writes wins: plain digits, then ".msg".
     auto rank = [](bool padded, bool lowerCase) { return (padded ? 2 : 0) + (lowerCase ? 0 : 1); };
-    for (const std::string& name : names) {
+    for (const std::string& name : plainFiles) {
         Num number = 0;
         std::string extension;
-        if (!ParseLetterName(name, number, extension) || !RegularFileExists(directory + name))
+        if (!ParseLetterName(name, number, extension))
             continue;
         if (Exists(number) && rank(Padded.count(number) != 0, Spelling[number] == 0) <=
                                   rank(name[0] == '0', extension == ".msg"))
@@ -121,7 +121,7 @@ std::string FidoLetterNumbers::NameOf(Num number) const
     if (auto padded = Padded.find(number); padded != Padded.end())
         return padded->second;
     if (Exists(number))
-        return std::to_string(number) + ExtensionOf(Spelling[number]);
+        return std::to_string(number) + LetterExtension(Spelling[number]);
     return ApplyNameCase(std::to_string(number) + ".Msg", LetterCase());
 }
 
@@ -129,5 +129,5 @@ NameCase FidoLetterNumbers::LetterCase() const
 {
     if (High == 0)
         return NameCase::Lower;
-    return CaseOfName(ExtensionOf(Spelling[High]));
+    return CaseOfName(LetterExtension(Spelling[High]));
 }

@@ -16,13 +16,13 @@ class FidoLetterNumbers {
 public:
     FidoLetterNumbers();
 
-    // Forgets everything, then reads the directory (a path ending with
-    // the separator), or the names already listed from it. Names that are
-    // not a number from 1 to HighestNumber in decimal followed by ".msg" in
-    // any case, and entries that are not plain files, are ignored. Of two
-    // names for one number, "7.msg" wins over "7.MSG", and both over "007.msg".
+    // Forgets everything, then reads the directory's plain files (a
+    // path ending with the separator), or the names of its plain files
+    // already listed. Names that are not a number from 1 to HighestNumber in
+    // decimal followed by ".msg" in any case are ignored. Of two names for
+    // one number, "7.msg" wins over "7.MSG", and both over "007.msg".
     void Scan(const std::string& directory);
-    void Scan(const std::string& directory, const std::vector<std::string>& names);
+    void Scan(const std::vector<std::string>& plainFiles);
     void Clear();
 
     bool Exists(Num number) const;
@@ -47,6 +47,9 @@ private:
     Num High = 0;
     uint32_t Total = 0;
 };
+
+// ".msg" with its letters k (0 to 2) in upper case where bit k of upper is set.
+std::string LetterExtension(uint8_t upper);
 
 // Reads a letter file name: true and the number and the spelling of its
 // extension when it is a decimal number from 1 to HighestNumber (leading

@@ -12,6 +12,7 @@
 #include "core/Utf8Text.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
+#include "msgbase/ChangedBits.h"
 #include "msgbase/FileFaults.h"
 #include "msgbase/NetmailLines.h"
 #include "msgbase/fido/FidoDateText.h"
@@ -25,9 +26,6 @@ namespace {
 constexpr std::size_t ControlLineKept = 128;
 // Users of the last-read file: record u lies at 2 * u.
 constexpr uint32_t LastReadUsers = 65536;
-// How often WriteLetter looks for a free number when other programs keep
-// taking the one it chose.
-constexpr int RenameAttempts = 20;
 
 // Removes a file, asking the tests' fault injection first (a "killed"
 // process removes nothing). 0 or the DOS-style code.
@@ -51,6 +49,21 @@ int RenameNoReplace(const std::string& from, const std::string& to)
     if (access(to.c_str(), F_OK) == 0)
         return EEXIST;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// The extension of a letter file of this number that is there under
+// another case of ".msg" than ours, or "": a DOS program writes "12.MSG"
+// where we would write "12.msg".
+std::string OtherSpellingTaken(const std::string& dirOs, Num number, const std::string& ours)
+{
+    const std::string digits = std::to_string(number);
+    for (uint8_t upper = 0; upper < 8; ++upper) {
+        const std::string extension = LetterExtension(upper);
+        struct stat st {};
+        if (extension != ours && lstat((dirOs + digits + extension).c_str(), &st) == 0)
+            return extension;
+    }
+    return {};
 }
 
 }  // namespace
@@ -79,8 +92,9 @@ Status FidoMsgBase::OpenBase()
     DirOs = ToOsPath(Dir);
     if (!DirOs.empty() && DirOs.back() != '/')
         DirOs += '/';
-    const std::vector<std::string> names = ListDirectory(Dir);
-    Numbers.Scan(Dir, names);
+    OpenDirectory(DirHandle, Dir);
+    const std::vector<std::string> names = ListPlainFiles(Dir);
+    Numbers.Scan(names);
     RemoveStaleTempFiles(names);
     return 0;
 }
@@ -101,6 +115,7 @@ void FidoMsgBase::RemoveStaleTempFiles(const std::vector<std::string>& names)
 
 Status FidoMsgBase::CloseBase()
 {
+    CloseDirectory(DirHandle);
     return CloseLetterFiles();
 }
 
@@ -393,25 +408,31 @@ Status FidoMsgBase::WriteLetter()
     const mode_t mask = umask(0);
     umask(mask);
     chmod(tempOs.c_str(), 0666 & ~mask);
+    // The number comes from what the directory held when it was listed and
+    // what this object wrote since; the directory is not listed again.
+    // Another program may have written the number meanwhile: the rename
+    // refuses our name for it, a look finds the other spellings of it
+    // ("12.MSG" beside "12.msg"), and the next number is tried.
     std::string name;
-    for (int attempt = 0;; ++attempt) {
+    for (;;) {
         name = Numbers.NameOf(number);
+        const std::string ours = name.substr(name.find('.'));
         if (uint16_t code = 0; !FileChangeAllowed(code)) {
             if (code == 0)
                 break;  // "killed": the temporary file stays where it is
             DiscardTemp();
             return code;
         }
-        // Another program may have written this number since the scan, in any case.
-        int err = FileExists(Dir + name) ? EEXIST : RenameNoReplace(tempOs, dirOs + name);
+        std::string theirs = OtherSpellingTaken(dirOs, number, ours);
+        int err = !theirs.empty() ? EEXIST : RenameNoReplace(tempOs, dirOs + name);
         if (err == 0)
             break;
-        if (err != EEXIST || attempt + 1 >= RenameAttempts) {
+        if (err != EEXIST) {
             DiscardTemp();
-            return err == EEXIST ? Status(80) : DosErrorFromErrno(err);
+            return DosErrorFromErrno(err);
         }
-        Numbers.Scan(Dir);
-        number = std::max(nextNumber(), number + 1);
+        Numbers.Add(number, theirs.empty() ? ours : theirs);
+        number = nextNumber();
         if (number > HighestNumber) {
             DiscardTemp();
             return NoNumberLeft;
@@ -436,16 +457,15 @@ void FidoMsgBase::LoadHeader()
     BeginHeader();
     std::memset(Header, 0, HeaderSize);
     std::memset(LoadedHeader, 0, HeaderSize);
-    if (!LetterFileExists(Current)) {
-        InternalError = HeaderError = LetterMissing;
-        return;
-    }
-    if (!File.OpenFile(PathOf(Current), OpenMode::ReadOnly)) {
-        InternalError = HeaderError = CannotOpenLetter;
+    // One open, one look at the size, one read for a letter smaller than
+    // the window: a walk over a large directory costs little more per letter.
+    if (Current == 0 || !File.OpenFileIn(DirHandle, Numbers.NameOf(Current), OpenMode::ReadOnly)) {
+        const bool missing = Current == 0 || LastIoError == 2 || LastIoError == 3;
+        InternalError = HeaderError = missing ? LetterMissing : CannotOpenLetter;
         return;
     }
     HeaderError = 0;
-    LoadedSize = File.GetFileSize();
+    LoadedSize = File.SizeKnown();
     TextEnd = LoadedSize;
     ReadAt(0, Header, HeaderSize);  // before LetterOpen: from the file
     std::memcpy(LoadedHeader, Header, HeaderSize);
@@ -683,10 +703,7 @@ Status FidoMsgBase::WriteChangedHeader()
         return LastIoError;
     if (got < HeaderSize)
         return HeaderTooShort;
-    for (std::size_t i = first; i < last; ++i) {
-        const uint8_t changed = Header[i] ^ LoadedHeader[i];
-        disk[i] = static_cast<uint8_t>((disk[i] & ~changed) | (Header[i] & changed));
-    }
+    ApplyChangedBits(disk + first, LoadedHeader + first, Header + first, last - first);
     if (!SeekRecord(letter, static_cast<int64_t>(first)) || !WriteRecords(letter, disk + first, uint32_t(last - first)))
         return LastIoError;
     if (!CloseFile(letter))

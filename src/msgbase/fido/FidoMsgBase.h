@@ -5,7 +5,7 @@
 // bits into the header as it is on disk then. The object keeps at most one
 // letter file open. Which numbers exist is learnt
 // when the base is opened; letters other programs add later are seen when it
-// is opened again. New letters are built in a temporary file and renamed
+// is opened again (or when a post finds their number taken). New letters are built in a temporary file and renamed
 // into place complete, so a tosser never sees half a letter.
 #pragma once
 
@@ -130,6 +130,7 @@ private:
     BufferedFile File;
     std::string Dir;
     std::string DirOs;  // the directory as the OS names it, found once at OpenBase
+    DirectoryRecord DirHandle;  // the directory, open from OpenBase on: letters are opened in it
     FidoLetterNumbers Numbers;
 
     Num Current = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 #include "core/OsFiles.h"
@@ -12,10 +13,15 @@ using namespace hudson_files;
 
 namespace {
 
-// Index records read at a time while walking. A scan opens one object per
-// board and each walks the whole index, so a chunk is large enough that a
-// walk costs a few dozen reads even in a base of 65535 letters.
-constexpr int64_t IndexChunkRecords = 8192;
+// Index records read at a time while walking (see BlockReader). A scan opens
+// one object per board and each walks the whole index: a full index of 65535
+// letters takes eight reads, each block small enough to be looked through
+// while it is still in the processor's nearest cache.
+constexpr uint32_t IndexBlockRecords = 8192;
+// Headers are read one or two at a time where the board's letters lie far
+// apart in the files, in blocks growing to 512 where they lie close together.
+constexpr uint32_t HeaderBlockSmallest = 2;
+constexpr uint32_t HeaderBlockLargest = 512;
 // MSGTOIDX records read at a time by the search, text blocks by StartText.
 constexpr uint32_t SearchChunkRecords = 256;
 constexpr uint32_t TextChunkBlocks = 64;
@@ -25,7 +31,8 @@ constexpr uint32_t MaxLastReadUsers = 0xFFFF;
 
 }  // namespace
 
-HudsonMsgBase::HudsonMsgBase() : IndexChunk(static_cast<std::size_t>(IndexChunkRecords))
+HudsonMsgBase::HudsonMsgBase()
+    : IndexBlocks(IndexBlockRecords, IndexBlockRecords), HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest)
 {
     ClearHeader();
 }
@@ -235,7 +242,7 @@ Status HudsonMsgBase::OpenBase()
     }
     Info = info;
     Opened = true;
-    ForgetIndexChunk();
+    ForgetBlocks();
     return 0;
 }
 
@@ -259,7 +266,7 @@ Status HudsonMsgBase::CloseBase()
     Opened = false;
     Found = false;
     HeaderLoaded = false;
-    ForgetIndexChunk();
+    ForgetBlocks();
     return status;
 }
 
@@ -285,6 +292,7 @@ Status HudsonMsgBase::TakeLock()
     }
     Info = info;
     Locked = true;
+    ForgetBlocks();  // others may have written before the lock was ours
     return 0;
 }
 
@@ -446,31 +454,52 @@ void HudsonMsgBase::SetMailType(uint8_t type) { MailType = type; }
 
 // --- walking the index -----------------------------------------------------------
 
-void HudsonMsgBase::ForgetIndexChunk()
+void HudsonMsgBase::ForgetBlocks()
 {
-    ChunkStart = 0;
-    ChunkCount = 0;
+    IndexBlocks.Forget();
+    HeaderBlocks.Forget();
     PeekedPosition = -1;
 }
 
-const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position, bool backward)
+const HudsonIdxRecord* HudsonMsgBase::IndexEntries(int64_t position, uint32_t& count)
 {
+    count = 0;
     if (position < 0 || !Opened)
         return nullptr;
-    if (position >= ChunkStart && position < ChunkStart + ChunkCount)
-        return &IndexChunk[static_cast<std::size_t>(position - ChunkStart)];
-    int64_t start = backward ? std::max<int64_t>(0, position - IndexChunkRecords + 1) : position;
+    const char* records = IndexBlocks.ReadOn(IdxFile, position, count);
+    return records && count > 0 ? reinterpret_cast<const HudsonIdxRecord*>(records) : nullptr;
+}
+
+const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position)
+{
     uint32_t got = 0;
-    if (!SeekRecord(IdxFile, start) ||
-        !ReadRecords(IdxFile, IndexChunk.data(), static_cast<uint32_t>(IndexChunkRecords), got)) {
-        ForgetIndexChunk();
+    if (position < 0 || !Opened)
         return nullptr;
+    const char* record = IndexBlocks.Read(IdxFile, position, 1, got);
+    return record && got == 1 ? reinterpret_cast<const HudsonIdxRecord*>(record) : nullptr;
+}
+
+// The next few entries are looked at one by one (boards whose letters lie
+// close together); past them memchr looks for this board's number at memory
+// speed (most entries of a base of many boards belong to others), and a hit
+// inside a letter number is passed over.
+const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const
+{
+    static_assert(sizeof(HudsonIdxRecord) == 3 && offsetof(HudsonIdxRecord, Board) == 2);
+    for (const HudsonIdxRecord* near = std::min(end, from + 8); from != near; ++from)
+        if (from->Board == Board)
+            return from;
+    const auto* boards = reinterpret_cast<const unsigned char*>(from) + offsetof(HudsonIdxRecord, Board);
+    const auto* last = reinterpret_cast<const unsigned char*>(end);
+    for (const unsigned char* p = boards; p < last;) {
+        const auto* hit = static_cast<const unsigned char*>(std::memchr(p, Board, static_cast<std::size_t>(last - p)));
+        if (!hit)
+            break;
+        if ((hit - boards) % sizeof(HudsonIdxRecord) == 0)
+            return from + (hit - boards) / sizeof(HudsonIdxRecord);
+        p = hit + 1;
     }
-    ChunkStart = start;
-    ChunkCount = got;
-    if (position >= ChunkStart + ChunkCount)
-        return nullptr;
-    return &IndexChunk[static_cast<std::size_t>(position - ChunkStart)];
+    return end;
 }
 
 bool HudsonMsgBase::Accepts(const HudsonIdxRecord& entry) const
@@ -483,14 +512,17 @@ bool HudsonMsgBase::Accepts(const HudsonIdxRecord& entry) const
 // header only). The header read here serves the LoadHeader that follows.
 bool HudsonMsgBase::MarkedDeletedAt(int64_t position)
 {
-    HudsonHdrRecord header{};
-    if (!ReadRecordAt(HdrFile, position, &header)) {
+    // Never from bytes older than the index record that led here.
+    HeaderBlocks.ForgetIfOlderThan(IndexBlocks);
+    uint32_t got = 0;
+    const char* record = HeaderBlocks.Read(HdrFile, position, 1, got);
+    if (!record || got != 1) {
         PeekedPosition = -1;
         return false;  // unreadable: LoadHeader reports it for this letter
     }
-    PeekedHeader = header;
+    std::memcpy(&PeekedHeader, record, sizeof PeekedHeader);
     PeekedPosition = position;
-    return header.MsgAttr & HudsonMsgDeleted;
+    return PeekedHeader.MsgAttr & HudsonMsgDeleted;
 }
 
 // Between letters (after a seek that found nothing) the walk keeps a bound:
@@ -502,11 +534,15 @@ bool HudsonMsgBase::MarkedDeletedAt(int64_t position)
 void HudsonMsgBase::ScanForward(uint32_t lowest)
 {
     int64_t position = Found ? CurrentPosition + 1 : std::max<int64_t>(CurrentPosition, 0);
-    while (const HudsonIdxRecord* entry = IndexEntry(position, false)) {
+    uint32_t count = 0;
+    while (const HudsonIdxRecord* entry = IndexEntries(position, count)) {
         // Every board's walk passes over the whole index: look through the
-        // rest of the loaded chunk in one tight loop.
-        const HudsonIdxRecord* const end = IndexChunk.data() + ChunkCount;
+        // rest of the block read in one tight loop, jumping over runs of
+        // other boards' entries.
+        const HudsonIdxRecord* const end = entry + count;
         for (const HudsonIdxRecord* e = entry; e != end; ++e) {
+            if (e->Board != Board && (e = NextOfBoard(e, end)) == end)
+                break;
             if (Accepts(*e) && e->MsgNum >= lowest) {
                 int64_t at = position + (e - entry);
                 if (MarkedDeletedAt(at))
@@ -530,7 +566,7 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
 void HudsonMsgBase::ScanBackward(uint32_t below)
 {
     int64_t position = CurrentPosition - 1;
-    while (const HudsonIdxRecord* entry = IndexEntry(position, true)) {
+    while (const HudsonIdxRecord* entry = IndexEntry(position)) {
         if (Accepts(*entry) && entry->MsgNum < below && !MarkedDeletedAt(position)) {
             Found = true;
             CurrentPosition = position;
@@ -546,7 +582,7 @@ void HudsonMsgBase::ScanBackward(uint32_t below)
 
 void HudsonMsgBase::SeekFirst(Num number)
 {
-    ForgetIndexChunk();
+    ForgetBlocks();
     Found = false;
     CurrentPosition = -1;
     CurrentNumber = number;
@@ -577,9 +613,9 @@ uint32_t HudsonMsgBase::GetPosition()
 
 void HudsonMsgBase::SetPosition(uint32_t position)
 {
-    ForgetIndexChunk();
+    ForgetBlocks();
     CurrentPosition = position;
-    const HudsonIdxRecord* entry = IndexEntry(position, false);
+    const HudsonIdxRecord* entry = IndexEntry(position);
     HudsonIdxRecord record = entry ? *entry : HudsonIdxRecord{HudsonDeletedNumber, 0};
     Found = record.MsgNum != HudsonDeletedNumber && !MarkedDeletedAt(position);
     CurrentNumber = Found ? record.MsgNum : 0;

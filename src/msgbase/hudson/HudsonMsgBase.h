@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "msgbase/BlockReader.h"
 #include "msgbase/FileLayer.h"
+#include "msgbase/FileUndo.h"
 #include "msgbase/MsgBase.h"
 #include "msgbase/hudson/HudsonRecords.h"
 
@@ -141,6 +143,12 @@ private:
     struct BaseNames {
         std::string Info, Idx, ToIdx, Hdr, Txt;
     };
+    // One letter's records in the three parallel files.
+    struct LetterRecords {
+        HudsonHdrRecord Hdr;
+        HudsonToIdxRecord ToIdx;
+        HudsonIdxRecord Idx;
+    };
     // Record counts of the parallel files and the text file, taken under the lock.
     struct FileCounts {
         int64_t Idx = 0, ToIdx = 0, Hdr = 0, Txt = 0;
@@ -171,8 +179,14 @@ private:
     bool ReadRecordAt(FileRecord& file, int64_t record, void* data);
 
     // Index scanning.
-    void ForgetIndexChunk();
-    const HudsonIdxRecord* IndexEntry(int64_t position, bool backward);
+    // What the walk read is forgotten: the next look reads the files afresh.
+    void ForgetBlocks();
+    // The index records from position on that the block read holds; none at
+    // the end of the index or when it cannot be read.
+    const HudsonIdxRecord* IndexEntries(int64_t position, uint32_t& count);
+    const HudsonIdxRecord* IndexEntry(int64_t position);
+    // The first entry of this board from `from` on; end when there is none.
+    const HudsonIdxRecord* NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const;
     bool Accepts(const HudsonIdxRecord& entry) const;
     bool MarkedDeletedAt(int64_t position);
     void ScanForward(uint32_t lowest);
@@ -183,6 +197,7 @@ private:
     void SetNetFlag(uint8_t bit, bool on);
     Status CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr);
     void TakeAsLoaded(const HudsonHdrRecord& header, int64_t position);
+    bool OverwriteLetterRecords(FileUndo& undo, const LetterRecords& before, const LetterRecords& after);
     Status WriteLetterLocked(uint16_t blocks, bool exportIt);
 
     // The base.
@@ -208,10 +223,9 @@ private:
     uint32_t CurrentNumber = 0;    // number of the current letter; without one, the bound of the walk
     uint16_t OrigPoint = 0, DestPoint = 0;
 
-    // Index chunk of the walk.
-    std::vector<HudsonIdxRecord> IndexChunk;
-    int64_t ChunkStart = 0;
-    int64_t ChunkCount = 0;
+    // Index records (MSGIDX) and headers (MSGHDR) as the walk reads them.
+    BlockReader IndexBlocks;
+    BlockReader HeaderBlocks;
 
     // Text being read: the characters of the current letter's blocks.
     std::string Text;

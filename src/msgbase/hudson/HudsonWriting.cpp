@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "msgbase/ChangedBits.h"
+#include "msgbase/FileUndo.h"
 #include "msgbase/hudson/HudsonMsgBase.h"
 #include "msgbase/hudson/HudsonShared.h"
 
@@ -29,40 +30,6 @@ uint16_t Decreased(uint16_t value)
 {
     return value == 0 ? value : static_cast<uint16_t>(value - 1);
 }
-
-// What a locked operation changed, so that a failure can take it back:
-// appended records are cut off again, overwritten ones get their old bytes.
-class UndoList {
-public:
-    void Appended(FileRecord& file, int64_t fromRecord) { Steps.push_back({&file, fromRecord, {}, true}); }
-    void Overwritten(FileRecord& file, int64_t record, const void* old, std::size_t size)
-    {
-        Steps.push_back({&file, record, std::string(static_cast<const char*>(old), size), false});
-    }
-    void Restore()
-    {
-        uint16_t keep = LastIoError;  // the caller reports the failure, not the repair
-        for (auto step = Steps.rbegin(); step != Steps.rend(); ++step) {
-            if (!SeekRecord(*step->File, step->Record))
-                continue;
-            if (step->Truncate)
-                TruncateFile(*step->File);
-            else
-                WriteRecords(*step->File, step->Old.data(), 1);
-        }
-        Steps.clear();
-        LastIoError = keep;
-    }
-
-private:
-    struct Step {
-        FileRecord* File;
-        int64_t Record;
-        std::string Old;
-        bool Truncate;
-    };
-    std::vector<Step> Steps;
-};
 
 HudsonToIdxRecord ToIdxEntry(const std::string& oemName)
 {
@@ -172,7 +139,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
 
     FileRecord exportFile;  // outlives the undo list that may cut it back
-    UndoList undo;
+    FileUndo undo;
     auto append = [&](FileRecord& file, int64_t at, const void* data, uint32_t count) {
         undo.Appended(file, at);
         return WriteAt(file, at, data, count);
@@ -199,7 +166,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
         return status;
     }
 
-    ForgetIndexChunk();
+    ForgetBlocks();
     Found = true;
     CurrentPosition = position;
     CurrentNumber = number;
@@ -323,6 +290,23 @@ Status HudsonMsgBase::ListForExport(uint16_t position, bool netmail, FileRecord&
 
 // --- rewriting and deleting ----------------------------------------------------
 
+// Writes the current letter's records that change, header first, then its
+// recipient and its index entry, each step on the undo list: a letter whose
+// header says deleted is gone whatever the index says, so a deletion broken
+// off after its first step already counts.
+bool HudsonMsgBase::OverwriteLetterRecords(FileUndo& undo, const LetterRecords& before, const LetterRecords& after)
+{
+    auto overwrite = [&](FileRecord& file, const void* old, const void* now, std::size_t size) {
+        if (std::memcmp(old, now, size) == 0)
+            return true;
+        undo.Overwritten(file, CurrentPosition, old, size);
+        return WriteAt(file, CurrentPosition, now, 1);
+    };
+    return overwrite(HdrFile, &before.Hdr, &after.Hdr, sizeof after.Hdr) &&
+           overwrite(ToIdxFile, &before.ToIdx, &after.ToIdx, sizeof after.ToIdx) &&
+           overwrite(IdxFile, &before.Idx, &after.Idx, sizeof after.Idx);
+}
+
 // Re-reads the current letter's records under the lock and checks that they
 // still describe the letter this object stands on.
 Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr)
@@ -360,22 +344,18 @@ Status HudsonMsgBase::RewriteHeader()
     if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
         status = IoStatus();
     if (status == 0) {
-        HudsonHdrRecord merged = disk;
-        ApplyChangedBits(&merged, &LoadedHeader, &Header, sizeof merged);
-        merged.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
-        std::string name = (merged.MsgAttr & HudsonMsgReceived)
+        const LetterRecords before{disk, oldToIdx, idx};
+        LetterRecords after = before;
+        ApplyChangedBits(&after.Hdr, &LoadedHeader, &Header, sizeof after.Hdr);
+        after.Hdr.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
+        std::string name = (after.Hdr.MsgAttr & HudsonMsgReceived)
                                ? "* Received *"
-                               : PascalText(merged.ToLength, merged.To, HudsonNameChars);
-        UndoList undo;
-        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
-        bool ok = WriteAt(HdrFile, CurrentPosition, &merged, 1);
-        if (ok && name != PascalText(oldToIdx.Length, oldToIdx.Name, HudsonNameChars)) {
-            HudsonToIdxRecord toIdx = ToIdxEntry(name);
-            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
-            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
-        }
-        if (ok) {
-            TakeAsLoaded(merged, CurrentPosition);
+                               : PascalText(after.Hdr.ToLength, after.Hdr.To, HudsonNameChars);
+        if (name != PascalText(oldToIdx.Length, oldToIdx.Name, HudsonNameChars))
+            after.ToIdx = ToIdxEntry(name);
+        FileUndo undo;
+        if (OverwriteLetterRecords(undo, before, after)) {
+            TakeAsLoaded(after.Hdr, CurrentPosition);
         } else {
             status = IoStatus();
             undo.Restore();
@@ -383,7 +363,7 @@ Status HudsonMsgBase::RewriteHeader()
     }
     if (tookLock)
         ReleaseLock(false);  // the counters are not touched
-    ForgetIndexChunk();
+    ForgetBlocks();
     return status;
 }
 
@@ -410,26 +390,16 @@ Status HudsonMsgBase::DeleteLetter()
     if (status != 0)
         Info = before;
     if (status == 0) {
-        HudsonHdrRecord deleted = disk;
         if (!(disk.MsgAttr & HudsonMsgDeleted) && idx.MsgNum != HudsonDeletedNumber) {
             Info.TotalMsgs = Decreased(Info.TotalMsgs);
             if (idx.Board >= 1 && idx.Board <= HudsonBoards)
                 Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
         }
-        deleted.MsgAttr |= HudsonMsgDeleted;
-        HudsonToIdxRecord toIdx = ToIdxEntry("* Deleted *");
-        HudsonIdxRecord newIdx{HudsonDeletedNumber, idx.Board};
-        UndoList undo;
-        undo.Overwritten(HdrFile, CurrentPosition, &disk, sizeof disk);
-        bool ok = WriteAt(HdrFile, CurrentPosition, &deleted, 1);
-        if (ok) {
-            undo.Overwritten(ToIdxFile, CurrentPosition, &oldToIdx, sizeof oldToIdx);
-            ok = WriteAt(ToIdxFile, CurrentPosition, &toIdx, 1);
-        }
-        if (ok) {
-            undo.Overwritten(IdxFile, CurrentPosition, &idx, sizeof idx);
-            ok = WriteAt(IdxFile, CurrentPosition, &newIdx, 1);
-        }
+        const LetterRecords onDisk{disk, oldToIdx, idx};
+        LetterRecords deleted{disk, ToIdxEntry("* Deleted *"), {HudsonDeletedNumber, idx.Board}};
+        deleted.Hdr.MsgAttr |= HudsonMsgDeleted;
+        FileUndo undo;
+        bool ok = OverwriteLetterRecords(undo, onDisk, deleted);
         if (ok) {
             undo.Overwritten(InfoFile, 0, &before, sizeof before);
             ok = WriteAt(InfoFile, 0, &Info, 1);
@@ -445,6 +415,6 @@ Status HudsonMsgBase::DeleteLetter()
     }
     if (tookLock)
         ReleaseLock(false);
-    ForgetIndexChunk();
+    ForgetBlocks();
     return status;
 }

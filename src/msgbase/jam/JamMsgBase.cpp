@@ -11,15 +11,16 @@
 
 namespace {
 
-constexpr std::size_t IndexWindowRecords = 500;
-// The index window is reloaded this many records before the wanted one when
-// walking forwards, so that a step back stays inside it.
-constexpr int64_t IndexLookBehind = 30;
+// Index records and header bytes are read in blocks that grow while a walk
+// runs on (see BlockReader): a scan reads 128 KiB at a time, looking at one
+// letter reads about a kilobyte of each.
+constexpr uint32_t IndexBlockSmallest = 64;
+constexpr uint32_t IndexBlockLargest = 16384;
+constexpr uint32_t HeaderBlockLargest = 128 * 1024;
 constexpr std::size_t TextWindowBytes = 4001;
 constexpr int64_t TextLookBehind = 80;
-// The first read of a header takes the fixed part and the first 1024 bytes of
-// its subfields, all of them for nearly every letter; longer subfield areas
-// (many SEEN-BY lines) are read on.
+// The first read of a header where a walk jumps takes the fixed part and the
+// first 1024 bytes of its subfields, all of them for nearly every letter.
 constexpr uint32_t HeaderFirstRead = sizeof(JamMsgHeader) + 1024;
 constexpr int64_t FirstHeaderOffset = sizeof(JamBaseHeader);
 constexpr int64_t MaxJamOffset = 0xFFFFFFFFll;
@@ -92,7 +93,11 @@ void CutBack(FileRecord& file, int64_t position)
 
 }  // namespace
 
-JamMsgBase::JamMsgBase() : TextWindow(TextWindowBytes), IndexWindow(IndexWindowRecords) {}
+JamMsgBase::JamMsgBase()
+    : TextWindow(TextWindowBytes), IndexBlocks(IndexBlockSmallest, IndexBlockLargest),
+      HeaderBlocks(HeaderFirstRead, HeaderBlockLargest)
+{
+}
 
 JamMsgBase::~JamMsgBase() = default;
 
@@ -159,7 +164,8 @@ Status JamMsgBase::CreateBase(uint16_t, uint16_t)
 Status JamMsgBase::OpenBase()
 {
     LockCount = 0;
-    IndexWindowLength = 0;
+    IndexBlocks.Forget();
+    HeaderBlocks.Forget();
     TextWindowLength = 0;
     KnownHigh = 0;
     BaseHeader = JamBaseHeader{};
@@ -218,9 +224,10 @@ bool JamMsgBase::LockBase()
     }
     BaseHeader = fresh;
     LockCount = 1;
-    // What was cached of the index may be stale: other programs may have
-    // written since. Under the lock it is read afresh.
-    IndexWindowLength = 0;
+    // What was read of the index and the headers may be stale: other
+    // programs may have written since. Under the lock it is read afresh.
+    IndexBlocks.Forget();
+    HeaderBlocks.Forget();
     KnownHigh = 0;
     return true;
 }
@@ -279,22 +286,15 @@ bool JamMsgBase::LookupIndex(int64_t number, JamIndexRecord& record)
         LastIoError = JamBadReference;
         return false;
     }
-    if (i < IndexWindowStart || i >= IndexWindowStart + IndexWindowLength) {
-        // Walking backwards the window is placed to end at the wanted record.
-        bool backwards = IndexWindowLength != 0 && i < IndexWindowStart;
-        int64_t lookBehind = backwards ? static_cast<int64_t>(IndexWindowRecords) - IndexLookBehind : IndexLookBehind;
-        IndexWindowStart = std::max<int64_t>(0, i - lookBehind);
-        IndexWindowLength = 0;
-        uint32_t got = 0;
-        if (!ReadAt(Jdx, IndexWindowStart, IndexWindow.data(), IndexWindowRecords, got))
-            return false;
-        IndexWindowLength = got;
-        if (i >= IndexWindowStart + IndexWindowLength) {
-            LastIoError = JamBadReference;
-            return false;
-        }
+    uint32_t got = 0;
+    const char* bytes = IndexBlocks.Read(Jdx, i, 1, got);
+    if (!bytes)
+        return false;
+    if (got == 0) {
+        LastIoError = JamBadReference;
+        return false;
     }
-    record = IndexWindow[static_cast<std::size_t>(i - IndexWindowStart)];
+    std::memcpy(&record, bytes, sizeof record);
     return true;
 }
 
@@ -306,13 +306,10 @@ bool JamMsgBase::IsLiveNumber(int64_t number)
 
 Status JamMsgBase::WriteIndexRecord(int64_t number, const JamIndexRecord& record)
 {
-    int64_t i = number - FirstNumber();
-    // Only this record is written: the rest of the window may be older than
-    // what other programs have written since.
-    if (!WriteAt(Jdx, i, &record, 1))
+    // Only this record is written: what was read of the others may be older
+    // than what other programs have written since.
+    if (!WriteAt(Jdx, number - FirstNumber(), &record, 1))
         return LastIoError;
-    if (i >= IndexWindowStart && i < IndexWindowStart + IndexWindowLength)
-        IndexWindow[static_cast<std::size_t>(i - IndexWindowStart)] = record;
     return 0;
 }
 
@@ -320,6 +317,9 @@ Status JamMsgBase::WriteIndexRecord(int64_t number, const JamIndexRecord& record
 
 void JamMsgBase::SeekFirst(Num number)
 {
+    // A walk reads the files afresh.
+    IndexBlocks.Forget();
+    HeaderBlocks.Forget();
     CurrentNumber = std::max<int64_t>(int64_t(number) - 1, FirstNumber() - 1);
     SeekNext();
 }
@@ -374,41 +374,57 @@ Status JamMsgBase::ReadHeaderAt(uint32_t offset, JamMsgHeader& header, std::vect
     subfields.clear();
     if (offset < FirstHeaderOffset)
         return JamBadReference;
-    // One read takes the fixed part and, for nearly every letter, all of its
-    // subfields; a short read tells where the file ends.
-    subfields.resize(HeaderFirstRead);
+    // The fixed part and the subfields come from the block of headers the
+    // walk reads, never older than the index record that led here; a short
+    // read tells where the file ends.
+    HeaderBlocks.ForgetIfOlderThan(IndexBlocks);
     uint32_t got = 0;
-    if (!ReadAt(Jhr, offset, subfields.data(), HeaderFirstRead, got))
+    const char* bytes = HeaderBlocks.ReadOn(Jhr, offset, got);
+    if (!bytes)
+        return LastIoError;
+    if (got < sizeof header)
+        bytes = HeaderBlocks.Read(Jhr, offset, sizeof header, got);
+    if (!bytes)
         return LastIoError;
     if (got < sizeof header)
         return JamBadReference;
-    std::memcpy(&header, subfields.data(), sizeof header);
-    subfields.erase(subfields.begin(), subfields.begin() + sizeof header);
-    uint32_t have = got - static_cast<uint32_t>(sizeof header);
-    if (header.SubfieldLen <= have || got < HeaderFirstRead) {
-        subfields.resize(std::min(header.SubfieldLen, have));
+    std::memcpy(&header, bytes, sizeof header);
+    const int64_t area = int64_t(offset) + int64_t(sizeof header);
+    if (header.SubfieldLen <= HeaderBlockLargest) {
+        // Nearly always the block holds the subfields too.
+        if (got - sizeof header >= header.SubfieldLen) {
+            bytes += sizeof header;
+            got = header.SubfieldLen;
+        } else {
+            bytes = HeaderBlocks.Read(Jhr, area, header.SubfieldLen, got);
+        }
+        if (!bytes)
+            return LastIoError;
+        subfields.assign(bytes, bytes + got);
         return 0;
     }
-    // A long subfield area: read on, as far as the file holds it.
+    // A subfield area longer than a block: read whole, as far as the file
+    // holds it.
     int64_t fileSize = FileSizeBytes(Jhr);
     if (fileSize < 0)
         return LastIoError;
-    int64_t after = fileSize - offset - int64_t(sizeof header);
-    uint32_t wanted = static_cast<uint32_t>(std::max<int64_t>(have, std::min<int64_t>(header.SubfieldLen, after)));
-    subfields.resize(wanted);
-    uint32_t more = 0;
-    if (!ReadAt(Jhr, int64_t(offset) + int64_t(sizeof header) + have, subfields.data() + have, wanted - have, more))
+    subfields.resize(static_cast<std::size_t>(std::clamp<int64_t>(fileSize - area, 0, header.SubfieldLen)));
+    if (!ReadAt(Jhr, area, subfields.data(), subfields.size(), got))
         return LastIoError;
-    subfields.resize(have + more);
+    subfields.resize(got);
     return 0;
 }
 
 void JamMsgBase::AppendKludge(std::string_view prefix, std::string_view data)
 {
-    KludgeBuffer += KludgeMark;
-    KludgeBuffer += prefix;
-    KludgeBuffer += data;
-    KludgeBuffer += '\r';
+    // The line grows the buffer once: a scan makes these for every letter.
+    const std::size_t at = KludgeBuffer.size();
+    KludgeBuffer.resize(at + prefix.size() + data.size() + 2);
+    char* out = KludgeBuffer.data() + at;
+    *out++ = KludgeMark;
+    out = std::copy(prefix.begin(), prefix.end(), out);
+    out = std::copy(data.begin(), data.end(), out);
+    *out = '\r';
 }
 
 void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "msgbase/BlockReader.h"
 #include "msgbase/MsgBase.h"
 #include "msgbase/jam/JamLayout.h"
 
@@ -185,9 +186,9 @@ private:
     int64_t TextWindowStart = 0;
     uint32_t TextWindowLength = 0;
 
-    std::vector<JamIndexRecord> IndexWindow;
-    int64_t IndexWindowStart = 0;  // record number
-    uint32_t IndexWindowLength = 0;
+    // Index records (in records) and header bytes, as a walk reads them.
+    BlockReader IndexBlocks;
+    BlockReader HeaderBlocks;
 
     // Building a letter: the text is kept in memory whatever its length.
     std::string NewText;  // stored bytes

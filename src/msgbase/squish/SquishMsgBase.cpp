@@ -1,6 +1,7 @@
 #include "msgbase/squish/SquishMsgBase.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -127,10 +128,13 @@ std::string SquishMsgBase::FileName(const char* lowerExtension) const
     return name;
 }
 
-// An .SQD too short for its header is a creation broken off: no base yet.
+// A base is there once .SQD holds its header, and so is what is left of one
+// whose .SQD is gone while .SQI still names letters: nobody may create a
+// base over that (OpenBase refuses it). An .SQD too short for its header,
+// beside an index without letters, is a creation broken off: no base yet.
 bool SquishMsgBase::BaseExists()
 {
-    return FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize);
+    return FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize) || IndexHasLetters();
 }
 
 // ---------------------------------------------------------------- files
@@ -156,7 +160,6 @@ uint32_t SquishMsgBase::ReadUpTo(uint64_t offset, void* buffer, uint32_t size)
         StatusWord = LastIoError;
         return 0;
     }
-    StatusWord = SquishShortRead;  // for a caller that wanted more than it got
     return got;
 }
 
@@ -200,29 +203,79 @@ int64_t SquishMsgBase::SqdSize()
     return size;
 }
 
-Status SquishMsgBase::ReadBaseHeader()
+// The base header's bytes (len of them) and the stamps of both files, read
+// without touching the images in memory or the status word.
+Status SquishMsgBase::ReadFilesState(FilesState& state)
 {
-    uint16_t len = 0;
-    if (!ReadAt(0, &len, sizeof len))
-        return StatusWord;
-    uint32_t length = len == 0 ? SquishBaseHeaderSize : len;
+    state = {};
+    state.Sqi = ChangeStampOf(Sqi);
+    const FileChangeStamp sqd = ChangeStampOf(Sqd);
+    if (state.Sqi.Size < 0 || sqd.Size < 0)
+        return LastIoError;
+    state.SqdSize = sqd.Size;
+    std::string image(SquishBaseHeaderSize, '\0');
+    uint32_t got = 0;
+    if (!SeekRecord(Sqd, 0) || !ReadRecords(Sqd, image.data(), SquishBaseHeaderSize, got))
+        return LastIoError;
+    if (got < sizeof(uint16_t))
+        return SquishShortRead;
+    const uint16_t len = static_cast<uint16_t>(uint8_t(image[0]) | (uint8_t(image[1]) << 8));
+    const uint32_t length = len == 0 ? SquishBaseHeaderSize : len;
     // A header shorter than its own fields cannot be read or written back
-    // without damage; neither can one with frame headers shorter than theirs.
+    // without damage.
     if (length > SquishMaxBaseHeaderSize || length < SquishBaseHeaderSize)
-        return Fail(SquishBadHeader);
-    std::array<char, SquishMaxBaseHeaderSize> image{};
-    if (!ReadAt(0, image.data(), length))
-        return StatusWord;
+        return SquishBadHeader;
+    if (got < SquishBaseHeaderSize)
+        return SquishShortRead;
+    if (length > SquishBaseHeaderSize) {
+        image.resize(length);
+        const uint32_t rest = length - SquishBaseHeaderSize;
+        if (!ReadRecords(Sqd, image.data() + SquishBaseHeaderSize, rest, got))
+            return LastIoError;
+        if (got < rest)
+            return SquishShortRead;
+    }
+    state.Header = std::move(image);
+    return 0;
+}
+
+Status SquishMsgBase::ParseBaseHeader(const std::string& image)
+{
     SquishBaseHeader header;
     std::memcpy(&header, image.data(), sizeof header);
+    // Frame headers shorter than their fields cannot be read or written back.
     uint32_t frameHeaderLen = header.sz_sqhdr == 0 ? SquishFrameHeaderSize : header.sz_sqhdr;
     if (frameHeaderLen < SquishFrameHeaderSize)
         return Fail(SquishBadHeader);
     Base = header;
-    std::memcpy(BaseTail.data(), image.data() + SquishBaseHeaderSize, BaseTail.size());
-    HeaderLen = length;
+    BaseTail.fill(0);
+    std::memcpy(BaseTail.data(), image.data() + SquishBaseHeaderSize, image.size() - SquishBaseHeaderSize);
+    HeaderLen = static_cast<uint32_t>(image.size());
     FrameHeaderLen = frameHeaderLen;
     return 0;
+}
+
+// The base header is read again every time; the index only when the files
+// changed since this object read it or wrote it last (another writer's
+// letters, or its deletes), so that a walk, a lock or a mark costs a few
+// small reads however large the base.
+Status SquishMsgBase::ReadBaseAgain(bool evenIfUnchanged)
+{
+    ForgetReadAhead();
+    FilesState now;
+    Status status = ReadFilesState(now);
+    if (status == 0)
+        status = ParseBaseHeader(now.Header);
+    else
+        Fail(status);
+    if (!evenIfUnchanged && status == 0 && HaveIndex && now == IndexState) {
+        Base.num_msg = Count();
+        return 0;
+    }
+    FreeCacheValid = false;
+    Status indexStatus = LoadIndex();
+    IndexState = status == 0 && indexStatus == 0 ? now : FilesState{};
+    return status != 0 ? status : indexStatus;
 }
 
 std::string SquishMsgBase::BaseHeaderImage(const SquishBaseHeader& header) const
@@ -342,7 +395,7 @@ Status SquishMsgBase::CreateBase(uint16_t maxLetters, uint16_t maxDays)
 {
     if (Sqd.IsOpen())
         return Fail(SquishBaseOpen);
-    if (BaseExists())
+    if (FileSizeByName(FileName(".sqd")) >= int64_t(SquishBaseHeaderSize))
         return Fail(SquishBaseExists);  // never wipe a base someone else made meanwhile
     if (IndexHasLetters())
         return Fail(SquishPartlyMissing);
@@ -408,15 +461,14 @@ Status SquishMsgBase::OpenBase()
         BindFile(Sqd, FileName(".sqd"));
         if (!OpenExisting(Sqd, 1, OpenMode::ReadWrite))
             status = LastIoError == 2 && IndexHasLetters() ? SquishPartlyMissing : LastIoError;
-        else
-            status = ReadBaseHeader();
     }
-    Status indexStatus = LoadIndex();
-    return Fail(status != 0 ? status : indexStatus);
+    Status readStatus = ReadBaseAgain(true);
+    return Fail(status != 0 ? status : readStatus);
 }
 
 Status SquishMsgBase::CloseBase()
 {
+    ForgetReadAhead();
     if (Locked)
         ReleaseLock();
     if (Sqd.IsOpen())
@@ -426,10 +478,11 @@ Status SquishMsgBase::CloseBase()
     return 0;
 }
 
-// Under the lock the base header and the index are read afresh. An index
-// that had to be repaired as it was read (records dropped) is written anew
-// before anything else, so that positions in the image are positions in the
-// file; when that fails, the lock is given back and nothing may change.
+// Under the lock the base header is read afresh, and the index with it when
+// another writer changed the files since this object last saw them. An
+// index that had to be repaired as it was read (records dropped) is written
+// anew before anything else, so that positions in the image are positions in
+// the file; when that fails, the lock is given back and nothing may change.
 bool SquishMsgBase::LockBase()
 {
     if (Locked)
@@ -437,25 +490,28 @@ bool SquishMsgBase::LockBase()
     Locked = LockRegion(Sqd, 0, 1) == 0;
     if (!Locked)
         StatusWord = SquishNoLock;
-    Status status = ReadBaseHeader();
-    Status indexStatus = LoadIndex();
-    FreeCacheValid = false;
-    if (status == 0)
-        status = indexStatus;
+    Status status = ReadBaseAgain(false);
     if (Locked && status == 0 && IndexRepaired) {
         status = WriteIndex();
         IndexRepaired = status != 0;
     }
     if (Locked && status != 0) {
         // A header that cannot be read now must not be written back.
+        IndexInDoubt = true;
         ReleaseLock();
         StatusWord = status;
     }
     return Locked;
 }
 
+// Still under the lock, the files are what this object's images say (its
+// own changes were written as they were made), unless a change failed: then
+// the next look reads the index again.
 bool SquishMsgBase::ReleaseLock()
 {
+    FilesState now;
+    IndexState = !IndexInDoubt && HaveIndex && ReadFilesState(now) == 0 ? now : FilesState{};
+    IndexInDoubt = false;
     bool released = UnlockRegion(Sqd, 0, 1) == 0;
     Locked = false;
     return released;
@@ -471,6 +527,7 @@ bool SquishMsgBase::UnlockBase()
 
 bool SquishMsgBase::BeginChange(bool& tookLock)
 {
+    ForgetReadAhead();
     tookLock = !Locked;
     if (tookLock && !LockBase()) {
         tookLock = false;
@@ -579,20 +636,18 @@ Num SquishMsgBase::GetDisplayNumber() { return IndexPos; }
 uint32_t SquishMsgBase::GetPosition() { return GetNumber(); }
 void SquishMsgBase::SetPosition(uint32_t position) { SeekFirst(position); }
 
-// The base header and the index are read again, so that a walk sees the
-// letters others stored or deleted since the base was opened. Under this
-// object's lock the images in memory are the newer ones (they are written
-// back at UnlockBase) and are kept.
+// The base is looked at again, so that a walk sees the letters others
+// stored or deleted since the base was opened. Under this object's lock
+// nobody else changes it: the images in memory are kept.
 void SquishMsgBase::Refresh()
 {
-    if (Locked)
-        return;
-    ReadBaseHeader();
-    LoadIndex();
+    if (!Locked)
+        ReadBaseAgain(false);
 }
 
 void SquishMsgBase::SeekFirst(Num number)
 {
+    ForgetReadAhead();
     Refresh();
     IndexPos = PositionFrom(number);
 }
@@ -613,6 +668,7 @@ void SquishMsgBase::SeekNext()
 
 void SquishMsgBase::SeekPrior()
 {
+    ForgetReadAhead();
     IndexPos = IndexPos < 2 ? 0 : IndexPos - 1;
 }
 
@@ -642,36 +698,86 @@ void SquishMsgBase::LoadHeader()
     HeaderError = SquishShortRead;
     if (FrameOffset < HeaderLen)
         return;
-    SquishFrameHeader frame{};
-    SquishMessageHeader message{};
-    bool read = false;
-    std::string_view controlPeek;
-    constexpr uint32_t ControlPeekSize = 512;
-    char both[SquishFrameHeaderSize + SquishMessageHeaderSize + ControlPeekSize] = {};
-    if (FrameHeaderLen == SquishFrameHeaderSize) {
-        // The same read takes the start of the control information, where
-        // tossers keep the letter's CHRS.
-        const uint32_t got = ReadUpTo(FrameOffset, both, sizeof both);
-        read = got >= SquishFrameHeaderSize + SquishMessageHeaderSize;
-        std::memcpy(&frame, both, sizeof frame);
-        std::memcpy(&message, both + SquishFrameHeaderSize, sizeof message);
-        if (read)
-            controlPeek = std::string_view(both + SquishFrameHeaderSize + SquishMessageHeaderSize,
-                                           std::min<uint32_t>(frame.clen, got - SquishFrameHeaderSize - SquishMessageHeaderSize));
-    } else {
-        read = ReadAt(FrameOffset, &frame, sizeof frame) &&
-               ReadAt(uint64_t(FrameOffset) + FrameHeaderLen, &message, sizeof message);
-    }
-    if (!read) {
+    const char* headers = HeadersOf(IndexPos);
+    if (!headers) {
         HeaderError = StatusWord;
         return;
     }
-    Frame = frame;
-    Msg = message;
-    LoadedMsg = message;
+    std::memcpy(&Frame, headers, sizeof Frame);
+    std::memcpy(&Msg, headers + FrameHeaderLen, sizeof Msg);
+    LoadedMsg = Msg;
     HeaderLoaded = true;
     HeaderError = 0;
-    HeaderCharset = CharsetOfControlInfo(controlPeek, Frame.clen);
+    HeaderCharset = CharsetOfControlInfo(ControlInfoStart(headers), Frame.clen);
+}
+
+// The first bytes (at most ControlPeekSize) of the loaded letter's control
+// information, where tossers keep its CHRS: from the block read ahead, which
+// mostly holds them (a walk reads through the texts between headers), else
+// by one small read.
+std::string_view SquishMsgBase::ControlInfoStart(const char* headers)
+{
+    constexpr uint32_t ControlPeekSize = 512;
+    const uint32_t wanted = std::min<uint32_t>(Frame.clen, ControlPeekSize);
+    if (wanted == 0)
+        return {};
+    const uint64_t span = uint64_t(FrameHeaderLen) + SquishMessageHeaderSize;
+    const char* blockEnd = Ahead.Bytes.data() + Ahead.Bytes.size();
+    if (headers >= Ahead.Bytes.data() && headers + span + wanted <= blockEnd)
+        return std::string_view(headers + span, wanted);
+    ControlPeek.resize(wanted);
+    ControlPeek.resize(ReadUpTo(uint64_t(FrameOffset) + span, ControlPeek.data(), wanted));
+    return ControlPeek;
+}
+
+// The frame header and the message header of the letter at an index
+// position, from the block read ahead when it holds them. A walk (the letter
+// after the one loaded last) reads the headers of the letters that follow in
+// the same read while their frames lie close behind each other, as a base's
+// frames mostly do: one read for many letters. Anywhere else only the one
+// letter's headers are read. What was read ahead serves for a short time
+// only, so that a walk that pauses (window messages run between letters)
+// does not show a header another program changed meanwhile. nullptr when
+// the headers cannot be read.
+const char* SquishMsgBase::HeadersOf(uint32_t position)
+{
+    constexpr uint64_t MaxBlock = 128 * 1024;  // bytes read ahead at once
+    constexpr uint64_t MaxGap = 16 * 1024;     // text between two headers that is read through
+    constexpr auto MaxAge = std::chrono::milliseconds(50);
+    const uint64_t span = uint64_t(FrameHeaderLen) + SquishMessageHeaderSize;
+    const uint64_t at = Index[position - 1].ofs;
+    const bool walking = position == LastLoaded + 1;
+    LastLoaded = position;
+    const auto now = std::chrono::steady_clock::now();
+    if (at >= Ahead.At && at + span <= Ahead.At + Ahead.Bytes.size() && now - Ahead.When < MaxAge)
+        return Ahead.Bytes.data() + (at - Ahead.At);
+
+    uint64_t end = at + span;
+    for (uint32_t next = position; walking && next < Count(); ++next) {
+        const uint64_t following = Index[next].ofs;
+        if (following < end || following - end > MaxGap || following + span - at > MaxBlock)
+            break;
+        end = following + span;
+    }
+    Ahead.At = at;
+    Ahead.When = now;
+    Ahead.Bytes.resize(end - at);
+    uint32_t got = 0;
+    if (!SeekRecord(Sqd, static_cast<int64_t>(at)) ||
+        !ReadRecords(Sqd, Ahead.Bytes.data(), static_cast<uint32_t>(Ahead.Bytes.size()), got)) {
+        StatusWord = LastIoError;
+        got = 0;
+    } else if (got < span) {
+        StatusWord = SquishShortRead;
+    }
+    Ahead.Bytes.resize(got);
+    return got >= span ? Ahead.Bytes.data() : nullptr;
+}
+
+void SquishMsgBase::ForgetReadAhead()
+{
+    Ahead.Bytes.clear();
+    LastLoaded = 0;
 }
 
 // ---------------------------------------------------------------- reading the text
@@ -732,6 +838,7 @@ void SquishMsgBase::SetTextPos(int64_t position)
 void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
 {
     IndexPos = 0;
+    ForgetReadAhead();
     Refresh();
     SearchName = Utf8Upper(name);
     SearchAlias = Utf8Upper(alias);

@@ -4,15 +4,17 @@
 // numbers given out are the letters' unique ids (umsgid), which are never
 // reused; a letter's position in the index is its display number.
 //
-// The whole index is held in memory. Every change of the chains, the base
-// header or the index happens under the one-byte lock at offset 0 of .SQD,
-// after a fresh read of the base header and index (LockBase), and is written
-// as it is made, in an order that leaves a sound base wherever the process
-// may die (squish/README.md states the rules). The writing half of the class
-// lives in SquishWriting.cpp.
+// The whole index is held in memory and read again only when another writer
+// changed the files. Every change of the chains, the base header or the
+// index happens under the one-byte lock at offset 0 of .SQD, after a fresh
+// read of the base header (LockBase), and is written as it is made, in an
+// order that leaves a sound base wherever the process may die
+// (squish/README.md states the rules). The writing half of the class lives
+// in SquishWriting.cpp.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,7 @@ public:
     void SetTextPos(int64_t position) override;
 
     bool HasExportMark() const override { return true; }
+    bool LocksForRuns() const override { return true; }
     Status HeaderStatus() const override { return HeaderError; }
 
     // Beyond the interface: the code of the last step that failed (0 = none
@@ -133,7 +136,7 @@ public:
     const std::string& BasePath() const { return Path; }
 
 private:
-    static constexpr std::size_t FreeCacheSize = 500;  // free frames known per lock
+    static constexpr std::size_t FreeCacheSize = 500;  // free frames known at once
 
     struct FreeEntry {
         uint32_t Offset = 0;  // 0 = empty entry
@@ -151,7 +154,20 @@ private:
     bool IndexHasLetters() const;
     Status WriteNewBaseHeader(const std::string& sqdName, const SquishBaseHeader& header);
 
-    Status ReadBaseHeader();
+    // What the files looked like when the index image was last known to be
+    // theirs. Every writer that adds or removes a letter rewrites the base
+    // header (count, next number, chains) and writes .SQI: the same header
+    // bytes, the same sizes and the same time of .SQI mean the same index.
+    struct FilesState {
+        std::string Header;  // the base header's bytes; empty: unknown
+        int64_t SqdSize = -1;
+        FileChangeStamp Sqi;
+        bool operator==(const FilesState&) const = default;
+    };
+
+    Status ReadFilesState(FilesState& state);
+    Status ParseBaseHeader(const std::string& image);
+    Status ReadBaseAgain(bool evenIfUnchanged);
     std::string BaseHeaderImage(const SquishBaseHeader& header) const;
     bool WriteBaseHeader(FileUndo& undo);
     Status LoadIndex();
@@ -162,9 +178,13 @@ private:
     uint32_t Count() const { return static_cast<uint32_t>(Index.size()); }
     uint32_t PositionFrom(Num number) const;
 
+    const char* HeadersOf(uint32_t position);
+    void ForgetReadAhead();
+
     bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
     // Reads at most size bytes; the count read (0 with StatusWord on failure).
     uint32_t ReadUpTo(uint64_t offset, void* buffer, uint32_t size);
+    std::string_view ControlInfoStart(const char* headers);
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t size);
     bool ReadFrameHeader(uint32_t offset, SquishFrameHeader& frame);
     bool WriteFrameHeader(uint32_t offset, const SquishFrameHeader& frame);
@@ -209,6 +229,8 @@ private:
     std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, in number order
     bool HaveIndex = false;
     bool IndexRepaired = false;    // records were dropped or sorted: the file must be written anew
+    FilesState IndexState;         // the files the image is known to match
+    bool IndexInDoubt = false;     // a change under the lock failed: read the index again next time
     uint32_t HighestIndexUid = 0;
     bool Locked = false;
 
@@ -224,6 +246,21 @@ private:
     SquishFrameHeader Frame{};
     SquishMessageHeader Msg{};
     SquishMessageHeader LoadedMsg{};  // as read, to tell what the setters changed
+
+    // Headers read ahead during a walk: the bytes of .SQD from At on, read
+    // When. They serve one walk for a short time only: a seek other than
+    // SeekNext, a change, a look at the base again forget them.
+    struct ReadAhead {
+        std::string Bytes;
+        uint64_t At = 0;
+        std::chrono::steady_clock::time_point When;
+    };
+    ReadAhead Ahead;
+    uint32_t LastLoaded = 0;  // index position of the last header loaded; 0 after a seek
+
+    // The start of the control information, when the block read ahead does
+    // not hold it.
+    std::string ControlPeek;
 
     // Writing: the stored bytes of the letter being built and its date.
     std::string WriteBuffer;

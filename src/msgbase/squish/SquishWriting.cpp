@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "core/StringHelpers.h"
+#include "msgbase/ChangedBits.h"
 #include "msgbase/squish/SquishHash.h"
 
 namespace {
@@ -102,6 +103,11 @@ Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
                       frame.frame_length == best->Length && FrameIsUnused(best->Offset, frame.frame_length);
         uint32_t offset = best->Offset;
         *best = {};
+        // The cache outlives a lock while nobody else changes the base: once
+        // the frames it knew of are used up, the chain may hold more.
+        if (FreeCache.size() == FreeCacheSize &&
+            std::all_of(FreeCache.begin(), FreeCache.end(), [](const FreeEntry& e) { return e.Offset == 0; }))
+            FreeCacheValid = false;
         if (usable) {
             choice = {offset, frame.frame_length, true, frame};
             return 0;
@@ -221,6 +227,7 @@ Status SquishMsgBase::StoreLetter(uint32_t size, const FrameChoice& choice)
     const SquishBaseHeader before = Base;
     auto takeBack = [&]() {
         Status status = StatusWord != 0 ? StatusWord : Status(5);
+        IndexInDoubt = true;
         undo.Restore();
         Base = before;
         return Fail(status);
@@ -305,10 +312,10 @@ Status SquishMsgBase::DeleteLetter()
 // that could not be freed is only space not reused.
 Status SquishMsgBase::DeleteByUid(uint32_t uid)
 {
-    auto found = std::find_if(Index.begin(), Index.end(), [uid](const SquishIndexRecord& r) { return r.umsgid == uid; });
-    if (found == Index.end())
+    const uint32_t position = PositionFrom(uid) - 1;
+    if (position >= Count() || Index[position].umsgid != uid)
         return Fail(SquishNoSuchLetter);
-    const auto position = static_cast<uint32_t>(found - Index.begin());
+    const auto found = Index.begin() + position;
     const SquishIndexRecord record = *found;
     const SquishBaseHeader before = Base;
     FileUndo undo;
@@ -321,6 +328,7 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
     bool cut = WriteIndexRecords(position, Count() - position) && SeekRecord(Sqi, Count()) && TruncateFile(Sqi);
     if (!cut || !WriteBaseHeader(undo)) {
         Status status = StatusWord != 0 ? StatusWord : LastIoError;
+        IndexInDoubt = true;
         undo.Restore();
         Index.insert(Index.begin() + position, record);
         Base = before;
@@ -373,6 +381,7 @@ void SquishMsgBase::FreeFrame(uint32_t offset)
         Base.free_frame = offset;
     Base.last_free_frame = offset;
     if (!ok || !WriteBaseHeader(undo)) {
+        IndexInDoubt = true;
         undo.Restore();
         Base = before;
         return;
@@ -408,11 +417,10 @@ Status SquishMsgBase::RewriteHeader()
 // hold another letter.
 Status SquishMsgBase::RewriteMessageHeader()
 {
-    auto record = std::find_if(Index.begin(), Index.end(), [this](const SquishIndexRecord& r) {
-        return r.ofs == FrameOffset && r.umsgid == CurrentUid;
-    });
-    if (record == Index.end())
+    const uint32_t position = PositionFrom(CurrentUid);
+    if (position > Count() || Index[position - 1].umsgid != CurrentUid || Index[position - 1].ofs != FrameOffset)
         return SquishNoSuchLetter;
+    SquishIndexRecord& record = Index[position - 1];
     const uint64_t headerAt = uint64_t(FrameOffset) + FrameHeaderLen;
     SquishFrameHeader frame{};
     SquishMessageHeader disk{};
@@ -424,13 +432,7 @@ Status SquishMsgBase::RewriteMessageHeader()
         return StatusWord;
 
     SquishMessageHeader merged = disk;
-    auto* out = reinterpret_cast<uint8_t*>(&merged);
-    const auto* mine = reinterpret_cast<const uint8_t*>(&Msg);
-    const auto* loaded = reinterpret_cast<const uint8_t*>(&LoadedMsg);
-    for (std::size_t i = 0; i < sizeof merged; ++i) {
-        const uint8_t changed = mine[i] ^ loaded[i];
-        out[i] = static_cast<uint8_t>((out[i] & ~changed) | (mine[i] & changed));
-    }
+    ApplyChangedBits(&merged, &LoadedMsg, &Msg, sizeof merged);
     if (std::memcmp(&merged, &disk, sizeof merged) != 0 && !WriteAt(headerAt, &merged, sizeof merged))
         return StatusWord;
     Msg = merged;
@@ -439,11 +441,13 @@ Status SquishMsgBase::RewriteMessageHeader()
     // The hash only speeds up the search by recipient, which checks every
     // letter it finds: one that cannot be written leaves the letter intact.
     const uint32_t hash = IsReceived() ? 0 : RecipientHash(Msg);
-    if (record->hash != hash) {
-        const uint32_t old = record->hash;
-        record->hash = hash;
-        if (!WriteIndexRecords(static_cast<uint32_t>(record - Index.begin()), 1))
-            record->hash = old;
+    if (record.hash != hash) {
+        const uint32_t old = record.hash;
+        record.hash = hash;
+        if (!WriteIndexRecords(position - 1, 1)) {
+            record.hash = old;
+            IndexInDoubt = true;
+        }
     }
     StatusWord = 0;
     return 0;

@@ -17,7 +17,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -33,6 +33,7 @@
 #include "ui/AboutF/TAboutForm.h"
 #include "ui/QtText.h"
 #include "ui/AreaF/NavigationGlyphs.h"
+#include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
@@ -161,7 +162,7 @@ TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversatio
         if (RestoredActiveControl == "Viewer")
             Viewer->setFocus();
         ShowCurrentLetter();
-        TreeChange(Tree->currentItem());
+        TreeChange(Tree->currentIndex());
     } catch (...) {
         ForgetArea();
         throw;
@@ -172,7 +173,7 @@ TAreaForm::~TAreaForm()
 {
     SetCurrentTimer->stop();
     DoFindTimer->stop();
-    // The items go before the nodes they show, and without recursion.
+    // The rows go before the nodes they show.
     ClearTreeItems();
     if (TArea* area = Area) {
         // From here on the window hears nothing about its area.
@@ -227,11 +228,13 @@ void TAreaForm::CreateTree()
     auto* browseLayout = new QVBoxLayout(BrowsePanel);
     browseLayout->setContentsMargins(0, 0, 0, 0);
 
-    TreeLook.Images = ImageStrip(QStringLiteral("AREAF_TREEIMAGES"));
-    Tree = new QTreeWidget(BrowsePanel);
+    TreeModel = new TLetterTreeModel(Conversation, this);
+    TreeModel->Images = ImageStrip(QStringLiteral("AREAF_TREEIMAGES"));
+    Tree = new QTreeView(BrowsePanel);
     Tree->setObjectName(QStringLiteral("Tree"));
     Tree->setHeaderHidden(true);
-    Tree->setColumnCount(1);
+    Tree->setModel(TreeModel);
+    TreeModel->SetView(Tree);
     Tree->setRootIsDecorated(false);
     Tree->setIndentation(19);
     Tree->setUniformRowHeights(true);
@@ -240,8 +243,8 @@ void TAreaForm::CreateTree()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
     Tree->setFont(font);
-    TreeLook.BoldFont = font;
-    TreeLook.BoldFont.setBold(true);
+    TreeModel->BoldFont = font;
+    TreeModel->BoldFont.setBold(true);
     // The selection stays visible (in its active colour) when the tree loses the focus.
     QPalette palette = Tree->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
@@ -249,8 +252,8 @@ void TAreaForm::CreateTree()
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     Tree->setPalette(palette);
     browseLayout->addWidget(Tree);
-    connect(Tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { RunGuarded([this, current] { TreeChange(current); }); });
+    connect(Tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { RunGuarded([this, current] { TreeChange(current); }); });
     Tree->installEventFilter(this);
 }
 
@@ -593,7 +596,7 @@ void TAreaForm::CreateSpeedBar()
     SpeedBar->AddSection(QStringLiteral("Вид"));
     auto viewButton = [&](const char* name, const char* caption, QAction* item, int image) {
         QAction* action = button(name, QString::fromUtf8(caption), item->statusTip(),
-                                 TreeLook.Images.at(static_cast<std::size_t>(image)));
+                                 TreeModel->Images.at(static_cast<std::size_t>(image)));
         action->setCheckable(true);
         const auto mode = static_cast<TViewMode>(item->data().toInt());
         connect(action, &QAction::triggered, this, [this, mode] { RunGuarded([this, mode] { SetViewMode(mode); }); });
@@ -739,41 +742,38 @@ intptr_t TAreaForm::ModelMessage(unsigned msg, void* param)
 
 // ---------------------------------------------------------------- the tree
 
-TTreeNode* TAreaForm::NodeOf(const QTreeWidgetItem* item)
+TTreeNode* TAreaForm::NodeOf(const QModelIndex& index)
 {
-    if (!item || item->type() != QTreeWidgetItem::UserType)
-        return nullptr;
-    return static_cast<const TLetterTreeItem*>(item)->Node();
+    return TLetterTreeModel::NodeOf(index);
 }
 
-QTreeWidgetItem* TAreaForm::ItemOf(const TTreeNode* node)
+QModelIndex TAreaForm::IndexOf(const TTreeNode* node) const
 {
-    return node ? static_cast<QTreeWidgetItem*>(node->ViewItem) : nullptr;
+    return TreeModel->IndexOf(node);
 }
 
 TTreeNode* TAreaForm::SelectedNode() const
 {
-    return NodeOf(Tree->currentItem());
+    return NodeOf(Tree->currentIndex());
 }
 
 void TAreaForm::ClearTreeItems()
 {
-    TLetterTreeItem::DeleteItems(Tree->invisibleRootItem()->takeChildren());
+    TreeModel->Hide();
 }
 
 void TAreaForm::FillTreeItems()
 {
-    std::vector<TTreeNode*> topLevel;
-    for (const auto& node : Conversation.TopLevel())
-        topLevel.push_back(node.get());
-    Tree->addTopLevelItems(TLetterTreeItem::MakeItems(topLevel, &TreeLook));
+    TreeModel->Show();
     // The branches the build opened (the area node).
-    std::vector<TTreeNode*> pending(topLevel.begin(), topLevel.end());
+    std::vector<TTreeNode*> pending;
+    for (const auto& node : Conversation.TopLevel())
+        pending.push_back(node.get());
     while (!pending.empty()) {
         TTreeNode* node = pending.back();
         pending.pop_back();
         if (node->Expanded && !node->Children.empty()) {
-            ItemOf(node)->setExpanded(true);
+            Tree->setExpanded(IndexOf(node), true);
             for (const auto& child : node->Children)
                 pending.push_back(child.get());
         }
@@ -812,26 +812,26 @@ void TAreaForm::RebuildTree(bool adjustView)
     if (selected)
         SelectNode(selected);
     else
-        TreeChange(nullptr);
+        TreeChange(QModelIndex());
 }
 
 void TAreaForm::SelectNode(TTreeNode* node)
 {
-    QTreeWidgetItem* item = ItemOf(node);
-    if (!item)
+    const QModelIndex index = IndexOf(node);
+    if (!index.isValid())
         return;
-    if (Tree->currentItem() == item)
-        TreeChange(item);
+    if (Tree->currentIndex() == index)
+        TreeChange(index);
     else
-        Tree->setCurrentItem(item);
-    Tree->scrollToItem(item);
+        Tree->setCurrentIndex(index);
+    Tree->scrollTo(index);
 }
 
-void TAreaForm::TreeChange(QTreeWidgetItem* item)
+void TAreaForm::TreeChange(const QModelIndex& index)
 {
     if (Rebuilding || !Area)
         return;
-    TTreeNode* node = NodeOf(item);
+    TTreeNode* node = NodeOf(index);
     Conversation.Select(node);
     PendingLetter = node ? node->Letter : nullptr;
     SetCurrentTimer->start();
@@ -862,25 +862,27 @@ void TAreaForm::RepaintTree()
 
 void TAreaForm::AnyTreeCommand(int command)
 {
-    QTreeWidgetItem* item = Tree->currentItem();
-    TTreeNode* node = NodeOf(item);
-    if (!item || !node || !Area)
+    const QModelIndex index = Tree->currentIndex();
+    TTreeNode* node = NodeOf(index);
+    if (!node || !Area)
         return;
     switch (command) {
     case ExpandOneLevel:
-        item->setExpanded(true);
+        Tree->expand(index);
         break;
     case CollapseBranch: {
-        // The branch first: then the items below it are out of sight, and
+        // The branch first: then the rows below it are out of sight, and
         // closing them costs nothing.
-        QList<QTreeWidgetItem*> pending{item};
-        while (!pending.isEmpty()) {
-            QTreeWidgetItem* next = pending.takeLast();
-            if (next->isExpanded())
-                next->setExpanded(false);
-            for (int i = 0; i < next->childCount(); ++i)
-                if (next->child(i)->childCount() > 0)
-                    pending.append(next->child(i));
+        std::vector<const TTreeNode*> pending{node};
+        while (!pending.empty()) {
+            const TTreeNode* next = pending.back();
+            pending.pop_back();
+            const QModelIndex at = IndexOf(next);
+            if (Tree->isExpanded(at))
+                Tree->collapse(at);
+            for (const auto& child : next->Children)
+                if (!child->Children.empty())
+                    pending.push_back(child.get());
         }
         break;
     }

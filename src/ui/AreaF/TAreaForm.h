@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "model/TConversationTree.h"
-#include "ui/AreaF/TLetterTreeItem.h"
 #include "ui/FormWindow.h"
 
 class QAction;
@@ -26,8 +25,9 @@ class QScrollArea;
 class QSplitter;
 class QStatusBar;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QModelIndex;
+class QTreeView;
+class TLetterTreeModel;
 class TArea;
 class TFormStorage;
 class TIndirectPopupMenu;
@@ -74,9 +74,9 @@ public:
     bool Find(const QString& text);
     void EndFind();
 
-    // The node an item stands for and the item of a node.
-    static TTreeNode* NodeOf(const QTreeWidgetItem* item);
-    static QTreeWidgetItem* ItemOf(const TTreeNode* node);
+    // The node a row of the tree stands for and the row of a node.
+    static TTreeNode* NodeOf(const QModelIndex& index);
+    QModelIndex IndexOf(const TTreeNode* node) const;
     TTreeNode* SelectedNode() const;
     const std::vector<std::string>& Lines() const;
 
@@ -97,7 +97,8 @@ public:
     TSpeedBar* SpeedBar = nullptr;
     QSplitter* Splitter = nullptr;
     QWidget* BrowsePanel = nullptr;
-    QTreeWidget* Tree = nullptr;
+    QTreeView* Tree = nullptr;
+    TLetterTreeModel* TreeModel = nullptr;
     QFrame* LetterPanel = nullptr;
     QFrame* HeaderPanel = nullptr;
     QLabel* FromLabel = nullptr;
@@ -193,7 +194,6 @@ private:
     // window is freed only once no question of its own is on the stack.
     int OpenQuestions = 0;
     bool FreeAfterQuestions = false;
-    TLetterTreeLook TreeLook;
     bool Rebuilding = false;
     std::string RestoredActiveControl;
     int WantedTreeWidth = 0;       // the stored width of the tree; 0: a share of the window
@@ -222,7 +222,7 @@ private:
     void ClearTreeItems();
     void FillTreeItems();
     void SelectNode(TTreeNode* node);
-    void TreeChange(QTreeWidgetItem* item);
+    void TreeChange(const QModelIndex& index);
     bool TreeKeyPress(QKeyEvent* event);
     void RepaintTree();
     void AnyTreeCommand(int command);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "FidoTestLetters.h"
 #include "msgbase/MsgBaseFactory.h"
@@ -56,17 +57,21 @@ TEST(FidoNumbers, NamesAnyCaseAndIgnoresWhatIsNoLetter)
     for (const char* name : {"0.msg", "000.msg", "abc.msg", "12.msg.bak", "+8.msg", "70000.msg", "x9.msg"})
         Put(dir, name);
     ASSERT_EQ(mkdir((dir / "9.msg").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("3.MSG", (dir / "10.msg").c_str()), 0);
+    ASSERT_EQ(symlink("9.msg", (dir / "11.msg").c_str()), 0);
+    ASSERT_EQ(symlink("gone.msg", (dir / "12.msg").c_str()), 0);
     WriteFileBytes(dir / "LastRead", std::string(4, '\0'));
 
     auto base = OpenFido(dir.Path());
-    EXPECT_EQ(base->CountLetters(), 3u);
-    EXPECT_EQ(base->GetHighNumber(), 7u);
+    EXPECT_EQ(base->CountLetters(), 4u);
+    EXPECT_EQ(base->GetHighNumber(), 10u);
     std::string froms;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
         froms += std::to_string(base->GetNumber()) + " " + base->GetFrom() + "; ";
     }
-    EXPECT_EQ(froms, "3 Upper; 4 Mixed; 7 Padded; ") << "007.msg is letter 7; the directory 9.msg is not a letter";
+    EXPECT_EQ(froms, "3 Upper; 4 Mixed; 7 Padded; 10 Upper; ")
+        << "007.msg is letter 7; the directory 9.msg, a link to it and a link to nothing are no letters";
     base->SeekFirst(7);
     ASSERT_EQ(base->DeleteLetter(), 0);
     EXPECT_FALSE(PathExists(dir / "007.msg"));

@@ -231,7 +231,7 @@ TEST(FidoSafety, ALetterOnAReadOnlyMountIsReadAndRefusesChanges)
 // delete is there once, with its own text.
 TEST(FidoSafety, SeveralWritersAndAReaderAtOnce)
 {
-    TempDir dir, logs;
+    TempDir dir;
     auto write = [&](int w, std::ostream& log) {
         for (int i = 0; i < 24; ++i) {
             FidoMsgBase base;
@@ -257,7 +257,7 @@ TEST(FidoSafety, SeveralWritersAndAReaderAtOnce)
             }
         }
     };
-    const LetterTexts stored = WritersAndAReader(3, write, read, logs.Path());
+    const LetterTexts stored = WritersAndAReader(3, write, read);
     EXPECT_EQ(stored.size(), 3u * 18);
     EXPECT_EQ(Letters(dir.Path()), stored);
 }

@@ -81,6 +81,10 @@ TEST(FidoWrite, NewNamesFollowTheDirectorysCase)
     EXPECT_EQ(DirectoryNames(mixed.Path()), (std::vector<std::string>{"7.Msg", "8.Msg", "LastRead"}));
 }
 
+// A post takes its number from the directory as it was listed at the open:
+// letters another program wrote since, under our spelling or another case
+// of it, are neither overwritten nor given a twin; the post takes the next
+// free number, and the object knows their letters from then on.
 TEST(FidoWrite, ALetterAnotherProgramWroteMeanwhileIsNotOverwritten)
 {
     TempDir dir;
@@ -88,13 +92,19 @@ TEST(FidoWrite, ALetterAnotherProgramWroteMeanwhileIsNotOverwritten)
     auto base = OpenFido(dir.Path());
     FidoLetter theirs;
     theirs.From = "Tosser";
-    WriteFileBytes(dir / "6.MSG", theirs.Bytes());
+    for (const char* name : {"6.MSG", "7.mSg", "8.msg"})
+        WriteFileBytes(dir / name, theirs.Bytes());
     ASSERT_EQ(WriteEchoLetter(*base, "mine"), 0);
-    EXPECT_EQ(base->GetNumber(), 7u);
-    EXPECT_EQ(ReadFileBytes(dir / "6.MSG"), theirs.Bytes());
-    base->SeekFirst(6);
-    base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "Tosser") << "the rescan found their letter";
+    EXPECT_EQ(base->GetNumber(), 9u);
+    EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"5.msg", "6.MSG", "7.mSg", "8.msg", "9.msg"}));
+    for (const char* name : {"6.MSG", "7.mSg", "8.msg"})
+        EXPECT_EQ(ReadFileBytes(dir / name), theirs.Bytes()) << name;
+    for (Num number : {6u, 7u, 8u}) {
+        base->SeekFirst(number);
+        base->LoadHeader();
+        EXPECT_EQ(base->GetNumber(), number);
+        EXPECT_EQ(base->GetFrom(), "Tosser") << number;
+    }
 }
 
 TEST(FidoWrite, EveryNumberStoredCanBeReachedAgain)

@@ -8,6 +8,7 @@
 
 #include "HudsonTestBases.h"
 #include "msgbase/FileFaults.h"
+#include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
 using namespace hudson_test;
@@ -96,7 +97,7 @@ TEST(HudsonCrash, SeveralWritersAndAReaderAtOnce)
     TempDir dir;
     WriteBase(dir.Path(), {Letter{.Number = 1, .Text = "w0 0\r"}});
     constexpr int Writers = 3, LettersEach = 15;
-    auto writer = [&](int w) {
+    auto writer = [&](int w, std::ostream&) {
         auto base = Board(dir.Path(), w + 1);
         if (base->OpenBase() != 0)
             return 1;
@@ -111,23 +112,19 @@ TEST(HudsonCrash, SeveralWritersAndAReaderAtOnce)
     };
     // The reader walks every board over and over while the writers write:
     // every letter it meets is whole.
-    auto reader = [&](const std::function<bool()>& writersDone) {
-        while (!writersDone()) {
-            for (int board = 1; board <= Writers; ++board) {
-                auto base = Board(dir.Path(), board);
-                if (base->OpenBase() != 0)
-                    return 1;
-                for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
-                    base->LoadHeader();
-                    std::string text = RawText(*base);
-                    if (base->HeaderStatus() != 0 || text.size() < 4 || text[0] != 'w' || text.back() != '\r')
-                        return 2;
-                }
+    auto reader = [&] {
+        for (int board = 1; board <= Writers; ++board) {
+            auto base = Board(dir.Path(), board);
+            ASSERT_EQ(base->OpenBase(), 0);
+            for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
+                base->LoadHeader();
+                std::string text = RawText(*base);
+                EXPECT_TRUE(base->HeaderStatus() == 0 && text.size() >= 4 && text[0] == 'w' && text.back() == '\r')
+                    << board << " " << base->GetNumber();
             }
         }
-        return 0;
     };
-    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
+    WritersAndAReader(Writers, writer, reader);
 
     std::map<Num, std::string> letters = LettersOf(dir.Path(), {1, 2, 3});
     std::multiset<std::string> texts;

@@ -236,3 +236,33 @@ TEST(HudsonSharing, AHeaderMarkedDeletedIsGoneWhateverItsIndexRecordSays)
     EXPECT_EQ(early->RewriteHeader(), HudsonNoLetter);
     EXPECT_EQ(Snapshot(dir.Path()), before) << "marking read never deletes";
 }
+
+// A board's walk reads index records and headers in blocks; what other base
+// objects of this process change meanwhile is never served from them.
+TEST(HudsonSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
+{
+    TempDir dir;
+    std::vector<Letter> letters;
+    for (uint16_t n = 1; n <= 6; ++n)
+        letters.push_back(Letter{.Number = n});
+    WriteBase(dir.Path(), letters);
+    auto walker = Board(dir.Path(), 1), writer = Board(dir.Path(), 1);
+    ASSERT_EQ(walker->OpenBase(), 0);
+    ASSERT_EQ(writer->OpenBase(), 0);
+    for (walker->SeekFirst(1); walker->SeekFound() && walker->GetNumber() < 3; walker->SeekNext())
+        walker->LoadHeader();  // the walk has read the headers of letters 3 to 6 in one block
+
+    writer->SeekFirst(5);
+    writer->LoadHeader();
+    writer->SetRead(true);
+    ASSERT_EQ(writer->RewriteHeader(), 0);
+    writer->SeekFirst(4);
+    ASSERT_EQ(writer->DeleteLetter(), 0);
+
+    std::vector<std::string> seen;
+    for (; walker->SeekFound(); walker->SeekNext()) {
+        walker->LoadHeader();
+        seen.push_back(std::to_string(walker->GetNumber()) + (walker->IsRead() ? " read" : ""));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"3", "5 read", "6"}));
+}

@@ -4,14 +4,18 @@
 // tests run the tossers themselves.)
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <set>
+#include <thread>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "msgbase/BlockReader.h"
 #include "msgbase/FileFaults.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -203,7 +207,7 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     TempDir dir;
     { Base create(dir / "echo"); }
     constexpr int Writers = 3, LettersEach = 15;
-    auto writer = [&](int w) {
+    auto writer = [&](int w, std::ostream&) {
         JamMsgBase base;
         base.SetBasePath(dir / "echo");
         if (base.OpenBase() != 0)
@@ -223,23 +227,19 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     };
     // The reader walks the base over and over while the writers write: every
     // letter it meets is whole.
-    auto reader = [&](const std::function<bool()>& writersDone) {
-        while (!writersDone()) {
-            JamMsgBase base;
-            base.SetBasePath(dir / "echo");
-            if (base.OpenBase() != 0)
-                return 1;
-            for (base.SeekFirst(1); base.SeekFound(); base.SeekNext()) {
-                base.LoadHeader();
-                base.StartText();
-                std::string line = base.ReadLine(65535);
-                if (base.HeaderStatus() != 0 || base.GetTo() != "All" || line.size() < 4 || line[0] != 'w')
-                    return 2;
-            }
+    auto reader = [&] {
+        JamMsgBase base;
+        base.SetBasePath(dir / "echo");
+        ASSERT_EQ(base.OpenBase(), 0);
+        for (base.SeekFirst(1); base.SeekFound(); base.SeekNext()) {
+            base.LoadHeader();
+            base.StartText();
+            std::string line = base.ReadLine(65535);
+            EXPECT_TRUE(base.HeaderStatus() == 0 && base.GetTo() == "All" && line.size() >= 4 && line[0] == 'w')
+                << base.GetNumber();
         }
-        return 0;
     };
-    EXPECT_EQ(RunWritersAndAReader(Writers, writer, reader), std::vector<int>(Writers + 1, 0));
+    WritersAndAReader(Writers, writer, reader);
 
     Base check(dir / "echo");
     std::multiset<std::string> texts;
@@ -257,4 +257,119 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
     check.base.LockBase();
     EXPECT_EQ(check.base.CountLetters(), uint32_t(Writers * LettersEach));
     check.base.UnlockBase();
+}
+
+namespace {
+
+// Three letters, and a walk that stands on the first: its blocks hold the
+// index records and headers of all three.
+struct WalkedBase {
+    TempDir dir;
+    Base writer{dir / "echo"};
+    Base walker{dir / "echo"};
+    WalkedBase()
+    {
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(writer.Write("letter\r"), 0);
+        walker.Load(1);
+    }
+};
+
+}  // namespace
+
+// What other base objects of this process change meanwhile is never served
+// from a walk's blocks.
+TEST(JamSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
+{
+    WalkedBase b;
+    Base& writer = b.writer;
+    Base& walker = b.walker;
+    writer.Load(3);
+    writer.base.SetRead(true);
+    ASSERT_EQ(writer.base.RewriteHeader(), 0);
+    writer.Load(2);
+    ASSERT_EQ(writer.base.DeleteLetter(), 0);
+    ASSERT_EQ(writer.Write("fourth\r"), 0);
+
+    std::vector<std::string> seen;
+    for (walker.base.SeekNext(); walker.base.SeekFound(); walker.base.SeekNext()) {
+        walker.base.LoadHeader();
+        seen.push_back(std::to_string(walker.base.GetNumber()) + (walker.base.IsRead() ? " read" : ""));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"3 read", "4"}));
+}
+
+namespace {
+
+// The header offset of a letter as .jdx names it.
+uint32_t HeaderOffset(const TempDir& dir, Num number)
+{
+    return GetLe32(ReadFileBytes(dir / "echo.jdx"), (number - 1) * 8 + 4);
+}
+
+// Another program (a tosser, a second reader) sets the Read bit of a letter.
+void MarkReadOnDisk(const TempDir& dir, Num number)
+{
+    const uint32_t header = HeaderOffset(dir, number);
+    const uint32_t attribute = GetLe32(ReadFileBytes(dir / "echo.jhr"), header + 52);
+    PatchFileBytes(dir / "echo.jhr", header + 52, Le32(attribute | 0x10000000));
+}
+
+}  // namespace
+
+TEST(JamSharing, WhatAnotherProgramRewritesIsReadByTheNextWalkAndOnceTheBlocksAreOld)
+{
+    WalkedBase b;
+    const TempDir& dir = b.dir;
+    Base& walker = b.walker;
+    MarkReadOnDisk(dir, 2);
+    walker.Load(2);
+    EXPECT_TRUE(walker.base.IsRead()) << "a new walk reads the files afresh";
+
+    MarkReadOnDisk(dir, 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(BlockReader::MaxBlockAge + 10));
+    walker.base.SeekNext();
+    walker.base.LoadHeader();
+    EXPECT_EQ(walker.base.GetNumber(), 3u);
+    EXPECT_TRUE(walker.base.IsRead()) << "blocks past their age are read again";
+}
+
+// Another program rebuilds the base while a walk reads it (a pack): letter 2
+// is gone and letter 3 now lies where letter 2's header was. The walk may
+// still show letter 2 as it was, but never letter 2's old header as letter 3.
+TEST(JamSharing, AWalkNeverTakesAHeaderFromBytesOlderThanItsIndexRecord)
+{
+    TempDir dir;
+    {
+        Base writer(dir / "echo");
+        for (const char* subject : {"one", "two"}) {
+            writer.base.StartNewLetter();
+            writer.base.SetTo("All");
+            writer.base.SetSubject(subject);
+            writer.base.WriteText("text\r");
+            ASSERT_EQ(writer.base.WriteLetter(), 0);
+        }
+    }
+    Base walker(dir / "echo");
+    walker.Load(1);
+
+    const uint32_t second = HeaderOffset(dir, 2);
+    std::string header = ReadFileBytes(dir / "echo.jhr").substr(second);
+    const std::size_t subject = header.find("two");
+    ASSERT_NE(subject, std::string::npos);
+    header.replace(subject, 3, "six");
+    header.replace(48, 4, Le32(3));  // MessageNumber
+    PatchFileBytes(dir / "echo.jhr", second, header);
+    const std::string index = ReadFileBytes(dir / "echo.jdx");
+    PatchFileBytes(dir / "echo.jdx", 8, Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + index.substr(8, 8));
+
+    walker.base.SeekNext();
+    walker.base.LoadHeader();
+    if (walker.base.GetNumber() == 2) {  // the index as it was: letter 2 as it was
+        EXPECT_EQ(walker.base.GetSubject(), "two");
+        walker.base.SeekNext();
+        walker.base.LoadHeader();
+    }
+    EXPECT_EQ(walker.base.GetNumber(), 3u);
+    EXPECT_EQ(walker.base.GetSubject(), "six");
 }

@@ -174,7 +174,7 @@ TEST(SquishSafety, AnIndexWhoseBaseFileIsGoneIsNeverRebuilt)
     const std::string sqi = ReadFileBytes(path + ".sqi");
     SquishMsgBase s;
     s.SetBasePath(path);
-    EXPECT_FALSE(s.BaseExists());
+    EXPECT_TRUE(s.BaseExists()) << "what is left of the base is a base: nobody creates one over it";
     EXPECT_EQ(s.CreateBase(0, 0), SquishPartlyMissing);
     EXPECT_EQ(s.OpenBase(), SquishPartlyMissing);
     EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"echo.sqi", "echo.sql"}));
@@ -314,7 +314,7 @@ TEST(SquishSafety, SeveralWritersAndAReaderAtOnce)
             }
         }
     };
-    const LetterTexts stored = WritersAndAReader(3, write, read, dir.Path());
+    const LetterTexts stored = WritersAndAReader(3, write, read);
     EXPECT_EQ(stored.size(), 3u * 18);
     EXPECT_EQ(Letters(path), stored);
 }

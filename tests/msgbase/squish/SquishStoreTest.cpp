@@ -1,6 +1,9 @@
 // Storing, deleting and rewriting letters, checked against the bytes on disk.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "SquishBytes.h"
 
 namespace {
@@ -80,6 +83,95 @@ TEST(SquishStore, TwoObjectsWritingTheSameFilesInTurn)
                            FrameBytes(256, 527, 243, 243, 0) + MessageBytes("A") + "Six\r" + '\0');
     EXPECT_EQ(b.Sqi(), IndexBytes(527, 2) + IndexBytes(798, 3) + IndexBytes(256, 4));
     EXPECT_EQ(Walk(c.base), "2 3 4 ");
+}
+
+// An object keeps its index between its own changes and reads it again
+// only when another writer changed the base: a letter deleted and one
+// stored in its frame leave the count and the index's size as they were,
+// yet the first object's next marks and walks see them (alone, and in a run
+// of marks under one lock).
+TEST(SquishStore, AnIndexKeptBetweenChangesSeesWhatAnotherObjectChanged)
+{
+    NewBase b;
+    OpenSquish a(b.path, true), c(b.path);
+    for (const char* text : {"One\r", "Two\r", "Three\r"})
+        ASSERT_EQ(Post(a.base, "A", text), 0);
+    auto markRead = [&](Num number) {
+        a.base.SeekFirst(number);
+        a.base.LoadHeader();
+        EXPECT_EQ(a.base.GetNumber(), number);
+        a.base.SetRead(true);
+        return a.base.RewriteHeader();
+    };
+    ASSERT_EQ(markRead(1), 0);
+
+    c.base.SeekFirst(2);
+    c.base.LoadHeader();
+    ASSERT_EQ(c.base.DeleteLetter(), 0);
+    ASSERT_EQ(Post(c.base, "C", "4\r"), 0);  // into the frame letter 2 left
+    EXPECT_EQ(Walk(a.base), "1 3 4 ");
+    ASSERT_EQ(markRead(4), 0);
+    a.base.StartText();
+    EXPECT_EQ(a.base.ReadLine(65535), "4");
+
+    c.base.SeekFirst(1);
+    c.base.LoadHeader();
+    ASSERT_EQ(c.base.DeleteLetter(), 0);
+    ASSERT_EQ(Post(c.base, "C", "5\r"), 0);
+    ASSERT_TRUE(a.base.LockBase());
+    EXPECT_EQ(markRead(3), 0);
+    EXPECT_EQ(markRead(5), 0);
+    EXPECT_TRUE(a.base.UnlockBase());
+
+    OpenSquish check(b.path);
+    std::string marks;
+    for (check.base.SeekFirst(1); check.base.SeekFound(); check.base.SeekNext()) {
+        check.base.LoadHeader();
+        marks += std::to_string(check.base.GetNumber()) + (check.base.IsRead() ? "* " : " ");
+    }
+    EXPECT_EQ(marks, "3* 4* 5* ");
+}
+
+// A walk reads the headers of the letters ahead with the current one. What
+// it read ahead is not shown once the walk starts again, once this object
+// changed the base, nor after a pause in the walk: a header changed by
+// another object meanwhile is read again.
+TEST(SquishStore, HeadersReadAheadAreNotShownOnceChanged)
+{
+    NewBase b;
+    OpenSquish a(b.path, true), c(b.path);
+    for (const char* text : {"One\r", "Two\r", "Three\r", "Four\r"})
+        ASSERT_EQ(Post(a.base, "A", text), 0);
+    auto markRead = [](SquishMsgBase& base, Num number) {
+        base.SeekFirst(number);
+        base.LoadHeader();
+        base.SetRead(true);
+        return base.RewriteHeader();
+    };
+    auto readMark = [&] {
+        a.base.LoadHeader();
+        return std::to_string(a.base.GetNumber()) + (a.base.IsRead() ? "*" : "");
+    };
+    a.base.SeekFirst(1);
+    EXPECT_EQ(readMark(), "1");
+    ASSERT_EQ(markRead(c.base, 2), 0);
+    a.base.SeekFirst(2);
+    EXPECT_EQ(readMark(), "2*") << "a walk started again";
+
+    a.base.SeekFirst(1);
+    EXPECT_EQ(readMark(), "1");
+    ASSERT_EQ(markRead(c.base, 3), 0);
+    a.base.SetRead(true);
+    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "2*");
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "3*") << "after this object's own change";
+
+    ASSERT_EQ(markRead(c.base, 4), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    a.base.SeekNext();
+    EXPECT_EQ(readMark(), "4*") << "after a pause";
 }
 
 TEST(SquishStore, AWriteWithoutTheLockChangesNothingAndCanBeRepeated)
