@@ -112,11 +112,11 @@ Num ParseNumber(const std::string& text)
 std::string EscapeField(const std::string& text)
 {
     // Nearly every name needs nothing escaped.
-    if (std::none_of(ansi.begin(), ansi.end(), [](char ch) {
+    if (std::none_of(text.begin(), text.end(), [](char ch) {
             const auto byte = static_cast<unsigned char>(ch);
             return byte < 0x20 || byte == 0x7F || ch == '\\';
         }))
-        return ansi;
+        return text;
     std::string out;
     out.reserve(text.size());
     for (char ch : text) {

@@ -48,9 +48,9 @@
 
 namespace {
 
-QString Q(const std::string& ansi)
+QString Q(const std::string& text)
 {
-    return ToQString(ansi);
+    return ToQString(text);
 }
 
 // A line of 600 characters: 75 words.

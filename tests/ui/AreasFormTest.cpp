@@ -44,9 +44,9 @@
 
 namespace {
 
-QString Q(const std::string& ansi)
+QString Q(const std::string& text)
 {
-    return ToQString(ansi);
+    return ToQString(text);
 }
 
 // A point: the areas file, the flag's path, the Hudson directory, the bases.
