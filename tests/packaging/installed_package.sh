@@ -107,9 +107,10 @@ completes() {
   [ "$got" = "$expected" ] || fail "completing \"$*\" gives \"$got\", not \"$expected\""
 }
 completes "mark-read mark-all-read " quorvel-tool ma
-completes "--reply --dest --netmail --flag --wait " quorvel-tool post J/x --from A --to B --subject C --addr 1:2/3 --
+completes "--reply --dest --netmail --charset --flag --wait " quorvel-tool post J/x --from A --to B --subject C --addr 1:2/3 --
 completes "--wait " quorvel-tool mark-read J/x 3 --flag /tmp/toss.flag ""
 completes "unreads tree list " quorvel-tool tree J/x --view ""
+completes "UTF-8 " quorvel-tool post J/x --charset U
 completes "J$work/point/jam/ru.point.talk " quorvel-tool list "J$work/point/jam/ru.po"
 completes "$(cut -f1 listed | tr '\n' ' ')$posted " "$tool" read "J$work/point/jam/ru.point.talk" ""
 
