@@ -22,6 +22,7 @@
 #include "ui/UserF/TUserForm.h"
 #include "ui/WndListF/TWindowListForm.h"
 #include "ui/support/CutTexts.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/MessageBoxes.h"
 
 class TextFitTest : public QObject {
@@ -134,8 +135,8 @@ private slots:
         QStringList cut;
         {
             TAreasForm areas;
-            areas.UpdateAreasStarter->stop();
-            areas.UpdateAreasTick->stop();
+            PartOf<QTimer>(&areas, "UpdateAreasStarter")->stop();
+            PartOf<QTimer>(&areas, "UpdateAreasTick")->stop();
             cut << CutIn(areas);
         }
         auto* form = new TAreaForm(&area);
