@@ -72,15 +72,17 @@ private slots:
         QStringList cut;
         {
             TAboutForm about;
-            for (int page = 0; page < about.TabbedNotebook1->count(); ++page) {
-                about.TabbedNotebook1->setCurrentIndex(page);
+            auto* pages = PartOf<QTabWidget>(&about, "TabbedNotebook1");
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
                 cut << CutIn(about);
             }
         }
         {
             TUserForm user;
-            for (int page = 0; page < user.Notebook->count(); ++page) {
-                user.Notebook->setCurrentIndex(page);
+            auto* pages = PartOf<QTabWidget>(&user, "Notebook");
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
                 cut << CutIn(user);
             }
         }
