@@ -44,6 +44,7 @@
 #include "ui/EditorEntry.h"
 #include "ui/HelpF/THelpForm.h"
 #include "ui/ProgramStart.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 
 namespace {
@@ -580,14 +581,14 @@ private slots:
         QCOMPARE(Selected(form), top.data().toString());
 
         QTest::keyClicks(form->Tree, QStringLiteral("ga"));
-        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
         QCOMPARE(form->Tree->currentIndex(), top);  // after the pause
         QVERIFY(form->DoFindTimer->isActive());
         QCOMPARE(form->DoFindTimer->interval(), 300);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), QStringLiteral("Denis"));  // the subject matches
         QVERIFY(form->FindMode);
-        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
 
         QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
         form->DoFindTimerFired();
@@ -609,7 +610,7 @@ private slots:
         // Any other selection ends the search.
         form->Tree->setCurrentIndex(top);
         QVERIFY(!form->FindMode);
-        QCOMPARE(form->StatusBar->currentMessage(), QString());
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QString());
         QVERIFY(!form->DoFindTimer->isActive());
 
         // Cyrillic and digits search the names too; keys that take no part go to the tree.

@@ -40,6 +40,7 @@
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 
 namespace {
@@ -583,7 +584,7 @@ private slots:
 
         QTest::keyClicks(Form->Tree, QStringLiteral("ru."));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QStringLiteral("Ищем: RU."));
         QTest::keyClick(Form->Tree, Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         const int beeps = Beeps;
@@ -591,30 +592,30 @@ private slots:
         QCOMPARE(Beeps, beeps + 1);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         QCOMPARE(Form->SearchSkip, 2);
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QStringLiteral("Ищем: RU."));
         // A character that matches nothing beeps and keeps the text.
         QTest::keyClick(Form->Tree, Qt::Key_Q);
         QCOMPARE(Beeps, beeps + 2);
         QCOMPARE(Form->SearchText, std::string("RU."));
         // Backspace starts over from the first match of the shorter text.
         QTest::keyClick(Form->Tree, Qt::Key_Backspace);
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU"));
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QStringLiteral("Ищем: RU"));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
         QCOMPARE(Form->SearchSkip, 0);
         // A move made otherwise ends the search.
         QTest::keyClick(Form->Tree, Qt::Key_Right);
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         QCOMPARE(Form->SearchText, std::string());
-        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QString());
         // A letter found only in the middle of a tag.
         QTest::keyClicks(Form->Tree, QStringLiteral("mai"));
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: MAI"));
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QStringLiteral("Ищем: MAI"));
         // Emptying the text ends the search.
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(Form->Tree, Qt::Key_Backspace);
         QCOMPARE(Form->SearchText, std::string());
-        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+        QCOMPARE(PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(), QString());
         // Leaving the window ends it too.
         QTest::keyClicks(Form->Tree, QStringLiteral("hud"));
         QCOMPARE(CurrentTag(), QStringLiteral("HUDSON.AREA"));
@@ -896,27 +897,27 @@ private slots:
     {
         Point->Use();
         StartWindow();
-        QVERIFY(Form->SpeedBarItem->isChecked());
-        QVERIFY(Form->StatusLineItem->isChecked());
-        QVERIFY(Form->ShowHintItem->isChecked());
-        Form->HideSpeedBar->trigger();
-        QVERIFY(Form->SpeedBar->isHidden());
-        QVERIFY(!Form->SpeedBarItem->isChecked());
-        Form->SpeedBarItem->trigger();
-        QVERIFY(!Form->SpeedBar->isHidden());
-        QVERIFY(Form->SpeedBarItem->isChecked());
-        Form->StatusLineItem->trigger();
-        QVERIFY(Form->StatusBar->isHidden());
-        QVERIFY(!Form->StatusLineItem->isChecked());
-        Form->ShowHintItem->trigger();
-        QVERIFY(!Form->SpeedBar->ShowHints());
-        QVERIFY(!Form->ShowHintItem->isChecked());
+        QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        QVERIFY(ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        QVERIFY(ActionOf(Form.get(), "ShowHintItem")->isChecked());
+        ActionOf(Form.get(), "HideSpeedBar")->trigger();
+        QVERIFY(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        ActionOf(Form.get(), "SpeedBarItem")->trigger();
+        QVERIFY(!PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        ActionOf(Form.get(), "StatusLineItem")->trigger();
+        QVERIFY(PartOf<QStatusBar>(Form.get(), "StatusBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        ActionOf(Form.get(), "ShowHintItem")->trigger();
+        QVERIFY(!PartOf<TSpeedBar>(Form.get(), "SpeedBar")->ShowHints());
+        QVERIFY(!ActionOf(Form.get(), "ShowHintItem")->isChecked());
         // "Настроить..." opens the bar's own customisation dialog.
         QTimer::singleShot(0, [] {
             if (QWidget* dialog = QApplication::activeModalWidget())
                 QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
         });
-        Form->ConfigureItem->trigger();
+        ActionOf(Form.get(), "ConfigureItem")->trigger();
     }
 
     void WindowPlacementAndViewAreStoredUnderTheSettingsKey()
@@ -927,8 +928,8 @@ private slots:
         Point->Use();
         StartWindow();
         QVERIFY(Form->isMaximized());  // nothing stored yet
-        Form->HideSpeedBar->trigger();
-        Form->SpeedBar->SetLayout({"NetmailSpeedItem", "NextWithUnreadSpeedItem"});
+        ActionOf(Form.get(), "HideSpeedBar")->trigger();
+        PartOf<TSpeedBar>(Form.get(), "SpeedBar")->SetLayout({"NetmailSpeedItem", "NextWithUnreadSpeedItem"});
         QVERIFY(Form->close());
         std::map<std::string, std::string> stored;
         for (const std::string& name : registry->ValueNames(key))
@@ -951,11 +952,11 @@ private slots:
         StartWindow();
         QVERIFY(!Form->isMaximized());
         QCOMPARE(Form->geometry(), QRect(30, 40, 500, 360));
-        QVERIFY(Form->SpeedBar->isHidden());
-        QVERIFY(!Form->SpeedBarItem->isChecked());
-        QVERIFY(Form->StatusBar->isHidden());
-        QVERIFY(!Form->StatusLineItem->isChecked());
-        QCOMPARE(Form->SpeedBar->Layout(), (QStringList{"NetmailSpeedItem", "NextWithUnreadSpeedItem"}));
+        QVERIFY(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        QVERIFY(PartOf<QStatusBar>(Form.get(), "StatusBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        QCOMPARE(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->Layout(), (QStringList{"NetmailSpeedItem", "NextWithUnreadSpeedItem"}));
         SetUserRegistry(std::make_unique<MemoryRegistry>());
     }
 
@@ -968,7 +969,7 @@ private slots:
         Point->Use();
         StartWindow();
         // Without the dialog the command is not offered.
-        QVERIFY(!Form->UserItem->isEnabled());
+        QVERIFY(!ActionOf(Form.get(), "UserItem")->isEnabled());
 
         UserSettingsFields seen;
         bool answer = false;
@@ -980,12 +981,12 @@ private slots:
             fields.NewLetterTemplate = {"", "@Quote"};
             return answer;
         });
-        emit Form->OptionsItem->aboutToShow();
-        QVERIFY(Form->UserItem->isEnabled());
+        emit PartOf<QMenu>(Form.get(), "OptionsItem")->aboutToShow();
+        QVERIFY(ActionOf(Form.get(), "UserItem")->isEnabled());
 
         MainAddress = FidoAddress{2, 5030, 1, 9};
         const std::string nameBefore = UserName;
-        Form->UserItem->trigger();  // cancelled: nothing changes
+        ActionOf(Form.get(), "UserItem")->trigger();  // cancelled: nothing changes
         QCOMPARE(seen.Name, nameBefore);
         QCOMPARE(seen.MainAddressText, std::string("2:5030/1.9"));
         QCOMPARE(seen.QuoteReplyTemplate, DefaultQuoteReplyTemplate());
@@ -993,7 +994,7 @@ private slots:
         QVERIFY(!registry->KeyExists("quorvel.INI\\User"));
 
         answer = true;
-        Form->UserItem->trigger();
+        ActionOf(Form.get(), "UserItem")->trigger();
         QCOMPARE(UserName, "Пётр Сидоров");
         QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
         QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));

@@ -1,4 +1,5 @@
-// The mirrored popup menu, the window list and the About box.
+// The mirrored popup menu, the window list, the About box, and the windows'
+// base freeing a window only after its own questions are closed.
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -9,14 +10,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QPointer>
 #include <QTest>
 
 #include "ui/AboutF/TAboutForm.h"
+#include "ui/Dialogs.h"
 #include "ui/FormWindow.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/WndListF/TWindowListForm.h"
+
+namespace {
+
+// A window freed when it closes, asking whatever the test wants.
+class AskingWindow : public FormWindow {
+public:
+    AskingWindow() { FreedWhenClosed(); }
+    using FormWindow::Ask;
+    using FormWindow::QuestionScope;
+};
+
+bool Freed(const QPointer<AskingWindow>& window)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return window.isNull();
+}
+
+}  // namespace
 
 class SmallWindowsTest : public QObject {
     Q_OBJECT
@@ -78,6 +99,39 @@ private slots:
         TWindowListForm list;
         QCOMPARE(list.ListBox->count(), 1);
         QCOMPARE(list.ListBox->currentRow(), 0);
+    }
+
+    void AWindowClosedDuringItsOwnQuestionIsFreedOnlyAfterIt()
+    {
+        // Closed (say, its area destroyed) while its questions are open,
+        // one inside the other: it lives until the outer one is answered.
+        QPointer<AskingWindow> window = new AskingWindow;
+        QStringList seen;
+        SetAskHandler([&](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons) {
+            if (text == QStringLiteral("outer")) {
+                window->Ask("inner", QMessageBox::Yes);
+                seen << (Freed(window) ? "freed after inner" : "alive after inner");
+            } else {
+                seen << (!window->close() ? "not closed" : Freed(window) ? "freed in inner" : "alive in inner");
+            }
+            return QMessageBox::Yes;
+        });
+        QCOMPARE(window->Ask("outer", QMessageBox::Yes), QMessageBox::Yes);
+        SetAskHandler(nullptr);
+        QCOMPARE(seen, (QStringList{"alive in inner", "alive after inner"}));
+        QVERIFY(Freed(window));
+
+        // A message box of its own counts too; without one open, a close frees it.
+        window = new AskingWindow;
+        {
+            AskingWindow::QuestionScope open(window);
+            QVERIFY(window->close());
+            QVERIFY(!Freed(window));
+        }
+        QVERIFY(Freed(window));
+        window = new AskingWindow;
+        QVERIFY(window->close());
+        QVERIFY(Freed(window));
     }
 
     void AboutBoxVersionPictureAndPageSwitch()

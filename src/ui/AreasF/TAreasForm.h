@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,16 +16,13 @@ class QAction;
 class QKeyEvent;
 class QLabel;
 class QMenu;
-class QStatusBar;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWindowStateChangeEvent;
 class TArea;
-class TFormStorage;
 class TIndirectPopupMenu;
-class TSpeedBar;
 
 class TAreasForm : public FormWindow {
     Q_OBJECT
@@ -84,16 +80,13 @@ public:
     bool SelectingBySearch = false;
 
     // Components, named as the menus and the settings know them.
-    TSpeedBar* SpeedBar;
     QTreeWidget* Tree;
-    QStatusBar* StatusBar;
     QLabel* StatusPanel0;
     QLabel* StatusPanel1;
     QSystemTrayIcon* NewMailIcon;
     QTimer* UpdateAreasStarter;
     QTimer* UpdateAreasTick;
     TIndirectPopupMenu* IndirectPopupMenu;
-    std::unique_ptr<TFormStorage> FormStorage;
 
     QMenu* FileItem;
     QAction* EnterSelectedAreaItem;
@@ -108,30 +101,14 @@ public:
     QAction* EnterNetmailItem;
     QAction* FirstAreaItem;
     QAction* LastAreaItem;
-    QMenu* SwitchItem;
-    QAction* SpeedBarItem;
-    QAction* StatusLineItem;
-    QMenu* OptionsItem;
-    QAction* UserItem;
     QMenu* WindowsItem;
     QAction* SwitchToTopBrowser;
     QAction* SwitchToTopEditor;
     QAction* WindowListItem;
-    QMenu* HelpItem;
-    QAction* ContentsItem;
-    QAction* SearchforHelpOnItem;
-    QAction* HowtoUseHelpItem;
-    QAction* AboutItem;
 
     QAction* PrevWithUnreadSpeedItem;
     QAction* NextWithUnreadSpeedItem;
     QAction* NetmailSpeedItem;
-
-    QMenu* SpeedBarPopupMenu;
-    QAction* ConfigureItem;
-    QAction* ShowHintItem;
-    QAction* HideSpeedBar;
-    QAction* HelpItem1;
 
 signals:
     // The main window has closed: the program ends (ApplicationIsTerminating).
@@ -141,7 +118,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QMenu* createPopupMenu() override;
 
 private:
     QTreeWidgetItem* Root = nullptr;
@@ -158,8 +134,6 @@ private:
     void CreateSpeedBar();
     void CreateStatusBar();
     void CreateTree();
-    void CreateStorage();
-    void SyncChecks();
 
     void ApplyNodeLook(QTreeWidgetItem* node, const TArea* area);
     void RedrawNode(TArea* area);
