@@ -8,9 +8,9 @@
 // the status bar and its panels, the View, Options and Help menus, the
 // stored placement (written when the window closes), and the menus' check
 // marks for the two bars and the hints. A window with check marks of its own
-// keeps them in SyncOwnChecks. A window freed when it closes does so through
-// FreeLater, never from inside one of its own questions (Ask, or any other
-// box opened under a QuestionScope).
+// keeps them in SyncOwnChecks. A window freed when it closes is freed only
+// after its own questions are closed (Ask, or any other box opened under a
+// QuestionScope).
 #pragma once
 
 #include <QMainWindow>
@@ -97,16 +97,14 @@ protected:
     };
     // A question over this window, inside a QuestionScope.
     QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
-    // Frees the window from the event loop its own work returns to, never
-    // from inside one of its questions (what it is about may go while one
-    // is open): with one open, once the last is closed.
-    void FreeLater();
-    // The window is freed (FreeLater) when it closes.
+    // The window is freed when it closes: from the event loop its own work
+    // returns to, never from inside one of its questions (what it is about
+    // may go while one is open); with one open, once the last is closed.
     void FreedWhenClosed() { FreesWhenClosed = true; }
 
     void changeEvent(QEvent* event) override;
     // Accepts when CloseQuery allows (or the question was answered); then
-    // stores the placement and frees the window when it is freed when closed.
+    // stores the placement and, when FreedWhenClosed, frees the window.
     void closeEvent(QCloseEvent* event) override;
     // The tool bar has its own popup menu; the menu bar has none.
     QMenu* createPopupMenu() override;
@@ -119,4 +117,6 @@ private:
     std::unique_ptr<TFormStorage> Storage;
     ViewMenu View{};
     TSpeedBar::PopupMenu SpeedBarMenu{};
+
+    void FreeLater();
 };

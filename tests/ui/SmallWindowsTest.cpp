@@ -20,6 +20,7 @@
 #include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/WndListF/TWindowListForm.h"
+#include "ui/support/FormParts.h"
 
 namespace {
 
@@ -84,9 +85,9 @@ private slots:
         ActivateForm(&area);
         ActivateForm(&main);  // the main window is active when the list opens
         TWindowListForm list;
-        QCOMPARE(list.ListBox->count(), 2);
-        QCOMPARE(list.ListBox->item(0)->text(), QStringLiteral("Quorvel: 5"));
-        QCOMPARE(list.ListBox->currentRow(), 1);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->count(), 2);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->item(0)->text(), QStringLiteral("Quorvel: 5"));
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->currentRow(), 1);
         QCOMPARE(list.SelectedWindow(), static_cast<QWidget*>(&area));
         QCOMPARE(list.windowTitle(), QStringLiteral("Список окон"));
     }
@@ -97,8 +98,8 @@ private slots:
         main.setWindowTitle(QStringLiteral("Quorvel"));
         main.show();
         TWindowListForm list;
-        QCOMPARE(list.ListBox->count(), 1);
-        QCOMPARE(list.ListBox->currentRow(), 0);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->count(), 1);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->currentRow(), 0);
     }
 
     void AWindowClosedDuringItsOwnQuestionIsFreedOnlyAfterIt()
@@ -137,17 +138,17 @@ private slots:
     void AboutBoxVersionPictureAndPageSwitch()
     {
         TAboutForm about;
-        QCOMPARE(about.VersionEdit->text(), QStringLiteral("Версия 2.00.84"));
+        QCOMPARE(PartOf<QLineEdit>(&about, "VersionEdit")->text(), QStringLiteral("Версия 2.00.84"));
         QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
-        QVERIFY(!about.Image->pixmap().isNull());
-        QCOMPARE(about.Image->pixmap().size(), QSize(144, 190));
+        QVERIFY(!PartOf<QLabel>(&about, "Image")->pixmap().isNull());
+        QCOMPARE(PartOf<QLabel>(&about, "Image")->pixmap().size(), QSize(144, 190));
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 0);
         QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 1);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 1);
         QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 0);
     }
 
     void QtsOwnButtonsAndMenusAreRussian()
