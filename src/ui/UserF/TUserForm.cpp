@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "settings/QtText.h"
 #include "text/Templates.h"
-#include "ui/QtText.h"
 
 namespace {
 
