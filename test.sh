@@ -34,7 +34,7 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # even be found there, so a core file that reaches for it fails here.
 core_build=build-core
 cmake -S . -B "$core_build" -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_WITH_QT=OFF -DQUORVEL_BUILD_TESTS=ON \
-  -DQUORVEL_SANITIZE=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+  -DQUORVEL_SANITIZE=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON --no-warn-unused-cli >/dev/null
 cmake --build "$core_build" -j"$(nproc)"
 ctest --test-dir "$core_build" --output-on-failure -j"$(nproc)"
 
