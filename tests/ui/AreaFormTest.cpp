@@ -44,6 +44,7 @@
 #include "ui/EditorEntry.h"
 #include "ui/HelpF/THelpForm.h"
 #include "ui/ProgramStart.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 
 namespace {
@@ -580,14 +581,14 @@ private slots:
         QCOMPARE(Selected(form), top.data().toString());
 
         QTest::keyClicks(form->Tree, QStringLiteral("ga"));
-        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
         QCOMPARE(form->Tree->currentIndex(), top);  // after the pause
         QVERIFY(form->DoFindTimer->isActive());
         QCOMPARE(form->DoFindTimer->interval(), 300);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), QStringLiteral("Denis"));  // the subject matches
         QVERIFY(form->FindMode);
-        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
 
         QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
         form->DoFindTimerFired();
@@ -609,7 +610,7 @@ private slots:
         // Any other selection ends the search.
         form->Tree->setCurrentIndex(top);
         QVERIFY(!form->FindMode);
-        QCOMPARE(form->StatusBar->currentMessage(), QString());
+        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QString());
         QVERIFY(!form->DoFindTimer->isActive());
 
         // Cyrillic and digits search the names too; keys that take no part go to the tree.
@@ -740,12 +741,13 @@ private slots:
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
         QCOMPARE(Q(Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
-        areas->Tree->setCurrentItem(areas->Tree->topLevelItem(0)->child(1));
+        QTreeWidget* areasTree = PartOf<QTreeWidget>(areas.get(), "Tree");
+        areasTree->setCurrentItem(areasTree->topLevelItem(0)->child(1));
         TArea* area = Areas.Current;
         QCOMPARE(Q(area->Tag), QStringLiteral("RU.TEST"));
 
         // Enter opens the area's window, once.
-        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QTest::keyClick(areasTree, Qt::Key_Return);
         QPointer<TAreaForm> form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
         QVERIFY(form);
         Opened << form;
@@ -753,7 +755,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QTest::keyClick(areasTree, Qt::Key_Return);
         QVERIFY(QTest::qWaitForWindowActive(form));
         int windows = 0;
         for (FormWindow* window : FormWindow::AllForms())
@@ -762,7 +764,7 @@ private slots:
         // F12 goes back and forth.
         QTest::keyClick(form->Tree, Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QTest::keyClick(areas->Tree, Qt::Key_F12);
+        QTest::keyClick(areasTree, Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(form));
 
         // An editor of the area that refuses keeps the window open, unasked.

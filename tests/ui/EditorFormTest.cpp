@@ -29,7 +29,6 @@
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
-#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 #include "ui/support/MessageBoxes.h"
 #include "ui/support/Typing.h"
@@ -43,6 +42,7 @@
 #include "ui/TSpeedBar.h"
 #include "ui/TosserWaitDialog.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/support/FormParts.h"
 
 namespace {
 
@@ -372,7 +372,7 @@ private slots:
 
         // Esc asks: Cancel keeps the editor, No drops the letter; the placement is kept.
         ActionOf(editor, "SpeedBarItem")->trigger();
-        QVERIFY(PartOf<QWidget>(editor, "SpeedBar")->isHidden());
+        QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
         Answers = {QMessageBox::Cancel};
         QTest::keyClick(subject, Qt::Key_Escape);
         QCOMPARE(Questions, QStringList{"Записать письмо?"});
@@ -387,7 +387,7 @@ private slots:
 
         // The next editor comes back as it was left; unmodified, it closes unasked.
         editor = Command(form, Qt::Key_Insert);
-        QVERIFY(PartOf<QWidget>(editor, "SpeedBar")->isHidden());
+        QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
         QTest::keyClick(Field(editor, "SubjectEdit"), Qt::Key_Escape);
         QVERIFY(Gone(editor));
         QCOMPARE(Questions.size(), 2);

@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,11 +29,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
-class QStatusBar;
 class TArea;
-class TFormStorage;
 class TIndirectPopupMenu;
-class TSpeedBar;
 
 class TEditorForm : public FormWindow {
     Q_OBJECT
@@ -52,9 +48,7 @@ public:
     bool CloseQuery() override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QMenu* createPopupMenu() override;
 
 private:
     // The first entry into the text field: the text is prepared (once).
@@ -78,7 +72,6 @@ private:
     QPointer<FormWindow> AreaWindow;
 
     // Components, named as the menus and the settings know them.
-    TSpeedBar* SpeedBar = nullptr;
     QFrame* HeaderPanel = nullptr;
     QLineEdit* FromEdit = nullptr;
     QLineEdit* FromAddressEdit = nullptr;  // echomail: the sender address as typed
@@ -89,12 +82,10 @@ private:
     QLineEdit* ToAddressEdit = nullptr;    // netmail: the destination address
     QLineEdit* SubjectEdit = nullptr;
     QPlainTextEdit* RichEdit = nullptr;
-    QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;  // caret line:column
     QLabel* StatusPanel1 = nullptr;  // "Изменено"
     QLabel* StatusPanel2 = nullptr;  // the text's size
     QLabel* StatusPanel3 = nullptr;  // the area
-    std::unique_ptr<TFormStorage> FormStorage;
     TIndirectPopupMenu* EditIndirectPopupMenu = nullptr;    // the text and the header fields
     TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;  // the header's free space
 
@@ -107,20 +98,10 @@ private:
     QAction* CopyItem = nullptr;
     QAction* PasteItem = nullptr;
     QAction* DeleteItem = nullptr;
-    QMenu* SwitchItem = nullptr;
-    QAction* SpeedBarItem = nullptr;
-    QAction* StatusLineItem = nullptr;
-    QMenu* OptionsItem = nullptr;
-    QAction* UserItem = nullptr;
     QMenu* WindowsItem = nullptr;
     QAction* SwitchToAreasItem = nullptr;
     QAction* SwitchToAreaItem = nullptr;
     QAction* WindowListItem = nullptr;
-    QMenu* HelpItem = nullptr;
-    QAction* ContentsItem = nullptr;
-    QAction* SearchforHelpOnItem = nullptr;
-    QAction* HowtoUseHelpItem = nullptr;
-    QAction* AboutItem = nullptr;
     // The hidden menus: their keys act in the text field and in the header.
     QAction* HeaderItem = nullptr;         // Alt+H in the text: to the subject
     QAction* TwoBlanksItem = nullptr;      // Tab, Shift+Tab in the text
@@ -134,12 +115,6 @@ private:
     QAction* PasteSpeedItem = nullptr;
     QAction* UndoSpeedItem = nullptr;
 
-    QMenu* SpeedBarPopupMenu = nullptr;
-    QAction* ConfigureItem = nullptr;
-    QAction* ShowHintItem = nullptr;
-    QAction* HideSpeedBar = nullptr;
-    QAction* HelpItem1 = nullptr;
-
     // The area's tag, description and base, kept for the messages about an
     // area that has gone while the editor was open.
     std::string AreaTag;
@@ -148,27 +123,18 @@ private:
     // The user picked the netmail sender address: the destination no longer
     // chooses it.
     bool SenderChosen = false;
-    // Questions open right now, and a close that came while one was: the
-    // window is freed only once no question of its own is on the stack.
-    int OpenQuestions = 0;
-    bool FreeAfterQuestions = false;
     bool Asking = false;  // the close question is open
-    struct QuestionScope;
 
     static EditorState StateFor(TArea* area, int mode);
-    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
     void ShowErrorText(const std::string& text);
-    void FreeLater();
 
     void CreateHeader();
     void CreateMenus();
     void CreateSpeedBar();
     void CreateStatusBar();
-    void CreateStorage();
     void FillHeader();
     void FillNetmailAddresses();
     void ChooseSender();
-    void SyncChecks();
 
     bool RichEditKeyPress(QKeyEvent* event);
     bool QuotedLineEnter();
