@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "msgbase/jam/JamLayout.h"
+#include "msgbase/jam/JamSubfields.h"
 #include "support/GeneratedLetters.h"
 
 namespace {
@@ -14,13 +15,6 @@ namespace {
 void Append(std::string& out, const void* data, std::size_t size)
 {
     out.append(static_cast<const char*>(data), size);
-}
-
-void AddSubfield(std::string& area, uint16_t code, const std::string& data)
-{
-    JamSubfieldHead head{code, 0, static_cast<uint32_t>(data.size())};
-    Append(area, &head, sizeof head);
-    area += data;
 }
 
 void Save(const std::string& name, const std::string& bytes)
@@ -62,16 +56,16 @@ void GenerateJamBase(const std::string& basePath, long letters, int unreadEvery)
     for (long n = 1; n <= letters; ++n) {
         const std::string from = names[n % 5], to = names[(n + 2) % 6];
         long answered = n % 5 == 0 && n > 10 ? n - 7 : 0;
-        std::string subfields;
-        AddSubfield(subfields, JamSenderName, from);
-        AddSubfield(subfields, JamReceiverName, to);
-        AddSubfield(subfields, JamSubject, (answered ? "Re: Topic " + std::to_string(answered) : "Topic " + std::to_string(n)));
-        AddSubfield(subfields, JamMsgId, MsgId(n));
+        std::vector<uint8_t> subfields;
+        AddJamSubfield(subfields, JamSenderName, from);
+        AddJamSubfield(subfields, JamReceiverName, to);
+        AddJamSubfield(subfields, JamSubject, (answered ? "Re: Topic " + std::to_string(answered) : "Topic " + std::to_string(n)));
+        AddJamSubfield(subfields, JamMsgId, MsgId(n));
         if (answered)
-            AddSubfield(subfields, JamReplyId, MsgId(answered));
-        AddSubfield(subfields, JamPid, "GenBench 1.0");
-        AddSubfield(subfields, JamSeenBy2D, "5020/100 1234 5678");
-        AddSubfield(subfields, JamPath2D, "5020/100");
+            AddJamSubfield(subfields, JamReplyId, MsgId(answered));
+        AddJamSubfield(subfields, JamPid, "GenBench 1.0");
+        AddJamSubfield(subfields, JamSeenBy2D, "5020/100 1234 5678");
+        AddJamSubfield(subfields, JamPath2D, "5020/100");
 
         std::string text = "Hello " + to + ",\r\rThis is letter " + std::to_string(n) +
                            " of the benchmark area, a few lines long.\r\r--- GenBench 1.0\r"
@@ -95,7 +89,7 @@ void GenerateJamBase(const std::string& basePath, long letters, int unreadEvery)
         JamIndexRecord index{JamNameCrc(to), static_cast<uint32_t>(jhr.size())};
         Append(jdx, &index, sizeof index);
         Append(jhr, &h, sizeof h);
-        jhr += subfields;
+        Append(jhr, subfields.data(), subfields.size());
         jdt += text;
     }
     Save(basePath + ".jhr", jhr);

@@ -265,18 +265,7 @@ void FidoMsgBase::SetDestAddr(const FidoAddress& address)
     Dest = address;
     WriteWordAt(DestNetOffset, address.Net);
     WriteWordAt(DestNodeOffset, address.Node);
-    // Netmail carries zones and points in control lines; only a new letter gets them.
-    if (!Building || MailType != MailNet)
-        return;
-    if (address.Point != 0) {
-        StartLine();
-        WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(address.Point));
-    }
-    if (Orig.Zone != 0) {
-        StartLine();
-        WriteLine(std::string(1, KludgeMark) + "INTL " + Address3DToText(Dest.Zone, Dest.Net, Dest.Node) + " " +
-                  Address3DToText(Orig.Zone, Orig.Net, Orig.Node));
-    }
+    WriteAddressLines("TOPT", address.Point, Orig.Zone);
 }
 
 void FidoMsgBase::SetOrigAddr(const FidoAddress& address)
@@ -284,13 +273,21 @@ void FidoMsgBase::SetOrigAddr(const FidoAddress& address)
     Orig = address;
     WriteWordAt(OrigNetOffset, address.Net);
     WriteWordAt(OrigNodeOffset, address.Node);
+    WriteAddressLines("FMPT", address.Point, Dest.Zone);
+}
+
+// Netmail carries zones and points in control lines; only a new letter gets
+// them: the point of the address just set (TOPT or FMPT), and INTL once the
+// other address has its zone too.
+void FidoMsgBase::WriteAddressLines(const char* pointKeyword, uint16_t point, uint16_t otherZone)
+{
     if (!Building || MailType != MailNet)
         return;
-    if (address.Point != 0) {
+    if (point != 0) {
         StartLine();
-        WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(address.Point));
+        WriteLine(std::string(1, KludgeMark) + pointKeyword + " " + std::to_string(point));
     }
-    if (Dest.Zone != 0) {
+    if (otherZone != 0) {
         StartLine();
         WriteLine(std::string(1, KludgeMark) + "INTL " + Address3DToText(Dest.Zone, Dest.Net, Dest.Node) + " " +
                   Address3DToText(Orig.Zone, Orig.Net, Orig.Node));

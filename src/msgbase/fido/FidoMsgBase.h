@@ -178,5 +178,6 @@ private:
     void ParseControlLine(const std::string& line);
     void ScanText();
     void StartLine();
+    void WriteAddressLines(const char* pointKeyword, uint16_t point, uint16_t otherZone);
     bool AcceptedByMailSearch();
 };

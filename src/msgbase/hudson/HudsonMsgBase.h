@@ -195,9 +195,11 @@ private:
     void ClearHeader();
     void SetMsgFlag(uint8_t bit, bool on);
     void SetNetFlag(uint8_t bit, bool on);
-    Status CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr);
+    Status ReadCurrentOnDisk(const FileCounts& counts, LetterRecords& onDisk);
     void TakeAsLoaded(const HudsonHdrRecord& header, int64_t position);
-    bool OverwriteLetterRecords(FileUndo& undo, const LetterRecords& before, const LetterRecords& after);
+    bool WriteLetterRecords(FileUndo& undo, int64_t position, const LetterRecords& after,
+                            const LetterRecords* before);
+    bool WriteCounters(FileUndo& undo, const HudsonInfoRecord& before);
     Status WriteLetterLocked(uint16_t blocks, bool exportIt);
 
     // The base.

@@ -1,7 +1,7 @@
-// What the two halves of HudsonMsgBase (reading in HudsonMsgBase.cpp,
-// writing in HudsonWriting.cpp) share: the file names as the program spells
-// them, the length-prefixed string fields, and the status of a failed
-// file-layer call. Used by those two files only.
+// What the files of HudsonMsgBase (HudsonMsgBase.cpp, HudsonOpening.cpp,
+// HudsonWriting.cpp) share: the file names as the program spells them, the
+// length-prefixed string fields, and the status of a failed file-layer call.
+// Used by those files only.
 #pragma once
 
 #include <algorithm>

@@ -138,14 +138,13 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(Header.ToLength, Header.To, HudsonNameChars));
     HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
 
+    // Reconcile left the three parallel files the same length: the letter's
+    // records go at its index position, after its text.
     FileRecord exportFile;  // outlives the undo list that may cut it back
     FileUndo undo;
-    auto append = [&](FileRecord& file, int64_t at, const void* data, uint32_t count) {
-        undo.Appended(file, at);
-        return WriteAt(file, at, data, count);
-    };
-    bool ok = append(TxtFile, counts.Txt, text.data(), blocks) && append(HdrFile, counts.Hdr, &Header, 1) &&
-              append(ToIdxFile, counts.ToIdx, &toIdx, 1) && append(IdxFile, counts.Idx, &idx, 1);
+    undo.Appended(TxtFile, counts.Txt);
+    bool ok = WriteAt(TxtFile, counts.Txt, text.data(), blocks) &&
+              WriteLetterRecords(undo, position, {Header, toIdx, idx}, nullptr);
     if (ok && exportIt) {
         int64_t listedAt = -1;
         ok = ListForExport(position, MailType == MailNet, exportFile, listedAt) == 0;
@@ -156,8 +155,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
         Info.HighMsg = number;
         Info.TotalMsgs = Increased(Info.TotalMsgs);
         Info.ActiveMsgs[Board - 1] = Increased(Info.ActiveMsgs[Board - 1]);
-        undo.Overwritten(InfoFile, 0, &before, sizeof before);
-        ok = WriteAt(InfoFile, 0, &Info, 1);
+        ok = WriteCounters(undo, before);
     }
     if (!ok) {
         Status status = IoStatus();
@@ -288,39 +286,59 @@ Status HudsonMsgBase::ListForExport(uint16_t position, bool netmail, FileRecord&
     return 0;
 }
 
-// --- rewriting and deleting ----------------------------------------------------
+// --- the records of one letter, under the undo list ---------------------------
 
-// Writes the current letter's records that change, header first, then its
-// recipient and its index entry, each step on the undo list: a letter whose
-// header says deleted is gone whatever the index says, so a deletion broken
-// off after its first step already counts.
-bool HudsonMsgBase::OverwriteLetterRecords(FileUndo& undo, const LetterRecords& before, const LetterRecords& after)
+// Writes a letter's records at its index position, header first, then its
+// recipient, then its index record, each step on the undo list. A new
+// letter's records are appended (no `before`): the index record, written
+// last, makes it part of the base. An existing letter's records are
+// overwritten where they differ from `before`: a letter whose header says
+// deleted is gone whatever the index says, so a deletion broken off after
+// its first step already counts.
+bool HudsonMsgBase::WriteLetterRecords(FileUndo& undo, int64_t position, const LetterRecords& after,
+                                       const LetterRecords* before)
 {
-    auto overwrite = [&](FileRecord& file, const void* old, const void* now, std::size_t size) {
-        if (std::memcmp(old, now, size) == 0)
+    auto write = [&](FileRecord& file, const auto& now, const auto* old) {
+        if (!old)
+            undo.Appended(file, position);
+        else if (std::memcmp(old, &now, sizeof now) == 0)
             return true;
-        undo.Overwritten(file, CurrentPosition, old, size);
-        return WriteAt(file, CurrentPosition, now, 1);
+        else
+            undo.Overwritten(file, position, old, sizeof now);
+        return WriteAt(file, position, &now, 1);
     };
-    return overwrite(HdrFile, &before.Hdr, &after.Hdr, sizeof after.Hdr) &&
-           overwrite(ToIdxFile, &before.ToIdx, &after.ToIdx, sizeof after.ToIdx) &&
-           overwrite(IdxFile, &before.Idx, &after.Idx, sizeof after.Idx);
+    return write(HdrFile, after.Hdr, before ? &before->Hdr : nullptr) &&
+           write(ToIdxFile, after.ToIdx, before ? &before->ToIdx : nullptr) &&
+           write(IdxFile, after.Idx, before ? &before->Idx : nullptr);
+}
+
+// The counters in memory written over those on disk, which the undo list
+// learns were `before` (as read under the lock).
+bool HudsonMsgBase::WriteCounters(FileUndo& undo, const HudsonInfoRecord& before)
+{
+    undo.Overwritten(InfoFile, 0, &before, sizeof before);
+    return WriteAt(InfoFile, 0, &Info, 1);
 }
 
 // Re-reads the current letter's records under the lock and checks that they
 // still describe the letter this object stands on.
-Status HudsonMsgBase::CheckCurrentOnDisk(const FileCounts& counts, HudsonIdxRecord& idx, HudsonHdrRecord& hdr)
+Status HudsonMsgBase::ReadCurrentOnDisk(const FileCounts& counts, LetterRecords& onDisk)
 {
     if (!Found || CurrentPosition < 0)
         return HudsonNoLetter;
     if (CurrentPosition >= counts.Hdr || CurrentPosition >= counts.Idx || CurrentPosition >= counts.ToIdx)
         return HudsonNoLetter;  // the index names a record the other files lack
-    if (!ReadRecordAt(IdxFile, CurrentPosition, &idx) || !ReadRecordAt(HdrFile, CurrentPosition, &hdr))
+    if (!ReadRecordAt(IdxFile, CurrentPosition, &onDisk.Idx) || !ReadRecordAt(HdrFile, CurrentPosition, &onDisk.Hdr))
         return IoStatus();
-    if (hdr.MsgNum != CurrentNumber || (idx.MsgNum != CurrentNumber && idx.MsgNum != HudsonDeletedNumber))
+    const HudsonIdxRecord& idx = onDisk.Idx;
+    if (onDisk.Hdr.MsgNum != CurrentNumber || (idx.MsgNum != CurrentNumber && idx.MsgNum != HudsonDeletedNumber))
         return HudsonNoLetter;  // another letter lies here now (the base was packed)
+    if (!ReadRecordAt(ToIdxFile, CurrentPosition, &onDisk.ToIdx))
+        return IoStatus();
     return 0;
 }
+
+// --- rewriting and deleting ----------------------------------------------------
 
 // Only what the setters changed since the header was loaded is written, onto
 // the header as it is on disk now: what a tosser changed meanwhile (a Sent
@@ -335,26 +353,21 @@ Status HudsonMsgBase::RewriteHeader()
         return status;
 
     FileCounts counts;
-    HudsonIdxRecord idx{};
-    HudsonHdrRecord disk{};
-    HudsonToIdxRecord oldToIdx{};
-    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
-    if (status == 0 && (idx.MsgNum == HudsonDeletedNumber || (disk.MsgAttr & HudsonMsgDeleted)))
+    LetterRecords before{};
+    Status status = ReadCounts(counts) ? ReadCurrentOnDisk(counts, before) : IoStatus();
+    if (status == 0 && (before.Idx.MsgNum == HudsonDeletedNumber || (before.Hdr.MsgAttr & HudsonMsgDeleted)))
         status = HudsonNoLetter;
-    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
-        status = IoStatus();
     if (status == 0) {
-        const LetterRecords before{disk, oldToIdx, idx};
         LetterRecords after = before;
         ApplyChangedBits(&after.Hdr, &LoadedHeader, &Header, sizeof after.Hdr);
         after.Hdr.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
         std::string name = (after.Hdr.MsgAttr & HudsonMsgReceived)
                                ? "* Received *"
                                : PascalText(after.Hdr.ToLength, after.Hdr.To, HudsonNameChars);
-        if (name != PascalText(oldToIdx.Length, oldToIdx.Name, HudsonNameChars))
+        if (name != PascalText(before.ToIdx.Length, before.ToIdx.Name, HudsonNameChars))
             after.ToIdx = ToIdxEntry(name);
         FileUndo undo;
-        if (OverwriteLetterRecords(undo, before, after)) {
+        if (WriteLetterRecords(undo, CurrentPosition, after, &before)) {
             TakeAsLoaded(after.Hdr, CurrentPosition);
         } else {
             status = IoStatus();
@@ -377,33 +390,25 @@ Status HudsonMsgBase::DeleteLetter()
 
     const HudsonInfoRecord before = Info;
     FileCounts counts;
-    HudsonIdxRecord idx{};
-    HudsonHdrRecord disk{};
-    HudsonToIdxRecord oldToIdx{};
+    LetterRecords onDisk{};
     // The counters are written below: letters a writer that died stored
     // without counting are counted first.
-    Status status = ReadCounts(counts) ? CheckCurrentOnDisk(counts, idx, disk) : IoStatus();
+    Status status = ReadCounts(counts) ? ReadCurrentOnDisk(counts, onDisk) : IoStatus();
     if (status == 0)
         status = Reconcile(counts);
-    if (status == 0 && !ReadRecordAt(ToIdxFile, CurrentPosition, &oldToIdx))
-        status = IoStatus();
     if (status != 0)
         Info = before;
     if (status == 0) {
-        if (!(disk.MsgAttr & HudsonMsgDeleted) && idx.MsgNum != HudsonDeletedNumber) {
+        const uint8_t board = onDisk.Idx.Board;
+        if (!(onDisk.Hdr.MsgAttr & HudsonMsgDeleted) && onDisk.Idx.MsgNum != HudsonDeletedNumber) {
             Info.TotalMsgs = Decreased(Info.TotalMsgs);
-            if (idx.Board >= 1 && idx.Board <= HudsonBoards)
-                Info.ActiveMsgs[idx.Board - 1] = Decreased(Info.ActiveMsgs[idx.Board - 1]);
+            if (board >= 1 && board <= HudsonBoards)
+                Info.ActiveMsgs[board - 1] = Decreased(Info.ActiveMsgs[board - 1]);
         }
-        const LetterRecords onDisk{disk, oldToIdx, idx};
-        LetterRecords deleted{disk, ToIdxEntry("* Deleted *"), {HudsonDeletedNumber, idx.Board}};
+        LetterRecords deleted{onDisk.Hdr, ToIdxEntry("* Deleted *"), {HudsonDeletedNumber, board}};
         deleted.Hdr.MsgAttr |= HudsonMsgDeleted;
         FileUndo undo;
-        bool ok = OverwriteLetterRecords(undo, onDisk, deleted);
-        if (ok) {
-            undo.Overwritten(InfoFile, 0, &before, sizeof before);
-            ok = WriteAt(InfoFile, 0, &Info, 1);
-        }
+        bool ok = WriteLetterRecords(undo, CurrentPosition, deleted, &onDisk) && WriteCounters(undo, before);
         if (!ok) {
             status = IoStatus();
             undo.Restore();

@@ -95,6 +95,16 @@ static_assert(sizeof(JamSubfieldHead) == 8);
 static_assert(sizeof(JamIndexRecord) == 8);
 static_assert(sizeof(JamLastRead) == 16);
 
+// A deleted letter's record holds 0xFFFFFFFF in both fields. The header
+// offset alone decides, read as a signed number: 0xFFFFFFFF is also the
+// checksum of an empty recipient name, so a letter to nobody has it as its
+// UserCRC and is still there.
+constexpr JamIndexRecord JamDeletedRecord{0xFFFFFFFF, 0xFFFFFFFF};
+inline bool JamIndexLive(const JamIndexRecord& record)
+{
+    return static_cast<int32_t>(record.HdrOffset) >= 0;
+}
+
 // Attribute bits.
 constexpr uint32_t JamLocal = 0x00000001;
 constexpr uint32_t JamPrivate = 0x00000004;

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/CharsetEncoder.h"
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
-#include "msgbase/ChangedBits.h"
+#include "msgbase/jam/JamSubfields.h"
 
 namespace {
 
@@ -23,75 +22,21 @@ constexpr int64_t TextLookBehind = 80;
 // first 1024 bytes of its subfields, all of them for nearly every letter.
 constexpr uint32_t HeaderFirstRead = sizeof(JamMsgHeader) + 1024;
 constexpr int64_t FirstHeaderOffset = sizeof(JamBaseHeader);
-constexpr int64_t MaxJamOffset = 0xFFFFFFFFll;
-// An index record's header offset is read as a signed number (negative: the
-// letter is deleted), so a header must begin below 2 GiB.
-constexpr int64_t MaxHeaderOffset = 0x7FFFFFFFll;
 
 const char* const BaseExtensions[] = {".jhr", ".jdt", ".jdx", ".jlr"};
 
-// A deleted letter's record holds 0xFFFFFFFF in both fields. The header
-// offset alone decides: 0xFFFFFFFF is also the checksum of an empty recipient
-// name, so a letter to nobody has it as its UserCRC and is still there.
-bool Live(const JamIndexRecord& record)
-{
-    return static_cast<int32_t>(record.HdrOffset) >= 0;
-}
+}  // namespace
 
-// The text of a name subfield: up to a terminating zero, if a writer left one.
-std::string_view UpToZero(std::string_view data)
-{
-    std::size_t zero = data.find('\0');
-    return zero == std::string_view::npos ? data : data.substr(0, zero);
-}
-
-void AddSubfield(std::vector<uint8_t>& area, uint16_t code, std::string_view data)
-{
-    JamSubfieldHead head{code, 0, static_cast<uint32_t>(data.size())};
-    const auto* h = reinterpret_cast<const uint8_t*>(&head);
-    area.insert(area.end(), h, h + sizeof head);
-    area.insert(area.end(), data.begin(), data.end());
-}
-
-// The value of a control line from position `from` on: leading colons
-// dropped, blanks trimmed, cut to `limit` characters (0: no limit).
-std::string KludgeValue(const std::string& line, std::size_t from, std::size_t limit)
-{
-    std::string value = from < line.size() ? line.substr(from) : std::string();
-    value = StripBoth(StripLeading(value, ':'), ' ');
-    if (limit != 0 && value.size() > limit)
-        value.resize(limit);
-    return value;
-}
-
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-// Positions and counts are in records of the file (bytes for .jhr and .jdt).
-bool WriteAt(FileRecord& file, int64_t position, const void* data, std::size_t count)
+bool JamMsgBase::WriteAt(FileRecord& file, int64_t position, const void* data, std::size_t count)
 {
     return SeekRecord(file, position) && WriteRecords(file, data, static_cast<uint32_t>(count));
 }
 
-// Reads up to count records at position; got = records read.
-bool ReadAt(FileRecord& file, int64_t position, void* data, std::size_t count, uint32_t& got)
+bool JamMsgBase::ReadAt(FileRecord& file, int64_t position, void* data, std::size_t count, uint32_t& got)
 {
     got = 0;
     return SeekRecord(file, position) && ReadRecords(file, data, static_cast<uint32_t>(count), got);
 }
-
-// Cuts a file back to `position` records after a failed append.
-void CutBack(FileRecord& file, int64_t position)
-{
-    uint16_t saved = LastIoError;
-    if (SeekRecord(file, position))
-        TruncateFile(file);
-    LastIoError = saved;
-}
-
-}  // namespace
 
 JamMsgBase::JamMsgBase()
     : TextWindow(TextWindowBytes), IndexBlocks(IndexBlockSmallest, IndexBlockLargest),
@@ -301,7 +246,7 @@ bool JamMsgBase::LookupIndex(int64_t number, JamIndexRecord& record)
 bool JamMsgBase::IsLiveNumber(int64_t number)
 {
     JamIndexRecord record{};
-    return LookupIndex(number, record) && Live(record);
+    return LookupIndex(number, record) && JamIndexLive(record);
 }
 
 Status JamMsgBase::WriteIndexRecord(int64_t number, const JamIndexRecord& record)
@@ -432,22 +377,22 @@ void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)
     switch (code) {
     case JamOAddress:
         Orig = FidoAddress{};
-        ParseAddress(UpToZero(data), FidoAddress{}, Orig);
+        ParseAddress(JamSubfieldText(data), FidoAddress{}, Orig);
         break;
     case JamDAddress:
         Dest = FidoAddress{};
-        ParseAddress(UpToZero(data), FidoAddress{}, Dest);
+        ParseAddress(JamSubfieldText(data), FidoAddress{}, Dest);
         break;
-    case JamSenderName: From = UpToZero(data); break;
-    case JamReceiverName: To = UpToZero(data); break;
-    case JamSubject: Subject = UpToZero(data); break;
+    case JamSenderName: From = JamSubfieldText(data); break;
+    case JamReceiverName: To = JamSubfieldText(data); break;
+    case JamSubject: Subject = JamSubfieldText(data); break;
     case JamEnclosedFile:
         if (HasFlag(JamFileAttach))
-            Subject = UpToZero(data);
+            Subject = JamSubfieldText(data);
         break;
     case JamEnclosedFileRequest:
         if (HasFlag(JamFileRequest))
-            Subject = UpToZero(data);
+            Subject = JamSubfieldText(data);
         break;
     case JamMsgId: AppendKludge("MSGID: ", data); break;
     case JamReplyId: AppendKludge("REPLY: ", data); break;
@@ -455,8 +400,8 @@ void JamMsgBase::TakeSubfield(uint16_t code, std::string_view data)
     case JamTrace: AppendKludge("Via ", data); break;
     case JamFtsKludge:
         // The letter's CHRS travels here: it decodes the header in the scan.
-        if (HeaderCharset == Charset::None && IsCharsetKludge(UpToZero(data)))
-            HeaderCharset = CharsetOfKludge(UpToZero(data));
+        if (HeaderCharset == Charset::None && IsCharsetKludge(JamSubfieldText(data)))
+            HeaderCharset = CharsetOfKludge(JamSubfieldText(data));
         AppendKludge("", data);
         break;
     case JamSeenBy2D: AppendKludge("SEEN-BY: ", data); break;
@@ -485,7 +430,7 @@ void JamMsgBase::LoadHeader()
     Status status = JamBadReference;
     if (!LookupIndex(CurrentNumber, record))
         status = LastIoError != 0 ? LastIoError : JamBadReference;
-    else if (Live(record))
+    else if (JamIndexLive(record))
         status = ReadHeaderAt(record.HdrOffset, header, Subfields);
     LoadStatus = status;
     if (status != 0) {
@@ -502,18 +447,8 @@ void JamMsgBase::LoadHeader()
     LoadedOffset = record.HdrOffset;
     When = UnixToDateTime(Header.DateWritten);
 
-    // Subfields are taken while their head and data lie inside what was read.
     std::string_view area(reinterpret_cast<const char*>(Subfields.data()), Subfields.size());
-    std::size_t p = 0;
-    while (area.size() - p >= sizeof(JamSubfieldHead)) {
-        JamSubfieldHead head;
-        std::memcpy(&head, area.data() + p, sizeof head);
-        p += sizeof head;
-        if (head.DatLen > area.size() - p)
-            break;
-        TakeSubfield(head.LoID, area.substr(p, head.DatLen));
-        p += head.DatLen;
-    }
+    ForEachJamSubfield(area, [this](uint16_t code, std::string_view data) { TakeSubfield(code, data); });
 }
 
 // ---------------------------------------------------------------- getters and setters
@@ -646,244 +581,6 @@ void JamMsgBase::SetTextPos(int64_t position)
     TextPos = position < kludges ? position - kludges : TextStart + (position - kludges);
 }
 
-// ---------------------------------------------------------------- writing
-
-void JamMsgBase::StartNewLetter()
-{
-    NewText.clear();
-    Header = JamMsgHeader{};
-    Header.MSGIDcrc = JamNoCrc;
-    Header.REPLYcrc = JamNoCrc;
-    Header.PasswordCRC = JamNoCrc;
-    Subfields.clear();
-    KludgeBuffer.clear();
-    From.clear();
-    To.clear();
-    Subject.clear();
-    Orig = Dest = FidoAddress{};
-    When = NowDateTime();
-    LastLineWrapped = false;
-    CurrentNumber = 0;
-    LoadedNumber = 0;
-}
-
-void JamMsgBase::WriteChar(char ch)
-{
-    const char c = ch;
-    // LastLineWrapped serves as "a line is open" while a letter is written.
-    if (c == '\r')
-        LastLineWrapped = false;
-    else if (c != '\n')
-        LastLineWrapped = true;
-    NewText += c;
-}
-
-void JamMsgBase::WriteKludge(const std::string& line)
-{
-    std::string text = line;
-    if (!text.empty() && text[0] == KludgeMark)
-        text.erase(0, 1);
-    text = EncodeText(Utf8Left(text, 255), OutgoingSet).Bytes;
-
-    if (StartsWith(text, "PID")) {
-        AddSubfield(Subfields, JamPid, KludgeValue(text, 3, 40));
-    } else if (StartsWith(text, "MSGID")) {
-        std::string value = KludgeValue(text, 5, 100);
-        Header.MSGIDcrc = JamNameCrc(value);
-        AddSubfield(Subfields, JamMsgId, value);
-    } else if (StartsWith(text, "INTL") || StartsWith(text, "TOPT") || StartsWith(text, "FMPT")) {
-        // The addresses travel in their own subfields.
-    } else if (StartsWith(text, "REPLY")) {
-        // Taken after the keyword, so that "REPLY:addr" reads as "REPLY: addr".
-        std::string value = KludgeValue(text, 5, 100);
-        Header.REPLYcrc = JamNameCrc(value);
-        AddSubfield(Subfields, JamReplyId, value);
-    } else if (StartsWith(text, "PATH")) {
-        AddSubfield(Subfields, JamPath2D, KludgeValue(text, 4, 0));
-    } else {
-        AddSubfield(Subfields, JamFtsKludge, StripBoth(text, ' '));
-    }
-}
-
-Status JamMsgBase::WriteLetter()
-{
-    if (LastLineWrapped) {
-        WriteChar('\r');
-        WriteChar('\n');
-    }
-    Header.Signature = JamSignature;
-    Header.Revision = JamRevision;
-    if (MailType == MailLocal)
-        Header.Attribute |= JamTypeLocal;
-    else if (MailType == MailEcho)
-        Header.Attribute |= JamTypeEcho;
-    else if (MailType == MailNet)
-        Header.Attribute |= JamTypeNet;
-    Header.DateWritten = DateTimeToUnix(When);
-
-    // The subfields: those of the control lines first, then the names,
-    // subject and addresses.
-    std::vector<uint8_t> subfields = Subfields;
-    if (!To.empty())
-        AddSubfield(subfields, JamReceiverName, To);
-    if (!From.empty())
-        AddSubfield(subfields, JamSenderName, From);
-    if (!Subject.empty())
-        AddSubfield(subfields, HasFlag(JamFileRequest) ? JamEnclosedFileRequest : JamSubject, Subject);
-    if (!Dest.IsZero())
-        AddSubfield(subfields, JamDAddress, AddressToText(Dest));
-    if (!Orig.IsZero())
-        AddSubfield(subfields, JamOAddress, AddressToText(Orig));
-
-    if (!LockBase())
-        return JamLockFailed;
-
-    // Text, then header, then the index record that makes the letter part of
-    // the base: a failure before the last step leaves only unreferenced bytes,
-    // and those are cut off again.
-    Status status = 0;
-    int64_t textOffset = FileSizeBytes(Jdt);
-    int64_t headerOffset = textOffset < 0 ? -1 : FileSizeBytes(Jhr);
-    int64_t records = headerOffset < 0 ? -1 : FileSizeRecords(Jdx);
-    if (records < 0)
-        status = LastIoError;
-    int64_t number = FirstNumber() + records;
-    if (status == 0 && (textOffset + int64_t(NewText.size()) > MaxJamOffset || headerOffset > MaxHeaderOffset ||
-                        number > MaxJamOffset))
-        status = JamBaseFull;
-
-    JamMsgHeader header = Header;
-    header.TxtOffset = static_cast<uint32_t>(textOffset);
-    header.TxtLen = static_cast<uint32_t>(NewText.size());
-    header.MessageNumber = static_cast<uint32_t>(number);
-    header.SubfieldLen = static_cast<uint32_t>(subfields.size());
-
-    // What was tried is cut back on failure: a write that failed may still
-    // have written part of its bytes.
-    bool textTried = false, headerTried = false, indexTried = false;
-    if (status == 0 && !NewText.empty()) {
-        textTried = true;
-        if (!WriteAt(Jdt, textOffset, NewText.data(), NewText.size()))
-            status = LastIoError;
-    }
-    if (status == 0) {
-        std::vector<uint8_t> bytes(sizeof header);
-        std::memcpy(bytes.data(), &header, sizeof header);
-        bytes.insert(bytes.end(), subfields.begin(), subfields.end());
-        headerTried = true;
-        if (!WriteAt(Jhr, headerOffset, bytes.data(), bytes.size()))
-            status = LastIoError;
-    }
-    if (status == 0) {
-        indexTried = true;
-        status = WriteIndexRecord(number, {JamNameCrc(To), static_cast<uint32_t>(headerOffset)});
-    }
-    if (status == 0) {
-        ++BaseHeader.ActiveMsgs;
-        ++BaseHeader.ModCounter;
-    } else {
-        if (indexTried)
-            CutBack(Jdx, records);
-        if (headerTried)
-            CutBack(Jhr, headerOffset);
-        if (textTried)
-            CutBack(Jdt, textOffset);
-    }
-    if (!UnlockBase() && status == 0)
-        status = LastIoError;
-    if (status != 0)
-        return status;
-
-    Header = header;
-    LoadedHeader = header;
-    Subfields = std::move(subfields);
-    CurrentNumber = number;
-    LoadedNumber = number;
-    LoadedOffset = static_cast<uint32_t>(headerOffset);
-    LastLineWrapped = false;
-    return 0;
-}
-
-Status JamMsgBase::RewriteFixedPart()
-{
-    JamIndexRecord record{};
-    if (LoadedNumber == 0 || LoadedNumber != CurrentNumber)
-        return JamBadReference;
-    if (!LookupIndex(CurrentNumber, record))
-        return LastIoError != 0 ? LastIoError : JamBadReference;
-    // The letter must still be where it was loaded from.
-    if (!Live(record) || record.HdrOffset != LoadedOffset)
-        return JamBadReference;
-    return MergeFixedPart();
-}
-
-// Writes the loaded letter's fixed header part back where it was loaded from.
-// Only the bits changed since loading are written: what another program
-// changed in the meantime (a tosser setting Sent, a reply link) stays.
-Status JamMsgBase::MergeFixedPart()
-{
-    JamMsgHeader onDisk{};
-    uint32_t got = 0;
-    if (!ReadAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk, got))
-        return LastIoError;
-    if (got != sizeof onDisk || onDisk.Signature != JamSignature)
-        return JamBadReference;
-    ApplyChangedBits(&onDisk, &LoadedHeader, &Header, sizeof onDisk);
-    if (!WriteAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk))
-        return LastIoError;
-    Header = onDisk;
-    LoadedHeader = onDisk;
-    return 0;
-}
-
-Status JamMsgBase::RewriteHeader()
-{
-    if (!LockBase())
-        return JamLockFailed;
-    Status status = RewriteFixedPart();
-    if (!UnlockBase() && status == 0)
-        status = LastIoError;
-    return status;
-}
-
-// The index record decides whether a letter is there, so it changes first:
-// when it cannot be written (.jdx read-only, a full disk) nothing else has
-// changed, and a writer that dies after it leaves the letter deleted. The
-// header's Deleted bit follows; when that cannot be written, the index
-// record is put back. The counters change only when both were written.
-Status JamMsgBase::DeleteLetter()
-{
-    if (!LockBase())
-        return JamLockFailed;
-    Status status = 0;
-    JamIndexRecord record{};
-    if (!InRange(CurrentNumber) || !LookupIndex(CurrentNumber, record)) {
-        status = JamBadReference;
-    } else if (Live(record)) {
-        // A record that is no longer live: another program deleted the letter already.
-        if (LoadedNumber != CurrentNumber || LoadedOffset != record.HdrOffset)
-            LoadHeader();
-        status = LoadedNumber == CurrentNumber ? WriteIndexRecord(CurrentNumber, {0xFFFFFFFF, 0xFFFFFFFF})
-                                               : JamBadReference;
-        if (status == 0) {
-            SetFlag(JamDeleted, true);
-            status = MergeFixedPart();
-            if (status != 0) {
-                SetFlag(JamDeleted, false);
-                WriteIndexRecord(CurrentNumber, record);
-            }
-        }
-        if (status == 0) {
-            if (BaseHeader.ActiveMsgs > 0)
-                --BaseHeader.ActiveMsgs;
-            ++BaseHeader.ModCounter;
-        }
-    }
-    if (!UnlockBase() && status == 0)
-        status = LastIoError;
-    return status;
-}
-
 // ---------------------------------------------------------------- searching
 
 void JamMsgBase::FindMailFirst(const std::string& name, const std::string& alias)
@@ -906,7 +603,7 @@ void JamMsgBase::FindMailNext()
         JamIndexRecord record{};
         if (!LookupIndex(CurrentNumber, record))
             return;
-        if (!Live(record) || std::find(FindCrcs.begin(), FindCrcs.end(), record.UserCRC) == FindCrcs.end())
+        if (!JamIndexLive(record) || std::find(FindCrcs.begin(), FindCrcs.end(), record.UserCRC) == FindCrcs.end())
             continue;
         LoadHeader();
         if (LoadStatus != 0 || HasFlag(JamReceived))

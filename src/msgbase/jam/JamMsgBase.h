@@ -134,6 +134,10 @@ public:
     Status HeaderStatus() const override { return LoadStatus; }
 
 private:
+    // Positions and counts are in records of the file (bytes for .jhr and
+    // .jdt); got = records read.
+    static bool WriteAt(FileRecord& file, int64_t position, const void* data, std::size_t count);
+    static bool ReadAt(FileRecord& file, int64_t position, void* data, std::size_t count, uint32_t& got);
     // The name of one of the base's files (extension given in lower case).
     std::string FileName(std::string_view extension) const;
     int64_t FirstNumber() const;
@@ -149,6 +153,7 @@ private:
     Status ReadHeaderAt(uint32_t offset, JamMsgHeader& header, std::vector<uint8_t>& subfields);
     void TakeSubfield(uint16_t code, std::string_view data);
     void AppendKludge(std::string_view prefix, std::string_view data);
+    std::vector<uint8_t> SubfieldsToWrite() const;
     Status RewriteFixedPart();
     Status MergeFixedPart();
     void SetFlag(uint32_t bit, bool on);
