@@ -1110,11 +1110,6 @@ void TAreaForm::SetShowKludges(bool show)
 
 // ---------------------------------------------------------------- the letter
 
-const std::vector<std::string>& TAreaForm::Lines() const
-{
-    return Viewer->Lines();
-}
-
 void TAreaForm::ShowCurrentLetter()
 {
     ShownTextValid = false;
