@@ -2,13 +2,30 @@
 // are top-level main windows that receive the model's messages, and the one
 // most recently activated stands first in the application's form order (the
 // window list and "topmost window" commands go by that order).
+//
+// The scaffold they have alike is built here, through protected operations
+// the window calls from its constructor: the tool bar with its popup menu,
+// the status bar and its panels, the View, Options and Help menus, the
+// stored placement (written when the window closes), and the menus' check
+// marks for the two bars and the hints. A window with check marks of its own
+// keeps them in SyncOwnChecks. A window freed when it closes is freed only
+// after its own questions are closed (Ask, or any other box opened under a
+// QuestionScope).
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <memory>
+#include <string>
 
 #include "core/FormRegistry.h"
+#include "ui/MenuItems.h"
+#include "ui/TSpeedBar.h"
 
+class QLabel;
+class QStatusBar;
 class TArea;
+class TFormStorage;
 
 class FormWindow : public QMainWindow, public TModelForm {
     Q_OBJECT
@@ -38,9 +55,68 @@ public:
     virtual bool RestoresMaximized() const { return isMaximized(); }
 
 protected:
+    // Components, named as the menus and the settings know them; made by
+    // MakeSpeedBar and the first AddStatusPanel.
+    TSpeedBar* SpeedBar = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+    // The tool bar ("SpeedBar") at the top; the window adds its buttons.
+    void MakeSpeedBar(const QString& title);
+    // The tool bar's popup menu; made once its buttons are in.
+    void MakeSpeedBarPopupMenu();
+    // A panel of the status bar ("StatusBar"), made with the first panel.
+    QLabel* AddStatusPanel(const char* name, int width, int stretch = 0);
+
+    // The submenus every main window carries (see MenuItems.h); the View
+    // menu is returned for the window's own items.
+    QMenu* AddViewMenu();
+    void AddOptionsMenu();
+    void AddHelpMenu(const char* helpSection);
+
+    // The stored placement under the window's class name, with the tool
+    // bar's visibility, hints and layout and, with storeStatusBar, the
+    // status bar's visibility; the window adds its own properties to it.
+    TFormStorage& MakeStorage(const char* className, bool storeStatusBar);
+    // Shows the window the first time, as stored (else maximised).
+    void ShowStored();
+
+    // Brings the menus' check marks into line with the bars.
+    void SyncChecks();
+    virtual void SyncOwnChecks() {}
+
+    // A question or message of the window's own is open while it lives.
+    class QuestionScope {
+    public:
+        explicit QuestionScope(FormWindow* window);
+        ~QuestionScope();
+        QuestionScope(const QuestionScope&) = delete;
+        QuestionScope& operator=(const QuestionScope&) = delete;
+
+    private:
+        FormWindow* Window;
+    };
+    // A question over this window, inside a QuestionScope.
+    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
+    // The window is freed when it closes: from the event loop its own work
+    // returns to, never from inside one of its questions (what it is about
+    // may go while one is open); with one open, once the last is closed.
+    void FreedWhenClosed() { FreesWhenClosed = true; }
+
     void changeEvent(QEvent* event) override;
+    // Accepts when CloseQuery allows (or the question was answered); then
+    // stores the placement and, when FreedWhenClosed, frees the window.
     void closeEvent(QCloseEvent* event) override;
+    // The tool bar has its own popup menu; the menu bar has none.
+    QMenu* createPopupMenu() override;
 
 private:
     bool Answered = false;
+    int OpenQuestions = 0;
+    bool FreeAfterQuestions = false;
+    bool FreesWhenClosed = false;
+    std::unique_ptr<TFormStorage> Storage;
+    ViewMenu View{};
+    TSpeedBar::PopupMenu SpeedBarMenu{};
+
+    void FreeLater();
 };

@@ -48,6 +48,10 @@ TSpeedBarDialog::TSpeedBarDialog(const TSpeedBar* bar, QWidget* parent) : QDialo
     DownButton = new QPushButton(QStringLiteral("&Ниже"), this);
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    UpButton->setObjectName(QStringLiteral("UpButton"));
+    DownButton->setObjectName(QStringLiteral("DownButton"));
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
     OKButton->setDefault(true);
     connect(UpButton, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
     connect(DownButton, &QPushButton::clicked, this, [this] { MoveSelected(1); });

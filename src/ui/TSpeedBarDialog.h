@@ -17,12 +17,15 @@ public:
 
     // The names of the checked buttons in list order.
     QStringList ChosenLayout() const;
-    // Moves the selected line up (-1) or down (+1).
-    void MoveSelected(int direction);
 
+private:
+    // Components, by the object names they carry.
     QListWidget* ButtonsList;
     QPushButton* UpButton;
     QPushButton* DownButton;
     QPushButton* OKButton;
     QPushButton* CancelButton;
+
+    // Moves the selected line up (-1) or down (+1).
+    void MoveSelected(int direction);
 };

@@ -785,12 +785,13 @@ private slots:
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
         QCOMPARE(Q(Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
-        areas->Tree->setCurrentItem(areas->Tree->topLevelItem(0)->child(1));
+        QTreeWidget* areasTree = PartOf<QTreeWidget>(areas.get(), "Tree");
+        areasTree->setCurrentItem(areasTree->topLevelItem(0)->child(1));
         TArea* area = Areas.Current;
         QCOMPARE(Q(area->Tag), QStringLiteral("RU.TEST"));
 
         // Enter opens the area's window, once.
-        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QTest::keyClick(areasTree, Qt::Key_Return);
         QPointer<TAreaForm> form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
         QVERIFY(form);
         Opened << form;
@@ -798,7 +799,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QTest::keyClick(areas->Tree, Qt::Key_Return);
+        QTest::keyClick(areasTree, Qt::Key_Return);
         QVERIFY(QTest::qWaitForWindowActive(form));
         int windows = 0;
         for (FormWindow* window : FormWindow::AllForms())
@@ -807,7 +808,7 @@ private slots:
         // F12 goes back and forth.
         QTest::keyClick(TreeOf(form), Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QTest::keyClick(areas->Tree, Qt::Key_F12);
+        QTest::keyClick(areasTree, Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(form));
 
         // An editor of the area that refuses keeps the window open, unasked.

@@ -40,6 +40,7 @@
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 
 namespace {
@@ -191,18 +192,23 @@ public:
     int Queries = 0;
 };
 
-QStringList TreeTags(const TAreasForm& form)
+QTreeWidget* TreeOf(TAreasForm& form)
+{
+    return PartOf<QTreeWidget>(&form, "Tree");
+}
+
+QStringList TreeTags(TAreasForm& form)
 {
     QStringList tags;
-    QTreeWidgetItem* root = form.Tree->topLevelItem(0);
+    QTreeWidgetItem* root = TreeOf(form)->topLevelItem(0);
     for (int i = 0; root && i < root->childCount(); ++i)
         tags << root->child(i)->text(0);
     return tags;
 }
 
-QTreeWidgetItem* NodeOf(const TAreasForm& form, const QString& tag)
+QTreeWidgetItem* NodeOf(TAreasForm& form, const QString& tag)
 {
-    QTreeWidgetItem* root = form.Tree->topLevelItem(0);
+    QTreeWidgetItem* root = TreeOf(form)->topLevelItem(0);
     for (int i = 0; root && i < root->childCount(); ++i)
         if (root->child(i)->text(0) == tag)
             return root->child(i);
@@ -252,6 +258,13 @@ private:
     }
 
     void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000); }
+
+    // What the window shows: the tree, a status panel's text, the status
+    // bar's message (the incremental search), the tray icon.
+    QTreeWidget* Tree() { return TreeOf(*Form); }
+    QString PanelText(const char* name) { return PartOf<QLabel>(Form.get(), name)->text(); }
+    QString StatusMessage() { return PartOf<QStatusBar>(Form.get(), "StatusBar")->currentMessage(); }
+    QSystemTrayIcon* TrayIcon() { return PartOf<QSystemTrayIcon>(Form.get(), "NewMailIcon"); }
 
 private slots:
     void initTestCase()
@@ -311,8 +324,8 @@ private slots:
                                       QStringLiteral("Quorvel: 100%"), QStringLiteral("Quorvel: 6")}));
         QCOMPARE(loadingImages, (QStringList{"HUDSON.AREA=2", "NETMAIL=2", "RU.LINUX=2", "RU.TEST=2"}));
         QCOMPARE(ApplicationTitle(), QStringLiteral("Quorvel: 6"));
-        QVERIFY(Form->NewMailIcon->isVisible());
-        QCOMPARE(Form->NewMailIcon->toolTip(), QStringLiteral("Quorvel: 6"));
+        QVERIFY(TrayIcon()->isVisible());
+        QCOMPARE(TrayIcon()->toolTip(), QStringLiteral("Quorvel: 6"));
         QCOMPARE(Beeps, 1);
         QVERIFY(Messages.isEmpty());
     }
@@ -325,7 +338,7 @@ private slots:
         StartWindow();
         WaitForScan();
 
-        QTreeWidgetItem* root = Form->Tree->topLevelItem(0);
+        QTreeWidgetItem* root = Tree()->topLevelItem(0);
         QCOMPARE(root->text(0), QStringLiteral("Quorvel"));
         QCOMPARE(TAreasForm::ImageOf(root), 0);
         QCOMPARE(TreeTags(*Form), (QStringList{"RU.TEST", "NETMAIL", "RU.LINUX", "BROKEN", "HUDSON.AREA"}));
@@ -335,20 +348,20 @@ private slots:
                          (root->child(i)->font(0).bold() ? "b" : "");
         QCOMPARE(marks, (QStringList{"4b", "4b", "4b", "5", "3"}));
         // The first area of the display order is current after the scan.
-        QCOMPARE(Form->Tree->currentItem(), root->child(0));
+        QCOMPARE(Tree()->currentItem(), root->child(0));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 5"));
-        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("RU.TEST: 1 осталось, 0 прочитал, 3 всего"));
+        QCOMPARE(PanelText("StatusPanel0"), QStringLiteral("Областей: 5"));
+        QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("RU.TEST: 1 осталось, 0 прочитал, 3 всего"));
         // The base that cannot be opened is not shown as an empty area: it
         // has its own image, and the status bar says why when it is selected.
-        Form->Tree->setCurrentItem(NodeOf(*Form, "BROKEN"));
-        QVERIFY2(Form->StatusPanel1->text().startsWith(QStringLiteral("BROKEN: не открыта: база не ")),
-                 qPrintable(Form->StatusPanel1->text()));
+        Tree()->setCurrentItem(NodeOf(*Form, "BROKEN"));
+        QVERIFY2(PanelText("StatusPanel1").startsWith(QStringLiteral("BROKEN: не открыта: база не ")),
+                 qPrintable(PanelText("StatusPanel1")));
         QVERIFY(Messages.isEmpty());
         // Selecting the root leaves no current area.
-        Form->Tree->setCurrentItem(root);
+        Tree()->setCurrentItem(root);
         QVERIFY(!Areas.Current);
-        QCOMPARE(Form->StatusPanel1->text(), QString());
+        QCOMPARE(PanelText("StatusPanel1"), QString());
     }
 
     void NothingUnreadMeansNoTrayIconNoBeepAndThePlainTitle()
@@ -359,13 +372,13 @@ private slots:
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
-        QVERIFY(!Form->NewMailIcon->isVisible());
+        QVERIFY(!TrayIcon()->isVisible());
         QCOMPARE(Beeps, 0);
         QCOMPARE(TreeTags(*Form), (QStringList{"NETMAIL", "RU.TEST"}));
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         // A rebuild with nothing unread selects the root.
-        Form->RebuildTree();
-        QCOMPARE(Form->Tree->currentItem(), Form->Tree->topLevelItem(0));
+        NotifyForms(WM_AREASCHANGED, nullptr);
+        QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
         QVERIFY(!Areas.Current);
     }
 
@@ -390,7 +403,7 @@ private slots:
         QCOMPARE(TreeTags(*Form).size(), 4);
         for (const QString& tag : TreeTags(*Form))
             QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, tag)), 1);
-        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("HUDSON.AREA: Не отсканирована"));
+        QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("HUDSON.AREA: Не отсканирована"));
         QCOMPARE(Beeps, 0);
         QTest::qWait(600);  // a tick has seen the flag
 
@@ -449,7 +462,7 @@ private slots:
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 6"));
         Point->AddLetter("RU.TEST");
-        QTest::keyClick(Form->Tree, Qt::Key_F5);
+        QTest::keyClick(Tree(), Qt::Key_F5);
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
         QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
@@ -457,7 +470,7 @@ private slots:
         // While the tosser works it scans nothing: the tosser's end will.
         Point->SetFlag(true);
         Point->AddLetter("RU.TEST");
-        QTest::keyClick(Form->Tree, Qt::Key_F5);
+        QTest::keyClick(Tree(), Qt::Key_F5);
         QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
         QCOMPARE(Areas.TotalUnread(), 7);
     }
@@ -486,13 +499,13 @@ private slots:
             }
         };
         Point->SetFlag(false);
-        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(Tree(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(scansDuringLoad, 0);
         // Entering loaded the area and made it current.
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         QVERIFY(Areas.Current->Loaded);
         QCOMPARE(Areas.Current->UnreadCount, 2);
-        QCOMPARE(Form->StatusPanel1->text(), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
+        QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
         // Then the rescan comes, and the area that left the file goes.
         QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANSTARTED], 1, 1000);
         WaitForScan();
@@ -510,12 +523,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Messages.size(), 1, 2000);
         QCOMPARE(Messages[0], QStringLiteral("Где \"") + Q(missing) + QStringLiteral("\"?  (Ошибка 2)"));
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
-        QCOMPARE(Form->Tree->topLevelItem(0)->childCount(), 0);
-        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 0"));
+        QCOMPARE(Tree()->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(PanelText("StatusPanel0"), QStringLiteral("Областей: 0"));
         // Commands still work and do nothing harmful.
-        QTest::keyClick(Form->Tree, Qt::Key_Right);
-        QTest::keyClick(Form->Tree, Qt::Key_Return);
-        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(Tree(), Qt::Key_Right);
+        QTest::keyClick(Tree(), Qt::Key_Return);
+        QTest::keyClick(Tree(), Qt::Key_N, Qt::ControlModifier);
         // A flag in a directory that does not exist: the tosser is not running.
         QTest::qWait(600);
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
@@ -542,34 +555,34 @@ private slots:
         StartWindow();
         WaitForScan();
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QTest::keyClick(Form->Tree, Qt::Key_Left);  // the first with unread letters: nothing before it
+        QTest::keyClick(Tree(), Qt::Key_Left);  // the first with unread letters: nothing before it
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QTest::keyClick(Tree(), Qt::Key_Right);
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QTest::keyClick(Tree(), Qt::Key_Right);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
-        QTest::keyClick(Form->Tree, Qt::Key_Right);  // only HUDSON.AREA (nothing unread) follows
+        QTest::keyClick(Tree(), Qt::Key_Right);  // only HUDSON.AREA (nothing unread) follows
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         QCOMPARE(Beeps, 1);  // the scan's; a walk that finds nothing is silent
         // The hidden items keep their keys.
-        QTest::keyClick(Form->Tree, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(Tree(), Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QTest::keyClick(Form->Tree, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(Tree(), Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         // Home and End are taken and do nothing.
-        QTest::keyClick(Form->Tree, Qt::Key_Home);
-        QTest::keyClick(Form->Tree, Qt::Key_End);
+        QTest::keyClick(Tree(), Qt::Key_Home);
+        QTest::keyClick(Tree(), Qt::Key_End);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         // The tool bar buttons go the same ways.
-        Form->PrevWithUnreadSpeedItem->trigger();
+        ActionOf(Form.get(), "PrevWithUnreadSpeedItem")->trigger();
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         // From an area with nothing unread, Left finds the last one before it.
-        Form->Tree->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
-        QTest::keyClick(Form->Tree, Qt::Key_Left);
+        Tree()->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
+        QTest::keyClick(Tree(), Qt::Key_Left);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         // From the root, Right finds the first.
-        Form->Tree->setCurrentItem(Form->Tree->topLevelItem(0));
-        Form->NextWithUnreadSpeedItem->trigger();
+        Tree()->setCurrentItem(Tree()->topLevelItem(0));
+        ActionOf(Form.get(), "NextWithUnreadSpeedItem")->trigger();
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
     }
 
@@ -579,50 +592,46 @@ private slots:
         Point->Use();
         StartWindow();
         WaitForScan();
-        Form->Tree->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
+        Tree()->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
 
-        QTest::keyClicks(Form->Tree, QStringLiteral("ru."));
+        QTest::keyClicks(Tree(), QStringLiteral("ru."));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
-        QTest::keyClick(Form->Tree, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(StatusMessage(), QStringLiteral("Ищем: RU."));
+        QTest::keyClick(Tree(), Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
         const int beeps = Beeps;
-        QTest::keyClick(Form->Tree, Qt::Key_L, Qt::ControlModifier);  // no third match
+        QTest::keyClick(Tree(), Qt::Key_L, Qt::ControlModifier);  // no third match
         QCOMPARE(Beeps, beeps + 1);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
-        QCOMPARE(Form->SearchSkip, 2);
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU."));
+        QCOMPARE(StatusMessage(), QStringLiteral("Ищем: RU."));
         // A character that matches nothing beeps and keeps the text.
-        QTest::keyClick(Form->Tree, Qt::Key_Q);
+        QTest::keyClick(Tree(), Qt::Key_Q);
         QCOMPARE(Beeps, beeps + 2);
-        QCOMPARE(Form->SearchText, std::string("RU."));
+        QCOMPARE(StatusMessage(), QStringLiteral("Ищем: RU."));
         // Backspace starts over from the first match of the shorter text.
-        QTest::keyClick(Form->Tree, Qt::Key_Backspace);
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: RU"));
+        QTest::keyClick(Tree(), Qt::Key_Backspace);
+        QCOMPARE(StatusMessage(), QStringLiteral("Ищем: RU"));
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
-        QCOMPARE(Form->SearchSkip, 0);
         // A move made otherwise ends the search.
-        QTest::keyClick(Form->Tree, Qt::Key_Right);
+        QTest::keyClick(Tree(), Qt::Key_Right);
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QCOMPARE(Form->SearchText, std::string());
-        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+        QCOMPARE(StatusMessage(), QString());
         // A letter found only in the middle of a tag.
-        QTest::keyClicks(Form->Tree, QStringLiteral("mai"));
+        QTest::keyClicks(Tree(), QStringLiteral("mai"));
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QCOMPARE(Form->StatusBar->currentMessage(), QStringLiteral("Ищем: MAI"));
+        QCOMPARE(StatusMessage(), QStringLiteral("Ищем: MAI"));
         // Emptying the text ends the search.
         for (int i = 0; i < 3; ++i)
-            QTest::keyClick(Form->Tree, Qt::Key_Backspace);
-        QCOMPARE(Form->SearchText, std::string());
-        QCOMPARE(Form->StatusBar->currentMessage(), QString());
+            QTest::keyClick(Tree(), Qt::Key_Backspace);
+        QCOMPARE(StatusMessage(), QString());
         // Leaving the window ends it too.
-        QTest::keyClicks(Form->Tree, QStringLiteral("hud"));
+        QTest::keyClicks(Tree(), QStringLiteral("hud"));
         QCOMPARE(CurrentTag(), QStringLiteral("HUDSON.AREA"));
         FakeWindow other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        QCOMPARE(Form->SearchText, std::string());
+        QCOMPARE(StatusMessage(), QString());
     }
 
     // ------------------------------------------------------------ entering
@@ -641,8 +650,8 @@ private slots:
         });
         StartWindow();
         WaitForScan();
-        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
-        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        Tree()->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        QTest::keyClick(Tree(), Qt::Key_Return);
         QCOMPARE(calls, QStringList{"RU.LINUX loaded"});
         QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
 
@@ -650,7 +659,7 @@ private slots:
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
         opened[0]->showMinimized();
-        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QTest::keyClick(Tree(), Qt::Key_Return);
         QCOMPARE(calls.size(), 1);
         QVERIFY(!opened[0]->isMinimized());
         QVERIFY(QTest::qWaitForWindowActive(opened[0].get()));
@@ -658,10 +667,10 @@ private slots:
         // Ctrl+N enters NETMAIL wherever the selection is; the tool bar button too.
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
-        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(Tree(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(calls, (QStringList{"RU.LINUX loaded", "NETMAIL loaded"}));
         QVERIFY(QTest::qWaitForWindowActive(opened[1].get()));
-        Form->NetmailSpeedItem->trigger();
+        ActionOf(Form.get(), "NetmailSpeedItem")->trigger();
         QCOMPARE(calls.size(), 2);
     }
 
@@ -676,15 +685,15 @@ private slots:
         });
         StartWindow();
         WaitForScan();
-        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        Tree()->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
         AreaByTag("RU.LINUX")->Loaded = false;  // a big area: its load lets the keys through
         Listener listener;
         int enters = 0;
         listener.OnMessage = [&](unsigned msg, void*) {
             if (msg == WM_LETTERSLOADING && enters++ == 0)
-                QTest::keyClick(Form->Tree, Qt::Key_Return);
+                QTest::keyClick(Tree(), Qt::Key_Return);
         };
-        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QTest::keyClick(Tree(), Qt::Key_Return);
         QCOMPARE(enters, 1);
         QCOMPARE(opened.size(), std::size_t(1));
         QVERIFY(AreaByTag("RU.LINUX")->Loaded);
@@ -699,7 +708,7 @@ private slots:
         });
         StartWindow();
         WaitForScan();
-        QTest::keyClick(Form->Tree, Qt::Key_Return);
+        QTest::keyClick(Tree(), Qt::Key_Return);
         QCOMPARE(Messages.size(), 1);
         QVERIFY(Messages[0].startsWith(QStringLiteral("Не смог открыть/создать область \"RU.TEST\"")));
         QVERIFY(Form->isVisible());
@@ -717,8 +726,8 @@ private slots:
         });
         StartWindow();
         WaitForScan();
-        Form->Tree->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
-        QTest::keyClick(Form->Tree, Qt::Key_N, Qt::ControlModifier);
+        Tree()->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
+        QTest::keyClick(Tree(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(calls, 0);
         QCOMPARE(CurrentTag(), QStringLiteral("RU.LINUX"));
     }
@@ -732,7 +741,7 @@ private slots:
         FakeWindow refuses(nullptr, false), agrees;
         refuses.show();
         agrees.show();
-        Form->MinimizeItem->trigger();
+        ActionOf(Form.get(), "MinimizeItem")->trigger();
         QVERIFY(Form->isMinimized());
         QVERIFY(refuses.isVisible());
         QVERIFY(agrees.isVisible());
@@ -744,20 +753,20 @@ private slots:
         QSpontaneKeyEvent::setSpontaneous(&late);
         qApp->notify(Form.get(), &late);  // as the window system delivers it (sendEvent would not)
         QCOMPARE(refuses.Queries, 1);
-        emit Form->NewMailIcon->activated(QSystemTrayIcon::Trigger);
+        emit TrayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(Form->isMaximized());
 
         Form->showMaximized();
         refuses.AllowClose = true;
         const int asked = agrees.Queries;
-        Form->MinimizeItem->trigger();
+        ActionOf(Form.get(), "MinimizeItem")->trigger();
         QVERIFY(Form->isMinimized());
         QVERIFY(!refuses.isVisible());
         QVERIFY(!agrees.isVisible());
         QCOMPARE(agrees.Queries, asked + 1);  // asked once, not again when closed
 
         // The tray icon brings the window back.
-        emit Form->NewMailIcon->activated(QSystemTrayIcon::Trigger);
+        emit TrayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(!Form->isMinimized());
 
         // Minimising from the title bar does the same.
@@ -810,113 +819,98 @@ private slots:
 
     // ------------------------------------------------------------ menus and bars
 
-    void MenuItemsCarryTheirCaptionsKeysAndHints()
+    void MenuCommandsCarryTheirKeys()
     {
         Point->Use();
         StartWindow();
-        struct Expected {
-            const char* Name;
-            QString Caption;
-            QString Keys;
-            QString Hint;
+        const std::vector<std::pair<const char*, QString>> items = {
+            {"EnterSelectedAreaItem", "Enter, Return"},
+            {"RescanItem", "F5"},
+            {"MinimizeItem", "Esc"},
+            {"ExitItem", "Alt+X, Alt+Shift+X"},
+            {"GotoPriorWithUnreadItem", "Ctrl+Up"},
+            {"GotoPriorWithUnreadItem2", "Left"},
+            {"GotoNextWithUnreadItem", "Ctrl+Down"},
+            {"GotoNextWithUnreadItem2", "Right"},
+            {"EnterNetmailItem", "Ctrl+N"},
+            {"FirstAreaItem", "Home"},
+            {"LastAreaItem", "End"},
+            {"SpeedBarItem", ""},
+            {"StatusLineItem", ""},
+            {"UserItem", ""},
+            {"SwitchToTopBrowser", "F12"},
+            {"SwitchToTopEditor", "F11"},
+            {"WindowListItem", "Alt+0"},
+            {"ContentsItem", ""},
+            {"SearchforHelpOnItem", ""},
+            {"HowtoUseHelpItem", "F1"},
+            {"AboutItem", ""},
         };
-        const std::vector<Expected> items = {
-            {"EnterSelectedAreaItem", "&Открыть область", "Enter, Return", "Открыть выбранную область"},
-            {"RescanItem", "&Пересканировать", "F5", "Пересканировать все области сейчас"},
-            {"MinimizeItem", "&Свернуть программу", "Esc", "Свернуть программу в значёк"},
-            {"ExitItem", "&Выйти", "Alt+X, Alt+Shift+X", "Выйти из программы"},
-            {"GotoPriorWithUnreadItem", "-Предыдующая с нечитанными", "Ctrl+Up", ""},
-            {"GotoPriorWithUnreadItem2", "&Предыдующая с нечитанными", "Left",
-             "Перейти на предыдущую область с новыми письмами"},
-            {"GotoNextWithUnreadItem", "-Следующая с нечитанными", "Ctrl+Down", ""},
-            {"GotoNextWithUnreadItem2", "&Следующая с нечитанными", "Right", "Перейти на следущую область с новыми"},
-            {"EnterNetmailItem", "Войти в &Netmail", "Ctrl+N", "Войти в netmail область"},
-            {"FirstAreaItem", "-Первая", "Home", ""},
-            {"LastAreaItem", "-Последняя", "End", ""},
-            {"SpeedBarItem", "&Панель инструментов", "", "Показать/спрятать панель инструментов"},
-            {"StatusLineItem", "&Строка состояния", "", "Показать/спрятать строку состояния"},
-            {"UserItem", "&Пользователь...", "", "Настройка имени/адреса пользователя"},
-            {"SwitchToTopBrowser", "Верхняя &область", "F12", "Переключиться в самое верхнее открытое окно с областью"},
-            {"SwitchToTopEditor", "Верний &редактор", "F11", "Переключиться в самое верхнее открытое окно с редактором"},
-            {"WindowListItem", "&Список...", "Alt+0", "Показать список окон программы"},
-            {"ContentsItem", "&Содержание", "", "Содержание системы помощи"},
-            {"SearchforHelpOnItem", "&Поиск помощи о...", "", "Поиск помощи на определённую тему"},
-            {"HowtoUseHelpItem", "&Как использовать Помощь", "F1", "Как пользоваться системой помощи"},
-            {"AboutItem", "&О программе...", "", "Вывод сведений о программе, её версии и авторских правах"},
-        };
-        for (const Expected& item : items) {
-            auto* action = Form->findChild<QAction*>(QString::fromLatin1(item.Name), Qt::FindDirectChildrenOnly);
-            QVERIFY2(action, item.Name);
-            QCOMPARE(action->text(), item.Caption);
+        for (const auto& [name, expected] : items) {
+            auto* action = Form->findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+            QVERIFY2(action, name);
             QStringList keys;
             for (const QKeySequence& key : action->shortcuts())
                 keys << key.toString();
-            QCOMPARE(keys.join(", "), item.Keys);
-            QCOMPARE(action->statusTip(), item.Hint);
+            QCOMPARE(keys.join(", "), expected);
         }
-        QStringList file;
-        for (QAction* action : Form->FileItem->actions())
-            file << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
-        QCOMPARE(file, (QStringList{"EnterSelectedAreaItem", "RescanItem", "MinimizeItem", "-", "ExitItem"}));
+        const auto namesIn = [](QMenu* menu) {
+            QStringList names;
+            for (QAction* action : menu->actions())
+                names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+            return names;
+        };
+        QCOMPARE(namesIn(PartOf<QMenu>(Form.get(), "FileItem")),
+                 (QStringList{"EnterSelectedAreaItem", "RescanItem", "MinimizeItem", "-", "ExitItem"}));
         // F1 opens the help on this window's keys, all of them.
         QCOMPARE(UndocumentedKeys(Form.get(), QStringLiteral("areas"), {"Home", "End"}), QStringList());
-        QTest::keyClick(Form->Tree, Qt::Key_F1);
+        QTest::keyClick(Tree(), Qt::Key_F1);
         QVERIFY(THelpForm::Current());
         QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("areas"));
         QCOMPARE(THelpForm::Current()->parentWidget(), static_cast<QWidget*>(Form.get()));
         delete THelpForm::Current();
         QStringList menus;
         for (QAction* top : Form->menuBar()->actions())
-            menus << top->text() + "|" + top->statusTip();
-        QCOMPARE(menus, (QStringList{"&Файл|Команды выхода", "&Курсор|Команды перемещения курсора",
-                                     "&Вид|Команды настройки окна", "&Настройки|Команды настройки программы",
-                                     "&Окна|Команды работы с окнами программы", "&?|Доступ к системе помощи"}));
+            menus << top->objectName();
+        QCOMPARE(menus, (QStringList{"FileItem", "NavigationItem", "SwitchItem", "OptionsItem", "WindowsItem",
+                                     "HelpItem"}));
         // The navigation menu shows its two goto items, a separator and Netmail;
         // the hidden items are nowhere to be seen.
-        QStringList navigation;
-        for (QAction* action : Form->NavigationItem->actions())
-            navigation << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
-        QCOMPARE(navigation,
+        QMenu* navigation = PartOf<QMenu>(Form.get(), "NavigationItem");
+        QCOMPARE(namesIn(navigation),
                  (QStringList{"GotoPriorWithUnreadItem2", "GotoNextWithUnreadItem2", "-", "EnterNetmailItem"}));
         // The tree's popup menu is the navigation menu itself.
-        QCOMPARE(Form->IndirectPopupMenu->MenuItem(), Form->NavigationItem);
-        QCOMPARE(Form->Tree->contextMenuPolicy(), Qt::CustomContextMenu);
-        // Tool bar buttons: caption, short and long hint.
-        QStringList buttons;
-        for (QAction* button : {Form->PrevWithUnreadSpeedItem, Form->NextWithUnreadSpeedItem, Form->NetmailSpeedItem})
-            buttons << button->text() + "|" + button->toolTip() + "|" + button->statusTip();
-        QCOMPARE(buttons, (QStringList{"Предыдущая с нечитанными|Предыдущая с нечитанными|Перейти на предыдущую "
-                                       "область с новыми письмами",
-                                       "Следущая с нечитанными|Следущая с нечитанными|Перейти на следущую область с "
-                                       "новыми",
-                                       "Войти в NetMail|Войти в NetMail|Войти в netmail область"}));
+        QCOMPARE(PartOf<TIndirectPopupMenu>(Form.get(), "IndirectPopupMenu")->MenuItem(), navigation);
+        QCOMPARE(Tree()->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->Layout(),
+                 (QStringList{"PrevWithUnreadSpeedItem", "NextWithUnreadSpeedItem", "NetmailSpeedItem"}));
     }
 
     void ToolBarAndStatusBarTogglesKeepTheChecksTrue()
     {
         Point->Use();
         StartWindow();
-        QVERIFY(Form->SpeedBarItem->isChecked());
-        QVERIFY(Form->StatusLineItem->isChecked());
-        QVERIFY(Form->ShowHintItem->isChecked());
-        Form->HideSpeedBar->trigger();
-        QVERIFY(Form->SpeedBar->isHidden());
-        QVERIFY(!Form->SpeedBarItem->isChecked());
-        Form->SpeedBarItem->trigger();
-        QVERIFY(!Form->SpeedBar->isHidden());
-        QVERIFY(Form->SpeedBarItem->isChecked());
-        Form->StatusLineItem->trigger();
-        QVERIFY(Form->StatusBar->isHidden());
-        QVERIFY(!Form->StatusLineItem->isChecked());
-        Form->ShowHintItem->trigger();
-        QVERIFY(!Form->SpeedBar->ShowHints());
-        QVERIFY(!Form->ShowHintItem->isChecked());
+        QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        QVERIFY(ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        QVERIFY(ActionOf(Form.get(), "ShowHintItem")->isChecked());
+        ActionOf(Form.get(), "HideSpeedBar")->trigger();
+        QVERIFY(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        ActionOf(Form.get(), "SpeedBarItem")->trigger();
+        QVERIFY(!PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        ActionOf(Form.get(), "StatusLineItem")->trigger();
+        QVERIFY(PartOf<QStatusBar>(Form.get(), "StatusBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        ActionOf(Form.get(), "ShowHintItem")->trigger();
+        QVERIFY(!PartOf<TSpeedBar>(Form.get(), "SpeedBar")->ShowHints());
+        QVERIFY(!ActionOf(Form.get(), "ShowHintItem")->isChecked());
         // "Настроить..." opens the bar's own customisation dialog.
         QTimer::singleShot(0, [] {
             if (QWidget* dialog = QApplication::activeModalWidget())
                 QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
         });
-        Form->ConfigureItem->trigger();
+        ActionOf(Form.get(), "ConfigureItem")->trigger();
     }
 
     void WindowPlacementAndViewAreStoredUnderTheSettingsKey()
@@ -927,8 +921,8 @@ private slots:
         Point->Use();
         StartWindow();
         QVERIFY(Form->isMaximized());  // nothing stored yet
-        Form->HideSpeedBar->trigger();
-        Form->SpeedBar->SetLayout({"NetmailSpeedItem", "NextWithUnreadSpeedItem"});
+        ActionOf(Form.get(), "HideSpeedBar")->trigger();
+        PartOf<TSpeedBar>(Form.get(), "SpeedBar")->SetLayout({"NetmailSpeedItem", "NextWithUnreadSpeedItem"});
         QVERIFY(Form->close());
         std::map<std::string, std::string> stored;
         for (const std::string& name : registry->ValueNames(key))
@@ -951,11 +945,11 @@ private slots:
         StartWindow();
         QVERIFY(!Form->isMaximized());
         QCOMPARE(Form->geometry(), QRect(30, 40, 500, 360));
-        QVERIFY(Form->SpeedBar->isHidden());
-        QVERIFY(!Form->SpeedBarItem->isChecked());
-        QVERIFY(Form->StatusBar->isHidden());
-        QVERIFY(!Form->StatusLineItem->isChecked());
-        QCOMPARE(Form->SpeedBar->Layout(), (QStringList{"NetmailSpeedItem", "NextWithUnreadSpeedItem"}));
+        QVERIFY(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "SpeedBarItem")->isChecked());
+        QVERIFY(PartOf<QStatusBar>(Form.get(), "StatusBar")->isHidden());
+        QVERIFY(!ActionOf(Form.get(), "StatusLineItem")->isChecked());
+        QCOMPARE(PartOf<TSpeedBar>(Form.get(), "SpeedBar")->Layout(), (QStringList{"NetmailSpeedItem", "NextWithUnreadSpeedItem"}));
         SetUserRegistry(std::make_unique<MemoryRegistry>());
     }
 
@@ -968,7 +962,7 @@ private slots:
         Point->Use();
         StartWindow();
         // Without the dialog the command is not offered.
-        QVERIFY(!Form->UserItem->isEnabled());
+        QVERIFY(!ActionOf(Form.get(), "UserItem")->isEnabled());
 
         UserSettingsFields seen;
         bool answer = false;
@@ -980,12 +974,12 @@ private slots:
             fields.NewLetterTemplate = {"", "@Quote"};
             return answer;
         });
-        emit Form->OptionsItem->aboutToShow();
-        QVERIFY(Form->UserItem->isEnabled());
+        emit PartOf<QMenu>(Form.get(), "OptionsItem")->aboutToShow();
+        QVERIFY(ActionOf(Form.get(), "UserItem")->isEnabled());
 
         MainAddress = FidoAddress{2, 5030, 1, 9};
         const std::string nameBefore = UserName;
-        Form->UserItem->trigger();  // cancelled: nothing changes
+        ActionOf(Form.get(), "UserItem")->trigger();  // cancelled: nothing changes
         QCOMPARE(seen.Name, nameBefore);
         QCOMPARE(seen.MainAddressText, std::string("2:5030/1.9"));
         QCOMPARE(seen.QuoteReplyTemplate, DefaultQuoteReplyTemplate());
@@ -993,7 +987,7 @@ private slots:
         QVERIFY(!registry->KeyExists("quorvel.INI\\User"));
 
         answer = true;
-        Form->UserItem->trigger();
+        ActionOf(Form.get(), "UserItem")->trigger();
         QCOMPARE(UserName, "Пётр Сидоров");
         QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
         QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
@@ -1033,7 +1027,7 @@ private slots:
         QVERIFY(Form->isVisible());
         QVERIFY(Form->isMaximized());
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
-        QCOMPARE(Form->StatusPanel0->text(), QStringLiteral("Областей: 0"));
+        QCOMPARE(PanelText("StatusPanel0"), QStringLiteral("Областей: 0"));
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
         QVERIFY(Messages.isEmpty());

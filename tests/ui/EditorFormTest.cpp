@@ -43,6 +43,7 @@
 #include "ui/TSpeedBar.h"
 #include "ui/TosserWaitDialog.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/support/FormParts.h"
 
 namespace {
 
@@ -319,7 +320,7 @@ private slots:
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
         QVERIFY(editor);
         QCOMPARE(editor->ToEdit->text(), QStringLiteral("Всем"));
-        editor->UserItem->trigger();
+        ActionOf(editor, "UserItem")->trigger();
         SetUserSettingsDialog(nullptr);
         QCOMPARE(settingsParent, static_cast<QWidget*>(editor.data()));
 
@@ -348,8 +349,8 @@ private slots:
         QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
 
         // Esc asks: Cancel keeps the editor, No drops the letter; the placement is kept.
-        editor->SpeedBarItem->trigger();
-        QVERIFY(editor->SpeedBar->isHidden());
+        ActionOf(editor, "SpeedBarItem")->trigger();
+        QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
         Answers = {QMessageBox::Cancel};
         QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
         QCOMPARE(Questions, QStringList{"Записать письмо?"});
@@ -364,7 +365,7 @@ private slots:
 
         // The next editor comes back as it was left; unmodified, it closes unasked.
         editor = Command(form, Qt::Key_Insert);
-        QVERIFY(editor->SpeedBar->isHidden());
+        QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
         QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
         QVERIFY(Gone(editor));
         QCOMPARE(Questions.size(), 2);

@@ -86,6 +86,7 @@ private:
     QTemporaryDir Scratch;
     std::string Point;
     std::unique_ptr<TAreasForm> Main;
+    QTreeWidget* AreasTree() { return PartOf<QTreeWidget>(Main.get(), "Tree"); }
     std::unique_ptr<ScanCounter> Scans;
     QStringList Questions;
     std::deque<QMessageBox::StandardButton> Answers;
@@ -140,8 +141,8 @@ private slots:
         Main->Beep = [] {};
         QVERIFY(QTest::qWaitForWindowExposed(Main.get()));
         QTRY_COMPARE_WITH_TIMEOUT(Main->windowTitle(), QStringLiteral("Quorvel: ") + total.mid(6), 5000);
-        QCOMPARE(Main->Tree->topLevelItem(0)->childCount(), 5);
-        QCOMPARE(Main->StatusPanel0->text(), QStringLiteral("Областей: 5"));
+        QCOMPARE(AreasTree()->topLevelItem(0)->childCount(), 5);
+        QCOMPARE(PartOf<QLabel>(Main.get(), "StatusPanel0")->text(), QStringLiteral("Областей: 5"));
     }
 
     void ReadAnswerAndLeaveAnAreaOfEachFormat_data()
@@ -158,12 +159,12 @@ private slots:
         QFETCH(QString, tag);
         QVERIFY(Main);
         // Enter the area from the areas window.
-        QTreeWidgetItem* node = Main->Tree->findItems(tag, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        QTreeWidgetItem* node = AreasTree()->findItems(tag, Qt::MatchExactly | Qt::MatchRecursive).value(0);
         QVERIFY(node);
-        Main->Tree->setCurrentItem(node);
+        AreasTree()->setCurrentItem(node);
         Main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Main.get()));
-        QTest::keyClick(Main->Tree, Qt::Key_Return);
+        QTest::keyClick(AreasTree(), Qt::Key_Return);
         QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
         QVERIFY(area);
         area->Beep = [] {};
@@ -269,7 +270,7 @@ private slots:
         // Ctrl+N, that letter, F4, F2.
         Main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Main.get()));
-        QTest::keyClick(Main->Tree, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(AreasTree(), Qt::Key_N, Qt::ControlModifier);
         QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
         QVERIFY(area);
         QCOMPARE(area->BrowsedArea()->Tag, std::string("NETMAIL"));
@@ -343,12 +344,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Scans->Started > scans, 1500);
 
         QTreeWidgetItem* node =
-            Main->Tree->findItems(QStringLiteral("RU.POINT.TALK"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+            AreasTree()->findItems(QStringLiteral("RU.POINT.TALK"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
         QVERIFY(node);
-        Main->Tree->setCurrentItem(node);
+        AreasTree()->setCurrentItem(node);
         Main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Main.get()));
-        QTest::keyClick(Main->Tree, Qt::Key_Return);
+        QTest::keyClick(AreasTree(), Qt::Key_Return);
         QPointer<TAreaForm> area;
         for (FormWindow* window : FormWindow::AllForms())  // the netmail area's window is still open
             if (auto* form = qobject_cast<TAreaForm*>(window); form && form->BrowsedArea()->Tag == "RU.POINT.TALK")

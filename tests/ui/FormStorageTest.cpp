@@ -20,6 +20,7 @@
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/TSpeedBarDialog.h"
+#include "ui/support/FormParts.h"
 
 namespace {
 
@@ -226,33 +227,34 @@ private slots:
         TestWindow test;
         test.Bar->SetLayout({"Reply", "Prev"});
         TSpeedBarDialog dialog(test.Bar);
+        auto* list = PartOf<QListWidget>(&dialog, "ButtonsList");
         QStringList lines;
-        for (int i = 0; i < dialog.ButtonsList->count(); ++i) {
-            QListWidgetItem* item = dialog.ButtonsList->item(i);
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
             lines << item->text() + (item->checkState() == Qt::Checked ? "+" : "-") + "/" + item->toolTip();
         }
         QCOMPARE(lines, (QStringList{"Reply+/Письмо", "Prev+/Навигация", "Next-/Навигация", "Delete-/Письмо"}));
         QCOMPARE(dialog.ChosenLayout(), (QStringList{"Reply", "Prev"}));
 
-        dialog.ButtonsList->item(3)->setCheckState(Qt::Checked);
-        dialog.ButtonsList->setCurrentRow(3);
-        dialog.MoveSelected(-1);
-        dialog.MoveSelected(-1);
-        dialog.MoveSelected(-1);
-        dialog.MoveSelected(-1);  // already first: stays
-        QCOMPARE(dialog.ButtonsList->currentRow(), 0);
-        dialog.ButtonsList->item(1)->setCheckState(Qt::Unchecked);
+        list->item(3)->setCheckState(Qt::Checked);
+        list->setCurrentRow(3);
+        PartOf<QPushButton>(&dialog, "UpButton")->click();
+        PartOf<QPushButton>(&dialog, "UpButton")->click();
+        PartOf<QPushButton>(&dialog, "UpButton")->click();
+        PartOf<QPushButton>(&dialog, "UpButton")->click();  // already first: stays
+        QCOMPARE(list->currentRow(), 0);
+        list->item(1)->setCheckState(Qt::Unchecked);
         QCOMPARE(dialog.ChosenLayout(), (QStringList{"Delete", "Prev"}));
-        dialog.ButtonsList->setCurrentRow(3);
-        dialog.MoveSelected(1);  // already last: stays
-        QCOMPARE(dialog.ButtonsList->item(3)->text(), QStringLiteral("Next"));
+        list->setCurrentRow(3);
+        PartOf<QPushButton>(&dialog, "DownButton")->click();  // already last: stays
+        QCOMPARE(list->item(3)->text(), QStringLiteral("Next"));
 
         // Run from the bar: OK applies the choice.
         QTimer::singleShot(0, [] {
             auto* running = qobject_cast<TSpeedBarDialog*>(QApplication::activeModalWidget());
             QVERIFY(running);
-            running->ButtonsList->item(0)->setCheckState(Qt::Unchecked);
-            running->OKButton->click();
+            PartOf<QListWidget>(running, "ButtonsList")->item(0)->setCheckState(Qt::Unchecked);
+            PartOf<QPushButton>(running, "OKButton")->click();
         });
         QVERIFY(test.Bar->Configure());
         QCOMPARE(test.Shown(), QStringLiteral("Prev"));
@@ -260,8 +262,8 @@ private slots:
         QTimer::singleShot(0, [] {
             auto* running = qobject_cast<TSpeedBarDialog*>(QApplication::activeModalWidget());
             QVERIFY(running);
-            running->ButtonsList->item(1)->setCheckState(Qt::Checked);
-            running->CancelButton->click();
+            PartOf<QListWidget>(running, "ButtonsList")->item(1)->setCheckState(Qt::Checked);
+            PartOf<QPushButton>(running, "CancelButton")->click();
         });
         QVERIFY(!test.Bar->Configure());
         QCOMPARE(test.Shown(), QStringLiteral("Prev"));

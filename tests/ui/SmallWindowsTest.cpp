@@ -1,4 +1,5 @@
-// The mirrored popup menu, the window list and the About box.
+// The mirrored popup menu, the window list, the About box, and the windows'
+// base freeing a window only after its own questions are closed.
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -9,14 +10,35 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QPointer>
 #include <QTest>
 
 #include "ui/AboutF/TAboutForm.h"
+#include "ui/Dialogs.h"
 #include "ui/FormWindow.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/WndListF/TWindowListForm.h"
+#include "ui/support/FormParts.h"
+
+namespace {
+
+// A window freed when it closes, asking whatever the test wants.
+class AskingWindow : public FormWindow {
+public:
+    AskingWindow() { FreedWhenClosed(); }
+    using FormWindow::Ask;
+    using FormWindow::QuestionScope;
+};
+
+bool Freed(const QPointer<AskingWindow>& window)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return window.isNull();
+}
+
+}  // namespace
 
 class SmallWindowsTest : public QObject {
     Q_OBJECT
@@ -63,9 +85,9 @@ private slots:
         ActivateForm(&area);
         ActivateForm(&main);  // the main window is active when the list opens
         TWindowListForm list;
-        QCOMPARE(list.ListBox->count(), 2);
-        QCOMPARE(list.ListBox->item(0)->text(), QStringLiteral("Quorvel: 5"));
-        QCOMPARE(list.ListBox->currentRow(), 1);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->count(), 2);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->item(0)->text(), QStringLiteral("Quorvel: 5"));
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->currentRow(), 1);
         QCOMPARE(list.SelectedWindow(), static_cast<QWidget*>(&area));
         QCOMPARE(list.windowTitle(), QStringLiteral("Список окон"));
     }
@@ -76,24 +98,57 @@ private slots:
         main.setWindowTitle(QStringLiteral("Quorvel"));
         main.show();
         TWindowListForm list;
-        QCOMPARE(list.ListBox->count(), 1);
-        QCOMPARE(list.ListBox->currentRow(), 0);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->count(), 1);
+        QCOMPARE(PartOf<QListWidget>(&list, "ListBox")->currentRow(), 0);
+    }
+
+    void AWindowClosedDuringItsOwnQuestionIsFreedOnlyAfterIt()
+    {
+        // Closed (say, its area destroyed) while its questions are open,
+        // one inside the other: it lives until the outer one is answered.
+        QPointer<AskingWindow> window = new AskingWindow;
+        QStringList seen;
+        SetAskHandler([&](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons) {
+            if (text == QStringLiteral("outer")) {
+                window->Ask("inner", QMessageBox::Yes);
+                seen << (Freed(window) ? "freed after inner" : "alive after inner");
+            } else {
+                seen << (!window->close() ? "not closed" : Freed(window) ? "freed in inner" : "alive in inner");
+            }
+            return QMessageBox::Yes;
+        });
+        QCOMPARE(window->Ask("outer", QMessageBox::Yes), QMessageBox::Yes);
+        SetAskHandler(nullptr);
+        QCOMPARE(seen, (QStringList{"alive in inner", "alive after inner"}));
+        QVERIFY(Freed(window));
+
+        // A message box of its own counts too; without one open, a close frees it.
+        window = new AskingWindow;
+        {
+            AskingWindow::QuestionScope open(window);
+            QVERIFY(window->close());
+            QVERIFY(!Freed(window));
+        }
+        QVERIFY(Freed(window));
+        window = new AskingWindow;
+        QVERIFY(window->close());
+        QVERIFY(Freed(window));
     }
 
     void AboutBoxVersionPictureAndPageSwitch()
     {
         TAboutForm about;
-        QCOMPARE(about.VersionEdit->text(), QStringLiteral("Версия 2.00.84"));
+        QCOMPARE(PartOf<QLineEdit>(&about, "VersionEdit")->text(), QStringLiteral("Версия 2.00.84"));
         QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
-        QVERIFY(!about.Image->pixmap().isNull());
-        QCOMPARE(about.Image->pixmap().size(), QSize(144, 190));
+        QVERIFY(!PartOf<QLabel>(&about, "Image")->pixmap().isNull());
+        QCOMPARE(PartOf<QLabel>(&about, "Image")->pixmap().size(), QSize(144, 190));
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 0);
         QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 1);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 1);
         QTest::keyClick(&about, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(about.TabbedNotebook1->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&about, "TabbedNotebook1")->currentIndex(), 0);
     }
 
     void QtsOwnButtonsAndMenusAreRussian()

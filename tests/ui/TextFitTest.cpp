@@ -22,6 +22,7 @@
 #include "ui/UserF/TUserForm.h"
 #include "ui/WndListF/TWindowListForm.h"
 #include "ui/support/CutTexts.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/MessageBoxes.h"
 
 class TextFitTest : public QObject {
@@ -71,15 +72,17 @@ private slots:
         QStringList cut;
         {
             TAboutForm about;
-            for (int page = 0; page < about.TabbedNotebook1->count(); ++page) {
-                about.TabbedNotebook1->setCurrentIndex(page);
+            auto* pages = PartOf<QTabWidget>(&about, "TabbedNotebook1");
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
                 cut << CutIn(about);
             }
         }
         {
             TUserForm user;
-            for (int page = 0; page < user.Notebook->count(); ++page) {
-                user.Notebook->setCurrentIndex(page);
+            auto* pages = PartOf<QTabWidget>(&user, "Notebook");
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
                 cut << CutIn(user);
             }
         }
@@ -134,8 +137,8 @@ private slots:
         QStringList cut;
         {
             TAreasForm areas;
-            areas.UpdateAreasStarter->stop();
-            areas.UpdateAreasTick->stop();
+            PartOf<QTimer>(&areas, "UpdateAreasStarter")->stop();
+            PartOf<QTimer>(&areas, "UpdateAreasTick")->stop();
             cut << CutIn(areas);
         }
         auto* form = new TAreaForm(&area);

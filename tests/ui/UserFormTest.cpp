@@ -10,6 +10,7 @@
 #include "core/MemoryRegistry.h"
 #include "core/UserSettings.h"
 #include "ui/UserF/TUserForm.h"
+#include "ui/support/FormParts.h"
 
 namespace {
 
@@ -45,25 +46,25 @@ private slots:
         TUserForm form;
         form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"}});
         QCOMPARE(form.windowTitle(), QStringLiteral("Пользователь"));
-        QCOMPARE(form.Notebook->count(), 5);
-        QCOMPARE(form.Notebook->tabText(2), QStringLiteral("Шаблон о&твета"));
-        QCOMPARE(form.NetmailAreasMemo->toPlainText(), QStringLiteral("NET.LOCAL"));
-        QCOMPARE(form.NameEdit->maxLength(), 35);
-        QCOMPARE(form.NewLetterTemplateMemo->toPlainText(), QStringLiteral("first\n\nlast"));
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->count(), 5);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->tabText(2), QStringLiteral("Шаблон о&твета"));
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "NetmailAreasMemo")->toPlainText(), QStringLiteral("NET.LOCAL"));
+        QCOMPARE(PartOf<QLineEdit>(&form, "NameEdit")->maxLength(), 35);
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "NewLetterTemplateMemo")->toPlainText(), QStringLiteral("first\n\nlast"));
 
-        form.Notebook->setCurrentIndex(1);
-        form.NewLetterTemplateMemo->setPlainText(QString());
-        MenuAction(form.TokenMenu, {QStringLiteral("&Цитата")})->trigger();
-        MenuAction(form.TokenMenu, {QStringLiteral("&Сейчас"), QStringLiteral("&Кому"), QStringLiteral("&Имя")})
+        PartOf<QTabWidget>(&form, "Notebook")->setCurrentIndex(1);
+        PartOf<QPlainTextEdit>(&form, "NewLetterTemplateMemo")->setPlainText(QString());
+        MenuAction(PartOf<QMenu>(&form, "TokenMenu"), {QStringLiteral("&Цитата")})->trigger();
+        MenuAction(PartOf<QMenu>(&form, "TokenMenu"), {QStringLiteral("&Сейчас"), QStringLiteral("&Кому"), QStringLiteral("&Имя")})
             ->trigger();
-        MenuAction(form.TokenMenu, {QStringLiteral("&Было"), QStringLiteral("&Дата")})->trigger();
-        QCOMPARE(form.NewLetterTemplateMemo->toPlainText(), QStringLiteral("@Position\n@TFName @ODate "));
+        MenuAction(PartOf<QMenu>(&form, "TokenMenu"), {QStringLiteral("&Было"), QStringLiteral("&Дата")})->trigger();
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "NewLetterTemplateMemo")->toPlainText(), QStringLiteral("@Position\n@TFName @ODate "));
 
-        form.Notebook->setCurrentIndex(2);
-        form.QuoteReplyTemplateMemo->setPlainText(QString());
-        MenuAction(form.TokenMenu, {QStringLiteral("&Позиция")})->trigger();
-        QCOMPARE(form.QuoteReplyTemplateMemo->toPlainText(), QStringLiteral("@Quote\n"));
-        QVERIFY(form.NewLetterTemplateMemo->toPlainText().endsWith(QStringLiteral("@ODate ")));
+        PartOf<QTabWidget>(&form, "Notebook")->setCurrentIndex(2);
+        PartOf<QPlainTextEdit>(&form, "QuoteReplyTemplateMemo")->setPlainText(QString());
+        MenuAction(PartOf<QMenu>(&form, "TokenMenu"), {QStringLiteral("&Позиция")})->trigger();
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "QuoteReplyTemplateMemo")->toPlainText(), QStringLiteral("@Quote\n"));
+        QVERIFY(PartOf<QPlainTextEdit>(&form, "NewLetterTemplateMemo")->toPlainText().endsWith(QStringLiteral("@ODate ")));
     }
 
     void CtrlTabWrapsBothWays()
@@ -71,13 +72,13 @@ private slots:
         TUserForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Notebook->setCurrentIndex(4);
+        PartOf<QTabWidget>(&form, "Notebook")->setCurrentIndex(4);
         QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(form.Notebook->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 0);
         QTest::keyClick(&form, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(form.Notebook->currentIndex(), 4);
-        form.MovePage(1);
-        QCOMPARE(form.Notebook->currentIndex(), 0);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 4);
+        QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 0);
     }
 
     void OkStoresWithTheAddressCompletedAndCancelChangesNothing()
@@ -95,13 +96,13 @@ private slots:
         SetUserSettingsDialog([](QWidget* parent, UserSettingsFields& fields) {
             TUserForm form(parent);
             form.Fill(fields);
-            form.NameEdit->setText(QStringLiteral("Petr Ivanov"));
-            form.MainAddressEdit->setText(QStringLiteral("77"));
-            form.QuoteReplyTemplateMemo->setPlainText(QStringLiteral("@Position\n\nBye"));
-            form.NetmailAreasMemo->setPlainText(QStringLiteral("net.local"));
-            form.IncomingCharsetBox->setCurrentIndex(form.IncomingCharsetBox->findText(QStringLiteral("KOI8-R")));
-            form.OutgoingCharsetBox->setCurrentIndex(form.OutgoingCharsetBox->findText(QStringLiteral("UTF-8")));
-            form.SoftBreakBox->setCurrentIndex(1);
+            PartOf<QLineEdit>(&form, "NameEdit")->setText(QStringLiteral("Petr Ivanov"));
+            PartOf<QLineEdit>(&form, "MainAddressEdit")->setText(QStringLiteral("77"));
+            PartOf<QPlainTextEdit>(&form, "QuoteReplyTemplateMemo")->setPlainText(QStringLiteral("@Position\n\nBye"));
+            PartOf<QPlainTextEdit>(&form, "NetmailAreasMemo")->setPlainText(QStringLiteral("net.local"));
+            PartOf<QComboBox>(&form, "IncomingCharsetBox")->setCurrentIndex(PartOf<QComboBox>(&form, "IncomingCharsetBox")->findText(QStringLiteral("KOI8-R")));
+            PartOf<QComboBox>(&form, "OutgoingCharsetBox")->setCurrentIndex(PartOf<QComboBox>(&form, "OutgoingCharsetBox")->findText(QStringLiteral("UTF-8")));
+            PartOf<QComboBox>(&form, "SoftBreakBox")->setCurrentIndex(1);
             form.Read(fields);
             return true;
         });

@@ -44,11 +44,14 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent)
     auto* programLayout = new QVBoxLayout(program);
     programLayout->setContentsMargins(16, 16, 16, 16);
     Label1 = new QLabel(QString::fromLatin1(ProgramTitle), program);
+    Label1->setObjectName(QStringLiteral("Label1"));
     QFont big(QStringLiteral("MS Sans Serif"));
     big.setPixelSize(31);
     Label1->setFont(big);
     VersionEdit = ReadOnlyLine(QStringLiteral("Версия ") + QString::fromLatin1(ProgramVersion), program);
     Edit2 = ReadOnlyLine(QStringLiteral("Написано разработчиками Quorvel для пойнтов ФидоНета."), program);
+    VersionEdit->setObjectName(QStringLiteral("VersionEdit"));
+    Edit2->setObjectName(QStringLiteral("Edit2"));
     programLayout->addWidget(Label1);
     programLayout->addSpacing(14);
     programLayout->addWidget(VersionEdit);
@@ -63,14 +66,17 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent)
     auto* frame = new QWidget(author);
     frame->setFixedSize(PictureSize);
     NoImage = new QLabel(QStringLiteral("Картинка(256 цветов)"), frame);
+    NoImage->setObjectName(QStringLiteral("NoImage"));
     NoImage->setGeometry(QRect(QPoint(0, 0), PictureSize));
     NoImage->setAlignment(Qt::AlignCenter);
     NoImage->setWordWrap(true);
     NoImage->setStyleSheet(QStringLiteral("background: black; color: white;"));
     Image = new QLabel(frame);
+    Image->setObjectName(QStringLiteral("Image"));
     Image->setGeometry(QRect(QPoint(0, 0), PictureSize));
     Image->setPixmap(ResourceImage(QStringLiteral("ABOUT_PORTRAIT")));
     Memo3 = new QPlainTextEdit(author);
+    Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setReadOnly(true);
     Memo3->setFrameStyle(QFrame::NoFrame);
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -94,6 +100,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent)
     TabbedNotebook1->addTab(author, QStringLiteral("&Автор"));
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setMinimumWidth(75);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);

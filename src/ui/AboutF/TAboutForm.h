@@ -14,6 +14,10 @@ class TAboutForm : public QDialog {
 public:
     explicit TAboutForm(QWidget* parent = nullptr);
 
+    static void Execute(QWidget* parent);
+
+private:
+    // Components, by the object names they carry.
     QTabWidget* TabbedNotebook1;
     QLabel* Label1;
     QLineEdit* VersionEdit;
@@ -23,8 +27,5 @@ public:
     QPlainTextEdit* Memo3;
     QPushButton* OKBtn;
 
-    static void Execute(QWidget* parent);
-
-private:
     void SwitchPage();
 };

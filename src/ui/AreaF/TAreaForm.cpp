@@ -42,7 +42,6 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
-#include "ui/StatusPanels.h"
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
@@ -128,6 +127,7 @@ TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversatio
         CreateSpeedBar();
         CreateStatusBar();
         CreateStorage();
+        FreedWhenClosed();
 
         SetCurrentTimer = new QTimer(this);
         SetCurrentTimer->setObjectName(QStringLiteral("SetCurrent"));
@@ -154,10 +154,9 @@ TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversatio
         if (!Area->Current)
             Navigate(NextUnreadLetter, true);
 
-        FormStorage->Show(Qt::WindowMaximized);
+        ShowStored();
         raise();
         activateWindow();
-        SyncChecks();
         Tree->setFocus();
         if (RestoredActiveControl == "Viewer")
             Viewer->setFocus();
@@ -454,19 +453,15 @@ void TAreaForm::CreateMenus()
                                 [this] { DeleteLetter(); });
     LetterItem->addAction(DeleteLetterItem);
 
-    const ViewMenu view = AddViewMenu(
-        bar, this, [this] { return SpeedBar; }, [this] { return StatusBar; }, [this] { SyncChecks(); });
-    SwitchItem = view.SwitchItem;
-    SpeedBarItem = view.SpeedBarItem;
-    StatusLineItem = view.StatusLineItem;
-    SwitchItem->addSeparator();
-    auto viewItem = [this](const char* name, const char* caption, const char* hint, QKeySequence key,
+    QMenu* switchItem = AddViewMenu();
+    switchItem->addSeparator();
+    auto viewItem = [this, switchItem](const char* name, const char* caption, const char* hint, QKeySequence key,
                            TViewMode mode) {
         QAction* item = MakeItem(this, name, QString::fromUtf8(caption), QString::fromUtf8(hint), Keys{key},
                                  [this, mode] { SetViewMode(mode); });
         item->setCheckable(true);
         item->setData(static_cast<int>(mode));
-        SwitchItem->addAction(item);
+        switchItem->addAction(item);
         return item;
     };
     UnreadsTreeItem = viewItem("UnreadsTreeItem", "Дерево &непрочитанных", "Показать разговоры с новыми письмами",
@@ -478,18 +473,16 @@ void TAreaForm::CreateMenus()
     auto* views = new QActionGroup(this);
     for (QAction* item : {UnreadsTreeItem, SimpleTreeItem, ListItem})
         views->addAction(item);
-    SwitchItem->addSeparator();
+    switchItem->addSeparator();
     KludgesItem = MakeItem(this, "KludgesItem", QStringLiteral("&Техническая информация"),
                            QStringLiteral("Показать/спрятать служебные строки письма"),
                            Keys{QKeySequence(Qt::CTRL | Qt::Key_K)}, nullptr);
     KludgesItem->setCheckable(true);
     connect(KludgesItem, &QAction::triggered, this,
             [this](bool checked) { RunGuarded([this, checked] { SetShowKludges(checked); }); });
-    SwitchItem->addAction(KludgesItem);
+    switchItem->addAction(KludgesItem);
 
-    const OptionsMenu options = AddOptionsMenu(bar, this);
-    OptionsItem = options.OptionsItem;
-    UserItem = options.UserItem;
+    AddOptionsMenu();
 
     WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
                               QStringLiteral("Команды работы с окнами программы"));
@@ -507,12 +500,7 @@ void TAreaForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this, "area");
-    HelpItem = help.HelpItem;
-    ContentsItem = help.ContentsItem;
-    SearchforHelpOnItem = help.SearchforHelpOnItem;
-    HowtoUseHelpItem = help.HowtoUseHelpItem;
-    AboutItem = help.AboutItem;
+    AddHelpMenu("area");
 
     // The viewer's hidden menu. Its minus key comes before the tree's: the
     // viewer takes the key itself while it has the focus.
@@ -546,11 +534,9 @@ void TAreaForm::CreateMenus()
 
 void TAreaForm::CreateSpeedBar()
 {
-    SpeedBar = new TSpeedBar(QStringLiteral("SpeedBar"), this);
-    SpeedBar->setWindowTitle(QStringLiteral("Панель инструментов"));
+    MakeSpeedBar(QStringLiteral("Панель инструментов"));
     SpeedBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     SpeedBar->setIconSize(QSize(16, 16));
-    addToolBar(Qt::TopToolBarArea, SpeedBar);
 
     auto button = [this](const char* name, const QString& caption, const QString& hint, const QIcon& icon) {
         auto* action = new QAction(icon, caption, this);
@@ -621,39 +607,27 @@ void TAreaForm::CreateSpeedBar()
     layout.removeAll(CommentInOtherAreaSpeedItem->objectName());
     SpeedBar->SetLayout(layout);
 
-    const TSpeedBar::PopupMenu popup = SpeedBar->CreatePopupMenu(this, [this] { SyncChecks(); });
-    SpeedBarPopupMenu = popup.Menu;
-    ConfigureItem = popup.ConfigureItem;
-    ShowHintItem = popup.ShowHintItem;
-    HideSpeedBar = popup.HideSpeedBar;
-    HelpItem1 = popup.HelpItem1;
+    MakeSpeedBarPopupMenu();
 }
 
 void TAreaForm::CreateStatusBar()
 {
-    StatusBar = statusBar();
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a message (a hint, the search) covers all three.
-    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 300, 1);
-    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 210);
-    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
+    StatusPanel0 = AddStatusPanel("StatusPanel0", 300, 1);
+    StatusPanel1 = AddStatusPanel("StatusPanel1", 210);
+    StatusPanel2 = AddStatusPanel("StatusPanel2", 100);
 }
 
 void TAreaForm::CreateStorage()
 {
-    FormStorage = std::make_unique<TFormStorage>(this, "TAreaForm");
-    FormStorage->AddBoolProperty(
-        "SpeedBar.ShowHint", [this] { return SpeedBar->ShowHints(); },
-        [this](bool on) { SpeedBar->SetShowHints(on); });
-    FormStorage->AddBoolProperty(
-        "SpeedBar.Visible", [this] { return !SpeedBar->isHidden(); }, [this](bool on) { SpeedBar->setVisible(on); });
-    FormStorage->AddBoolProperty(
+    TFormStorage& storage = MakeStorage("TAreaForm", true);
+    storage.AddBoolProperty(
         "KludgesItem.Checked", [this] { return KludgesItem->isChecked(); },
         [this](bool on) {
             KludgesItem->setChecked(on);
             KludgesSpeedItem->setChecked(on);
         });
-    FormStorage->AddProperty(
+    storage.AddProperty(
         "BrowsePanel.Width", [this] { return IntToText(BrowsePanel->width()); },
         [this](const std::string& text) {
             int32_t width = 0;
@@ -662,26 +636,14 @@ void TAreaForm::CreateStorage()
                 ApplyTreeWidth();
             }
         });
-    FormStorage->AddBoolProperty(
-        "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
-        [this](bool on) { StatusBar->setVisible(on); });
     // The control that had the focus: the tree, or the letter being read.
-    FormStorage->AddProperty(
+    storage.AddProperty(
         "ActiveControl", [this] { return std::string(focusWidget() == Viewer ? "Viewer" : "Tree"); },
         [this](const std::string& text) { RestoredActiveControl = text; });
-    FormStorage->AddSpeedBar(SpeedBar);
 }
 
-QMenu* TAreaForm::createPopupMenu()
+void TAreaForm::SyncOwnChecks()
 {
-    return nullptr;
-}
-
-void TAreaForm::SyncChecks()
-{
-    SpeedBarItem->setChecked(!SpeedBar->isHidden());
-    ShowHintItem->setChecked(SpeedBar->ShowHints());
-    StatusLineItem->setChecked(!StatusBar->isHidden());
     KludgesSpeedItem->setChecked(KludgesItem->isChecked());
     const TViewMode mode = Conversation.ViewMode;
     UnreadsTreeItem->setChecked(mode == TViewMode::UnreadsAndTheirParentsTree);
@@ -1009,32 +971,6 @@ void TAreaForm::closeEvent(QCloseEvent* event)
         return;
     SetCurrentTimer->stop();
     DoFindTimer->stop();
-    FormStorage->Save();
-    FreeLater();
-}
-
-QMessageBox::StandardButton TAreaForm::Ask(const std::string& text, QMessageBox::StandardButtons buttons)
-{
-    ++OpenQuestions;
-    struct Done {
-        TAreaForm* Form;
-        ~Done()
-        {
-            if (--Form->OpenQuestions == 0 && Form->FreeAfterQuestions)
-                Form->deleteLater();
-        }
-    } done{this};
-    return AskDialog(text, QMessageBox::Question, buttons, this);
-}
-
-void TAreaForm::FreeLater()
-{
-    // Freed from the event loop the window's own work returns to, never
-    // from inside one of its questions (the area may go while one is open).
-    if (OpenQuestions > 0)
-        FreeAfterQuestions = true;
-    else
-        deleteLater();
 }
 
 // ---------------------------------------------------------------- letter commands

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,17 +22,14 @@ class QLabel;
 class QMenu;
 class QScrollArea;
 class QSplitter;
-class QStatusBar;
 class QTimer;
 class QModelIndex;
 class QTreeView;
 class TLetterTreeModel;
 class TArea;
-class TFormStorage;
 class TIndirectPopupMenu;
 class TLetter;
 class TLetterViewer;
-class TSpeedBar;
 
 class TAreaForm : public FormWindow {
     Q_OBJECT
@@ -103,7 +99,6 @@ private:
     bool LeaveConfirmed = false;
 
     // Components, named as the menus and the settings know them.
-    TSpeedBar* SpeedBar = nullptr;
     QSplitter* Splitter = nullptr;
     QWidget* BrowsePanel = nullptr;
     QTreeView* Tree = nullptr;
@@ -117,13 +112,11 @@ private:
     QLabel* SubjectLabel = nullptr;
     QScrollArea* ScrollBox = nullptr;
     TLetterViewer* Viewer = nullptr;
-    QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusPanel2 = nullptr;
     QTimer* SetCurrentTimer = nullptr;
     QTimer* DoFindTimer = nullptr;
-    std::unique_ptr<TFormStorage> FormStorage;
     TIndirectPopupMenu* BrowseIndirectPopupMenu = nullptr;
     TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;
     TIndirectPopupMenu* NavigateIndirectPopupMenu = nullptr;
@@ -148,24 +141,14 @@ private:
     QAction* ReplyInOtherAreaItem = nullptr;
     QAction* CommentInOtherAreaItem = nullptr;
     QAction* DeleteLetterItem = nullptr;
-    QMenu* SwitchItem = nullptr;
-    QAction* SpeedBarItem = nullptr;
-    QAction* StatusLineItem = nullptr;
     QAction* UnreadsTreeItem = nullptr;
     QAction* SimpleTreeItem = nullptr;
     QAction* ListItem = nullptr;
     QAction* KludgesItem = nullptr;
-    QMenu* OptionsItem = nullptr;
-    QAction* UserItem = nullptr;
     QMenu* WindowsItem = nullptr;
     QAction* SwitchToAreasItem = nullptr;
     QAction* SwitchToTopEditor = nullptr;
     QAction* WindowListItem = nullptr;
-    QMenu* HelpItem = nullptr;
-    QAction* ContentsItem = nullptr;
-    QAction* SearchforHelpOnItem = nullptr;
-    QAction* HowtoUseHelpItem = nullptr;
-    QAction* AboutItem = nullptr;
     // The viewer's hidden menu: its keys act while the viewer has the focus.
     QAction* ViewerUpOneLevelItem = nullptr;
     QAction* ViewerDownOneLevelItem = nullptr;
@@ -185,24 +168,13 @@ private:
     QAction* ListSpeedItem = nullptr;
     QAction* KludgesSpeedItem = nullptr;
 
-    QMenu* SpeedBarPopupMenu = nullptr;
-    QAction* ConfigureItem = nullptr;
-    QAction* ShowHintItem = nullptr;
-    QAction* HideSpeedBar = nullptr;
-    QAction* HelpItem1 = nullptr;
-
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QMenu* createPopupMenu() override;
 
 private:
     TArea* Area;  // none once the area is destroyed under the window
-    // Questions open right now, and a close that came while one was: the
-    // window is freed only once no question of its own is on the stack.
-    int OpenQuestions = 0;
-    bool FreeAfterQuestions = false;
     bool Rebuilding = false;
     std::string RestoredActiveControl;
     int WantedTreeWidth = 0;       // the stored width of the tree; 0: a share of the window
@@ -214,8 +186,6 @@ private:
     bool ShownTextValid = false;
 
     static QWidget* OpenAreaFirst(TArea* area);
-    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
-    void FreeLater();
 
     void CreateTree();
     void CreateLetterPanel();
@@ -224,7 +194,7 @@ private:
     void CreateSpeedBar();
     void CreateStatusBar();
     void CreateStorage();
-    void SyncChecks();
+    void SyncOwnChecks() override;
     void UpdateCaption();
 
     void RebuildTree(bool adjustView);

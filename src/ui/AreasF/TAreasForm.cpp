@@ -31,8 +31,6 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
-#include "ui/StatusPanels.h"
-#include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
 #include "ui/WndListF/TWindowListForm.h"
@@ -83,7 +81,7 @@ TAreasForm::TAreasForm(QWidget* parent) : FormWindow(parent)
     UpdateAreasTick->setInterval(500);
     connect(UpdateAreasTick, &QTimer::timeout, this, [this] { RunGuarded([this] { UpdateAreasTickTimer(); }); });
 
-    CreateStorage();
+    MakeStorage("TAreasForm", true);
 
     UpdateTitle();
     setWindowIcon(ResourceIcon(QStringLiteral("Z_AREASF_ICON")));
@@ -194,15 +192,8 @@ void TAreasForm::CreateMenus()
     for (QAction* hidden : {GotoPriorWithUnreadItem, GotoNextWithUnreadItem, FirstAreaItem, LastAreaItem})
         addAction(hidden);
 
-    const ViewMenu view = AddViewMenu(
-        bar, this, [this] { return SpeedBar; }, [this] { return StatusBar; }, [this] { SyncChecks(); });
-    SwitchItem = view.SwitchItem;
-    SpeedBarItem = view.SpeedBarItem;
-    StatusLineItem = view.StatusLineItem;
-
-    const OptionsMenu options = AddOptionsMenu(bar, this);
-    OptionsItem = options.OptionsItem;
-    UserItem = options.UserItem;
+    AddViewMenu();
+    AddOptionsMenu();
 
     WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
                               QStringLiteral("Команды работы с окнами программы"));
@@ -220,12 +211,7 @@ void TAreasForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this, "areas");
-    HelpItem = help.HelpItem;
-    ContentsItem = help.ContentsItem;
-    SearchforHelpOnItem = help.SearchforHelpOnItem;
-    HowtoUseHelpItem = help.HowtoUseHelpItem;
-    AboutItem = help.AboutItem;
+    AddHelpMenu("areas");
 
     IndirectPopupMenu = new TIndirectPopupMenu(this, NavigationItem);
     IndirectPopupMenu->setObjectName(QStringLiteral("IndirectPopupMenu"));
@@ -234,9 +220,7 @@ void TAreasForm::CreateMenus()
 
 void TAreasForm::CreateSpeedBar()
 {
-    SpeedBar = new TSpeedBar(QStringLiteral("SpeedBar"), this);
-    SpeedBar->setWindowTitle(QStringLiteral("Навигация"));
-    addToolBar(Qt::TopToolBarArea, SpeedBar);
+    MakeSpeedBar(QStringLiteral("Навигация"));
     SpeedBar->AddSection(QStringLiteral("Навигация"));
 
     auto button = [this](const char* name, const QString& caption, const QString& shortHint, const QString& longHint,
@@ -265,48 +249,20 @@ void TAreasForm::CreateSpeedBar()
         connect(item, &QAction::triggered, this, [this, item] { AnyGotoClick(item); });
     connect(NetmailSpeedItem, &QAction::triggered, this, [this] { RunGuarded([this] { EnterNetmail(); }); });
 
-    const TSpeedBar::PopupMenu popup = SpeedBar->CreatePopupMenu(this, [this] { SyncChecks(); });
-    SpeedBarPopupMenu = popup.Menu;
-    ConfigureItem = popup.ConfigureItem;
-    ShowHintItem = popup.ShowHintItem;
-    HideSpeedBar = popup.HideSpeedBar;
-    HelpItem1 = popup.HelpItem1;
+    MakeSpeedBarPopupMenu();
 }
 
 void TAreasForm::CreateStatusBar()
 {
-    StatusBar = statusBar();
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary (not permanent) widgets: a message in the status bar (a hint,
     // the incremental search) covers both panels.
-    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 100);
-    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 230, 1);
-}
-
-void TAreasForm::CreateStorage()
-{
-    FormStorage = std::make_unique<TFormStorage>(this, "TAreasForm");
-    FormStorage->AddBoolProperty(
-        "SpeedBar.Visible", [this] { return !SpeedBar->isHidden(); }, [this](bool on) { SpeedBar->setVisible(on); });
-    FormStorage->AddBoolProperty(
-        "SpeedBar.ShowHint", [this] { return SpeedBar->ShowHints(); },
-        [this](bool on) { SpeedBar->SetShowHints(on); });
-    FormStorage->AddBoolProperty(
-        "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
-        [this](bool on) { StatusBar->setVisible(on); });
-    FormStorage->AddSpeedBar(SpeedBar);
-}
-
-QMenu* TAreasForm::createPopupMenu()
-{
-    // The tool bar has its own popup menu; the menu bar has none.
-    return nullptr;
+    StatusPanel0 = AddStatusPanel("StatusPanel0", 100);
+    StatusPanel1 = AddStatusPanel("StatusPanel1", 230, 1);
 }
 
 void TAreasForm::ShowFirstTime()
 {
-    FormStorage->Show(Qt::WindowMaximized);
-    SyncChecks();
+    ShowStored();
 }
 
 void TAreasForm::SwitchToAreasWindow()
@@ -320,13 +276,6 @@ void TAreasForm::SwitchToAreasWindow()
     auto* areas = new TAreasForm();
     areas->setAttribute(Qt::WA_DeleteOnClose, true);
     areas->ShowFirstTime();
-}
-
-void TAreasForm::SyncChecks()
-{
-    SpeedBarItem->setChecked(!SpeedBar->isHidden());
-    ShowHintItem->setChecked(SpeedBar->ShowHints());
-    StatusLineItem->setChecked(!StatusBar->isHidden());
 }
 
 // ---------------------------------------------------------------- title and counts
@@ -810,7 +759,6 @@ void TAreasForm::closeEvent(QCloseEvent* event)
     if (!event->isAccepted())
         return;
     CloseOtherForms();
-    FormStorage->Save();
     NewMailIcon->hide();
     UpdateAreasStarter->stop();
     UpdateAreasTick->stop();

@@ -1,13 +1,19 @@
 // The main window: every area in a tree with its unread state, the scans on
 // two timers, the tosser state and the unread total in the title and on the
 // tray icon; areas are entered from here, and closing it ends the program.
+//
+// Its widgets, menu commands and search state are its own: the user (and a
+// test) reaches them through its keys and commands, by the object names the
+// menus and the settings know them by. What other code may call is below:
+// showing it at start-up, bringing it forward, the walk to an area with
+// unread letters (an area window leaving its area), entering an area, what
+// a tree node stands for and shows, the beep, and the Closed signal.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QMainWindow>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,16 +23,13 @@ class QAction;
 class QKeyEvent;
 class QLabel;
 class QMenu;
-class QStatusBar;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWindowStateChangeEvent;
 class TArea;
-class TFormStorage;
 class TIndirectPopupMenu;
-class TSpeedBar;
 
 class TAreasForm : public FormWindow {
     Q_OBJECT
@@ -43,31 +46,10 @@ public:
     void ShowFirstTime();
     // Brings the areas window to the front, making one when there is none.
     static void SwitchToAreasWindow();
-
-    // The title "Quorvel" or "Quorvel: <text>"; with no text, the
-    // unread total or, while the tosser works, the echo processor's notice.
-    // The tray icon shows while letters are unread, with the title as its hint.
-    void UpdateTitle(const std::string& text = std::string());
-    void Recount();
-    void RebuildTree();
     // Selects the next (direction > 0) or previous area with unread letters.
     void GotoWithUnread(int direction);
-    void EnterSelectedArea();
-    void EnterNetmail();
     // Opens the area's window (or switches to it when it is open).
     void EnterArea(TArea* area);
-    // Closes every other window if they all agree, and minimises this one.
-    void MinimizeAll();
-    // Incremental search over the tags; the empty text ends it.
-    void Search(const std::string& text);
-    void EndSearch();
-
-    // Scans every area now, as when the tosser finishes; nothing while the
-    // tosser works, a scan runs or an area loads.
-    void Rescan();
-
-    void UpdateAreasStarterTimer();
-    void UpdateAreasTickTimer();
 
     // The area a tree node stands for (nullptr for the root).
     static TArea* AreaOf(const QTreeWidgetItem* node);
@@ -78,22 +60,29 @@ public:
     // The default system beep; replaceable (tests count the beeps).
     std::function<void()> Beep;
 
+signals:
+    // The main window has closed: the program ends (ApplicationIsTerminating).
+    void Closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     int32_t TotalUnreadShown = 0;  // the total the title and the tray icon show
     std::string SearchText;        // empty = no search
     int SearchSkip = 0;
     bool SelectingBySearch = false;
 
     // Components, named as the menus and the settings know them.
-    TSpeedBar* SpeedBar;
     QTreeWidget* Tree;
-    QStatusBar* StatusBar;
     QLabel* StatusPanel0;
     QLabel* StatusPanel1;
     QSystemTrayIcon* NewMailIcon;
     QTimer* UpdateAreasStarter;
     QTimer* UpdateAreasTick;
     TIndirectPopupMenu* IndirectPopupMenu;
-    std::unique_ptr<TFormStorage> FormStorage;
 
     QMenu* FileItem;
     QAction* EnterSelectedAreaItem;
@@ -108,42 +97,15 @@ public:
     QAction* EnterNetmailItem;
     QAction* FirstAreaItem;
     QAction* LastAreaItem;
-    QMenu* SwitchItem;
-    QAction* SpeedBarItem;
-    QAction* StatusLineItem;
-    QMenu* OptionsItem;
-    QAction* UserItem;
     QMenu* WindowsItem;
     QAction* SwitchToTopBrowser;
     QAction* SwitchToTopEditor;
     QAction* WindowListItem;
-    QMenu* HelpItem;
-    QAction* ContentsItem;
-    QAction* SearchforHelpOnItem;
-    QAction* HowtoUseHelpItem;
-    QAction* AboutItem;
 
     QAction* PrevWithUnreadSpeedItem;
     QAction* NextWithUnreadSpeedItem;
     QAction* NetmailSpeedItem;
 
-    QMenu* SpeedBarPopupMenu;
-    QAction* ConfigureItem;
-    QAction* ShowHintItem;
-    QAction* HideSpeedBar;
-    QAction* HelpItem1;
-
-signals:
-    // The main window has closed: the program ends (ApplicationIsTerminating).
-    void Closed();
-
-protected:
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    QMenu* createPopupMenu() override;
-
-private:
     QTreeWidgetItem* Root = nullptr;
     std::vector<QIcon> TreeImages;  // root, not scanned, being scanned, nothing unread, unread, not opened
     bool Rebuilding = false;
@@ -158,20 +120,40 @@ private:
     void CreateSpeedBar();
     void CreateStatusBar();
     void CreateTree();
-    void CreateStorage();
-    void SyncChecks();
 
+    // The title "Quorvel" or "Quorvel: <text>"; with no text, the
+    // unread total or, while the tosser works, the echo processor's notice.
+    // The tray icon shows while letters are unread, with the title as its hint.
+    void UpdateTitle(const std::string& text = std::string());
+    void Recount();
+    void RebuildTree();
     void ApplyNodeLook(QTreeWidgetItem* node, const TArea* area);
     void RedrawNode(TArea* area);
     void ShowCurrentStatus();
     void SelectCurrentAreaNode();
     void TreeChange(QTreeWidgetItem* node);
-    bool TreeKeyPress(QKeyEvent* event);
     void AnyGotoClick(QAction* item);
+
+    // Scans every area now, as when the tosser finishes; nothing while the
+    // tosser works, a scan runs or an area loads.
+    void Rescan();
+    void UpdateAreasStarterTimer();
+    void UpdateAreasTickTimer();
+    static bool AnyAreaLoading();
+    static bool MayRescan();
+
+    // Incremental search over the tags; the empty text ends it.
+    bool TreeKeyPress(QKeyEvent* event);
+    void Search(const std::string& text);
+    void EndSearch();
+
+    void EnterSelectedArea();
+    void EnterNetmail();
+
     void SwitchToTopForm(const char* className);
     void CloseOtherForms();
     void AskOthersAndCloseThem();
+    // Closes every other window if they all agree, and minimises this one.
+    void MinimizeAll();
     bool MinimizedFromTitleBar(const QWindowStateChangeEvent* change) const;
-    static bool AnyAreaLoading();
-    static bool MayRescan();
 };

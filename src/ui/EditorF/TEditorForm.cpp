@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -13,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -40,8 +38,6 @@
 #include "ui/MenuItems.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
-#include "ui/StatusPanels.h"
-#include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
 #include "ui/WndListF/TWindowListForm.h"
@@ -77,19 +73,6 @@ struct UpdatesHeld {
 
 }  // namespace
 
-// A question or message of the window's own is open while it lives.
-struct TEditorForm::QuestionScope {
-    TEditorForm* Form;
-    explicit QuestionScope(TEditorForm* form) : Form(form) { ++Form->OpenQuestions; }
-    ~QuestionScope()
-    {
-        if (--Form->OpenQuestions == 0 && Form->FreeAfterQuestions)
-            Form->deleteLater();
-    }
-    QuestionScope(const QuestionScope&) = delete;
-    QuestionScope& operator=(const QuestionScope&) = delete;
-};
-
 // ---------------------------------------------------------------- opening
 
 EditorState TEditorForm::StateFor(TArea* area, int mode)
@@ -118,13 +101,13 @@ TEditorForm::TEditorForm(TArea* area, int mode)
     CreateMenus();
     CreateSpeedBar();
     CreateStatusBar();
-    CreateStorage();
+    MakeStorage("TEditorForm", false);  // the status bar's visibility is not kept
+    FreedWhenClosed();
     FillHeader();
 
-    FormStorage->Show(Qt::WindowMaximized);
+    ShowStored();
     raise();
     activateWindow();
-    SyncChecks();
     // A changed letter is shown at once; every editor starts in the subject.
     if (State.Mode == ChangeMode) {
         RichEdit->setFocus();
@@ -363,15 +346,8 @@ void TEditorForm::CreateMenus()
     EditItem->addAction(PasteItem);
     EditItem->addAction(DeleteItem);
 
-    const ViewMenu view = AddViewMenu(
-        bar, this, [this] { return SpeedBar; }, [this] { return StatusBar; }, [this] { SyncChecks(); });
-    SwitchItem = view.SwitchItem;
-    SpeedBarItem = view.SpeedBarItem;
-    StatusLineItem = view.StatusLineItem;
-
-    const OptionsMenu options = AddOptionsMenu(bar, this);
-    OptionsItem = options.OptionsItem;
-    UserItem = options.UserItem;
+    AddViewMenu();
+    AddOptionsMenu();
 
     WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
                               QStringLiteral("Команды работы с окнами программы"));
@@ -389,12 +365,7 @@ void TEditorForm::CreateMenus()
     WindowsItem->addSeparator();
     WindowsItem->addAction(WindowListItem);
 
-    const HelpMenu help = AddHelpMenu(bar, this, "editor");
-    HelpItem = help.HelpItem;
-    ContentsItem = help.ContentsItem;
-    SearchforHelpOnItem = help.SearchforHelpOnItem;
-    HowtoUseHelpItem = help.HowtoUseHelpItem;
-    AboutItem = help.AboutItem;
+    AddHelpMenu("editor");
 
     // Right-clicking the text or a header field shows the edit menu, the
     // header's free space the letter's own menu.
@@ -432,12 +403,10 @@ void TEditorForm::CreateMenus()
 
 void TEditorForm::CreateSpeedBar()
 {
-    SpeedBar = new TSpeedBar(QStringLiteral("SpeedBar"), this);
-    SpeedBar->setWindowTitle(QStringLiteral("Панель инструментов"));
+    MakeSpeedBar(QStringLiteral("Панель инструментов"));
     SpeedBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     SpeedBar->setIconSize(QSize(16, 16));
     SpeedBar->setFixedHeight(31);
-    addToolBar(Qt::TopToolBarArea, SpeedBar);
 
     // Each button does what its menu item does.
     auto button = [this](const char* name, const char* caption, QAction* item, EditGlyph glyph) {
@@ -458,47 +427,17 @@ void TEditorForm::CreateSpeedBar()
     PasteSpeedItem = button("PasteSpeedItem", "Вставить", PasteItem, EditGlyph::Paste);
     UndoSpeedItem = button("UndoSpeedItem", "Отменить", UndoItem, EditGlyph::Undo);
 
-    const TSpeedBar::PopupMenu popup = SpeedBar->CreatePopupMenu(this, [this] { SyncChecks(); });
-    SpeedBarPopupMenu = popup.Menu;
-    ConfigureItem = popup.ConfigureItem;
-    ShowHintItem = popup.ShowHintItem;
-    HideSpeedBar = popup.HideSpeedBar;
-    HelpItem1 = popup.HelpItem1;
+    MakeSpeedBarPopupMenu();
 }
 
 void TEditorForm::CreateStatusBar()
 {
-    StatusBar = statusBar();
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
     // Ordinary widgets: a hint covers all four.
-    StatusPanel0 = AddStatusPanel(StatusBar, "StatusPanel0", 65);
+    StatusPanel0 = AddStatusPanel("StatusPanel0", 65);
     StatusPanel0->setAlignment(Qt::AlignCenter);
-    StatusPanel1 = AddStatusPanel(StatusBar, "StatusPanel1", 72);
-    StatusPanel2 = AddStatusPanel(StatusBar, "StatusPanel2", 100);
-    StatusPanel3 = AddStatusPanel(StatusBar, "StatusPanel3", 50, 1);
-}
-
-void TEditorForm::CreateStorage()
-{
-    FormStorage = std::make_unique<TFormStorage>(this, "TEditorForm");
-    FormStorage->AddBoolProperty(
-        "SpeedBar.Visible", [this] { return !SpeedBar->isHidden(); }, [this](bool on) { SpeedBar->setVisible(on); });
-    FormStorage->AddBoolProperty(
-        "SpeedBar.ShowHint", [this] { return SpeedBar->ShowHints(); },
-        [this](bool on) { SpeedBar->SetShowHints(on); });
-    FormStorage->AddSpeedBar(SpeedBar);
-}
-
-QMenu* TEditorForm::createPopupMenu()
-{
-    return nullptr;
-}
-
-void TEditorForm::SyncChecks()
-{
-    SpeedBarItem->setChecked(!SpeedBar->isHidden());
-    ShowHintItem->setChecked(SpeedBar->ShowHints());
-    StatusLineItem->setChecked(!StatusBar->isHidden());
+    StatusPanel1 = AddStatusPanel("StatusPanel1", 72);
+    StatusPanel2 = AddStatusPanel("StatusPanel2", 100);
+    StatusPanel3 = AddStatusPanel("StatusPanel3", 50, 1);
 }
 
 // ---------------------------------------------------------------- the text
@@ -752,35 +691,10 @@ bool TEditorForm::CloseQuery()
     }
 }
 
-void TEditorForm::closeEvent(QCloseEvent* event)
-{
-    FormWindow::closeEvent(event);
-    if (!event->isAccepted())
-        return;
-    FormStorage->Save();
-    FreeLater();
-}
-
-QMessageBox::StandardButton TEditorForm::Ask(const std::string& text, QMessageBox::StandardButtons buttons)
-{
-    QuestionScope open(this);
-    return AskDialog(text, QMessageBox::Question, buttons, this);
-}
-
 void TEditorForm::ShowErrorText(const std::string& text)
 {
     QuestionScope open(this);
     ShowError(text, this);
-}
-
-void TEditorForm::FreeLater()
-{
-    // Freed from the event loop the window's own work returns to, never
-    // from inside one of its questions.
-    if (OpenQuestions > 0)
-        FreeAfterQuestions = true;
-    else
-        deleteLater();
 }
 
 // ---------------------------------------------------------------- events

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,11 +24,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
-class QStatusBar;
 class TArea;
-class TFormStorage;
 class TIndirectPopupMenu;
-class TSpeedBar;
 
 class TEditorForm : public FormWindow {
     Q_OBJECT
@@ -68,7 +64,6 @@ public:
     QPointer<FormWindow> AreaWindow;
 
     // Components, named as the menus and the settings know them.
-    TSpeedBar* SpeedBar = nullptr;
     QFrame* HeaderPanel = nullptr;
     QLineEdit* FromEdit = nullptr;
     QLineEdit* FromAddressEdit = nullptr;  // echomail: the sender address as typed
@@ -79,12 +74,10 @@ public:
     QLineEdit* ToAddressEdit = nullptr;    // netmail: the destination address
     QLineEdit* SubjectEdit = nullptr;
     QPlainTextEdit* RichEdit = nullptr;
-    QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;  // caret line:column
     QLabel* StatusPanel1 = nullptr;  // "Изменено"
     QLabel* StatusPanel2 = nullptr;  // the text's size
     QLabel* StatusPanel3 = nullptr;  // the area
-    std::unique_ptr<TFormStorage> FormStorage;
     TIndirectPopupMenu* EditIndirectPopupMenu = nullptr;    // the text and the header fields
     TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;  // the header's free space
 
@@ -97,20 +90,10 @@ public:
     QAction* CopyItem = nullptr;
     QAction* PasteItem = nullptr;
     QAction* DeleteItem = nullptr;
-    QMenu* SwitchItem = nullptr;
-    QAction* SpeedBarItem = nullptr;
-    QAction* StatusLineItem = nullptr;
-    QMenu* OptionsItem = nullptr;
-    QAction* UserItem = nullptr;
     QMenu* WindowsItem = nullptr;
     QAction* SwitchToAreasItem = nullptr;
     QAction* SwitchToAreaItem = nullptr;
     QAction* WindowListItem = nullptr;
-    QMenu* HelpItem = nullptr;
-    QAction* ContentsItem = nullptr;
-    QAction* SearchforHelpOnItem = nullptr;
-    QAction* HowtoUseHelpItem = nullptr;
-    QAction* AboutItem = nullptr;
     // The hidden menus: their keys act in the text field and in the header.
     QAction* HeaderItem = nullptr;         // Alt+H in the text: to the subject
     QAction* TwoBlanksItem = nullptr;      // Tab, Shift+Tab in the text
@@ -124,16 +107,8 @@ public:
     QAction* PasteSpeedItem = nullptr;
     QAction* UndoSpeedItem = nullptr;
 
-    QMenu* SpeedBarPopupMenu = nullptr;
-    QAction* ConfigureItem = nullptr;
-    QAction* ShowHintItem = nullptr;
-    QAction* HideSpeedBar = nullptr;
-    QAction* HelpItem1 = nullptr;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QMenu* createPopupMenu() override;
 
 private:
     // The area's tag, description and base, kept for the messages about an
@@ -144,27 +119,18 @@ private:
     // The user picked the netmail sender address: the destination no longer
     // chooses it.
     bool SenderChosen = false;
-    // Questions open right now, and a close that came while one was: the
-    // window is freed only once no question of its own is on the stack.
-    int OpenQuestions = 0;
-    bool FreeAfterQuestions = false;
     bool Asking = false;  // the close question is open
-    struct QuestionScope;
 
     static EditorState StateFor(TArea* area, int mode);
-    QMessageBox::StandardButton Ask(const std::string& text, QMessageBox::StandardButtons buttons);
     void ShowErrorText(const std::string& text);
-    void FreeLater();
 
     void CreateHeader();
     void CreateMenus();
     void CreateSpeedBar();
     void CreateStatusBar();
-    void CreateStorage();
     void FillHeader();
     void FillNetmailAddresses();
     void ChooseSender();
-    void SyncChecks();
 
     bool RichEditKeyPress(QKeyEvent* event);
     bool QuotedLineEnter();

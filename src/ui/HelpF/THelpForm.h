@@ -20,8 +20,8 @@ public:
     // The id of the page shown.
     QString CurrentSection() const;
 
-    QTabWidget* Pages;
-
 private:
+    QTabWidget* Pages;  // a page per window, named by its section
+
     explicit THelpForm(QWidget* parent);
 };

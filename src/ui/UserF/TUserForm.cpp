@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "text/Templates.h"
 #include "ui/QtText.h"
@@ -97,12 +98,13 @@ struct MenuItemSpec {
     int Token;
 };
 
-void AddItems(QMenu* menu, std::initializer_list<MenuItemSpec> items, TUserForm* form)
+// The items insert their tokens through insert.
+void AddItems(QMenu* menu, std::initializer_list<MenuItemSpec> items, const std::function<void(int)>& insert)
 {
     for (const MenuItemSpec& item : items) {
         QAction* action = menu->addAction(QString::fromUtf8(item.Caption));
         action->setData(item.Token);
-        QObject::connect(action, &QAction::triggered, form, [form, token = item.Token] { form->InsertToken(token); });
+        QObject::connect(action, &QAction::triggered, menu, [insert, token = item.Token] { insert(token); });
     }
 }
 
@@ -122,9 +124,12 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     auto* userPage = new QWidget;
     auto* userLayout = new QVBoxLayout(userPage);
     NameEdit = new QLineEdit(userPage);
+    NameEdit->setObjectName(QStringLiteral("NameEdit"));
     NameEdit->setMaxLength(35);
     MainAddressEdit = new QLineEdit(userPage);
+    MainAddressEdit->setObjectName(QStringLiteral("MainAddressEdit"));
     AKAsMemo = Memo(userPage);
+    AKAsMemo->setObjectName(QStringLiteral("AKAsMemo"));
     userLayout->addWidget(Caption(QStringLiteral("&Имя и фамилия"), NameEdit, userPage));
     userLayout->addWidget(NameEdit);
     userLayout->addWidget(Caption(QStringLiteral("Основной &адрес"), MainAddressEdit, userPage));
@@ -136,7 +141,9 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     auto* newPage = new QWidget;
     auto* newLayout = new QVBoxLayout(newPage);
     NewLetterTemplateMemo = Memo(newPage);
+    NewLetterTemplateMemo->setObjectName(QStringLiteral("NewLetterTemplateMemo"));
     NewFieldsButton = new QPushButton(QStringLiteral("&Поля"), newPage);
+    NewFieldsButton->setObjectName(QStringLiteral("NewFieldsButton"));
     newLayout->addWidget(Caption(QStringLiteral("&Шаблон"), NewLetterTemplateMemo, newPage));
     newLayout->addWidget(NewLetterTemplateMemo);
     newLayout->addWidget(NewFieldsButton, 0, Qt::AlignLeft);
@@ -145,7 +152,9 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     auto* replyPage = new QWidget;
     auto* replyLayout = new QVBoxLayout(replyPage);
     QuoteReplyTemplateMemo = Memo(replyPage);
+    QuoteReplyTemplateMemo->setObjectName(QStringLiteral("QuoteReplyTemplateMemo"));
     ReplyFieldsButton = new QPushButton(QStringLiteral("&Поля"), replyPage);
+    ReplyFieldsButton->setObjectName(QStringLiteral("ReplyFieldsButton"));
     replyLayout->addWidget(QuoteReplyTemplateMemo);
     replyLayout->addWidget(ReplyFieldsButton, 0, Qt::AlignLeft);
     Notebook->addTab(replyPage, QStringLiteral("Шаблон о&твета"));
@@ -154,6 +163,7 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     auto* netmailPage = new QWidget;
     auto* netmailLayout = new QVBoxLayout(netmailPage);
     NetmailAreasMemo = Memo(netmailPage);
+    NetmailAreasMemo->setObjectName(QStringLiteral("NetmailAreasMemo"));
     netmailLayout->addWidget(Caption(QStringLiteral("&Области нетмейла:"), NetmailAreasMemo, netmailPage));
     netmailLayout->addWidget(NetmailAreasMemo);
     auto* netmailNote = new QLabel(QStringLiteral("По одной на строку. NETMAIL — всегда."), netmailPage);
@@ -165,8 +175,11 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     auto* charsetPage = new QWidget;
     auto* charsetLayout = new QVBoxLayout(charsetPage);
     IncomingCharsetBox = CharsetBox(IncomingChoices, charsetPage);
+    IncomingCharsetBox->setObjectName(QStringLiteral("IncomingCharsetBox"));
     OutgoingCharsetBox = CharsetBox(OutgoingChoices, charsetPage);
+    OutgoingCharsetBox->setObjectName(QStringLiteral("OutgoingCharsetBox"));
     SoftBreakBox = new QComboBox(charsetPage);
+    SoftBreakBox->setObjectName(QStringLiteral("SoftBreakBox"));
     SoftBreakBox->addItem(QStringLiteral("буква Н"));
     SoftBreakBox->addItem(QStringLiteral("мягкий перенос"));
     charsetLayout->addWidget(Caption(QStringLiteral("Кодировка писем &без CHRS"), IncomingCharsetBox, charsetPage));
@@ -184,8 +197,11 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     Notebook->addTab(charsetPage, QStringLiteral("&Кодировки"));
 
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
     HelpButton = new QPushButton(QStringLiteral("Помощь"), this);
+    HelpButton->setObjectName(QStringLiteral("HelpButton"));
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {OKButton, CancelButton, HelpButton}) {
         button->setMinimumWidth(75);
@@ -220,31 +236,33 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
 void TUserForm::BuildTokenMenu()
 {
     TokenMenu = new QMenu(this);
+    TokenMenu->setObjectName(QStringLiteral("TokenMenu"));
+    const std::function<void(int)> insert = [this](int token) { InsertToken(token); };
     QMenu* now = TokenMenu->addMenu(QStringLiteral("&Сейчас"));
     AddItems(now->addMenu(QStringLiteral("&От кого")),
              {{"&Адрес", TokenCAddr}, {"&Имя", TokenCFName}, {"&Фамилия", TokenCLName}, {"И&мя и фамилия", TokenCName}},
-             this);
+             insert);
     AddItems(now->addMenu(QStringLiteral("&Кому")),
              {{"&Адрес", TokenTAddr}, {"&Имя", TokenTFName}, {"&Фамилия", TokenTLName}, {"И&мя и фамилия", TokenTName}},
-             this);
+             insert);
     AddItems(now,
              {{"&ID области", TokenCEcho}, {"О&писание области", TokenCDesc}, {"&Дата", TokenCDate},
               {"&Время", TokenCTime}},
-             this);
+             insert);
     QMenu* was = TokenMenu->addMenu(QStringLiteral("&Было"));
     AddItems(was->addMenu(QStringLiteral("&От кого")),
              {{"&Адрес", TokenOAddr}, {"&Имя", TokenOFName}, {"&Фамилия", TokenOLName}, {"И&мя и фамилия", TokenOName}},
-             this);
+             insert);
     AddItems(was->addMenu(QStringLiteral("&Кому")),
              {{"&Адрес", TokenDAddr}, {"&Имя", TokenDFName}, {"&Фамилия", TokenDLName}, {"И&мя и фамилия", TokenDName}},
-             this);
+             insert);
     AddItems(was,
              {{"&ID области", TokenOEcho}, {"&Описание области", TokenODesc}, {"&Дата", TokenODate},
               {"&Время", TokenOTime}},
-             this);
+             insert);
     // "Цитата" puts in the line that receives the quote, "Позиция" the line
     // that is dropped (where the answer is typed).
-    AddItems(TokenMenu, {{"&Цитата", TokenPosition}, {"&Позиция", TokenQuote}}, this);
+    AddItems(TokenMenu, {{"&Цитата", TokenPosition}, {"&Позиция", TokenQuote}}, insert);
 }
 
 void TUserForm::ShowTokenMenu(QPushButton* button)

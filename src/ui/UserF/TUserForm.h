@@ -25,6 +25,11 @@ public:
     // The dialog the user settings command runs (installed at start-up).
     static bool Run(QWidget* parent, UserSettingsFields& fields);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Components, by the object names they carry.
     QTabWidget* Notebook;
     QLineEdit* NameEdit;
     QLineEdit* MainAddressEdit;
@@ -45,13 +50,8 @@ public:
     // Inserts "@" + the token's name and its separator at the caret of the
     // template of the page shown (what a choice in the token menu does).
     void InsertToken(int token);
-    // Moves the page by step (+1 / -1), wrapping around.
+    // Moves the page by step (+1 / -1), wrapping around (Ctrl+Tab, Ctrl+Shift+Tab).
     void MovePage(int step);
-
-protected:
-    void changeEvent(QEvent* event) override;
-
-private:
     void BuildTokenMenu();
     void ShowTokenMenu(QPushButton* button);
 };

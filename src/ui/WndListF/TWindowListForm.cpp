@@ -16,6 +16,9 @@ TWindowListForm::TWindowListForm(QWidget* parent) : QDialog(parent)
     Button1 = new QPushButton(QStringLiteral("ОК"), this);
     Button2 = new QPushButton(QStringLiteral("Отмена"), this);
     Button3 = new QPushButton(QStringLiteral("Помощь"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3->setObjectName(QStringLiteral("Button3"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* button : {Button1, Button2, Button3}) {

@@ -13,14 +13,15 @@ public:
     // The window on the selected line (after OK), or nullptr.
     QWidget* SelectedWindow() const;
 
+    // Runs the dialog; on OK switches to the chosen window.
+    static void Execute(QWidget* parent);
+
+private:
+    // Components, by the object names they carry.
     QListWidget* ListBox;
     QPushButton* Button1;  // ОК
     QPushButton* Button2;  // Отмена
     QPushButton* Button3;  // Помощь
 
-    // Runs the dialog; on OK switches to the chosen window.
-    static void Execute(QWidget* parent);
-
-private:
     void FillList();
 };
