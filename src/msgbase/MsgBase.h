@@ -42,10 +42,11 @@ public:
     MsgBase(const MsgBase&) = delete;
     MsgBase& operator=(const MsgBase&) = delete;
 
-    // 1. Destroy: releases the private state and buffers (after CloseBase).
+    // Releases the private state and buffers (after CloseBase).
     virtual ~MsgBase() = default;
 
-    // 2-8: the base as a whole. BaseExists is true as soon as any file of
+    // The base as a whole: where it is, opening, closing, making one,
+    // locking it against other writers. BaseExists is true as soon as any file of
     // the base holds something: a base that is partly missing counts as
     // present, so that nobody creates a fresh base over what is left of it
     // (OpenBase then refuses it with a status). CreateBase makes only a
@@ -58,7 +59,7 @@ public:
     virtual bool LockBase();
     virtual bool UnlockBase();
 
-    // 9-29: the header of the letter being built (or of the loaded one, for
+    // Setters: the header of the letter being built (or of the loaded one, for
     // RewriteHeader).
     virtual void SetDestAddr(const FidoAddress& address) = 0;
     virtual void SetOrigAddr(const FidoAddress& address) = 0;
@@ -82,14 +83,14 @@ public:
     virtual void SetFileRequest(bool on) = 0;
     virtual void SetRead(bool on) = 0;
 
-    // 30-34: the text of the letter being built, and storing it.
+    // Writing: the text of the letter being built, and storing it.
     virtual void WriteText(const std::string& text);   // encoded in the outgoing set, one WriteChar per byte
     virtual void WriteChar(char ch) = 0;               // one stored byte, appended
     virtual void WriteLine(const std::string& text);   // WriteText, then CR
     virtual void WriteKludge(const std::string& line); // line begins with ^A; inherited: WriteLine
     virtual Status WriteLetter() = 0;                  // stores it under the next number; it becomes current
 
-    // 35-39: reading the current letter's text.
+    // Reading the current letter's text.
     virtual char ReadChar() = 0;   // next stored byte; 0 and TextEnded at the end
     virtual bool TextEnded() = 0;
     // The next line, wrapped at maxLen bytes (65535: no wrapping), as UTF-8.
@@ -98,7 +99,7 @@ public:
     virtual std::string ReadPlainLine(uint16_t maxLen);
     virtual bool LineWasWrapped();
 
-    // 40-51: the header of the current letter (after LoadHeader).
+    // Getters: the header of the current letter (after LoadHeader).
     virtual std::string GetFrom() = 0;
     virtual std::string GetTo() = 0;
     virtual std::string GetSubject() = 0;  // leading "RE:" prefixes removed
@@ -112,7 +113,7 @@ public:
     virtual void GetOrigAddr(FidoAddress& address) = 0;
     virtual void GetDestAddr(FidoAddress& address) = 0;
 
-    // 52-65: flags of the current letter.
+    // The flags of the current letter.
     virtual bool IsLocal() = 0;
     virtual bool IsCrash() = 0;
     virtual bool IsKillSent() = 0;
@@ -128,14 +129,15 @@ public:
     virtual bool IsEcho() = 0;
     virtual bool IsRead() = 0;
 
-    // 66-70: positions, loading, starting.
+    // Choosing the current letter by its position, loading its header,
+    // starting its text; starting a new letter.
     virtual uint32_t GetPosition() = 0;
     virtual void SetPosition(uint32_t position) = 0;
     virtual void LoadHeader() = 0;
     virtual void StartText() = 0;
     virtual void StartNewLetter() = 0;
 
-    // 71-77: walking the letters and searching by recipient.
+    // Walking the letters in number order, and searching by recipient.
     virtual void SeekFirst(Num number) = 0;  // first existing letter >= number
     virtual void SeekNext() = 0;
     virtual void SeekPrior() = 0;
@@ -144,32 +146,40 @@ public:
     virtual void FindMailNext() = 0;
     virtual bool MailFound() = 0;
 
-    // 78-90: the rest.
+    // Numbers and counts: the highest number, how many letters, the number
+    // shown to the user, the Hudson board.
     virtual Num GetHighNumber() = 0;
-    virtual void SetMailType(uint8_t type) = 0;
+    virtual uint32_t CountLetters() = 0;
+    virtual Num GetDisplayNumber();
+    virtual Num GetHighActiveNumber();
     virtual uint16_t GetBoard();
-    // Writes the loaded letter's header, changed by setters, back in place.
+
+    // Changing letters already stored, and how new ones are stored.
+    // RewriteHeader writes the loaded letter's header, changed by setters,
+    // back in place.
     virtual Status RewriteHeader() = 0;
     virtual Status DeleteLetter() = 0;
+    virtual void SetMailType(uint8_t type) = 0;
     virtual void SetEcho(bool on);
-    virtual uint32_t CountLetters() = 0;
+
+    // The last-read pointers the base keeps per user.
     virtual Num GetLastRead(uint32_t user) = 0;
     virtual void SetLastRead(uint32_t user, Num number) = 0;
-    virtual Num GetDisplayNumber();
+
+    // A place in the current letter's text, to return to.
     virtual int64_t GetTextPos() = 0;
     // Returns to a position from GetTextPos; TextEnded then answers for that position.
     virtual void SetTextPos(int64_t position) = 0;
-    virtual Num GetHighActiveNumber();
 
-    // Beyond the interface: whether LockBase may be held around a run of
+    // What this format can do. Whether LockBase may be held around a run of
     // changes (RewriteHeader, WriteLetter, DeleteLetter then work under the
     // lock held instead of taking their own), so that marking many letters
     // read takes the lock once for the run. Inherited: false.
     virtual bool LocksForRuns() const { return false; }
-    // Beyond the interface: whether SetEcho means something in this format
+    // Whether SetEcho means something in this format
     // (a letter is only exported when it carries the export mark).
     virtual bool HasExportMark() const { return false; }
-    // Beyond the interface: how the last LoadHeader went. 0 when the current
+    // Damaged headers: how the last LoadHeader went. 0 when the current
     // letter's header was read; otherwise the status that kept it from being
     // read (the index names bytes the files do not hold, a short read, another
     // letter's header where this one's should be). The getters then answer
@@ -177,7 +187,7 @@ public:
     // error for that letter, or leave it out. Inherited: 0.
     virtual Status HeaderStatus() const;
 
-    // Beyond the interface: character sets. The set new letters are written
+    // Character sets. The set new letters are written
     // in (CP866 until changed; set it after StartNewLetter, before the
     // setters). UTF-8 and CP866 are the sets the program writes.
     void SetOutgoingCharset(Charset set) { OutgoingSet = set; }

@@ -2,9 +2,9 @@
 #include <cstdio>
 
 #include "core/UserSettings.h"
+#include "settings/IniSettingsStore.h"
 #include "tools/DemoPoint.h"
 #include "tools/ToolCommands.h"
-#include "ui/QSettingsRegistry.h"
 
 int CommandDemo(Args args)
 {
@@ -17,7 +17,7 @@ int CommandDemo(Args args)
     // The program's own settings file, under the key the program file
     // "quorvel" names; only a user not set yet is changed.
     SetProgramFileName("quorvel");
-    QSettingsRegistry settings;
+    IniSettingsStore settings;
     if (AdoptDemoUser(settings))
         std::fprintf(stderr, "The user is now the demo's point: Иван Петров, 2:5020/1234.5 "
                              "(Настройки, Пользователь... in Quorvel changes it).\n");

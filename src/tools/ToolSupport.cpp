@@ -11,7 +11,7 @@
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
-#include "ui/QSettingsRegistry.h"
+#include "settings/IniSettingsStore.h"
 
 void PrintLine(const std::string& text)
 {
@@ -70,7 +70,7 @@ void LoadUserSettings()
     // The program's settings file, under the key the program file "quorvel"
     // names; only read here, never written.
     SetProgramFileName("quorvel");
-    SetUserRegistry(std::make_unique<QSettingsRegistry>());
+    SetUserRegistry(std::make_unique<IniSettingsStore>());
     InitSettings();
     LoadSettings();
 }

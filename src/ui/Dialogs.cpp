@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "core/Startup.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 
 namespace {
 

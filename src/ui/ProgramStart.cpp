@@ -7,7 +7,7 @@
 #include "core/Startup.h"
 #include "core/TosserWait.h"
 #include "core/UserSettings.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"

@@ -8,7 +8,7 @@
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 #include "ui/TSpeedBar.h"
 
 namespace {

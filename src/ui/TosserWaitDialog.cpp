@@ -12,7 +12,7 @@
 #include "core/Exceptions.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 #include "ui/Dialogs.h"
 
 bool WaitForTosserInDialog(const std::string& what)

@@ -6,16 +6,16 @@
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "model/TAreas.h"
+#include "settings/IniSettingsStore.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/FirstScanReport.h"
 #include "ui/ProgramStart.h"
-#include "ui/QSettingsRegistry.h"
 #include "ui/QuorvelApplication.h"
 
 int main(int argc, char** argv)
 {
     QuorvelApplication app(argc, argv);
-    SetUserRegistry(std::make_unique<QSettingsRegistry>());
+    SetUserRegistry(std::make_unique<IniSettingsStore>());
 
     int exitCode = 0;
     {

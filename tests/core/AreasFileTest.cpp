@@ -23,7 +23,7 @@ Parsed Parse(const std::string& line, const std::string& hudsonPath)
 
 }  // namespace
 
-TEST(AreasFile, WorkedLines)
+TEST(AreasFile, EachBaseKindHudsonBoardsCommentsAndCapitalTags)
 {
     struct Case {
         const char* line;

@@ -2,7 +2,7 @@
 
 #include "core/DateHelpers.h"
 
-TEST(JulianDay, WorkedValueAndInverse)
+TEST(JulianDay, UnixEpochAndRoundTripsFrom1899To2099)
 {
     EXPECT_EQ(DateToJulianDay(EncodeDate(1970, 1, 1)), 2440588);
     for (DateTime d : {EncodeDate(1899, 12, 30), EncodeDate(1980, 2, 29), EncodeDate(2000, 3, 1), EncodeDate(2099, 12, 31)}) {

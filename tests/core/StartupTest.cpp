@@ -16,7 +16,7 @@ TEST(CheckParameters, TooFewShowsTheUsageAndStops)
                           "  <если нужно путь к Hudson>");
 }
 
-TEST(CheckParameters, TwoThreeOrMore)
+TEST(CheckParameters, FlagAreasAndOptionalHudsonKeptAsGiven)
 {
     auto never = [](const std::string&) { FAIL() << "no message expected"; };
     EXPECT_TRUE(CheckParameters({"/f/flag", "/f/areas.bbs"}, never));

@@ -5,7 +5,7 @@
 #include "core/StringHelpers.h"
 #include "support/TestSupport.h"
 
-TEST(ParseAddress, WorkedValues)
+TEST(ParseAddress, MissingPartsComeFromTheDefaultAddress)
 {
     FidoAddress a;
     EXPECT_TRUE(ParseAddress("1:2/3.4@x", {}, a));
@@ -107,7 +107,7 @@ TEST(StripRePrefixes, RepeatedAnyCaseButNotNumbered)
     EXPECT_EQ(StripRePrefixes("Re: " + std::string(300, 'x')).size(), 254u);
 }
 
-TEST(StringHelpers, SmallOnes)
+TEST(StringHelpers, AsciiCaseNumbersTrimmingAndSeparators)
 {
     EXPECT_EQ(UpperAscii("ru.test привет"), "RU.TEST привет");
     EXPECT_EQ(StrToIntTrim("  42 "), 42);
@@ -126,7 +126,7 @@ TEST(StringHelpers, SmallOnes)
     EXPECT_STREQ(buffer, "abcd");
 }
 
-TEST(Crc32, WorkedValues)
+TEST(Crc32, NoFinalInversionNamesInOneCaseLengthModulo256)
 {
     EXPECT_EQ(Crc32Buffer("abc", 3), 0xCADBBE3Du);
     EXPECT_EQ(~Crc32Buffer("abc", 3), 0x352441C2u);

@@ -195,7 +195,7 @@ TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
     EXPECT_EQ(areas.Current, nullptr);
     EXPECT_EQ(areas.CountText(), "Областей: 0");
 
-    WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\nQ/nowhere BROKEN\r\n");
+    WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\n" + Dir / "Q/nowhere" + " BROKEN\r\n");
     Fill("A", 1);
     Fill("B", 2);
     areas.Invalidate();

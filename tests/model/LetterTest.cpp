@@ -38,7 +38,7 @@ struct LoadedArea {
 
 }  // namespace
 
-TEST(LetterKey, WorkedValueAndWhatItIgnores)
+TEST(LetterKey, KnownValueFoldsLatinCaseAndCountsEverySecond)
 {
     EXPECT_EQ(LetterKey("abc", "A", "B", 0.0), static_cast<int32_t>(0xC3F7BF0C));
     EXPECT_EQ(LetterKey("abc", "A", "B", 0.0), -1007173876);

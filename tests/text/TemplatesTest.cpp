@@ -23,7 +23,7 @@ TokenValueList Values()
 
 }  // namespace
 
-TEST(LetterDates, WorkedFriday)
+TEST(LetterDates, RussianWeekdayAndMonthTwoDigitYearUnpaddedHour)
 {
     DateTime d = EncodeDate(1995, 8, 18) + EncodeTime(16, 27, 0);
     EXPECT_EQ(LetterDateTime(d), "В пятницу, 18 августа 95  16:27");

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 namespace {
 

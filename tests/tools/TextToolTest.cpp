@@ -7,6 +7,7 @@
 
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 namespace {
 

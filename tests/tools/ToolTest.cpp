@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 TEST(Tool, BadArgumentsPrintUsageAndExitTwo)
 {

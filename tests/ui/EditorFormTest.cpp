@@ -34,7 +34,7 @@
 #include "ui/support/MessageBoxes.h"
 #include "ui/support/Typing.h"
 #include "text/SaveLetter.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"

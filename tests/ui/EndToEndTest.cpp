@@ -26,16 +26,17 @@
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 #include "ui/support/FormParts.h"
 #include "ui/support/Typing.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditorF/TEditorForm.h"
 #include "ui/ProgramStart.h"
-#include "ui/QSettingsRegistry.h"
+#include "settings/IniSettingsStore.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ private slots:
             return answer;
         });
         SetMessageHandler([this](const QString& text) { Errors << text; });
-        SetUserRegistry(std::make_unique<QSettingsRegistry>());
+        SetUserRegistry(std::make_unique<IniSettingsStore>());
         Scans = std::make_unique<ScanCounter>();
     }
 

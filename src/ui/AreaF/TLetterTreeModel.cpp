@@ -4,7 +4,7 @@
 
 #include "model/TConversationTree.h"
 #include "model/TTreeNode.h"
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 
 TLetterTreeModel::TLetterTreeModel(const TConversationTree& tree, QObject* parent)
     : QAbstractItemModel(parent), Tree(tree)

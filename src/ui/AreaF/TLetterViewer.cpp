@@ -7,8 +7,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "settings/QtText.h"
 #include "text/LineKinds.h"
-#include "ui/QtText.h"
 #include "ui/FontCanvas.h"
 
 TLetterViewer::TLetterViewer(QScrollArea* scrollBox, QWidget* parent)

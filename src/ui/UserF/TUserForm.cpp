@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "settings/QtText.h"
 #include "text/Templates.h"
-#include "ui/QtText.h"
 
 namespace {
 

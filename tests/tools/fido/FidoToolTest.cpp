@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 namespace {
 

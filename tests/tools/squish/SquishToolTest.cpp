@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 namespace {
 

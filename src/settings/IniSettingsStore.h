@@ -10,11 +10,11 @@
 
 #include "core/Registry.h"
 
-class QSettingsRegistry : public Registry {
+class IniSettingsStore : public Registry {
 public:
-    QSettingsRegistry();                              // the user's own file
-    explicit QSettingsRegistry(const QString& iniFile);  // a file of the caller's choice
-    ~QSettingsRegistry() override;
+    IniSettingsStore();                              // the user's own file
+    explicit IniSettingsStore(const QString& iniFile);  // a file of the caller's choice
+    ~IniSettingsStore() override;
 
     bool KeyExists(const std::string& key) override;
     bool CreateKey(const std::string& key) override;

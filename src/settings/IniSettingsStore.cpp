@@ -1,24 +1,24 @@
-#include "ui/QSettingsRegistry.h"
+#include "settings/IniSettingsStore.h"
 
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 
-QSettingsRegistry::QSettingsRegistry()
+IniSettingsStore::IniSettingsStore()
     : Settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tressik"),
                                            QStringLiteral("Quorvel")))
 {
 }
 
-QSettingsRegistry::QSettingsRegistry(const QString& iniFile)
+IniSettingsStore::IniSettingsStore(const QString& iniFile)
     : Settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
 {
 }
 
-QSettingsRegistry::~QSettingsRegistry()
+IniSettingsStore::~IniSettingsStore()
 {
     Settings->sync();
 }
 
-QString QSettingsRegistry::Group(const std::string& key)
+QString IniSettingsStore::Group(const std::string& key)
 {
     QString group = ToQString(key);
     group.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -27,7 +27,7 @@ QString QSettingsRegistry::Group(const std::string& key)
     return group;
 }
 
-bool QSettingsRegistry::KeyExists(const std::string& key)
+bool IniSettingsStore::KeyExists(const std::string& key)
 {
     const QString group = Group(key);
     if (Created.contains(group.toLower()))
@@ -38,13 +38,13 @@ bool QSettingsRegistry::KeyExists(const std::string& key)
     return exists;
 }
 
-bool QSettingsRegistry::CreateKey(const std::string& key)
+bool IniSettingsStore::CreateKey(const std::string& key)
 {
     Created.insert(Group(key).toLower());
     return Settings->isWritable();
 }
 
-bool QSettingsRegistry::ReadString(const std::string& key, const std::string& name, std::string& value)
+bool IniSettingsStore::ReadString(const std::string& key, const std::string& name, std::string& value)
 {
     const QString path = Group(key) + QLatin1Char('/') + ToQString(name);
     if (!Settings->contains(path))
@@ -53,7 +53,7 @@ bool QSettingsRegistry::ReadString(const std::string& key, const std::string& na
     return true;
 }
 
-bool QSettingsRegistry::WriteString(const std::string& key, const std::string& name, const std::string& value)
+bool IniSettingsStore::WriteString(const std::string& key, const std::string& name, const std::string& value)
 {
     if (!Settings->isWritable())
         return false;
@@ -62,7 +62,7 @@ bool QSettingsRegistry::WriteString(const std::string& key, const std::string& n
     return Settings->status() == QSettings::NoError;
 }
 
-std::vector<std::string> QSettingsRegistry::ValueNames(const std::string& key)
+std::vector<std::string> IniSettingsStore::ValueNames(const std::string& key)
 {
     // The file does not keep the order of writing; numbered names come back
     // in numeric order, which is the order the program writes them in.
@@ -76,7 +76,7 @@ std::vector<std::string> QSettingsRegistry::ValueNames(const std::string& key)
     return names;
 }
 
-bool QSettingsRegistry::DeleteKey(const std::string& key)
+bool IniSettingsStore::DeleteKey(const std::string& key)
 {
     const QString group = Group(key);
     bool existed = KeyExists(key);

@@ -5,10 +5,10 @@
 #include <QTest>
 
 #include "core/UserSettings.h"
+#include "settings/IniSettingsStore.h"
 #include "support/TestSupport.h"
-#include "ui/QSettingsRegistry.h"
 
-class QSettingsRegistryTest : public QObject {
+class IniSettingsStoreTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir Config;
@@ -25,12 +25,12 @@ private slots:
     void ValuesLiveInTheUsersConfigDirectory()
     {
         {
-            QSettingsRegistry registry;
+            IniSettingsStore registry;
             QCOMPARE(registry.FileName(), IniFile());
             QVERIFY(registry.WriteString("quorvel.INI\\User", "Name", "Пётр Сидоров"));
         }
         QVERIFY(QFile::exists(IniFile()));
-        QSettingsRegistry again;
+        IniSettingsStore again;
         std::string value;
         QVERIFY(again.ReadString("quorvel.INI\\User", "Name", value));
         QCOMPARE(QString::fromStdString(value), QStringLiteral("Пётр Сидоров"));
@@ -40,7 +40,7 @@ private slots:
 
     void NumberedNamesComeBackInNumericOrder()
     {
-        QSettingsRegistry registry(Config.path() + QStringLiteral("/order.ini"));
+        IniSettingsStore registry(Config.path() + QStringLiteral("/order.ini"));
         for (int i = 0; i < 12; ++i)
             registry.WriteString("k\\List", "Line" + std::to_string(i), "v" + std::to_string(i));
         std::vector<std::string> names = registry.ValueNames("k\\List");
@@ -52,7 +52,7 @@ private slots:
 
     void KeysAreCreatedAndDeletedWithWhatIsBelow()
     {
-        QSettingsRegistry registry(Config.path() + QStringLiteral("/keys.ini"));
+        IniSettingsStore registry(Config.path() + QStringLiteral("/keys.ini"));
         QVERIFY(!registry.KeyExists("a\\b"));
         QVERIFY(registry.CreateKey("a\\b"));
         QVERIFY(registry.KeyExists("a\\b"));
@@ -73,11 +73,11 @@ private slots:
         AKAs = {"2:5020/1.2"};
         ParseAddress("2:5020/1.4", FidoAddress{}, MainAddress);
         {
-            QSettingsRegistry registry;
+            IniSettingsStore registry;
             SaveSettings(registry);
         }
         InitSettings();
-        QSettingsRegistry registry;
+        IniSettingsStore registry;
         LoadSettings(registry);
         QCOMPARE(QuoteReplyTemplate, (std::vector<std::string>{"", "Ответ", ""}));
         QCOMPARE(AKAs, std::vector<std::string>{"2:5020/1.2"});
@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(QSettingsRegistryTest)
-#include "QSettingsRegistryTest.moc"
+QTEST_GUILESS_MAIN(IniSettingsStoreTest)
+#include "IniSettingsStoreTest.moc"

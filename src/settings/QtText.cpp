@@ -1,4 +1,4 @@
-#include "ui/QtText.h"
+#include "settings/QtText.h"
 
 QString ToQString(const std::string& utf8)
 {
