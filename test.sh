@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the tests (sanitizers on) and runs
-# every test headless. The exit code is the verdict.
+# every test headless. The benchmarks are built too (not run: they take
+# minutes and gigabytes), so that they keep compiling. The exit code is the verdict.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh test
 
 build=build-test
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_SANITIZE=ON >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_SANITIZE=ON -DQUORVEL_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # The bases written by other programs, beside the project (or beside the

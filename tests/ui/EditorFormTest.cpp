@@ -117,30 +117,51 @@ public:
     std::unique_ptr<TArea> Area;
 };
 
-QStringList TextOf(const TEditorForm* editor)
+// The editor's parts, as the user sees them.
+QPlainTextEdit* TextField(QObject* editor)
 {
-    return editor->RichEdit->document()->isEmpty() ? QStringList()
-                                                   : editor->RichEdit->toPlainText().split(QChar('\n'));
+    return PartOf<QPlainTextEdit>(editor, "RichEdit");
+}
+
+QLineEdit* Field(QObject* editor, const char* name)
+{
+    return PartOf<QLineEdit>(editor, name);
+}
+
+QString Panel(QObject* editor, const char* name)
+{
+    return PartOf<QLabel>(editor, name)->text();
+}
+
+QString Focused(const QWidget* editor)
+{
+    return editor->focusWidget() ? editor->focusWidget()->objectName() : QString();
+}
+
+QStringList TextOf(QObject* editor)
+{
+    return TextField(editor)->document()->isEmpty() ? QStringList()
+                                                    : TextField(editor)->toPlainText().split(QChar('\n'));
 }
 
 // The colour a line is drawn in (for an empty line, what is typed there).
-QColor LineColour(const TEditorForm* editor, int line)
+QColor LineColour(QObject* editor, int line)
 {
-    const QTextBlock block = editor->RichEdit->document()->findBlockByNumber(line);
+    const QTextBlock block = TextField(editor)->document()->findBlockByNumber(line);
     return (block.length() == 1 ? block.charFormat() : block.begin().fragment().charFormat()).foreground().color();
 }
 
-QPoint Caret(const TEditorForm* editor)
+QPoint Caret(QObject* editor)
 {
-    const QTextCursor cursor = editor->RichEdit->textCursor();
+    const QTextCursor cursor = TextField(editor)->textCursor();
     return QPoint(cursor.blockNumber(), cursor.positionInBlock());
 }
 
-void PutCaret(TEditorForm* editor, int line, int column)
+void PutCaret(QObject* editor, int line, int column)
 {
-    QTextCursor cursor(editor->RichEdit->document()->findBlockByNumber(line));
+    QTextCursor cursor(TextField(editor)->document()->findBlockByNumber(line));
     cursor.setPosition(cursor.position() + column);
-    editor->RichEdit->setTextCursor(cursor);
+    TextField(editor)->setTextCursor(cursor);
 }
 
 }  // namespace
@@ -257,18 +278,19 @@ private slots:
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
         QVERIFY(editor);
-        QCOMPARE(editor->FromAddressEdit->text(), QStringLiteral("2:5020/1234.5"));
-        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Boris"));
+        QCOMPARE(Field(editor, "FromAddressEdit")->text(), QStringLiteral("2:5020/1234.5"));
+        QCOMPARE(Field(editor, "ToEdit")->text(), QStringLiteral("Boris"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("Alpha"));
-        QCOMPARE(editor->StatusPanel3->text(), QStringLiteral("Описание(RU.TEST)"));
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
-        QVERIFY(!editor->State.TextPrepared);
+        QCOMPARE(Panel(editor, "StatusPanel3"), QStringLiteral("Описание(RU.TEST)"));
+        QCOMPARE(Focused(editor), QStringLiteral("SubjectEdit"));
+        QVERIFY(TextOf(editor).isEmpty());  // prepared when the text is entered
 
         // Renamed before the text is entered: the template takes the new name,
         // and the change is not forgotten when the text is filled in.
-        editor->ToEdit->setText(QStringLiteral("Borya"));
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->RichEdit));
+        Field(editor, "ToEdit")->selectAll();
+        Type(Field(editor, "ToEdit"), QStringLiteral("Borya"));
+        QTest::keyClick(Field(editor, "SubjectEdit"), Qt::Key_Return);
+        QCOMPARE(Focused(editor), QStringLiteral("RichEdit"));
         QStringList text{"Hi, Borya!", "Boris (2:5020/77) wrote:", "B> Hi Anna!", "", "AN>> Hello from Anna.", "",
                          "Ivan", Tear, Origin};
         QCOMPARE(TextOf(editor), text);
@@ -276,19 +298,19 @@ private slots:
         QCOMPARE(LineColour(editor, 4), Navy);
         QCOMPARE(LineColour(editor, 8), Silver);
         QCOMPARE(Caret(editor), QPoint(0, 0));
-        QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
-        QVERIFY(editor->Modified());
+        QVERIFY(!TextField(editor)->document()->isUndoAvailable());
+        QCOMPARE(Panel(editor, "StatusPanel1"), QStringLiteral("Изменено"));
         const int bytes = int(text.join(QStringLiteral("\r\n")).size()) + 2;  // characters, as bytes of CP866
-        QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes));
+        QCOMPARE(Panel(editor, "StatusPanel2"), QStringLiteral("%1 байт").arg(bytes));
 
         PutCaret(editor, 5, 0);
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("Fine, thanks."));
-        QCOMPARE(editor->StatusPanel0->text(), QStringLiteral("  6: 14"));
-        QCOMPARE(editor->StatusPanel1->text(), QStringLiteral("Изменено"));
-        QCOMPARE(editor->StatusPanel2->text(), QStringLiteral("%1 байт").arg(bytes + 13));
+        QTest::keyClicks(TextField(editor), QStringLiteral("Fine, thanks."));
+        QCOMPARE(Panel(editor, "StatusPanel0"), QStringLiteral("  6: 14"));
+        QCOMPARE(Panel(editor, "StatusPanel1"), QStringLiteral("Изменено"));
+        QCOMPARE(Panel(editor, "StatusPanel2"), QStringLiteral("%1 байт").arg(bytes + 13));
 
         // F2 saves and closes; the area window shows the reply under Boris.
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClick(TextField(editor), Qt::Key_F2);
         QVERIFY(Gone(editor));
         QVERIFY(Questions.isEmpty());
         const StoredLetter reply = point.Newest();
@@ -319,44 +341,47 @@ private slots:
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
         QVERIFY(editor);
-        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Всем"));
+        QCOMPARE(Field(editor, "ToEdit")->text(), QStringLiteral("Всем"));
         ActionOf(editor, "UserItem")->trigger();
         SetUserSettingsDialog(nullptr);
         QCOMPARE(settingsParent, static_cast<QWidget*>(editor.data()));
 
         // The Cyrillic capital Н is typed as it is; Up, Down and Enter go
         // through the header fields, the last one into the text.
-        Type(editor->SubjectEdit, QStringLiteral("Нет Нужды"));
+        QLineEdit* subject = Field(editor, "SubjectEdit");
+        QLineEdit* to = Field(editor, "ToEdit");
+        QPlainTextEdit* text = TextField(editor);
+        Type(subject, QStringLiteral("Нет Нужды"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("Нет Нужды"));
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Up);
-        QTest::keyClick(editor->ToEdit, Qt::Key_Up);
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->FromAddressEdit));
-        QTest::keyClick(editor->FromAddressEdit, Qt::Key_Down);
-        editor->ToEdit->selectAll();
-        Type(editor->ToEdit, QStringLiteral("Нина"));
-        QTest::keyClick(editor->ToEdit, Qt::Key_Return);
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Down);
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->RichEdit));
+        QTest::keyClick(subject, Qt::Key_Up);
+        QTest::keyClick(to, Qt::Key_Up);
+        QCOMPARE(Focused(editor), QStringLiteral("FromAddressEdit"));
+        QTest::keyClick(Field(editor, "FromAddressEdit"), Qt::Key_Down);
+        to->selectAll();
+        Type(to, QStringLiteral("Нина"));
+        QTest::keyClick(to, Qt::Key_Return);
+        QTest::keyClick(subject, Qt::Key_Down);
+        QCOMPARE(Focused(editor), QStringLiteral("RichEdit"));
         QCOMPARE(TextOf(editor), (QStringList{"Привет, Нина!", "Ivan", Tear, Origin}));
 
         // Tab and Shift+Tab insert two blanks each and keep the focus; Alt+H goes to the subject.
-        Type(editor->RichEdit, QStringLiteral("Но"));
-        QTest::keyClick(editor->RichEdit, Qt::Key_Tab);
-        QTest::keyClick(editor->RichEdit, Qt::Key_Backtab, Qt::ShiftModifier);
+        Type(text, QStringLiteral("Но"));
+        QTest::keyClick(text, Qt::Key_Tab);
+        QTest::keyClick(text, Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(TextOf(editor).at(0), QStringLiteral("Но    Привет, Нина!"));
-        QCOMPARE(editor->StatusPanel0->text(), QStringLiteral("  1:  7"));
-        QTest::keyClick(editor->RichEdit, Qt::Key_H, Qt::AltModifier);
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
+        QCOMPARE(Panel(editor, "StatusPanel0"), QStringLiteral("  1:  7"));
+        QTest::keyClick(text, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(Focused(editor), QStringLiteral("SubjectEdit"));
 
         // Esc asks: Cancel keeps the editor, No drops the letter; the placement is kept.
         ActionOf(editor, "SpeedBarItem")->trigger();
         QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
         Answers = {QMessageBox::Cancel};
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QTest::keyClick(subject, Qt::Key_Escape);
         QCOMPARE(Questions, QStringList{"Записать письмо?"});
         QVERIFY(!Gone(editor));
         Answers = {QMessageBox::No};
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QTest::keyClick(subject, Qt::Key_Escape);
         QVERIFY(Gone(editor));
         QCOMPARE(point.Stored().size(), std::size_t(3));
         std::string stored;
@@ -366,7 +391,7 @@ private slots:
         // The next editor comes back as it was left; unmodified, it closes unasked.
         editor = Command(form, Qt::Key_Insert);
         QVERIFY(PartOf<TSpeedBar>(editor, "SpeedBar")->isHidden());
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Escape);
+        QTest::keyClick(Field(editor, "SubjectEdit"), Qt::Key_Escape);
         QVERIFY(Gone(editor));
         QCOMPARE(Questions.size(), 2);
     }
@@ -377,33 +402,33 @@ private slots:
         TestArea point('S');
         QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4, Qt::ShiftModifier);
         QVERIFY(editor);
-        QCOMPARE(editor->ToEdit->text(), QStringLiteral("All"));  // a comment goes to the recipient
-        editor->RichEdit->setFocus();
+        QCOMPARE(Field(editor, "ToEdit")->text(), QStringLiteral("All"));  // a comment goes to the recipient
+        TextField(editor)->setFocus();
         QCOMPARE(TextOf(editor), (QStringList{"B> Hi Anna!", "", "AN>> Hello from Anna.", "", Tear, Origin}));
 
         // Inside: split, the quote going on with its marks and blank.
         PutCaret(editor, 0, 6);
-        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QTest::keyClick(TextField(editor), Qt::Key_Return);
         QCOMPARE(TextOf(editor).mid(0, 3), (QStringList{"B> Hi ", "B> Anna!", ""}));
         QCOMPARE(Caret(editor), QPoint(1, 3));
-        QVERIFY(!editor->RichEdit->document()->isUndoAvailable());
+        QVERIFY(!TextField(editor)->document()->isUndoAvailable());
 
         // At the end: two line breaks, the caret on the first new line, typing plain.
         PutCaret(editor, 3, 21);
-        QTest::keyClick(editor->RichEdit, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(TextField(editor), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(Caret(editor), QPoint(4, 0));
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("ok"));
+        QTest::keyClicks(TextField(editor), QStringLiteral("ok"));
         QCOMPARE(LineColour(editor, 4), Black);
 
         // At the start: both breaks after the caret, an empty line before the quote.
         PutCaret(editor, 1, 0);
-        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QTest::keyClick(TextField(editor), Qt::Key_Return);
         QCOMPARE(Caret(editor), QPoint(1, 0));
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("x"));
+        QTest::keyClicks(TextField(editor), QStringLiteral("x"));
         QCOMPARE(LineColour(editor, 1), Black);
 
         // An unquoted line breaks as usual.
-        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
+        QTest::keyClick(TextField(editor), Qt::Key_Return);
         QCOMPARE(TextOf(editor), (QStringList{"B> Hi ", "x", "", "", "B> Anna!", "", "AN>> Hello from Anna.", "ok",
                                               "", "", Tear, Origin}));
         QCOMPARE(LineColour(editor, 6), Navy);
@@ -417,16 +442,17 @@ private slots:
         // The letter's own text at once, plain; the focus in the subject.
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F2);
         QVERIFY(editor);
-        QCOMPARE(editor->FromEdit->text() + " " + editor->FromAddressEdit->text() + " " + editor->ToEdit->text(),
+        QCOMPARE(Field(editor, "FromEdit")->text() + " " + Field(editor, "FromAddressEdit")->text() + " " +
+                     Field(editor, "ToEdit")->text(),
                  QStringLiteral("Boris 2:5020/77 All"));
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->SubjectEdit));
+        QCOMPARE(Focused(editor), QStringLiteral("SubjectEdit"));
         QCOMPARE(TextOf(editor), (QStringList{"Hi Anna!", "", " AN> Hello from Anna.", "", "--- test",
                                               " * Origin: Somewhere (2:5020/77)"}));
         QCOMPARE(LineColour(editor, 2), Black);
-        QVERIFY(!editor->Modified());
+        QVERIFY(Panel(editor, "StatusPanel1").isEmpty());
         PutCaret(editor, 0, 8);
-        QTest::keyClicks(editor->RichEdit, QStringLiteral(" Changed."));
-        editor->SaveItem->trigger();
+        QTest::keyClicks(TextField(editor), QStringLiteral(" Changed."));
+        ActionOf(editor, "SaveItem")->trigger();
         QVERIFY(Gone(editor));
         // A new number, the old letter gone, MSGID and REPLY kept; in the area
         // the same letter, still answering Anna.
@@ -445,8 +471,8 @@ private slots:
         editor = Command(form, Qt::Key_F2);
         Answers = {QMessageBox::Yes, QMessageBox::No};
         ActionOf(form, "DeleteLetterItem")->trigger();
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("Gone "));
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClicks(TextField(editor), QStringLiteral("Gone "));
+        QTest::keyClick(TextField(editor), Qt::Key_F2);
         QCOMPARE(Errors, QStringList{ToQStringMessage(ChangedLetterGoneMessage())});
         QCOMPARE(Questions, (QStringList{"Удалить письмо?", "Записать его как новое письмо?"}));
         Errors.clear();
@@ -458,8 +484,8 @@ private slots:
         editor = Command(form, Qt::Key_F2);
         Answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
         ActionOf(form, "DeleteLetterItem")->trigger();
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("Again. "));
-        QTest::keyClick(editor->RichEdit, Qt::Key_Escape);
+        QTest::keyClicks(TextField(editor), QStringLiteral("Again. "));
+        QTest::keyClick(TextField(editor), Qt::Key_Escape);
         QCOMPARE(Errors.size(), 1);
         Errors.clear();
         QVERIFY(Gone(editor));
@@ -480,31 +506,36 @@ private slots:
         QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4);
         QVERIFY(editor);
         // The destination, labelled, is Boris's full origin; the sender a choice.
-        QVERIFY(editor->ToAddressEdit->isVisible() && editor->ToAddressLabel->isVisible());
-        QCOMPARE(editor->ToAddressLabel->text(), QStringLiteral("Адрес:"));
-        QCOMPARE(editor->ToAddressEdit->text(), QStringLiteral("2:5020/1.4"));
-        QVERIFY(editor->FromAddressBox->isVisible() && !editor->FromAddressEdit->isVisible());
-        QCOMPARE(editor->FromAddressBox->count(), 2);
-        QCOMPARE(editor->FromAddressBox->currentText(), QStringLiteral("2:5020/1234.5"));
-        editor->ToEdit->setFocus();
-        QTest::keyClick(editor->ToEdit, Qt::Key_Down);
-        QCOMPARE(editor->focusWidget(), static_cast<QWidget*>(editor->ToAddressEdit));
+        const auto* destinationLabel = PartOf<QLabel>(editor, "ToAddressLabel");
+        QVERIFY(Field(editor, "ToAddressEdit")->isVisible() && destinationLabel->isVisible());
+        QCOMPARE(destinationLabel->text(), QStringLiteral("Адрес:"));
+        QCOMPARE(Field(editor, "ToAddressEdit")->text(), QStringLiteral("2:5020/1.4"));
+        const auto* sender = PartOf<QComboBox>(editor, "FromAddressBox");
+        QVERIFY(sender->isVisible() && !Field(editor, "FromAddressEdit")->isVisible());
+        QCOMPARE(sender->count(), 2);
+        QCOMPARE(sender->currentText(), QStringLiteral("2:5020/1234.5"));
+        Field(editor, "ToEdit")->setFocus();
+        QTest::keyClick(Field(editor, "ToEdit"), Qt::Key_Down);
+        QCOMPARE(Focused(editor), QStringLiteral("ToAddressEdit"));
 
         // A point without a node: said so, the letter stays open and nothing is written.
-        editor->ToAddressEdit->setText(QStringLiteral("2:5020/.5"));
-        editor->RichEdit->setFocus();
+        QLineEdit* destination = Field(editor, "ToAddressEdit");
+        destination->selectAll();
+        Type(destination, QStringLiteral("2:5020/.5"));
+        TextField(editor)->setFocus();
         QCOMPARE(TextOf(editor), (QStringList{"B> Hi Anna!", "", "AN>> Hello from Anna.", "", Tear}));
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClick(TextField(editor), Qt::Key_F2);
         QCOMPARE(Errors, QStringList{"В адресе получателя \"2:5020/.5\" указан пойнт, но не указан узел."});
         Errors.clear();
         QVERIFY(!Gone(editor));
-        QVERIFY(editor->Modified());
+        QCOMPARE(Panel(editor, "StatusPanel1"), QStringLiteral("Изменено"));
         QCOMPARE(point.Stored().size(), std::size_t(3));
 
         // Another zone: the sender follows it to the AKA there, and F2 sends.
-        editor->ToAddressEdit->setText(QStringLiteral("1:234/5.6"));
-        QCOMPARE(editor->FromAddressBox->currentText(), QStringLiteral("1:234/99.7"));
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        destination->selectAll();
+        Type(destination, QStringLiteral("1:234/5.6"));
+        QCOMPARE(sender->currentText(), QStringLiteral("1:234/99.7"));
+        QTest::keyClick(TextField(editor), Qt::Key_F2);
         QVERIFY(Gone(editor));
         const MemoryLetter& sent = point.Store->Letters.at(point.Store->High);
         QCOMPARE(sent.Dest, (FidoAddress{1, 234, 5, 6}));
@@ -519,8 +550,8 @@ private slots:
         TestArea point('M');
         QPointer<TAreaForm> form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
-        editor->RichEdit->setFocus();
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("Kept. "));
+        TextField(editor)->setFocus();
+        QTest::keyClicks(TextField(editor), QStringLiteral("Kept. "));
         const QStringList typed = TextOf(editor);
 
         // The area window asks its editors first: Cancel keeps both open.
@@ -529,11 +560,11 @@ private slots:
         QCOMPARE(Questions, QStringList{"Записать письмо?"});
         // The base refuses: the error, and the editor stays with its text.
         point.Store->WritesFailing = 1;
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClick(TextField(editor), Qt::Key_F2);
         QCOMPARE(Errors, QStringList{"Не могу записать письмо. Ошибка #5"});
         Errors.clear();
         QVERIFY(!Gone(editor));
-        QVERIFY(editor->Modified());
+        QCOMPARE(Panel(editor, "StatusPanel1"), QStringLiteral("Изменено"));
         QCOMPARE(TextOf(editor), typed);
         // Closing the area again: Yes saves (the base takes it now), and both close.
         Answers = {QMessageBox::Yes};
@@ -547,7 +578,7 @@ private slots:
         form = OpenArea(point.Area.get());
         Choose(form, QStringLiteral("Boris"));
         editor = Command(form, Qt::Key_F4);
-        Type(editor->SubjectEdit, QStringLiteral("!"));
+        Type(Field(editor, "SubjectEdit"), QStringLiteral("!"));
         Answers = {QMessageBox::No};
         QVERIFY(form->close());
         QVERIFY(Gone(form) && Gone(editor));
@@ -557,16 +588,16 @@ private slots:
         // save says the area cannot be opened.
         form = OpenArea(point.Area.get());
         editor = Command(form, Qt::Key_Insert);
-        Type(editor->SubjectEdit, QStringLiteral("Orphan"));
+        Type(Field(editor, "SubjectEdit"), QStringLiteral("Orphan"));
         point.Area.reset();
         QVERIFY(Gone(form));
         QVERIFY(!Gone(editor));
-        editor->SaveItem->trigger();
+        ActionOf(editor, "SaveItem")->trigger();
         QCOMPARE(Errors.size(), 1);
         QVERIFY(Errors[0].contains(QString::fromStdString(point.Spec)));
         Errors.clear();
         Answers = {QMessageBox::No};
-        editor->ExitItem->trigger();
+        ActionOf(editor, "ExitItem")->trigger();
         QVERIFY(Gone(editor));
     }
 
@@ -575,7 +606,7 @@ private slots:
         TestArea point('M');
         QPointer<TAreaForm> form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
-        Type(editor->SubjectEdit, QStringLiteral("!"));
+        Type(Field(editor, "SubjectEdit"), QStringLiteral("!"));
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
 
@@ -609,32 +640,36 @@ private slots:
             QContextMenuEvent click(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
             QApplication::sendEvent(widget, &click);
         };
-        for (QWidget* field : std::initializer_list<QWidget*>{editor->RichEdit->viewport(), editor->SubjectEdit,
-                                                             editor->ToEdit, editor->FromEdit}) {
+        QLineEdit* subject = Field(editor, "SubjectEdit");
+        QLineEdit* to = Field(editor, "ToEdit");
+        auto* editMenu = PartOf<QMenu>(editor, "EditItem");
+        for (QWidget* field :
+             std::initializer_list<QWidget*>{TextField(editor)->viewport(), subject, to, Field(editor, "FromEdit")}) {
             rightClick(field);
-            QTRY_VERIFY2(editor->EditItem->isVisible(), qPrintable(field->objectName()));
-            editor->EditItem->hide();
+            QTRY_VERIFY2(editMenu->isVisible(), qPrintable(field->objectName()));
+            editMenu->hide();
         }
         // The header's free space shows the letter's own menu.
-        rightClick(editor->HeaderPanel);
-        QTRY_VERIFY(editor->FileItem->isVisible());
-        editor->FileItem->hide();
+        rightClick(PartOf<QWidget>(editor, "HeaderPanel"));
+        auto* letterMenu = PartOf<QMenu>(editor, "FileItem");
+        QTRY_VERIFY(letterMenu->isVisible());
+        letterMenu->hide();
 
         // The commands act on the field being edited.
-        editor->SubjectEdit->setFocus();
-        editor->SubjectEdit->setText(QStringLiteral("Тема письма"));
-        editor->SubjectEdit->setSelection(0, 5);
-        editor->CutItem->trigger();
-        QCOMPARE(editor->SubjectEdit->text(), QStringLiteral("письма"));
-        editor->ToEdit->setFocus();
-        editor->ToEdit->end(false);
-        editor->PasteItem->trigger();
-        QCOMPARE(editor->ToEdit->text(), QStringLiteral("ВсемТема "));
-        editor->UndoItem->trigger();
-        QCOMPARE(editor->ToEdit->text(), QStringLiteral("Всем"));
+        subject->setFocus();
+        subject->setText(QStringLiteral("Тема письма"));
+        subject->setSelection(0, 5);
+        ActionOf(editor, "CutItem")->trigger();
+        QCOMPARE(subject->text(), QStringLiteral("письма"));
+        to->setFocus();
+        to->end(false);
+        ActionOf(editor, "PasteItem")->trigger();
+        QCOMPARE(to->text(), QStringLiteral("ВсемТема "));
+        ActionOf(editor, "UndoItem")->trigger();
+        QCOMPARE(to->text(), QStringLiteral("Всем"));
 
         QCOMPARE(UndocumentedKeys(editor, QStringLiteral("editor")), QStringList());
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_F1);
+        QTest::keyClick(subject, Qt::Key_F1);
         QVERIFY(THelpForm::Current());
         QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("editor"));
         delete THelpForm::Current();
@@ -647,8 +682,8 @@ private slots:
         TossingFlagFile = point.Dir / "toss.flag";
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
-        editor->RichEdit->setFocus();
-        QTest::keyClicks(editor->RichEdit, QStringLiteral("Written after the toss."));
+        TextField(editor)->setFocus();
+        QTest::keyClicks(TextField(editor), QStringLiteral("Written after the toss."));
         const QStringList typed = TextOf(editor);
         WriteFileBytes(TossingFlagFile, "");
 
@@ -660,16 +695,16 @@ private slots:
                 dialog->reject();
             }
         });
-        editor->SaveItem->trigger();
+        ActionOf(editor, "SaveItem")->trigger();
         QVERIFY2(shown.startsWith(QStringLiteral("TosserWaitDialog: Работает эхопроцессор.")), qPrintable(shown));
         QVERIFY(!Gone(editor));
-        QVERIFY(editor->Modified());
+        QCOMPARE(Panel(editor, "StatusPanel1"), QStringLiteral("Изменено"));
         QCOMPARE(TextOf(editor), typed);
         QCOMPARE(point.Stored().size(), std::size_t(3));
 
         // The tosser finishes while the save waits: the letter is written then.
         QTimer::singleShot(100, [] { std::remove(TossingFlagFile.c_str()); });
-        editor->SaveItem->trigger();
+        ActionOf(editor, "SaveItem")->trigger();
         QVERIFY(Gone(editor));
         QCOMPARE(point.Stored().size(), std::size_t(4));
         QCOMPARE(point.Newest().Lines.value(1), typed[0]);

@@ -196,10 +196,11 @@ private slots:
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);  // into the text: it is prepared
-        Type(editor->RichEdit, Typed);
-        QTest::keyClick(editor->RichEdit, Qt::Key_Return);
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClick(PartOf<QLineEdit>(editor, "SubjectEdit"), Qt::Key_Return);  // into the text: it is prepared
+        auto* text = PartOf<QPlainTextEdit>(editor, "RichEdit");
+        Type(text, Typed);
+        QTest::keyClick(text, Qt::Key_Return);
+        QTest::keyClick(text, Qt::Key_F2);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 
@@ -288,8 +289,8 @@ private slots:
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        QCOMPARE(editor->ToAddressEdit->text(), QStringLiteral("1:234/5.6"));
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_F2);
+        QCOMPARE(PartOf<QLineEdit>(editor, "ToAddressEdit")->text(), QStringLiteral("1:234/5.6"));
+        QTest::keyClick(PartOf<QLineEdit>(editor, "SubjectEdit"), Qt::Key_F2);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 
@@ -376,10 +377,11 @@ private slots:
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        QTest::keyClick(editor->SubjectEdit, Qt::Key_Return);  // into the text: it is prepared
-        QVERIFY2(editor->RichEdit->toPlainText().contains(QStringLiteral("\nСВ> Привет — всем! 5 €\n")),
-                 qPrintable(editor->RichEdit->toPlainText()));
-        QTest::keyClick(editor->RichEdit, Qt::Key_F2);
+        QTest::keyClick(PartOf<QLineEdit>(editor, "SubjectEdit"), Qt::Key_Return);  // into the text: it is prepared
+        auto* text = PartOf<QPlainTextEdit>(editor, "RichEdit");
+        QVERIFY2(text->toPlainText().contains(QStringLiteral("\nСВ> Привет — всем! 5 €\n")),
+                 qPrintable(text->toPlainText()));
+        QTest::keyClick(text, Qt::Key_F2);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 

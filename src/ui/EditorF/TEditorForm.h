@@ -5,6 +5,11 @@
 // enters it and coloured by line kind; a tool bar, the menus and a status
 // bar. It belongs to its area: the area window asks it before closing, and
 // it closes when the area's base closes.
+//
+// Its parts are its own: other windows reach it only through FormWindow
+// (made by the editor factory, asked CloseQuery, told the model's messages,
+// EditedArea); the user, and the window tests, through its keys, its
+// commands (actions by object name) and what it shows.
 #pragma once
 
 #include <QMessageBox>
@@ -42,6 +47,10 @@ public:
     // The close question: an unsaved letter is saved, dropped or kept open.
     bool CloseQuery() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     // The first entry into the text field: the text is prepared (once).
     void EnterText();
     enum class SaveResult { Saved, Failed, Dropped };
@@ -55,7 +64,6 @@ public:
     // The fields and the text as typed, taken into State.
     void TakeFields();
     std::vector<std::string> TextLines() const;
-    bool Modified() const { return State.Modified; }
 
     // What the editor holds about its letter; State.Area is the area written
     // to (none once the area itself is gone).
@@ -107,10 +115,6 @@ public:
     QAction* PasteSpeedItem = nullptr;
     QAction* UndoSpeedItem = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // The area's tag, description and base, kept for the messages about an
     // area that has gone while the editor was open.
     std::string AreaTag;
