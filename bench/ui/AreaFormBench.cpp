@@ -7,6 +7,7 @@
 // reads a copy of it.
 //   AreaFormBench [--quick] [--runs N] [JSHF]
 #include <QApplication>
+#include <QAction>
 #include <QTreeView>
 #include <cstdio>
 #include <memory>
@@ -25,12 +26,24 @@
 #include "support/BenchOptions.h"
 #include "support/Targets.h"
 #include "ui/AreaF/TAreaForm.h"
+#include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
 
 namespace {
+
+// The row before this one in tree order (its parent when it is a first child).
+QModelIndex PreviousRow(const QAbstractItemModel* rows, const QModelIndex& index)
+{
+    if (index.row() == 0)
+        return index.parent();
+    QModelIndex previous = rows->index(index.row() - 1, 0, index.parent());
+    while (rows->rowCount(previous) > 0)
+        previous = rows->index(rows->rowCount(previous) - 1, 0, previous);
+    return previous;
+}
 
 constexpr long Letters = 20000;
 constexpr double NextLetterGoalSeconds = 0.05;
@@ -129,43 +142,47 @@ void Bench(char format, const BenchOptions& options)
 
     // From the new letter before the big one, on to it.
     TLetter* big = LetterFrom(area, BigWriter);
-    TTreeNode* before = form->Conversation.PreviousInTreeOrder(big->Node);
-    while (before && !(before->Letter && before->Letter->WasUnread()))
-        before = form->Conversation.PreviousInTreeOrder(before);
-    if (!before)
+    auto* tree = form->findChild<QTreeView*>(QStringLiteral("Tree"));
+    auto* viewer = form->findChild<TLetterViewer*>(QStringLiteral("Viewer"));
+    QAction* nextUnread = form->findChild<QAction*>(QStringLiteral("NextUnreadLetterItem"));
+    const auto* model = static_cast<const TLetterTreeModel*>(tree->model());
+    QModelIndex before = PreviousRow(model, model->IndexOf(big->Node));
+    while (before.isValid() && !(TLetterTreeModel::NodeOf(before)->Letter &&
+                                 TLetterTreeModel::NodeOf(before)->Letter->WasUnread()))
+        before = PreviousRow(model, before);
+    if (!before.isValid())
         throw std::runtime_error("no new letter before the big one");
     Samples step;
     std::size_t rows = 0;
     for (int run = 0; run < options.Runs; ++run) {
-        form->Tree->setCurrentIndex(form->IndexOf(before));
+        tree->setCurrentIndex(before);
         form->SetCurrentTimerFired();
-        form->Viewer->setFocus();
+        viewer->setFocus();
         step.Add(Seconds([&] {
-            form->Navigate(NextUnreadLetter, false);
+            nextUnread->trigger();
             form->SetCurrentTimerFired();
-            form->Viewer->repaint();
+            viewer->repaint();
         }));
         if (area.Current != big)
             throw std::runtime_error("the next new letter is not the big one");
-        rows = form->Lines().size();
+        rows = viewer->Lines().size();
     }
     Report({name, "s", Goal::AtMost, NextLetterGoalSeconds}, step,
-           std::to_string(rows) + " rows at " + std::to_string(form->Viewer->width()) + " px");
+           std::to_string(rows) + " rows at " + std::to_string(viewer->width()) + " px");
 
     // The worst case, shown directly (from the big letter each time).
     Samples worst;
     for (int run = 0; run < options.Runs; ++run) {
-        form->Tree->setCurrentIndex(form->IndexOf(big->Node));
+        tree->setCurrentIndex(model->IndexOf(big->Node));
         form->SetCurrentTimerFired();
-        form->Tree->setCurrentIndex(form->IndexOf(LetterFrom(area, WorstWriter)->Node));
+        tree->setCurrentIndex(model->IndexOf(LetterFrom(area, WorstWriter)->Node));
         worst.Add(Seconds([&] {
             form->SetCurrentTimerFired();
-            form->Viewer->repaint();
+            viewer->repaint();
         }));
     }
     Report({FormatName(format) + " a 50 KB letter of one paragraph too wide, shown", "s", Goal::None, 0}, worst,
-           std::to_string(form->Lines().size()) + " rows");
-    form->LeaveConfirmed = true;
+           std::to_string(viewer->Lines().size()) + " rows");
     delete form;
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -9,6 +9,7 @@
 // letter from the letter (the one left is marked read in the base), and
 // leaving the area with "mark the rest read".
 //   AreaOpenBench [--quick] [--runs N] [JSHF]
+#include <QAction>
 #include <QApplication>
 #include <cmath>
 #include <cstdio>
@@ -46,7 +47,6 @@ void OpenAndClose(TArea& area)
     auto* form = new TAreaForm(&area);
     form->SetCurrentTimerFired();
     QApplication::processEvents();
-    form->LeaveConfirmed = true;
     delete form;
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -79,14 +79,16 @@ int OpenOnce(int argc, char** argv, const std::string& spec, const std::string& 
     const long unread = area.UnreadCount;
 
     form->activateWindow();
-    form->Viewer->setFocus();
+    auto* viewer = form->findChild<TLetterViewer*>(QStringLiteral("Viewer"));
+    QAction* nextUnread = form->findChild<QAction*>(QStringLiteral("NextUnreadLetterItem"));
+    viewer->setFocus();
     const double next = Seconds([&] {
-        form->Navigate(NextUnreadLetter, false);
+        nextUnread->trigger();
         form->SetCurrentTimerFired();
-        form->Viewer->repaint();
+        viewer->repaint();
     });
     const long markedByNext = unread - area.UnreadCount;
-    const double leave = Seconds([&] { form->LeaveArea(false); });
+    const double leave = Seconds([&] { form->CloseQuery(); });
     std::printf("load\t%.6f\nwindow\t%.6f\nletter\t%.6f\nnext\t%.6f\nleave\t%.6f\n", load, window, letter, next,
                 leave);
     std::printf("letters\t%zu\nunread\t%ld\nnextmarked\t%ld\nleftunread\t%d\n", area.Count(), unread, markedByNext,

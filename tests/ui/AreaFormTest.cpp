@@ -149,6 +149,22 @@ public:
     std::unique_ptr<TArea> Area;
 };
 
+QTreeView* TreeOf(TAreaForm* form)
+{
+    return PartOf<QTreeView>(form, "Tree");
+}
+
+TLetterViewer* ViewerOf(TAreaForm* form)
+{
+    return PartOf<TLetterViewer>(form, "Viewer");
+}
+
+// The text of a label of the letter's header or the status bar.
+QString Shown(TAreaForm* form, const char* label)
+{
+    return PartOf<QLabel>(form, label)->text();
+}
+
 // The tree as the control shows it: bold rows marked with "*", children in
 // parentheses.
 QString RowsText(const QAbstractItemModel* model, const QModelIndex& parent)
@@ -165,28 +181,28 @@ QString RowsText(const QAbstractItemModel* model, const QModelIndex& parent)
     return rows.join(' ');
 }
 
-QString TreeText(const TAreaForm* form)
+QString TreeText(TAreaForm* form)
 {
-    return RowsText(form->Tree->model(), QModelIndex());
+    return RowsText(TreeOf(form)->model(), QModelIndex());
 }
 
-QString Selected(const TAreaForm* form)
+QString Selected(TAreaForm* form)
 {
-    return form->Tree->currentIndex().data().toString();
+    return TreeOf(form)->currentIndex().data().toString();
 }
 
-QModelIndex RowNamed(const TAreaForm* form, const QString& text)
+QModelIndex RowNamed(TAreaForm* form, const QString& text)
 {
-    const QAbstractItemModel* model = form->Tree->model();
+    const QAbstractItemModel* model = TreeOf(form)->model();
     const QModelIndexList found =
         model->match(model->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? QModelIndex() : found.first();
 }
 
 // The image a row shows (0..6).
-int ImageOf(const TAreaForm* form, const QString& text)
+int ImageOf(TAreaForm* form, const QString& text)
 {
-    return static_cast<const TLetterTreeModel*>(form->Tree->model())->ImageOf(RowNamed(form, text));
+    return static_cast<const TLetterTreeModel*>(TreeOf(form)->model())->ImageOf(RowNamed(form, text));
 }
 
 // The user picks a node and rests on it until it is current.
@@ -194,16 +210,31 @@ void Choose(TAreaForm* form, const QString& text)
 {
     const QModelIndex row = RowNamed(form, text);
     QVERIFY2(row.isValid(), qPrintable(text));
-    form->Tree->setCurrentIndex(row);
+    TreeOf(form)->setCurrentIndex(row);
     form->SetCurrentTimerFired();
 }
 
-QStringList Lines(const TAreaForm* form)
+QStringList Lines(TAreaForm* form)
 {
     QStringList lines;
-    for (const std::string& line : form->Lines())
+    for (const std::string& line : ViewerOf(form)->Lines())
         lines << Q(line);
     return lines;
+}
+
+// The view the window shows: the menu's check and the tool bar's agree.
+QString ViewShown(TAreaForm* form)
+{
+    QStringList checked;
+    for (const char* view : {"UnreadsTree", "SimpleTree", "List"}) {
+        const bool item = ActionOf(form, (std::string(view) + "Item").c_str())->isChecked();
+        const bool button = ActionOf(form, (std::string(view) + "SpeedItem").c_str())->isChecked();
+        if (item != button)
+            return QStringLiteral("menu and tool bar differ on ") + view;
+        if (item)
+            checked << view;
+    }
+    return checked.join('+');
 }
 
 QString Key(const std::string& name)
@@ -318,7 +349,7 @@ private slots:
         // The unreads tree with the first new letter selected, silently; it
         // becomes current once the selection has rested.
         QCOMPARE(form->windowTitle(), QStringLiteral("Описание(RU.TEST)"));
-        QCOMPARE(form->Conversation.ViewMode, TViewMode::UnreadsAndTheirParentsTree);
+        QCOMPARE(ViewShown(form), QStringLiteral("UnreadsTree"));
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
         QCOMPARE(Selected(form), QStringLiteral("Boris"));
         QVERIFY(Questions.isEmpty());
@@ -331,44 +362,44 @@ private slots:
         QCOMPARE(image("Anna"), 3);
         QCOMPARE(image("Boris"), 5);
         QVERIFY(!area->Current);
-        QVERIFY(form->SetCurrentTimer->isActive());
-        QCOMPARE(form->SetCurrentTimer->interval(), 300);
+        QVERIFY(PartOf<QTimer>(form, "SetCurrent")->isActive());
+        QCOMPARE(PartOf<QTimer>(form, "SetCurrent")->interval(), 300);
         form->SetCurrentTimerFired();
         QCOMPARE(Q(area->Current->From), QStringLiteral("Boris"));
-        QCOMPARE(form->SubjectLabel->text(), QStringLiteral("Alpha"));
+        QCOMPARE(Shown(form, "SubjectLabel"), QStringLiteral("Alpha"));
         // No MSGID or origin line: the address in the letter's header.
-        QCOMPARE(form->FromLabel->text(), QStringLiteral("Boris  ") + point.HeaderAddress(2));
-        QCOMPARE(form->ToLabel->text(), QStringLiteral("All  "));
-        QCOMPARE(form->DateTimeWritten->text(), Q(LetterDateTime(45002.5)));
-        QCOMPARE(form->DateTimeArrived->text(), QString());
+        QCOMPARE(Shown(form, "FromLabel"), QStringLiteral("Boris  ") + point.HeaderAddress(2));
+        QCOMPARE(Shown(form, "ToLabel"), QStringLiteral("All  "));
+        QCOMPARE(Shown(form, "DateTimeWritten"), Q(LetterDateTime(45002.5)));
+        QCOMPARE(Shown(form, "DateTimeArrived"), QString());
         QCOMPARE(Lines(form), (QStringList{"Hi Anna!", "", " AN> Hello from Anna.", "", "Boris"}));
-        QCOMPARE(form->StatusPanel2->text(), QStringLiteral("44 байт"));  // 34 characters in 5 lines
-        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RU.TEST: 3 осталось, 0 прочитал, 6 всего"));
-        QCOMPARE(form->StatusPanel1->text(), QStringLiteral("1 осталось, 0 прочитал, 2 всего"));
-        QCOMPARE(form->Viewer->RowColour(2), QColor(0, 0, 0x80));
+        QCOMPARE(Shown(form, "StatusPanel2"), QStringLiteral("44 байт"));  // 34 characters in 5 lines
+        QCOMPARE(Shown(form, "StatusPanel0"), QStringLiteral("RU.TEST: 3 осталось, 0 прочитал, 6 всего"));
+        QCOMPARE(Shown(form, "StatusPanel1"), QStringLiteral("1 осталось, 0 прочитал, 2 всего"));
+        QCOMPARE(ViewerOf(form)->RowColour(2), QColor(0, 0, 0x80));
 
         // Enter goes into the letter; moving on from it marks it read.
-        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Tree));
-        QTest::keyClick(form->Tree, Qt::Key_Return);
-        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Viewer));
-        QTest::keyClick(form->Viewer, Qt::Key_Right);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(TreeOf(form)));
+        QTest::keyClick(TreeOf(form), Qt::Key_Return);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(ViewerOf(form)));
+        QTest::keyClick(ViewerOf(form), Qt::Key_Right);
         QCOMPARE(point.ReadMark(2), 1);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
         form->SetCurrentTimerFired();
-        QCOMPARE(form->FromLabel->text(), QStringLiteral("Denis  2:5020/77"));
+        QCOMPARE(Shown(form, "FromLabel"), QStringLiteral("Denis  2:5020/77"));
 
         // Moving on from the tree marks nothing.
-        QTest::keyClick(form->Viewer, Qt::Key_Return);
-        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Tree));
-        QTest::keyClick(form->Tree, Qt::Key_Right);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Return);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(TreeOf(form)));
+        QTest::keyClick(TreeOf(form), Qt::Key_Right);
         QCOMPARE(Selected(form), QStringLiteral("Elena"));
         QCOMPARE(point.ReadMark(4), 0);
         form->SetCurrentTimerFired();
 
         // Past the last new letter: the leave question; Cancel stays.
         Answers = {QMessageBox::Cancel};
-        QTest::keyClick(form->Tree, Qt::Key_Right);
+        QTest::keyClick(TreeOf(form), Qt::Key_Right);
         QCOMPARE(Questions, QStringList{"Выходим из области Описание(RU.TEST).\n"
                                         "Пометить оставшиеся непрочитанные письма, как прочитанные?"});
         QVERIFY(!Gone(form));
@@ -377,7 +408,7 @@ private slots:
 
         // Esc asks again; Yes marks the rest read and the window goes.
         Answers = {QMessageBox::Yes};
-        QTest::keyClick(form->Tree, Qt::Key_Escape);
+        QTest::keyClick(TreeOf(form), Qt::Key_Escape);
         QCOMPARE(Questions.size(), 2);
         QVERIFY(Gone(form));
         for (std::size_t letter = 1; letter <= 6; ++letter)
@@ -393,17 +424,21 @@ private slots:
         QPointer<TAreaForm> form = Open(point.Area.get());
         form->SetCurrentTimerFired();
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Boris"));
-        form->Viewer->setFocus();
+        ViewerOf(form)->setFocus();
         Answers = {QMessageBox::Cancel};
-        form->Navigate(NextUnreadLetter, false);
+        ActionOf(form, "NextUnreadLetterItem")->trigger();
         QCOMPARE(point.ReadMark(2), 1);
         QCOMPARE(Questions, QStringList{"Выходим из области Описание(RU.TEST)?"});
         QVERIFY(!Gone(form));
-        QVERIFY(!form->LeaveConfirmed);
+        // Cancel left nothing agreed: running off the end asks again.
+        Answers = {QMessageBox::Cancel};
+        ActionOf(form, "NextUnreadLetterItem")->trigger();
+        QCOMPARE(Questions.size(), 2);
+        QVERIFY(!Gone(form));
         // Nothing is left unread: Esc leaves without a question.
-        QTest::keyClick(form->Viewer, Qt::Key_Escape);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Escape);
         QVERIFY(Gone(form));
-        QCOMPARE(Questions.size(), 1);
+        QCOMPARE(Questions.size(), 2);
 
         // An area whose base cannot be opened makes no window.
         TArea broken("BROKEN", "D", "X" + point.Dir.Path());
@@ -415,8 +450,8 @@ private slots:
         QCOMPARE(Selected(form), QStringLiteral("Boris"));
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)))"));
         Answers = {QMessageBox::Ok};
-        form->Navigate(NextLetter, false);
-        QCOMPARE(Questions.size(), 2);
+        ActionOf(form, "NextLetterItem")->trigger();
+        QCOMPARE(Questions.size(), 3);
         QVERIFY(Gone(form));
     }
 
@@ -427,20 +462,22 @@ private slots:
         TestArea point('F', {StandardLetters()[0]});
         QPointer<TAreaForm> form = Open(point.Area.get());
         // No width stored yet: wide enough for a subject and a name.
-        const int share = (form->Splitter->width() - form->Splitter->handleWidth()) * 2 / 5;
-        QVERIFY2(qAbs(form->BrowsePanel->width() - share) <= 2, qPrintable(QString::number(form->BrowsePanel->width())));
+        auto* splitter = PartOf<QSplitter>(form, "Splitter");
+        const int share = (splitter->width() - splitter->handleWidth()) * 2 / 5;
+        const int tree = PartOf<QWidget>(form, "BrowsePanel")->width();
+        QVERIFY2(qAbs(tree - share) <= 2, qPrintable(QString::number(tree)));
 
         // A right-click below the letter's rows shows the letter's menu too.
-        QWidget* viewport = form->ScrollBox->viewport();
+        QWidget* viewport = PartOf<QScrollArea>(form, "ScrollBox")->viewport();
         const QPoint below(viewport->width() / 2, viewport->height() - 4);
-        QVERIFY(form->Viewer->height() < below.y());
+        QVERIFY(ViewerOf(form)->height() < below.y());
         QContextMenuEvent click(QContextMenuEvent::Mouse, below, viewport->mapToGlobal(below));
         QApplication::sendEvent(viewport, &click);
-        QTRY_VERIFY(form->LetterItem->isVisible());
-        form->LetterItem->hide();
+        QTRY_VERIFY(PartOf<QMenu>(form, "LetterItem")->isVisible());
+        PartOf<QMenu>(form, "LetterItem")->hide();
 
         QCOMPARE(UndocumentedKeys(form, QStringLiteral("area")), QStringList());
-        QTest::keyClick(form->Tree, Qt::Key_F1);
+        QTest::keyClick(TreeOf(form), Qt::Key_F1);
         QVERIFY(THelpForm::Current());
         QCOMPARE(THelpForm::Current()->CurrentSection(), QStringLiteral("area"));
         delete THelpForm::Current();
@@ -451,34 +488,32 @@ private slots:
         TestArea point('J', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
 
-        QTest::keyClick(form->Tree, Qt::Key_F9, Qt::ControlModifier);
-        QCOMPARE(form->Conversation.ViewMode, TViewMode::SimpleTree);
-        QVERIFY(form->SimpleTreeItem->isChecked() && form->SimpleTreeSpeedItem->isChecked());
-        QVERIFY(!form->UnreadsTreeItem->isChecked() && !form->UnreadsTreeSpeedItem->isChecked());
+        QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::ControlModifier);
+        QCOMPARE(ViewShown(form), QStringLiteral("SimpleTree"));
         const QString full = TreeText(form);
         QVERIFY2(full.contains(QStringLiteral("Alpha(Anna(*Boris)) Beta(Clara)")), qPrintable(full));
         QVERIFY(full.contains(QStringLiteral("Дельта(Фёдор)")));
         QVERIFY(full.contains(QStringLiteral("Gamma(*Denis(*Elena))")));
         QCOMPARE(Selected(form), QStringLiteral("Описание(RU.TEST)"));
-        QTest::keyClick(form->Tree, Qt::Key_F9, Qt::AltModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::AltModifier);
         QCOMPARE(TreeText(form), QStringLiteral("Anna *Boris Clara *Denis *Elena Фёдор"));
-        QVERIFY(form->ListItem->isChecked() && form->ListSpeedItem->isChecked());
-        form->UnreadsTreeSpeedItem->trigger();
-        QCOMPARE(form->Conversation.ViewMode, TViewMode::UnreadsAndTheirParentsTree);
-        QVERIFY(form->UnreadsTreeItem->isChecked());
+        QCOMPARE(ViewShown(form), QStringLiteral("List"));
+        ActionOf(form, "UnreadsTreeSpeedItem")->trigger();
+        QCOMPARE(ViewShown(form), QStringLiteral("UnreadsTree"));
+        QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
 
         // Control lines: hidden, then shown in red with Ctrl+K, which the
         // button mirrors.
         Choose(form, QStringLiteral("Denis"));
         QCOMPARE(Lines(form), (QStringList{"Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}));
-        QCOMPARE(form->Viewer->RowColour(3), QColor(0xC0, 0xC0, 0xC0));
-        QTest::keyClick(form->Tree, Qt::Key_K, Qt::ControlModifier);
-        QVERIFY(form->KludgesItem->isChecked() && form->KludgesSpeedItem->isChecked());
+        QCOMPARE(ViewerOf(form)->RowColour(3), QColor(0xC0, 0xC0, 0xC0));
+        QTest::keyClick(TreeOf(form), Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
         QCOMPARE(Lines(form).first(), QStringLiteral("\x01MSGID: 2:5020/77 1234abcd"));
-        QCOMPARE(form->Viewer->RowColour(0), QColor(0xFF, 0, 0));
-        QCOMPARE(form->Viewer->RowText(0), QStringLiteral("MSGID: 2:5020/77 1234abcd"));
-        form->KludgesSpeedItem->trigger();
-        QVERIFY(!form->KludgesItem->isChecked());
+        QCOMPARE(ViewerOf(form)->RowColour(0), QColor(0xFF, 0, 0));
+        QCOMPARE(ViewerOf(form)->RowText(0), QStringLiteral("MSGID: 2:5020/77 1234abcd"));
+        ActionOf(form, "KludgesSpeedItem")->trigger();
+        QVERIFY(!ActionOf(form, "KludgesItem")->isChecked());
         QCOMPARE(Lines(form).size(), 4);
 
         // A line of 600 characters is shown whole, wrapped to the viewer.
@@ -490,58 +525,60 @@ private slots:
         const QStringList before = wrapped();
         QVERIFY(before.size() > 1);
         QCOMPARE(before.join(' '), Q(LongLine()));
-        const int room = form->Viewer->width() - 19;
-        QCOMPARE(form->Viewer->width(), form->ScrollBox->viewport()->width());
+        const int room = ViewerOf(form)->width() - 19;
+        QCOMPARE(ViewerOf(form)->width(), PartOf<QScrollArea>(form, "ScrollBox")->viewport()->width());
         for (const QString& line : before)
-            QVERIFY(form->Viewer->TextCanvas().TextWidth(FromQString(line)) < room);
-        QCOMPARE(form->Viewer->height(), static_cast<int>(Lines(form).size()) * TLetterViewer::RowPitch);
+            QVERIFY(ViewerOf(form)->TextCanvas().TextWidth(FromQString(line)) < room);
+        QCOMPARE(ViewerOf(form)->height(), static_cast<int>(Lines(form).size()) * TLetterViewer::RowPitch);
         // A narrower viewer (the splitter moved) wraps it again.
-        const QList<int> sizes = form->Splitter->sizes();
-        form->Splitter->setSizes({sizes[0] + 300, sizes[1] - 300});
-        QTRY_COMPARE(form->Viewer->width(), form->ScrollBox->viewport()->width());
+        auto* splitter = PartOf<QSplitter>(form, "Splitter");
+        const QList<int> sizes = splitter->sizes();
+        splitter->setSizes({sizes[0] + 300, sizes[1] - 300});
+        QTRY_COMPARE(ViewerOf(form)->width(), PartOf<QScrollArea>(form, "ScrollBox")->viewport()->width());
         const QStringList after = wrapped();
         QVERIFY(after.size() > before.size());
         QCOMPARE(after.join(' '), Q(LongLine()));
 
         // Scrolling keys in the viewer; with Shift the key is the menu's.
-        form->Viewer->setFocus();
+        ViewerOf(form)->setFocus();
         form->showNormal();
         form->resize(760, 300);
-        QTRY_VERIFY(form->ScrollBox->verticalScrollBar()->maximum() > 0);
-        QTest::keyClick(form->Viewer, Qt::Key_End);
-        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), form->ScrollBox->verticalScrollBar()->maximum());
-        QTest::keyClick(form->Viewer, Qt::Key_Home);
-        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), 0);
-        QTest::keyClick(form->Viewer, Qt::Key_Down);
-        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
+        QScrollBar* scroll = PartOf<QScrollArea>(form, "ScrollBox")->verticalScrollBar();
+        QTRY_VERIFY(scroll->maximum() > 0);
+        QTest::keyClick(ViewerOf(form), Qt::Key_End);
+        QCOMPARE(scroll->value(), scroll->maximum());
+        QTest::keyClick(ViewerOf(form), Qt::Key_Home);
+        QCOMPARE(scroll->value(), 0);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Down);
+        QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Another area's letter changing does not disturb this one.
         {
             TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
             NotifyForms(WM_CURRENTLETTERCHANGED, &other);
         }
-        QCOMPARE(form->ScrollBox->verticalScrollBar()->value(), TLetterViewer::RowPitch);
+        QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Minus in the viewer goes up a level (in the tree it would close the branch).
-        QTest::keyClick(form->Viewer, Qt::Key_Minus);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Minus);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
-        QTest::keyClick(form->Viewer, Qt::Key_Up, Qt::ShiftModifier);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));  // no sibling above
         QCOMPARE(point.ReadMark(5), 1);  // read in the viewer before moving on
-        form->Tree->setFocus();
-        form->Tree->expand(RowNamed(form, QStringLiteral("Gamma")));
-        form->Tree->setCurrentIndex(RowNamed(form, QStringLiteral("Gamma")));
-        QTest::keyClick(form->Tree, Qt::Key_Minus);
-        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
-        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Denis"))));
+        TreeOf(form)->setFocus();
+        TreeOf(form)->expand(RowNamed(form, QStringLiteral("Gamma")));
+        TreeOf(form)->setCurrentIndex(RowNamed(form, QStringLiteral("Gamma")));
+        QTest::keyClick(TreeOf(form), Qt::Key_Minus);
+        QVERIFY(!TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
+        QVERIFY(!TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Denis"))));
         // Collapsing everything from a subject goes to its first letter and
         // keeps that one in sight; expanding everything opens every branch.
-        QTest::keyClick(form->Tree, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Denis"));
-        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
-        QVERIFY(!form->Tree->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
-        form->ExpandAllItem->trigger();
-        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
-        QVERIFY(form->Tree->isExpanded(RowNamed(form, QStringLiteral("Anna"))));
+        QVERIFY(TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Gamma"))));
+        QVERIFY(!TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
+        ActionOf(form, "ExpandAllItem")->trigger();
+        QVERIFY(TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Alpha"))));
+        QVERIFY(TreeOf(form)->isExpanded(RowNamed(form, QStringLiteral("Anna"))));
 
     }
 
@@ -559,10 +596,10 @@ private slots:
         TArea area("DEEP", "Описание", spec);
         area.Load();
         QPointer<TAreaForm> form = Open(&area);
-        form->ExpandAllItem->trigger();
+        ActionOf(form, "ExpandAllItem")->trigger();
         const QModelIndex last = RowNamed(form, QStringLiteral("x%1").arg(chain - 1));
         QVERIFY(last.isValid());
-        form->Tree->scrollTo(last);
+        TreeOf(form)->scrollTo(last);
         QCoreApplication::processEvents();
         int depth = 0;
         for (QModelIndex row = last; row.parent().isValid(); row = row.parent())
@@ -576,56 +613,61 @@ private slots:
     {
         TestArea point('S', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
-        form->SetViewMode(TViewMode::SimpleTree);
-        const QModelIndex top = form->Tree->model()->index(0, 0);
+        ActionOf(form, "SimpleTreeItem")->trigger();
+        const QModelIndex top = TreeOf(form)->model()->index(0, 0);
         QCOMPARE(Selected(form), top.data().toString());
 
-        QTest::keyClicks(form->Tree, QStringLiteral("ga"));
-        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
-        QCOMPARE(form->Tree->currentIndex(), top);  // after the pause
-        QVERIFY(form->DoFindTimer->isActive());
-        QCOMPARE(form->DoFindTimer->interval(), 300);
+        QTest::keyClicks(TreeOf(form), QStringLiteral("ga"));
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(TreeOf(form)->currentIndex(), top);  // after the pause
+        QVERIFY(PartOf<QTimer>(form, "DoFind")->isActive());
+        QCOMPARE(PartOf<QTimer>(form, "DoFind")->interval(), 300);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), QStringLiteral("Denis"));  // the subject matches
-        QVERIFY(form->FindMode);
-        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QStringLiteral("Ищем: GA"));
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Ищем: GA"));
 
-        QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_L, Qt::ControlModifier);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), QStringLiteral("Elena"));
-        QTest::keyClick(form->Tree, Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(Beeps, 1);
-        QVERIFY(!form->DoFindTimer->isActive());
+        QVERIFY(!PartOf<QTimer>(form, "DoFind")->isActive());
         QCOMPARE(Selected(form), QStringLiteral("Elena"));
-        QCOMPARE(form->FindIndex, 1);
 
         // A Cyrillic capital that matches nothing: a beep, the text stays.
         QKeyEvent cyrillic(QEvent::KeyPress, 0x0434, Qt::NoModifier, QStringLiteral("д"));
-        QApplication::sendEvent(form->Tree, &cyrillic);
+        QApplication::sendEvent(TreeOf(form), &cyrillic);
         QCOMPARE(Beeps, 2);
-        QCOMPARE(form->FindText, QStringLiteral("GA"));
-        QTest::keyClick(form->Tree, Qt::Key_Backspace);
-        QCOMPARE(form->FindText, QStringLiteral("G"));
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Ищем: GA"));
+        // Backspace searches for the shorter text, still taking the second
+        // match (Denis is the first).
+        QTest::keyClick(TreeOf(form), Qt::Key_Backspace);
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Ищем: G"));
+        QVERIFY(PartOf<QTimer>(form, "DoFind")->isActive());
+        form->DoFindTimerFired();
+        QCOMPARE(Selected(form), QStringLiteral("Elena"));
+        QCOMPARE(Beeps, 2);
 
         // Any other selection ends the search.
-        form->Tree->setCurrentIndex(top);
-        QVERIFY(!form->FindMode);
-        QCOMPARE(PartOf<QStatusBar>(form, "StatusBar")->currentMessage(), QString());
-        QVERIFY(!form->DoFindTimer->isActive());
+        TreeOf(form)->setCurrentIndex(top);
+        QCOMPARE(form->statusBar()->currentMessage(), QString());
+        QVERIFY(!PartOf<QTimer>(form, "DoFind")->isActive());
 
         // Cyrillic and digits search the names too; keys that take no part go to the tree.
         QKeyEvent fyodor(QEvent::KeyPress, 0x0444, Qt::NoModifier, QStringLiteral("ф"));
-        QApplication::sendEvent(form->Tree, &fyodor);
+        QApplication::sendEvent(TreeOf(form), &fyodor);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), QStringLiteral("Фёдор"));
-        QTest::keyClick(form->Tree, Qt::Key_5);
+        QTest::keyClick(TreeOf(form), Qt::Key_5);
         QCOMPARE(Beeps, 3);
-        QTest::keyClick(form->Tree, Qt::Key_Plus);
-        QCOMPARE(form->FindText, QStringLiteral("Ф"));
-        // A rebuilt tree ends it too.
-        QTest::keyClick(form->Tree, Qt::Key_F9);
-        QVERIFY(!form->FindMode);
-        QVERIFY(!form->FindNode);
+        QTest::keyClick(TreeOf(form), Qt::Key_Plus);
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Ищем: Ф"));
+        // A rebuilt tree ends it too, and the match of the old tree is forgotten.
+        QTest::keyClick(TreeOf(form), Qt::Key_F9);
+        QCOMPARE(form->statusBar()->currentMessage(), QString());
+        const QString rebuilt = Selected(form);
+        form->DoFindTimerFired();
+        QCOMPARE(Selected(form), rebuilt);
     }
 
     // ------------------------------------------------------------ changing letters
@@ -634,16 +676,16 @@ private slots:
     {
         TestArea point('H', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
-        form->SetViewMode(TViewMode::SimpleTree);
+        ActionOf(form, "SimpleTreeItem")->trigger();
         Choose(form, QStringLiteral("Boris"));
         Answers = {QMessageBox::No};
-        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QTest::keyClick(TreeOf(form), Qt::Key_Delete);
         QCOMPARE(Questions, QStringList{"Удалить письмо?"});
         QCOMPARE(point.ReadMark(2), 0);
 
         // An answer: the letter it answers becomes current.
         Answers = {QMessageBox::Yes};
-        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QTest::keyClick(TreeOf(form), Qt::Key_Delete);
         QCOMPARE(point.ReadMark(2), -1);
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Anna"));
         QCOMPARE(Lines(form), QStringList{"Hello from Anna."});
@@ -652,27 +694,27 @@ private slots:
 
         // A thread root: no letter is current, the viewer is emptied.
         Answers = {QMessageBox::Yes};
-        form->DeleteLetter();
+        ActionOf(form, "DeleteLetterItem")->trigger();
         QCOMPARE(point.ReadMark(1), -1);
         QVERIFY(!point.Area->Current);
-        QVERIFY(form->Lines().empty());
-        QCOMPARE(form->SubjectLabel->text(), QString());
+        QVERIFY(ViewerOf(form)->Lines().empty());
+        QCOMPARE(Shown(form, "SubjectLabel"), QString());
         QVERIFY(!TreeText(form).contains(QStringLiteral("Alpha")));
 
         // A letter with an answer: the answer is in no tree until the area
         // is loaded again; the list shows it.
         Choose(form, QStringLiteral("Denis"));
         Answers = {QMessageBox::Yes};
-        form->DeleteLetter();
+        ActionOf(form, "DeleteLetterItem")->trigger();
         QVERIFY(!TreeText(form).contains(QStringLiteral("Elena")));
-        form->SetViewMode(TViewMode::List);
+        ActionOf(form, "ListItem")->trigger();
         QCOMPARE(TreeText(form), QStringLiteral("Clara *Elena Фёдор"));
         // In the list every deletion leaves no current letter.
         Choose(form, QStringLiteral("Clara"));
         Answers = {QMessageBox::Yes};
-        form->DeleteLetter();
+        ActionOf(form, "DeleteLetterItem")->trigger();
         QVERIFY(!point.Area->Current);
-        QVERIFY(form->Lines().empty());
+        QVERIFY(ViewerOf(form)->Lines().empty());
         QCOMPARE(Questions.size(), 5);
     }
 
@@ -688,37 +730,39 @@ private slots:
         });
         // The pending letter is made current first; replying marks it read.
         QCOMPARE(Selected(form), QStringLiteral("Boris"));
-        QTest::keyClick(form->Tree, Qt::Key_F4);
+        QTest::keyClick(TreeOf(form), Qt::Key_F4);
         QCOMPARE(editors, QStringList{"RU.TEST:2:Boris"});
         QCOMPARE(point.ReadMark(2), 1);
         QCOMPARE(ImageOf(form, QStringLiteral("Boris")), 3);
         QVERIFY(qvariant_cast<QFont>(RowNamed(form, QStringLiteral("Boris")).data(Qt::FontRole)).bold());  // still new in this run
-        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RU.TEST: 2 осталось, 1 прочитал, 6 всего"));
+        QCOMPARE(Shown(form, "StatusPanel0"), QStringLiteral("RU.TEST: 2 осталось, 1 прочитал, 6 всего"));
 
         // Reply in another area marks read and opens nothing; a new letter
         // needs no current letter, the others do.
         Choose(form, QStringLiteral("Denis"));
-        QTest::keyClick(form->Tree, Qt::Key_B, Qt::AltModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_B, Qt::AltModifier);
         QCOMPARE(point.ReadMark(4), 1);
         QCOMPARE(editors.size(), 1);
         Choose(form, QStringLiteral("Gamma"));
-        QTest::keyClick(form->Tree, Qt::Key_F2);
-        QTest::keyClick(form->Tree, Qt::Key_Insert);
+        QTest::keyClick(TreeOf(form), Qt::Key_F2);
+        QTest::keyClick(TreeOf(form), Qt::Key_Insert);
         QCOMPARE(editors, (QStringList{"RU.TEST:2:Boris", "RU.TEST:0:"}));
 
         // A letter another program deleted: shown as missing, and nothing acts on it.
         Choose(form, QStringLiteral("Elena"));
         point.DeleteBehindTheWindow(5);
-        form->SetShowKludges(false);
+        // Shown anew (control lines on and off again), it is no longer there.
+        ActionOf(form, "KludgesItem")->trigger();
+        ActionOf(form, "KludgesItem")->trigger();
         QCOMPARE(Lines(form),
                  QStringList{QStringLiteral("[письмо #%1 отсутствует в базе]").arg(point.Numbers[4])});
-        QTest::keyClick(form->Tree, Qt::Key_F4, Qt::ShiftModifier);
-        QTest::keyClick(form->Tree, Qt::Key_Delete);
+        QTest::keyClick(TreeOf(form), Qt::Key_F4, Qt::ShiftModifier);
+        QTest::keyClick(TreeOf(form), Qt::Key_Delete);
         QCOMPARE(editors.size(), 2);
         QVERIFY(Questions.isEmpty());
         // Reading on from it moves on without an error (it cannot be marked).
-        form->Viewer->setFocus();
-        form->Navigate(PreviousLetter, false);
+        ViewerOf(form)->setFocus();
+        ActionOf(form, "PreviousLetterItem")->trigger();
         QCOMPARE(Selected(form), QStringLiteral("Denis"));
         QVERIFY(point.Area->Current->Unread);
         QCOMPARE(point.Area->UnreadCount, 1);
@@ -762,7 +806,7 @@ private slots:
             windows += qobject_cast<TAreaForm*>(window) ? 1 : 0;
         QCOMPARE(windows, 1);
         // F12 goes back and forth.
-        QTest::keyClick(form->Tree, Qt::Key_F12);
+        QTest::keyClick(TreeOf(form), Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
         QTest::keyClick(areasTree, Qt::Key_F12);
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -772,22 +816,23 @@ private slots:
         editor.show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
-        QTest::keyClick(form->Tree, Qt::Key_F11);
+        QTest::keyClick(TreeOf(form), Qt::Key_F11);
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
-        QTest::keyClick(form->Tree, Qt::Key_Escape);
+        QTest::keyClick(TreeOf(form), Qt::Key_Escape);
         QCOMPARE(editor.Asked, 1);
         QVERIFY(Questions.isEmpty());
         QVERIFY(!Gone(form));
 
         // Placement and view are kept when it closes, and come back.
-        form->SetShowKludges(true);
-        form->Splitter->setSizes({300, form->Splitter->width() - 300 - form->Splitter->handleWidth()});
-        form->Viewer->setFocus();
+        ActionOf(form, "KludgesItem")->trigger();
+        auto* splitter = PartOf<QSplitter>(form, "Splitter");
+        splitter->setSizes({300, splitter->width() - 300 - splitter->handleWidth()});
+        ViewerOf(form)->setFocus();
         editor.Refuse = false;
         Answers = {QMessageBox::No};
-        QTest::keyClick(form->Viewer, Qt::Key_Escape);
+        QTest::keyClick(ViewerOf(form), Qt::Key_Escape);
         QCOMPARE(editor.Asked, 2);
         QCOMPARE(Questions.size(), 1);
         QVERIFY(Gone(form));
@@ -803,9 +848,9 @@ private slots:
         form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
         QVERIFY(form);
         Opened << form;
-        QVERIFY(form->KludgesItem->isChecked() && form->KludgesSpeedItem->isChecked());
-        QCOMPARE(form->BrowsePanel->width(), 300);
-        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(form->Viewer));
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
+        QCOMPARE(PartOf<QWidget>(form, "BrowsePanel")->width(), 300);
+        QCOMPARE(form->focusWidget(), static_cast<QWidget*>(ViewerOf(form)));
 
         // The area leaves the areas file: its window closes with it.
         editor.Edited = nullptr;

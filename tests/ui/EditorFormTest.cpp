@@ -29,6 +29,7 @@
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
+#include "ui/support/FormParts.h"
 #include "ui/support/HelpCheck.h"
 #include "ui/support/MessageBoxes.h"
 #include "ui/support/Typing.h"
@@ -189,7 +190,7 @@ private:
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form))
             qWarning("the area window did not become active");
-        QTest::keyClick(form->Tree, key, mods);
+        QTest::keyClick(PartOf<QTreeView>(form, "Tree"), key, mods);
         TEditorForm* editor = nullptr;  // the tests keep one editor open at a time
         for (FormWindow* window : FormWindow::AllForms())
             editor = editor ? editor : qobject_cast<TEditorForm*>(window);
@@ -200,9 +201,10 @@ private:
 
     static void Choose(TAreaForm* form, const QString& from)
     {
-        form->SetViewMode(TViewMode::SimpleTree);
-        const QAbstractItemModel* rows = form->Tree->model();
-        form->Tree->setCurrentIndex(
+        ActionOf(form, "SimpleTreeItem")->trigger();
+        QTreeView* tree = PartOf<QTreeView>(form, "Tree");
+        const QAbstractItemModel* rows = tree->model();
+        tree->setCurrentIndex(
             rows->match(rows->index(0, 0), Qt::DisplayRole, from, 1, Qt::MatchExactly | Qt::MatchRecursive).value(0));
         form->SetCurrentTimerFired();
     }
@@ -322,8 +324,9 @@ private slots:
         QCOMPARE(reply.Chrs, QStringLiteral("\x01" "CHRS: CP866 2"));
         text[5] = QStringLiteral("Fine, thanks.");
         QCOMPARE(reply.Lines.mid(2), text);
-        QCOMPARE(form->Tree->currentIndex().data().toString(), QStringLiteral("Ivan Petrov"));
-        QCOMPARE(form->Tree->currentIndex().parent().data().toString(), QStringLiteral("Boris"));
+        const QModelIndex answer = PartOf<QTreeView>(form, "Tree")->currentIndex();
+        QCOMPARE(answer.data().toString(), QStringLiteral("Ivan Petrov"));
+        QCOMPARE(answer.parent().data().toString(), QStringLiteral("Boris"));
     }
 
     void ANewLetterTheKeysAndThePlacement()
@@ -467,7 +470,7 @@ private slots:
         Choose(form, QStringLiteral("Clara"));
         editor = Command(form, Qt::Key_F2);
         Answers = {QMessageBox::Yes, QMessageBox::No};
-        form->DeleteLetter();
+        ActionOf(form, "DeleteLetterItem")->trigger();
         QTest::keyClicks(TextField(editor), QStringLiteral("Gone "));
         QTest::keyClick(TextField(editor), Qt::Key_F2);
         QCOMPARE(Errors, QStringList{ToQStringMessage(ChangedLetterGoneMessage())});
@@ -480,7 +483,7 @@ private slots:
         Choose(form, QStringLiteral("Boris"));
         editor = Command(form, Qt::Key_F2);
         Answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
-        form->DeleteLetter();
+        ActionOf(form, "DeleteLetterItem")->trigger();
         QTest::keyClicks(TextField(editor), QStringLiteral("Again. "));
         QTest::keyClick(TextField(editor), Qt::Key_Escape);
         QCOMPARE(Errors.size(), 1);

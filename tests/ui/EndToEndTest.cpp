@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <deque>
 #include <memory>
@@ -168,6 +169,7 @@ private slots:
         QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
         QVERIFY(area);
         area->Beep = [] {};
+        QTreeView* letters = PartOf<QTreeView>(area, "Tree");
         TArea* model = area->BrowsedArea();
         const int unreadBefore = model->UnreadCount;
         const std::size_t lettersBefore = model->Count();
@@ -178,9 +180,9 @@ private slots:
         // Read the first new letter and move on with Right.
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
-        area->Tree->setFocus();
-        QTest::keyClick(area->Tree, Qt::Key_Return);  // to the letter
-        QCOMPARE(area->focusWidget(), static_cast<QWidget*>(area->Viewer));
+        letters->setFocus();
+        QTest::keyClick(letters, Qt::Key_Return);  // to the letter
+        QCOMPARE(area->focusWidget(), static_cast<QWidget*>(PartOf<TLetterViewer>(area, "Viewer")));
         Answer({QMessageBox::Cancel});  // the last new letter: stay in the area
         QTest::keyClick(area->focusWidget(), Qt::Key_Right);
         area->SetCurrentTimerFired();
@@ -190,7 +192,7 @@ private slots:
         // Answer the letter now current: F4, type, F2.
         TLetter* answered = model->Current;
         QVERIFY(answered);
-        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QTest::keyClick(letters, Qt::Key_F4);
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -204,11 +206,12 @@ private slots:
 
         // The answer stands in the tree under the letter it answers, and is counted.
         QCOMPARE(model->Count(), lettersBefore + 1);
-        const QModelIndex current = area->Tree->currentIndex();
+        const QModelIndex current = letters->currentIndex();
         QVERIFY(current.isValid());
         QCOMPARE(current.data().toString(), ToQString(UserName));
         QCOMPARE(current.parent().data().toString(), ToQString(answered->From));
-        QVERIFY(area->StatusPanel0->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
+        QVERIFY(
+            PartOf<QLabel>(area, "StatusPanel0")->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
 
         // Leave, marking the rest read (an area read through asks nothing).
         const bool restUnread = model->UnreadCount > 0;
@@ -217,7 +220,7 @@ private slots:
         Questions.clear();
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
-        QTest::keyClick(area->Tree, Qt::Key_Escape);
+        QTest::keyClick(letters, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(area.isNull());
         QCOMPARE(Questions.size(), restUnread ? 1 : 0);
@@ -273,15 +276,16 @@ private slots:
         QPointer<TAreaForm> area = OpenWindow<TAreaForm>();
         QVERIFY(area);
         QCOMPARE(area->BrowsedArea()->Tag, std::string("NETMAIL"));
-        area->SetViewMode(TViewMode::SimpleTree);
-        const QAbstractItemModel* rows = area->Tree->model();
-        area->Tree->setCurrentIndex(rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Far Point"), 1,
-                                                Qt::MatchExactly | Qt::MatchRecursive)
-                                        .value(0));
+        ActionOf(area, "SimpleTreeItem")->trigger();
+        QTreeView* letters = PartOf<QTreeView>(area, "Tree");
+        const QAbstractItemModel* rows = letters->model();
+        letters->setCurrentIndex(rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Far Point"), 1,
+                                             Qt::MatchExactly | Qt::MatchRecursive)
+                                     .value(0));
         area->SetCurrentTimerFired();
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
-        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QTest::keyClick(letters, Qt::Key_F4);
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -353,22 +357,23 @@ private slots:
             if (auto* form = qobject_cast<TAreaForm*>(window); form && form->BrowsedArea()->Tag == "RU.POINT.TALK")
                 area = form;
         QVERIFY(area);
-        area->SetViewMode(TViewMode::SimpleTree);
+        ActionOf(area, "SimpleTreeItem")->trigger();
+        QTreeView* letters = PartOf<QTreeView>(area, "Tree");
         // Of his letters, the one the tosser brought.
-        const QAbstractItemModel* rows = area->Tree->model();
+        const QAbstractItemModel* rows = letters->model();
         for (const QModelIndex& index : rows->match(rows->index(0, 0), Qt::DisplayRole, QStringLiteral("Сергей Волков"),
                                                     -1, Qt::MatchExactly | Qt::MatchRecursive)) {
-            area->Tree->setCurrentIndex(index);
+            letters->setCurrentIndex(index);
             area->SetCurrentTimerFired();
-            if (area->SubjectLabel->text() == QStringLiteral("Ёлка «2026»"))
+            if (PartOf<QLabel>(area, "SubjectLabel")->text() == QStringLiteral("Ёлка «2026»"))
                 break;
         }
-        QCOMPARE(area->SubjectLabel->text(), QStringLiteral("Ёлка «2026»"));
-        QVERIFY(area->Viewer->Lines() == std::vector<std::string>{"Привет — всем! 5 €"});
+        QCOMPARE(PartOf<QLabel>(area, "SubjectLabel")->text(), QStringLiteral("Ёлка «2026»"));
+        QVERIFY(PartOf<TLetterViewer>(area, "Viewer")->Lines() == std::vector<std::string>{"Привет — всем! 5 €"});
 
         area->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(area));
-        QTest::keyClick(area->Tree, Qt::Key_F4);
+        QTest::keyClick(letters, Qt::Key_F4);
         QPointer<TEditorForm> editor = OpenWindow<TEditorForm>();
         QVERIFY(editor);
         QVERIFY(QTest::qWaitForWindowActive(editor));

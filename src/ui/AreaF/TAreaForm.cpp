@@ -1046,11 +1046,6 @@ void TAreaForm::SetShowKludges(bool show)
 
 // ---------------------------------------------------------------- the letter
 
-const std::vector<std::string>& TAreaForm::Lines() const
-{
-    return Viewer->Lines();
-}
-
 void TAreaForm::ShowCurrentLetter()
 {
     ShownTextValid = false;

@@ -34,6 +34,13 @@ class TLetterViewer;
 class TAreaForm : public FormWindow {
     Q_OBJECT
 public:
+    // The rest of the program makes the window and speaks to it as to any
+    // FormWindow; everything the user does is reached through its actions
+    // and keys (found by their object names). Beyond that only the beep
+    // (replaceable) and the work of the two one-shot timers are public, so
+    // that a caller can count the beeps and need not wait 300 ms for a
+    // selection or a match to settle.
+
     // Opens the area (its error reaches the caller, and no window is made),
     // builds the tree, selects the first new letter and shows the window.
     explicit TAreaForm(TArea* area);
@@ -44,6 +51,15 @@ public:
     // Asks the area's editors, then whether to leave the area.
     bool CloseQuery() override;
 
+    // The default system beep; replaceable (tests count the beeps).
+    std::function<void()> Beep;
+
+    // The two one-shot timers' work: the letter selected becomes current;
+    // the match found by typing is selected.
+    void SetCurrentTimerFired();
+    void DoFindTimerFired();
+
+private:
     // Moves the selection (a code of NavigateCommand). silent: not asked for
     // by the user, so running off the end asks nothing.
     void Navigate(int command, bool silent);
@@ -59,9 +75,6 @@ public:
     // left unread).
     bool LeaveArea(bool ask);
 
-    // The two one-shot timers' work (the tests call them instead of waiting).
-    void SetCurrentTimerFired();
-    void DoFindTimerFired();
     // Makes the pending letter current now when the timer is still running.
     void ApplyPendingLetter();
 
@@ -74,10 +87,6 @@ public:
     static TTreeNode* NodeOf(const QModelIndex& index);
     QModelIndex IndexOf(const TTreeNode* node) const;
     TTreeNode* SelectedNode() const;
-    const std::vector<std::string>& Lines() const;
-
-    // The default system beep; replaceable (tests count the beeps).
-    std::function<void()> Beep;
 
     TConversationTree Conversation;
     TLetter* PendingLetter = nullptr;
