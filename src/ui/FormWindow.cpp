@@ -115,6 +115,11 @@ void FormWindow::AddOptionsMenu()
     ::AddOptionsMenu(menuBar(), this);
 }
 
+void FormWindow::AddWindowsMenu(QAction* first, QAction* second)
+{
+    ::AddWindowsMenu(menuBar(), this, first, second);
+}
+
 void FormWindow::AddHelpMenu(const char* helpSection)
 {
     ::AddHelpMenu(menuBar(), this, helpSection);

@@ -71,6 +71,8 @@ protected:
     // menu is returned for the window's own items.
     QMenu* AddViewMenu();
     void AddOptionsMenu();
+    // "&Окна" with the window's own two switch commands first.
+    void AddWindowsMenu(QAction* first, QAction* second);
     void AddHelpMenu(const char* helpSection);
 
     // The stored placement under the window's class name, with the tool

@@ -8,6 +8,7 @@
 #include "ui/HelpF/THelpForm.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/UserSettingsEntry.h"
+#include "ui/WndListF/TWindowListForm.h"
 
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
                   const QList<QKeySequence>& keys, std::function<void()> handler)
@@ -65,6 +66,21 @@ OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
     menu.UserItem->setEnabled(HasUserSettingsDialog());
     QObject::connect(menu.OptionsItem, &QMenu::aboutToShow, window,
                      [item = menu.UserItem] { item->setEnabled(HasUserSettingsDialog()); });
+    return menu;
+}
+
+WindowsMenu AddWindowsMenu(QMenuBar* bar, QWidget* window, QAction* first, QAction* second)
+{
+    WindowsMenu menu{};
+    menu.WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
+                                   QStringLiteral("Команды работы с окнами программы"));
+    menu.WindowListItem = MakeItem(window, "WindowListItem", QStringLiteral("&Список..."),
+                                   QStringLiteral("Показать список окон программы"),
+                                   {QKeySequence(Qt::ALT | Qt::Key_0)}, [window] { TWindowListForm::Execute(window); });
+    menu.WindowsItem->addAction(first);
+    menu.WindowsItem->addAction(second);
+    menu.WindowsItem->addSeparator();
+    menu.WindowsItem->addAction(menu.WindowListItem);
     return menu;
 }
 

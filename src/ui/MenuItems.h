@@ -38,6 +38,14 @@ struct OptionsMenu {
 };
 OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window);
 
+// "&Окна": the window's two switch commands (F12 and F11: each window has
+// its own), a separator, and "&Список..." (Alt+0, the window list).
+struct WindowsMenu {
+    QMenu* WindowsItem;
+    QAction* WindowListItem;
+};
+WindowsMenu AddWindowsMenu(QMenuBar* bar, QWidget* window, QAction* first, QAction* second);
+
 // "&?": the help items and "&О программе...". "&Содержание" and "&Как
 // использовать Помощь" (F1) open the help on the page of helpSection (the
 // window's id in the help: "areas", "area", "editor"); "&Поиск помощи о..."

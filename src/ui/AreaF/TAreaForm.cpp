@@ -45,7 +45,6 @@
 #include "ui/TFormStorage.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
-#include "ui/WndListF/TWindowListForm.h"
 
 namespace {
 
@@ -484,21 +483,13 @@ void TAreaForm::CreateMenus()
 
     AddOptionsMenu();
 
-    WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
-                              QStringLiteral("Команды работы с окнами программы"));
     SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
                                  QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
                                  [this] { SwitchToAreas(); });
     SwitchToTopEditor = MakeItem(this, "SwitchToTopEditor", QStringLiteral("Верний &редактор"),
                                  QStringLiteral("Переключиться в окна редакторов этой области"),
                                  Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToEditors(); });
-    WindowListItem = MakeItem(this, "WindowListItem", QStringLiteral("&Список..."),
-                              QStringLiteral("Показать список окон программы"),
-                              Keys{QKeySequence(Qt::ALT | Qt::Key_0)}, [this] { TWindowListForm::Execute(this); });
-    WindowsItem->addAction(SwitchToAreasItem);
-    WindowsItem->addAction(SwitchToTopEditor);
-    WindowsItem->addSeparator();
-    WindowsItem->addAction(WindowListItem);
+    AddWindowsMenu(SwitchToAreasItem, SwitchToTopEditor);
 
     AddHelpMenu("area");
 

@@ -145,10 +145,8 @@ private:
     QAction* SimpleTreeItem = nullptr;
     QAction* ListItem = nullptr;
     QAction* KludgesItem = nullptr;
-    QMenu* WindowsItem = nullptr;
     QAction* SwitchToAreasItem = nullptr;
     QAction* SwitchToTopEditor = nullptr;
-    QAction* WindowListItem = nullptr;
     // The viewer's hidden menu: its keys act while the viewer has the focus.
     QAction* ViewerUpOneLevelItem = nullptr;
     QAction* ViewerDownOneLevelItem = nullptr;

@@ -33,7 +33,6 @@
 #include "ui/Resources.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
-#include "ui/WndListF/TWindowListForm.h"
 
 namespace {
 
@@ -195,21 +194,13 @@ void TAreasForm::CreateMenus()
     AddViewMenu();
     AddOptionsMenu();
 
-    WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
-                              QStringLiteral("Команды работы с окнами программы"));
     SwitchToTopBrowser = MakeItem(this, "SwitchToTopBrowser", QStringLiteral("Верхняя &область"),
                                   QStringLiteral("Переключиться в самое верхнее открытое окно с областью"),
                                   keys({QKeySequence(Qt::Key_F12)}), [this] { SwitchToTopForm("TAreaForm"); });
     SwitchToTopEditor = MakeItem(this, "SwitchToTopEditor", QStringLiteral("Верний &редактор"),
                                  QStringLiteral("Переключиться в самое верхнее открытое окно с редактором"),
                                  keys({QKeySequence(Qt::Key_F11)}), [this] { SwitchToTopForm("TEditorForm"); });
-    WindowListItem = MakeItem(this, "WindowListItem", QStringLiteral("&Список..."),
-                              QStringLiteral("Показать список окон программы"),
-                              keys({QKeySequence(Qt::ALT | Qt::Key_0)}), [this] { TWindowListForm::Execute(this); });
-    WindowsItem->addAction(SwitchToTopBrowser);
-    WindowsItem->addAction(SwitchToTopEditor);
-    WindowsItem->addSeparator();
-    WindowsItem->addAction(WindowListItem);
+    AddWindowsMenu(SwitchToTopBrowser, SwitchToTopEditor);
 
     AddHelpMenu("areas");
 

@@ -97,10 +97,8 @@ private:
     QAction* EnterNetmailItem;
     QAction* FirstAreaItem;
     QAction* LastAreaItem;
-    QMenu* WindowsItem;
     QAction* SwitchToTopBrowser;
     QAction* SwitchToTopEditor;
-    QAction* WindowListItem;
 
     QAction* PrevWithUnreadSpeedItem;
     QAction* NextWithUnreadSpeedItem;

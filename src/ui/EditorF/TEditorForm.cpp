@@ -40,7 +40,6 @@
 #include "ui/Resources.h"
 #include "ui/TSpeedBar.h"
 #include "ui/UserSettingsEntry.h"
-#include "ui/WndListF/TWindowListForm.h"
 
 namespace {
 
@@ -349,21 +348,13 @@ void TEditorForm::CreateMenus()
     AddViewMenu();
     AddOptionsMenu();
 
-    WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
-                              QStringLiteral("Команды работы с окнами программы"));
     SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
                                  QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
                                  [] { TAreasForm::SwitchToAreasWindow(); });
     SwitchToAreaItem = MakeItem(this, "SwitchToAreaItem", QStringLiteral("О&бласть"),
                                 QStringLiteral("Переключиться в окно области этого письма"),
                                 Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToArea(); });
-    WindowListItem = MakeItem(this, "WindowListItem", QStringLiteral("&Список..."),
-                              QStringLiteral("Показать список окон программы"),
-                              Keys{QKeySequence(Qt::ALT | Qt::Key_0)}, [this] { TWindowListForm::Execute(this); });
-    WindowsItem->addAction(SwitchToAreasItem);
-    WindowsItem->addAction(SwitchToAreaItem);
-    WindowsItem->addSeparator();
-    WindowsItem->addAction(WindowListItem);
+    AddWindowsMenu(SwitchToAreasItem, SwitchToAreaItem);
 
     AddHelpMenu("editor");
 

@@ -98,10 +98,8 @@ private:
     QAction* CopyItem = nullptr;
     QAction* PasteItem = nullptr;
     QAction* DeleteItem = nullptr;
-    QMenu* WindowsItem = nullptr;
     QAction* SwitchToAreasItem = nullptr;
     QAction* SwitchToAreaItem = nullptr;
-    QAction* WindowListItem = nullptr;
     // The hidden menus: their keys act in the text field and in the header.
     QAction* HeaderItem = nullptr;         // Alt+H in the text: to the subject
     QAction* TwoBlanksItem = nullptr;      // Tab, Shift+Tab in the text
