@@ -48,6 +48,8 @@
 
 namespace {
 
+using Keys = QList<QKeySequence>;
+
 // The width the reflow leaves free of the viewer's.
 constexpr int ViewerMargin = 19;
 
@@ -343,8 +345,28 @@ void TAreaForm::CreateMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu"));
-    using Keys = QList<QKeySequence>;
+    CreateFileMenu(bar);
+    CreateTreeMenu(bar);
+    CreateNavigationMenu(bar);
+    CreateLetterMenu(bar);
+    CreateViewMenu();
+    AddOptionsMenu();
 
+    SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
+                                 QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
+                                 [this] { SwitchToAreas(); });
+    SwitchToTopEditor = MakeItem(this, "SwitchToTopEditor", QStringLiteral("Верний &редактор"),
+                                 QStringLiteral("Переключиться в окна редакторов этой области"),
+                                 Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToEditors(); });
+    AddWindowsMenu(SwitchToAreasItem, SwitchToTopEditor);
+
+    AddHelpMenu("area");
+    CreateViewerActions();
+    CreatePopupMenus();
+}
+
+void TAreaForm::CreateFileMenu(QMenuBar* bar)
+{
     FileItem = MakeSubmenu(bar, "FileItem", QStringLiteral("&Файл"), QStringLiteral("Команды области"));
     SwitchFocusItem = MakeItem(this, "SwitchFocusItem", QStringLiteral("Письмо&/дерево"),
                                QStringLiteral("Переключиться между деревом писем и письмом"),
@@ -360,7 +382,10 @@ void TAreaForm::CreateMenus()
     FileItem->addAction(CloseAreaItem);
     // Hidden items are the window's own actions: never shown, keys active.
     addAction(CloseAreaItem2);
+}
 
+void TAreaForm::CreateTreeMenu(QMenuBar* bar)
+{
     BrowseItem = MakeSubmenu(bar, "BrowseItem", QStringLiteral("&Дерево"), QStringLiteral("Команды дерева писем"));
     auto treeItem = [this](const char* name, const char* caption, const char* hint, Keys keys, int command) {
         QAction* item = MakeItem(this, name, QString::fromUtf8(caption), QString::fromUtf8(hint), keys,
@@ -378,7 +403,10 @@ void TAreaForm::CreateMenus()
     ExpandAllItem = treeItem("ExpandAllItem", "Раскрыть в&сё", "Раскрыть все ветви", {}, ExpandAll);
     CollapseAllItem = treeItem("CollapseAllItem", "Сх&лопнуть всё", "Свернуть все ветви",
                                Keys{QKeySequence(Qt::CTRL | Qt::Key_Minus)}, CollapseAll);
+}
 
+void TAreaForm::CreateNavigationMenu(QMenuBar* bar)
+{
     NavigationItem = MakeSubmenu(bar, "NavigationItem", QStringLiteral("&Курсор"),
                                  QStringLiteral("Команды перемещения курсора"));
     auto navigationItem = [this](QMenu* menu, int code, const char* name, const char* caption, Keys keys) {
@@ -423,7 +451,10 @@ void TAreaForm::CreateMenus()
          QKeySequence(Qt::SHIFT | Qt::Key_Up), ThisLevelDown, "&Следующее", QKeySequence(Qt::SHIFT | Qt::Key_Down));
     NavigationItem->addSeparator();
     navigationItem(NavigationItem, GotoRoot, nullptr, "На на&чало разговора", Keys{QKeySequence(Qt::Key_Backslash)});
+}
 
+void TAreaForm::CreateLetterMenu(QMenuBar* bar)
+{
     LetterItem = MakeSubmenu(bar, "LetterItem", QStringLiteral("&Письмо"), QStringLiteral("Команды работы с письмами"));
     auto letterItem = [this](const char* name, const char* caption, const char* hint, QKeySequence key, int command) {
         QAction* item = MakeItem(this, name, QString::fromUtf8(caption), QString::fromUtf8(hint), Keys{key},
@@ -451,7 +482,10 @@ void TAreaForm::CreateMenus()
                                 QStringLiteral("Удалить текущее письмо"), Keys{QKeySequence(Qt::Key_Delete)},
                                 [this] { DeleteLetter(); });
     LetterItem->addAction(DeleteLetterItem);
+}
 
+void TAreaForm::CreateViewMenu()
+{
     QMenu* switchItem = AddViewMenu();
     switchItem->addSeparator();
     auto viewItem = [this, switchItem](const char* name, const char* caption, const char* hint, QKeySequence key,
@@ -480,19 +514,10 @@ void TAreaForm::CreateMenus()
     connect(KludgesItem, &QAction::triggered, this,
             [this](bool checked) { RunGuarded([this, checked] { SetShowKludges(checked); }); });
     switchItem->addAction(KludgesItem);
+}
 
-    AddOptionsMenu();
-
-    SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
-                                 QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
-                                 [this] { SwitchToAreas(); });
-    SwitchToTopEditor = MakeItem(this, "SwitchToTopEditor", QStringLiteral("Верний &редактор"),
-                                 QStringLiteral("Переключиться в окна редакторов этой области"),
-                                 Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToEditors(); });
-    AddWindowsMenu(SwitchToAreasItem, SwitchToTopEditor);
-
-    AddHelpMenu("area");
-
+void TAreaForm::CreateViewerActions()
+{
     // The viewer's hidden menu. Its minus key comes before the tree's: the
     // viewer takes the key itself while it has the focus.
     auto viewerItem = [this](const char* name, int code, Keys keys) {
@@ -508,7 +533,10 @@ void TAreaForm::CreateMenus()
     ViewerThisLevelUpItem = viewerItem("ViewerThisLevelUpItem", ThisLevelUp, {});
     ViewerThisLevelDownItem = viewerItem("ViewerThisLevelDownItem", ThisLevelDown, {});
     connect(Viewer, &TLetterViewer::UpOneLevelKey, ViewerUpOneLevelItem, &QAction::trigger);
+}
 
+void TAreaForm::CreatePopupMenus()
+{
     BrowseIndirectPopupMenu = new TIndirectPopupMenu(this, BrowseItem);
     BrowseIndirectPopupMenu->setObjectName(QStringLiteral("BrowseIndirectPopupMenu"));
     BrowseIndirectPopupMenu->AttachTo(Tree);
