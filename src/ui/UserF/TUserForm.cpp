@@ -121,6 +121,20 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     Notebook->setUsesScrollButtons(false);
     Notebook->setElideMode(Qt::ElideNone);
 
+    AddUserPage();
+    AddTemplatePages();
+    AddNetmailPage();
+    AddCharsetPage();
+    PlaceButtons();
+
+    BuildTokenMenu();
+    connect(NewFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(NewFieldsButton); });
+    connect(ReplyFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(ReplyFieldsButton); });
+    AddPageKeys();
+}
+
+void TUserForm::AddUserPage()
+{
     auto* userPage = new QWidget;
     auto* userLayout = new QVBoxLayout(userPage);
     NameEdit = new QLineEdit(userPage);
@@ -137,7 +151,10 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     userLayout->addWidget(Caption(QStringLiteral("&AKAs:"), AKAsMemo, userPage));
     userLayout->addWidget(AKAsMemo);
     Notebook->addTab(userPage, QStringLiteral("&Пользователь"));
+}
 
+void TUserForm::AddTemplatePages()
+{
     auto* newPage = new QWidget;
     auto* newLayout = new QVBoxLayout(newPage);
     NewLetterTemplateMemo = Memo(newPage);
@@ -158,7 +175,10 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     replyLayout->addWidget(QuoteReplyTemplateMemo);
     replyLayout->addWidget(ReplyFieldsButton, 0, Qt::AlignLeft);
     Notebook->addTab(replyPage, QStringLiteral("Шаблон о&твета"));
+}
 
+void TUserForm::AddNetmailPage()
+{
     // Letters written into these areas go to one station: netmail.
     auto* netmailPage = new QWidget;
     auto* netmailLayout = new QVBoxLayout(netmailPage);
@@ -170,7 +190,10 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     netmailNote->setWordWrap(true);
     netmailLayout->addWidget(netmailNote);
     Notebook->addTab(netmailPage, QStringLiteral("Нет&мейл"));
+}
 
+void TUserForm::AddCharsetPage()
+{
     // How letters' bytes become text, and in which set new letters are written.
     auto* charsetPage = new QWidget;
     auto* charsetLayout = new QVBoxLayout(charsetPage);
@@ -195,7 +218,10 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     charsetLayout->addWidget(charsetNote);
     charsetLayout->addStretch();
     Notebook->addTab(charsetPage, QStringLiteral("&Кодировки"));
+}
 
+void TUserForm::PlaceButtons()
+{
     OKButton = new QPushButton(QStringLiteral("ОК"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
@@ -217,11 +243,10 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
 
-    BuildTokenMenu();
-    connect(NewFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(NewFieldsButton); });
-    connect(ReplyFieldsButton, &QPushButton::clicked, this, [this] { ShowTokenMenu(ReplyFieldsButton); });
-
+void TUserForm::AddPageKeys()
+{
     // The dialog's own hidden keys: next and previous page.
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this);

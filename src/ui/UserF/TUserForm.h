@@ -52,6 +52,12 @@ private:
     void InsertToken(int token);
     // Moves the page by step (+1 / -1), wrapping around (Ctrl+Tab, Ctrl+Shift+Tab).
     void MovePage(int step);
+    void AddUserPage();
+    void AddTemplatePages();
+    void AddNetmailPage();
+    void AddCharsetPage();
+    void PlaceButtons();
+    void AddPageKeys();
     void BuildTokenMenu();
     void ShowTokenMenu(QPushButton* button);
 };
