@@ -43,7 +43,7 @@ void Measure(char format, const BenchOptions& options)
     }
     Report({name, "s", Goal::AtMost, goal}, marking,
            "whole tool run " + FormatValue(whole.Median()) + " s" +
-               (marking.Count() < std::size_t(options.Runs) ? "; runs cut short by the time budget" : ""));
+               CutShortNote(marking, options.Runs));
 }
 
 }  // namespace

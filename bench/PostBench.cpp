@@ -94,7 +94,7 @@ void Measure(char format, const BenchOptions& options)
     }
     Report({name + ": second half over first (processor time)", "x", Goal::AtMost, LinearGoal}, growth,
            "median " + FormatValue(perLetter.Median()) + " us a letter" +
-               (growth.Count() < std::size_t(options.Runs) ? "; runs cut short by the time budget" : ""));
+               CutShortNote(growth, options.Runs));
 }
 
 }  // namespace

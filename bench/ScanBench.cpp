@@ -200,7 +200,7 @@ int main(int argc, char** argv)
     const std::string size = std::to_string(point.Letters) + " letters in " + std::to_string(AreaCount) + " areas";
     auto note = [&](const Variant& v) {
         return "scan " + FormatValue(v.Seconds.Median()) + " s" +
-               (v.Seconds.Count() < std::size_t(options.Runs) ? "; runs cut short by the time budget" : "");
+               CutShortNote(v.Seconds, options.Runs);
     };
     Report({"scan " + size + ", " + variants[0].Name, "s", Goal::None, 0}, variants[0].Seconds);
     Report({"scan " + size + ", " + variants[1].Name, "s", Goal::AtMost, options.Limit(ScanGoalSeconds)},

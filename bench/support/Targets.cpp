@@ -76,3 +76,8 @@ void MeasureEachFormat(const std::string& formats, const std::string& what, cons
         }
     }
 }
+
+std::string CutShortNote(const Samples& runs, int wanted)
+{
+    return runs.Count() < std::size_t(wanted) ? "; runs cut short by the time budget" : "";
+}

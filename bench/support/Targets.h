@@ -32,3 +32,6 @@ void MeasureEachFormat(const std::string& formats, const std::string& what, cons
 
 // A value as the reports print it: three significant places or whole units.
 std::string FormatValue(double value);
+// "; runs cut short by the time budget" when fewer runs were made than
+// wanted, else nothing: the end of a figure's note.
+std::string CutShortNote(const Samples& runs, int wanted);
