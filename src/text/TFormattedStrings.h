@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,5 +45,6 @@ public:
 std::pair<std::string, std::string> WrapLine(const std::string& s, int width);
 
 // How many characters of text fit in pixels: the whole text when it is
-// narrower, else the largest count whose width stays below pixels.
-int FitChars(const std::string& text, int pixels, const Canvas& canvas);
+// narrower, else the largest count whose width stays below pixels. hint, a
+// count likely near the answer (the previous piece's), saves measurements.
+int FitChars(std::string_view text, int pixels, const Canvas& canvas, int hint = 0);
