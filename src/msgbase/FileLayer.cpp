@@ -22,8 +22,11 @@ namespace {
 
 // Code for a short read of a whole-file helper: the runtime's "read past end".
 constexpr uint16_t ReadPastEnd = 100;
-// Temporary files are this letter and six characters mkstemp chooses.
-constexpr char TempNamePrefix = 'q';
+// Temporary files are this prefix, six characters mkstemp chooses and this
+// suffix: no letter, tosser file or name a user gives has that shape.
+constexpr std::string_view TempNamePrefix = "quorvel-";
+constexpr std::string_view TempNameSuffix = ".tmp";
+constexpr std::size_t TempNameRandom = 6;
 // The code of a file on a read-only mount (EROFS): the disk is write-protected.
 constexpr uint16_t WriteProtected = 19;
 // A lock conflict is retried with a short pause: the tosser that holds the
@@ -467,8 +470,11 @@ Status ExtendFile(const std::string& name, int64_t newSize)
 
 bool IsTempName(std::string_view name)
 {
-    return name.size() == 7 && name[0] == TempNamePrefix &&
-           std::all_of(name.begin() + 1, name.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
+    if (name.size() != TempNamePrefix.size() + TempNameRandom + TempNameSuffix.size() ||
+        !name.starts_with(TempNamePrefix) || !name.ends_with(TempNameSuffix))
+        return false;
+    const std::string_view random = name.substr(TempNamePrefix.size(), TempNameRandom);
+    return std::all_of(random.begin(), random.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); });
 }
 
 std::string MakeTempName(const std::string& directory)
@@ -477,10 +483,11 @@ std::string MakeTempName(const std::string& directory)
     if (!pattern.empty() && pattern.back() != '/')
         pattern += '/';
     pattern += TempNamePrefix;
-    pattern += "XXXXXX";
+    pattern += std::string(TempNameRandom, 'X');
+    pattern += TempNameSuffix;
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    int fd = mkstemp(buffer.data());
+    int fd = mkstemps(buffer.data(), static_cast<int>(TempNameSuffix.size()));
     if (fd < 0) {
         SetResult(DosErrorFromErrno(errno));
         return {};

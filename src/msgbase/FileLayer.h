@@ -145,7 +145,8 @@ Status SaveFile(const std::string& name, const void* buffer, int64_t size);
 // Grows the file with zero bytes to at least newSize (creating it when missing).
 Status ExtendFile(const std::string& name, int64_t newSize);
 
-// A new, empty file with a unique name in directory; its name, or "" on failure.
+// A new, empty file with a unique name in directory ("quorvel-XXXXXX.tmp");
+// its name, or "" on failure.
 std::string MakeTempName(const std::string& directory);
 // Whether a file name (without its directory) has the form MakeTempName gives.
 bool IsTempName(std::string_view name);

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "core/Utf8Text.h"
 #include "core/OsFiles.h"
@@ -95,17 +97,19 @@ Status FidoMsgBase::OpenBase()
     OpenDirectory(DirHandle, Dir);
     const std::vector<std::string> names = ListPlainFiles(Dir);
     Numbers.Scan(names);
-    RemoveStaleTempFiles(names);
+    LeftTempFiles.clear();
+    std::copy_if(names.begin(), names.end(), std::back_inserter(LeftTempFiles), IsTempName);
     return 0;
 }
 
 // A post killed between making its temporary file and renaming it into
 // place leaves the file behind. Ours are known by their name, and an old
-// one is no post in progress (of this or another Quorvel): it goes.
-void FidoMsgBase::RemoveStaleTempFiles(const std::vector<std::string>& names)
+// one is no post in progress (of this or another Quorvel): the next post
+// removes it. Opening and reading never remove anything.
+void FidoMsgBase::RemoveStaleTempFiles()
 {
     const time_t now = time(nullptr);
-    for (const std::string& name : names) {
+    for (const std::string& name : std::exchange(LeftTempFiles, {})) {
         struct stat st {};
         const std::string os = DirOs + name;
         if (IsTempName(name) && lstat(os.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > StaleTempAge)
@@ -342,6 +346,7 @@ void FidoMsgBase::StartNewLetter()
     CloseLetterFiles();
     ResetLetterState();
     Current = 0;
+    RemoveStaleTempFiles();
     TempName = MakeTempName(Dir);
     if (TempName.empty()) {
         InternalError = NoTempName;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "msgbase/BufferedFile.h"
 #include "msgbase/MsgBase.h"
@@ -125,6 +126,9 @@ public:
 
     // The directory, ending with the separator.
     const std::string& Directory() const { return Dir; }
+    // Letter files the open did not list: another name of the same number
+    // ("00001.msg" beside "1.msg") was taken for it.
+    const std::vector<std::string>& HiddenDuplicates() const { return Numbers.Shadowed(); }
 
 private:
     BufferedFile File;
@@ -137,6 +141,7 @@ private:
     bool LetterOpen = false;   // File holds the current letter's file
     bool Building = false;     // File holds the temporary file of a new letter
     std::string TempName;
+    std::vector<std::string> LeftTempFiles;  // temporary files of ours the open found
     int64_t LoadedSize = 0;    // size of the letter file when it was loaded
     int64_t TextPos = 0;       // reading and writing share it
     int64_t TextEnd = 0;       // offset of the NUL, or the file size
@@ -160,7 +165,7 @@ private:
     bool LetterFileExists(Num number) const;
     Status CloseLetterFiles();
     void DiscardTemp();
-    void RemoveStaleTempFiles(const std::vector<std::string>& names);
+    void RemoveStaleTempFiles();
     Status WriteChangedHeader();
     void ResetLetterState();
 

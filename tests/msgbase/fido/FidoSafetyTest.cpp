@@ -95,7 +95,7 @@ const std::vector<Change> Changes = {
 // removals): the Nth is refused as a full disk refuses it, or the process
 // "dies" there. A refused change reports 112 and leaves the letters and no
 // temporary file; a killed post may leave its temporary file, which a later
-// open removes once it is old. The next post works and every letter reads.
+// post removes once it is old. The next post works and every letter reads.
 TEST(FidoSafety, AChangeBrokenOffAtAnyStepLosesNoLetter)
 {
     for (const Change& change : Changes) {
@@ -120,8 +120,9 @@ TEST(FidoSafety, AChangeBrokenOffAtAnyStepLosesNoLetter)
                 Age(dir / temp, 2 * FidoMsgBase::StaleTempAge);
 
             auto next = OpenFido(dir.Path());
-            EXPECT_TRUE(TempFiles(dir.Path()).empty()) << broken.Where << ": the killed post's file is removed";
+            EXPECT_EQ(TempFiles(dir.Path()), temps) << broken.Where << ": opening removes nothing";
             EXPECT_EQ(Post(*next, "next"), 0) << broken.Where;
+            EXPECT_TRUE(TempFiles(dir.Path()).empty()) << broken.Where << ": the killed post's file is removed";
             LetterTexts expected = letters;
             expected[next->GetNumber()] = "next";
             EXPECT_EQ(Letters(dir.Path()), expected) << broken.Where;
@@ -130,15 +131,23 @@ TEST(FidoSafety, AChangeBrokenOffAtAnyStepLosesNoLetter)
     }
 }
 
-TEST(FidoSafety, OnlyOldTemporaryFilesOfOurNamingAreRemoved)
+// Only a post removes leftovers, only old ones, and only of our own naming
+// (a user's "qAb3xYz" is his file); opening and listing remove nothing.
+TEST(FidoSafety, OnlyAPostRemovesOldTemporaryFilesOfOurNaming)
 {
     TempDir dir;
-    for (const char* name : {"qAb3xYz", "qFresh1", "q12345", "qwertyui", "notes.txt"})
+    for (const char* name : {"quorvel-Ab3xYz.tmp", "quorvel-Fresh1.tmp", "qAb3xYz", "quorvel-12345.tmp", "notes.txt"})
         WriteFileBytes(dir / name, "x");
-    for (const char* name : {"qAb3xYz", "q12345", "qwertyui", "notes.txt"})
+    for (const char* name : {"quorvel-Ab3xYz.tmp", "qAb3xYz", "quorvel-12345.tmp", "notes.txt"})
         Age(dir / name, 2 * FidoMsgBase::StaleTempAge);
-    OpenFido(dir.Path());
-    EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"notes.txt", "q12345", "qFresh1", "qwertyui"}));
+    const std::vector<std::string> all = DirectoryNames(dir.Path());
+    auto base = OpenFido(dir.Path());
+    for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
+        base->LoadHeader();
+    EXPECT_EQ(DirectoryNames(dir.Path()), all);
+    ASSERT_EQ(Post(*base, "one"), 0);
+    EXPECT_EQ(DirectoryNames(dir.Path()),
+              (std::vector<std::string>{"2.msg", "notes.txt", "qAb3xYz", "quorvel-12345.tmp", "quorvel-Fresh1.tmp"}));
 }
 
 // Marking read changes the read mark only: a Sent bit and a text the tosser
