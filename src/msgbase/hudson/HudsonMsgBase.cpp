@@ -352,6 +352,10 @@ void HudsonMsgBase::ScanBackward(uint32_t below)
     CurrentNumber = below;
 }
 
+// The index is in number order only as far as it proves it: a record whose
+// number is not below the next record's (damage: a number written over) is
+// not taken for the letter after a number sought, so that it hides no letter
+// behind it; it is still met, as itself, by walking on.
 void HudsonMsgBase::SeekFirst(Num number)
 {
     ForgetBlocks();
@@ -361,16 +365,31 @@ void HudsonMsgBase::SeekFirst(Num number)
     if (number == 0)
         return;  // Hudson numbers are 16-bit and counted from 1: 0 - 1 lies above them all
     ScanForward(number);
+    while (Found && CurrentNumber != number && OutOfOrderAt(CurrentPosition))
+        ScanForward(number);
 }
 
+bool HudsonMsgBase::OutOfOrderAt(int64_t position)
+{
+    for (int64_t next = position + 1;; ++next) {
+        const HudsonIdxRecord* entry = IndexEntry(next);
+        if (!entry)
+            return false;
+        if (entry->MsgNum != HudsonDeletedNumber)
+            return entry->MsgNum <= CurrentNumber;
+    }
+}
+
+// Walking on goes by position: whatever numbers the records hold, each
+// letter of the board is met once.
 void HudsonMsgBase::SeekNext()
 {
-    ScanForward(Found ? CurrentNumber + 1 : CurrentNumber);
+    ScanForward(Found ? 0 : CurrentNumber);
 }
 
 void HudsonMsgBase::SeekPrior()
 {
-    ScanBackward(CurrentNumber);
+    ScanBackward(Found ? HudsonDeletedNumber + 1u : CurrentNumber);
 }
 
 bool HudsonMsgBase::SeekFound()

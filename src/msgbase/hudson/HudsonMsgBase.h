@@ -173,6 +173,9 @@ private:
     // Under the lock, before a write that changes the counters: makes what a
     // writer that died part way left behind whole again (see WriteLetter).
     Status Reconcile(FileCounts& counts);
+    Status WalkTextClaims(int64_t headers);
+    Status RecountFromIndex(std::vector<HudsonIdxRecord>& index);
+    bool OutOfOrderAt(int64_t position);
     Status CutBrokenOffTail(FileCounts& counts);
     Status AdoptUncountedLetters(const FileCounts& counts);
     Status ListForExport(uint16_t position, bool netmail, FileRecord& file, int64_t& listedAt);
@@ -235,6 +238,10 @@ private:
 
     // Letter being built.
     std::string NewText;  // stored bytes
+    // The highest end (in blocks) of a text the headers claim, and how many
+    // headers have been read for it.
+    int64_t TextClaimsEnd = 0;
+    int64_t TextClaimsWalked = 0;
     bool NewTextTooLong = false;
     bool LastWasCarriageReturn = true;
     bool ExportMark = false;

@@ -2,6 +2,8 @@
 // lock, headers rewritten and letters deleted in place, each taken back
 // whole when a step fails.
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <cstring>
 #include <vector>
 
@@ -115,8 +117,15 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
         Info = before;
         return status;
     }
+    if (Status status = WalkTextClaims(counts.Hdr); status != 0) {
+        Info = before;
+        return status;
+    }
+    // The text goes after every text a header claims, also where MSGTXT.BBS
+    // was cut short inside them: an old letter never shows the new text.
+    const int64_t startBlock = std::max(counts.Txt, TextClaimsEnd);
     if (counts.Hdr >= MaxLetters || Info.HighMsg >= HudsonDeletedNumber - 1 ||
-        counts.Txt + blocks > MaxTextBlocks) {
+        startBlock + blocks > MaxTextBlocks) {
         Info = before;
         return HudsonBaseFull;
     }
@@ -124,7 +133,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     const auto position = static_cast<uint16_t>(counts.Hdr);
     const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
     Header.MsgNum = number;
-    Header.StartBlock = static_cast<uint16_t>(counts.Txt);
+    Header.StartBlock = static_cast<uint16_t>(startBlock);
     Header.NumBlocks = blocks;
 
     std::vector<HudsonTxtRecord> text(blocks);
@@ -143,7 +152,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     FileRecord exportFile;  // outlives the undo list that may cut it back
     FileUndo undo;
     undo.Appended(TxtFile, counts.Txt);
-    bool ok = WriteAt(TxtFile, counts.Txt, text.data(), blocks) &&
+    bool ok = WriteAt(TxtFile, startBlock, text.data(), blocks) &&
               WriteLetterRecords(undo, position, {Header, toIdx, idx}, nullptr);
     if (ok && exportIt) {
         int64_t listedAt = -1;
@@ -170,6 +179,31 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     CurrentNumber = number;
     TakeAsLoaded(Header, position);
     LoadStatus = 0;
+    return 0;
+}
+
+// The end (in blocks) of the texts the headers claim, deleted letters' too:
+// the headers appended since the last walk are read (all of them again when
+// MSGHDR.BBS shrank, a packed base).
+Status HudsonMsgBase::WalkTextClaims(int64_t headers)
+{
+    if (headers < TextClaimsWalked) {
+        TextClaimsWalked = 0;
+        TextClaimsEnd = 0;
+    }
+    std::vector<HudsonHdrRecord> chunk(4096);
+    while (TextClaimsWalked < headers) {
+        const auto wanted = static_cast<uint32_t>(std::min<int64_t>(int64_t(chunk.size()), headers - TextClaimsWalked));
+        uint32_t got = 0;
+        if (!SeekRecord(HdrFile, TextClaimsWalked) || !ReadRecords(HdrFile, chunk.data(), wanted, got))
+            return IoStatus();
+        for (uint32_t i = 0; i < got; ++i)
+            if (chunk[i].NumBlocks > 0)
+                TextClaimsEnd = std::max<int64_t>(TextClaimsEnd, int64_t(chunk[i].StartBlock) + chunk[i].NumBlocks);
+        if (got == 0)
+            break;
+        TextClaimsWalked += got;
+    }
     return 0;
 }
 
@@ -254,7 +288,7 @@ Status HudsonMsgBase::AdoptUncountedLetters(const FileCounts& counts)
         }
     }
     Info.HighMsg = highest;
-    return 0;
+    return RecountFromIndex(index);
 }
 
 // Lists a letter's index position in ECHOMAIL.BBS or NETMAIL.BBS for the
@@ -288,13 +322,13 @@ Status HudsonMsgBase::ListForExport(uint16_t position, bool netmail, FileRecord&
 
 // --- the records of one letter, under the undo list ---------------------------
 
-// Writes a letter's records at its index position, header first, then its
-// recipient, then its index record, each step on the undo list. A new
-// letter's records are appended (no `before`): the index record, written
-// last, makes it part of the base. An existing letter's records are
-// overwritten where they differ from `before`: a letter whose header says
-// deleted is gone whatever the index says, so a deletion broken off after
-// its first step already counts.
+// Writes a letter's records at its index position, each step on the undo
+// list. A new letter's records are appended (no `before`) header first, then
+// its recipient, then its index record, which makes it part of the base. An
+// existing letter's records are overwritten where they differ from `before`,
+// the index record first: a deletion killed after it leaves a letter gone by
+// its index with the counters above what the index holds, which the next
+// writer sees in the index alone (RecountFromIndex) and puts right.
 bool HudsonMsgBase::WriteLetterRecords(FileUndo& undo, int64_t position, const LetterRecords& after,
                                        const LetterRecords* before)
 {
@@ -307,9 +341,62 @@ bool HudsonMsgBase::WriteLetterRecords(FileUndo& undo, int64_t position, const L
             undo.Overwritten(file, position, old, sizeof now);
         return WriteAt(file, position, &now, 1);
     };
-    return write(HdrFile, after.Hdr, before ? &before->Hdr : nullptr) &&
-           write(ToIdxFile, after.ToIdx, before ? &before->ToIdx : nullptr) &&
-           write(IdxFile, after.Idx, before ? &before->Idx : nullptr);
+    if (before)
+        return write(IdxFile, after.Idx, &before->Idx) && write(HdrFile, after.Hdr, &before->Hdr) &&
+               write(ToIdxFile, after.ToIdx, &before->ToIdx);
+    return write(HdrFile, after.Hdr, static_cast<const HudsonHdrRecord*>(nullptr)) &&
+           write(ToIdxFile, after.ToIdx, static_cast<const HudsonToIdxRecord*>(nullptr)) &&
+           write(IdxFile, after.Idx, static_cast<const HudsonIdxRecord*>(nullptr));
+}
+
+// The counters against the index, which every writer reads under the lock
+// anyway: where they differ (a deletion killed part way, or another
+// program's counting), every letter's records are read, a letter deleted by
+// its index or by its header is made deleted in all three, and the counters
+// are set from what is left. Letters numbered above the highest (stored but
+// not counted) are counted by AdoptUncountedLetters before this.
+Status HudsonMsgBase::RecountFromIndex(std::vector<HudsonIdxRecord>& index)
+{
+    std::array<uint16_t, HudsonBoards> perBoard{};
+    auto countLive = [&] {
+        perBoard.fill(0);
+        uint16_t total = 0;
+        for (const HudsonIdxRecord& r : index)
+            if (r.MsgNum != HudsonDeletedNumber && r.Board >= 1 && r.Board <= HudsonBoards) {
+                perBoard[r.Board - 1] = Increased(perBoard[r.Board - 1]);
+                total = Increased(total);
+            }
+        return total;
+    };
+    uint16_t total = countLive();
+    if (total == Info.TotalMsgs && std::equal(perBoard.begin(), perBoard.end(), std::begin(Info.ActiveMsgs)))
+        return 0;
+    std::vector<HudsonHdrRecord> headers(index.size());
+    uint32_t got = 0;
+    if (!headers.empty() &&
+        (!SeekRecord(HdrFile, 0) || !ReadRecords(HdrFile, headers.data(), static_cast<uint32_t>(headers.size()), got)))
+        return IoStatus();
+    for (uint32_t position = 0; position < got; ++position) {
+        HudsonIdxRecord& idx = index[position];
+        const bool deletedByIndex = idx.MsgNum == HudsonDeletedNumber;
+        if (!deletedByIndex && !(headers[position].MsgAttr & HudsonMsgDeleted))
+            continue;
+        LetterRecords now{headers[position], {}, idx};
+        if (!ReadRecordAt(ToIdxFile, position, &now.ToIdx))
+            return IoStatus();
+        LetterRecords deleted{now.Hdr, ToIdxEntry("* Deleted *"), {HudsonDeletedNumber, idx.Board}};
+        deleted.Hdr.MsgAttr |= HudsonMsgDeleted;
+        if (deletedByIndex && std::memcmp(&deleted.Hdr, &now.Hdr, sizeof now.Hdr) == 0 &&
+            std::memcmp(&deleted.ToIdx, &now.ToIdx, sizeof now.ToIdx) == 0)
+            continue;
+        FileUndo repair;  // a repair is not taken back: only its records are kept here
+        if (!WriteLetterRecords(repair, position, deleted, &now))
+            return IoStatus();
+        idx.MsgNum = HudsonDeletedNumber;
+    }
+    Info.TotalMsgs = countLive();
+    std::copy(perBoard.begin(), perBoard.end(), std::begin(Info.ActiveMsgs));
+    return 0;
 }
 
 // The counters in memory written over those on disk, which the undo list

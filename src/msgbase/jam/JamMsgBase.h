@@ -8,6 +8,7 @@
 // tossers take too.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,6 +155,14 @@ private:
     void TakeSubfield(uint16_t code, std::string_view data);
     void AppendKludge(std::string_view prefix, std::string_view data);
     std::vector<uint8_t> SubfieldsToWrite() const;
+    using HeaderVisit = std::function<Status(int64_t offset, const JamMsgHeader& header)>;
+    Status WalkHeaders(int64_t from, int64_t jhrSize, const HeaderVisit& visit, int64_t& reached);
+    Status WalkTextClaims(int64_t jhrSize);
+    Status IndexedTextClaims();
+    Status LiveHeaderOffsets(std::vector<uint32_t>& offsets);
+    Status RepairKilledDelete();
+    void NoteCheckedState(Status status);
+    Status DeleteLocked();
     Status RewriteFixedPart();
     Status MergeFixedPart();
     void SetFlag(uint32_t bit, bool on);
@@ -197,6 +206,15 @@ private:
 
     // Building a letter: the text is kept in memory whatever its length.
     std::string NewText;  // stored bytes
+    // The highest end of a text the headers claim, and how far .jhr has
+    // been walked for it.
+    int64_t TextClaimsEnd = 0;
+    int64_t TextClaimsWalked = 0;
+    static constexpr int64_t ClaimsChunkBytes = 1 << 20;
+    // The index size and change counter this object's last change left the
+    // base with (-1: none yet, or it failed).
+    int64_t CheckedRecords = -1;
+    uint32_t CheckedModCounter = 0;
     uint8_t MailType = MailLocal;
 
     std::string FindName, FindAlias;  // upper case

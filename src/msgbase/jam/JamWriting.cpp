@@ -2,7 +2,10 @@
 // (text, header, then the index record that makes the letter part of the
 // base), headers rewritten in place with only the bits that changed, letters
 // deleted through their index record.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "core/CharsetEncoder.h"
 #include "core/StringHelpers.h"
@@ -141,11 +144,18 @@ Status JamMsgBase::WriteLetter()
     // the base: a failure before the last step leaves only unreferenced bytes,
     // and those are cut off again.
     Status status = 0;
-    int64_t textOffset = FileSizeBytes(Jdt);
-    int64_t headerOffset = textOffset < 0 ? -1 : FileSizeBytes(Jhr);
+    const int64_t textSize = FileSizeBytes(Jdt);
+    int64_t headerOffset = textSize < 0 ? -1 : FileSizeBytes(Jhr);
     int64_t records = headerOffset < 0 ? -1 : FileSizeRecords(Jdx);
     if (records < 0)
         status = LastIoError;
+    if (status == 0)
+        status = RepairKilledDelete();
+    if (status == 0)
+        status = WalkTextClaims(headerOffset);
+    // The new text goes after every text a header claims, also where .jdt
+    // was cut short inside them: an old letter never shows the new text.
+    const int64_t textOffset = std::max(textSize, TextClaimsEnd);
     int64_t number = FirstNumber() + records;
     if (status == 0 && (textOffset + int64_t(NewText.size()) > MaxJamOffset || headerOffset > MaxHeaderOffset ||
                         number > MaxJamOffset))
@@ -164,8 +174,11 @@ Status JamMsgBase::WriteLetter()
         undo.Appended(file, at);
         return WriteAt(file, at, data, count);
     };
-    if (status == 0 && !NewText.empty() && !append(Jdt, textOffset, NewText.data(), NewText.size()))
-        status = LastIoError;
+    if (status == 0 && !NewText.empty()) {
+        undo.Appended(Jdt, textSize);
+        if (!WriteAt(Jdt, textOffset, NewText.data(), NewText.size()))
+            status = LastIoError;
+    }
     if (status == 0) {
         std::vector<uint8_t> bytes(sizeof header);
         std::memcpy(bytes.data(), &header, sizeof header);
@@ -183,6 +196,7 @@ Status JamMsgBase::WriteLetter()
     } else {
         undo.Restore();
     }
+    NoteCheckedState(status);
     if (!UnlockBase() && status == 0)
         status = LastIoError;
     if (status != 0)
@@ -195,6 +209,142 @@ Status JamMsgBase::WriteLetter()
     LoadedNumber = number;
     LoadedOffset = static_cast<uint32_t>(headerOffset);
     LastLineWrapped = false;
+    return 0;
+}
+
+// Calls visit for every header in .jhr from `from` up to jhrSize, in the
+// order they lie one after the other; `reached` is where the walk ended: the
+// end, or a place that holds no header (damage, which cannot be walked past).
+Status JamMsgBase::WalkHeaders(int64_t from, int64_t jhrSize, const HeaderVisit& visit, int64_t& reached)
+{
+    int64_t at = std::max<int64_t>(from, sizeof(JamBaseHeader));
+    std::vector<char> chunk;
+    int64_t chunkAt = 0;
+    while (at + int64_t(sizeof(JamMsgHeader)) <= jhrSize) {
+        if (at + int64_t(sizeof(JamMsgHeader)) > chunkAt + int64_t(chunk.size())) {
+            chunk.resize(static_cast<std::size_t>(std::min<int64_t>(ClaimsChunkBytes, jhrSize - at)));
+            uint32_t got = 0;
+            if (!ReadAt(Jhr, at, chunk.data(), chunk.size(), got))
+                return LastIoError;
+            chunk.resize(got);
+            chunkAt = at;
+            if (got < sizeof(JamMsgHeader))
+                break;
+        }
+        JamMsgHeader header{};
+        std::memcpy(&header, chunk.data() + (at - chunkAt), sizeof header);
+        if (header.Signature != JamSignature)
+            break;
+        if (Status status = visit(at, header); status != 0)
+            return status;
+        at += int64_t(sizeof header) + header.SubfieldLen;
+    }
+    reached = at;
+    return 0;
+}
+
+// The end of the texts the headers in .jhr claim, deleted letters' too.
+// Those appended since the last walk are walked (all of them again when .jhr
+// shrank, a packed base). Past a damaged header they cannot be followed: the
+// headers the index names count instead, and the walk goes on from the end.
+Status JamMsgBase::WalkTextClaims(int64_t jhrSize)
+{
+    if (jhrSize < TextClaimsWalked) {
+        TextClaimsWalked = 0;
+        TextClaimsEnd = 0;
+    }
+    int64_t reached = 0;
+    Status status = WalkHeaders(TextClaimsWalked, jhrSize, [this](int64_t, const JamMsgHeader& header) {
+        if (header.TxtLen > 0)
+            TextClaimsEnd = std::max(TextClaimsEnd, int64_t(header.TxtOffset) + header.TxtLen);
+        return Status(0);
+    }, reached);
+    if (status == 0 && reached + int64_t(sizeof(JamMsgHeader)) <= jhrSize) {
+        status = IndexedTextClaims();
+        reached = jhrSize;
+    }
+    if (status == 0)
+        TextClaimsWalked = std::min(reached, jhrSize);
+    return status;
+}
+
+// The header offsets of the letters the index holds, sorted.
+Status JamMsgBase::LiveHeaderOffsets(std::vector<uint32_t>& offsets)
+{
+    offsets.clear();
+    const int64_t records = FileSizeRecords(Jdx);
+    if (records < 0)
+        return LastIoError;
+    std::vector<JamIndexRecord> index(static_cast<std::size_t>(std::min<int64_t>(records, ClaimsChunkBytes / 8)));
+    for (int64_t from = 0; from < records; from += int64_t(index.size())) {
+        uint32_t got = 0;
+        if (!ReadAt(Jdx, from, index.data(), index.size(), got))
+            return LastIoError;
+        for (uint32_t i = 0; i < got; ++i)
+            if (JamIndexLive(index[i]))
+                offsets.push_back(index[i].HdrOffset);
+        if (got < index.size())
+            break;
+    }
+    std::sort(offsets.begin(), offsets.end());
+    return 0;
+}
+
+// A delete killed part way leaves its index record deleted, while the
+// header's Deleted bit and the counters may still say otherwise. Under the
+// lock, before a change of the counters, they are checked against the index
+// whenever someone else may have written since this object last left the
+// base (a fresh object, another program's change): on a difference the
+// counters are set from the index, and headers no live index record names
+// get the Deleted bit (tossers that walk the headers would show them).
+Status JamMsgBase::RepairKilledDelete()
+{
+    const int64_t records = FileSizeRecords(Jdx);
+    if (records < 0)
+        return LastIoError;
+    if (records == CheckedRecords && BaseHeader.ModCounter == CheckedModCounter)
+        return 0;
+    std::vector<uint32_t> live;
+    if (Status status = LiveHeaderOffsets(live); status != 0)
+        return status;
+    if (live.size() == BaseHeader.ActiveMsgs)
+        return 0;
+    int64_t reached = 0;
+    Status status = WalkHeaders(0, FileSizeBytes(Jhr), [&](int64_t at, const JamMsgHeader& header) {
+        if ((header.Attribute & JamDeleted) || std::binary_search(live.begin(), live.end(), uint32_t(at)))
+            return Status(0);
+        const uint32_t attribute = header.Attribute | JamDeleted;
+        return WriteAt(Jhr, at + int64_t(offsetof(JamMsgHeader, Attribute)), &attribute, sizeof attribute)
+                   ? Status(0)
+                   : Status(LastIoError);
+    }, reached);
+    if (status != 0)
+        return status;
+    BaseHeader.ActiveMsgs = static_cast<uint32_t>(live.size());
+    ++BaseHeader.ModCounter;
+    return 0;
+}
+
+// After a change under the lock: the state this object leaves the base in,
+// which needs no check at its next change.
+void JamMsgBase::NoteCheckedState(Status status)
+{
+    CheckedRecords = status == 0 ? FileSizeRecords(Jdx) : -1;
+    CheckedModCounter = BaseHeader.ModCounter;
+}
+
+Status JamMsgBase::IndexedTextClaims()
+{
+    std::vector<uint32_t> live;
+    if (Status status = LiveHeaderOffsets(live); status != 0)
+        return status;
+    for (uint32_t offset : live) {
+        JamMsgHeader header{};
+        uint32_t read = 0;
+        if (ReadAt(Jhr, offset, &header, sizeof header, read) && read == sizeof header &&
+            header.Signature == JamSignature && header.TxtLen > 0)
+            TextClaimsEnd = std::max(TextClaimsEnd, int64_t(header.TxtOffset) + header.TxtLen);
+    }
     return 0;
 }
 
@@ -251,31 +401,37 @@ Status JamMsgBase::DeleteLetter()
 {
     if (!LockBase())
         return JamLockFailed;
-    Status status = 0;
-    JamIndexRecord record{};
-    if (!InRange(CurrentNumber) || !LookupIndex(CurrentNumber, record)) {
-        status = JamBadReference;
-    } else if (JamIndexLive(record)) {
-        // A record that is no longer live: another program deleted the letter already.
-        if (LoadedNumber != CurrentNumber || LoadedOffset != record.HdrOffset)
-            LoadHeader();
-        status = LoadedNumber == CurrentNumber ? WriteIndexRecord(CurrentNumber, JamDeletedRecord)
-                                               : JamBadReference;
-        if (status == 0) {
-            SetFlag(JamDeleted, true);
-            status = MergeFixedPart();
-            if (status != 0) {
-                SetFlag(JamDeleted, false);
-                WriteIndexRecord(CurrentNumber, record);
-            }
-        }
-        if (status == 0) {
-            if (BaseHeader.ActiveMsgs > 0)
-                --BaseHeader.ActiveMsgs;
-            ++BaseHeader.ModCounter;
-        }
-    }
+    Status status = RepairKilledDelete();
+    if (status == 0)
+        status = DeleteLocked();
+    NoteCheckedState(status);
     if (!UnlockBase() && status == 0)
         status = LastIoError;
+    return status;
+}
+
+Status JamMsgBase::DeleteLocked()
+{
+    JamIndexRecord record{};
+    if (!InRange(CurrentNumber) || !LookupIndex(CurrentNumber, record))
+        return JamBadReference;
+    if (!JamIndexLive(record))
+        return 0;  // another program deleted the letter already
+    if (LoadedNumber != CurrentNumber || LoadedOffset != record.HdrOffset)
+        LoadHeader();
+    Status status = LoadedNumber == CurrentNumber ? WriteIndexRecord(CurrentNumber, JamDeletedRecord) : JamBadReference;
+    if (status == 0) {
+        SetFlag(JamDeleted, true);
+        status = MergeFixedPart();
+        if (status != 0) {
+            SetFlag(JamDeleted, false);
+            WriteIndexRecord(CurrentNumber, record);
+        }
+    }
+    if (status == 0) {
+        if (BaseHeader.ActiveMsgs > 0)
+            --BaseHeader.ActiveMsgs;
+        ++BaseHeader.ModCounter;
+    }
     return status;
 }

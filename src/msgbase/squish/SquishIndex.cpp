@@ -130,6 +130,10 @@ Status SquishMsgBase::LoadIndex()
     }
     Index.resize(got);
     DropNonLetters();
+    // A delete killed after it cut .SQI leaves the count above the records,
+    // one killed before the cut the last record twice: the chains may still
+    // hold its frame.
+    DeleteBrokenOff = IndexRepaired || records < int64_t(Base.num_msg);
     Base.num_msg = Count();
     HaveIndex = true;
     return 0;

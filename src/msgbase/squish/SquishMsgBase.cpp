@@ -314,6 +314,10 @@ bool SquishMsgBase::LockBase()
         status = WriteIndex();
         IndexRepaired = status != 0;
     }
+    if (Locked && status == 0 && DeleteBrokenOff) {
+        RepairChains();
+        DeleteBrokenOff = false;
+    }
     if (Locked && status != 0) {
         // A header that cannot be read now must not be written back.
         IndexInDoubt = true;

@@ -34,6 +34,8 @@ constexpr Status SquishNoSuchLetter = 1002;    // the current letter is not (or 
 constexpr Status SquishBaseFull = 1003;       // a frame would lie beyond the 32-bit offsets
 constexpr Status SquishBaseExists = 80;       // CreateBase over an existing .SQD
 constexpr Status SquishPartlyMissing = 1004;  // .SQD is missing but .SQI holds letters: not rebuilt
+constexpr Status SquishNoNumberLeft = 1005;   // no number above those given out fits 32 bits
+constexpr Status SquishTextCutShort = 1006;   // .SQD ends inside a frame a letter or free frame claims
 
 class SquishMsgBase : public MsgBase {
 public:
@@ -204,10 +206,13 @@ private:
     bool RelinkNeighbour(uint32_t neighbour, uint16_t kind, uint32_t SquishFrameHeader::*link, uint32_t value,
                          FileUndo& undo);
     bool AppendToLetterChain(uint32_t offset, FileUndo& undo);
-    uint32_t NextUid() const;
+    uint64_t NextUid() const;
+    bool ExtendToClaimedEnds(uint64_t& end);
     Status StoreLetter(uint32_t size, const FrameChoice& choice);
     Status DeleteByUid(uint32_t uid);
-    void FreeFrame(uint32_t offset);
+    bool UnlinkLetterFrame(uint32_t offset, const SquishFrameHeader& frame, FileUndo& undo);
+    bool AppendToFreeChain(uint32_t offset, SquishFrameHeader frame, FileUndo& undo);
+    void RepairChains();
     void Purge();
     Status RewriteMessageHeader();
 
@@ -229,6 +234,7 @@ private:
     std::vector<SquishIndexRecord> Index;  // the letters: num_msg records, in number order
     bool HaveIndex = false;
     bool IndexRepaired = false;    // records were dropped or sorted: the file must be written anew
+    bool DeleteBrokenOff = false;  // the count was above the records, or one was there twice: chains to repair
     FilesState IndexState;         // the files the image is known to match
     bool IndexInDoubt = false;     // a change under the lock failed: read the index again next time
     uint32_t HighestIndexUid = 0;

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "core/StringHelpers.h"
 #include "msgbase/ChangedBits.h"
@@ -117,12 +120,39 @@ Status SquishMsgBase::ChooseFrame(uint32_t size, FrameChoice& choice)
     if (fileSize < 0)
         return StatusWord;
     // New frames go at the end of the file: end_frame is not trusted to be
-    // past every frame.
+    // past every frame. A file cut short ends inside frames that are still
+    // claimed; the new frame goes past the last of them.
     uint64_t offset = std::max<uint64_t>(uint64_t(fileSize), HeaderLen);
+    if (!ExtendToClaimedEnds(offset))
+        return Fail(SquishTextCutShort);
     if (offset + FrameHeaderLen + size > std::numeric_limits<uint32_t>::max())
         return Fail(SquishBaseFull);
     choice = {static_cast<uint32_t>(offset), size, false, {}};
     return 0;
+}
+
+// Raises end past every frame that the index, the two chains' last frames
+// and the free frames known name: frames lie one after the other, so the
+// one that starts last ends last. A frame whose header the file no longer
+// holds leaves its end unknown (false): nothing is written then.
+bool SquishMsgBase::ExtendToClaimedEnds(uint64_t& end)
+{
+    const uint32_t lastLetter = Base.last_frame, lastFree = Base.last_free_frame;  // packed fields: by value
+    uint32_t last = std::max(lastLetter, lastFree);
+    for (const SquishIndexRecord& record : Index) {
+        const uint32_t ofs = record.ofs;
+        last = std::max(last, ofs);
+    }
+    for (const FreeEntry& entry : FreeCache)
+        last = std::max(last, entry.Offset);
+    if (last < HeaderLen)
+        return true;
+    SquishFrameHeader frame{};
+    if (!ReadFrameHeader(last, frame))
+        return false;
+    const uint64_t claimed = uint64_t(last) + FrameHeaderLen + (frame.id == SquishFrameId ? frame.frame_length : 0);
+    end = std::max(end, claimed);
+    return true;
 }
 
 // Takes a reused frame out of the free chain. Links that lead back to the
@@ -169,9 +199,11 @@ bool SquishMsgBase::AppendToLetterChain(uint32_t offset, FileUndo& undo)
 
 // Above every number the base header or the index has given out: a header
 // behind its index (damage, a peer's crash) must not give a number twice.
-uint32_t SquishMsgBase::NextUid() const
+// Counted in 64 bits: an index record of 0xFFFFFFFF (damage) leaves no
+// number above it, and the letter is refused rather than numbered below it.
+uint64_t SquishMsgBase::NextUid() const
 {
-    return std::max({Base.uid, HighestIndexUid + 1, 1u});
+    return std::max<uint64_t>({Base.uid, uint64_t(HighestIndexUid) + 1, 1});
 }
 
 Status SquishMsgBase::WriteLetter()
@@ -223,6 +255,10 @@ Status SquishMsgBase::WriteLetter()
 // end of the file is cut off again.
 Status SquishMsgBase::StoreLetter(uint32_t size, const FrameChoice& choice)
 {
+    // The number the letter will be read, deleted and answered by: above
+    // every number in the index, or no letter at all.
+    if (NextUid() >= std::numeric_limits<uint32_t>::max())
+        return Fail(SquishNoNumberLeft);
     FileUndo undo;
     const SquishBaseHeader before = Base;
     auto takeBack = [&]() {
@@ -257,7 +293,7 @@ Status SquishMsgBase::StoreLetter(uint32_t size, const FrameChoice& choice)
     if (!AppendToLetterChain(choice.Offset, undo))
         return takeBack();
 
-    const uint32_t uid = NextUid();
+    const auto uid = static_cast<uint32_t>(NextUid());
     Index.push_back({choice.Offset, uid, RecipientHash(Msg)});
     undo.Appended(Sqi, Count() - 1);
     Base.uid = uid + 1;
@@ -305,11 +341,12 @@ Status SquishMsgBase::DeleteLetter()
 }
 
 // Under the lock. The letter leaves the index first (the records after it
-// move down, then the file is cut) and the base header's count follows;
-// only then does its frame leave the letter chain and join the free chain,
-// so that no frame is ever free and indexed at once. A failure up to the
-// count takes everything back; after it the letter is gone, and a frame
-// that could not be freed is only space not reused.
+// move down, then the file is cut): from then on no record names its frame.
+// The frame then leaves the letter chain and joins the free chain, and the
+// base header with the new count and chains is written last. A delete killed
+// before that leaves a count above the records of .SQI (or the last record
+// twice), which the next writer takes as the sign to put the chains right
+// (RepairChains). A failure takes everything back.
 Status SquishMsgBase::DeleteByUid(uint32_t uid)
 {
     const uint32_t position = PositionFrom(uid) - 1;
@@ -318,6 +355,7 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
     const auto found = Index.begin() + position;
     const SquishIndexRecord record = *found;
     const SquishBaseHeader before = Base;
+    const std::vector<FreeEntry> freeBefore = FreeCache;
     FileUndo undo;
     undo.Overwritten(Sqi, position, &*found, (Index.end() - found) * sizeof record);
 
@@ -325,68 +363,65 @@ Status SquishMsgBase::DeleteByUid(uint32_t uid)
     Base.num_msg = Count();
     if (Base.high_msg > 0)
         --Base.high_msg;
-    bool cut = WriteIndexRecords(position, Count() - position) && SeekRecord(Sqi, Count()) && TruncateFile(Sqi);
-    if (!cut || !WriteBaseHeader(undo)) {
+    bool ok = WriteIndexRecords(position, Count() - position) && SeekRecord(Sqi, Count()) && TruncateFile(Sqi);
+    SquishFrameHeader frame{};
+    // A frame that cannot be read or is no letter frame (the index named a
+    // wrong place) is left alone: only space not reused.
+    if (ok && ReadFrameHeader(record.ofs, frame) && IsFrameOf(frame, SquishLetterFrame))
+        ok = UnlinkLetterFrame(record.ofs, frame, undo) && AppendToFreeChain(record.ofs, frame, undo);
+    if (!ok || !WriteBaseHeader(undo)) {
         Status status = StatusWord != 0 ? StatusWord : LastIoError;
         IndexInDoubt = true;
         undo.Restore();
         Index.insert(Index.begin() + position, record);
         Base = before;
+        FreeCache = freeBefore;
         return Fail(status != 0 ? status : SquishIndexSeek);
     }
     if (IndexPos > position + 1)
         --IndexPos;
-    FreeFrame(record.ofs);
     StatusWord = 0;
     return 0;
 }
 
-// The frame of a letter that has left the index becomes the last free
-// frame; its header and text stay until the frame is reused. A frame that
-// cannot be read or is no letter frame (the index named a wrong place) is
-// left alone.
-void SquishMsgBase::FreeFrame(uint32_t offset)
+// Takes a letter frame out of the letter chain (in memory: the base
+// header's ends of the chain). Links that lead back to the frame itself (a
+// damaged, looping chain) count as no link.
+bool SquishMsgBase::UnlinkLetterFrame(uint32_t offset, const SquishFrameHeader& frame, FileUndo& undo)
 {
-    SquishFrameHeader frame{};
-    if (!ReadFrameHeader(offset, frame) || !IsFrameOf(frame, SquishLetterFrame))
-        return;
-    FileUndo undo;
-    const SquishBaseHeader before = Base;
-    const SquishFrameHeader old = frame;
-
-    const uint32_t prev = old.prev_frame == offset ? 0 : old.prev_frame;
-    const uint32_t next = old.next_frame == offset ? 0 : old.next_frame;
+    const uint32_t prev = frame.prev_frame == offset ? 0 : frame.prev_frame;
+    const uint32_t next = frame.next_frame == offset ? 0 : frame.next_frame;
     if (prev == 0 || Base.begin_frame == offset)
         Base.begin_frame = next;
     if (next == 0 || Base.last_frame == offset)
         Base.last_frame = prev;
-    bool ok = RelinkNeighbour(prev, SquishLetterFrame, &SquishFrameHeader::next_frame, next, undo) &&
-              RelinkNeighbour(next, SquishLetterFrame, &SquishFrameHeader::prev_frame, prev, undo);
+    return RelinkNeighbour(prev, SquishLetterFrame, &SquishFrameHeader::next_frame, next, undo) &&
+           RelinkNeighbour(next, SquishLetterFrame, &SquishFrameHeader::prev_frame, prev, undo);
+}
 
+// Makes a frame nobody names the last free frame (the base header's ends of
+// the free chain in memory); its header and text stay until it is reused.
+bool SquishMsgBase::AppendToFreeChain(uint32_t offset, SquishFrameHeader frame, FileUndo& undo)
+{
     bool startFreeChain = Base.free_frame == 0 || Base.last_free_frame == 0 || Base.last_free_frame == offset;
     SquishFrameHeader lastFree{};
     if (!startFreeChain && (!ReadFrameHeader(Base.last_free_frame, lastFree) || !IsFrameOf(lastFree, SquishFreeFrame)))
         startFreeChain = true;  // a broken free chain is given up, not followed
+    undo.Overwritten(Sqd, offset, &frame, sizeof frame);
     frame.frame_type = SquishFreeFrame;
     frame.next_frame = 0;
     frame.prev_frame = startFreeChain ? 0 : Base.last_free_frame;
-    undo.Overwritten(Sqd, offset, &old, sizeof old);
-    ok = ok && WriteFrameHeader(offset, frame);
-    if (ok && !startFreeChain) {
+    if (!WriteFrameHeader(offset, frame))
+        return false;
+    if (!startFreeChain) {
         undo.Overwritten(Sqd, Base.last_free_frame, &lastFree, sizeof lastFree);
         lastFree.next_frame = offset;
-        ok = WriteFrameHeader(Base.last_free_frame, lastFree);
+        if (!WriteFrameHeader(Base.last_free_frame, lastFree))
+            return false;
     }
     if (startFreeChain)
         Base.free_frame = offset;
     Base.last_free_frame = offset;
-    if (!ok || !WriteBaseHeader(undo)) {
-        IndexInDoubt = true;
-        undo.Restore();
-        Base = before;
-        return;
-    }
-
     if (FreeCacheValid) {
         auto empty = std::find_if(FreeCache.begin(), FreeCache.end(), [](const FreeEntry& e) { return e.Offset == 0; });
         if (empty != FreeCache.end())
@@ -394,6 +429,44 @@ void SquishMsgBase::FreeFrame(uint32_t offset)
         else if (FreeCache.size() < FreeCacheSize)
             FreeCache.push_back({offset, frame.frame_length});
     }
+    return true;
+}
+
+// After a delete killed part way, under the lock: the letter chain is
+// walked from its start, frames no index record names (the deleted letter's)
+// leave it for the free chain, and every link is made to match the walk.
+// A frame that cannot be read or is no letter frame ends the walk there.
+// What fails to be written is left for the next writer.
+void SquishMsgBase::RepairChains()
+{
+    std::unordered_set<uint32_t> indexed;
+    for (const SquishIndexRecord& record : Index)
+        indexed.insert(record.ofs);
+    std::vector<std::pair<uint32_t, SquishFrameHeader>> kept, dropped;
+    std::unordered_set<uint32_t> seen;
+    for (uint32_t at = Base.begin_frame; at != 0 && seen.insert(at).second;) {
+        SquishFrameHeader frame{};
+        if (!ReadFrameHeader(at, frame) || !IsFrameOf(frame, SquishLetterFrame))
+            break;
+        (indexed.count(at) ? kept : dropped).emplace_back(at, frame);
+        at = frame.next_frame;
+    }
+    FileUndo undo;  // kept for its records only: a repair is not taken back
+    bool ok = true;
+    for (std::size_t i = 0; i < kept.size() && ok; ++i) {
+        SquishFrameHeader frame = kept[i].second;
+        frame.prev_frame = i == 0 ? 0 : kept[i - 1].first;
+        frame.next_frame = i + 1 == kept.size() ? 0 : kept[i + 1].first;
+        if (std::memcmp(&frame, &kept[i].second, sizeof frame) != 0)
+            ok = WriteFrameHeader(kept[i].first, frame);
+    }
+    Base.begin_frame = kept.empty() ? 0 : kept.front().first;
+    Base.last_frame = kept.empty() ? 0 : kept.back().first;
+    for (const auto& [offset, frame] : dropped)
+        ok = ok && AppendToFreeChain(offset, frame, undo);
+    if (!ok || !WriteBaseHeader(undo))
+        IndexInDoubt = true;
+    StatusWord = 0;
 }
 
 // ---------------------------------------------------------------- rewriting

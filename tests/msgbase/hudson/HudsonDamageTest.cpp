@@ -175,8 +175,39 @@ TEST(HudsonDamage, AnIndexNumberAboveTheHighestIsNeverGivenAgain)
     std::vector<Num> listed;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
         listed.push_back(base->GetNumber());
-    EXPECT_EQ(listed, (std::vector<Num>{1, 9, 10}));
+    EXPECT_EQ(listed, (std::vector<Num>{1, 9, 3, 10})) << "an index out of order hides no letter";
     base->SeekFirst(10);
     base->LoadHeader();
     EXPECT_EQ(RawText(*base), "new\r");
+}
+
+// One index record's number written over (above the highest, or below its
+// neighbour) hides that letter at most: the letters after it are listed
+// and found by their numbers.
+TEST(HudsonDamage, ABadIndexRecordHidesNoOtherLetter)
+{
+    for (uint16_t bad : {uint16_t(60000), uint16_t(2)}) {
+        TempDir dir;
+        std::vector<Letter> letters;
+        for (uint16_t n = 1; n <= 6; ++n)
+            letters.push_back(Letter{.Number = n, .Text = "text " + std::to_string(n) + "\r"});
+        WriteBase(dir.Path(), letters);
+        std::string idx = ReadFileBytes(dir / "msgidx.bbs");
+        idx.replace(3 * 3, 2, Le16(bad));
+        WriteFileBytes(dir / "msgidx.bbs", idx);
+        auto base = Board(dir.Path(), 1);
+        ASSERT_EQ(base->OpenBase(), 0);
+        std::vector<Num> readable;
+        for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
+            base->LoadHeader();
+            if (base->HeaderStatus() == 0)
+                readable.push_back(base->GetNumber());
+        }
+        EXPECT_EQ(readable, (std::vector<Num>{1, 2, 3, 5, 6})) << bad;
+        for (Num n : {5, 6}) {
+            base->SeekFirst(n);
+            base->LoadHeader();
+            EXPECT_EQ(RawText(*base), "text " + std::to_string(n) + "\r") << bad;
+        }
+    }
 }
