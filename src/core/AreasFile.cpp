@@ -64,24 +64,15 @@ TAreaBase* TAreasFromCFG::ParseLine(const std::string& line, const std::string& 
 
 TAreasFromCFG::TAreasFromCFG(const std::string& areasFileName, const std::string& hudsonPath)
 {
-    std::string contents;
-    if (uint16_t code = ReadWholeFile(areasFileName, contents); code != 0)
-        throw ECantFindAreasBBS(areasFileName, code);
-
-    // A line ends at CR, LF or CR LF.
-    std::size_t start = 0;
-    while (start < contents.size()) {
-        std::size_t end = contents.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = contents.size();
-        if (TAreaBase* area = ParseLine(contents.substr(start, end - start), hudsonPath))
+    auto take = [&](std::string_view line) {
+        if (TAreaBase* area = ParseLine(std::string(line), hudsonPath))
             Add(area);
-        start = end;
-        if (start < contents.size() && contents[start] == '\r')
-            ++start;
-        if (start < contents.size() && contents[start] == '\n')
-            ++start;
-    }
+    };
+    auto skip = [&](std::size_t number) {
+        Notes.push_back(Format("Строка %zu файла областей длиннее %zu байт: пропущена", number, MaxLineBytes));
+    };
+    if (uint16_t code = ForEachLine(areasFileName, MaxLineBytes, take, skip); code != 0)
+        throw ECantFindAreasBBS(areasFileName, code);
     Sort();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/Exceptions.h"
 #include "core/TBaseList.h"
@@ -51,4 +52,9 @@ public:
 
     // The area one line of the file describes, or nullptr for a skipped line.
     static TAreaBase* ParseLine(const std::string& line, const std::string& hudsonPath);
+
+    // No area line comes near this: a longer line (a damaged or wrong file)
+    // is skipped without being held in memory, and noted.
+    static constexpr std::size_t MaxLineBytes = 65536;
+    std::vector<std::string> Notes;  // what was skipped, for the user
 };

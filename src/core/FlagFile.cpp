@@ -1,5 +1,6 @@
 #include "core/FlagFile.h"
 
+#include <cerrno>
 #include <ctime>
 #include <dirent.h>
 #include <map>
@@ -45,10 +46,15 @@ bool SameTime(const timespec& a, const timespec& b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-bool IsRegular(const std::string& osPath)
+FlagState StateOf(const std::string& osPath)
 {
     struct stat st {};
-    return stat(osPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (stat(osPath.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode) ? FlagState::Present : FlagState::Unexaminable;
+    if (errno != ENOENT && errno != ENOTDIR)
+        return FlagState::Unexaminable;  // not searchable, a loop of links, an I/O error
+    // A symbolic link to nothing is there, but says nothing.
+    return lstat(osPath.c_str(), &st) == 0 ? FlagState::Unexaminable : FlagState::Absent;
 }
 
 std::string ReadMatch(const std::string& dir, const std::string& name)
@@ -104,14 +110,13 @@ std::string MatchIn(const std::string& dir, const std::string& name)
 
 }  // namespace
 
-bool FlagFileExists(std::string_view path)
+FlagState LookAtFlag(std::string_view path)
 {
     std::string os(path);
     if (os.empty())
-        return false;
-    struct stat st {};
-    if (stat(os.c_str(), &st) == 0)
-        return S_ISREG(st.st_mode);
+        return FlagState::Absent;
+    if (FlagState state = StateOf(os); state != FlagState::Absent)
+        return state;
 
     // The usual case: the directory is there as written and the flag is not.
     std::size_t slash = os.rfind('/');
@@ -121,10 +126,10 @@ bool FlagFileExists(std::string_view path)
     if (!name.empty() && name != "." && name != ".." && stat(dir.c_str(), &dirStat) == 0 &&
         S_ISDIR(dirStat.st_mode)) {
         std::string match = MatchIn(dir, name, dirStat);
-        return !match.empty() && IsRegular(dir + "/" + match);
+        return match.empty() ? FlagState::Absent : StateOf(dir + "/" + match);
     }
     // The general way, as ToOsPath resolves a path, with the kept reads.
-    return IsRegular(ResolveMissingComponents(
+    return StateOf(ResolveMissingComponents(
         os, [](const std::string& dir, const std::string& component) { return MatchIn(dir, component); }));
 }
 

@@ -10,7 +10,16 @@
 #include <cstddef>
 #include <string_view>
 
-bool FlagFileExists(std::string_view path);
+// What is at the flag's path: nothing, the flag (a plain file), or something
+// that cannot be examined (a directory or other non-plain file, a symbolic
+// link to nothing or in a loop, a directory on the way that may not be
+// searched). The last counts as the tosser working: the safe side.
+enum class FlagState { Absent, Present, Unexaminable };
+FlagState LookAtFlag(std::string_view path);
+inline bool FlagFileExists(std::string_view path)
+{
+    return LookAtFlag(path) != FlagState::Absent;
+}
 
 // How many directories FlagFileExists has read since the program started
 // (tests check that unchanged directories are not read again).

@@ -204,6 +204,61 @@ std::string ApplyNameCase(std::string_view name, NameCase style)
     return std::string(name);
 }
 
+uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::function<void(std::string_view)>& line,
+                     const std::function<void(std::size_t)>& tooLong)
+{
+    std::string os = ToOsPath(path);
+    int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return DosErrorForPath(errno, os);
+    std::string current;
+    bool overlong = false, afterCr = false, pending = false;
+    std::size_t number = 0;
+    auto finish = [&] {
+        ++number;
+        if (overlong)
+            tooLong(number);
+        else
+            line(current);
+        current.clear();
+        overlong = pending = false;
+    };
+    std::vector<char> buffer(65536);
+    for (;;) {
+        ssize_t got = read(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            int err = errno;
+            close(fd);
+            return DosErrorFromErrno(err);
+        }
+        if (got == 0)
+            break;
+        for (ssize_t i = 0; i < got; ++i) {
+            const char ch = buffer[static_cast<std::size_t>(i)];
+            if (ch == '\n' && afterCr) {
+                afterCr = false;  // the LF of a CR LF
+                continue;
+            }
+            afterCr = ch == '\r';
+            if (ch == '\r' || ch == '\n') {
+                finish();
+                continue;
+            }
+            pending = true;
+            if (current.size() < maxLine)
+                current += ch;
+            else
+                overlong = true;
+        }
+    }
+    close(fd);
+    if (pending)
+        finish();
+    return 0;
+}
+
 uint16_t ReadWholeFile(std::string_view path, std::string& contents)
 {
     contents.clear();

@@ -54,3 +54,8 @@ std::string ApplyNameCase(std::string_view name, NameCase style);
 
 // Reads a whole file. Returns 0 or the DOS-style error code.
 uint16_t ReadWholeFile(std::string_view path, std::string& contents);
+// Reads a text file line by line (a line ends at CR, LF or CR LF) in memory
+// bounded by maxLine: a line longer than that is not kept, tooLong gets its
+// number (from 1) instead. The DOS error code of a failure, else 0.
+uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::function<void(std::string_view)>& line,
+                     const std::function<void(std::size_t)>& tooLong);

@@ -18,6 +18,7 @@ bool ApplicationTerminating = false;
 struct FlagLook {
     std::string Path;
     bool Running = false;
+    bool Unexaminable = false;
     std::chrono::steady_clock::time_point At{};
     bool Valid = false;
 } LastLook;
@@ -56,9 +57,20 @@ bool CheckParameters(const std::vector<std::string>& params,
 
 bool TosserRunning()
 {
-    bool running = !TossingFlagFile.empty() && FlagFileExists(TossingFlagFile);
-    LastLook = {TossingFlagFile, running, Now(), true};
-    return running;
+    const FlagState state = TossingFlagFile.empty() ? FlagState::Absent : LookAtFlag(TossingFlagFile);
+    LastLook = {TossingFlagFile, state != FlagState::Absent, state == FlagState::Unexaminable, Now(), true};
+    return LastLook.Running;
+}
+
+bool TosserFlagUnexaminable()
+{
+    return LastLook.Valid && LastLook.Unexaminable;
+}
+
+std::string TosserStatusText()
+{
+    return TosserFlagUnexaminable() ? "[Флажок эхопроцессора не проверить: считаю, что он работает]"
+                                    : "[Работает эхопроцессор]";
 }
 
 bool TosserRunningLately()

@@ -26,8 +26,14 @@ const std::string& UsageMessage();
 bool CheckParameters(const std::vector<std::string>& params,
                      const std::function<void(const std::string&)>& showMessage);
 
-// The flag file exists (a plain file; asked afresh on every call).
+// The flag file exists (a plain file; asked afresh on every call), or its
+// path cannot be examined (taken as the tosser working: the safe side).
 bool TosserRunning();
+// The last look at the flag found its path not examinable (a directory, a
+// link to nothing, a directory that may not be searched): the status to show.
+bool TosserFlagUnexaminable();
+// What the windows and the tool say while the tosser counts as working.
+std::string TosserStatusText();
 // TosserRunning for loops that ask once per letter: it looks at the flag at
 // most once per TosserCheckInterval and otherwise gives the last answer (of
 // any TosserRunning), so the usual answer costs a clock read.

@@ -15,8 +15,11 @@ bool Waiting = false;
 }  // namespace
 
 ETosserBusy::ETosserBusy(const std::string& what)
-    : EQuorvel(Format("Работает эхопроцессор (есть \"%s\"): не могу %s", TossingFlagFile.c_str(),
-                      what.c_str()))
+    : EQuorvel(TosserFlagUnexaminable()
+                   ? Format("Флажок эхопроцессора \"%s\" не проверить (считаю, что он работает): не могу %s",
+                            TossingFlagFile.c_str(), what.c_str())
+                   : Format("Работает эхопроцессор (есть \"%s\"): не могу %s", TossingFlagFile.c_str(),
+                            what.c_str()))
 {
 }
 

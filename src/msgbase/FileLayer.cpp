@@ -60,26 +60,29 @@ struct OpenedFile {
 
 // Opens an existing file for reading and writing, or for reading only when
 // it may only be read (the file's permissions or a read-only mount: such
-// bases can still be read). A directory is refused with 5.
+// bases can still be read). Anything but a plain file (a directory, a FIFO,
+// a device) is refused with 5; it is opened without waiting, so that a FIFO
+// nobody writes to never holds the program up.
 OpenedFile OpenFound(const std::string& osPath, bool writable, int dirFd = AT_FDCWD)
 {
     OpenedFile opened;
     opened.Writable = writable;
-    opened.Fd = OpenWithRetry(osPath, writable ? O_RDWR : O_RDONLY, opened.Code, dirFd);
+    opened.Fd = OpenWithRetry(osPath, (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK, opened.Code, dirFd);
     if (opened.Fd < 0 && writable && (opened.Code == 5 || opened.Code == WriteProtected)) {
-        opened.Fd = OpenWithRetry(osPath, O_RDONLY, opened.Code, dirFd);
+        opened.Fd = OpenWithRetry(osPath, O_RDONLY | O_NONBLOCK, opened.Code, dirFd);
         opened.Writable = false;
     }
     struct stat st {};
-    if (opened.Fd >= 0 && fstat(opened.Fd, &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            close(opened.Fd);
-            opened.Fd = -1;
-            opened.Code = 5;
-        } else {
-            opened.Size = st.st_size;
-        }
+    if (opened.Fd < 0)
+        return opened;
+    if (fstat(opened.Fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(opened.Fd);
+        opened.Fd = -1;
+        opened.Code = 5;
+        return opened;
     }
+    fcntl(opened.Fd, F_SETFL, fcntl(opened.Fd, F_GETFL) & ~O_NONBLOCK);
+    opened.Size = st.st_size;
     return opened;
 }
 
@@ -373,6 +376,12 @@ int64_t FileSizeByName(const std::string& name)
 bool FileExists(const std::string& name)
 {
     return RegularFileExists(name);
+}
+
+bool NameTaken(const std::string& name)
+{
+    struct stat st {};
+    return lstat(ToOsPath(name).c_str(), &st) == 0;
 }
 
 std::string ExpandName(const std::string& name)

@@ -131,6 +131,9 @@ void FlushFile(FileRecord& file);
 int64_t FileSizeByName(const std::string& name);
 // A plain file of that name exists (directories do not count).
 bool FileExists(const std::string& name);
+// Anything is there under the name: a file of any kind, a symbolic link even
+// to nothing or in a loop (a base whose file is such is refused, not made anew).
+bool NameTaken(const std::string& name);
 // The full path of a name.
 std::string ExpandName(const std::string& name);
 

@@ -1,4 +1,6 @@
 // quorvel-tool areas AREASFILE [HUDSONPATH]: the areas as the program reads them.
+#include <iostream>
+
 #include "core/AreasFile.h"
 #include "tools/ToolCommands.h"
 
@@ -8,6 +10,8 @@ int CommandAreas(Args args)
         throw UsageError("areas takes AREASFILE [HUDSONPATH]");
     try {
         TAreasFromCFG areas(args[0], args.size() > 1 ? args[1] : std::string());
+        for (const std::string& note : areas.Notes)
+            std::cerr << "quorvel-tool: " << note << '\n';
         for (const TAreaBase* area : areas)
             PrintLine(EscapeField(area->Tag) + "\t" + EscapeField(area->BaseSpec));
     } catch (const ECantFindAreasBBS& e) {

@@ -7,6 +7,7 @@
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
 #include "msgbase/NetmailLines.h"
+#include "msgbase/fido/FidoMsgBase.h"
 #include "tools/ToolCommands.h"
 
 namespace {
@@ -23,6 +24,9 @@ int CommandList(Args args)
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     OpenedBase base(spec, false);
+    if (const auto* fido = dynamic_cast<const FidoMsgBase*>(base.operator->()))
+        for (const std::string& name : fido->HiddenDuplicates())
+            std::cerr << "quorvel-tool: " << name << ": another file has its number, this letter is not listed\n";
     std::string line;  // one buffer for every line
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();

@@ -104,6 +104,19 @@ TEST(AreasFile, ReadsSortsAndHandlesLineEnds)
     EXPECT_EQ(areas[3]->BaseSpec, "F/m/net");
 }
 
+// A line far longer than any area line (a wrong or damaged file) is skipped
+// with a note; it is never held whole in memory.
+TEST(AreasFile, AnOverlongLineIsSkippedWithANote)
+{
+    TempDir dir;
+    const std::string overlong(3 * TAreasFromCFG::MaxLineBytes, 'x');
+    WriteFileBytes(dir / "areas.bbs", "/a FIRST\r\n" + overlong + "\r\n/b LAST\n");
+    TAreasFromCFG areas(dir / "areas.bbs", "");
+    ASSERT_EQ(areas.Count(), 2u);
+    EXPECT_EQ(areas[1]->Tag, "LAST");
+    EXPECT_EQ(areas.Notes.size(), 1u);
+}
+
 TEST(AreasFile, EmptyFileAndDuplicateTags)
 {
     TempDir dir;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <unistd.h>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -51,9 +55,6 @@ TEST(FlagFile, SameAnswersAsTheGeneralLookup)
     WriteFileBytes(dir / "TOSS.FLAG", "");  // another case of the same name
     EXPECT_TRUE(agree(flag));
     std::remove((dir / "TOSS.FLAG").c_str());
-    ASSERT_EQ(mkdir(flag.c_str(), 0755), 0);  // a directory is not the flag
-    EXPECT_FALSE(agree(flag));
-    rmdir(flag.c_str());
 
     EXPECT_FALSE(agree(dir / "missing/toss.flag"));
     ASSERT_EQ(mkdir((dir / "Spool").c_str(), 0755), 0);
@@ -93,4 +94,26 @@ TEST(FlagFile, UnchangedDirectoriesAreNotReadAgain)
     }
     WriteFileBytes(dir / "spool/Toss.Flag", "");
     EXPECT_TRUE(FlagFileExists(dir / "SPOOL/toss.flag")) << "a changed directory is read again";
+}
+
+// What stands at the flag's path but cannot be examined counts as the
+// tosser working: the safe side.
+TEST(FlagFile, APathThatCannotBeExaminedCountsAsTheFlag)
+{
+    TempDir dir;
+    const std::string flag = dir / "toss.flag";
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"a directory", [&] { ASSERT_EQ(mkdir(flag.c_str(), 0755), 0); }},
+        {"a link to nothing", [&] { ASSERT_EQ(symlink((dir / "gone").c_str(), flag.c_str()), 0); }},
+        {"a loop of links", [&] { ASSERT_EQ(symlink(flag.c_str(), flag.c_str()), 0); }},
+        {"a loop on the way", [&] { ASSERT_EQ(symlink(flag.c_str(), flag.c_str()), 0); }},
+    };
+    for (const auto& [what, make] : cases) {
+        make();
+        const std::string path = std::string(what) == "a loop on the way" ? flag + "/x" : flag;
+        EXPECT_EQ(LookAtFlag(path), FlagState::Unexaminable) << what;
+        EXPECT_TRUE(FlagFileExists(path)) << what;
+        std::filesystem::remove(flag);
+    }
+    EXPECT_EQ(LookAtFlag(flag), FlagState::Absent);
 }

@@ -54,6 +54,7 @@ void FidoLetterNumbers::Clear()
     std::fill(Bits.begin(), Bits.end(), 0);
     std::fill(Spelling.begin(), Spelling.end(), 0);
     Padded.clear();
+    ShadowedNames.clear();
     High = 0;
     Total = 0;
 }
@@ -75,8 +76,12 @@ void FidoLetterNumbers::Scan(const std::vector<std::string>& plainFiles)
         if (!ParseLetterName(name, number, extension))
             continue;
         if (Exists(number) && rank(Padded.count(number) != 0, Spelling[number] == 0) <=
-                                  rank(name[0] == '0', extension == ".msg"))
+                                  rank(name[0] == '0', extension == ".msg")) {
+            ShadowedNames.push_back(name);
             continue;
+        }
+        if (Exists(number))
+            ShadowedNames.push_back(NameOf(number));
         Add(number, extension);
         if (name[0] == '0')
             Padded[number] = name;

@@ -39,6 +39,9 @@ public:
     // The case of the directory's letter names (that of the highest letter);
     // lower case when there is none. Files this base creates follow it.
     NameCase LetterCase() const;
+    // Names the last Scan passed over for another name of the same number
+    // ("007.msg" beside "7.msg"): those letters are not listed.
+    const std::vector<std::string>& Shadowed() const { return ShadowedNames; }
 
 private:
     std::vector<uint8_t> Bits;      // bit (n mod 8) of byte (n div 8)
@@ -46,6 +49,7 @@ private:
     std::map<Num, std::string> Padded;  // names whose number has leading zeros ("007.msg")
     Num High = 0;
     uint32_t Total = 0;
+    std::vector<std::string> ShadowedNames;
 };
 
 // ".msg" with its letters k (0 to 2) in upper case where bit k of upper is set.

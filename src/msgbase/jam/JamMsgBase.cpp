@@ -59,12 +59,13 @@ std::string JamMsgBase::FileName(std::string_view extension) const
     return BasePath + std::string(extension);
 }
 
-// A base is there as soon as its header file is, or its index or text holds
-// anything: what is left of a base whose header file is gone must not be
+// A base is there as soon as anything is under its header file's name (a
+// link in a loop is refused by OpenBase, nothing is made beside it), or its
+// index or text holds anything: what is left of a base whose header file is gone must not be
 // taken for a new base (a fresh header would number its letters anew).
 bool JamMsgBase::BaseExists()
 {
-    return FileExists(FileName(".jhr")) || FileSizeByName(FileName(".jdx")) > 0 ||
+    return NameTaken(FileName(".jhr")) || FileSizeByName(FileName(".jdx")) > 0 ||
            FileSizeByName(FileName(".jdt")) > 0;
 }
 

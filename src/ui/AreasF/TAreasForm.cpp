@@ -278,7 +278,7 @@ void TAreasForm::UpdateTitle(const std::string& text)
         if (TotalUnreadShown != 0)
             shown = IntToText(TotalUnreadShown);
         if (TosserRunning())
-            shown = "[Работает эхопроцессор]";
+            shown = TosserStatusText();
     }
     const std::string title =
         shown.empty() ? std::string(ProgramTitle) : Format("%s: %s", ProgramTitle, shown.c_str());

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +88,9 @@ TEST(FidoNumbers, NamesAnyCaseAndIgnoresWhatIsNoLetter)
     seven->LoadHeader();
     EXPECT_EQ(seven->GetFrom(), "Sender");
     EXPECT_EQ(seven->CountLetters(), 1u);
+    auto hidden = seven->HiddenDuplicates();
+    std::sort(hidden.begin(), hidden.end());
+    EXPECT_EQ(hidden, (std::vector<std::string>{"007.msg", "7.MSG"})) << "the letters not listed are reported";
 }
 
 TEST(FidoHeader, FieldsFlagsAndTheReadMark)

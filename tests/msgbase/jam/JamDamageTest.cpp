@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "msgbase/jam/JamBytes.h"
 #include "msgbase/jam/JamMsgBase.h"
@@ -177,4 +179,24 @@ TEST(JamDamage, WhatIsLeftOfABaseIsNeverMadeIntoANewOne)
     EXPECT_EQ(fresh.CreateBase(0, 0), 0);
     EXPECT_EQ(fresh.OpenBase(), 0);
     EXPECT_EQ(fresh.CreateBase(0, 0), JamBaseExists) << "a whole base is never started afresh";
+}
+
+// A base file that is no plain file (a FIFO would hang a read or read as
+// empty) is refused, and a header file that is a loop of links is refused
+// without anything made beside it.
+TEST(JamDamage, BaseFilesThatAreNoPlainFilesAreRefused)
+{
+    Damaged fifo({From("A")}, {"a\r"});
+    std::filesystem::remove(fifo.dir / "echo.jdt");
+    ASSERT_EQ(mkfifo((fifo.dir / "echo.jdt").c_str(), 0644), 0);
+    EXPECT_NE(fifo.Open(), 0);
+
+    TempDir dir;
+    ASSERT_EQ(symlink((dir / "echo.jhr").c_str(), (dir / "echo.jhr").c_str()), 0);
+    JamMsgBase loop;
+    loop.SetBasePath(dir / "echo");
+    EXPECT_TRUE(loop.BaseExists());
+    EXPECT_NE(loop.CreateBase(0, 0), 0);
+    EXPECT_NE(loop.OpenBase(), 0);
+    EXPECT_EQ(DirectoryNames(dir.Path()), std::vector<std::string>{"echo.jhr"});
 }
