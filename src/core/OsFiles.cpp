@@ -204,25 +204,15 @@ std::string ApplyNameCase(std::string_view name, NameCase style)
     return std::string(name);
 }
 
-uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::function<void(std::string_view)>& line,
-                     const std::function<void(std::size_t)>& tooLong)
+namespace {
+
+// Reads a file from start to end, giving block after block to take.
+uint16_t ForEachBlock(std::string_view path, const std::function<void(const char*, std::size_t)>& take)
 {
     std::string os = ToOsPath(path);
     int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return DosErrorForPath(errno, os);
-    std::string current;
-    bool overlong = false, afterCr = false, pending = false;
-    std::size_t number = 0;
-    auto finish = [&] {
-        ++number;
-        if (overlong)
-            tooLong(number);
-        else
-            line(current);
-        current.clear();
-        overlong = pending = false;
-    };
     std::vector<char> buffer(65536);
     for (;;) {
         ssize_t got = read(fd, buffer.data(), buffer.size());
@@ -235,8 +225,32 @@ uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::func
         }
         if (got == 0)
             break;
-        for (ssize_t i = 0; i < got; ++i) {
-            const char ch = buffer[static_cast<std::size_t>(i)];
+        take(buffer.data(), static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return 0;
+}
+
+}  // namespace
+
+uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::function<void(std::string_view)>& line,
+                     const std::function<void(std::size_t)>& tooLong)
+{
+    std::string current;
+    bool overlong = false, afterCr = false, pending = false;
+    std::size_t number = 0;
+    auto finish = [&] {
+        ++number;
+        if (overlong)
+            tooLong(number);
+        else
+            line(current);
+        current.clear();
+        overlong = pending = false;
+    };
+    const uint16_t code = ForEachBlock(path, [&](const char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const char ch = bytes[i];
             if (ch == '\n' && afterCr) {
                 afterCr = false;  // the LF of a CR LF
                 continue;
@@ -252,34 +266,14 @@ uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::func
             else
                 overlong = true;
         }
-    }
-    close(fd);
-    if (pending)
+    });
+    if (code == 0 && pending)
         finish();
-    return 0;
+    return code;
 }
 
 uint16_t ReadWholeFile(std::string_view path, std::string& contents)
 {
     contents.clear();
-    std::string os = ToOsPath(path);
-    int fd = open(os.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return DosErrorForPath(errno, os);
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            close(fd);
-            return DosErrorFromErrno(err);
-        }
-        if (got == 0)
-            break;
-        contents.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(fd);
-    return 0;
+    return ForEachBlock(path, [&](const char* bytes, std::size_t count) { contents.append(bytes, count); });
 }

@@ -142,15 +142,13 @@ constexpr std::size_t NetmailLineBytes = 1024;
 int FitCharsFrom(const CarriedLine& line, std::size_t from, int pixels, const Canvas& canvas, int& hint)
 {
     const std::size_t rest = line.Size() - from;
-    for (std::size_t chars = 1024;; chars *= 4) {
+    for (std::size_t chars = std::max<std::size_t>(128, 2 * std::size_t(std::max(hint, 0)) + 32);; chars *= 4) {
         std::string window = line.Part(from, std::min(rest, chars * 4 + 4));
-        bool complete = window.size() == rest;
-        if (const std::size_t bytes = Utf8Offset(window, chars); bytes < window.size()) {
-            window.resize(bytes);
-            complete = false;
-        }
+        const std::size_t bytes = Utf8Offset(window, chars);
+        const bool complete = bytes >= window.size() && window.size() == rest;
+        window.resize(std::min(bytes, window.size()));
         const int fit = FitChars(window, pixels, canvas, hint);
-        if (complete || static_cast<std::size_t>(fit) < Utf8Length(window)) {
+        if (complete || static_cast<std::size_t>(fit) < chars) {
             hint = fit;
             return fit;
         }
@@ -182,6 +180,7 @@ int FitChars(std::string_view text, int pixels, const Canvas& canvas, int hint)
     const std::string_view all(text);
     std::vector<std::size_t> starts;  // byte offset of every character, then the size (not for ASCII)
     if (!IsAscii(all)) {
+        starts.reserve(all.size() + 1);
         for (std::size_t pos = 0; pos < all.size(); NextCodePoint(all, pos))
             starts.push_back(pos);
         starts.push_back(all.size());

@@ -48,10 +48,13 @@ TEST(TosserFlag, ExistenceChangesAndDirectories)
     EXPECT_TRUE(TosserStateChanged());
     EXPECT_FALSE(TosserRunning());
 
-    TossingFlagFile = dir.Path();  // a directory is not the flag
-    EXPECT_FALSE(TosserRunning());
+    TossingFlagFile = dir.Path();  // a directory cannot be examined: the safe side
+    EXPECT_TRUE(TosserRunning());
+    EXPECT_TRUE(TosserFlagUnexaminable());
+    EXPECT_NE(TosserStatusText().find("не проверить"), std::string::npos);
     TossingFlagFile = dir / "missing/dir/flag";
     EXPECT_FALSE(TosserRunning());
+    EXPECT_FALSE(TosserFlagUnexaminable());
 
     SetApplicationTerminating(true);
     EXPECT_TRUE(StopRequested());
