@@ -36,8 +36,8 @@ constexpr double GoalSeconds = 2.0;
 // About `bytes` of words, as one line or as lines of up to 72 characters.
 std::vector<std::string> Text(std::size_t bytes, bool oneLine)
 {
-    static const char* const words[] = {"привет", "всем", "the", "point", "polls", "every", "night", "тоссер",
-                                        "раскладывает", "эхи", "по", "базам"};
+    static const char* const words[] = {"привет", "всем",   "the",          "point", "polls", "every",
+                                        "night",  "тоссер", "раскладывает", "эхи",   "по",    "базам"};
     std::vector<std::string> lines(1);
     std::size_t size = 0;
     for (std::size_t w = 0; size < bytes; ++w) {

@@ -41,7 +41,6 @@ bool ParseParenthesisAddress(const std::string& text, const FidoAddress& default
     return ParseAddress(part, defaultAddress, address);
 }
 
-
 // The cut of a text at width w (characters) by the rule of WrapLine, found
 // from the first w + 1 characters only: view holds at least those, or the
 // whole text. False: the text fits, no cut.
