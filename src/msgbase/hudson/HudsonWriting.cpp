@@ -3,7 +3,7 @@
 // whole when a step fails.
 #include <algorithm>
 #include <array>
-#include <iterator>
+#include <numeric>
 #include <cstring>
 #include <vector>
 
@@ -349,12 +349,14 @@ bool HudsonMsgBase::WriteLetterRecords(FileUndo& undo, int64_t position, const L
            write(IdxFile, after.Idx, static_cast<const HudsonIdxRecord*>(nullptr));
 }
 
-// The counters against the index, which every writer reads under the lock
-// anyway: where they differ (a deletion killed part way, or another
-// program's counting), every letter's records are read, a letter deleted by
-// its index or by its header is made deleted in all three, and the counters
-// are set from what is left. Letters numbered above the highest (stored but
-// not counted) are counted by AdoptUncountedLetters before this.
+// The boards' counters against the index, which every writer reads under the
+// lock anyway: where they differ (a deletion killed part way), every
+// letter's records are read, a letter deleted by its index or by its header
+// is made deleted in all three, and the boards' counters are set from what
+// is left. The total moves by as much as they did: tossers differ in what
+// they count there (some count deleted letters too), and that stays. Letters
+// numbered above the highest (stored but not counted) are counted by
+// AdoptUncountedLetters before this.
 Status HudsonMsgBase::RecountFromIndex(std::vector<HudsonIdxRecord>& index)
 {
     std::array<uint16_t, HudsonBoards> perBoard{};
@@ -368,8 +370,10 @@ Status HudsonMsgBase::RecountFromIndex(std::vector<HudsonIdxRecord>& index)
             }
         return total;
     };
-    uint16_t total = countLive();
-    if (total == Info.TotalMsgs && std::equal(perBoard.begin(), perBoard.end(), std::begin(Info.ActiveMsgs)))
+    countLive();
+    std::array<uint16_t, HudsonBoards> counted{};  // the packed field copied out whole
+    std::memcpy(counted.data(), Info.ActiveMsgs, sizeof Info.ActiveMsgs);
+    if (perBoard == counted)
         return 0;
     std::vector<HudsonHdrRecord> headers(index.size());
     uint32_t got = 0;
@@ -394,8 +398,11 @@ Status HudsonMsgBase::RecountFromIndex(std::vector<HudsonIdxRecord>& index)
             return IoStatus();
         idx.MsgNum = HudsonDeletedNumber;
     }
-    Info.TotalMsgs = countLive();
-    std::copy(perBoard.begin(), perBoard.end(), std::begin(Info.ActiveMsgs));
+    const int64_t wasCounted = std::accumulate(counted.begin(), counted.end(), int64_t(0));
+    const int64_t live = countLive();
+    const int64_t total = Info.TotalMsgs;
+    Info.TotalMsgs = static_cast<uint16_t>(std::clamp<int64_t>(total - (wasCounted - live), 0, 0xFFFF));
+    std::memcpy(Info.ActiveMsgs, perBoard.data(), sizeof Info.ActiveMsgs);
     return 0;
 }
 
