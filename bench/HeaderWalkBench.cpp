@@ -50,8 +50,9 @@ long WalkBase(const std::string& spec, std::size_t& checksum)
     long walked = 0;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
-        checksum += base->GetReplyTo() + base->GetNumber() + base->GetSubject().size() + base->GetFrom().size() +
-                    base->GetTo().size() + (base->GetDateTime() > 0) + base->IsRead();
+        const LetterHeader header = base->Header();
+        checksum += header.ReplyTo + header.Number + header.Subject.size() + header.From.size() + header.To.size() +
+            (header.Written > 0) + header.Flags.Has(LetterFlag::Read);
         ++walked;
     }
     base->CloseBase();

@@ -93,15 +93,15 @@ void WriteLongLetters(const std::string& spec, Num answered)
     for (int i = 0; i < 70; ++i)
         line += static_cast<char>('a' + i % 26);
     for (const char* writer : {BigWriter, WorstWriter}) {
-        base->StartNewLetter();
+        LetterHeader header;
+        header.From = writer;
+        header.To = "All";
+        header.Subject = "A long letter";
+        header.Written = EncodeDate(2025, 6, 1);
+        header.Orig = FidoAddress{2, 5020, 1, 4};
+        header.ReplyTo = answered;
         base->SetMailType(MailEcho);
-        base->SetFrom(writer);
-        base->SetTo("All");
-        base->SetSubject("A long letter");
-        base->SetDateTime(EncodeDate(2025, 6, 1));
-        base->SetOrigAddr(FidoAddress{2, 5020, 1, 4});
-        base->SetReplyTo(answered);
-        base->SetRead(false);
+        base->StartNewLetter(header);
         base->WriteKludge(std::string("\x01MSGID: 2:5020/1.4 ") + (writer == BigWriter ? "0badc0de" : "0badc0df"));
         if (writer == BigWriter) {
             for (const std::string& row : Prose())

@@ -77,15 +77,10 @@ std::vector<TLetter*> TArea::ReadLetters()
                 base->SeekNext();
                 continue;
             }
-            Num replyTo = base->GetReplyTo();
-            Num number = base->GetNumber();
-            std::string subject = base->GetSubject();
-            std::string from = base->GetFrom();
-            std::string to = base->GetTo();
-            DateTime date = base->GetDateTime();
-            bool read = base->IsRead();
-            batch.Letters.push_back(new TLetter(this, number, replyTo, std::move(subject), std::move(from),
-                                                std::move(to), date, !read));
+            LetterHeader header = base->Header();
+            batch.Letters.push_back(new TLetter(this, header.Number, header.ReplyTo, std::move(header.Subject),
+                                                std::move(header.From), std::move(header.To), header.Written,
+                                                !header.Flags.Has(LetterFlag::Read)));
             base->SeekNext();
         }
     } catch (...) {

@@ -74,11 +74,8 @@ bool TLetter::StillValid()
     }
     MsgBase& base = *Area->Base;
     base.LoadHeader();
-    DateTime date = base.GetDateTime();
-    std::string to = base.GetTo();
-    std::string from = base.GetFrom();
-    std::string subject = base.GetSubject();
-    return LetterKey(subject, from, to, date) == Key;
+    const LetterHeader header = base.Header();
+    return LetterKey(header.Subject, header.From, header.To, header.Written) == Key;
 }
 
 void TLetter::ReadText(std::vector<std::string>& lines)
@@ -108,9 +105,10 @@ TLetterText TLetter::ReadLetter()
     ReadText(letter.Lines);
     MsgBase& base = *Area->Base;
     letter.Set = base.GetTextCharset();
-    letter.From = base.GetFrom();
-    letter.To = base.GetTo();
-    letter.Subject = base.GetSubject();
+    LetterHeader header = base.Header();
+    letter.From = std::move(header.From);
+    letter.To = std::move(header.To);
+    letter.Subject = std::move(header.Subject);
     return letter;
 }
 
@@ -131,8 +129,9 @@ void TLetter::StoreReadMark(bool notify)
     if (!StillValid())
         throw ELetterNotFound(Number);
     MsgBase& base = *Area->Base;
-    base.SetRead(true);
-    if (Status status = base.RewriteHeader(); status != 0)
+    LetterHeader header = base.Header();
+    header.Flags.Set(LetterFlag::Read);
+    if (Status status = base.RewriteHeader(header); status != 0)
         throw ECantMarkRead(Number, status);
     Unread = false;
     --Area->UnreadCount;

@@ -52,7 +52,12 @@ void MsgBase::BeginHeader()
 
 std::string MsgBase::DecodeHeader(std::string_view stored) const
 {
-    return DecodeHeaderField(stored, TextResolved ? TextCharset : HeaderCharset, CurrentReadingRules());
+    return DecodeHeaderField(stored, HeaderDecodingSet(), CurrentReadingRules());
+}
+
+Charset MsgBase::HeaderDecodingSet() const
+{
+    return TextResolved ? TextCharset : HeaderCharset;
 }
 
 std::string MsgBase::EncodeField(const std::string& utf8, std::size_t width) const
@@ -98,12 +103,6 @@ std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::strin
 
 bool MsgBase::LockBase() { NotInThisFormat("LockBase"); }
 bool MsgBase::UnlockBase() { NotInThisFormat("UnlockBase"); }
-void MsgBase::SetCost(uint16_t) { NotInThisFormat("SetCost"); }
-uint16_t MsgBase::GetCost() { NotInThisFormat("GetCost"); }
-void MsgBase::SetNextReply(Num) { NotInThisFormat("SetNextReply"); }
-void MsgBase::SetEcho(bool) { NotInThisFormat("SetEcho"); }
-
-Num MsgBase::GetNextReply() { return 0; }
 uint16_t MsgBase::GetBoard() { return 0; }
 Num MsgBase::GetDisplayNumber() { return GetNumber(); }
 bool MsgBase::LineWasWrapped() { return LastLineWrapped; }
@@ -124,6 +123,17 @@ void MsgBase::WriteLine(const std::string& text)
 void MsgBase::WriteKludge(const std::string& line)
 {
     WriteLine(line);
+}
+
+Status MsgBase::WriteLetter(const LetterHeader& header, const std::vector<std::string>& kludges,
+                            const std::vector<std::string>& lines)
+{
+    StartNewLetter(header);
+    for (const std::string& kludge : kludges)
+        WriteKludge(kludge);
+    for (const std::string& line : lines)
+        WriteLine(line);
+    return WriteLetter();
 }
 
 std::string MsgBase::ReadLine(uint16_t maxLen)

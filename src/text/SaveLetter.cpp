@@ -117,49 +117,44 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
 
     OpenForSave open(area);
     MsgBase& base = *area.Base;
-    base.StartNewLetter();
-    base.SetOutgoingCharset(charset);
-    // The type comes first: formats that keep zones and points in control
-    // lines write them as the addresses are set.
-    base.SetMailType(editor.Netmail ? MailNet : MailEcho);
-    base.SetFrom(letter->From);
-    base.SetTo(letter->To);
-    base.SetSubject(letter->Subject);
-    base.SetDateTime(letter->Date);
+    LetterHeader header;
+    header.From = letter->From;
+    header.To = letter->To;
+    header.Subject = letter->Subject;
+    header.Written = letter->Date;
     if (editor.Netmail)
-        base.SetDestAddr(dest);
-    base.SetOrigAddr(sender);
-    base.SetLocal(true);
-    if (editor.Netmail)
-        base.SetPrivate(true);
-    if (replyTo != 0)
-        base.SetReplyTo(replyTo);
-    base.SetRead(true);
+        header.Dest = dest;
+    header.Orig = sender;
+    header.ReplyTo = replyTo;
+    header.Flags = {LetterFlag::Local, LetterFlag::Read};
+    header.Flags.Set(LetterFlag::Private, editor.Netmail);
     // Where the format exports only letters that carry the export mark, a
     // letter without it would stay at the point for ever.
-    if (base.HasExportMark())
-        base.SetEcho(true);
+    header.Flags.Set(LetterFlag::Echo);
 
+    std::vector<std::string> kludges;
     if (mode == ChangeMode) {
         if (!editor.AnsweredText.MsgId.empty())
-            base.WriteKludge(Kludge("MSGID", editor.AnsweredText.MsgId));
+            kludges.push_back(Kludge("MSGID", editor.AnsweredText.MsgId));
         if (!editor.AnsweredText.Reply.empty())
-            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.Reply));
+            kludges.push_back(Kludge("REPLY", editor.AnsweredText.Reply));
     } else {
-        base.WriteKludge(Kludge("MSGID", AddressToText(sender) + " " + SerialText(NextMsgIdSerial(now))));
+        kludges.push_back(Kludge("MSGID", AddressToText(sender) + " " + SerialText(NextMsgIdSerial(now))));
         if (!editor.AnsweredText.MsgId.empty())
-            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.MsgId));
+            kludges.push_back(Kludge("REPLY", editor.AnsweredText.MsgId));
     }
     // A changed letter's own CHRS went with its other control lines when
     // its text was prepared: this is the only one.
-    base.WriteKludge(std::string(1, KludgeMark) + CharsetKludge(charset));
+    kludges.push_back(std::string(1, KludgeMark) + CharsetKludge(charset));
 
-    // The last line too ends with a carriage return: tossers append the
-    // SEEN-BY and PATH lines straight after the text, and without it the
-    // first of them would be glued onto the origin line.
-    for (const std::string& line : text)
-        base.WriteLine(line);
-    if (Status status = base.WriteLetter(); status != 0)
+    base.SetOutgoingCharset(charset);
+    // Formats that keep zones and points in control lines write them as the
+    // letter starts, by its type. The last line too ends with a carriage
+    // return: tossers append the SEEN-BY and PATH lines straight after the
+    // text, and without it the first of them would be glued onto the origin
+    // line.
+    base.SetMailType(editor.Netmail ? MailNet : MailEcho);
+    if (Status status = base.WriteLetter(header, kludges, text); status != 0)
         throw ECantWriteLetter(status);
     letter->Number = base.GetNumber();
 

@@ -115,7 +115,7 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
     // Nothing unread: no current letter, whatever it was.
     area.SetCurrent(area.LetterByNumber(n[0]));
     for (auto& [number, letter] : MemoryMsgBase::StoreNamed(spec.substr(1))->Letters)
-        letter.Flags |= MemRead;
+        letter.Flags.Set(LetterFlag::Read);
     area.Loaded = false;
     area.Load();
     EXPECT_EQ(area.UnreadCount, 0);
@@ -313,6 +313,6 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
     EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
     area.Base->SeekFirst(n[2]);
     area.Base->LoadHeader();
-    EXPECT_TRUE(area.Base->IsRead());
+    EXPECT_TRUE(area.Base->Header().Flags.Has(LetterFlag::Read));
     area.Close();
 }

@@ -17,7 +17,7 @@ namespace {
 // A memory base whose header rewrites fail, as a locked or read-only base does.
 class StubbornBase : public MemoryMsgBase {
 public:
-    Status RewriteHeader() override { return 5; }
+    Status RewriteHeader(const LetterHeader&) override { return 5; }
     Status DeleteLetter() override { return 5; }
 };
 
@@ -168,7 +168,7 @@ TEST(LetterIdentity, StillValidSeesReplacementAndDisappearance)
     LoadedArea a({{.Subject = "one"}, {.Subject = "two"}, {.Subject = "three"}});
     TLetter* two = a.Area.LetterByNumber(a.Numbers[1]);
     EXPECT_TRUE(two->StillValid());
-    EXPECT_EQ(a.Area.Base->GetSubject(), "two") << "left standing on the letter, header loaded";
+    EXPECT_EQ(a.Area.Base->Header().Subject, "two") << "left standing on the letter, header loaded";
 
     // Another program put a different letter under the same number.
     a.Store()->Letters[a.Numbers[1]].Subject = "other";
@@ -208,7 +208,7 @@ TEST(LetterText, ReadLetterGivesTheHeaderByTheTextsSetAndTheLetterStaysItself)
     EXPECT_EQ(letter->From, scanned);
     letter->MarkRead(false);
     EXPECT_FALSE(letter->Unread);
-    EXPECT_NE(l.Store()->Letters.at(l.Numbers[0]).Flags & MemRead, 0u) << "the mark is stored on this letter";
+    EXPECT_TRUE(l.Store()->Letters.at(l.Numbers[0]).Flags.Has(LetterFlag::Read)) << "the mark is stored on this letter";
 }
 
 TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
@@ -225,7 +225,7 @@ TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
     EXPECT_EQ(a.Area.ReadCount, 1);
     EXPECT_EQ(a.Area.NewCount(), 1);
     EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
-    EXPECT_TRUE(a.Store()->Letters[a.Numbers[0]].Flags & MemRead) << "the mark is in the base";
+    EXPECT_TRUE(a.Store()->Letters[a.Numbers[0]].Flags.Has(LetterFlag::Read)) << "the mark is in the base";
 
     form.Messages.clear();
     one->MarkRead(true);
@@ -240,7 +240,7 @@ TEST(LetterMarkRead, NeverMarksAnotherLetter)
     TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
     a.Store()->Letters.erase(a.Numbers[0]);  // deleted by another program
     EXPECT_THROW(one->MarkRead(true), ELetterNotFound);
-    EXPECT_FALSE(a.Store()->Letters[a.Numbers[1]].Flags & MemRead);
+    EXPECT_FALSE(a.Store()->Letters[a.Numbers[1]].Flags.Has(LetterFlag::Read));
     EXPECT_TRUE(one->Unread);
     EXPECT_EQ(a.Area.UnreadCount, 2);
 }
@@ -295,8 +295,8 @@ TEST(LetterWrites, WaitForTheTosserAndWriteNothingWhenTheWaitIsGivenUp)
         SCOPED_TRACE(op.Name);
         LoadedArea a({{.Subject = "one"}, {.Subject = "two"}});
         auto unchanged = [&a] {
-            return a.Store()->Letters.size() == 2 && !(a.Store()->Letters[a.Numbers[0]].Flags & MemRead) &&
-                   a.Area.UnreadCount == 2;
+            return a.Store()->Letters.size() == 2 && !(a.Store()->Letters[a.Numbers[0]].Flags.Has(LetterFlag::Read)) &&
+                a.Area.UnreadCount == 2;
         };
         WriteFileBytes(TossingFlagFile, "");
 

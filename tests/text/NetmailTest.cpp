@@ -196,7 +196,7 @@ TEST_F(Netmail, AReplyIsPrivateWithoutOriginAndTheSenderFitsTheDestination)
     const MemoryLetter& stored = store->Letters.at(store->High);
     EXPECT_EQ(stored.Dest, (FidoAddress{1, 234, 5, 6}));
     EXPECT_EQ(stored.Orig, (FidoAddress{1, 234, 99, 7}));
-    EXPECT_EQ(stored.Flags, uint32_t(MemLocal | MemPrivate | MemRead));
+    EXPECT_EQ(stored.Flags, (LetterFlags{LetterFlag::Local, LetterFlag::Private, LetterFlag::Read}));
     EXPECT_EQ(stored.ReplyTo, asked);
     EXPECT_EQ(stored.Text.substr(0, 19), "\x01MSGID: 1:234/99.7 ") << "the MSGID names the sender chosen";
     EXPECT_NE(stored.Text.find("\r\x01REPLY: 1:234/5.6 1a2b3c4d\r"), std::string::npos);

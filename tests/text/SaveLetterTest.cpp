@@ -133,7 +133,7 @@ TEST_F(Saving, NewLetterHasOneMsgIdNoReplyAndJoinsTheArea)
     EXPECT_EQ(stored.ReplyTo, 0u);
     EXPECT_EQ(stored.Orig, (FidoAddress{2, 5020, 1234, 5}));
     EXPECT_EQ(stored.Date, NowMinutes) << "seconds and milliseconds dropped";
-    EXPECT_EQ(stored.Flags, uint32_t(MemLocal | MemRead));
+    EXPECT_EQ(stored.Flags, (LetterFlags{LetterFlag::Local, LetterFlag::Read}));
     EXPECT_EQ(stored.From, "Ivan Petrov");
 
     ASSERT_EQ(Area->Count(), 1u);
@@ -260,7 +260,7 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
     letter->ReadText(read);
     ASSERT_GE(read.size(), 3u);
     EXPECT_EQ(read[2], "Привет, Hиколай!") << "not a letter lost to the readers taking 0x8D as a soft break";
-    EXPECT_EQ(Area->Base->GetTo(), "Николай Петров") << "the header keeps the name";
+    EXPECT_EQ(Area->Base->Header().To, "Николай Петров") << "the header keeps the name";
 
     // In a UTF-8 letter the letter is written as it is.
     EditorState utf8 = Editor(NewLetterMode);

@@ -112,7 +112,7 @@ public:
         if (base->SeekFound()) {
             base->LoadHeader();
             if (base->GetNumber() == Numbers.at(letter - 1))
-                mark = base->IsRead() ? 1 : 0;
+                mark = base->Header().Flags.Has(LetterFlag::Read) ? 1 : 0;
         }
         base->CloseBase();
         return mark;
@@ -127,7 +127,7 @@ public:
         base->SeekFirst(Numbers.at(letter - 1));
         base->LoadHeader();
         FidoAddress origin;
-        base->GetOrigAddr(origin);
+        origin = base->Header().Orig;
         const QString address = Q(AddressToText(origin));
         base->CloseBase();
         return address;

@@ -97,8 +97,12 @@ public:
             return letters;
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
-            StoredLetter letter{base->GetNumber(), base->GetReplyTo(), ToQString(base->GetFrom()),
-                                ToQString(base->GetTo()), {}, {}};
+            StoredLetter letter{base->GetNumber(),
+                                base->Header().ReplyTo,
+                                ToQString(base->Header().From),
+                                ToQString(base->Header().To),
+                                {},
+                                {}};
             for (base->StartText(); !base->TextEnded();) {
                 const std::string line = base->ReadLine(65535);
                 (IsCharsetKludge(line) ? letter.Chrs : letter.Lines.emplace_back()) = ToQString(line);
@@ -540,7 +544,7 @@ private slots:
         const MemoryLetter& sent = point.Store->Letters.at(point.Store->High);
         QCOMPARE(sent.Dest, (FidoAddress{1, 234, 5, 6}));
         QCOMPARE(sent.Orig, (FidoAddress{1, 234, 99, 7}));
-        QVERIFY(sent.Flags & MemPrivate);
+        QVERIFY(sent.Flags.Has(LetterFlag::Private));
         QCOMPARE(point.Newest().Lines.mid(1), (QStringList{"\x01REPLY: 2:5020/77 1234abcd", "B> Hi Anna!", "",
                                                            "AN>> Hello from Anna.", "", Tear}));
     }

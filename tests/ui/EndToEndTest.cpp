@@ -254,14 +254,17 @@ private slots:
         const int scans = Scans->Started;
         std::unique_ptr<MsgBase> base = CreateBaseFor("F" + PointFile("netmail/"));
         QCOMPARE(base->OpenBase(), Status(0));
-        base->StartNewLetter();
-        base->SetMailType(MailNet);
-        base->SetFrom("Far Point");
-        base->SetTo(UserName);
-        base->SetSubject("From zone 1");
-        base->SetDateTime(NowDateTime());
-        base->SetDestAddr(MainAddress);
-        base->SetOrigAddr({1, 234, 5, 6});
+        {
+            LetterHeader header;
+            base->SetMailType(MailNet);
+            header.From = "Far Point";
+            header.To = UserName;
+            header.Subject = "From zone 1";
+            header.Written = NowDateTime();
+            header.Dest = MainAddress;
+            header.Orig = {1, 234, 5, 6};
+            base->StartNewLetter(header);
+        }
         base->WriteLine("Hello from far away.");
         QCOMPARE(base->WriteLetter(), Status(0));
         base->CloseBase();

@@ -127,101 +127,111 @@ bool HudsonMsgBase::WriteAt(FileRecord& file, int64_t record, const void* data, 
 
 void HudsonMsgBase::ClearHeader()
 {
-    std::memset(&Header, 0, sizeof Header);
+    std::memset(&HdrRecord, 0, sizeof HdrRecord);
 }
 
-void HudsonMsgBase::StartNewLetter()
+void HudsonMsgBase::StartNewLetter(const LetterHeader& header)
 {
     Found = false;
     CurrentNumber = 0;
     HeaderLoaded = false;
     HeaderPosition = -1;
     ClearHeader();
-    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, "00:00");
-    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date, "00-00-00");
+    SetPascal(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time, "00:00");
+    SetPascal(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date, "00-00-00");
     const std::string blank = "* Blank *";
-    SetPascal(Header.ToLength, Header.To, HudsonNameChars, blank);
-    SetPascal(Header.FromLength, Header.From, HudsonNameChars, blank);
-    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, blank);
+    SetPascal(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars, blank);
+    SetPascal(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars, blank);
+    SetPascal(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars, blank);
     OrigPoint = DestPoint = 0;
     NewText.clear();
     NewTextTooLong = false;
     LastWasCarriageReturn = true;
     ExportMark = false;
+    ApplyHeader(header);
 }
 
-void HudsonMsgBase::SetDestAddr(const FidoAddress& address)
-{
-    Header.DestZone = static_cast<uint8_t>(address.Zone & 0xFF);
-    Header.DestNet = address.Net;
-    Header.DestNode = address.Node;
-    DestPoint = address.Point;
-    if (address.Point != 0 && MailType == MailNet)
-        WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(address.Point));
-}
+namespace {
 
-void HudsonMsgBase::SetOrigAddr(const FidoAddress& address)
-{
-    Header.OrigZone = static_cast<uint8_t>(address.Zone & 0xFF);
-    Header.OrigNet = address.Net;
-    Header.OrigNode = address.Node;
-    OrigPoint = address.Point;
-    if (address.Point != 0 && MailType == MailNet)
-        WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(address.Point));
-}
+const FlagBit HudsonMsgFlagBits[] = {
+    {LetterFlag::Local, HudsonMsgLocal},
+    {LetterFlag::Received, HudsonMsgReceived},
+    {LetterFlag::Private, HudsonMsgPrivate},
+    {LetterFlag::Read, HudsonMsgRead},
+};
+const FlagBit HudsonNetFlagBits[] = {
+    {LetterFlag::Crash, HudsonNetCrash},
+    {LetterFlag::KillSent, HudsonNetKillSent},
+    {LetterFlag::Sent, HudsonNetSent},
+    {LetterFlag::FileAttach, HudsonNetFileAttach},
+    {LetterFlag::ReceiptRequest, HudsonNetReceiptRequest},
+    {LetterFlag::AuditRequest, HudsonNetAuditRequest},
+    {LetterFlag::ReturnReceipt, HudsonNetReturnReceipt},
+    {LetterFlag::FileRequest, HudsonNetFileRequest},
+};
 
-void HudsonMsgBase::SetFrom(const std::string& name)
-{
-    SetPascal(Header.FromLength, Header.From, HudsonNameChars, EncodeField(name, HudsonNameChars));
-}
+}  // namespace
 
-void HudsonMsgBase::SetTo(const std::string& name)
+// The fields that differ from the header as it stands, into the record.
+// Points live beside the record; for netmail a new letter's text carries
+// them (TOPT, FMPT).
+void HudsonMsgBase::ApplyHeader(const LetterHeader& wanted)
 {
-    SetPascal(Header.ToLength, Header.To, HudsonNameChars, EncodeField(name, HudsonNameChars));
-}
-
-void HudsonMsgBase::SetSubject(const std::string& text)
-{
-    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, EncodeField(text, HudsonSubjectChars));
-}
-
-void HudsonMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
-void HudsonMsgBase::SetReplyTo(Num number) { Header.ReplyTo = static_cast<uint16_t>(number); }
-void HudsonMsgBase::SetFirstReply(Num number) { Header.SeeAlsoNum = static_cast<uint16_t>(number); }
-
-void HudsonMsgBase::SetDateTime(DateTime when)
-{
-    int year, month, day, hour, minute, second, msec;
-    DecodeDate(when, year, month, day);
-    DecodeTime(when, hour, minute, second, msec);
-    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date,
-              Format("%02d-%02d-%02d", month, day, ((year % 100) + 100) % 100));
-    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, Format("%02d:%02d", hour, minute));
+    const LetterHeader was = Header();
+    if (wanted.From != was.From)
+        SetPascal(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars, EncodeField(wanted.From, HudsonNameChars));
+    if (wanted.To != was.To)
+        SetPascal(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars, EncodeField(wanted.To, HudsonNameChars));
+    if (wanted.Subject != was.Subject)
+        SetPascal(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars,
+                  EncodeField(wanted.Subject, HudsonSubjectChars));
+    if (wanted.Cost != was.Cost)
+        HdrRecord.Cost = wanted.Cost;
+    if (wanted.ReplyTo != was.ReplyTo)
+        HdrRecord.ReplyTo = static_cast<uint16_t>(wanted.ReplyTo);
+    if (wanted.FirstReply != was.FirstReply)
+        HdrRecord.SeeAlsoNum = static_cast<uint16_t>(wanted.FirstReply);
+    if (wanted.Written != was.Written)
+        WriteDate(wanted.Written);
+    HdrRecord.MsgAttr =
+        static_cast<uint8_t>(WordWithChangedFlags(HdrRecord.MsgAttr, was.Flags, wanted.Flags, HudsonMsgFlagBits));
+    HdrRecord.NetAttr =
+        static_cast<uint8_t>(WordWithChangedFlags(HdrRecord.NetAttr, was.Flags, wanted.Flags, HudsonNetFlagBits));
+    if (wanted.Flags.Has(LetterFlag::Echo))
+        ExportMark = true;  // the tosser clears it, never a header
+    if (wanted.Dest != was.Dest) {
+        HdrRecord.DestZone = static_cast<uint8_t>(wanted.Dest.Zone & 0xFF);
+        HdrRecord.DestNet = wanted.Dest.Net;
+        HdrRecord.DestNode = wanted.Dest.Node;
+        DestPoint = wanted.Dest.Point;
+        if (DestPoint != 0 && MailType == MailNet)
+            WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(DestPoint));
+    }
+    if (wanted.Orig != was.Orig) {
+        HdrRecord.OrigZone = static_cast<uint8_t>(wanted.Orig.Zone & 0xFF);
+        HdrRecord.OrigNet = wanted.Orig.Net;
+        HdrRecord.OrigNode = wanted.Orig.Node;
+        OrigPoint = wanted.Orig.Point;
+        if (OrigPoint != 0 && MailType == MailNet)
+            WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(OrigPoint));
+    }
 }
 
 void HudsonMsgBase::SetMsgFlag(uint8_t bit, bool on)
 {
-    Header.MsgAttr = static_cast<uint8_t>(on ? (Header.MsgAttr | bit) : (Header.MsgAttr & ~bit));
+    HdrRecord.MsgAttr = static_cast<uint8_t>(on ? (HdrRecord.MsgAttr | bit) : (HdrRecord.MsgAttr & ~bit));
 }
 
-void HudsonMsgBase::SetNetFlag(uint8_t bit, bool on)
+void HudsonMsgBase::WriteDate(DateTime when)
 {
-    Header.NetAttr = static_cast<uint8_t>(on ? (Header.NetAttr | bit) : (Header.NetAttr & ~bit));
+    int year, month, day, hour, minute, second, msec;
+    DecodeDate(when, year, month, day);
+    DecodeTime(when, hour, minute, second, msec);
+    SetPascal(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date,
+              Format("%02d-%02d-%02d", month, day, ((year % 100) + 100) % 100));
+    SetPascal(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time, Format("%02d:%02d", hour, minute));
 }
 
-void HudsonMsgBase::SetLocal(bool on) { SetMsgFlag(HudsonMsgLocal, on); }
-void HudsonMsgBase::SetReceived(bool on) { SetMsgFlag(HudsonMsgReceived, on); }
-void HudsonMsgBase::SetPrivate(bool on) { SetMsgFlag(HudsonMsgPrivate, on); }
-void HudsonMsgBase::SetRead(bool on) { SetMsgFlag(HudsonMsgRead, on); }
-void HudsonMsgBase::SetCrash(bool on) { SetNetFlag(HudsonNetCrash, on); }
-void HudsonMsgBase::SetKillSent(bool on) { SetNetFlag(HudsonNetKillSent, on); }
-void HudsonMsgBase::SetSent(bool on) { SetNetFlag(HudsonNetSent, on); }
-void HudsonMsgBase::SetFileAttach(bool on) { SetNetFlag(HudsonNetFileAttach, on); }
-void HudsonMsgBase::SetReceiptRequest(bool on) { SetNetFlag(HudsonNetReceiptRequest, on); }
-void HudsonMsgBase::SetAuditRequest(bool on) { SetNetFlag(HudsonNetAuditRequest, on); }
-void HudsonMsgBase::SetReturnReceipt(bool on) { SetNetFlag(HudsonNetReturnReceipt, on); }
-void HudsonMsgBase::SetFileRequest(bool on) { SetNetFlag(HudsonNetFileRequest, on); }
-void HudsonMsgBase::SetEcho(bool on) { ExportMark = on; }
 void HudsonMsgBase::SetMailType(uint8_t type) { MailType = type; }
 
 // --- walking the index -----------------------------------------------------------
@@ -435,72 +445,43 @@ void HudsonMsgBase::LoadHeader()
 
 void HudsonMsgBase::TakeAsLoaded(const HudsonHdrRecord& header, int64_t position)
 {
-    Header = header;
+    HdrRecord = header;
     LoadedHeader = header;
     HeaderLoaded = true;
     HeaderPosition = position;
 }
 
-std::string HudsonMsgBase::GetFrom()
+// Echo is this object's own export mark, never stored in the record.
+LetterHeader HudsonMsgBase::Header()
 {
-    return DecodeHeader(PascalText(Header.FromLength, Header.From, HudsonNameChars));
+    LetterHeader header;
+    header.Number = GetNumber();
+    header.From = DecodeHeader(PascalText(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars));
+    header.To = DecodeHeader(PascalText(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars));
+    header.Subject =
+        StripRePrefixes(DecodeHeader(PascalText(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars)));
+    header.Orig = FidoAddress{HdrRecord.OrigZone, HdrRecord.OrigNet, HdrRecord.OrigNode, OrigPoint};
+    header.Dest = FidoAddress{HdrRecord.DestZone, HdrRecord.DestNet, HdrRecord.DestNode, DestPoint};
+    header.ReplyTo = HdrRecord.ReplyTo;
+    header.FirstReply = HdrRecord.SeeAlsoNum;
+    const std::string when = PascalText(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date) + " " +
+        PascalText(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time);
+    header.Written = ParseMdyDateTime(when, NowDateTime());
+    header.Cost = HdrRecord.Cost;
+    header.Flags = FlagsOfWord(HdrRecord.MsgAttr, HudsonMsgFlagBits);
+    for (const FlagBit& net : HudsonNetFlagBits)
+        header.Flags.Set(net.Flag, (HdrRecord.NetAttr & net.Bit) != 0);
+    header.Flags.Set(LetterFlag::Deleted, (HdrRecord.MsgAttr & HudsonMsgDeleted) != 0);
+    header.Flags.Set(LetterFlag::Echo, ExportMark);
+    header.Set = HeaderDecodingSet();
+    return header;
 }
 
-std::string HudsonMsgBase::GetTo()
+uint16_t HudsonMsgBase::GetBoard()
 {
-    return DecodeHeader(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    return HdrRecord.Board;
 }
 
-std::string HudsonMsgBase::GetSubject()
-{
-    return StripRePrefixes(DecodeHeader(PascalText(Header.SubjectLength, Header.Subject, HudsonSubjectChars)));
-}
-
-DateTime HudsonMsgBase::GetDateTime()
-{
-    std::string text = PascalText(Header.DateLength, Header.Date, sizeof Header.Date) + " " +
-                       PascalText(Header.TimeLength, Header.Time, sizeof Header.Time);
-    return ParseMdyDateTime(text, NowDateTime());
-}
-
-uint16_t HudsonMsgBase::GetCost() { return Header.Cost; }
-Num HudsonMsgBase::GetReplyTo() { return Header.ReplyTo; }
-Num HudsonMsgBase::GetFirstReply() { return Header.SeeAlsoNum; }
-uint16_t HudsonMsgBase::GetBoard() { return Header.Board; }
-
-void HudsonMsgBase::GetOrigAddr(FidoAddress& address)
-{
-    address.Zone = Header.OrigZone;
-    address.Net = Header.OrigNet;
-    address.Node = Header.OrigNode;
-    address.Point = OrigPoint;
-}
-
-void HudsonMsgBase::GetDestAddr(FidoAddress& address)
-{
-    address.Zone = Header.DestZone;
-    address.Net = Header.DestNet;
-    address.Node = Header.DestNode;
-    address.Point = DestPoint;
-}
-
-bool HudsonMsgBase::IsLocal() { return Header.MsgAttr & HudsonMsgLocal; }
-bool HudsonMsgBase::IsReceived() { return Header.MsgAttr & HudsonMsgReceived; }
-bool HudsonMsgBase::IsPrivate() { return Header.MsgAttr & HudsonMsgPrivate; }
-bool HudsonMsgBase::IsDeleted() { return Header.MsgAttr & HudsonMsgDeleted; }
-bool HudsonMsgBase::IsRead() { return Header.MsgAttr & HudsonMsgRead; }
-bool HudsonMsgBase::IsCrash() { return Header.NetAttr & HudsonNetCrash; }
-bool HudsonMsgBase::IsKillSent() { return Header.NetAttr & HudsonNetKillSent; }
-bool HudsonMsgBase::IsSent() { return Header.NetAttr & HudsonNetSent; }
-bool HudsonMsgBase::IsFileAttach() { return Header.NetAttr & HudsonNetFileAttach; }
-bool HudsonMsgBase::IsReceiptRequest() { return Header.NetAttr & HudsonNetReceiptRequest; }
-bool HudsonMsgBase::IsAuditRequest() { return Header.NetAttr & HudsonNetAuditRequest; }
-bool HudsonMsgBase::IsReturnReceipt() { return Header.NetAttr & HudsonNetReturnReceipt; }
-bool HudsonMsgBase::IsFileRequest() { return Header.NetAttr & HudsonNetFileRequest; }
-bool HudsonMsgBase::IsEcho() { return ExportMark; }
-
-// The whole text the header announces, as far as MSGTXT really holds it: a
-// header may claim blocks past the end of a damaged file.
 void HudsonMsgBase::StartText()
 {
     LastLineWrapped = false;
@@ -509,10 +490,10 @@ void HudsonMsgBase::StartText()
     if (!Opened || !HeaderLoaded)
         return;
     int64_t fileBlocks = FileSizeRecords(TxtFile);
-    int64_t start = Header.StartBlock;
+    int64_t start = HdrRecord.StartBlock;
     if (fileBlocks <= start)
         return;
-    int64_t remaining = std::min<int64_t>(Header.NumBlocks, fileBlocks - start);
+    int64_t remaining = std::min<int64_t>(HdrRecord.NumBlocks, fileBlocks - start);
     Text.reserve(static_cast<std::size_t>(remaining) * HudsonBlockChars);
     std::vector<HudsonTxtRecord> blocks(TextChunkBlocks);
     if (!SeekRecord(TxtFile, start))
@@ -581,7 +562,7 @@ void HudsonMsgBase::FindMailNext()
             if (!Found)
                 continue;  // deleted: the name stays behind in MSGTOIDX with some writers
             LoadHeader();
-            if (HeaderLoaded && !(Header.MsgAttr & (HudsonMsgReceived | HudsonMsgDeleted))) {
+            if (HeaderLoaded && !(HdrRecord.MsgAttr & (HudsonMsgReceived | HudsonMsgDeleted))) {
                 MailWasFound = true;
                 return;
             }

@@ -53,24 +53,24 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
             const std::string what = letter["file"].AsString();
             base->SeekFirst(static_cast<Num>(letter["number"].AsInt()));
             base->LoadHeader();
-            EXPECT_EQ(base->GetFrom(), letter["from_"].AsString()) << what;
-            EXPECT_EQ(base->GetTo(), letter["to"].AsString()) << what;
-            EXPECT_EQ(base->GetSubject(), StripRePrefixes(letter["subject"].AsString())) << what;
-            EXPECT_EQ(base->GetDateTime(), MinuteOf(letter["date_text"].AsString())) << what;
-            EXPECT_EQ(base->GetReplyTo(), static_cast<Num>(letter["reply_to"].AsInt())) << what;
-            EXPECT_EQ(base->GetFirstReply(), static_cast<Num>(letter["next_reply"].AsInt())) << what;
-            EXPECT_FALSE(base->IsRead()) << what;
+            EXPECT_EQ(base->Header().From, letter["from_"].AsString()) << what;
+            EXPECT_EQ(base->Header().To, letter["to"].AsString()) << what;
+            EXPECT_EQ(base->Header().Subject, StripRePrefixes(letter["subject"].AsString())) << what;
+            EXPECT_EQ(base->Header().Written, MinuteOf(letter["date_text"].AsString())) << what;
+            EXPECT_EQ(base->Header().ReplyTo, static_cast<Num>(letter["reply_to"].AsInt())) << what;
+            EXPECT_EQ(base->Header().FirstReply, static_cast<Num>(letter["next_reply"].AsInt())) << what;
+            EXPECT_FALSE(base->Header().Flags.Has(LetterFlag::Read)) << what;
 
             uint16_t attr = static_cast<uint16_t>(std::stoi(letter["attr"].AsString(), nullptr, 16));
-            EXPECT_EQ(base->IsPrivate(), (attr & 0x0001) != 0) << what;
-            EXPECT_EQ(base->IsCrash(), (attr & 0x0002) != 0) << what;
-            EXPECT_EQ(base->IsReceived(), (attr & 0x0004) != 0) << what;
-            EXPECT_EQ(base->IsKillSent(), (attr & 0x0080) != 0) << what;
-            EXPECT_EQ(base->IsLocal(), (attr & 0x0100) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Private), (attr & 0x0001) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Crash), (attr & 0x0002) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Received), (attr & 0x0004) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::KillSent), (attr & 0x0080) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Local), (attr & 0x0100) != 0) << what;
 
             FidoAddress orig, dest;
-            base->GetOrigAddr(orig);
-            base->GetDestAddr(dest);
+            orig = base->Header().Orig;
+            dest = base->Header().Dest;
             ExpectNetNode(orig, letter["orig"].AsString(), what);
             ExpectNetNode(dest, letter["dest"].AsString(), what);
             bool hasIntl = letter.Has("control_lines_in_text") && !letter["control_lines_in_text"].Items().empty();
@@ -104,11 +104,11 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
         FidoAddress address;
         base->SeekFirst(7);
         base->LoadHeader();
-        base->GetDestAddr(address);
+        address = base->Header().Dest;
         EXPECT_EQ(address, (FidoAddress{2, 5020, 1234, 5}));
         base->SeekFirst(10);
         base->LoadHeader();
-        base->GetOrigAddr(address);
+        address = base->Header().Orig;
         EXPECT_EQ(address, (FidoAddress{2, 5020, 1234, 5}));
     }
 }

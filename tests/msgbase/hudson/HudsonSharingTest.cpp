@@ -8,6 +8,7 @@
 
 #include "HudsonTestBases.h"
 #include "core/StringHelpers.h"
+#include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 
 using namespace hudson_test;
@@ -136,8 +137,7 @@ TEST(HudsonSharing, AFailedDeleteOrRewriteLeavesTheLetter)
         if (std::string(file) != "msghdr.bbs")
             continue;  // marking read writes the header alone
         failing.LoadHeader();
-        failing.SetRead(true);
-        EXPECT_EQ(failing.RewriteHeader(), 112) << file;
+        EXPECT_EQ(RewriteChanged(failing, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 112) << file;
         EXPECT_EQ(Snapshot(dir.Path()), before) << file;
     }
 }
@@ -178,8 +178,8 @@ TEST(HudsonSharing, DeletingTwiceCountsOnceAndStaleHeadersDoNotUndelete)
     EXPECT_EQ(ReadFileBytes(dir / "msginfo.bbs"), InfoBytes(1, 5, 3, {{1, 1}, {2, 2}}));
     EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
     EXPECT_EQ(ReadFileBytes(dir / "msgtoidx.bbs").substr(3 * 36, 36), PascalField("* Deleted *", 36));
-    a->SetRead(true);
-    EXPECT_EQ(a->RewriteHeader(), HudsonNoLetter) << "a copy loaded before the delete";
+    EXPECT_EQ(RewriteChanged(*a, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), HudsonNoLetter)
+        << "a copy loaded before the delete";
     EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
     a->SeekFirst(1);
     EXPECT_EQ(a->GetNumber(), 1u);
@@ -199,8 +199,7 @@ TEST(HudsonSharing, MarkingReadChangesOnlyTheReadBitAndNeverDeletes)
     std::string hdr = ReadFileBytes(dir / "msghdr.bbs");
     hdr[3 * 187 + 25] = 0x02;
     WriteFileBytes(dir / "msghdr.bbs", hdr);
-    mine->SetRead(true);
-    ASSERT_EQ(mine->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*mine, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     hdr = ReadFileBytes(dir / "msghdr.bbs");
     EXPECT_EQ(uint8_t(hdr[3 * 187 + 24]), 0x80) << "Read";
     EXPECT_EQ(uint8_t(hdr[3 * 187 + 25]), 0x02) << "the tosser's Sent stays: the letter is not exported twice";
@@ -232,8 +231,7 @@ TEST(HudsonSharing, AHeaderMarkedDeletedIsGoneWhateverItsIndexRecordSays)
     EXPECT_FALSE(base->SeekFound());
     base->SetPosition(0);
     EXPECT_FALSE(base->SeekFound());
-    early->SetRead(true);
-    EXPECT_EQ(early->RewriteHeader(), HudsonNoLetter);
+    EXPECT_EQ(RewriteChanged(*early, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), HudsonNoLetter);
     EXPECT_EQ(Snapshot(dir.Path()), before) << "marking read never deletes";
 }
 
@@ -254,15 +252,15 @@ TEST(HudsonSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
 
     writer->SeekFirst(5);
     writer->LoadHeader();
-    writer->SetRead(true);
-    ASSERT_EQ(writer->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*writer, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     writer->SeekFirst(4);
     ASSERT_EQ(writer->DeleteLetter(), 0);
 
     std::vector<std::string> seen;
     for (; walker->SeekFound(); walker->SeekNext()) {
         walker->LoadHeader();
-        seen.push_back(std::to_string(walker->GetNumber()) + (walker->IsRead() ? " read" : ""));
+        seen.push_back(std::to_string(walker->GetNumber()) +
+                       (walker->Header().Flags.Has(LetterFlag::Read) ? " read" : ""));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"3", "5 read", "6"}));
 }

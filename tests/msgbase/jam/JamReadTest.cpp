@@ -8,6 +8,7 @@
 
 #include "core/StringHelpers.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/LetterWriter.h"
 #include "support/Json.h"
 #include "support/TestSupport.h"
 
@@ -78,20 +79,20 @@ TEST(JamFixture, EveryLetterReadsAsTheManifestSays)
             f.base.SeekFirst(number);
             ASSERT_EQ(f.base.GetNumber(), number);
             f.base.LoadHeader();
-            EXPECT_EQ(f.base.GetFrom(), l["from_"].AsString());
-            EXPECT_EQ(f.base.GetTo(), l["to"].AsString());
-            EXPECT_EQ(f.base.GetSubject(), StripRePrefixes(l["subject"].AsString()));
-            EXPECT_NEAR(f.base.GetDateTime(), ManifestDate(l["date_written"].AsString()), 0.5 / 86400);
-            EXPECT_EQ(f.base.GetReplyTo(), l["reply_to"].AsInt());
-            EXPECT_EQ(f.base.GetFirstReply(), l["reply_1st"].AsInt());
-            EXPECT_EQ(f.base.GetNextReply(), l["reply_next"].AsInt());
+            EXPECT_EQ(f.base.Header().From, l["from_"].AsString());
+            EXPECT_EQ(f.base.Header().To, l["to"].AsString());
+            EXPECT_EQ(f.base.Header().Subject, StripRePrefixes(l["subject"].AsString()));
+            EXPECT_NEAR(f.base.Header().Written, ManifestDate(l["date_written"].AsString()), 0.5 / 86400);
+            EXPECT_EQ(f.base.Header().ReplyTo, l["reply_to"].AsInt());
+            EXPECT_EQ(f.base.Header().FirstReply, l["reply_1st"].AsInt());
+            EXPECT_EQ(f.base.Header().NextReply, l["reply_next"].AsInt());
             uint32_t attribute = static_cast<uint32_t>(std::stoul(l["attribute"].AsString(), nullptr, 16));
-            EXPECT_EQ(f.base.IsReceived(), (attribute & 0x08) != 0);
-            EXPECT_EQ(f.base.IsLocal(), (attribute & 0x01) != 0);
-            EXPECT_FALSE(f.base.IsRead());
-            EXPECT_FALSE(f.base.IsDeleted());
+            EXPECT_EQ(f.base.Header().Flags.Has(LetterFlag::Received), (attribute & 0x08) != 0);
+            EXPECT_EQ(f.base.Header().Flags.Has(LetterFlag::Local), (attribute & 0x01) != 0);
+            EXPECT_FALSE(f.base.Header().Flags.Has(LetterFlag::Read));
+            EXPECT_FALSE(f.base.Header().Flags.Has(LetterFlag::Deleted));
             FidoAddress orig;
-            f.base.GetOrigAddr(orig);
+            orig = f.base.Header().Orig;
             EXPECT_TRUE(orig.IsZero()) << "echo letters carry no address subfields";
 
             std::vector<std::string> expectedKludges;
@@ -128,10 +129,12 @@ TEST(JamFixture, WritingKeepsWhatOtherProgramsStored)
     const std::string jhr = ReadFileBytes(f.dir / "fidotest.jhr");
     f.base.SeekFirst(3);  // its subfields were reordered by the writer
     f.base.LoadHeader();
-    f.base.SetRead(true);
-    ASSERT_EQ(f.base.RewriteHeader(), 0);
-    f.base.StartNewLetter();
-    f.base.SetTo("All");
+    ASSERT_EQ(RewriteChanged(f.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
+    {
+        LetterHeader header;
+        header.To = "All";
+        f.base.StartNewLetter(header);
+    }
     f.base.WriteLine("new");
     ASSERT_EQ(f.base.WriteLetter(), 0);
     EXPECT_EQ(f.base.GetNumber(), 13u);
@@ -162,7 +165,7 @@ TEST(JamFixture, RecipientSearchSkipsReceivedLetters)
     f.base.FindMailFirst("nobody", "Иван Петров");
     ASSERT_TRUE(f.base.MailFound());
     EXPECT_EQ(f.base.GetNumber(), 11u);
-    EXPECT_EQ(f.base.GetFrom(), "Мария Н.");
+    EXPECT_EQ(f.base.Header().From, "Мария Н.");
 }
 
 TEST(JamText, ReadLineWrapsAndTheStreamEndsAfterItsLastCharacter)
@@ -173,11 +176,11 @@ TEST(JamText, ReadLineWrapsAndTheStreamEndsAfterItsLastCharacter)
     ASSERT_EQ(base.CreateBase(0, 0), 0);
     ASSERT_EQ(base.OpenBase(), 0);
     for (const char* text : {"abc defghijkl\r", "abcdefghijklm\r"}) {
-        base.StartNewLetter();
+        base.StartNewLetter({});
         base.WriteText(text);
         ASSERT_EQ(base.WriteLetter(), 0);
     }
-    base.StartNewLetter();
+    base.StartNewLetter({});
     base.WriteKludge("\x01MSGID: 2:5020/1 12345678");
     base.WriteText("one\rtwo\r");
     ASSERT_EQ(base.WriteLetter(), 0);

@@ -30,26 +30,26 @@ void CheckLetter(SquishMsgBase& base, const Json& m)
     base.LoadHeader();
     EXPECT_EQ(base.GetNumber(), m["umsgid"].AsInt()) << where;
     EXPECT_EQ(base.GetDisplayNumber(), m["index_position"].AsInt()) << where;
-    EXPECT_EQ(base.GetFrom(), m["from_"].AsString()) << where;
-    EXPECT_EQ(base.GetTo(), m["to"].AsString()) << where;
-    EXPECT_EQ(base.GetSubject(), StripRePrefixes(m["subject"].AsString())) << where;
+    EXPECT_EQ(base.Header().From, m["from_"].AsString()) << where;
+    EXPECT_EQ(base.Header().To, m["to"].AsString()) << where;
+    EXPECT_EQ(base.Header().Subject, StripRePrefixes(m["subject"].AsString())) << where;
     const std::string written = m["date_written"].AsString();
     int h, n, sec, ms;
-    DecodeTime(base.GetDateTime(), h, n, sec, ms);
-    EXPECT_EQ(FormatIsoMinutes(base.GetDateTime()), written.substr(0, 16)) << where;
+    DecodeTime(base.Header().Written, h, n, sec, ms);
+    EXPECT_EQ(FormatIsoMinutes(base.Header().Written), written.substr(0, 16)) << where;
     EXPECT_EQ(sec, std::stoi(written.substr(17))) << where;
     FidoAddress orig, dest;
-    base.GetOrigAddr(orig);
-    base.GetDestAddr(dest);
+    orig = base.Header().Orig;
+    dest = base.Header().Dest;
     EXPECT_EQ(AddressToText(orig), m["orig"].AsString()) << where;
     EXPECT_EQ(AddressToText(dest), m["dest"].AsString()) << where;
     const uint32_t attr = std::stoul(m["attr"].AsString(), nullptr, 16);
-    EXPECT_EQ(base.IsReceived(), (attr & 4) != 0) << where;
-    EXPECT_EQ(base.IsLocal(), (attr & 0x100) != 0) << where;
-    EXPECT_EQ(base.IsEcho(), (attr & 0x10000) == 0) << where;
-    EXPECT_FALSE(base.IsRead()) << where;
-    EXPECT_EQ(base.GetReplyTo(), m["replyto"].AsInt()) << where;
-    EXPECT_EQ(base.GetFirstReply(), m["replies"].Size() ? m["replies"][0].AsInt() : 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Received), (attr & 4) != 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Local), (attr & 0x100) != 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Echo), (attr & 0x10000) == 0) << where;
+    EXPECT_FALSE(base.Header().Flags.Has(LetterFlag::Read)) << where;
+    EXPECT_EQ(base.Header().ReplyTo, m["replyto"].AsInt()) << where;
+    EXPECT_EQ(base.Header().FirstReply, m["replies"].Size() ? m["replies"][0].AsInt() : 0) << where;
 
     // Control information first, as control lines; then the text, whose
     // SEEN-BY and PATH lines close it.
