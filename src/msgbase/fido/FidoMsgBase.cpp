@@ -688,9 +688,10 @@ Status FidoMsgBase::RewriteHeader(const LetterHeader& header)
         return WriteError;  // a new letter's fields go with WriteLetter
     if (!LetterOpen)
         return InternalError != 0 ? InternalError : LetterMissing;
+    if (WriteError == 0)
+        ApplyHeader(header);
     if (WriteError != 0)
         return WriteError;
-    ApplyHeader(header);
     return WriteChangedHeader();
 }
 

@@ -84,7 +84,7 @@ TEST(JamWrite, FirstLetterLiesAtOffset1024WithItsSubfieldsAndIndexRecord)
     expected.Subfields = Subfield(4, "2:5020/100.5 1234abcd") + Subfield(3, "All") + Subfield(2, "John Smith") +
                          Subfield(6, "Hi") + Subfield(0, "2:5020/100.5");
     std::string jhr = b.Jhr();
-    EXPECT_EQ(jhr.substr(1024), LetterHeader(expected));
+    EXPECT_EQ(jhr.substr(1024), LetterHeaderBytes(expected));
     EXPECT_EQ(jhr.substr(8, 8), Le32(1) + Le32(1)) << "ModCounter and ActiveMsgs";
     EXPECT_EQ(b.Jdt(), "Hello\rBye\r\n") << "CR LF after a text that does not end with CR";
     EXPECT_EQ(b.Jdx(), IndexRecord(0xC4E78E22, 1024));  // CRC of "all"
