@@ -239,7 +239,9 @@ intptr_t TAreaForm::ModelMessage(unsigned msg, void* param)
         if (!Area || param != Area)
             return;
         switch (msg) {
-        case WM_LETTERSLOADING: ShowStatusPanel0(); break;
+        case WM_LETTERSLOADING:
+            ShowStatusPanel0();
+            break;
         case WM_LETTERSCHANGED:
             SetCurrentTimer->stop();
             ShowStatusPanel0();
@@ -259,7 +261,8 @@ intptr_t TAreaForm::ModelMessage(unsigned msg, void* param)
             ShowStatusPanel0();
             ShowStatusPanel1();
             break;
-        default: break;
+        default:
+            break;
         }
     });
     return 0;
@@ -424,7 +427,8 @@ void TAreaForm::ShowStatusPanel1()
         for (const auto& child : node->Children)
             pending.push_back(child.get());
     }
-    StatusPanel1->setText(ToQString(Format("%d осталось, %d прочитал, %d всего", remaining, read, total)));
+    StatusPanel1->setText(
+        ToQString(Format("%d осталось, %d прочитал, %d всего", remaining, read, total)));
 }
 
 // ---------------------------------------------------------------- search by typing

@@ -309,7 +309,9 @@ void TAreaForm::AnyTreeCommand(int command)
     if (!node || !Area)
         return;
     switch (command) {
-    case ExpandOneLevel: Tree->expand(index); break;
+    case ExpandOneLevel:
+        Tree->expand(index);
+        break;
     case CollapseBranch: {
         // The branch first: then the rows below it are out of sight, and
         // closing them costs nothing.
@@ -326,7 +328,9 @@ void TAreaForm::AnyTreeCommand(int command)
         }
         break;
     }
-    case ExpandBranch: Tree->expandRecursively(Tree->currentIndex()); break;
+    case ExpandBranch:
+        Tree->expandRecursively(Tree->currentIndex());
+        break;
     case ExpandAll:
     case CollapseAll: {
         if (!node->Letter) {
@@ -344,7 +348,8 @@ void TAreaForm::AnyTreeCommand(int command)
             SelectNode(Area->Current->Node);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -374,7 +379,8 @@ void TAreaForm::Navigate(int command, bool silent)
         if (result.SubtreeExpanded)
             Tree->expandRecursively(Tree->currentIndex());
         break;
-    case TNavigateResult::Unchanged: break;
+    case TNavigateResult::Unchanged:
+        break;
     }
 }
 
@@ -402,10 +408,10 @@ bool TAreaForm::LeaveArea(bool ask)
     const std::string caption = TConversationTree::CaptionOf(*Area);
     bool leave = true;
     if (Area->UnreadCount > 0) {
-        const auto answer =
-            Ask(Format("Выходим из области %s.\rПометить оставшиеся непрочитанные письма, как прочитанные?",
-                       caption.c_str()),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const auto answer = Ask(
+            Format("Выходим из области %s.\rПометить оставшиеся непрочитанные письма, как прочитанные?",
+                   caption.c_str()),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (!Area)
             return true;  // the area went while the question was open
         if (answer == QMessageBox::Yes) {

@@ -138,8 +138,8 @@ void TAreaForm::ShowCurrentLetter()
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
                   inBase ? Area->Base.get() : nullptr, MainAddress);
-    FromLabel->setText(
-        ToQString(Format("%s  %s", read.From.c_str(), inBase ? AddressToText(text.FromAddr).c_str() : "")));
+    FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
+                                       inBase ? AddressToText(text.FromAddr).c_str() : "")));
     ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
     Viewer->SetLines(std::move(text.Lines));
     ShowStatusPanel1();
