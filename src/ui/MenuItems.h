@@ -17,6 +17,8 @@ class QWidget;
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
                   const QList<QKeySequence>& keys, std::function<void()> handler);
 QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint);
+// A submenu inside a menu.
+QMenu* MakeSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint);
 
 // The submenus every main window carries alike.
 

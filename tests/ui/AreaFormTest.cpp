@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <deque>
@@ -38,6 +40,7 @@
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
+#include "ui/AreaF/TypingSearch.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
@@ -222,13 +225,22 @@ QStringList Lines(TAreaForm* form)
     return lines;
 }
 
+// The tool bar's button of a menu command (they share the command's action).
+QToolButton* ButtonOf(TAreaForm* form, const char* command)
+{
+    auto* button = qobject_cast<QToolButton*>(PartOf<QToolBar>(form, "SpeedBar")->widgetForAction(ActionOf(form, command)));
+    if (!button)
+        QTest::qFail((QByteArray("no button shows ") + command).constData(), __FILE__, __LINE__);
+    return button;
+}
+
 // The view the window shows: the menu's check and the tool bar's agree.
 QString ViewShown(TAreaForm* form)
 {
     QStringList checked;
     for (const char* view : {"UnreadsTree", "SimpleTree", "List"}) {
         const bool item = ActionOf(form, (std::string(view) + "Item").c_str())->isChecked();
-        const bool button = ActionOf(form, (std::string(view) + "SpeedItem").c_str())->isChecked();
+        const bool button = ButtonOf(form, (std::string(view) + "Item").c_str())->isChecked();
         if (item != button)
             return QStringLiteral("menu and tool bar differ on ") + view;
         if (item)
@@ -498,7 +510,7 @@ private slots:
         QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::AltModifier);
         QCOMPARE(TreeText(form), QStringLiteral("Anna *Boris Clara *Denis *Elena Фёдор"));
         QCOMPARE(ViewShown(form), QStringLiteral("List"));
-        ActionOf(form, "UnreadsTreeSpeedItem")->trigger();
+        ButtonOf(form, "UnreadsTreeItem")->click();
         QCOMPARE(ViewShown(form), QStringLiteral("UnreadsTree"));
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
 
@@ -508,11 +520,11 @@ private slots:
         QCOMPARE(Lines(form), (QStringList{"Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}));
         QCOMPARE(ViewerOf(form)->RowColour(3), QColor(0xC0, 0xC0, 0xC0));
         QTest::keyClick(TreeOf(form), Qt::Key_K, Qt::ControlModifier);
-        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ButtonOf(form, "KludgesItem")->isChecked());
         QCOMPARE(Lines(form).first(), QStringLiteral("\x01MSGID: 2:5020/77 1234abcd"));
         QCOMPARE(ViewerOf(form)->RowColour(0), QColor(0xFF, 0, 0));
         QCOMPARE(ViewerOf(form)->RowText(0), QStringLiteral("MSGID: 2:5020/77 1234abcd"));
-        ActionOf(form, "KludgesSpeedItem")->trigger();
+        ButtonOf(form, "KludgesItem")->click();
         QVERIFY(!ActionOf(form, "KludgesItem")->isChecked());
         QCOMPARE(Lines(form).size(), 4);
 
@@ -668,6 +680,39 @@ private slots:
         const QString rebuilt = Selected(form);
         form->DoFindTimerFired();
         QCOMPARE(Selected(form), rebuilt);
+    }
+
+    // The keys that spell the search: digits and the capitals A..Z and А..Я
+    // (Ё not among them) as typed, Shift or the keypad allowed; Ctrl+L and
+    // Backspace; nothing with Ctrl, Alt or Meta.
+    void WhichKeysSearchByTyping()
+    {
+        using Key = TypingSearch::Key;
+        struct Case {
+            int Code;
+            Qt::KeyboardModifiers Mods;
+            QString Text;
+            Key Expected;
+        };
+        const Case cases[] = {
+            {Qt::Key_A, Qt::NoModifier, "a", Key::Character},
+            {Qt::Key_Z, Qt::ShiftModifier, "Z", Key::Character},
+            {Qt::Key_7, Qt::KeypadModifier, "7", Key::Character},
+            {0x0430, Qt::NoModifier, QStringLiteral("а"), Key::Character},
+            {0x044F, Qt::NoModifier, QStringLiteral("я"), Key::Character},
+            {0x0451, Qt::NoModifier, QStringLiteral("ё"), Key::None},
+            {Qt::Key_Plus, Qt::NoModifier, "+", Key::None},
+            {Qt::Key_Space, Qt::NoModifier, " ", Key::None},
+            {Qt::Key_A, Qt::AltModifier, "a", Key::None},
+            {Qt::Key_K, Qt::ControlModifier, "\x0b", Key::None},
+            {Qt::Key_L, Qt::ControlModifier, "\x0c", Key::Again},
+            {Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier, "\x0c", Key::None},
+            {Qt::Key_Backspace, Qt::NoModifier, "\b", Key::Backspace},
+            {Qt::Key_Backspace, Qt::ShiftModifier, "\b", Key::None},
+        };
+        for (const Case& test : cases)
+            QVERIFY2(TypingSearch::KindOf(test.Code, test.Mods, test.Text) == test.Expected,
+                     qPrintable(test.Text + QString::number(test.Mods.toInt())));
     }
 
     // ------------------------------------------------------------ changing letters
@@ -844,11 +889,20 @@ private slots:
         QVERIFY(!Key("SpeedBar.Buttons").contains(QStringLiteral("ReplyInOtherAreaSpeedItem")));
         QCOMPARE(Areas.Current, area);  // the area left is the current area, with unread letters still
 
+        // A layout the user chose comes back, by the buttons' own names.
+        UserRegistry().WriteString(SettingsKey() + "\\TAreaForm", "SpeedBar.Buttons",
+                                   "ReplyInOtherAreaSpeedItem,KludgesSpeedItem,NextLetterSpeedItem");
         areas->EnterArea(area);
         form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
         QVERIFY(form);
         Opened << form;
-        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ButtonOf(form, "KludgesItem")->isChecked());
+        QList<QAction*> shown;
+        for (QAction* action : PartOf<QToolBar>(form, "SpeedBar")->actions())
+            if (!action->isSeparator())
+                shown << action;
+        QCOMPARE(shown, (QList<QAction*>{ActionOf(form, "ReplyInOtherAreaItem"), ActionOf(form, "KludgesItem"),
+                                         ActionOf(form, "NextLetterItem")}));
         QCOMPARE(PartOf<QWidget>(form, "BrowsePanel")->width(), 300);
         QCOMPARE(form->focusWidget(), static_cast<QWidget*>(ViewerOf(form)));
 
