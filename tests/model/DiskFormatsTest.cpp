@@ -7,7 +7,7 @@
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 

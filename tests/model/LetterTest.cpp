@@ -6,7 +6,7 @@
 #include "ModelTestSupport.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"

@@ -22,7 +22,7 @@
 #include "core/Charset.h"
 #include "core/MemoryRegistry.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"

@@ -27,7 +27,7 @@
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "core/Utf8Text.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "settings/QtText.h"
 #include "text/LetterDates.h"
 #include "text/TFormattedStrings.h"
@@ -115,7 +115,7 @@ QWidget* TAreaForm::OpenAreaFirst(TArea* area)
     return nullptr;
 }
 
-TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversation(*area), Area(area)
+TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversation(*area), Owner(area->Owner), Area(area)
 {
     try {
         setObjectName(QStringLiteral("AreaForm"));
@@ -178,7 +178,7 @@ TAreaForm::~TAreaForm()
     if (TArea* area = Area) {
         // From here on the window hears nothing about its area.
         Area = nullptr;
-        Areas.SetCurrent(area);
+        Owner.Areas.SetCurrent(area);
         for (FormWindow* form : AllForms())
             if (auto* areas = qobject_cast<TAreasForm*>(form))
                 areas->GotoWithUnread(1);
@@ -350,7 +350,7 @@ void TAreaForm::CreateMenus()
     CreateNavigationMenu(bar);
     CreateLetterMenu(bar);
     CreateViewMenu();
-    AddOptionsMenu();
+    AddOptionsMenu(Owner.Settings);
 
     SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
                                  QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
@@ -1101,7 +1101,7 @@ void TAreaForm::ShowCurrentLetter()
     // The base stands on the letter: the addresses come from its header
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
-                  inBase ? Area->Base.get() : nullptr, MainAddress);
+                  inBase ? Area->Base.get() : nullptr, Owner.Settings.MainAddress);
     FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
                                        inBase ? AddressToText(text.FromAddr).c_str() : "")));
     ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
@@ -1115,7 +1115,7 @@ void TAreaForm::ReflowShownText()
     TFormattedStrings text;
     text.Lines = ShownText;
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(), nullptr,
-                  MainAddress);
+                  Owner.Settings.MainAddress);
     Viewer->SetLines(std::move(text.Lines));
 }
 
@@ -1296,7 +1296,7 @@ void TAreaForm::changeEvent(QEvent* event)
 
 void TAreaForm::SwitchToAreas()
 {
-    TAreasForm::SwitchToAreasWindow();
+    TAreasForm::SwitchToAreasWindow(Owner);
 }
 
 void TAreaForm::SwitchToEditors()
