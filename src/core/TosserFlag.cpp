@@ -12,7 +12,9 @@ ETosserBusy::ETosserBusy(const std::string& flagPath, const std::string& what)
 {
 }
 
-TosserFlag::TosserFlag(std::string path) : FlagPath(std::move(path)) {}
+TosserFlag::TosserFlag(std::string path) : FlagPath(std::move(path))
+{
+}
 
 void TosserFlag::SetPath(std::string path)
 {

@@ -2,7 +2,9 @@
 
 #include <utility>
 
-Session::Session() : Session(UserSettings{}) {}
+Session::Session() : Session(UserSettings{})
+{
+}
 
 Session::Session(UserSettings settings, StartParameters start) : Settings(std::move(settings)), Areas(*this)
 {
