@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "model/TConversationTree.h"
 #include "support/BenchOptions.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv)
     const BenchOptions options = ParseBenchOptions(argc, argv, "");
     const long letters = options.Size(TreeLetters);
     const std::string size = std::to_string(letters) + " letters";
-    TArea area("BENCH.TREE", "Description", "Mnone");
+    Session session;
+    TArea area(session, "BENCH.TREE", "Description", "Mnone");
     Samples install;
     for (int run = 0; run < options.Runs; ++run) {
         std::vector<TLetter*> made;

@@ -19,6 +19,7 @@
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/AreaBases.h"
@@ -134,7 +135,8 @@ void Bench(char format, const BenchOptions& options)
                                           });
     const std::string work = BenchDataDir() + "/work/letter-" + format;
     MirrorDirectory(cached, work);
-    TArea area("BENCH.BIG", "Description", AreaSpec(format, work));
+    Session session;
+    TArea area(session, "BENCH.BIG", "Description", AreaSpec(format, work));
     area.Load();
     auto* form = new TAreaForm(&area);
     form->SetCurrentTimerFired();
@@ -196,7 +198,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QuorvelApplication app(argc, argv);
     SetUserRegistry(std::make_unique<MemoryRegistry>());
-    InitSettings();
     RegisterCursors();
     MeasureEachFormat(options.Formats, "next new letter", [&](char format) { Bench(format, options); });
     return BenchExitCode();

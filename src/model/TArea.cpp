@@ -6,14 +6,13 @@
 #include "core/FormRegistry.h"
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
-#include "core/Startup.h"
+#include "model/Session.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
-#include "core/TosserWait.h"
 #include "model/TFilteredLetterList.h"
 
-TArea::TArea(const std::string& tag, const std::string& description, const std::string& baseSpec)
-    : TAreaWithDisk(tag, description, baseSpec)
+TArea::TArea(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec)
+    : TAreaWithDisk(owner, tag, description, baseSpec)
 {
 }
 
@@ -69,7 +68,7 @@ std::vector<TLetter*> TArea::ReadLetters()
             ProcessMessages();
             // The flag is looked at afresh before the first letter, then at a
             // bounded rate: a look can cost a few system calls, a letter less.
-            if (first ? StopRequestedNow() : StopRequested())
+            if (first ? Owner.StopRequestedNow() : Owner.StopRequested())
                 break;
             first = false;
             base->LoadHeader();
@@ -238,7 +237,7 @@ private:
 void TArea::MarkAllRead()
 {
     const std::string what = "пометить письма прочитанными";
-    WaitForTosser(what);
+    Owner.Tosser.WaitFor(what);
     try {
         LockedRun run(*this);
         for (TLetter* letter : Items) {
@@ -246,9 +245,9 @@ void TArea::MarkAllRead()
                 continue;
             // A tosser that starts meanwhile is waited for too; looking at
             // its flag for every letter would cost more than the marks.
-            if (TosserRunningLately()) {
+            if (Owner.Tosser.RunningLately()) {
                 run.Give();
-                WaitForTosser(what);
+                Owner.Tosser.WaitFor(what);
                 run.Take();
             }
             run.Marked();

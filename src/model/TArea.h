@@ -9,7 +9,7 @@
 
 class TArea : public TAreaWithDisk {
 public:
-    TArea(const std::string& tag, const std::string& description, const std::string& baseSpec);
+    TArea(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
     // Tells the windows (WM_AREADESTROYED) first, then frees the letters.
     ~TArea() override;
 

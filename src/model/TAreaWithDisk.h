@@ -11,6 +11,8 @@
 #include "model/TLetterList.h"
 #include "msgbase/MsgBase.h"
 
+class Session;
+
 // "Не смог открыть/создать область "%s" (%s)" with the tag and base string.
 class ECantOpenArea : public EQuorvel {
 public:
@@ -30,9 +32,11 @@ public:
 std::string BaseSpecProblem(const std::string& spec);
 
 // Makes and opens the base named by spec (creating it empty when it does not
-// exist, but not while the tosser works); false, with base empty, when that
-// fails, and then problem (when given) says why, for the user.
-bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem = nullptr);
+// exist, but not while the session's tosser works), to read by the session's
+// settings; false, with base empty, when that fails, and then problem (when
+// given) says why, for the user.
+bool OpenArea(Session& session, std::unique_ptr<MsgBase>& base, const std::string& spec,
+              std::string* problem = nullptr);
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
 
@@ -40,7 +44,7 @@ bool CloseArea(std::unique_ptr<MsgBase>& base);
 // (TLetterList) in one object.
 class TAreaWithDisk : public TAreaBase, public TLetterList {
 public:
-    TAreaWithDisk(const std::string& tag, const std::string& description, const std::string& baseSpec);
+    TAreaWithDisk(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
     ~TAreaWithDisk() override;
 
     // Opens a fresh base object (ECantOpenArea on failure), counts the open
@@ -54,6 +58,8 @@ public:
     std::string OpenProblem;
     bool OpenFailed() const { return !OpenProblem.empty(); }
 
+    // The session the area belongs to (its settings, its tosser flag).
+    Session& Owner;
     int32_t OpenCount = 0;
     std::unique_ptr<MsgBase> Base;  // the freshest open base object, or nullptr
     // The object a read of the letters is walking (it lets window messages

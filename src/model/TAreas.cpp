@@ -5,13 +5,9 @@
 #include "core/AreasFile.h"
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
-#include "core/Startup.h"
+#include "model/Session.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
-
-// Lives until the process ends: the windows may still be told about areas
-// while the program shuts down; FreeAreas empties it at exit.
-TAreas& Areas = *new TAreas();
 
 TAreas::~TAreas()
 {
@@ -102,7 +98,7 @@ void TAreas::Reload()
                 ++i;
                 ++j;
             } else {
-                All.Insert(i, new TArea(item->Tag, item->Description, item->BaseSpec));
+                All.Insert(i, new TArea(Owner, item->Tag, item->Description, item->BaseSpec));
                 ++i;
                 ++j;
             }
@@ -127,14 +123,14 @@ void TAreas::Reload()
 
 std::unique_ptr<TAreasFromCFG> TAreas::ReadAreasFile()
 {
-    return std::make_unique<TAreasFromCFG>(AreasFileName, HudsonPath);
+    return std::make_unique<TAreasFromCFG>(Owner.Start().AreasFileName, Owner.Start().HudsonPath);
 }
 
 void TAreas::ScanAll()
 {
     std::size_t count = Count();
     for (std::size_t k = 0; k < count; ++k) {
-        if (StopRequestedNow())
+        if (Owner.StopRequestedNow())
             break;
         TArea* area = At(k);
         if (!area)

@@ -10,9 +10,12 @@
 #include "core/TBaseList.h"
 #include "model/TArea.h"
 
+class Session;
+
 class TAreas : public TBaseList<TArea> {
 public:
-    TAreas() = default;
+    // The areas of this session (their areas file, their settings).
+    explicit TAreas(Session& owner) : Owner(owner) {}
     TAreas(const TAreas&) = delete;
     TAreas& operator=(const TAreas&) = delete;
     // Frees every area.
@@ -40,9 +43,10 @@ public:
     bool Scanned = false;
     TArea* Current = nullptr;
     bool Scanning = false;
+    Session& Owner;
 
 protected:
-    // Reads the areas file named on the command line (sorted by tag).
+    // Reads the areas file the session's command line named (sorted by tag).
     virtual std::unique_ptr<TAreasFromCFG> ReadAreasFile();
 
 private:
@@ -55,6 +59,3 @@ private:
     void Reload();
     void ScanAll();
 };
-
-// The program's one areas list.
-extern TAreas& Areas;

@@ -7,7 +7,7 @@
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 
 ELetterNotFound::ELetterNotFound(Num number)
@@ -116,7 +116,7 @@ void TLetter::MarkRead(bool notify)
 {
     if (!Unread)
         return;
-    WaitForTosser("пометить письмо прочитанным");
+    Area->Owner.Tosser.WaitFor("пометить письмо прочитанным");
     StoreReadMark(notify);
 }
 
@@ -143,7 +143,7 @@ void TLetter::StoreReadMark(bool notify)
 
 void TLetter::DeleteFromBase()
 {
-    WaitForTosser("удалить письмо");
+    Area->Owner.Tosser.WaitFor("удалить письмо");
     // Never delete whatever letter happens to stand at our number now.
     if (!StillValid())
         throw ELetterNotFound(Number);

@@ -5,7 +5,6 @@
 
 #include "core/CharsetDecoder.h"
 #include "core/CharsetEncoder.h"
-#include "core/UserSettings.h"
 #include "core/Utf8Text.h"
 
 namespace {
@@ -52,7 +51,7 @@ void MsgBase::BeginHeader()
 
 std::string MsgBase::DecodeHeader(std::string_view stored) const
 {
-    return DecodeHeaderField(stored, HeaderDecodingSet(), CurrentReadingRules());
+    return DecodeHeaderField(stored, HeaderDecodingSet(), Reading);
 }
 
 Charset MsgBase::HeaderDecodingSet() const
@@ -82,17 +81,17 @@ void MsgBase::ResolveTextCharset(std::string_view wholeText)
     }
     if (declared == Charset::None)
         declared = HeaderCharset;
-    TextCharset = ResolveCharset(declared, wholeText, CurrentReadingRules().DefaultIncoming);
+    TextCharset = ResolveCharset(declared, wholeText, Reading.DefaultIncoming);
     TextResolved = true;
 }
 
-std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::string> names, std::size_t width)
+std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::string> names, std::size_t width) const
 {
     std::vector<std::string> forms;
     for (const std::string& name : names) {
         if (name.empty())
             continue;
-        for (Charset set : {Charset::Cp866, Charset::Utf8, CurrentReadingRules().DefaultIncoming}) {
+        for (Charset set : {Charset::Cp866, Charset::Utf8, Reading.DefaultIncoming}) {
             std::string form = EncodeCut(name, set, width);
             if (std::find(forms.begin(), forms.end(), form) == forms.end())
                 forms.push_back(std::move(form));
@@ -146,7 +145,7 @@ std::string MsgBase::ReadLine(uint16_t maxLen)
 
     // In CP866 the byte is the letter Н unless the user reads it as the soft
     // break of old editors; in every other set it is part of a character.
-    const bool dropSoftBreaks = TextCharset == Charset::Cp866 && CurrentReadingRules().SoftBreak8D;
+    const bool dropSoftBreaks = TextCharset == Charset::Cp866 && Reading.SoftBreak8D;
     std::size_t wrapCount = 0;   // line length up to and including the last space
     int64_t wrapPos = -1;        // reading position just after that space
     bool ended = false;

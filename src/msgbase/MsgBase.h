@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/Charset.h"
+#include "core/CharsetDecoder.h"
 #include "msgbase/FileLayer.h"
 #include "msgbase/LetterHeader.h"
 
@@ -152,6 +153,10 @@ public:
     Charset GetOutgoingCharset() const { return OutgoingSet; }
     // The set the current letter's text is read in: valid after StartText.
     Charset GetTextCharset() const { return TextCharset; }
+    // How texts that name no set are read: the user's reading settings, given
+    // by whoever opens the base (until then CP866, 0x8D the letter Н).
+    void SetReadingRules(const ReadingRules& rules) { Reading = rules; }
+    const ReadingRules& GetReadingRules() const { return Reading; }
 
 protected:
     // Header fields are decoded by the set known when the header was loaded
@@ -177,11 +182,12 @@ protected:
     // letters written in the sets met here (CP866, UTF-8, the default
     // incoming set), each cut to the field's width as EncodeField cuts, for
     // recipient searches over indexes of stored bytes; each form once.
-    static std::vector<std::string> StoredFormsOf(std::initializer_list<std::string> names, std::size_t width);
+    std::vector<std::string> StoredFormsOf(std::initializer_list<std::string> names, std::size_t width) const;
 
     Charset HeaderCharset = Charset::None;
     Charset TextCharset = Charset::None;
     Charset OutgoingSet = Charset::Cp866;
+    ReadingRules Reading;
     // Set by the line readers: the last line ended because it was wrapped.
     bool LastLineWrapped = false;
 

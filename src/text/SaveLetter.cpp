@@ -6,8 +6,8 @@
 #include "core/CharsetEncoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "text/Netmail.h"
 
@@ -60,19 +60,19 @@ std::string Kludge(const std::string& keyword, const std::string& value)
 
 }  // namespace
 
-std::vector<std::string> TextToStore(const std::vector<std::string>& lines)
+std::vector<std::string> TextToStore(const UserSettings& settings, const std::vector<std::string>& lines)
 {
     TFormattedStrings text;
     text.Lines = lines;
-    text.ReFormat(false, 79, 0, nullptr, nullptr, MainAddress);
+    text.ReFormat(false, 79, 0, nullptr, nullptr, settings.MainAddress);
     return std::move(text.Lines);
 }
 
-Charset LetterCharset(const EditorState& editor, const std::vector<std::string>& text)
+Charset LetterCharset(const UserSettings& settings, const EditorState& editor, const std::vector<std::string>& text)
 {
     if (editor.ForcedCharset != Charset::None)
         return editor.ForcedCharset;
-    const Charset preferred = editor.AnsweredCharset == Charset::Utf8 ? Charset::Utf8 : OutgoingCharset;
+    const Charset preferred = editor.AnsweredCharset == Charset::Utf8 ? Charset::Utf8 : settings.OutgoingCharset;
     auto fits = [preferred](const std::string& s) { return FitsCharset(s, preferred); };
     if (fits(editor.From) && fits(editor.To) && fits(editor.Subject) && std::all_of(text.begin(), text.end(), fits))
         return preferred;
@@ -82,8 +82,10 @@ Charset LetterCharset(const EditorState& editor, const std::vector<std::string>&
 SaveOutcome SaveLetter(EditorState& editor, DateTime now)
 {
     // Before anything is looked up: the tosser may change the area meanwhile.
-    WaitForTosser("записать письмо");
     TArea& area = *editor.Area;
+    Session& session = area.Owner;
+    const UserSettings& settings = session.Settings;
+    session.Tosser.WaitFor("записать письмо");
     const int mode = editor.Mode;
     TLetter* answered = FindAnsweredLetter(editor);
     if (mode == ChangeMode && !answered) {
@@ -95,12 +97,12 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
     // refused before anything is written.
     FidoAddress sender, dest;
     if (editor.Netmail) {
-        sender = NetmailAddress(editor.FromAddress, MainAddress.Zone, EBadAddress::Sender);
+        sender = NetmailAddress(editor.FromAddress, settings.MainAddress.Zone, EBadAddress::Sender);
         dest = NetmailAddress(editor.ToAddress, sender.Zone, EBadAddress::Recipient);
     } else {
         // The field's text is used whether or not it parsed completely; what
         // it leaves out comes from the main address.
-        ParseAddress(editor.FromAddress, MainAddress, sender);
+        ParseAddress(editor.FromAddress, settings.MainAddress, sender);
     }
 
     Num replyTo = 0;
@@ -112,8 +114,8 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
                                             WholeMinutes(now), false);
     letter->ReadNow = true;
 
-    const std::vector<std::string> text = TextToStore(editor.Lines);
-    const Charset charset = LetterCharset(editor, text);
+    const std::vector<std::string> text = TextToStore(settings, editor.Lines);
+    const Charset charset = LetterCharset(settings, editor, text);
 
     OpenForSave open(area);
     MsgBase& base = *area.Base;

@@ -166,9 +166,9 @@ std::string MakeDemoPoint(const std::string& dirText)
     return (dir / "areas.bbs").string();
 }
 
-bool AdoptDemoUser(Registry& settings)
+bool AdoptDemoUser(const UserSettings& program, Registry& settings)
 {
-    const std::string user = UserSettingsKey() + "\\User";
+    const std::string user = program.Key() + "\\User";
     std::string name;
     if (settings.ReadString(user, "Name", name) && !name.empty())
         return false;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
@@ -18,7 +18,7 @@ std::string Unsigned(uint32_t value)
 
 }  // namespace
 
-int CommandList(Args args)
+int CommandList(Session&, Args args)
 {
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
@@ -47,7 +47,7 @@ int CommandList(Args args)
     return 0;
 }
 
-int CommandRead(Args args)
+int CommandRead(Session&, Args args)
 {
     bool kludges = TakeFlag(args, "--kludges");
     std::string spec = TakeSpec(args);
@@ -83,14 +83,14 @@ int CommandRead(Args args)
     return 0;
 }
 
-int CommandMarkRead(Args args)
+int CommandMarkRead(Session& session, Args args)
 {
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
         throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser("пометить письмо прочитанным");
+    session.Tosser.WaitFor("пометить письмо прочитанным");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     LetterHeader header = base->Header();
@@ -100,14 +100,14 @@ int CommandMarkRead(Args args)
     return 0;
 }
 
-int CommandDelete(Args args)
+int CommandDelete(Session& session, Args args)
 {
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
         throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser("удалить письмо");
+    session.Tosser.WaitFor("удалить письмо");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)

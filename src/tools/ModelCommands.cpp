@@ -10,7 +10,7 @@
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "model/TAreas.h"
 #include "model/TConversationTree.h"
 #include "tools/ToolCommands.h"
@@ -58,31 +58,30 @@ void PrintNode(const TTreeNode& top)
 
 }  // namespace
 
-int CommandScan(Args args)
+int CommandScan(Session& session, Args args)
 {
     std::string flag;
     TakeOption(args, "--flag", flag);
     bool progress = TakeFlag(args, "--progress");
     if (args.empty() || args.size() > 2)
         throw UsageError("scan takes AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]");
-    AreasFileName = args[0];
-    HudsonPath = args.size() > 1 ? args[1] : std::string();
-    TossingFlagFile = flag;
+    session.SetStart({flag, args[0], args.size() > 1 ? args[1] : std::string()});
+    TAreas& areas = session.Areas;
 
     std::unique_ptr<ProgressForm> shown;
     if (progress)
-        shown = std::make_unique<ProgressForm>(Areas);
-    Areas.Scan();
-    for (TArea* area : Areas)
+        shown = std::make_unique<ProgressForm>(areas);
+    areas.Scan();
+    for (TArea* area : areas)
         PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
                   std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
-    PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
+    PrintLine("TOTAL\t" + std::to_string(areas.TotalUnread()));
     shown.reset();
-    Areas.FreeAreas();
+    areas.FreeAreas();
     return 0;
 }
 
-int CommandTree(Args args)
+int CommandTree(Session& session, Args args)
 {
     std::string view;
     bool viewGiven = TakeOption(args, "--view", view);
@@ -99,7 +98,7 @@ int CommandTree(Args args)
         else
             throw UsageError("--view takes unreads, tree or list");
     }
-    TArea area(args[0], AreaDescriptionText(), args[0]);
+    TArea area(session, args[0], AreaDescriptionText(), args[0]);
     area.Open();  // an unopenable base is an error here, not an empty area
     area.Load();
     TConversationTree tree(area);
@@ -113,10 +112,10 @@ int CommandTree(Args args)
     return 0;
 }
 
-int CommandMarkAllRead(Args args)
+int CommandMarkAllRead(Session& session, Args args)
 {
     bool timing = TakeFlag(args, "--timing");
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     {
@@ -124,11 +123,11 @@ int CommandMarkAllRead(Args args)
     }
     // Not even the letters are read while the tosser works (a load would stop
     // at once and leave nothing to mark); MarkAllRead waits again if it starts.
-    WaitForTosser("пометить письма прочитанными");
+    session.Tosser.WaitFor("пометить письма прочитанными");
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     // As an area window does: the area held open while it is read and left.
-    TArea area(spec, AreaDescriptionText(), spec);
+    TArea area(session, spec, AreaDescriptionText(), spec);
     area.Open();
     area.Load();
     const int32_t unread = area.UnreadCount;

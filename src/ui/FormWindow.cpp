@@ -110,9 +110,9 @@ QMenu* FormWindow::AddViewMenu()
     return View.SwitchItem;
 }
 
-void FormWindow::AddOptionsMenu()
+void FormWindow::AddOptionsMenu(UserSettings& settings)
 {
-    ::AddOptionsMenu(menuBar(), this);
+    ::AddOptionsMenu(menuBar(), this, settings);
 }
 
 void FormWindow::AddWindowsMenu(QAction* first, QAction* second)

@@ -25,6 +25,7 @@
 class QLabel;
 class QStatusBar;
 class TArea;
+struct UserSettings;
 class TFormStorage;
 
 class FormWindow : public QMainWindow, public TModelForm {
@@ -70,7 +71,7 @@ protected:
     // The submenus every main window carries (see MenuItems.h); the View
     // menu is returned for the window's own items.
     QMenu* AddViewMenu();
-    void AddOptionsMenu();
+    void AddOptionsMenu(UserSettings& settings);
     // "&Окна" with the window's own two switch commands first.
     void AddWindowsMenu(QAction* first, QAction* second);
     void AddHelpMenu(const char* helpSection);

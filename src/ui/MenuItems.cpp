@@ -66,14 +66,14 @@ ViewMenu AddViewMenu(QMenuBar* bar, QWidget* window, std::function<QWidget*()> s
     return menu;
 }
 
-OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
+OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window, UserSettings& settings)
 {
     OptionsMenu menu{};
-    menu.OptionsItem =
-        MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"), QStringLiteral("Команды настройки программы"));
-    menu.UserItem =
-        MakeItem(window, "UserItem", QStringLiteral("&Пользователь..."),
-                 QStringLiteral("Настройка имени/адреса пользователя"), {}, [window] { EditUserSettings(window); });
+    menu.OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
+                                   QStringLiteral("Команды настройки программы"));
+    menu.UserItem = MakeItem(window, "UserItem", QStringLiteral("&Пользователь..."),
+                             QStringLiteral("Настройка имени/адреса пользователя"), {},
+                             [window, &settings] { EditUserSettings(window, settings); });
     menu.OptionsItem->addAction(menu.UserItem);
     // Available once the settings dialog is part of the program.
     menu.UserItem->setEnabled(HasUserSettingsDialog());

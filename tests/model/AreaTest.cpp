@@ -3,7 +3,7 @@
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
-#include "core/Startup.h"
+#include "model/Session.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
@@ -27,11 +27,11 @@ struct PumpHook {
     ~PumpHook() { SetProcessMessagesHook(nullptr); }
 };
 
+// The session's tosser flag, in a directory of its own.
 struct FlagFile {
     TempDir Dir;
-    FlagFile() { TossingFlagFile = Dir / "toss.flag"; }
-    ~FlagFile() { TossingFlagFile.clear(); }
-    void Raise() const { WriteFileBytes(TossingFlagFile, ""); }
+    explicit FlagFile(Session& session) { session.SetStart({Dir / "toss.flag", "", ""}); }
+    void Raise() const { WriteFileBytes(Dir / "toss.flag", ""); }
 };
 
 }  // namespace
@@ -44,7 +44,8 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
                                              {.From = "c", .Subject = "later", .Date = 300},
                                              {.From = "d", .Subject = "x", .Date = 200}});
     WriteLetters(spec, {{.From = "e", .Subject = "x", .Date = 150, .ReplyTo = n[1]}});
-    TArea area("RU.TEST", "Description", spec);
+    Session session;
+    TArea area(session, "RU.TEST", "Description", spec);
     RecordingForm form;
     area.Load();
     EXPECT_TRUE(area.Loaded);
@@ -73,7 +74,8 @@ TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     EXPECT_EQ(area.StatusText(), "TAG: Не отсканирована");
     EXPECT_EQ(TArea::StatusTextOf(nullptr), "");
     std::vector<std::string> seen;
@@ -93,7 +95,8 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
 {
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "one", .Date = 1}, {.Subject = "two", .Date = 2}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
     area.SetCurrent(area.LetterByNumber(n[1]));
     RecordingForm form;
@@ -124,11 +127,12 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
 
 TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
 {
-    FlagFile flag;
+    Session session;
+    FlagFile flag(session);
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}, {}, {}, {}});
-    TArea area("TAG", "D", spec);
-    ManualTosserClock clock;
+    TArea area(session, "TAG", "D", spec);
+    ManualTosserClock clock(session.Tosser);
     int pumped = 0;
     PumpHook hook([&] {
         clock.Advance(std::chrono::milliseconds(20));  // a letter every 20 ms
@@ -150,7 +154,8 @@ TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
 TEST(AreaOpen, CountedOpeningAndItsMessages)
 {
     std::string spec = FreshMemorySpec();
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     RecordingForm form;
     area.Open();
     MsgBase* first = area.Base.get();
@@ -181,7 +186,8 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
     RegisterBaseFormat('Y', [] { return std::make_unique<ClosedDoorBase>(); });
     RegisterBaseFormat('Z', [] { return std::make_unique<StickyBase>(); });
     for (const std::string spec : {"Q/some/where", "Yclosed-door"}) {
-        TArea area("TAG", "D", spec);
+        Session session;
+        TArea area(session, "TAG", "D", spec);
         RecordingForm form;
         try {
             area.Open();
@@ -200,7 +206,8 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
 
     std::string sticky = "Z" + FreshMemorySpec().substr(1);
     WriteLetters(sticky, {{}, {}});
-    TArea area("TAG", "D", sticky);
+    Session session;
+    TArea area(session, "TAG", "D", sticky);
     area.Load();
     EXPECT_EQ(area.Count(), 2u) << "a failed close keeps what was read";
     EXPECT_EQ(area.Base, nullptr);
@@ -213,7 +220,8 @@ TEST(AreaOpen, WindowOpeningDuringALoadDoesNotDisturbIt)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}, {}, {}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     int pumped = 0;
     PumpHook hook([&] {
         if (++pumped == 2)
@@ -233,7 +241,8 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 {
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
     area.Open();
     RecordingForm form;
@@ -275,7 +284,8 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 
 TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
 {
-    auto* area = new TArea("TAG", "D", FreshMemorySpec());
+    Session session;
+    auto* area = new TArea(session, "TAG", "D", FreshMemorySpec());
     area->InstallLetters({MakeLetter(*area, 1, 0, "s", "a", 1, true)});
     area->Open();
     RecordingForm form;
@@ -294,7 +304,8 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20},
                                              {.Subject = "c", .Date = 30}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
     area.Open();
     // Another program deletes the middle letter behind the area's back.

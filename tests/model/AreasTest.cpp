@@ -7,7 +7,7 @@
 #include "core/MessagePump.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +16,9 @@ namespace {
 // The areas file can only name the four disk formats; this list reads a line
 // "Mname TAG" (which the file turns into "FMname") as the memory base "Mname".
 class MemoryAreas : public TAreas {
+public:
+    explicit MemoryAreas(Session& owner) : TAreas(owner) {}
+
 protected:
     std::unique_ptr<TAreasFromCFG> ReadAreasFile() override
     {
@@ -34,15 +37,12 @@ protected:
     void SetUp() override
     {
         MemoryMsgBase::RegisterFormat();
-        AreasFileName = Dir / "areas.bbs";
-        HudsonPath.clear();
-        TossingFlagFile = Dir / "toss.flag";
+        Owner.SetStart({FlagFile, AreasFile, ""});
         Prefix = FreshMemorySpec().substr(1) + "-";
     }
     void TearDown() override
     {
         SetProcessMessagesHook(nullptr);
-        TossingFlagFile.clear();
     }
     std::string BaseOf(const std::string& tag) const { return "M" + Prefix + tag; }
     // Writes the areas file; tags map to their bases with `unread` unread letters and `read` read ones.
@@ -51,7 +51,7 @@ protected:
         std::string text = "; test areas\r\n";
         for (const std::string& tag : tags)
             text += BaseOf(tag) + " " + tag + "\r\n";
-        WriteFileBytes(AreasFileName, text);
+        WriteFileBytes(AreasFile, text);
     }
     void Fill(const std::string& tag, int unread, int read = 0)
     {
@@ -70,6 +70,9 @@ protected:
         return tags;
     }
     TempDir Dir;
+    const std::string AreasFile = Dir / "areas.bbs";
+    const std::string FlagFile = Dir / "toss.flag";
+    Session Owner;
     std::string Prefix;
 };
 
@@ -83,7 +86,7 @@ TEST_F(ScanFixture, DisplayOrderFewestUnreadFirstNothingUnreadLastUnscannedAtThe
     Fill("A1", 1);
     Fill("Z0", 0, 2);
     Fill("B7", 7);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     ASSERT_EQ(areas.Count(), 6u);
     areas.AllByTag().At(4)->Loaded = false;  // NOTLOADED, as if the scan had stopped before it
@@ -97,7 +100,7 @@ TEST_F(ScanFixture, ScanMessagesInOrder)
 {
     Areas({"ONE", "TWO"});
     Fill("ONE", 1);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     RecordingForm form;
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
@@ -130,7 +133,7 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
 {
     Areas({"KEEP", "GONE", "ALSO"});
     Fill("KEEP", 2);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     TArea* keep = areas.AllByTag()[2];  // tag order: ALSO GONE KEEP
     TArea* gone = areas.AllByTag()[1];
@@ -153,7 +156,7 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
     EXPECT_NE(areas.Current, nullptr);
 
     // A changed base string reaches the kept area, and the area is read again.
-    WriteFileBytes(AreasFileName, BaseOf("OTHER") + " KEEP\r\n");
+    WriteFileBytes(AreasFile, BaseOf("OTHER") + " KEEP\r\n");
     Fill("OTHER", 5);
     areas.Invalidate();
     areas.Scan();
@@ -166,10 +169,10 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
 TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
 {
     Areas({"ONE", "TWO"});
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
-    std::remove(AreasFileName.c_str());
+    std::remove(AreasFile.c_str());
     RecordingForm form;
     areas.Invalidate();
     EXPECT_THROW(areas.Scan(), ECantFindAreasBBS);
@@ -188,14 +191,14 @@ TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
 
 TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
 {
-    WriteFileBytes(AreasFileName, "");
-    MemoryAreas areas;
+    WriteFileBytes(AreasFile, "");
+    MemoryAreas areas(Owner);
     areas.Scan();
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
     EXPECT_EQ(areas.CountText(), "Областей: 0");
 
-    WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\n" + Dir / "Q/nowhere" + " BROKEN\r\n");
+    WriteFileBytes(AreasFile, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\n" + Dir / "Q/nowhere" + " BROKEN\r\n");
     Fill("A", 1);
     Fill("B", 2);
     areas.Invalidate();
@@ -218,13 +221,13 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
     Fill("A", 4);
     Fill("B", 4);
     Fill("C", 4);
-    MemoryAreas areas;
-    ManualTosserClock clock;
+    MemoryAreas areas(Owner);
+    ManualTosserClock clock(Owner.Tosser);
     int pumped = 0;
     SetProcessMessagesHook([&] {
         clock.Advance(std::chrono::milliseconds(30));  // a letter every 30 ms
         if (++pumped == 6)
-            WriteFileBytes(TossingFlagFile, "");  // the tosser starts during the second area
+            WriteFileBytes(FlagFile, "");  // the tosser starts during the second area
     });
     RecordingForm form;
     areas.Scan();
@@ -253,7 +256,7 @@ TEST_F(ScanFixture, ScanIsNotReentered)
 {
     Areas({"A"});
     Fill("A", 2);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     int scansStarted = 0;
     RecordingForm form;
     form.OnMessage = [&](unsigned msg, void*) {
@@ -272,7 +275,7 @@ TEST_F(ScanFixture, ScanIsNotReentered)
 TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
 {
     Areas({"A", "B"});
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     RecordingForm form;
     areas.SetCurrent(areas.At(1));
@@ -293,12 +296,12 @@ TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
     std::filesystem::current_path(cwd.Path());
     WriteFileBytes(Dir / "plain", "x");
     std::filesystem::create_directory(Dir / "jam");
-    WriteFileBytes(AreasFileName, "5 HUDSON\r\n"
+    WriteFileBytes(AreasFile, "5 HUDSON\r\n"
                                   "!" + Dir / "jam/good GOOD\r\n"
                                   "!" + Dir / "cut" + std::string(1, '\0') + "tail NUL\r\n"
                                   "!" + Dir / "plain/sub BROKEN\r\n"
                                   "! NOPATH\r\n");
-    TAreas areas;
+    TAreas areas(Owner);
     areas.Scan();
     std::filesystem::current_path(before);
 
@@ -326,4 +329,19 @@ TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
     }
     EXPECT_EQ(DirectoryNames(cwd.Path()), std::vector<std::string>{});
     EXPECT_EQ(DirectoryNames(Dir.Path()), (std::vector<std::string>{"areas.bbs", "jam", "plain"}));
+}
+
+TEST(SessionStop, TheProgramEndingStopsLoopsAsTheTosserDoes)
+{
+    TempDir dir;
+    Session session(UserSettings{}, {dir / "toss.flag", "", ""});
+    EXPECT_FALSE(session.StopRequested());
+    WriteFileBytes(dir / "toss.flag", "");
+    EXPECT_TRUE(session.StopRequestedNow());
+    EXPECT_TRUE(session.StopRequested());
+    std::remove((dir / "toss.flag").c_str());
+    EXPECT_FALSE(session.StopRequestedNow());
+    session.SetTerminating(true);
+    EXPECT_TRUE(session.StopRequested());
+    EXPECT_TRUE(session.StopRequestedNow());
 }

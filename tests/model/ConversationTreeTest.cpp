@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelTestSupport.h"
+#include "model/Session.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 
@@ -26,7 +27,8 @@ std::string Render(const TConversationTree& tree)
 
 // An area held in memory: letters (number, reply, subject, from, date, unread).
 struct TreeArea {
-    TArea Area{"RU.TEST", "Desc", "Mnone"};
+    Session Owner;
+    TArea Area{Owner, "RU.TEST", "Desc", "Mnone"};
     TConversationTree Tree{Area};
     void Letters(std::vector<TLetter*> letters) { Area.InstallLetters(std::move(letters)); }
     TLetter* L(Num n) { return Area.LetterByNumber(n); }
@@ -263,7 +265,8 @@ TEST(ConversationTree, ReadingMarksTheCurrentLetterAndUnreadWalksStillVisitIt)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{.From = "one", .Subject = "s", .Date = 1}, {.From = "two", .Subject = "s", .Date = 2}});
-    TArea area("TAG", "Desc", spec);
+    Session session;
+    TArea area(session, "TAG", "Desc", spec);
     area.Load();
     area.Open();
     TConversationTree tree(area);

@@ -6,7 +6,8 @@
 #include "ModelTestSupport.h"
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
@@ -24,7 +25,7 @@ public:
 // An area on a fresh memory base holding the given letters, loaded and open.
 struct LoadedArea {
     explicit LoadedArea(const std::vector<LetterSpec>& letters, const std::string& spec = FreshMemorySpec())
-        : Area("AREA", "Description", spec)
+        : Area(Owner, "AREA", "Description", spec)
     {
         Numbers = WriteLetters(spec, letters);
         Area.Load();
@@ -32,6 +33,7 @@ struct LoadedArea {
     }
     ~LoadedArea() { Area.Close(); }
     std::shared_ptr<MemoryStore> Store() const { return MemoryMsgBase::StoreNamed(Area.BaseSpec.substr(1)); }
+    Session Owner;
     TArea Area;
     std::vector<Num> Numbers;
 };
@@ -45,7 +47,8 @@ TEST(LetterKey, KnownValueFoldsLatinCaseAndCountsEverySecond)
     // Latin letters are folded; the date counts to the last bit.
     EXPECT_EQ(LetterKey("ABC", "a", "b", 0.0), LetterKey("abc", "A", "B", 0.0));
     EXPECT_NE(LetterKey("abc", "A", "B", 45000.5), LetterKey("abc", "A", "B", 45000.5 + 1.0 / 86400));
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     TLetter letter(&area, 7, 0, "abc", "A", "B", 0.0, true);
     EXPECT_EQ(letter.Key, -1007173876);
     EXPECT_FALSE(letter.ReadNow);
@@ -54,7 +57,8 @@ TEST(LetterKey, KnownValueFoldsLatinCaseAndCountsEverySecond)
 
 TEST(LetterLinks, AttachDetachAndMissingParents)
 {
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     std::vector<TLetter*> letters = {
         MakeLetter(area, 1, 0, "s", "a", 1, false), MakeLetter(area, 3, 1, "s", "c", 3, false),
         MakeLetter(area, 2, 1, "s", "b", 2, false), MakeLetter(area, 4, 99, "s", "d", 4, false),
@@ -83,7 +87,8 @@ TEST(LetterLinks, AttachDetachAndMissingParents)
 TEST(LetterLinks, ManyAnswersKeepTheirOrderWhenOneLeaves)
 {
     // The answers' list grows past its first blocks; one in the middle leaves.
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     std::vector<TLetter*> letters{MakeLetter(area, 1, 0, "s", "root", 1, false)};
     for (Num n = 2; n <= 12; ++n)
         letters.push_back(MakeLetter(area, n, 1, "s", "a" + std::to_string(n), n, false));
@@ -97,7 +102,8 @@ TEST(LetterLinks, ManyAnswersKeepTheirOrderWhenOneLeaves)
 
 TEST(LetterLinks, DuplicateNumbersLinkToTheFirstInListOrder)
 {
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     area.InstallLetters({MakeLetter(area, 5, 0, "late", "a", 10, false), MakeLetter(area, 5, 0, "early", "b", 1, false),
                          MakeLetter(area, 6, 5, "reply", "c", 20, false)});
     TLetter* first = area.LetterByNumber(5);
@@ -108,7 +114,8 @@ TEST(LetterLinks, DuplicateNumbersLinkToTheFirstInListOrder)
 
 TEST(LetterThreads, PreOrderStopsEarlyAndSurvivesCycles)
 {
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     area.InstallLetters({MakeLetter(area, 1, 0, "s", "a", 1, false), MakeLetter(area, 2, 1, "s", "b", 2, false),
                          MakeLetter(area, 3, 2, "s", "c", 3, false), MakeLetter(area, 4, 1, "s", "d", 4, false),
                          // 10 -> 11 -> 10 and 12 -> 12: circles without a root
@@ -272,7 +279,8 @@ TEST(LetterDelete, DeletesItselfOnly)
 
 TEST(LetterBase, ClosedAreaFindsNoLetter)
 {
-    TArea area("T", "D", FreshMemorySpec());
+    Session session;
+    TArea area(session, "T", "D", FreshMemorySpec());
     area.InstallLetters({MakeLetter(area, 1, 0, "s", "a", 1, true)});
     EXPECT_THROW(area.LetterByNumber(1)->Seek(), ELetterNotFound);
     EXPECT_FALSE(area.LetterByNumber(1)->StillValid());
@@ -281,7 +289,7 @@ TEST(LetterBase, ClosedAreaFindsNoLetter)
 TEST(LetterWrites, WaitForTheTosserAndWriteNothingWhenTheWaitIsGivenUp)
 {
     TempDir dir;
-    TossingFlagFile = dir / "toss.flag";
+    const std::string flag = dir / "toss.flag";
     struct Op {
         const char* Name;
         std::function<void(LoadedArea&)> Run;
@@ -294,35 +302,35 @@ TEST(LetterWrites, WaitForTheTosserAndWriteNothingWhenTheWaitIsGivenUp)
     for (const Op& op : ops) {
         SCOPED_TRACE(op.Name);
         LoadedArea a({{.Subject = "one"}, {.Subject = "two"}});
+        a.Owner.SetStart({flag, "", ""});
+        TosserFlag& tosser = a.Owner.Tosser;
         auto unchanged = [&a] {
             return a.Store()->Letters.size() == 2 && !(a.Store()->Letters[a.Numbers[0]].Flags.Has(LetterFlag::Read)) &&
                 a.Area.UnreadCount == 2;
         };
-        WriteFileBytes(TossingFlagFile, "");
+        WriteFileBytes(flag, "");
 
-        SetTosserWaiter(nullptr);
+        tosser.SetWaiter(nullptr);
         EXPECT_THROW(op.Run(a), ETosserBusy) << "nobody to wait: refused";
         EXPECT_TRUE(unchanged());
 
         std::vector<std::string> waitedFor;
-        SetTosserWaiter([&](const std::string& what) {
+        tosser.SetWaiter([&](const std::string& what) {
             waitedFor.push_back(what);
             return false;  // given up, the flag still there
         });
         EXPECT_THROW(op.Run(a), ETosserBusy);
         EXPECT_EQ(waitedFor.size(), 1u);
         EXPECT_TRUE(unchanged());
-        EXPECT_FALSE(WaitingForTosser());
+        EXPECT_FALSE(tosser.Waiting());
 
         // The tosser finishes while the write waits: then it is done.
-        SetTosserWaiter([&](const std::string&) {
-            EXPECT_TRUE(WaitingForTosser());
-            std::remove(TossingFlagFile.c_str());
+        tosser.SetWaiter([&](const std::string&) {
+            EXPECT_TRUE(tosser.Waiting());
+            std::remove(flag.c_str());
             return true;
         });
         op.Run(a);
         EXPECT_FALSE(unchanged());
     }
-    SetTosserWaiter(nullptr);
-    TossingFlagFile.clear();
 }

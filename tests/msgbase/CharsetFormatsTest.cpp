@@ -113,9 +113,9 @@ TEST(CharsetFormats, LettersWithoutASetAreUtf8WhenTheyAreElseTheDefaultSet)
         read = ReadBack(*base, cp866);
         EXPECT_EQ(read.ScanSubject, "Мир") << what;
         EXPECT_EQ(read.LastLine, "Мир") << what;
-        DefaultIncomingCharset = Charset::Koi8R;
+        base->SetReadingRules({Charset::Koi8R, false});
         read = ReadBack(*base, cp866);
-        DefaultIncomingCharset = Charset::Cp866;
+        base->SetReadingRules({});
         EXPECT_EQ(read.LastLine, "▄╗Ю") << what << ": the same bytes in KOI8-R";
 
         // A malformed UTF-8 letter shows U+FFFD and loses nothing else.

@@ -9,8 +9,9 @@ namespace {
 // A base holding one letter with the given stored text, positioned for reading.
 struct OneLetter {
     MemoryMsgBase base;
-    explicit OneLetter(const std::string& text)
+    explicit OneLetter(const std::string& text, ReadingRules rules = {})
     {
+        base.SetReadingRules(rules);
         MemoryLetter letter;
         letter.Text = text;
         base.Add(letter);
@@ -76,8 +77,7 @@ TEST(ReadLine, Byte8DIsASoftBreakOnlyInCp866AndOnlyWhenTheUserSaysSo)
         {"\x01" "CHRS: CP1251 2\r\x8D\r", true, {"\x01" "CHRS: CP1251 2", "Ќ"}},
     };
     for (const Case& c : cases) {
-        SoftBreakSetting setting(c.SoftBreak);
-        OneLetter l(c.Text);
+        OneLetter l(c.Text, {Charset::Cp866, c.SoftBreak});
         std::vector<std::string> lines;
         while (!l.base.TextEnded())
             lines.push_back(l.base.ReadLine(65535));

@@ -9,6 +9,7 @@
 #include "core/CharsetDecoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
@@ -25,16 +26,18 @@ const DateTime NowMinutes = EncodeDate(2024, 5, 6) + EncodeTime(10, 11, 0);
 
 class Saving : public ::testing::Test {
 protected:
+    Session Owner;
+    UserSettings& Settings = Owner.Settings;
+
     void SetUp() override
     {
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Settings.UserName = "Ivan Petrov";
+        Settings.MainAddress = {2, 5020, 1234, 5};
         MemoryMsgBase::RegisterFormat();
         static int serial = 0;
         Name = "saving-" + std::to_string(++serial);
         Store = MemoryMsgBase::StoreNamed(Name);
-        Area = std::make_unique<TArea>("RU.TEST", "Test area", "M" + Name);
+        Area = std::make_unique<TArea>(Owner, "RU.TEST", "Test area", "M" + Name);
     }
 
     Num Write(const LetterSpec& spec)
@@ -54,7 +57,7 @@ protected:
         EditorState e;
         e.Mode = mode;
         e.Area = Area.get();
-        e.From = UserName;
+        e.From = Settings.UserName;
         e.FromAddress = "2:5020/1234.5";
         e.To = "All";
         e.Subject = "Subject";
@@ -251,7 +254,7 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
     OpenArea();
     EditorState e = Editor(NewLetterMode);
     e.To = "Николай Петров";
-    e.Lines = PrepareText(e, Now);
+    e.Lines = PrepareText(Settings, e, Now);
     ASSERT_EQ(e.Lines[0], "Привет, Николай!") << "the name reached the text through a token";
     SaveLetter(e, Now);
     TLetter* letter = Area->Current;
@@ -295,7 +298,7 @@ TEST_F(Saving, TheCharacterSetFollowsWhatTheLetterHolds)
         {"forced UTF-8", "Тема", "Да", Charset::Cp866, Charset::Utf8, nullptr, Charset::Utf8, "\xD0\x94\xD0\xB0"},
     };
     for (const Case& c : cases) {
-        OutgoingCharset = c.Outgoing;
+        Settings.OutgoingCharset = c.Outgoing;
         EditorState e = Editor(c.Answered ? ReplyMode : NewLetterMode, c.Answered);
         e.Subject = c.Subject;
         e.Lines = {c.Line};
@@ -326,7 +329,7 @@ TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
     e.From = own->From;
     e.To = own->To;
     e.Subject = own->Subject;
-    e.Lines = PrepareText(e, Now);
+    e.Lines = PrepareText(Settings, e, Now);
     EXPECT_EQ(e.Lines, (Lines{"Old text", "--- Quorvel 2.00.84", " * Origin: home (2:5020/1234.5)"}))
         << "its own text, nothing added";
     e.Lines[0] = "New text";
@@ -396,8 +399,8 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
 // replaces, which is deleted, read back by a fresh load.
 TEST(SavingOnDisk, AChangeInEveryFormat)
 {
-    InitSettings();
-    MainAddress = {2, 5020, 1234, 5};
+    Session Owner;
+    Owner.Settings.MainAddress = {2, 5020, 1234, 5};
     TempDir dir;
     std::vector<std::string> specs = DiskFormatSpecs(dir.Path());
     ASSERT_FALSE(specs.empty()) << "the list of message base formats is empty";
@@ -407,7 +410,7 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         n.push_back(WriteLetters(spec, {{.From = "Ivan Petrov", .Subject = "Hi", .Date = 45001, .ReplyTo = n.at(0),
                                          .Read = true, .Lines = {"\x01MSGID: 2:5020/1234.5 0000abcd", "Old"}}})
                         .at(0));
-        TArea area("T", "D", spec);
+        TArea area(Owner, "T", "D", spec);
         area.Open();
         area.Load();
         TLetter* mine = area.FindByNumber(n[1]);
@@ -426,7 +429,7 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         EXPECT_GT(mine->Number, n[1]);
         area.Close();
 
-        TArea again("T", "D", spec);
+        TArea again(Owner, "T", "D", spec);
         again.Load();
         ASSERT_EQ(again.Count(), 2u);
         EXPECT_EQ(again.FindByNumber(n[1]), nullptr) << "the changed letter is gone";

@@ -29,6 +29,7 @@
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/QtText.h"
@@ -86,7 +87,7 @@ std::vector<LetterSpec> StandardLetters()
 // A point of one area in a scratch directory.
 class TestArea {
 public:
-    TestArea(char format, std::vector<LetterSpec> letters)
+    TestArea(Session& session, char format, std::vector<LetterSpec> letters)
     {
         switch (format) {
         case 'H': Spec = "H001" + Dir.Path() + "/hudson/"; break;
@@ -100,7 +101,7 @@ public:
             std::vector<Num> written = WriteLetters(Spec, {letter});
             Numbers.push_back(written.empty() ? 0 : written[0]);
         }
-        Area = std::make_unique<TArea>("RU.TEST", "Описание", Spec);
+        Area = std::make_unique<TArea>(session, "RU.TEST", "Описание", Spec);
         Area->Load();
     }
 
@@ -278,6 +279,8 @@ public:
 class AreaFormTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QTemporaryDir Scratch;
     QStringList Questions;
     std::deque<QMessageBox::StandardButton> Answers;
@@ -308,7 +311,7 @@ private slots:
         QVERIFY(Scratch.isValid());
         qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
+        Owner.Settings = UserSettings{};
         SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
             Questions << text;
             if (Answers.empty() || !(buttons & Answers.front()))
@@ -334,7 +337,7 @@ private slots:
         for (const QPointer<TAreaForm>& form : Opened)
             delete form.data();
         Opened.clear();
-        Areas.SetCurrent(nullptr);
+        Owner.Areas.SetCurrent(nullptr);
         SetEditorWindowFactory(nullptr);
         SetAreaWindowFactory(nullptr);
         QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|')));
@@ -354,7 +357,7 @@ private slots:
     void ReadingThroughTheNewLettersOnEveryFormat()
     {
         QFETCH(QChar, format);
-        TestArea point(format.toLatin1(), StandardLetters());
+        TestArea point(Owner, format.toLatin1(), StandardLetters());
         TArea* area = point.Area.get();
         QPointer<TAreaForm> form = Open(area);
 
@@ -427,12 +430,12 @@ private slots:
             QCOMPARE(point.ReadMark(letter), 1);
         QCOMPARE(area->UnreadCount, 0);
         QCOMPARE(area->OpenCount, 0);
-        QCOMPARE(Areas.Current, area);
+        QCOMPARE(Owner.Areas.Current, area);
     }
 
     void RunningOffTheEndWithNothingLeftUnreadAsksWhetherToLeave()
     {
-        TestArea point('F', {StandardLetters()[0], StandardLetters()[1]});
+        TestArea point(Owner, 'F', {StandardLetters()[0], StandardLetters()[1]});
         QPointer<TAreaForm> form = Open(point.Area.get());
         form->SetCurrentTimerFired();
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Boris"));
@@ -453,7 +456,7 @@ private slots:
         QCOMPARE(Questions.size(), 2);
 
         // An area whose base cannot be opened makes no window.
-        TArea broken("BROKEN", "D", "X" + point.Dir.Path());
+        TArea broken(Owner, "BROKEN", "D", "X" + point.Dir.Path());
         QVERIFY_THROWS_EXCEPTION(ECantOpenArea, new TAreaForm(&broken));
         QVERIFY(!FindAreaWindow(&broken));
 
@@ -471,7 +474,7 @@ private slots:
 
     void TheTreeTakesTwoFifthsTheLetterMenuIsEverywhereF1Helps()
     {
-        TestArea point('F', {StandardLetters()[0]});
+        TestArea point(Owner, 'F', {StandardLetters()[0]});
         QPointer<TAreaForm> form = Open(point.Area.get());
         // No width stored yet: wide enough for a subject and a name.
         auto* splitter = PartOf<QSplitter>(form, "Splitter");
@@ -497,7 +500,7 @@ private slots:
 
     void ViewsControlLinesAndLongLines()
     {
-        TestArea point('J', StandardLetters());
+        TestArea point(Owner, 'J', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
 
         QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::ControlModifier);
@@ -565,7 +568,7 @@ private slots:
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Another area's letter changing does not disturb this one.
         {
-            TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
+            TArea other(Owner, "OTHER", "D", "F" + point.Dir.Path() + "/other/");
             NotifyForms(WM_CURRENTLETTERCHANGED, &other);
         }
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
@@ -605,7 +608,7 @@ private slots:
         for (int i = 0; i < chain; ++i)
             previous = WriteLetters(spec, {{.From = "x" + std::to_string(i), .Subject = "deep", .Date = 45000 + i * 1e-3,
                                             .ReplyTo = previous, .Read = i + 1 < chain}})[0];
-        TArea area("DEEP", "Описание", spec);
+        TArea area(Owner, "DEEP", "Описание", spec);
         area.Load();
         QPointer<TAreaForm> form = Open(&area);
         ActionOf(form, "ExpandAllItem")->trigger();
@@ -623,7 +626,7 @@ private slots:
 
     void SearchingByTyping()
     {
-        TestArea point('S', StandardLetters());
+        TestArea point(Owner, 'S', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         ActionOf(form, "SimpleTreeItem")->trigger();
         const QModelIndex top = TreeOf(form)->model()->index(0, 0);
@@ -719,7 +722,7 @@ private slots:
 
     void DeletingLetters()
     {
-        TestArea point('H', StandardLetters());
+        TestArea point(Owner, 'H', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         ActionOf(form, "SimpleTreeItem")->trigger();
         Choose(form, QStringLiteral("Boris"));
@@ -765,7 +768,7 @@ private slots:
 
     void LetterCommandsOpenTheEditorAndVanishedLettersAreLeftAlone()
     {
-        TestArea point('F', StandardLetters());
+        TestArea point(Owner, 'F', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         QStringList editors;
         SetEditorWindowFactory([&](TArea* area, int mode) -> FormWindow* {
@@ -823,16 +826,16 @@ private slots:
         WriteFileBytes(dir / "areas.bbs", "!" + dir.Path() + "/jam/ru.test RU.TEST\n" + dir.Path() +
                                                "/msg NETMAIL\n");
         std::unique_ptr<TAreasForm> areas = StartProgram(
-            {Q(dir / "toss.flag"), Q(dir / "areas.bbs"), Q(dir.Path() + "/hudson/")}, QStringLiteral("quorvel"));
+            Owner, {Q(dir / "toss.flag"), Q(dir / "areas.bbs"), Q(dir.Path() + "/hudson/")}, QStringLiteral("quorvel"));
         QVERIFY(areas);
         areas->Beep = [] {};
-        QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Owner.Areas.Scanned && !Owner.Areas.Scanning, 5000);
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QCOMPARE(Q(Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
+        QCOMPARE(Q(Owner.Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
         QTreeWidget* areasTree = PartOf<QTreeWidget>(areas.get(), "Tree");
         areasTree->setCurrentItem(areasTree->topLevelItem(0)->child(1));
-        TArea* area = Areas.Current;
+        TArea* area = Owner.Areas.Current;
         QCOMPARE(Q(area->Tag), QStringLiteral("RU.TEST"));
 
         // Enter opens the area's window, once.
@@ -887,7 +890,7 @@ private slots:
         QCOMPARE(Key("ShowCmd"), QStringLiteral("3"));
         QVERIFY(Key("SpeedBar.Buttons").contains(QStringLiteral("NextUnreadLetterSpeedItem")));
         QVERIFY(!Key("SpeedBar.Buttons").contains(QStringLiteral("ReplyInOtherAreaSpeedItem")));
-        QCOMPARE(Areas.Current, area);  // the area left is the current area, with unread letters still
+        QCOMPARE(Owner.Areas.Current, area);  // the area left is the current area, with unread letters still
 
         // A layout the user chose comes back, by the buttons' own names.
         UserRegistry().WriteString(SettingsKey() + "\\TAreaForm", "SpeedBar.Buttons",
@@ -909,13 +912,13 @@ private slots:
         // The area leaves the areas file: its window closes with it.
         editor.Edited = nullptr;
         WriteFileBytes(dir / "areas.bbs", dir.Path() + "/msg NETMAIL\n");
-        Areas.Invalidate();
-        Areas.Scan();
+        Owner.Areas.Invalidate();
+        Owner.Areas.Scan();
         QVERIFY(Gone(form));
         QCOMPARE(Questions.size(), 1);
         areas.reset();
-        Areas.FreeAreas();
-        Areas.Invalidate();
+        Owner.Areas.FreeAreas();
+        Owner.Areas.Invalidate();
     }
 };
 

@@ -26,6 +26,7 @@
 #include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/QtText.h"
@@ -139,7 +140,12 @@ public:
     }
 
     // The command line of the program over this point.
-    void Use() const { QVERIFY(CheckParameters({FlagFile, AreasFile, HudsonDir}, [](const std::string&) {})); }
+    void Use(Session& session) const
+    {
+        StartParameters start;
+        QVERIFY(CheckParameters({FlagFile, AreasFile, HudsonDir}, start, [](const std::string&) {}));
+        session.SetStart(start);
+    }
 
     // The four areas most tests use; display order after a scan:
     // RU.TEST (1 unread), NETMAIL (2), RU.LINUX (3), HUDSON.AREA (none).
@@ -215,19 +221,6 @@ QTreeWidgetItem* NodeOf(TAreasForm& form, const QString& tag)
     return nullptr;
 }
 
-QString CurrentTag()
-{
-    return Areas.Current ? Q(Areas.Current->Tag) : QString();
-}
-
-TArea* AreaByTag(const std::string& tag)
-{
-    for (TArea* area : Areas.AllByTag())
-        if (area->Tag == tag)
-            return area;
-    return nullptr;
-}
-
 }  // namespace
 
 // Stands in for the area window (the real one is tested over real bases in
@@ -241,6 +234,22 @@ public:
 class AreasFormTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
+
+    QString CurrentTag() const
+    {
+        return Owner.Areas.Current ? Q(Owner.Areas.Current->Tag) : QString();
+    }
+
+    TArea* AreaByTag(const std::string& tag)
+    {
+        for (TArea* area : Owner.Areas.AllByTag())
+            if (area->Tag == tag)
+                return area;
+        return nullptr;
+    }
+
     QTemporaryDir Scratch;
     std::unique_ptr<TestPoint> Point;
     std::unique_ptr<TAreasForm> Form;
@@ -250,14 +259,14 @@ private:
     // Makes the window, shows it and makes it the active one.
     void StartWindow()
     {
-        Form = std::make_unique<TAreasForm>();
+        Form = std::make_unique<TAreasForm>(Owner);
         Form->Beep = [this] { ++Beeps; };
         Form->ShowFirstTime();
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
     }
 
-    void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000); }
+    void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Owner.Areas.Scanned && !Owner.Areas.Scanning, 5000); }
 
     // What the window shows: the tree, a status panel's text, the status
     // bar's message (the incremental search), the tray icon.
@@ -286,11 +295,11 @@ private slots:
     void cleanup()
     {
         Form.reset();
-        Areas.FreeAreas();
-        Areas.Invalidate();
+        Owner.Areas.FreeAreas();
+        Owner.Areas.Invalidate();
         Point.reset();
-        TosserWasRunning = false;
-        SetApplicationTerminating(false);
+        Owner.Tosser.StateChanged();  // the flag as it is now
+        Owner.SetTerminating(false);
         SetMessageHandler(nullptr);
         SetAreaWindowFactory(nullptr);
         SetUserSettingsDialog(nullptr);
@@ -301,9 +310,9 @@ private slots:
     void TitleRunsThroughTheScanAndEndsWithTheUnreadTotal()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         QStringList titles;
-        Form = std::make_unique<TAreasForm>();
+        Form = std::make_unique<TAreasForm>(Owner);
         Form->Beep = [this] { ++Beeps; };
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
         connect(Form.get(), &QWidget::windowTitleChanged, this, [&](const QString& title) { titles << title; });
@@ -334,7 +343,7 @@ private slots:
     {
         Point->AddStandardAreas();
         Point->AddBrokenArea("BROKEN");
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
 
@@ -360,7 +369,7 @@ private slots:
         QVERIFY(Messages.isEmpty());
         // Selecting the root leaves no current area.
         Tree()->setCurrentItem(root);
-        QVERIFY(!Areas.Current);
+        QVERIFY(!Owner.Areas.Current);
         QCOMPARE(PanelText("StatusPanel1"), QString());
     }
 
@@ -368,7 +377,7 @@ private slots:
     {
         Point->AddArea("RU.TEST", 'S', 0, 2);
         Point->AddArea("NETMAIL", 'F', 0, 1);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
@@ -379,7 +388,7 @@ private slots:
         // A rebuild with nothing unread selects the root.
         NotifyForms(WM_AREASCHANGED, nullptr);
         QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
-        QVERIFY(!Areas.Current);
+        QVERIFY(!Owner.Areas.Current);
     }
 
     // ------------------------------------------------------------ the tosser
@@ -388,7 +397,7 @@ private slots:
     {
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
+        Point->Use(Owner);
         Listener listener;
         QElapsedTimer sinceFlagGone;
         qint64 rescanStartedAfter = -1;
@@ -424,7 +433,7 @@ private slots:
         Point->AddLetter("RU.TEST");
         QTest::qWait(1200);
         QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore);
-        QCOMPARE(Areas.TotalUnread(), 6);
+        QCOMPARE(Owner.Areas.TotalUnread(), 6);
 
         sinceFlagGone.restart();
         rescanStartedAfter = -1;
@@ -443,10 +452,10 @@ private slots:
         // flag goes before any tick saw it. The areas are scanned all the same.
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
-        QCOMPARE(Areas.TotalUnread(), 0);
+        QCOMPARE(Owner.Areas.TotalUnread(), 0);
         Point->SetFlag(false);
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: 6"), 1500);
         QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, "HUDSON.AREA")), 3);
@@ -456,7 +465,7 @@ private slots:
     {
         // A point whose tosser makes no flag sees new mail when it asks.
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         Listener listener;
         StartWindow();
         WaitForScan();
@@ -472,7 +481,7 @@ private slots:
         Point->AddLetter("RU.TEST");
         QTest::keyClick(Tree(), Qt::Key_F5);
         QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
-        QCOMPARE(Areas.TotalUnread(), 7);
+        QCOMPARE(Owner.Areas.TotalUnread(), 7);
     }
 
     void FlagGoingWhileAnAreaIsEnteredWaitsForTheLoad()
@@ -482,7 +491,7 @@ private slots:
         // during that load would free the area under it; the tick waits.
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
         WaitForScan();
@@ -503,8 +512,8 @@ private slots:
         QCOMPARE(scansDuringLoad, 0);
         // Entering loaded the area and made it current.
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QVERIFY(Areas.Current->Loaded);
-        QCOMPARE(Areas.Current->UnreadCount, 2);
+        QVERIFY(Owner.Areas.Current->Loaded);
+        QCOMPARE(Owner.Areas.Current->UnreadCount, 2);
         QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
         // Then the rescan comes, and the area that left the file goes.
         QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANSTARTED], 1, 1000);
@@ -518,7 +527,7 @@ private slots:
     void MissingAreasFileIsReportedAndTheWindowStaysUsable()
     {
         const std::string missing = Point->Dir / "nowhere.bbs";
-        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", missing}, [](const std::string&) {}));
+        Owner.SetStart({Point->Dir / "no-such-dir/toss.flag", missing, ""});
         StartWindow();
         QTRY_COMPARE_WITH_TIMEOUT(Messages.size(), 1, 2000);
         QCOMPARE(Messages[0], QStringLiteral("Где \"") + Q(missing) + QStringLiteral("\"?  (Ошибка 2)"));
@@ -538,7 +547,7 @@ private slots:
     void FlagInAMissingDirectoryMeansTheTosserIsNotRunning()
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
-        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", Point->AreasFile}, [](const std::string&) {}));
+        Owner.SetStart({Point->Dir / "no-such-dir/toss.flag", Point->AreasFile, ""});
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
@@ -551,7 +560,7 @@ private slots:
     void LeftAndRightGoBetweenAreasWithUnreadLetters()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
@@ -589,7 +598,7 @@ private slots:
     void TypingSearchesTheTags()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         Tree()->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
@@ -639,7 +648,7 @@ private slots:
     void EnteringOpensTheAreaWindowOnceAndThenSwitchesToIt()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         std::vector<std::unique_ptr<FakeAreaWindow>> opened;
         QStringList calls;
         SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
@@ -677,7 +686,7 @@ private slots:
     void EnterAgainWhileTheAreaLoadsOpensNoSecondWindow()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         std::vector<std::unique_ptr<FakeAreaWindow>> opened;
         SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
             opened.push_back(std::make_unique<FakeAreaWindow>(area));
@@ -702,7 +711,7 @@ private slots:
     void EnteringAnAreaThatCannotBeOpenedShowsTheError()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         SetAreaWindowFactory([](TArea* area) -> FormWindow* {
             throw ECantOpenArea(area->Tag, area->BaseSpec);
         });
@@ -718,7 +727,7 @@ private slots:
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
         Point->AddArea("RU.LINUX", 'F', 1, 0);
-        Point->Use();
+        Point->Use(Owner);
         int calls = 0;
         SetAreaWindowFactory([&](TArea*) -> FormWindow* {
             ++calls;
@@ -736,7 +745,7 @@ private slots:
 
     void MinimisingAsksTheOtherWindowsAndClosesThemOnlyIfAllAgree()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         FakeWindow refuses(nullptr, false), agrees;
         refuses.show();
@@ -779,7 +788,7 @@ private slots:
 
     void ClosingAsksEveryOtherWindowAndAltXWorksEverywhere()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         int closed = 0;
         connect(Form.get(), &TAreasForm::Closed, this, [&] { ++closed; });
@@ -803,7 +812,7 @@ private slots:
     void ClosingDuringAScanStopsIt()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         Listener listener;
         listener.OnMessage = [&](unsigned msg, void*) {
             if (msg == WM_AREASCANNED && listener.Counts[WM_AREASCANNED] == 1)
@@ -812,7 +821,7 @@ private slots:
         StartWindow();
         QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANFINISHED], 1, 5000);
         QVERIFY(!Form->isVisible());
-        QVERIFY(ApplicationIsTerminating());
+        QVERIFY(Owner.IsTerminating());
         QCOMPARE(listener.Counts[WM_AREASCANNED], 1);
         QCOMPARE(Beeps, 0);
     }
@@ -821,7 +830,7 @@ private slots:
 
     void MenuCommandsCarryTheirKeys()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         const std::vector<std::pair<const char*, QString>> items = {
             {"EnterSelectedAreaItem", "Enter, Return"},
@@ -888,7 +897,7 @@ private slots:
 
     void ToolBarAndStatusBarTogglesKeepTheChecksTrue()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
         QVERIFY(ActionOf(Form.get(), "StatusLineItem")->isChecked());
@@ -918,7 +927,7 @@ private slots:
         auto* registry = new MemoryRegistry;
         SetUserRegistry(std::unique_ptr<Registry>(registry));
         const std::string key = "Software\\Tressik\\Quorvel\\2.00\\TAreasForm";
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QVERIFY(Form->isMaximized());  // nothing stored yet
         ActionOf(Form.get(), "HideSpeedBar")->trigger();
@@ -957,9 +966,9 @@ private slots:
     {
         auto* registry = new MemoryRegistry;
         SetUserRegistry(std::unique_ptr<Registry>(registry));
-        SetProgramFileName("/usr/bin/quorvel");
-        InitSettings();
-        Point->Use();
+        Owner.Settings = UserSettings{};
+        Owner.Settings.SetProgramFileName("/usr/bin/quorvel");
+        Point->Use(Owner);
         StartWindow();
         // Without the dialog the command is not offered.
         QVERIFY(!ActionOf(Form.get(), "UserItem")->isEnabled());
@@ -977,34 +986,34 @@ private slots:
         emit PartOf<QMenu>(Form.get(), "OptionsItem")->aboutToShow();
         QVERIFY(ActionOf(Form.get(), "UserItem")->isEnabled());
 
-        MainAddress = FidoAddress{2, 5030, 1, 9};
-        const std::string nameBefore = UserName;
+        Owner.Settings.MainAddress = FidoAddress{2, 5030, 1, 9};
+        const std::string nameBefore = Owner.Settings.UserName;
         ActionOf(Form.get(), "UserItem")->trigger();  // cancelled: nothing changes
         QCOMPARE(seen.Name, nameBefore);
         QCOMPARE(seen.MainAddressText, std::string("2:5030/1.9"));
         QCOMPARE(seen.QuoteReplyTemplate, DefaultQuoteReplyTemplate());
-        QCOMPARE(UserName, nameBefore);
+        QCOMPARE(Owner.Settings.UserName, nameBefore);
         QVERIFY(!registry->KeyExists("quorvel.INI\\User"));
 
         answer = true;
         ActionOf(Form.get(), "UserItem")->trigger();
-        QCOMPARE(UserName, "Пётр Сидоров");
-        QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
-        QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
+        QCOMPARE(Owner.Settings.UserName, "Пётр Сидоров");
+        QVERIFY(Owner.Settings.MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
+        QCOMPARE(Owner.Settings.NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
         std::string value;
         QVERIFY(registry->ReadString("quorvel.INI\\User", "MainAddress", value));
         QCOMPARE(value, std::string("2:5020/77"));
         QVERIFY(registry->ReadString("quorvel.INI\\NewLetterTemplate", "Line0", value));
         QCOMPARE(value, std::string("-"));
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
+        Owner.Settings = UserSettings{};
     }
 
     // ------------------------------------------------------------ start-up
 
     void TooFewParametersShowTheUsageAndMakeNoWindow()
     {
-        std::unique_ptr<TAreasForm> form = StartProgram({QStringLiteral("only-the-flag")}, QStringLiteral("quorvel"));
+        std::unique_ptr<TAreasForm> form = StartProgram(Owner, {QStringLiteral("only-the-flag")}, QStringLiteral("quorvel"));
         QVERIFY(!form);
         QCOMPARE(Messages.size(), 1);
         QCOMPARE(Messages[0], QStringLiteral("Ты забыл параметры:\n"
@@ -1017,12 +1026,12 @@ private slots:
     void StartWithParametersShowsTheMainWindow()
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
-        Form = StartProgram({Q(Point->FlagFile), Q(Point->AreasFile), QStringLiteral("/hudson/"), QStringLiteral("x")},
+        Form = StartProgram(Owner, {Q(Point->FlagFile), Q(Point->AreasFile), QStringLiteral("/hudson/"), QStringLiteral("x")},
                             QStringLiteral("/opt/bin/Quorvel.bin"));
         QVERIFY(Form);
         Form->Beep = [this] { ++Beeps; };
-        QCOMPARE(HudsonPath, std::string("/hudson/"));
-        QCOMPARE(UserSettingsKey(), std::string("Quorvel.INI"));
+        QCOMPARE(Owner.Start().HudsonPath, std::string("/hudson/"));
+        QCOMPARE(Owner.Settings.Key(), std::string("Quorvel.INI"));
         QCOMPARE(QApplication::applicationName(), QStringLiteral("Quorvel"));
         QVERIFY(Form->isVisible());
         QVERIFY(Form->isMaximized());

@@ -22,6 +22,7 @@
 #include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
@@ -63,12 +64,12 @@ Window* OpenWindow()
     return nullptr;
 }
 
-// The number of the last letter the user wrote to `to` in the base, "" when none.
-std::string AnswerTo(const std::string& spec, const std::string& to)
+// The number of the last letter `from` wrote to `to` in the base, "" when none.
+std::string AnswerTo(const std::string& spec, const std::string& from, const std::string& to)
 {
     std::string number;
     for (const std::string& line : RunTool({"list", spec}).OutLines())
-        if (line.find("\t" + UserName + "\t" + to + "\t") != std::string::npos)
+        if (line.find("\t" + from + "\t" + to + "\t") != std::string::npos)
             number = line.substr(0, line.find('\t'));
     return number;
 }
@@ -84,6 +85,8 @@ QString TotalLine(const std::string& areasFile, const std::string& hudson)
 class EndToEndTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QTemporaryDir Scratch;
     std::string Point;
     std::unique_ptr<TAreasForm> Main;
@@ -126,7 +129,7 @@ private slots:
                 delete window;
         Main.reset();
         Scans.reset();
-        Areas.FreeAreas();
+        Owner.Areas.FreeAreas();
     }
 
     void cleanup() { QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|'))); }
@@ -135,7 +138,7 @@ private slots:
     {
         const QString total = TotalLine(PointFile("areas.bbs"), PointFile("hudson/"));
         QVERIFY(total.startsWith(QStringLiteral("TOTAL\t")));
-        Main = StartProgram({QString::fromStdString(PointFile("toss.flag")), QString::fromStdString(PointFile("areas.bbs")),
+        Main = StartProgram(Owner, {QString::fromStdString(PointFile("toss.flag")), QString::fromStdString(PointFile("areas.bbs")),
                              QString::fromStdString(PointFile("hudson/"))},
                             QStringLiteral("quorvel"));
         QVERIFY(Main);
@@ -208,7 +211,7 @@ private slots:
         QCOMPARE(model->Count(), lettersBefore + 1);
         const QModelIndex current = letters->currentIndex();
         QVERIFY(current.isValid());
-        QCOMPARE(current.data().toString(), ToQString(UserName));
+        QCOMPARE(current.data().toString(), ToQString(Owner.Settings.UserName));
         QCOMPARE(current.parent().data().toString(), ToQString(answered->From));
         QVERIFY(
             PartOf<QLabel>(area, "StatusPanel0")->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
@@ -258,10 +261,10 @@ private slots:
             LetterHeader header;
             base->SetMailType(MailNet);
             header.From = "Far Point";
-            header.To = UserName;
+            header.To = Owner.Settings.UserName;
             header.Subject = "From zone 1";
             header.Written = NowDateTime();
-            header.Dest = MainAddress;
+            header.Dest = Owner.Settings.MainAddress;
             header.Orig = {1, 234, 5, 6};
             base->StartNewLetter(header);
         }
@@ -299,12 +302,12 @@ private slots:
 
         // The answer in the base: to the point it came from, from the main address.
         const std::string spec = "F" + PointFile("netmail/");
-        const std::string number = AnswerTo(spec, "Far Point");
+        const std::string number = AnswerTo(spec, Owner.Settings.UserName, "Far Point");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
         QVERIFY(read.size() > 5);
         QCOMPARE(QString::fromStdString(read[4] + "|" + read[5]), QStringLiteral("OrigAddr: ") +
-                                                                  ToQString(AddressToText(MainAddress)) +
+                                                                  ToQString(AddressToText(Owner.Settings.MainAddress)) +
                                                                   QStringLiteral("|DestAddr: 1:234/5.6"));
     }
 
@@ -322,7 +325,7 @@ private slots:
         std::vector<std::string> list = RunTool({"list", spec}).OutLines();
         std::string number;
         for (const std::string& line : list)
-            if (line.find("\t" + UserName + "\t") != std::string::npos)
+            if (line.find("\t" + Owner.Settings.UserName + "\t") != std::string::npos)
                 number = line.substr(0, line.find('\t'));
         QVERIFY2(!number.empty(), "the answer is in the base");
         ToolResult read = RunTool({"read", spec, number, "--kludges"});
@@ -390,7 +393,7 @@ private slots:
 
         // The answer in the base: UTF-8, with the quote as it was shown.
         const std::string spec = "J" + PointFile("jam/ru.point.talk");
-        const std::string number = AnswerTo(spec, "Сергей Волков");
+        const std::string number = AnswerTo(spec, Owner.Settings.UserName, "Сергей Волков");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const QString read = QString::fromStdString(RunTool({"read", spec, number, "--kludges"}).Out);
         QVERIFY2(read.contains(QStringLiteral("\n^ACHRS: UTF-8 4\n")), qPrintable(read));

@@ -19,7 +19,7 @@
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "settings/QtText.h"
 #include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
@@ -37,7 +37,7 @@ QWidget* TAreaForm::OpenAreaFirst(TArea* area)
     return nullptr;
 }
 
-TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversation(*area), Area(area)
+TAreaForm::TAreaForm(TArea* area) : FormWindow(OpenAreaFirst(area)), Conversation(*area), Owner(area->Owner), Area(area)
 {
     try {
         setObjectName(QStringLiteral("AreaForm"));
@@ -100,7 +100,7 @@ TAreaForm::~TAreaForm()
     if (TArea* area = Area) {
         // From here on the window hears nothing about its area.
         Area = nullptr;
-        Areas.SetCurrent(area);
+        Owner.Areas.SetCurrent(area);
         for (FormWindow* form : AllForms())
             if (auto* areas = qobject_cast<TAreasForm*>(form))
                 areas->GotoWithUnread(1);

@@ -27,6 +27,7 @@ class QTimer;
 class QModelIndex;
 class QTreeView;
 class TLetterTreeModel;
+class Session;
 class TArea;
 class TIndirectPopupMenu;
 class TLetter;
@@ -126,7 +127,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TArea* Area;  // none once the area is destroyed under the window
+    Session& Owner;  // the area's session, which outlives the window
+    TArea* Area;     // none once the area is destroyed under the window
     bool Rebuilding = false;
     std::string RestoredActiveControl;
     int WantedTreeWidth = 0;       // the stored width of the tree; 0: a share of the window

@@ -9,7 +9,7 @@
 #include "core/FormRegistry.h"
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "ui/AreaF/NavigationGlyphs.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterTreeModel.h"
@@ -240,7 +240,7 @@ std::vector<CommandEntry> TAreaForm::WindowCommands()
     return {
         Item(
             "SwitchToAreasItem", "&Области", "Переключиться в окно областей", {Qt::Key_F12},
-            [] { TAreasForm::SwitchToAreasWindow(); }, "WindowsItem"),
+            [this] { TAreasForm::SwitchToAreasWindow(Owner); }, "WindowsItem"),
         Item(
             "SwitchToTopEditor", "Верний &редактор", "Переключиться в окна редакторов этой области", {Qt::Key_F11},
             [this] { SwitchToEditors(); }, "WindowsItem"),
@@ -261,7 +261,7 @@ void TAreaForm::CreateCommands()
     bar->setObjectName(QStringLiteral("MainMenu"));
     Commands->AddMenusTo(bar);
     Commands->Fill(AddViewMenu());
-    AddOptionsMenu();
+    AddOptionsMenu(Owner.Settings);
     AddWindowsMenu(Commands->Action("SwitchToAreasItem"), Commands->Action("SwitchToTopEditor"));
     AddHelpMenu("area");
     CreatePopupMenus();

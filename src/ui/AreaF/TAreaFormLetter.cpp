@@ -12,7 +12,7 @@
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "core/Utf8Text.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "settings/QtText.h"
 #include "text/LetterDates.h"
 #include "text/TFormattedStrings.h"
@@ -137,7 +137,7 @@ void TAreaForm::ShowCurrentLetter()
     // The base stands on the letter: the addresses come from its header
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
-                  inBase ? Area->Base.get() : nullptr, MainAddress);
+                  inBase ? Area->Base.get() : nullptr, Owner.Settings.MainAddress);
     FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
                                        inBase ? AddressToText(text.FromAddr).c_str() : "")));
     ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
@@ -151,7 +151,7 @@ void TAreaForm::ReflowShownText()
     TFormattedStrings text;
     text.Lines = ShownText;
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(), nullptr,
-                  MainAddress);
+                  Owner.Settings.MainAddress);
     Viewer->SetLines(std::move(text.Lines));
 }
 

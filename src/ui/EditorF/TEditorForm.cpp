@@ -22,6 +22,7 @@
 #include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "settings/QtText.h"
 #include "text/LetterDates.h"
@@ -79,7 +80,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
     EditorState state;
     state.Mode = mode;
     state.Area = area;
-    state.Netmail = IsNetmailArea(area->Tag);
+    state.Netmail = area->Owner.Settings.IsNetmailArea(area->Tag);
     if (mode != NewLetterMode && area->Current) {
         // Read before anything of the window exists: a failure leaves no window.
         state.AnsweredKey = area->Current->Key;
@@ -89,7 +90,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
 }
 
 TEditorForm::TEditorForm(TArea* area, int mode)
-    : FormWindow(nullptr), State(StateFor(area, mode)), AreaWindow(FindAreaWindow(area)), AreaTag(area->Tag),
+    : FormWindow(nullptr), Owner(area->Owner), State(StateFor(area, mode)), AreaWindow(FindAreaWindow(area)), AreaTag(area->Tag),
       AreaBaseSpec(area->BaseSpec)
 {
     setObjectName(QStringLiteral("EditorForm"));
@@ -238,8 +239,8 @@ void TEditorForm::FillHeader()
     // The letter answered (or changed) is the area's current letter; its
     // names and subject as its text's character set reads them.
     const TLetter* its = State.Mode != NewLetterMode && State.Area ? State.Area->Current : nullptr;
-    const std::string mainAddress = AddressToText(MainAddress);
-    std::string from = UserName, address = mainAddress, to, subject;
+    const std::string mainAddress = AddressToText(Owner.Settings.MainAddress);
+    std::string from = Owner.Settings.UserName, address = mainAddress, to, subject;
     switch (State.Mode) {
     case NewLetterMode:
         to = "Всем";
@@ -285,7 +286,7 @@ void TEditorForm::FillHeader()
 void TEditorForm::FillNetmailAddresses()
 {
     ToAddressEdit->setText(ToQString(StartingDestination(State)));
-    for (const FidoAddress& address : SenderAddresses())
+    for (const FidoAddress& address : SenderAddresses(Owner.Settings))
         FromAddressBox->addItem(ToQString(AddressToText(address)));
     if (State.Mode == ChangeMode) {
         // A changed letter keeps the address it was written from.
@@ -302,9 +303,9 @@ void TEditorForm::FillNetmailAddresses()
 void TEditorForm::ChooseSender()
 {
     FidoAddress dest;
-    if (ParseExactAddress(FromQString(ToAddressEdit->text()), MainAddress.Zone, dest) != AddressFault::None)
-        dest = MainAddress;
-    FromAddressBox->setCurrentText(ToQString(AddressToText(ChooseSenderAddress(dest))));
+    if (ParseExactAddress(FromQString(ToAddressEdit->text()), Owner.Settings.MainAddress.Zone, dest) != AddressFault::None)
+        dest = Owner.Settings.MainAddress;
+    FromAddressBox->setCurrentText(ToQString(AddressToText(ChooseSenderAddress(Owner.Settings, dest))));
 }
 
 // ---------------------------------------------------------------- menus and bars
@@ -346,11 +347,11 @@ void TEditorForm::CreateMenus()
     EditItem->addAction(DeleteItem);
 
     AddViewMenu();
-    AddOptionsMenu();
+    AddOptionsMenu(Owner.Settings);
 
     SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
                                  QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
-                                 [] { TAreasForm::SwitchToAreasWindow(); });
+                                 [this] { TAreasForm::SwitchToAreasWindow(Owner); });
     SwitchToAreaItem = MakeItem(this, "SwitchToAreaItem", QStringLiteral("О&бласть"),
                                 QStringLiteral("Переключиться в окно области этого письма"),
                                 Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToArea(); });
@@ -444,7 +445,7 @@ void TEditorForm::EnterText()
     BusyPointer busy(PointerShape::BuildLetterText);
     // The template's "to" tokens take the names as typed so far.
     TakeFields();
-    const std::vector<std::string> lines = PrepareText(State);
+    const std::vector<std::string> lines = PrepareText(Owner.Settings, State);
 
     FlagScope filling(Filling);
     UpdatesHeld held(RichEdit);

@@ -29,6 +29,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class Session;
 class TArea;
 class TIndirectPopupMenu;
 
@@ -67,6 +68,7 @@ private:
 
     // What the editor holds about its letter; State.Area is the area written
     // to (none once the area itself is gone).
+    Session& Owner;  // the edited area's session, which outlives the window
     EditorState State;
     // The area window that opened the editor (none once it is closed).
     QPointer<FormWindow> AreaWindow;

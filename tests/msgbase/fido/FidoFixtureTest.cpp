@@ -34,11 +34,11 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         TempDir copy;
         CopyDirectory(FixturesDir() + "/msg", copy.Path());
         Json manifest = Json::ParseFile(FixturesDir() + "/msg.manifest.json");
         auto base = OpenFido(copy.Path());
+        base->SetReadingRules({Charset::Cp866, softBreak});
 
         std::vector<Num> numbers;
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
@@ -89,14 +89,14 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
             if (letter.Has("body_lines")) {
                 std::vector<std::string> expectedBody;
                 for (const Json& l : letter["body_lines"].Items())
-                    expectedBody.push_back(ManifestLineAsRead(l.AsString(), SoftBreak8D));
+                    expectedBody.push_back(ManifestLineAsRead(l.AsString(), softBreak));
                 ASSERT_EQ(body.size(), expectedBody.size()) << what;
                 for (std::size_t i = 0; i < body.size(); ++i)
                     EXPECT_EQ(body[i], expectedBody[i]) << what << " line " << i;
             } else {
                 ASSERT_EQ(body.size(), static_cast<std::size_t>(letter["body_line_count"].AsInt())) << what;
-                EXPECT_EQ(body.front(), ManifestLineAsRead(letter["body_first_lines"][0].AsString(), SoftBreak8D)) << what;
-                EXPECT_EQ(body.back(), ManifestLineAsRead(letter["body_last_lines"].Items().back().AsString(), SoftBreak8D)) << what;
+                EXPECT_EQ(body.front(), ManifestLineAsRead(letter["body_first_lines"][0].AsString(), softBreak)) << what;
+                EXPECT_EQ(body.back(), ManifestLineAsRead(letter["body_last_lines"].Items().back().AsString(), softBreak)) << what;
             }
         }
 

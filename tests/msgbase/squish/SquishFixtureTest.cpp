@@ -10,9 +10,9 @@
 namespace {
 
 // A line as the reader delivers it.
-void ExpectLine(const std::string& got, const std::string& utf8, const std::string& where)
+void ExpectLine(const std::string& got, const std::string& utf8, bool softBreak, const std::string& where)
 {
-    EXPECT_EQ(got, ManifestLineAsRead(utf8, SoftBreak8D)) << where;
+    EXPECT_EQ(got, ManifestLineAsRead(utf8, softBreak)) << where;
 }
 
 std::vector<std::string> ReadAllLines(MsgBase& base)
@@ -75,9 +75,9 @@ void CheckLetter(SquishMsgBase& base, const Json& m)
         ASSERT_EQ(got.size(), want.size() + tail.size()) << where;
     }
     for (std::size_t i = 0; i < want.size(); ++i)
-        ExpectLine(got[i], want[i], where + " line " + std::to_string(i));
+        ExpectLine(got[i], want[i], base.GetReadingRules().SoftBreak8D, where + " line " + std::to_string(i));
     for (std::size_t i = 0; i < tail.size(); ++i)
-        ExpectLine(got[got.size() - tail.size() + i], tail[i], where + " closing line " + std::to_string(i));
+        ExpectLine(got[got.size() - tail.size() + i], tail[i], base.GetReadingRules().SoftBreak8D, where + " closing line " + std::to_string(i));
 }
 
 }  // namespace
@@ -88,10 +88,10 @@ TEST(SquishFixture, SmallBaseReadsAsItsManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         const Json manifest = Json::ParseFile(FixturesDir() + "/squish.manifest.json");
         OpenSquish s(FixturesDir() + "/squish/fidotest");
         ASSERT_EQ(s.open, 0);
+        s.base.SetReadingRules({Charset::Cp866, softBreak});
         EXPECT_EQ(s.base.CountLetters(), 10u);
         EXPECT_EQ(s.base.GetHighNumber(), 12u);
         EXPECT_EQ(Walk(s.base), "1 2 3 4 5 6 7 10 11 12 ");
