@@ -3,13 +3,12 @@
 #include <chrono>
 #include <memory>
 
-#include "core/FormRegistry.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
 #include "core/TosserWait.h"
+#include "model/ModelEvents.h"
 #include "model/TFilteredLetterList.h"
 
 TArea::TArea(const std::string& tag, const std::string& description, const std::string& baseSpec)
@@ -19,7 +18,7 @@ TArea::TArea(const std::string& tag, const std::string& description, const std::
 
 TArea::~TArea()
 {
-    NotifyForms(WM_AREADESTROYED, this);
+    NotifyForms(&ModelObserver::AreaDestroyed, *this);
     Current = nullptr;
     FreeItems();
 }
@@ -135,7 +134,7 @@ void TArea::Load()
         return;
     Loading = true;
     CurrentKey = Current ? Current->Key : 0;
-    NotifyForms(WM_LETTERSLOADING, this);
+    NotifyForms(&ModelObserver::LettersLoading, *this);
 
     auto finish = [this] {
         if (UnreadCount == 0)
@@ -143,7 +142,7 @@ void TArea::Load()
         else
             SetCurrent(FindByKey(CurrentKey));
         Loading = false;
-        NotifyForms(WM_LETTERSCHANGED, this);
+        NotifyForms(&ModelObserver::LettersChanged, *this);
     };
     try {
         InstallLetters(ReadLetters());
@@ -162,7 +161,7 @@ void TArea::SetCurrent(TLetter* letter)
         return;
     Current = letter;
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
 }
 
 TLetter* TArea::FindByKey(int32_t key) const
@@ -266,10 +265,10 @@ void TArea::MarkAllRead()
         }
     } catch (...) {
         // The letters marked before the failure are counted: tell the windows.
-        NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CountsChanged, *this);
         throw;
     }
-    NotifyForms(WM_COUNTSCHANGED, this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }
 
 void TArea::AddLetter(TLetter* letter)
@@ -299,8 +298,8 @@ void TArea::Resettle(TLetter* current)
 {
     Sort();
     Current = current;
-    NotifyForms(WM_LETTERSCHANGED, this);
+    NotifyForms(&ModelObserver::LettersChanged, *this);
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
-    NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }

@@ -10,7 +10,7 @@
 class TArea : public TAreaWithDisk {
 public:
     TArea(const std::string& tag, const std::string& description, const std::string& baseSpec);
-    // Tells the windows (WM_AREADESTROYED) first, then frees the letters.
+    // Tells the windows (AreaDestroyed) first, then frees the letters.
     ~TArea() override;
 
     // Letter order: by Date ascending, equal dates by Subject.
@@ -33,7 +33,7 @@ public:
     std::string StatusText() const;
     // The same for a possibly absent area: "" for none.
     static std::string StatusTextOf(const TArea* area);
-    // Marks every letter read (one WM_COUNTSCHANGED at the end); letters
+    // Marks every letter read (the windows are told once, at the end); letters
     // gone from the base meanwhile are passed over.
     void MarkAllRead();
     int32_t NewCount() const { return UnreadCount + ReadCount; }

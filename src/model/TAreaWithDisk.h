@@ -36,18 +36,18 @@ bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::stri
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
 
-// The area's description (TAreaBase) and the list of its letters
-// (TLetterList) in one object.
+class TArea;
+
+// The area's description (TAreaBase) bound to its base; only a TArea is one.
 class TAreaWithDisk : public TAreaBase, public TLetterList {
 public:
-    TAreaWithDisk(const std::string& tag, const std::string& description, const std::string& baseSpec);
     ~TAreaWithDisk() override;
 
     // Opens a fresh base object (ECantOpenArea on failure), counts the open
-    // and tells the windows (WM_AREAOPENED).
+    // and tells the windows (AreaOpened).
     void Open();
     // Counts the close; the last one closes the base (ECantCloseArea when that
-    // fails or nothing was open) and tells the windows (WM_AREACLOSED).
+    // fails or nothing was open) and tells the windows (AreaClosed).
     void Close();
 
     // Why the last Open failed, for the user; "" once one succeeded.
@@ -60,7 +60,13 @@ public:
     // run, and a window may open the area meanwhile), or nullptr.
     MsgBase* Walking = nullptr;
 
+protected:
+    TAreaWithDisk(const std::string& tag, const std::string& description, const std::string& baseSpec);
+
 private:
+    // The area the windows are told about.
+    TArea& AsArea();
+
     // Objects that a later Open replaced while the area stayed open. Only
     // the one a read is walking is kept (until the read is done); the others
     // are closed at once, so an area a window keeps open holds one set of

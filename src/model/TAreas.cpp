@@ -3,11 +3,10 @@
 #include <climits>
 
 #include "core/AreasFile.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
+#include "model/ModelEvents.h"
 
 // Lives until the process ends: the windows may still be told about areas
 // while the program shuts down; FreeAreas empties it at exit.
@@ -52,14 +51,14 @@ void TAreas::Scan()
     } reset{Scanning};
 
     Reload();
-    NotifyForms(WM_SCANSTARTED, nullptr);
+    NotifyForms(&ModelObserver::ScanStarted);
     try {
         ScanAll();
     } catch (...) {
-        NotifyForms(WM_SCANFINISHED, nullptr);
+        NotifyForms(&ModelObserver::ScanFinished);
         throw;
     }
-    NotifyForms(WM_SCANFINISHED, nullptr);
+    NotifyForms(&ModelObserver::ScanFinished);
     Scanned = true;
 }
 
@@ -72,7 +71,7 @@ void TAreas::Reload()
     TArea* newCurrent = nullptr;
     auto announce = [&](TArea* area) {
         if (currentDropped && Current == nullptr)
-            NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+            NotifyForms(&ModelObserver::CurrentAreaChanged);
         else
             SetCurrent(nullptr);
         SetCurrent(area);
@@ -109,7 +108,7 @@ void TAreas::Reload()
         }
         for (TArea* area : All)
             Add(area);
-        NotifyForms(WM_AREASCHANGED, nullptr);
+        NotifyForms(&ModelObserver::AreasChanged);
         for (TArea* area : *this) {
             if (area->Tag == currentTag) {
                 newCurrent = area;
@@ -144,7 +143,7 @@ void TAreas::ScanAll()
         } catch (...) {
             // One area's trouble does not end the scan.
         }
-        NotifyForms(WM_AREASCANNED, area);
+        NotifyForms(&ModelObserver::AreaScanned, *area);
     }
     Resort();
     SetCurrent(At(0));
@@ -155,14 +154,14 @@ void TAreas::SetCurrent(TArea* area)
     if (area == Current)
         return;
     Current = area;
-    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+    NotifyForms(&ModelObserver::CurrentAreaChanged);
 }
 
 void TAreas::Resort()
 {
     Sort();
-    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
-    NotifyForms(WM_AREASCHANGED, nullptr);
+    NotifyForms(&ModelObserver::CurrentAreaChanged);
+    NotifyForms(&ModelObserver::AreasChanged);
 }
 
 std::string TAreas::CountText() const

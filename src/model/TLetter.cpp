@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "core/Crc32.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/TosserWait.h"
+#include "model/ModelEvents.h"
 #include "model/TArea.h"
 
 ELetterNotFound::ELetterNotFound(Num number)
@@ -139,7 +138,7 @@ void TLetter::StoreReadMark(bool notify)
     ReadNow = true;
     ++Area->ReadCount;
     if (notify)
-        NotifyForms(WM_COUNTSCHANGED, Area);
+        NotifyForms(&ModelObserver::CountsChanged, *Area);
 }
 
 void TLetter::DeleteFromBase()

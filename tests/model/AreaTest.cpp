@@ -2,7 +2,6 @@
 
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
@@ -45,7 +44,7 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
                                              {.From = "d", .Subject = "x", .Date = 200}});
     WriteLetters(spec, {{.From = "e", .Subject = "x", .Date = 150, .ReplyTo = n[1]}});
     TArea area("RU.TEST", "Description", spec);
-    RecordingForm form;
+    EventRecorder form;
     area.Load();
     EXPECT_TRUE(area.Loaded);
     EXPECT_FALSE(area.Loading);
@@ -60,13 +59,13 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
     EXPECT_EQ(area.LetterByNumber(n[1])->Replies[0]->From, "e");
     EXPECT_EQ(area.StatusText(), "RU.TEST: 4 осталось, 0 прочитал, 5 всего");
     EXPECT_EQ(form.NamesFor(&area),
-              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}));
+              (std::vector<std::string>{"LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged"}));
     EXPECT_EQ(area.OpenCount, 0);
     EXPECT_EQ(area.Base, nullptr);
 
-    form.Messages.clear();
+    form.Events.clear();
     area.Load();
-    EXPECT_TRUE(form.Messages.empty()) << "loaded once per reload";
+    EXPECT_TRUE(form.Events.empty()) << "loaded once per reload";
 }
 
 TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
@@ -96,14 +95,14 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
     TArea area("TAG", "D", spec);
     area.Load();
     area.SetCurrent(area.LetterByNumber(n[1]));
-    RecordingForm form;
+    EventRecorder form;
     area.Loaded = false;
     area.Load();
     ASSERT_NE(area.Current, nullptr);
     EXPECT_EQ(area.Current->Number, n[1]) << "found again by its key";
     EXPECT_EQ(area.CurrentKey, area.Current->Key);
     EXPECT_EQ(form.NamesFor(&area),
-              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}))
+              (std::vector<std::string>{"LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged"}))
         << "no current-letter message while loading";
 
     // The current letter vanished from the base: none after the load.
@@ -151,7 +150,7 @@ TEST(AreaOpen, CountedOpeningAndItsMessages)
 {
     std::string spec = FreshMemorySpec();
     TArea area("TAG", "D", spec);
-    RecordingForm form;
+    EventRecorder form;
     area.Open();
     MsgBase* first = area.Base.get();
     area.Open();
@@ -161,7 +160,7 @@ TEST(AreaOpen, CountedOpeningAndItsMessages)
     EXPECT_NE(area.Base, nullptr);
     area.Close();
     EXPECT_EQ(area.Base, nullptr);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREAOPENED", "AREAOPENED", "AREACLOSED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AreaOpened", "AreaOpened", "AreaClosed"}));
 
     // Closing what is not open fails clearly and keeps the count at zero.
     EXPECT_THROW(area.Close(), ECantCloseArea);
@@ -182,7 +181,7 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
     RegisterBaseFormat('Z', [] { return std::make_unique<StickyBase>(); });
     for (const std::string spec : {"Q/some/where", "Yclosed-door"}) {
         TArea area("TAG", "D", spec);
-        RecordingForm form;
+        EventRecorder form;
         try {
             area.Open();
             ADD_FAILURE() << "opened " << spec;
@@ -195,7 +194,7 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
         EXPECT_TRUE(area.Loaded) << "an area that cannot be opened loads empty";
         EXPECT_EQ(area.Count(), 0u);
         EXPECT_EQ(area.OpenCount, 0) << "a failed open is not closed";
-        EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSLOADING", "LETTERSCHANGED"}));
+        EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersLoading", "LettersChanged"}));
     }
 
     std::string sticky = "Z" + FreshMemorySpec().substr(1);
@@ -236,7 +235,7 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
     TArea area("TAG", "D", spec);
     area.Load();
     area.Open();
-    RecordingForm form;
+    EventRecorder form;
 
     TLetter* reply = new TLetter(&area, 77, n[0], "a", "me", "you", 5, false);
     reply->ReadNow = true;
@@ -245,29 +244,29 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
     EXPECT_EQ(area.At(0), reply) << "sorted in by date";
     EXPECT_EQ(area.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
     EXPECT_EQ(area.ReadCount, 1);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
 
-    form.Messages.clear();
+    form.Events.clear();
     TLetter* b = area.LetterByNumber(n[1]);
     area.RemoveLetter(reply, b);
     EXPECT_EQ(area.Current, b);
     EXPECT_TRUE(area.LetterByNumber(n[0])->Replies.empty());
     EXPECT_EQ(area.ReadCount, 0);
     EXPECT_EQ(area.Count(), 2u);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
     delete reply;
 
-    form.Messages.clear();
+    form.Events.clear();
     area.SetCurrent(b);
-    EXPECT_TRUE(form.Messages.empty());
+    EXPECT_TRUE(form.Events.empty());
     area.SetCurrent(nullptr);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTLETTERCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentLetterChanged"});
 
-    form.Messages.clear();
+    form.Events.clear();
     area.MarkAllRead();
     EXPECT_EQ(area.UnreadCount, 0);
     EXPECT_EQ(area.ReadCount, 2);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     EXPECT_EQ(area.FindByKey(0), nullptr);
     EXPECT_EQ(area.FindByKey(b->Key), b);
     area.Close();
@@ -278,14 +277,14 @@ TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
     auto* area = new TArea("TAG", "D", FreshMemorySpec());
     area->InstallLetters({MakeLetter(*area, 1, 0, "s", "a", 1, true)});
     area->Open();
-    RecordingForm form;
+    EventRecorder form;
     std::size_t lettersWhenTold = 0;
-    form.OnMessage = [&](unsigned msg, void* param) {
-        if (msg == WM_AREADESTROYED)
-            lettersWhenTold = static_cast<TArea*>(param)->Count();
+    form.OnEvent = [&](const std::string& name, TArea* told) {
+        if (name == "AreaDestroyed")
+            lettersWhenTold = told->Count();
     };
     delete area;  // open and holding letters: nothing leaks (the sanitizer checks)
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"AREADESTROYED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"AreaDestroyed"});
     EXPECT_EQ(lettersWhenTold, 1u);
 }
 
@@ -304,13 +303,13 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
     ASSERT_EQ(other->DeleteLetter(), 0);
     other->CloseBase();
 
-    RecordingForm form;
+    EventRecorder form;
     EXPECT_NO_THROW(area.MarkAllRead());
     EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
     EXPECT_TRUE(area.LetterByNumber(n[1])->Unread) << "nothing to mark";
     EXPECT_FALSE(area.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
     EXPECT_EQ(area.UnreadCount, 1);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     area.Base->SeekFirst(n[2]);
     area.Base->LoadHeader();
     EXPECT_TRUE(area.Base->IsRead());

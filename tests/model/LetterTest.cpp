@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "ModelTestSupport.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/TosserWait.h"
 #include "model/TArea.h"
@@ -214,7 +213,7 @@ TEST(LetterText, ReadLetterGivesTheHeaderByTheTextsSetAndTheLetterStaysItself)
 TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
 {
     LoadedArea a({{.Subject = "one"}, {.Subject = "two", .Read = true}});
-    RecordingForm form;
+    EventRecorder form;
     TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
     ASSERT_EQ(a.Area.UnreadCount, 1);
     one->MarkRead(true);
@@ -224,13 +223,13 @@ TEST(LetterMarkRead, StoresTheMarkCountsAndTellsOnce)
     EXPECT_EQ(a.Area.UnreadCount, 0);
     EXPECT_EQ(a.Area.ReadCount, 1);
     EXPECT_EQ(a.Area.NewCount(), 1);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     EXPECT_TRUE(a.Store()->Letters[a.Numbers[0]].Flags & MemRead) << "the mark is in the base";
 
-    form.Messages.clear();
+    form.Events.clear();
     one->MarkRead(true);
     a.Area.LetterByNumber(a.Numbers[1])->MarkRead(true);
-    EXPECT_TRUE(form.Messages.empty()) << "letters already read change nothing";
+    EXPECT_TRUE(form.Events.empty()) << "letters already read change nothing";
     EXPECT_EQ(a.Area.ReadCount, 1);
 }
 
@@ -250,13 +249,13 @@ TEST(LetterMarkRead, RefusedMarkIsReportedAndNotCounted)
     RegisterBaseFormat('X', [] { return std::make_unique<StubbornBase>(); });
     std::string name = FreshMemorySpec().substr(1);
     LoadedArea a({{.Subject = "one"}, {.Subject = "two"}}, "X" + name);
-    RecordingForm form;
+    EventRecorder form;
     TLetter* one = a.Area.LetterByNumber(a.Numbers[0]);
     EXPECT_THROW(one->MarkRead(true), ECantMarkRead);
     EXPECT_TRUE(one->Unread);
     EXPECT_EQ(a.Area.UnreadCount, 2);
     EXPECT_EQ(a.Area.ReadCount, 0);
-    EXPECT_TRUE(form.Messages.empty());
+    EXPECT_TRUE(form.Events.empty());
     EXPECT_THROW(one->DeleteFromBase(), ECantDeleteLetter);
 }
 

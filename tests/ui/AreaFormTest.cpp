@@ -21,9 +21,7 @@
 #include <memory>
 
 #include "core/FidoAddress.h"
-#include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
@@ -249,12 +247,12 @@ class FakeEditor : public FormWindow {
 public:
     explicit FakeEditor(TArea* area) : Edited(area) {}
     TArea* EditedArea() const override { return Edited; }
-    intptr_t ModelMessage(unsigned msg, void* param) override
+    bool QueryCloseArea(TArea& area) override
     {
-        if (msg != WM_QUERYCLOSEAREA || param != Edited)
-            return 0;
+        if (&area != Edited)
+            return false;
         ++Asked;
-        return Refuse ? 1 : 0;
+        return Refuse;
     }
     TArea* Edited;
     bool Refuse = true;
@@ -554,7 +552,7 @@ private slots:
         // Another area's letter changing does not disturb this one.
         {
             TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
-            NotifyForms(WM_CURRENTLETTERCHANGED, &other);
+            NotifyForms(&ModelObserver::CurrentLetterChanged, other);
         }
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Minus in the viewer goes up a level (in the tree it would close the branch).

@@ -18,8 +18,6 @@
 #include <deque>
 #include <memory>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
 #include "model/TAreas.h"
@@ -43,15 +41,11 @@ namespace {
 const QString Typed = QStringLiteral("Ответ из сквозной проверки.");
 
 // Counts the scans the program starts.
-struct ScanCounter : TModelForm {
+struct ScanCounter : ModelObserver {
     int Started = 0;
     ScanCounter() { RegisterForm(this); }
     ~ScanCounter() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void*) override
-    {
-        Started += msg == WM_SCANSTARTED;
-        return 0;
-    }
+    void ScanStarted() override { ++Started; }
 };
 
 template <class Window>

@@ -22,8 +22,6 @@
 #include <algorithm>
 
 #include "core/FidoAddress.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "core/Utf8Text.h"
@@ -679,46 +677,61 @@ void TAreaForm::UpdateCaption()
         setWindowTitle(ToQString(TConversationTree::CaptionOf(*Area)));
 }
 
-// ---------------------------------------------------------------- model messages
+// ---------------------------------------------------------------- model events
+// A failure in one of these must not break off the model's work that sent it.
 
-intptr_t TAreaForm::ModelMessage(unsigned msg, void* param)
+void TAreaForm::AreasChanged()
 {
-    // A failure here must not break off the model's work that sent it.
-    RunGuarded([this, msg, param] {
-        if (msg == WM_AREASCHANGED) {
-            UpdateCaption();
-            return;
-        }
-        if (!Area || param != Area)
-            return;
-        switch (msg) {
-        case WM_LETTERSLOADING:
-            ShowStatusPanel0();
-            break;
-        case WM_LETTERSCHANGED:
-            SetCurrentTimer->stop();
-            ShowStatusPanel0();
-            RebuildTree(true);
-            SyncChecks();
-            break;
-        case WM_CURRENTLETTERCHANGED:
-            ShowCurrentLetter();
-            ShowStatusPanel1();
-            break;
-        case WM_AREADESTROYED:
-            ForgetArea();
-            CloseAnswered();
-            break;
-        case WM_COUNTSCHANGED:
-            RepaintTree();
-            ShowStatusPanel0();
-            ShowStatusPanel1();
-            break;
-        default:
-            break;
-        }
+    RunGuarded([this] { UpdateCaption(); });
+}
+
+void TAreaForm::LettersLoading(TArea& area)
+{
+    if (&area == Area)
+        RunGuarded([this] { ShowStatusPanel0(); });
+}
+
+void TAreaForm::LettersChanged(TArea& area)
+{
+    if (&area != Area)
+        return;
+    RunGuarded([this] {
+        SetCurrentTimer->stop();
+        ShowStatusPanel0();
+        RebuildTree(true);
+        SyncChecks();
     });
-    return 0;
+}
+
+void TAreaForm::CurrentLetterChanged(TArea& area)
+{
+    if (&area != Area)
+        return;
+    RunGuarded([this] {
+        ShowCurrentLetter();
+        ShowStatusPanel1();
+    });
+}
+
+void TAreaForm::AreaDestroyed(TArea& area)
+{
+    if (&area != Area)
+        return;
+    RunGuarded([this] {
+        ForgetArea();
+        CloseAnswered();
+    });
+}
+
+void TAreaForm::CountsChanged(TArea& area)
+{
+    if (&area != Area)
+        return;
+    RunGuarded([this] {
+        RepaintTree();
+        ShowStatusPanel0();
+        ShowStatusPanel1();
+    });
 }
 
 // ---------------------------------------------------------------- the tree
@@ -976,7 +989,7 @@ bool TAreaForm::CloseQuery()
     RunGuarded([this, &allowed] {
         // The area's editors first, in the order of the window list; the
         // first that refuses keeps the window open.
-        if (QueryForms(WM_QUERYCLOSEAREA, Area))
+        if (QueryForms(&ModelObserver::QueryCloseArea, *Area))
             return;
         allowed = LeaveArea(false);
     });

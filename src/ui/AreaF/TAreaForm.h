@@ -48,7 +48,13 @@ public:
     ~TAreaForm() override;
 
     TArea* BrowsedArea() const override { return Area; }
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events about the window's area (and the areas' reload).
+    void AreasChanged() override;
+    void LettersLoading(TArea& area) override;
+    void LettersChanged(TArea& area) override;
+    void CurrentLetterChanged(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
+    void CountsChanged(TArea& area) override;
     // Asks the area's editors, then whether to leave the area.
     bool CloseQuery() override;
 
