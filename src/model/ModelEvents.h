@@ -17,18 +17,18 @@ class ModelObserver {
 public:
     virtual ~ModelObserver() = default;
 
-    virtual void AreasChanged() {}  // the areas list reloaded or re-sorted
-    virtual void ScanStarted() {}
-    virtual void AreaScanned(TArea&) {}  // after each area of a scan, loaded or not
-    virtual void ScanFinished() {}       // at the end of every scan, also a failed one
-    virtual void LettersLoading(TArea&) {}
-    virtual void LettersChanged(TArea&) {}  // loaded, or a letter joined or left
-    virtual void CurrentAreaChanged() {}
-    virtual void CurrentLetterChanged(TArea&) {}
-    virtual void AreaOpened(TArea&) {}
-    virtual void AreaClosed(TArea&) {}     // the last close of the area's base
-    virtual void AreaDestroyed(TArea&) {}  // the area is about to be freed
-    virtual void CountsChanged(TArea&) {}  // its unread or read count
+    virtual void AreasChanged() { }  // the areas list reloaded or re-sorted
+    virtual void ScanStarted() { }
+    virtual void AreaScanned(TArea&) { }  // after each area of a scan, loaded or not
+    virtual void ScanFinished() { }       // at the end of every scan, also a failed one
+    virtual void LettersLoading(TArea&) { }
+    virtual void LettersChanged(TArea&) { }  // loaded, or a letter joined or left
+    virtual void CurrentAreaChanged() { }
+    virtual void CurrentLetterChanged(TArea&) { }
+    virtual void AreaOpened(TArea&) { }
+    virtual void AreaClosed(TArea&) { }     // the last close of the area's base
+    virtual void AreaDestroyed(TArea&) { }  // the area is about to be freed
+    virtual void CountsChanged(TArea&) { }  // its unread or read count
 
     // The area's window wants to close: true when this observer keeps the
     // area in use (an editor writing into it whose user chose to stay).
@@ -45,8 +45,7 @@ bool IsRegisteredForm(const ModelObserver* form);
 // Tells every form in order, e.g. NotifyForms(&ModelObserver::AreaOpened, area).
 // A form that unregisters during the pass (a window that closes) is not told
 // afterwards.
-template <class... Params, class... Args>
-void NotifyForms(void (ModelObserver::*event)(Params...), Args&&... args)
+template <class... Params, class... Args> void NotifyForms(void (ModelObserver::*event)(Params...), Args&&... args)
 {
     const std::vector<ModelObserver*> snapshot = Forms();
     for (ModelObserver* form : snapshot)
@@ -57,8 +56,7 @@ void NotifyForms(void (ModelObserver::*event)(Params...), Args&&... args)
 // Asks the forms in order until one answers true, and returns true then;
 // false when every form answered false. The forms after the first that
 // answers are not asked.
-template <class... Params, class... Args>
-bool QueryForms(bool (ModelObserver::*question)(Params...), Args&&... args)
+template <class... Params, class... Args> bool QueryForms(bool (ModelObserver::*question)(Params...), Args&&... args)
 {
     const std::vector<ModelObserver*> snapshot = Forms();
     for (ModelObserver* form : snapshot)

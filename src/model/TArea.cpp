@@ -20,34 +20,24 @@ TArea::~TArea()
 {
     NotifyForms(&ModelObserver::AreaDestroyed, *this);
     Current = nullptr;
-    FreeItems();
+    Letters.FreeItems();
 }
 
-int TArea::Compare(const TLetter* a, const TLetter* b) const
+int TArea::Compare(const TLetter& a, const TLetter& b)
 {
-    if (int c = CompareDates(a->Date, b->Date); c != 0)
+    if (int c = CompareDates(a.Date, b.Date); c != 0)
         return c;
-    return Utf8CompareStr(a->Subject, b->Subject);
+    return Utf8CompareStr(a.Subject, b.Subject);
 }
 
-namespace {
-
-// Letters read so far, freed unless handed over.
-struct LetterBatch {
-    std::vector<TLetter*> Letters;
-    ~LetterBatch()
-    {
-        for (TLetter* letter : Letters)
-            delete letter;
-    }
-    std::vector<TLetter*> Release() { return std::move(Letters); }
-};
-
-}  // namespace
-
-std::vector<TLetter*> TArea::ReadLetters()
+void TArea::SortLetters()
 {
-    LetterBatch batch;
+    Letters.StableSort([](const TLetter& a, const TLetter& b) { return Compare(a, b) < 0; });
+}
+
+std::vector<std::unique_ptr<TLetter>> TArea::ReadLetters()
+{
+    std::vector<std::unique_ptr<TLetter>> letters;
     try {
         Open();
     } catch (const ECantOpenArea&) {
@@ -83,8 +73,8 @@ std::vector<TLetter*> TArea::ReadLetters()
             std::string to = base->GetTo();
             DateTime date = base->GetDateTime();
             bool read = base->IsRead();
-            batch.Letters.push_back(new TLetter(this, number, replyTo, std::move(subject), std::move(from),
-                                                std::move(to), date, !read));
+            letters.push_back(std::make_unique<TLetter>(this, number, replyTo, std::move(subject), std::move(from),
+                                                        std::move(to), date, !read));
             base->SeekNext();
         }
     } catch (...) {
@@ -98,30 +88,29 @@ std::vector<TLetter*> TArea::ReadLetters()
         Close();
     } catch (const ECantCloseArea&) {
     }
-    return batch.Release();
+    return letters;
 }
 
-void TArea::InstallLetters(std::vector<TLetter*> letters)
+void TArea::InstallLetters(std::vector<std::unique_ptr<TLetter>> letters)
 {
-    FreeItems();
-    Current = nullptr;  // it was one of the freed letters
-    Items = std::move(letters);
-    for (TLetter* letter : Items) {
+    Current = nullptr;  // it is one of the letters freed here
+    Letters.Adopt(std::move(letters));
+    for (TLetter* letter : Letters) {
         letter->Area = this;
         letter->Replies.clear();
     }
-    Sort();
-    BuildNumberIndex();
-    for (TLetter* letter : Items)
+    SortLetters();
+    Letters.BuildNumberIndex();
+    for (TLetter* letter : Letters)
         letter->AttachToParent();
-    DropNumberIndex();
+    Letters.DropNumberIndex();
     Recount();
 }
 
 void TArea::Recount()
 {
     int32_t unread = 0;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Unread)
             ++unread;
     UnreadCount = unread;
@@ -168,7 +157,7 @@ TLetter* TArea::FindByKey(int32_t key) const
 {
     if (key == 0)
         return nullptr;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Key == key)
             return letter;
     return nullptr;
@@ -181,7 +170,7 @@ std::string TArea::StatusText() const
         state = "не открыта: " + OpenProblem;
     else if (Loaded)
         state = Format("%d осталось, %d прочитал, %d всего", UnreadCount, ReadCount,
-                       static_cast<int>(Count()));
+                       static_cast<int>(Letters.Count()));
     else if (Loading)
         state = "Сканируется...";
     else
@@ -245,7 +234,7 @@ void TArea::MarkAllRead()
     WaitForTosser(what);
     try {
         LockedRun run(*this);
-        for (TLetter* letter : Items) {
+        for (TLetter* letter : Letters) {
             if (!letter->Unread)
                 continue;
             // A tosser that starts meanwhile is waited for too; looking at
@@ -271,32 +260,34 @@ void TArea::MarkAllRead()
     NotifyForms(&ModelObserver::CountsChanged, *this);
 }
 
-void TArea::AddLetter(TLetter* letter)
+TLetter* TArea::AddLetter(std::unique_ptr<TLetter> added)
 {
+    TLetter* letter = Letters.Add(std::move(added));
     letter->Area = this;
-    Add(letter);
     letter->AttachToParent();
     if (letter->Unread)
         ++UnreadCount;
     if (letter->ReadNow)
         ++ReadCount;
     Resettle(letter);
+    return letter;
 }
 
-void TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
+std::unique_ptr<TLetter> TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
 {
     letter->DetachFromParent();
-    Remove(letter);
+    std::unique_ptr<TLetter> removed = Letters.Remove(letter);
     if (letter->Unread)
         --UnreadCount;
     if (letter->ReadNow)
         --ReadCount;
     Resettle(nextCurrent);
+    return removed;
 }
 
 void TArea::Resettle(TLetter* current)
 {
-    Sort();
+    SortLetters();
     Current = current;
     NotifyForms(&ModelObserver::LettersChanged, *this);
     if (!Loading)

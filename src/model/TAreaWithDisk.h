@@ -8,7 +8,6 @@
 
 #include "core/AreasFile.h"
 #include "core/Exceptions.h"
-#include "model/TLetterList.h"
 #include "msgbase/MsgBase.h"
 
 // "Не смог открыть/создать область "%s" (%s)" with the tag and base string.
@@ -39,9 +38,11 @@ bool CloseArea(std::unique_ptr<MsgBase>& base);
 class TArea;
 
 // The area's description (TAreaBase) bound to its base; only a TArea is one.
-class TAreaWithDisk : public TAreaBase, public TLetterList {
+class TAreaWithDisk : public TAreaBase {
 public:
     ~TAreaWithDisk() override;
+    TAreaWithDisk(const TAreaWithDisk&) = delete;
+    TAreaWithDisk& operator=(const TAreaWithDisk&) = delete;
 
     // Opens a fresh base object (ECantOpenArea on failure), counts the open
     // and tells the windows (AreaOpened).

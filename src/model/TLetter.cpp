@@ -179,7 +179,7 @@ void TLetter::AttachToParent()
 {
     if (ReplyTo == 0)
         return;
-    if (TLetter* parent = Area->FindByNumber(ReplyTo))
+    if (TLetter* parent = Area->Letters.FindByNumber(ReplyTo))
         parent->Replies.push_back(this);
     else
         ReplyTo = 0;
@@ -191,7 +191,7 @@ void TLetter::DetachFromParent()
         return;
     // The letter answered may be gone already (deleted earlier in this run):
     // then there is nothing to leave, and the caller's work goes on.
-    TLetter* parent = Area->FindByNumber(ReplyTo);
+    TLetter* parent = Area->Letters.FindByNumber(ReplyTo);
     if (!parent)
         return;
     TReplyList& replies = parent->Replies;

@@ -69,7 +69,7 @@ int CommandScan(Args args)
     Areas.Scan();
     for (TArea* area : Areas)
         PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
-                  std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
+                  std::to_string(area->Letters.Count()) + "\t" + EscapeField(area->StatusText()));
     PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
     shown.reset();
     Areas.FreeAreas();

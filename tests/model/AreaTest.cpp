@@ -48,15 +48,15 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
     area.Load();
     EXPECT_TRUE(area.Loaded);
     EXPECT_FALSE(area.Loading);
-    ASSERT_EQ(area.Count(), 5u);
+    ASSERT_EQ(area.Letters.Count(), 5u);
     std::string order;
-    for (TLetter* letter : area)
+    for (TLetter* letter : area.Letters)
         order += letter->From;
     EXPECT_EQ(order, "bedac") << "by date, equal dates by subject";
     EXPECT_EQ(area.UnreadCount, 4);
     EXPECT_EQ(area.ReadCount, 0);
-    ASSERT_EQ(area.LetterByNumber(n[1])->Replies.size(), 1u);
-    EXPECT_EQ(area.LetterByNumber(n[1])->Replies[0]->From, "e");
+    ASSERT_EQ(area.Letters.LetterByNumber(n[1])->Replies.size(), 1u);
+    EXPECT_EQ(area.Letters.LetterByNumber(n[1])->Replies[0]->From, "e");
     EXPECT_EQ(area.StatusText(), "RU.TEST: 4 осталось, 0 прочитал, 5 всего");
     EXPECT_EQ(form.NamesFor(&area),
               (std::vector<std::string>{"LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged"}));
@@ -85,7 +85,7 @@ TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
     area.Load();
     EXPECT_EQ(nested, 2) << "messages run once per letter";
     EXPECT_EQ(seen.front(), "TAG: Сканируется...");
-    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_EQ(area.Letters.Count(), 2u);
 }
 
 TEST(AreaLoad, CurrentLetterAfterALoad)
@@ -94,7 +94,7 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "one", .Date = 1}, {.Subject = "two", .Date = 2}});
     TArea area("TAG", "D", spec);
     area.Load();
-    area.SetCurrent(area.LetterByNumber(n[1]));
+    area.SetCurrent(area.Letters.LetterByNumber(n[1]));
     EventRecorder form;
     area.Loaded = false;
     area.Load();
@@ -112,7 +112,7 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
     EXPECT_EQ(area.Current, nullptr);
 
     // Nothing unread: no current letter, whatever it was.
-    area.SetCurrent(area.LetterByNumber(n[0]));
+    area.SetCurrent(area.Letters.LetterByNumber(n[0]));
     for (auto& [number, letter] : MemoryMsgBase::StoreNamed(spec.substr(1))->Letters)
         letter.Flags |= MemRead;
     area.Loaded = false;
@@ -135,14 +135,14 @@ TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
             flag.Raise();  // the tosser starts while the third letter is due
     });
     area.Load();
-    EXPECT_EQ(area.Count(), 3u) << "the flag is seen within one check interval";
+    EXPECT_EQ(area.Letters.Count(), 3u) << "the flag is seen within one check interval";
     EXPECT_TRUE(area.Loaded) << "the partly read area counts as loaded";
     EXPECT_EQ(area.OpenCount, 0);
 
     // With the flag already there, not a single letter is read.
     area.Loaded = false;
     area.Load();
-    EXPECT_EQ(area.Count(), 0u);
+    EXPECT_EQ(area.Letters.Count(), 0u);
     EXPECT_TRUE(area.Loaded);
 }
 
@@ -192,7 +192,7 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
         EXPECT_EQ(area.Base, nullptr);
         area.Load();
         EXPECT_TRUE(area.Loaded) << "an area that cannot be opened loads empty";
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
         EXPECT_EQ(area.OpenCount, 0) << "a failed open is not closed";
         EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersLoading", "LettersChanged"}));
     }
@@ -201,7 +201,7 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
     WriteLetters(sticky, {{}, {}});
     TArea area("TAG", "D", sticky);
     area.Load();
-    EXPECT_EQ(area.Count(), 2u) << "a failed close keeps what was read";
+    EXPECT_EQ(area.Letters.Count(), 2u) << "a failed close keeps what was read";
     EXPECT_EQ(area.Base, nullptr);
     area.Open();
     EXPECT_THROW(area.Close(), ECantCloseArea);
@@ -219,7 +219,7 @@ TEST(AreaOpen, WindowOpeningDuringALoadDoesNotDisturbIt)
             area.Open();  // an area window opens meanwhile
     });
     area.Load();
-    EXPECT_EQ(area.Count(), 4u);
+    EXPECT_EQ(area.Letters.Count(), 4u);
     EXPECT_EQ(area.OpenCount, 1);
     ASSERT_NE(area.Base, nullptr);
     area.Base->SeekFirst(1);
@@ -239,22 +239,23 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 
     TLetter* reply = new TLetter(&area, 77, n[0], "a", "me", "you", 5, false);
     reply->ReadNow = true;
-    area.AddLetter(reply);
+    area.AddLetter(std::unique_ptr<TLetter>(reply));
     EXPECT_EQ(area.Current, reply);
-    EXPECT_EQ(area.At(0), reply) << "sorted in by date";
-    EXPECT_EQ(area.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
+    EXPECT_EQ(area.Letters.At(0), reply) << "sorted in by date";
+    EXPECT_EQ(area.Letters.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
     EXPECT_EQ(area.ReadCount, 1);
     EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
 
     form.Events.clear();
-    TLetter* b = area.LetterByNumber(n[1]);
-    area.RemoveLetter(reply, b);
+    TLetter* b = area.Letters.LetterByNumber(n[1]);
+    std::unique_ptr<TLetter> removed = area.RemoveLetter(reply, b);
+    EXPECT_EQ(removed.get(), reply) << "handed to the caller";
     EXPECT_EQ(area.Current, b);
-    EXPECT_TRUE(area.LetterByNumber(n[0])->Replies.empty());
+    EXPECT_TRUE(area.Letters.LetterByNumber(n[0])->Replies.empty());
     EXPECT_EQ(area.ReadCount, 0);
-    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_EQ(area.Letters.Count(), 2u);
     EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
-    delete reply;
+    removed.reset();
 
     form.Events.clear();
     area.SetCurrent(b);
@@ -275,13 +276,13 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
 {
     auto* area = new TArea("TAG", "D", FreshMemorySpec());
-    area->InstallLetters({MakeLetter(*area, 1, 0, "s", "a", 1, true)});
+    InstallLetters(*area, {MakeLetter(*area, 1, 0, "s", "a", 1, true)});
     area->Open();
     EventRecorder form;
     std::size_t lettersWhenTold = 0;
     form.OnEvent = [&](const std::string& name, TArea* told) {
         if (name == "AreaDestroyed")
-            lettersWhenTold = told->Count();
+            lettersWhenTold = told->Letters.Count();
     };
     delete area;  // open and holding letters: nothing leaks (the sanitizer checks)
     EXPECT_EQ(form.Names(), std::vector<std::string>{"AreaDestroyed"});
@@ -305,9 +306,9 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
 
     EventRecorder form;
     EXPECT_NO_THROW(area.MarkAllRead());
-    EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
-    EXPECT_TRUE(area.LetterByNumber(n[1])->Unread) << "nothing to mark";
-    EXPECT_FALSE(area.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
+    EXPECT_FALSE(area.Letters.LetterByNumber(n[0])->Unread);
+    EXPECT_TRUE(area.Letters.LetterByNumber(n[1])->Unread) << "nothing to mark";
+    EXPECT_FALSE(area.Letters.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
     EXPECT_EQ(area.UnreadCount, 1);
     EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     area.Base->SeekFirst(n[2]);

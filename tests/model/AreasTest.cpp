@@ -144,7 +144,7 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
     EXPECT_EQ(areas.AllByTag()[1], keep) << "windows keep their area objects";
     EXPECT_EQ(areas.Count(), 3u);
     EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AreaDestroyed"});
-    EXPECT_EQ(keep->Count(), 2u);
+    EXPECT_EQ(keep->Letters.Count(), 2u);
     EXPECT_EQ(form.Names()[0], "AreaDestroyed");
     EXPECT_EQ(form.Names()[1], "AreasChanged");
     EXPECT_EQ(form.Names()[2], "CurrentAreaChanged") << "the destroyed current area is let go";
@@ -205,6 +205,7 @@ TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
     EXPECT_TRUE(areas.At(2)->Loaded) << "an area that cannot be opened counts as scanned, empty";
     TArea* first = areas.AllByTag()[1];
     TArea* second = areas.AllByTag()[2];
+    EXPECT_EQ(first->BaseSpec, BaseOf("A")) << "areas of one tag in the file's order";
     areas.Invalidate();
     areas.Scan();
     EXPECT_EQ(areas.AllByTag()[1], first);
@@ -231,8 +232,8 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
     TArea* a = areas.AllByTag()[0];
     TArea* b = areas.AllByTag()[1];
     TArea* c = areas.AllByTag()[2];
-    EXPECT_EQ(a->Count(), 4u);
-    EXPECT_EQ(b->Count(), 2u) << "stopped between two letters, within one check interval";
+    EXPECT_EQ(a->Letters.Count(), 4u);
+    EXPECT_EQ(b->Letters.Count(), 2u) << "stopped between two letters, within one check interval";
     EXPECT_TRUE(b->Loaded);
     EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
     EXPECT_EQ(c->StatusText(), "C: Не отсканирована");
@@ -265,7 +266,7 @@ TEST_F(ScanFixture, ScanIsNotReentered)
     });
     areas.Scan();
     EXPECT_EQ(scansStarted, 1);
-    EXPECT_EQ(areas.AllByTag()[0]->Count(), 2u);
+    EXPECT_EQ(areas.AllByTag()[0]->Letters.Count(), 2u);
 }
 
 TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)

@@ -49,16 +49,16 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
         WriteLetters(spec, {{.From = "Vera", .Subject = "Hello", .Date = 45000.75, .ReplyTo = n[0]}});
         TArea area("TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 3u);
+        ASSERT_EQ(area.Letters.Count(), 3u);
         EXPECT_EQ(area.UnreadCount, 2);
-        EXPECT_EQ(area.At(0)->From, "Anna");
-        EXPECT_EQ(area.At(2)->From, "Vera");
-        ASSERT_EQ(area.At(0)->Replies.size(), 1u);
-        EXPECT_EQ(area.At(0)->Replies[0], area.At(2));
+        EXPECT_EQ(area.Letters.At(0)->From, "Anna");
+        EXPECT_EQ(area.Letters.At(2)->From, "Vera");
+        ASSERT_EQ(area.Letters.At(0)->Replies.size(), 1u);
+        EXPECT_EQ(area.Letters.At(0)->Replies[0], area.Letters.At(2));
         EXPECT_EQ(area.OpenCount, 0);
 
         area.Open();
-        TLetter* anna = area.At(0);
+        TLetter* anna = area.Letters.At(0);
         ASSERT_TRUE(anna->StillValid());
         std::vector<std::string> lines;
         anna->ReadText(lines);
@@ -69,14 +69,14 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
         area.Loaded = false;
         area.Load();
         EXPECT_EQ(area.UnreadCount, 1) << "the read mark is in the base";
-        EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
+        EXPECT_FALSE(area.Letters.LetterByNumber(n[0])->Unread);
 
         area.Open();
-        area.LetterByNumber(n[1])->DeleteFromBase();
+        area.Letters.LetterByNumber(n[1])->DeleteFromBase();
         area.Close();
         area.Loaded = false;
         area.Load();
-        EXPECT_EQ(area.Count(), 2u);
+        EXPECT_EQ(area.Letters.Count(), 2u);
     }
 }
 
@@ -87,7 +87,7 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
         TArea area("NEW", "D", spec);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
         area.Open();  // it exists now
         area.Close();
     }
@@ -99,7 +99,7 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
         EXPECT_THROW(area.Open(), ECantOpenArea);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
     }
 }
 
@@ -125,7 +125,7 @@ TEST_F(DiskFormats, RescansOfAnAreaKeptOpenHoldOneSetOfFiles)
             } else {
                 area.Load();
             }
-            ASSERT_EQ(area.Count(), 2u);
+            ASSERT_EQ(area.Letters.Count(), 2u);
         }
         EXPECT_EQ(openFiles(), before);
         area.Close();
@@ -146,7 +146,7 @@ TEST_F(DiskFormats, SelfAndCircularRepliesStayOutOfTheTrees)
         ASSERT_EQ(loop, (std::vector<Num>{n[0] + 1, n[0] + 2, n[0] + 3})) << "numbers as this test expects";
         TArea area("TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 4u);
+        ASSERT_EQ(area.Letters.Count(), 4u);
         TConversationTree tree(area);
         tree.ViewMode = TViewMode::SimpleTree;
         tree.BuildTree();
@@ -166,8 +166,8 @@ TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotR
     WriteFileBytes(Dir / "jam/area.jdx", jdx.substr(0, 12) + Le32(999999));  // letter 2: past the end of .jhr
     TArea area("TAG", "D", spec);
     area.Load();
-    ASSERT_EQ(area.Count(), 1u) << "no letter with an empty header";
-    EXPECT_EQ(area.At(0)->From, "Anna");
+    ASSERT_EQ(area.Letters.Count(), 1u) << "no letter with an empty header";
+    EXPECT_EQ(area.Letters.At(0)->From, "Anna");
 
     std::remove((Dir / "jam/area.jhr").c_str());
     std::unique_ptr<MsgBase> base;

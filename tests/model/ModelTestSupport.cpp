@@ -15,3 +15,11 @@ TLetter* MakeLetter(TArea& area, Num number, Num replyTo, const std::string& sub
 {
     return new TLetter(&area, number, replyTo, subject, from, "All", date, unread);
 }
+
+void InstallLetters(TArea& area, const std::vector<TLetter*>& letters)
+{
+    std::vector<std::unique_ptr<TLetter>> owned;
+    for (TLetter* letter : letters)
+        owned.emplace_back(letter);
+    area.InstallLetters(std::move(owned));
+}

@@ -15,6 +15,9 @@
 // A memory base spec no other test uses ("M" + a fresh name).
 std::string FreshMemorySpec();
 
-// A letter made by hand for tests that need no base.
+// A letter made by hand for tests that need no base; the area takes it over
+// with InstallLetters (or AddLetter).
 TLetter* MakeLetter(TArea& area, Num number, Num replyTo, const std::string& subject, const std::string& from,
                     DateTime date, bool unread);
+// Hands letters made by MakeLetter to the area (InstallLetters).
+void InstallLetters(TArea& area, const std::vector<TLetter*>& letters);

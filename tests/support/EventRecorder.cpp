@@ -42,6 +42,6 @@ std::vector<std::string> EventRecorder::NamesFor(const TArea* area) const
 
 int EventRecorder::Count(const std::string& name) const
 {
-    return static_cast<int>(std::count_if(Events.begin(), Events.end(),
-                                          [&](const Event& event) { return event.Name == name; }));
+    return static_cast<int>(
+        std::count_if(Events.begin(), Events.end(), [&](const Event& event) { return event.Name == name; }));
 }

@@ -688,7 +688,7 @@ private slots:
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Anna"));
         QCOMPARE(Lines(form), QStringList{"Hello from Anna."});
         QCOMPARE(Selected(form), QStringLiteral("Anna"));
-        QCOMPARE(point.Area->Count(), 5u);
+        QCOMPARE(point.Area->Letters.Count(), 5u);
 
         // A thread root: no letter is current, the viewer is emptied.
         Answers = {QMessageBox::Yes};

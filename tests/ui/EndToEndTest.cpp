@@ -166,7 +166,7 @@ private slots:
         QTreeView* letters = PartOf<QTreeView>(area, "Tree");
         TArea* model = area->BrowsedArea();
         const int unreadBefore = model->UnreadCount;
-        const std::size_t lettersBefore = model->Count();
+        const std::size_t lettersBefore = model->Letters.Count();
         QVERIFY(unreadBefore > 0);
         area->SetCurrentTimerFired();
         QVERIFY(model->Current && model->Current->Unread);
@@ -199,7 +199,7 @@ private slots:
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 
         // The answer stands in the tree under the letter it answers, and is counted.
-        QCOMPARE(model->Count(), lettersBefore + 1);
+        QCOMPARE(model->Letters.Count(), lettersBefore + 1);
         const QModelIndex current = letters->currentIndex();
         QVERIFY(current.isValid());
         QCOMPARE(current.data().toString(), ToQString(UserName));

@@ -678,7 +678,13 @@ void TAreaForm::UpdateCaption()
 }
 
 // ---------------------------------------------------------------- model events
-// A failure in one of these must not break off the model's work that sent it.
+
+void TAreaForm::ForOwnArea(const TArea& area, const std::function<void()>& work)
+{
+    // A failure here must not break off the model's work that sent the event.
+    if (&area == Area)
+        RunGuarded(work);
+}
 
 void TAreaForm::AreasChanged()
 {
@@ -687,15 +693,12 @@ void TAreaForm::AreasChanged()
 
 void TAreaForm::LettersLoading(TArea& area)
 {
-    if (&area == Area)
-        RunGuarded([this] { ShowStatusPanel0(); });
+    ForOwnArea(area, [this] { ShowStatusPanel0(); });
 }
 
 void TAreaForm::LettersChanged(TArea& area)
 {
-    if (&area != Area)
-        return;
-    RunGuarded([this] {
+    ForOwnArea(area, [this] {
         SetCurrentTimer->stop();
         ShowStatusPanel0();
         RebuildTree(true);
@@ -705,9 +708,7 @@ void TAreaForm::LettersChanged(TArea& area)
 
 void TAreaForm::CurrentLetterChanged(TArea& area)
 {
-    if (&area != Area)
-        return;
-    RunGuarded([this] {
+    ForOwnArea(area, [this] {
         ShowCurrentLetter();
         ShowStatusPanel1();
     });
@@ -715,9 +716,7 @@ void TAreaForm::CurrentLetterChanged(TArea& area)
 
 void TAreaForm::AreaDestroyed(TArea& area)
 {
-    if (&area != Area)
-        return;
-    RunGuarded([this] {
+    ForOwnArea(area, [this] {
         ForgetArea();
         CloseAnswered();
     });
@@ -725,9 +724,7 @@ void TAreaForm::AreaDestroyed(TArea& area)
 
 void TAreaForm::CountsChanged(TArea& area)
 {
-    if (&area != Area)
-        return;
-    RunGuarded([this] {
+    ForOwnArea(area, [this] {
         RepaintTree();
         ShowStatusPanel0();
         ShowStatusPanel1();
@@ -1053,8 +1050,7 @@ void TAreaForm::DeleteLetter()
         PendingLetter = nullptr;
     if (ShownLetter == letter)
         ShownLetter = nullptr;
-    Area->RemoveLetter(letter, next);
-    delete letter;
+    Area->RemoveLetter(letter, next);  // freed here, once the windows were told
 }
 
 // ---------------------------------------------------------------- views

@@ -67,6 +67,8 @@ public:
     void DoFindTimerFired();
 
 private:
+    // Runs work (guarded) when the event concerns the window's area.
+    void ForOwnArea(const TArea& area, const std::function<void()>& work);
     // Moves the selection (a code of NavigateCommand). silent: not asked for
     // by the user, so running off the end asks nothing.
     void Navigate(int command, bool silent);
