@@ -127,7 +127,7 @@ int ScanOnce(const std::vector<std::string>& args)
     const double seconds = Seconds([&] { areas.Scan(); });
     long letters = 0;
     for (TArea* area : areas)
-        letters += static_cast<long>(area->Count());
+        letters += static_cast<long>(area->Letters.Count());
     std::printf("scan\t%.6f\nletters\t%ld\nunread\t%d\n", seconds, letters, areas.TotalUnread());
     std::fflush(stdout);
     _exit(0);

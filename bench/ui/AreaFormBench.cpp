@@ -119,7 +119,7 @@ void WriteLongLetters(const std::string& spec, Num answered)
 
 TLetter* LetterFrom(const TArea& area, const char* sender)
 {
-    for (TLetter* letter : area)
+    for (TLetter* letter : area.Letters)
         if (letter->From == sender)
             return letter;
     throw std::runtime_error(std::string("no letter from ") + sender);

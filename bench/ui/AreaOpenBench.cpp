@@ -92,7 +92,7 @@ int OpenOnce(int argc, char** argv, const std::string& spec, const std::string& 
     const double leave = Seconds([&] { form->CloseQuery(); });
     std::printf("load\t%.6f\nwindow\t%.6f\nletter\t%.6f\nnext\t%.6f\nleave\t%.6f\n", load, window, letter, next,
                 leave);
-    std::printf("letters\t%zu\nunread\t%ld\nnextmarked\t%ld\nleftunread\t%d\n", area.Count(), unread, markedByNext,
+    std::printf("letters\t%zu\nunread\t%ld\nnextmarked\t%ld\nleftunread\t%d\n", area.Letters.Count(), unread, markedByNext,
                 area.UnreadCount);
     std::printf("modelbytes\t%ld\nbytes\t%ld\n", loadedPeak - before, openPeak - before);
     std::fflush(stdout);

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <memory>
 
-#include "core/FormRegistry.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
-#include "model/Session.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
 #include "core/Utf8Text.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "model/TFilteredLetterList.h"
 
 TArea::TArea(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec)
@@ -18,36 +18,26 @@ TArea::TArea(Session& owner, const std::string& tag, const std::string& descript
 
 TArea::~TArea()
 {
-    NotifyForms(WM_AREADESTROYED, this);
+    NotifyForms(&ModelObserver::AreaDestroyed, *this);
     Current = nullptr;
-    FreeItems();
+    Letters.FreeItems();
 }
 
-int TArea::Compare(const TLetter* a, const TLetter* b) const
+int TArea::Compare(const TLetter& a, const TLetter& b)
 {
-    if (int c = CompareDates(a->Date, b->Date); c != 0)
+    if (int c = CompareDates(a.Date, b.Date); c != 0)
         return c;
-    return Utf8CompareStr(a->Subject, b->Subject);
+    return Utf8CompareStr(a.Subject, b.Subject);
 }
 
-namespace {
-
-// Letters read so far, freed unless handed over.
-struct LetterBatch {
-    std::vector<TLetter*> Letters;
-    ~LetterBatch()
-    {
-        for (TLetter* letter : Letters)
-            delete letter;
-    }
-    std::vector<TLetter*> Release() { return std::move(Letters); }
-};
-
-}  // namespace
-
-std::vector<TLetter*> TArea::ReadLetters()
+void TArea::SortLetters()
 {
-    LetterBatch batch;
+    Letters.StableSort([](const TLetter& a, const TLetter& b) { return Compare(a, b) < 0; });
+}
+
+std::vector<std::unique_ptr<TLetter>> TArea::ReadLetters()
+{
+    std::vector<std::unique_ptr<TLetter>> letters;
     try {
         Open();
     } catch (const ECantOpenArea&) {
@@ -77,9 +67,9 @@ std::vector<TLetter*> TArea::ReadLetters()
                 continue;
             }
             LetterHeader header = base->Header();
-            batch.Letters.push_back(new TLetter(this, header.Number, header.ReplyTo, std::move(header.Subject),
-                                                std::move(header.From), std::move(header.To), header.Written,
-                                                !header.Flags.Has(LetterFlag::Read)));
+            letters.push_back(std::make_unique<TLetter>(this, header.Number, header.ReplyTo, std::move(header.Subject),
+                                                        std::move(header.From), std::move(header.To), header.Written,
+                                                        !header.Flags.Has(LetterFlag::Read)));
             base->SeekNext();
         }
     } catch (...) {
@@ -93,30 +83,29 @@ std::vector<TLetter*> TArea::ReadLetters()
         Close();
     } catch (const ECantCloseArea&) {
     }
-    return batch.Release();
+    return letters;
 }
 
-void TArea::InstallLetters(std::vector<TLetter*> letters)
+void TArea::InstallLetters(std::vector<std::unique_ptr<TLetter>> letters)
 {
-    FreeItems();
-    Current = nullptr;  // it was one of the freed letters
-    Items = std::move(letters);
-    for (TLetter* letter : Items) {
+    Current = nullptr;  // it is one of the letters freed here
+    Letters.Adopt(std::move(letters));
+    for (TLetter* letter : Letters) {
         letter->Area = this;
         letter->Replies.clear();
     }
-    Sort();
-    BuildNumberIndex();
-    for (TLetter* letter : Items)
+    SortLetters();
+    Letters.BuildNumberIndex();
+    for (TLetter* letter : Letters)
         letter->AttachToParent();
-    DropNumberIndex();
+    Letters.DropNumberIndex();
     Recount();
 }
 
 void TArea::Recount()
 {
     int32_t unread = 0;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Unread)
             ++unread;
     UnreadCount = unread;
@@ -129,7 +118,7 @@ void TArea::Load()
         return;
     Loading = true;
     CurrentKey = Current ? Current->Key : 0;
-    NotifyForms(WM_LETTERSLOADING, this);
+    NotifyForms(&ModelObserver::LettersLoading, *this);
 
     auto finish = [this] {
         if (UnreadCount == 0)
@@ -137,7 +126,7 @@ void TArea::Load()
         else
             SetCurrent(FindByKey(CurrentKey));
         Loading = false;
-        NotifyForms(WM_LETTERSCHANGED, this);
+        NotifyForms(&ModelObserver::LettersChanged, *this);
     };
     try {
         InstallLetters(ReadLetters());
@@ -156,14 +145,14 @@ void TArea::SetCurrent(TLetter* letter)
         return;
     Current = letter;
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
 }
 
 TLetter* TArea::FindByKey(int32_t key) const
 {
     if (key == 0)
         return nullptr;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Key == key)
             return letter;
     return nullptr;
@@ -176,7 +165,7 @@ std::string TArea::StatusText() const
         state = "не открыта: " + OpenProblem;
     else if (Loaded)
         state = Format("%d осталось, %d прочитал, %d всего", UnreadCount, ReadCount,
-                       static_cast<int>(Count()));
+                       static_cast<int>(Letters.Count()));
     else if (Loading)
         state = "Сканируется...";
     else
@@ -240,7 +229,7 @@ void TArea::MarkAllRead()
     Owner.Tosser.WaitFor(what);
     try {
         LockedRun run(*this);
-        for (TLetter* letter : Items) {
+        for (TLetter* letter : Letters) {
             if (!letter->Unread)
                 continue;
             // A tosser that starts meanwhile is waited for too; looking at
@@ -260,41 +249,43 @@ void TArea::MarkAllRead()
         }
     } catch (...) {
         // The letters marked before the failure are counted: tell the windows.
-        NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CountsChanged, *this);
         throw;
     }
-    NotifyForms(WM_COUNTSCHANGED, this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }
 
-void TArea::AddLetter(TLetter* letter)
+TLetter* TArea::AddLetter(std::unique_ptr<TLetter> added)
 {
+    TLetter* letter = Letters.Add(std::move(added));
     letter->Area = this;
-    Add(letter);
     letter->AttachToParent();
     if (letter->Unread)
         ++UnreadCount;
     if (letter->ReadNow)
         ++ReadCount;
     Resettle(letter);
+    return letter;
 }
 
-void TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
+std::unique_ptr<TLetter> TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
 {
     letter->DetachFromParent();
-    Remove(letter);
+    std::unique_ptr<TLetter> removed = Letters.Remove(letter);
     if (letter->Unread)
         --UnreadCount;
     if (letter->ReadNow)
         --ReadCount;
     Resettle(nextCurrent);
+    return removed;
 }
 
 void TArea::Resettle(TLetter* current)
 {
-    Sort();
+    SortLetters();
     Current = current;
-    NotifyForms(WM_LETTERSCHANGED, this);
+    NotifyForms(&ModelObserver::LettersChanged, *this);
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
-    NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }

@@ -2,10 +2,10 @@
 
 #include <cctype>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
+#include "model/ModelEvents.h"
 #include "model/Session.h"
+#include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 
 ECantOpenArea::ECantOpenArea(const std::string& tag, const std::string& baseSpec)
@@ -80,6 +80,11 @@ TAreaWithDisk::TAreaWithDisk(Session& owner, const std::string& tag, const std::
 {
 }
 
+TArea& TAreaWithDisk::AsArea()
+{
+    return static_cast<TArea&>(*this);
+}
+
 TAreaWithDisk::~TAreaWithDisk()
 {
     // An area destroyed while open (a reload dropped it, or the program ends)
@@ -104,7 +109,7 @@ void TAreaWithDisk::Open()
     Base = std::move(fresh);
     ReleaseReplaced();
     ++OpenCount;
-    NotifyForms(WM_AREAOPENED, this);
+    NotifyForms(&ModelObserver::AreaOpened, AsArea());
 }
 
 void TAreaWithDisk::ReleaseReplaced()
@@ -131,5 +136,5 @@ void TAreaWithDisk::Close()
     bool closed = CloseArea(Base);
     if (!closed)
         throw ECantCloseArea(Tag);
-    NotifyForms(WM_AREACLOSED, this);
+    NotifyForms(&ModelObserver::AreaClosed, AsArea());
 }

@@ -8,7 +8,6 @@
 
 #include "core/AreasFile.h"
 #include "core/Exceptions.h"
-#include "model/TLetterList.h"
 #include "msgbase/MsgBase.h"
 
 class Session;
@@ -40,18 +39,20 @@ bool OpenArea(Session& session, std::unique_ptr<MsgBase>& base, const std::strin
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
 
-// The area's description (TAreaBase) and the list of its letters
-// (TLetterList) in one object.
-class TAreaWithDisk : public TAreaBase, public TLetterList {
+class TArea;
+
+// The area's description (TAreaBase) bound to its base; only a TArea is one.
+class TAreaWithDisk : public TAreaBase {
 public:
-    TAreaWithDisk(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
     ~TAreaWithDisk() override;
+    TAreaWithDisk(const TAreaWithDisk&) = delete;
+    TAreaWithDisk& operator=(const TAreaWithDisk&) = delete;
 
     // Opens a fresh base object (ECantOpenArea on failure), counts the open
-    // and tells the windows (WM_AREAOPENED).
+    // and tells the windows (AreaOpened).
     void Open();
     // Counts the close; the last one closes the base (ECantCloseArea when that
-    // fails or nothing was open) and tells the windows (WM_AREACLOSED).
+    // fails or nothing was open) and tells the windows (AreaClosed).
     void Close();
 
     // Why the last Open failed, for the user; "" once one succeeded.
@@ -66,7 +67,13 @@ public:
     // run, and a window may open the area meanwhile), or nullptr.
     MsgBase* Walking = nullptr;
 
+protected:
+    TAreaWithDisk(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
+
 private:
+    // The area the windows are told about.
+    TArea& AsArea();
+
     // Objects that a later Open replaced while the area stayed open. Only
     // the one a read is walking is kept (until the read is done); the others
     // are closed at once, so an area a window keeps open holds one set of

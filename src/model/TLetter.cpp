@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/Crc32.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
+#include "core/TosserWait.h"
+#include "model/ModelEvents.h"
 #include "model/Session.h"
 #include "model/TArea.h"
 
@@ -138,7 +138,7 @@ void TLetter::StoreReadMark(bool notify)
     ReadNow = true;
     ++Area->ReadCount;
     if (notify)
-        NotifyForms(WM_COUNTSCHANGED, Area);
+        NotifyForms(&ModelObserver::CountsChanged, *Area);
 }
 
 void TLetter::DeleteFromBase()
@@ -179,7 +179,7 @@ void TLetter::AttachToParent()
 {
     if (ReplyTo == 0)
         return;
-    if (TLetter* parent = Area->FindByNumber(ReplyTo))
+    if (TLetter* parent = Area->Letters.FindByNumber(ReplyTo))
         parent->Replies.push_back(this);
     else
         ReplyTo = 0;
@@ -191,7 +191,7 @@ void TLetter::DetachFromParent()
         return;
     // The letter answered may be gone already (deleted earlier in this run):
     // then there is nothing to leave, and the caller's work goes on.
-    TLetter* parent = Area->FindByNumber(ReplyTo);
+    TLetter* parent = Area->Letters.FindByNumber(ReplyTo);
     if (!parent)
         return;
     TReplyList& replies = parent->Replies;

@@ -167,7 +167,7 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
         answered->Assign(*letter);
         area.Resettle(answered);
     } else {
-        area.AddLetter(letter.release());
+        area.AddLetter(std::move(letter));
     }
     editor.Modified = false;
     return SaveOutcome::Saved;

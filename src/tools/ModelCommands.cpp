@@ -6,11 +6,11 @@
 #include <iomanip>
 #include <iostream>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/TosserFlag.h"
+#include "core/TosserWait.h"
+#include "model/ModelEvents.h"
 #include "model/TAreas.h"
 #include "model/TConversationTree.h"
 #include "tools/ToolCommands.h"
@@ -19,22 +19,17 @@ namespace {
 
 // Shows the scan's progress on stderr as the areas window shows it in its
 // title: a percentage after each area.
-class ProgressForm : public TModelForm {
+class ProgressForm : public ModelObserver {
 public:
     explicit ProgressForm(TAreas& areas) : Areas(areas) { RegisterForm(this); }
     ~ProgressForm() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
+    void ScanStarted() override { std::cerr << "Начинаем сканировать...\n"; }
+    void AreaScanned(TArea& area) override
     {
-        if (msg == WM_SCANSTARTED) {
-            std::cerr << "Начинаем сканировать...\n";
-        } else if (msg == WM_AREASCANNED) {
-            auto* area = static_cast<TArea*>(param);
-            std::ptrdiff_t position = Areas.IndexOf(area) + 1;
-            std::size_t count = Areas.Count();
-            long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
-            std::cerr << percent << "%\t" << area->StatusText() << '\n';
-        }
-        return 0;
+        std::ptrdiff_t position = Areas.IndexOf(&area) + 1;
+        std::size_t count = Areas.Count();
+        long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
+        std::cerr << percent << "%\t" << area.StatusText() << '\n';
     }
 
 private:
@@ -74,7 +69,7 @@ int CommandScan(Session& session, Args args)
     areas.Scan();
     for (TArea* area : areas)
         PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
-                  std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
+                  std::to_string(area->Letters.Count()) + "\t" + EscapeField(area->StatusText()));
     PrintLine("TOTAL\t" + std::to_string(areas.TotalUnread()));
     shown.reset();
     areas.FreeAreas();

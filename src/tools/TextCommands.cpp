@@ -106,7 +106,7 @@ int CommandPost(Session& session, Args args)
     editor.Netmail = netmail;
     editor.ForcedCharset = forcedCharset;
     if (replying) {
-        TLetter* answered = area.FindByNumber(replyTo);
+        TLetter* answered = area.Letters.FindByNumber(replyTo);
         if (!answered)
             throw ToolError("no letter number " + std::to_string(replyTo) + " in \"" + spec + "\"");
         editor.AnsweredKey = answered->Key;

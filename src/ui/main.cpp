@@ -30,7 +30,7 @@ int main(int argc, char** argv)
             return 0;
         // Closing the main window ends the program.
         QObject::connect(mainWindow.get(), &TAreasForm::Closed, &app, &QCoreApplication::quit);
-        std::unique_ptr<TModelForm> firstScanReport = ReportFirstScanWhenAsked(*mainWindow);
+        std::unique_ptr<ModelObserver> firstScanReport = ReportFirstScanWhenAsked(*mainWindow);
         exitCode = QApplication::exec();
         // Windows closed in the last moments are freed before the areas.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

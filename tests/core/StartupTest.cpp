@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "support/TestSupport.h"
 
@@ -78,66 +76,4 @@ TEST(TosserFlag, RunningLatelyLooksAtTheFlagAtABoundedRate)
 TEST(SettingsKey, UsesTheFirstFourCharactersOfTheVersion)
 {
     EXPECT_EQ(SettingsKey(), "Software\\Tressik\\Quorvel\\2.00");
-}
-
-namespace {
-
-struct RecordingForm : TModelForm {
-    std::vector<std::pair<unsigned, void*>>* Log;
-    intptr_t Answer = 0;
-    TModelForm* ToUnregister = nullptr;
-    explicit RecordingForm(std::vector<std::pair<unsigned, void*>>* log) : Log(log) { RegisterForm(this); }
-    ~RecordingForm() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
-    {
-        Log->push_back({msg, this});
-        if (ToUnregister)
-            UnregisterForm(ToUnregister);
-        (void)param;
-        return Answer;
-    }
-};
-
-}  // namespace
-
-TEST(FormRegistry, NotifyReachesAllInOrderAndActivationMovesToFront)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log), c(&log);
-    NotifyForms(WM_AREASCHANGED, nullptr);
-    ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].second, &a);
-    EXPECT_EQ(log[2].second, &c);
-
-    log.clear();
-    ActivateForm(&c);
-    NotifyForms(WM_COUNTSCHANGED, nullptr);
-    ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].second, &c);
-    EXPECT_EQ(log[1].second, &a);
-}
-
-TEST(FormRegistry, QueryStopsAtTheFirstYes)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log), c(&log);
-    EXPECT_FALSE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
-    EXPECT_EQ(log.size(), 3u);
-    log.clear();
-    b.Answer = 1;
-    c.Answer = 1;
-    EXPECT_TRUE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
-    ASSERT_EQ(log.size(), 2u) << "c is never asked";
-    EXPECT_EQ(log[1].second, &b);
-}
-
-TEST(FormRegistry, FormClosedDuringABroadcastIsNotCalled)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log);
-    a.ToUnregister = &b;
-    NotifyForms(WM_AREADESTROYED, nullptr);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(WM_QUERYCLOSEAREA, 0x465u);
-    EXPECT_EQ(WM_COUNTSCHANGED, 0x40Bu);
 }

@@ -5,7 +5,6 @@
 
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "model/Session.h"
 #include "support/MemoryMsgBase.h"
@@ -101,31 +100,31 @@ TEST_F(ScanFixture, ScanMessagesInOrder)
     Areas({"ONE", "TWO"});
     Fill("ONE", 1);
     MemoryAreas areas(Owner);
-    RecordingForm form;
+    EventRecorder form;
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
     TArea* two = areas.AllByTag()[1];
     std::vector<std::string> expected = {
-        "AREASCHANGED", "CURRENTAREACHANGED", "SCANSTARTED",
-        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
-        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
-        "CURRENTAREACHANGED", "AREASCHANGED", "SCANFINISHED"};
+        "AreasChanged", "CurrentAreaChanged", "ScanStarted",
+        "LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged", "AreaScanned",
+        "LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged", "AreaScanned",
+        "CurrentAreaChanged", "AreasChanged", "ScanFinished"};
     EXPECT_EQ(form.Names(), expected);
-    EXPECT_EQ(form.Messages[7].second, one);
-    EXPECT_EQ(form.Messages[12].second, two);
+    EXPECT_EQ(form.Events[7].Area, one);
+    EXPECT_EQ(form.Events[12].Area, two);
     EXPECT_TRUE(areas.Scanned);
     EXPECT_FALSE(areas.Scanning);
     EXPECT_EQ(areas.Current, one) << "the first area of the display order";
 
-    form.Messages.clear();
+    form.Events.clear();
     areas.Scan();
-    EXPECT_TRUE(form.Messages.empty()) << "scanned until invalidated";
+    EXPECT_TRUE(form.Events.empty()) << "scanned until invalidated";
     areas.Invalidate();
     areas.Scan();
     // A reload always moves the current area away and back.
-    EXPECT_EQ(form.Names()[0], "AREASCHANGED");
-    EXPECT_EQ(form.Names()[1], "CURRENTAREACHANGED");
-    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED");
+    EXPECT_EQ(form.Names()[0], "AreasChanged");
+    EXPECT_EQ(form.Names()[1], "CurrentAreaChanged");
+    EXPECT_EQ(form.Names()[2], "CurrentAreaChanged");
     EXPECT_EQ(areas.Current, one);
 }
 
@@ -142,17 +141,17 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
     areas.SetCurrent(gone);
 
     Areas({"KEEP", "ALSO", "NEW"});
-    RecordingForm form;
+    EventRecorder form;
     areas.Invalidate();
     areas.Scan();
     EXPECT_EQ(areas.AllByTag()[1], keep) << "windows keep their area objects";
     EXPECT_EQ(areas.Count(), 3u);
-    EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AREADESTROYED"});
-    EXPECT_EQ(keep->Count(), 2u);
-    EXPECT_EQ(form.Names()[0], "AREADESTROYED");
-    EXPECT_EQ(form.Names()[1], "AREASCHANGED");
-    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED") << "the destroyed current area is let go";
-    EXPECT_EQ(form.Names()[3], "CURRENTAREACHANGED");
+    EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AreaDestroyed"});
+    EXPECT_EQ(keep->Letters.Count(), 2u);
+    EXPECT_EQ(form.Names()[0], "AreaDestroyed");
+    EXPECT_EQ(form.Names()[1], "AreasChanged");
+    EXPECT_EQ(form.Names()[2], "CurrentAreaChanged") << "the destroyed current area is let go";
+    EXPECT_EQ(form.Names()[3], "CurrentAreaChanged");
     EXPECT_NE(areas.Current, nullptr);
 
     // A changed base string reaches the kept area, and the area is read again.
@@ -173,14 +172,14 @@ TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
     std::remove(AreasFile.c_str());
-    RecordingForm form;
+    EventRecorder form;
     areas.Invalidate();
     EXPECT_THROW(areas.Scan(), ECantFindAreasBBS);
     EXPECT_FALSE(areas.Scanned);
     EXPECT_FALSE(areas.Scanning);
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentAreaChanged"});
     EXPECT_EQ(areas.TotalUnread(), 0);
 
     Areas({"ONE", "TWO"});
@@ -209,6 +208,7 @@ TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
     EXPECT_TRUE(areas.At(2)->Loaded) << "an area that cannot be opened counts as scanned, empty";
     TArea* first = areas.AllByTag()[1];
     TArea* second = areas.AllByTag()[2];
+    EXPECT_EQ(first->BaseSpec, BaseOf("A")) << "areas of one tag in the file's order";
     areas.Invalidate();
     areas.Scan();
     EXPECT_EQ(areas.AllByTag()[1], first);
@@ -229,14 +229,14 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
         if (++pumped == 6)
             WriteFileBytes(FlagFile, "");  // the tosser starts during the second area
     });
-    RecordingForm form;
+    EventRecorder form;
     areas.Scan();
     EXPECT_EQ(pumped, 7);
     TArea* a = areas.AllByTag()[0];
     TArea* b = areas.AllByTag()[1];
     TArea* c = areas.AllByTag()[2];
-    EXPECT_EQ(a->Count(), 4u);
-    EXPECT_EQ(b->Count(), 2u) << "stopped between two letters, within one check interval";
+    EXPECT_EQ(a->Letters.Count(), 4u);
+    EXPECT_EQ(b->Letters.Count(), 2u) << "stopped between two letters, within one check interval";
     EXPECT_TRUE(b->Loaded);
     EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
     EXPECT_EQ(c->StatusText(), "C: Не отсканирована");
@@ -258,9 +258,9 @@ TEST_F(ScanFixture, ScanIsNotReentered)
     Fill("A", 2);
     MemoryAreas areas(Owner);
     int scansStarted = 0;
-    RecordingForm form;
-    form.OnMessage = [&](unsigned msg, void*) {
-        if (msg == WM_SCANSTARTED)
+    EventRecorder form;
+    form.OnEvent = [&](const std::string& name, TArea*) {
+        if (name == "ScanStarted")
             ++scansStarted;
     };
     SetProcessMessagesHook([&] {
@@ -269,7 +269,7 @@ TEST_F(ScanFixture, ScanIsNotReentered)
     });
     areas.Scan();
     EXPECT_EQ(scansStarted, 1);
-    EXPECT_EQ(areas.AllByTag()[0]->Count(), 2u);
+    EXPECT_EQ(areas.AllByTag()[0]->Letters.Count(), 2u);
 }
 
 TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
@@ -277,13 +277,13 @@ TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
     Areas({"A", "B"});
     MemoryAreas areas(Owner);
     areas.Scan();
-    RecordingForm form;
+    EventRecorder form;
     areas.SetCurrent(areas.At(1));
     areas.SetCurrent(areas.At(1));
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
-    form.Messages.clear();
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentAreaChanged"});
+    form.Events.clear();
     areas.FreeAreas();
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREADESTROYED", "AREADESTROYED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AreaDestroyed", "AreaDestroyed"}));
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
 }

@@ -30,8 +30,8 @@ struct TreeArea {
     Session Owner;
     TArea Area{Owner, "RU.TEST", "Desc", "Mnone"};
     TConversationTree Tree{Area};
-    void Letters(std::vector<TLetter*> letters) { Area.InstallLetters(std::move(letters)); }
-    TLetter* L(Num n) { return Area.LetterByNumber(n); }
+    void Letters(const std::vector<TLetter*>& letters) { InstallLetters(Area, letters); }
+    TLetter* L(Num n) { return Area.Letters.LetterByNumber(n); }
     TLetter* Make(Num n, Num reply, const std::string& subject, const std::string& from, DateTime date, bool unread)
     {
         return MakeLetter(Area, n, reply, subject, from, date, unread);
@@ -273,8 +273,8 @@ TEST(ConversationTree, ReadingMarksTheCurrentLetterAndUnreadWalksStillVisitIt)
     tree.ChooseView();
     EXPECT_EQ(tree.ViewMode, TViewMode::SimpleTree);
     tree.BuildTree();
-    TLetter* one = area.At(0);
-    TLetter* two = area.At(1);
+    TLetter* one = area.Letters.At(0);
+    TLetter* two = area.Letters.At(1);
     ASSERT_EQ(tree.Navigate(NextUnreadLetter, false).Letter, one);
     area.SetCurrent(one);
     TNavigateResult r = tree.Navigate(NextUnreadLetter, true);

@@ -50,16 +50,16 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
         Session session;
         TArea area(session, "TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 3u);
+        ASSERT_EQ(area.Letters.Count(), 3u);
         EXPECT_EQ(area.UnreadCount, 2);
-        EXPECT_EQ(area.At(0)->From, "Anna");
-        EXPECT_EQ(area.At(2)->From, "Vera");
-        ASSERT_EQ(area.At(0)->Replies.size(), 1u);
-        EXPECT_EQ(area.At(0)->Replies[0], area.At(2));
+        EXPECT_EQ(area.Letters.At(0)->From, "Anna");
+        EXPECT_EQ(area.Letters.At(2)->From, "Vera");
+        ASSERT_EQ(area.Letters.At(0)->Replies.size(), 1u);
+        EXPECT_EQ(area.Letters.At(0)->Replies[0], area.Letters.At(2));
         EXPECT_EQ(area.OpenCount, 0);
 
         area.Open();
-        TLetter* anna = area.At(0);
+        TLetter* anna = area.Letters.At(0);
         ASSERT_TRUE(anna->StillValid());
         std::vector<std::string> lines;
         anna->ReadText(lines);
@@ -70,14 +70,14 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
         area.Loaded = false;
         area.Load();
         EXPECT_EQ(area.UnreadCount, 1) << "the read mark is in the base";
-        EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
+        EXPECT_FALSE(area.Letters.LetterByNumber(n[0])->Unread);
 
         area.Open();
-        area.LetterByNumber(n[1])->DeleteFromBase();
+        area.Letters.LetterByNumber(n[1])->DeleteFromBase();
         area.Close();
         area.Loaded = false;
         area.Load();
-        EXPECT_EQ(area.Count(), 2u);
+        EXPECT_EQ(area.Letters.Count(), 2u);
     }
 }
 
@@ -89,7 +89,7 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
         TArea area(session, "NEW", "D", spec);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
         area.Open();  // it exists now
         area.Close();
     }
@@ -102,7 +102,7 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
         EXPECT_THROW(area.Open(), ECantOpenArea);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
     }
 }
 
@@ -129,7 +129,7 @@ TEST_F(DiskFormats, RescansOfAnAreaKeptOpenHoldOneSetOfFiles)
             } else {
                 area.Load();
             }
-            ASSERT_EQ(area.Count(), 2u);
+            ASSERT_EQ(area.Letters.Count(), 2u);
         }
         EXPECT_EQ(openFiles(), before);
         area.Close();
@@ -151,7 +151,7 @@ TEST_F(DiskFormats, SelfAndCircularRepliesStayOutOfTheTrees)
         Session session;
         TArea area(session, "TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 4u);
+        ASSERT_EQ(area.Letters.Count(), 4u);
         TConversationTree tree(area);
         tree.ViewMode = TViewMode::SimpleTree;
         tree.BuildTree();
@@ -172,8 +172,8 @@ TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotR
     Session session;
     TArea area(session, "TAG", "D", spec);
     area.Load();
-    ASSERT_EQ(area.Count(), 1u) << "no letter with an empty header";
-    EXPECT_EQ(area.At(0)->From, "Anna");
+    ASSERT_EQ(area.Letters.Count(), 1u) << "no letter with an empty header";
+    EXPECT_EQ(area.Letters.At(0)->From, "Anna");
 
     std::remove((Dir / "jam/area.jhr").c_str());
     std::unique_ptr<MsgBase> base;

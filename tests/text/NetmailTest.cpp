@@ -32,8 +32,8 @@ EditorState NetmailEditor(TArea& area, int mode)
     e.Area = &area;
     e.Netmail = true;
     if (mode != NewLetterMode) {
-        e.AnsweredKey = area.At(0)->Key;
-        ReadAnsweredText(e, *area.At(0));
+        e.AnsweredKey = area.Letters.At(0)->Key;
+        ReadAnsweredText(e, *area.Letters.At(0));
     }
     e.Modified = true;
     return e;
@@ -160,7 +160,7 @@ TEST_F(Netmail, AnAnswerInEveryFormatGoesToTheFullOrigin)
         TArea area(Owner, "NETMAIL", "Netmail", spec);
         area.Open();
         area.Load();
-        ASSERT_EQ(area.Count(), 1u);
+        ASSERT_EQ(area.Letters.Count(), 1u);
         const EditorState reply = NetmailEditor(area, ReplyMode);
         EXPECT_EQ(reply.AnsweredText.DestAddr, (FidoAddress{1, 234, 5, 6}));
         EXPECT_EQ(StartingDestination(reply), "2:5020/1234.5");

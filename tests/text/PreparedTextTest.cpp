@@ -40,7 +40,7 @@ protected:
         Area = std::make_unique<TArea>(Owner, "RU.TEST", "Описание", "M" + name);
         Area->Open();
         Area->Load();
-        Answered = Area->At(0);
+        Answered = Area->Letters.At(0);
     }
 
     EditorState Reply()
@@ -142,8 +142,7 @@ TEST_F(Preparing, AReplyWhoseLetterLeftTheAreaQuotesWithoutItsValues)
 {
     EditorState e = Reply();
     Settings.QuoteReplyTemplate = {"@OName wrote to @DName in @OEcho, I write to @TName in @CEcho:", "@Position", "@Quote"};
-    Area->RemoveLetter(Answered, nullptr);
-    delete Answered;
+    Area->RemoveLetter(Answered, nullptr);  // freed at once
     EXPECT_EQ(PrepareText(Settings, e, Friday), (Lines{" wrote to  in , I write to Vera in RU.TEST:", "AB>> earlier words", "",
                                              "> My text", "> SEEN-BY: 5020/100", "--- Quorvel 2.00.84", Origin()}));
 }

@@ -139,8 +139,8 @@ TEST_F(Saving, NewLetterHasOneMsgIdNoReplyAndJoinsTheArea)
     EXPECT_EQ(stored.Flags, (LetterFlags{LetterFlag::Local, LetterFlag::Read}));
     EXPECT_EQ(stored.From, "Ivan Petrov");
 
-    ASSERT_EQ(Area->Count(), 1u);
-    TLetter* letter = Area->At(0);
+    ASSERT_EQ(Area->Letters.Count(), 1u);
+    TLetter* letter = Area->Letters.At(0);
     EXPECT_EQ(Area->Current, letter);
     EXPECT_EQ(letter->Number, number);
     EXPECT_EQ(letter->Key, LetterKey("Subject", "Ivan Petrov", "All", NowMinutes));
@@ -176,8 +176,8 @@ TEST_F(Saving, RepliesAndCommentsNameTheAnsweredLetter)
     Write({.From = "Anna Bell", .Subject = "Hello", .Lines = {"\x01MSGID:  2:5020/100 6a100001", "Hello there"}});
     Write({.From = "Boris", .Subject = "Other", .Lines = {"No identity here"}});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
-    TLetter* boris = Area->FindByNumber(2);
+    TLetter* anna = Area->Letters.FindByNumber(1);
+    TLetter* boris = Area->Letters.FindByNumber(2);
 
     EditorState reply = Editor(ReplyMode, anna);
     reply.Lines = {"Thanks"};
@@ -209,8 +209,7 @@ TEST_F(Saving, RepliesAndCommentsNameTheAnsweredLetter)
     for (TLetter* answer : std::vector<TLetter*>(anna->Replies))
         answer->ReplyTo = 0;
     anna->Replies.clear();
-    Area->RemoveLetter(anna, nullptr);
-    delete anna;
+    Area->RemoveLetter(anna, nullptr);  // freed at once
     SaveLetter(late, Now);
     EXPECT_EQ(Store->Letters.at(6).ReplyTo, 0u);
     EXPECT_EQ(Stored(6)[1], "\x01REPLY: 2:5020/100 6a100001");
@@ -278,7 +277,7 @@ TEST_F(Saving, TheCharacterSetFollowsWhatTheLetterHolds)
     Write({.From = "Сергей Волков", .Subject = "UTF-8", .Lines = {"\x01" "CHRS: UTF-8 4", "Привет"},
            .Set = Charset::Utf8});
     OpenArea();
-    TLetter* utf8Letter = Area->FindByNumber(1);
+    TLetter* utf8Letter = Area->Letters.FindByNumber(1);
     struct Case {
         const char* What;
         std::string Subject, Line;
@@ -320,9 +319,9 @@ TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
     Write({.From = "Vera", .Subject = "Hello", .Date = 45000.75, .ReplyTo = 1});
     Write({.From = "Boris", .Subject = "Hello", .Date = 45001.0, .ReplyTo = 2});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
-    TLetter* own = Area->FindByNumber(2);
-    TLetter* vera = Area->FindByNumber(3);
+    TLetter* anna = Area->Letters.FindByNumber(1);
+    TLetter* own = Area->Letters.FindByNumber(2);
+    TLetter* vera = Area->Letters.FindByNumber(3);
     ASSERT_EQ(anna->Replies, (std::vector<TLetter*>{own, vera}));
 
     EditorState e = Editor(ChangeMode, own);
@@ -341,26 +340,25 @@ TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
                                 "--- Quorvel 2.00.84", " * Origin: home (2:5020/1234.5)", ""}));
     EXPECT_EQ(Store->Letters.at(5).ReplyTo, 1u);
 
-    EXPECT_EQ(Area->Count(), 4u);
-    EXPECT_EQ(Area->FindByNumber(5), own) << "the same object, renumbered";
+    EXPECT_EQ(Area->Letters.Count(), 4u);
+    EXPECT_EQ(Area->Letters.FindByNumber(5), own) << "the same object, renumbered";
     EXPECT_EQ(own->Date, NowMinutes);
     EXPECT_EQ(own->Key, LetterKey("Hello", "Ivan Petrov", "All", NowMinutes));
     EXPECT_EQ(anna->Replies, (std::vector<TLetter*>{own, vera})) << "its place in the thread";
     ASSERT_EQ(own->Replies.size(), 1u);
     EXPECT_EQ(own->Replies[0]->From, "Boris");
     EXPECT_EQ(Area->Current, own);
-    EXPECT_EQ(Area->At(Area->Count() - 1), own) << "sorted by its new date";
+    EXPECT_EQ(Area->Letters.At(Area->Letters.Count() - 1), own) << "sorted by its new date";
 }
 
 TEST_F(Saving, AChangedLetterThatVanishedWritesNothing)
 {
     Write({.From = "Ivan Petrov", .Subject = "Mine", .Lines = {"text"}});
     OpenArea();
-    TLetter* own = Area->FindByNumber(1);
+    TLetter* own = Area->Letters.FindByNumber(1);
     EditorState e = Editor(ChangeMode, own);
     e.Lines = {"changed text"};
-    Area->RemoveLetter(own, nullptr);
-    delete own;
+    Area->RemoveLetter(own, nullptr);  // freed at once
 
     EXPECT_EQ(SaveLetter(e, Now), SaveOutcome::ChangedLetterGone);
     EXPECT_EQ(Store->Letters.size(), 1u);
@@ -374,7 +372,7 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
 {
     Write({.From = "Anna", .Subject = "Hello", .Lines = {"Hi"}});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
+    TLetter* anna = Area->Letters.FindByNumber(1);
     EditorState e = Editor(ReplyMode, anna);
     e.Lines = {"My answer"};
     Store->WritesFailing = 1;
@@ -387,7 +385,7 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
     }
     EXPECT_TRUE(e.Modified);
     EXPECT_EQ(e.Lines, Lines{"My answer"});
-    EXPECT_EQ(Area->Count(), 1u);
+    EXPECT_EQ(Area->Letters.Count(), 1u);
     EXPECT_TRUE(anna->Replies.empty());
     EXPECT_EQ(Area->ReadCount, 0);
 
@@ -413,7 +411,7 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         TArea area(Owner, "T", "D", spec);
         area.Open();
         area.Load();
-        TLetter* mine = area.FindByNumber(n[1]);
+        TLetter* mine = area.Letters.FindByNumber(n[1]);
         ASSERT_NE(mine, nullptr);
         EditorState change;
         change.Mode = ChangeMode;
@@ -431,9 +429,9 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
 
         TArea again(Owner, "T", "D", spec);
         again.Load();
-        ASSERT_EQ(again.Count(), 2u);
-        EXPECT_EQ(again.FindByNumber(n[1]), nullptr) << "the changed letter is gone";
-        TLetter* changed = again.FindByNumber(mine->Number);
+        ASSERT_EQ(again.Letters.Count(), 2u);
+        EXPECT_EQ(again.Letters.FindByNumber(n[1]), nullptr) << "the changed letter is gone";
+        TLetter* changed = again.Letters.FindByNumber(mine->Number);
         ASSERT_NE(changed, nullptr);
         EXPECT_EQ(changed->ReplyTo, n[0]);
         again.Open();

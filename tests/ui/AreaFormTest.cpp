@@ -23,9 +23,7 @@
 #include <memory>
 
 #include "core/FidoAddress.h"
-#include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
@@ -262,12 +260,12 @@ class FakeEditor : public FormWindow {
 public:
     explicit FakeEditor(TArea* area) : Edited(area) {}
     TArea* EditedArea() const override { return Edited; }
-    intptr_t ModelMessage(unsigned msg, void* param) override
+    bool QueryCloseArea(TArea& area) override
     {
-        if (msg != WM_QUERYCLOSEAREA || param != Edited)
-            return 0;
+        if (&area != Edited)
+            return false;
         ++Asked;
-        return Refuse ? 1 : 0;
+        return Refuse;
     }
     TArea* Edited;
     bool Refuse = true;
@@ -569,7 +567,7 @@ private slots:
         // Another area's letter changing does not disturb this one.
         {
             TArea other(Owner, "OTHER", "D", "F" + point.Dir.Path() + "/other/");
-            NotifyForms(WM_CURRENTLETTERCHANGED, &other);
+            NotifyForms(&ModelObserver::CurrentLetterChanged, other);
         }
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Minus in the viewer goes up a level (in the tree it would close the branch).
@@ -738,7 +736,7 @@ private slots:
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Anna"));
         QCOMPARE(Lines(form), QStringList{"Hello from Anna."});
         QCOMPARE(Selected(form), QStringLiteral("Anna"));
-        QCOMPARE(point.Area->Count(), 5u);
+        QCOMPARE(point.Area->Letters.Count(), 5u);
 
         // A thread root: no letter is current, the viewer is emptied.
         Answers = {QMessageBox::Yes};

@@ -21,15 +21,14 @@
 #include <map>
 #include <memory>
 
-#include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
 #include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/QtText.h"
+#include "support/EventRecorder.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 #include "ui/AreaWindowEntry.h"
@@ -162,22 +161,6 @@ public:
 private:
     std::vector<std::pair<std::string, std::string>> Lines;
     int HudsonBoards = 0;
-};
-
-// Registers itself after the windows and hears every model message.
-class Listener : public TModelForm {
-public:
-    Listener() { RegisterForm(this); }
-    ~Listener() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
-    {
-        ++Counts[msg];
-        if (OnMessage)
-            OnMessage(msg, param);
-        return 0;
-    }
-    std::map<unsigned, int> Counts;
-    std::function<void(unsigned, void*)> OnMessage;
 };
 
 // Stands in for an area window (and for an editor that may refuse to close).
@@ -317,11 +300,10 @@ private slots:
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
         connect(Form.get(), &QWidget::windowTitleChanged, this, [&](const QString& title) { titles << title; });
         // While each area loads its node shows the "being scanned" image.
-        Listener listener;
+        EventRecorder listener;
         QStringList loadingImages;
-        listener.OnMessage = [&](unsigned msg, void* param) {
-            auto* area = static_cast<TArea*>(param);
-            if (msg == WM_LETTERSLOADING)
+        listener.OnEvent = [&](const std::string& name, TArea* area) {
+            if (name == "LettersLoading")
                 loadingImages << Q(area->Tag) + "=" +
                                      QString::number(TAreasForm::ImageOf(NodeOf(*Form, Q(area->Tag))));
         };
@@ -386,7 +368,7 @@ private slots:
         QCOMPARE(TreeTags(*Form), (QStringList{"NETMAIL", "RU.TEST"}));
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         // A rebuild with nothing unread selects the root.
-        NotifyForms(WM_AREASCHANGED, nullptr);
+        NotifyForms(&ModelObserver::AreasChanged);
         QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
         QVERIFY(!Owner.Areas.Current);
     }
@@ -398,11 +380,11 @@ private slots:
         Point->AddStandardAreas();
         Point->SetFlag(true);
         Point->Use(Owner);
-        Listener listener;
+        EventRecorder listener;
         QElapsedTimer sinceFlagGone;
         qint64 rescanStartedAfter = -1;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_SCANSTARTED && sinceFlagGone.isValid() && rescanStartedAfter < 0)
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "ScanStarted" && sinceFlagGone.isValid() && rescanStartedAfter < 0)
                 rescanStartedAfter = sinceFlagGone.elapsed();
         };
         StartWindow();
@@ -427,12 +409,12 @@ private slots:
 
         // It starts again while the program is idle: the title says so within
         // half a second, and nothing is scanned however long it runs.
-        const int scansBefore = listener.Counts[WM_SCANSTARTED];
+        const int scansBefore = listener.Count("ScanStarted");
         Point->SetFlag(true);
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
         Point->AddLetter("RU.TEST");
         QTest::qWait(1200);
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore);
+        QCOMPARE(listener.Count("ScanStarted"), scansBefore);
         QCOMPARE(Owner.Areas.TotalUnread(), 6);
 
         sinceFlagGone.restart();
@@ -442,7 +424,7 @@ private slots:
         QVERIFY2(rescanStartedAfter < 1000, qPrintable(QString::number(rescanStartedAfter)));
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore + 1);
+        QCOMPARE(listener.Count("ScanStarted"), scansBefore + 1);
         QCOMPARE(Beeps, 2);
     }
 
@@ -466,7 +448,7 @@ private slots:
         // A point whose tosser makes no flag sees new mail when it asks.
         Point->AddStandardAreas();
         Point->Use(Owner);
-        Listener listener;
+        EventRecorder listener;
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 6"));
@@ -474,13 +456,13 @@ private slots:
         QTest::keyClick(Tree(), Qt::Key_F5);
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
+        QCOMPARE(listener.Count("ScanStarted"), 2);
 
         // While the tosser works it scans nothing: the tosser's end will.
         Point->SetFlag(true);
         Point->AddLetter("RU.TEST");
         QTest::keyClick(Tree(), Qt::Key_F5);
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
+        QCOMPARE(listener.Count("ScanStarted"), 2);
         QCOMPARE(Owner.Areas.TotalUnread(), 7);
     }
 
@@ -496,15 +478,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
         WaitForScan();
 
-        Listener listener;
+        EventRecorder listener;
         int scansDuringLoad = -1;
-        listener.OnMessage = [&](unsigned msg, void* param) {
-            auto* area = static_cast<TArea*>(param);
-            if (msg == WM_LETTERSLOADING && area->Tag == "NETMAIL" && scansDuringLoad < 0) {
+        listener.OnEvent = [&](const std::string& name, TArea* area) {
+            if (name == "LettersLoading" && area->Tag == "NETMAIL" && scansDuringLoad < 0) {
                 Point->RemoveArea("NETMAIL");
-                const int before = listener.Counts[WM_SCANSTARTED];
+                const int before = listener.Count("ScanStarted");
                 QTest::qWait(1100);  // more than two ticks, inside the load
-                scansDuringLoad = listener.Counts[WM_SCANSTARTED] - before;
+                scansDuringLoad = listener.Count("ScanStarted") - before;
             }
         };
         Point->SetFlag(false);
@@ -516,7 +497,7 @@ private slots:
         QCOMPARE(Owner.Areas.Current->UnreadCount, 2);
         QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
         // Then the rescan comes, and the area that left the file goes.
-        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANSTARTED], 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Count("ScanStarted"), 1, 1000);
         WaitForScan();
         QCOMPARE(TreeTags(*Form), (QStringList{"RU.TEST", "RU.LINUX", "HUDSON.AREA"}));
         QVERIFY(!AreaByTag("NETMAIL"));
@@ -696,10 +677,10 @@ private slots:
         WaitForScan();
         Tree()->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
         AreaByTag("RU.LINUX")->Loaded = false;  // a big area: its load lets the keys through
-        Listener listener;
+        EventRecorder listener;
         int enters = 0;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_LETTERSLOADING && enters++ == 0)
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "LettersLoading" && enters++ == 0)
                 QTest::keyClick(Tree(), Qt::Key_Return);
         };
         QTest::keyClick(Tree(), Qt::Key_Return);
@@ -813,16 +794,16 @@ private slots:
     {
         Point->AddStandardAreas();
         Point->Use(Owner);
-        Listener listener;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_AREASCANNED && listener.Counts[WM_AREASCANNED] == 1)
+        EventRecorder listener;
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "AreaScanned" && listener.Count("AreaScanned") == 1)
                 Form->close();
         };
         StartWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANFINISHED], 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Count("ScanFinished"), 1, 5000);
         QVERIFY(!Form->isVisible());
         QVERIFY(Owner.IsTerminating());
-        QCOMPARE(listener.Counts[WM_AREASCANNED], 1);
+        QCOMPARE(listener.Count("AreaScanned"), 1);
         QCOMPARE(Beeps, 0);
     }
 

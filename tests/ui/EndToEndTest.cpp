@@ -18,8 +18,6 @@
 #include <deque>
 #include <memory>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
 #include "model/Session.h"
@@ -44,15 +42,11 @@ namespace {
 const QString Typed = QStringLiteral("Ответ из сквозной проверки.");
 
 // Counts the scans the program starts.
-struct ScanCounter : TModelForm {
+struct ScanCounter : ModelObserver {
     int Started = 0;
     ScanCounter() { RegisterForm(this); }
     ~ScanCounter() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void*) override
-    {
-        Started += msg == WM_SCANSTARTED;
-        return 0;
-    }
+    void ScanStarted() override { ++Started; }
 };
 
 template <class Window>
@@ -175,7 +169,7 @@ private slots:
         QTreeView* letters = PartOf<QTreeView>(area, "Tree");
         TArea* model = area->BrowsedArea();
         const int unreadBefore = model->UnreadCount;
-        const std::size_t lettersBefore = model->Count();
+        const std::size_t lettersBefore = model->Letters.Count();
         QVERIFY(unreadBefore > 0);
         area->SetCurrentTimerFired();
         QVERIFY(model->Current && model->Current->Unread);
@@ -208,7 +202,7 @@ private slots:
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 
         // The answer stands in the tree under the letter it answers, and is counted.
-        QCOMPARE(model->Count(), lettersBefore + 1);
+        QCOMPARE(model->Letters.Count(), lettersBefore + 1);
         const QModelIndex current = letters->currentIndex();
         QVERIFY(current.isValid());
         QCOMPARE(current.data().toString(), ToQString(Owner.Settings.UserName));

@@ -16,8 +16,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "model/Session.h"
 #include "settings/QtText.h"
@@ -226,46 +224,58 @@ void TAreaForm::UpdateCaption()
         setWindowTitle(ToQString(TConversationTree::CaptionOf(*Area)));
 }
 
-// ---------------------------------------------------------------- model messages
+// ---------------------------------------------------------------- model events
 
-intptr_t TAreaForm::ModelMessage(unsigned msg, void* param)
+void TAreaForm::ForOwnArea(const TArea& area, const std::function<void()>& work)
 {
-    // A failure here must not break off the model's work that sent it.
-    RunGuarded([this, msg, param] {
-        if (msg == WM_AREASCHANGED) {
-            UpdateCaption();
-            return;
-        }
-        if (!Area || param != Area)
-            return;
-        switch (msg) {
-        case WM_LETTERSLOADING:
-            ShowStatusPanel0();
-            break;
-        case WM_LETTERSCHANGED:
-            SetCurrentTimer->stop();
-            ShowStatusPanel0();
-            RebuildTree(true);
-            SyncChecks();
-            break;
-        case WM_CURRENTLETTERCHANGED:
-            ShowCurrentLetter();
-            ShowStatusPanel1();
-            break;
-        case WM_AREADESTROYED:
-            ForgetArea();
-            CloseAnswered();
-            break;
-        case WM_COUNTSCHANGED:
-            RepaintTree();
-            ShowStatusPanel0();
-            ShowStatusPanel1();
-            break;
-        default:
-            break;
-        }
+    // A failure here must not break off the model's work that sent the event.
+    if (&area == Area)
+        RunGuarded(work);
+}
+
+void TAreaForm::AreasChanged()
+{
+    RunGuarded([this] { UpdateCaption(); });
+}
+
+void TAreaForm::LettersLoading(TArea& area)
+{
+    ForOwnArea(area, [this] { ShowStatusPanel0(); });
+}
+
+void TAreaForm::LettersChanged(TArea& area)
+{
+    ForOwnArea(area, [this] {
+        SetCurrentTimer->stop();
+        ShowStatusPanel0();
+        RebuildTree(true);
+        SyncChecks();
     });
-    return 0;
+}
+
+void TAreaForm::CurrentLetterChanged(TArea& area)
+{
+    ForOwnArea(area, [this] {
+        ShowCurrentLetter();
+        ShowStatusPanel1();
+    });
+}
+
+void TAreaForm::AreaDestroyed(TArea& area)
+{
+    ForOwnArea(area, [this] {
+        ForgetArea();
+        CloseAnswered();
+    });
+}
+
+void TAreaForm::CountsChanged(TArea& area)
+{
+    ForOwnArea(area, [this] {
+        RepaintTree();
+        ShowStatusPanel0();
+        ShowStatusPanel1();
+    });
 }
 
 // ---------------------------------------------------------------- the tree

@@ -49,7 +49,13 @@ public:
     ~TAreaForm() override;
 
     TArea* BrowsedArea() const override { return Area; }
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events about the window's area (and the areas' reload).
+    void AreasChanged() override;
+    void LettersLoading(TArea& area) override;
+    void LettersChanged(TArea& area) override;
+    void CurrentLetterChanged(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
+    void CountsChanged(TArea& area) override;
     // Asks the area's editors, then whether to leave the area.
     bool CloseQuery() override;
 
@@ -62,6 +68,8 @@ public:
     void DoFindTimerFired();
 
 private:
+    // Runs work (guarded) when the event concerns the window's area.
+    void ForOwnArea(const TArea& area, const std::function<void()>& work);
     // Moves the selection (a code of NavigateCommand). silent: not asked for
     // by the user, so running off the end asks nothing.
     void Navigate(int command, bool silent);

@@ -6,8 +6,7 @@
 #include <QStyle>
 #include <QTreeView>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
+#include "model/ModelEvents.h"
 #include "core/StringHelpers.h"
 #include "model/Session.h"
 #include "ui/AreaF/NavigationGlyphs.h"
@@ -437,7 +436,7 @@ bool TAreaForm::CloseQuery()
     RunGuarded([this, &allowed] {
         // The area's editors first, in the order of the window list; the
         // first that refuses keeps the window open.
-        if (QueryForms(WM_QUERYCLOSEAREA, Area))
+        if (QueryForms(&ModelObserver::QueryCloseArea, *Area))
             return;
         allowed = LeaveArea(false);
     });
@@ -492,8 +491,7 @@ void TAreaForm::DeleteLetter()
         PendingLetter = nullptr;
     if (ShownLetter == letter)
         ShownLetter = nullptr;
-    Area->RemoveLetter(letter, next);
-    delete letter;
+    Area->RemoveLetter(letter, next);  // freed here, once the windows were told
 }
 
 // ---------------------------------------------------------------- views

@@ -16,7 +16,6 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/TosserFlag.h"
@@ -351,67 +350,82 @@ void TAreasForm::UpdateAreasTickTimer()
     }
 }
 
-// ---------------------------------------------------------------- model messages
+// ---------------------------------------------------------------- model events
 
-intptr_t TAreasForm::ModelMessage(unsigned msg, void* param)
+void TAreasForm::AreasChanged()
 {
-    auto* area = static_cast<TArea*>(param);
-    switch (msg) {
-    case WM_AREASCHANGED:
-        RebuildTree();
-        break;
-    case WM_SCANSTARTED:
-        AreasScanned = 0;
-        ScanCutShort = false;
-        UpdateTitle("Начинаем сканировать...");
-        break;
-    case WM_AREASCANNED: {
-        ++AreasScanned;
-        const std::ptrdiff_t position = Owner.Areas.IndexOf(area) + 1;
-        const std::size_t count = Owner.Areas.Count();
-        const int percent = count == 0 ? 0 : static_cast<int>(position * 100 / static_cast<std::ptrdiff_t>(count));
-        UpdateTitle(Format("%d%%", percent));
-        break;
+    RebuildTree();
+}
+
+void TAreasForm::ScanStarted()
+{
+    AreasScanned = 0;
+    ScanCutShort = false;
+    UpdateTitle("Начинаем сканировать...");
+}
+
+void TAreasForm::AreaScanned(TArea& area)
+{
+    ++AreasScanned;
+    const std::ptrdiff_t position = Owner.Areas.IndexOf(&area) + 1;
+    const std::size_t count = Owner.Areas.Count();
+    const int percent = count == 0 ? 0 : static_cast<int>(position * 100 / static_cast<std::ptrdiff_t>(count));
+    UpdateTitle(Format("%d%%", percent));
+}
+
+void TAreasForm::ScanFinished()
+{
+    // The scan stops before the last area only for the tosser (or when the
+    // program ends).
+    ScanCutShort = AreasScanned < Owner.Areas.Count() && !Owner.IsTerminating();
+    Recount();
+    if (TotalUnreadShown != 0 && !Owner.IsTerminating() && Beep)
+        Beep();
+}
+
+void TAreasForm::LettersLoading(TArea& area)
+{
+    ShowCurrentStatus();
+    RedrawNode(&area);
+}
+
+void TAreasForm::LettersChanged(TArea& area)
+{
+    LettersLoading(area);
+}
+
+void TAreasForm::CurrentAreaChanged()
+{
+    SelectCurrentAreaNode();
+    ShowCurrentStatus();
+    EndSearch();
+}
+
+void TAreasForm::AreaOpened(TArea& area)
+{
+    RedrawNode(&area);
+}
+
+void TAreasForm::AreaClosed(TArea& area)
+{
+    RedrawNode(&area);
+}
+
+void TAreasForm::AreaDestroyed(TArea& area)
+{
+    // The node stays until the rebuild that follows, but no longer stands
+    // for the area.
+    if (area.Node) {
+        static_cast<QTreeWidgetItem*>(area.Node)->setData(0, AreaRole, QVariant());
+        area.Node = nullptr;
     }
-    case WM_SCANFINISHED:
-        // The scan stops before the last area only for the tosser (or when
-        // the program ends).
-        ScanCutShort = AreasScanned < Owner.Areas.Count() && !Owner.IsTerminating();
-        Recount();
-        if (TotalUnreadShown != 0 && !Owner.IsTerminating() && Beep)
-            Beep();
-        break;
-    case WM_LETTERSLOADING:
-    case WM_LETTERSCHANGED:
-        ShowCurrentStatus();
-        RedrawNode(area);
-        break;
-    case WM_CURRENTAREACHANGED:
-        SelectCurrentAreaNode();
-        ShowCurrentStatus();
-        EndSearch();
-        break;
-    case WM_AREAOPENED:
-    case WM_AREACLOSED:
-        RedrawNode(area);
-        break;
-    case WM_AREADESTROYED:
-        // The node stays until the rebuild that follows, but no longer
-        // stands for the area.
-        if (area && area->Node) {
-            static_cast<QTreeWidgetItem*>(area->Node)->setData(0, AreaRole, QVariant());
-            area->Node = nullptr;
-        }
-        break;
-    case WM_COUNTSCHANGED:
-        Recount();
-        RedrawNode(area);
-        ShowCurrentStatus();
-        break;
-    default:
-        break;
-    }
-    return 0;
+}
+
+void TAreasForm::CountsChanged(TArea& area)
+{
+    Recount();
+    RedrawNode(&area);
+    ShowCurrentStatus();
 }
 
 // ---------------------------------------------------------------- the tree

@@ -39,7 +39,18 @@ public:
     explicit TAreasForm(Session& session, QWidget* parent = nullptr);
     ~TAreasForm() override;
 
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events: the tree, its nodes, the title and the status bar.
+    void AreasChanged() override;
+    void ScanStarted() override;
+    void AreaScanned(TArea& area) override;
+    void ScanFinished() override;
+    void LettersLoading(TArea& area) override;
+    void LettersChanged(TArea& area) override;
+    void CurrentAreaChanged() override;
+    void AreaOpened(TArea& area) override;
+    void AreaClosed(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
+    void CountsChanged(TArea& area) override;
     // The main window may close when every other window may.
     bool CloseQuery() override;
     bool RestoresMaximized() const override;

@@ -19,7 +19,6 @@
 #include <algorithm>
 
 #include "core/FidoAddress.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
 #include "model/Session.h"
@@ -708,43 +707,47 @@ bool TEditorForm::eventFilter(QObject* watched, QEvent* event)
     return FormWindow::eventFilter(watched, event);
 }
 
-intptr_t TEditorForm::ModelMessage(unsigned msg, void* param)
+// A failure in one of the model's events must not break off the model's work
+// that sent it.
+
+void TEditorForm::AreasChanged()
 {
-    intptr_t result = 0;
-    // A failure here must not break off the model's work that sent it.
-    RunGuarded([&] {
-        if (msg == WM_AREASCHANGED) {
-            ShowArea();
-            return;
-        }
-        if (!State.Area || param != State.Area)
-            return;
-        switch (msg) {
-        case WM_QUERYCLOSEAREA:
-            result = CloseQuery() ? 0 : 1;
-            break;
-        case WM_AREACLOSED:
-            // The question asked when it is modified may keep it open (a
-            // save opens the area again); it is asked from the event loop,
-            // not from inside whatever closed the area (a window being freed).
-            if (Asking)
-                break;
-            if (!State.Modified)
-                close();
-            else
-                QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-            break;
-        case WM_AREADESTROYED:
-            ForgetArea();
-            // An unsaved letter stays on the screen, for the user to copy.
-            if (!State.Modified && !Asking)
-                CloseAnswered();
-            break;
-        default:
-            break;
-        }
+    RunGuarded([this] { ShowArea(); });
+}
+
+bool TEditorForm::QueryCloseArea(TArea& area)
+{
+    bool keepsArea = false;
+    if (&area == State.Area)
+        RunGuarded([&] { keepsArea = !CloseQuery(); });
+    return keepsArea;
+}
+
+void TEditorForm::AreaClosed(TArea& area)
+{
+    // The question asked when it is modified may keep it open (a save opens
+    // the area again); it is asked from the event loop, not from inside
+    // whatever closed the area (a window being freed).
+    if (&area != State.Area || Asking)
+        return;
+    RunGuarded([this] {
+        if (!State.Modified)
+            close();
+        else
+            QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     });
-    return result;
+}
+
+void TEditorForm::AreaDestroyed(TArea& area)
+{
+    if (&area != State.Area)
+        return;
+    RunGuarded([this] {
+        ForgetArea();
+        // An unsaved letter stays on the screen, for the user to copy.
+        if (!State.Modified && !Asking)
+            CloseAnswered();
+    });
 }
 
 // ---------------------------------------------------------------- other windows

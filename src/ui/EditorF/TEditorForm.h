@@ -44,7 +44,11 @@ public:
     ~TEditorForm() override;
 
     TArea* EditedArea() const override { return State.Area; }
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events about the edited area (and the areas' reload).
+    void AreasChanged() override;
+    bool QueryCloseArea(TArea& area) override;
+    void AreaClosed(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
     // The close question: an unsaved letter is saved, dropped or kept open.
     bool CloseQuery() override;
 
