@@ -30,7 +30,9 @@ constexpr long FullLetters = 1000000;
 constexpr int HudsonBoards = 200;
 constexpr int UnreadEvery = 10;
 constexpr double LettersPerSecondGoal = 2e6;
+// Hudson boards each open the base's five files: four times cat for them.
 constexpr double CatTimesGoal = 3;
+constexpr double HudsonCatTimesGoal = 4;
 
 // Where the walks' checksum goes, so that no getter is optimised away.
 volatile std::size_t Sink;
@@ -126,7 +128,8 @@ void Measure(char format, const WalkSet& set, int runs)
                              " MB";
     Sink = checksum;
     Report({name, "letters/s", Goal::AtLeast, LettersPerSecondGoal}, rate, note);
-    Report({name + ": time over cat", "x cat", Goal::AtMost, CatTimesGoal}, timesCat);
+    Report({name + ": time over cat", "x cat", Goal::AtMost, format == 'H' ? HudsonCatTimesGoal : CatTimesGoal},
+           timesCat);
 }
 
 }  // namespace

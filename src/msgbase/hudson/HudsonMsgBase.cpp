@@ -1,6 +1,7 @@
 #include "msgbase/hudson/HudsonMsgBase.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -12,12 +13,20 @@ using namespace hudson_files;
 namespace {
 
 // Index records read at a time while walking (see BlockReader). A scan opens
-// one object per board and each walks the whole index: a full index of 65535
-// letters takes eight reads, each block small enough to be looked through
-// while it is still in the processor's nearest cache.
+// one object per board and each walks the whole index. Where the files have
+// settled, every board of the process reads them through the same blocks:
+// the whole index in one, headers 1,024 at a time (191 KiB), which the
+// boards after the first find read already. A board that takes most of a
+// header block's letters leaves it to nobody (a base of one board keeps no
+// copy of its headers).
+constexpr uint32_t SharedIndexRecords = 65536;
+constexpr uint32_t SharedHeaderRecords = 1024;
+// Where the files are being written, each board reads its own blocks: the
+// index 8,192 records at a time (small enough to be looked through while in
+// the processor's nearest cache), headers one or two at a time where the
+// board's letters lie far apart, in blocks growing to 512 where they lie
+// close together.
 constexpr uint32_t IndexBlockRecords = 8192;
-// Headers are read one or two at a time where the board's letters lie far
-// apart in the files, in blocks growing to 512 where they lie close together.
 constexpr uint32_t HeaderBlockSmallest = 2;
 constexpr uint32_t HeaderBlockLargest = 512;
 // MSGTOIDX records read at a time by the search, text blocks by StartText.
@@ -27,10 +36,41 @@ constexpr uint32_t TextChunkBlocks = 64;
 // Last-read records: Hudson user numbers are 16-bit.
 constexpr uint32_t MaxLastReadUsers = 0xFFFF;
 
+// Where the index is read through a shared block, the positions of every
+// board's entries in it are sorted out once, for the walks of all boards.
+struct BoardPositions {
+    uint64_t Serial = 0;  // of the block they were sorted out of
+    std::array<uint32_t, HudsonBoards + 2> First{};  // board b: Positions[First[b], First[b + 1])
+    std::vector<int64_t> Positions;
+};
+
+const BoardPositions& PositionsIn(const SharedBlock& block)
+{
+    static BoardPositions sorted;
+    if (sorted.Serial == block.Serial)
+        return sorted;
+    const auto* entries = reinterpret_cast<const HudsonIdxRecord*>(block.Bytes.get());
+    std::array<uint32_t, 256> counts{};
+    for (uint32_t i = 0; i < block.Length; ++i)
+        ++counts[entries[i].Board];
+    sorted.First[0] = 0;
+    for (int board = 0; board <= HudsonBoards; ++board)
+        sorted.First[board + 1] = sorted.First[board] + (board == 0 ? 0 : counts[board]);
+    sorted.Positions.resize(sorted.First[HudsonBoards + 1]);
+    std::array<uint32_t, HudsonBoards + 1> next{};
+    std::copy(sorted.First.begin(), sorted.First.begin() + HudsonBoards + 1, next.begin());
+    for (uint32_t i = 0; i < block.Length; ++i)
+        if (const uint8_t board = entries[i].Board; board >= 1 && board <= HudsonBoards)
+            sorted.Positions[next[board]++] = block.Start + i;
+    sorted.Serial = block.Serial;
+    return sorted;
+}
+
 }  // namespace
 
 HudsonMsgBase::HudsonMsgBase()
-    : IndexBlocks(IndexBlockRecords, IndexBlockRecords), HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest)
+    : IndexBlocks(IndexBlockRecords, IndexBlockRecords, SharedIndexRecords, BlockReader::Keeping::Everything),
+      HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest, SharedHeaderRecords, BlockReader::Keeping::WhereSparse)
 {
     ClearHeader();
 }
@@ -261,13 +301,22 @@ const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position)
     return record && got == 1 ? reinterpret_cast<const HudsonIdxRecord*>(record) : nullptr;
 }
 
-// The next few entries are looked at one by one (boards whose letters lie
+// Through a shared block, the board's positions sorted out of it tell. Else
+// the next few entries are looked at one by one (boards whose letters lie
 // close together); past them memchr looks for this board's number at memory
 // speed (most entries of a base of many boards belong to others), and a hit
 // inside a letter number is passed over.
-const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const
+const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end,
+                                                  int64_t position) const
 {
     static_assert(sizeof(HudsonIdxRecord) == 3 && offsetof(HudsonIdxRecord, Board) == 2);
+    if (const SharedBlock* block = IndexBlocks.SharedServed()) {
+        const BoardPositions& sorted = PositionsIn(*block);
+        const auto first = sorted.Positions.begin() + sorted.First[Board];
+        const auto last = sorted.Positions.begin() + sorted.First[Board + 1];
+        const auto at = std::lower_bound(first, last, position);
+        return at == last || *at >= position + (end - from) ? end : from + (*at - position);
+    }
     for (const HudsonIdxRecord* near = std::min(end, from + 8); from != near; ++from)
         if (from->Board == Board)
             return from;
@@ -323,7 +372,7 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
         // other boards' entries.
         const HudsonIdxRecord* const end = entry + count;
         for (const HudsonIdxRecord* e = entry; e != end; ++e) {
-            if (e->Board != Board && (e = NextOfBoard(e, end)) == end)
+            if (e->Board != Board && (e = NextOfBoard(e, end, position + (e - entry))) == end)
                 break;
             if (Accepts(*e) && e->MsgNum >= lowest) {
                 int64_t at = position + (e - entry);

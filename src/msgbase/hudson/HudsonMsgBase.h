@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,9 @@ private:
     std::string NameToCreate(const char* programName) const;
     BaseNames ResolveNames() const;
     BaseState CheckFiles(const BaseNames& names) const;
+    // Judges the sizes, taken again while they look damaged and keep changing.
+    BaseState CheckSizes(const BaseNames& names, const std::function<std::array<int64_t, 5>()>& sizes) const;
+    Status OpenFiles(const BaseNames& names);
     // Sizes in the order MSGIDX, MSGTOIDX, MSGHDR, MSGTXT, MSGINFO (-1: missing).
     BaseState JudgeSizes(const BaseNames& names, const std::array<int64_t, 5>& sizes) const;
     bool LastIndexMatchesItsHeader(const BaseNames& names, int64_t letters) const;
@@ -139,8 +143,9 @@ private:
     // the end of the index or when it cannot be read.
     const HudsonIdxRecord* IndexEntries(int64_t position, uint32_t& count);
     const HudsonIdxRecord* IndexEntry(int64_t position);
-    // The first entry of this board from `from` on; end when there is none.
-    const HudsonIdxRecord* NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const;
+    // The first entry of this board from `from` (at `position`) on; end when there is none.
+    const HudsonIdxRecord* NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end,
+                                       int64_t position) const;
     bool Accepts(const HudsonIdxRecord& entry) const;
     bool MarkedDeletedAt(int64_t position);
     void ScanForward(uint32_t lowest);

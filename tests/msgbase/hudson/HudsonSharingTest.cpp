@@ -2,12 +2,15 @@
 // counters re-read under it, and writes that fail part way.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
+#include <thread>
 
 #include "HudsonTestBases.h"
 #include "core/StringHelpers.h"
+#include "msgbase/SharedBlocks.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 
@@ -263,4 +266,46 @@ TEST(HudsonSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
                        (walker->Header().Flags.Has(LetterFlag::Read) ? " read" : ""));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"3", "5 read", "6"}));
+}
+
+// The boards of a settled base share the blocks the first board's walk read.
+// Another program's rewrite in place (same sizes, settled again since)
+// reaches the next board's walk, and a walk under way once its blocks are
+// past their age.
+TEST(HudsonSharing, BlocksSharedByTheBoardsNeverOutliveAChangeOnDisk)
+{
+    TempDir dir;
+    std::vector<Letter> letters;
+    for (uint16_t n = 1; n <= 6; ++n)
+        letters.push_back(Letter{.Number = n, .Board = uint8_t(n % 2 + 1)});
+    WriteBase(dir.Path(), letters);
+    // Only files that have not changed for a while are shared.
+    auto settle = [] {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(shared_blocks::SettleNs) + std::chrono::milliseconds(100));
+    };
+    settle();
+    auto walk = [](HudsonMsgBase& base, bool fromStart) {
+        std::vector<std::string> seen;
+        for (fromStart ? base.SeekFirst(1) : base.SeekNext(); base.SeekFound(); base.SeekNext()) {
+            base.LoadHeader();
+            seen.push_back(std::to_string(base.GetNumber()) + (base.IsRead() ? " read" : ""));
+        }
+        return seen;
+    };
+    auto markRead = [&](int position) { PatchFileBytes(dir / "msghdr.bbs", position * 187 + 24, "\x80"); };
+    auto first = Board(dir.Path(), 2);
+    ASSERT_EQ(first->OpenBase(), 0);
+    EXPECT_EQ(walk(*first, true), (std::vector<std::string>{"1", "3", "5"}));
+
+    markRead(1);
+    settle();
+    auto second = Board(dir.Path(), 1);
+    ASSERT_EQ(second->OpenBase(), 0);
+    second->SeekFirst(1);
+    second->LoadHeader();
+    EXPECT_TRUE(second->IsRead()) << "letter 2, changed after the first board read its block";
+
+    markRead(3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(BlockReader::MaxBlockAge + 10));
+    EXPECT_EQ(walk(*second, false), (std::vector<std::string>{"4 read", "6"}));
 }
