@@ -147,7 +147,9 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
     }
     // A changed letter's own CHRS went with its other control lines when
     // its text was prepared: this is the only one.
-    kludges.push_back(std::string(1, KludgeMark) + CharsetKludge(charset));
+    std::string charsetLine = CharsetKludge(charset);
+    charsetLine.insert(0, 1, KludgeMark);  // built in place: GCC 12 warns falsely about char + string here
+    kludges.push_back(std::move(charsetLine));
 
     base.SetOutgoingCharset(charset);
     // Formats that keep zones and points in control lines write them as the
