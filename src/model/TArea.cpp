@@ -5,7 +5,6 @@
 
 #include "core/MessagePump.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
 #include "core/Utf8Text.h"
 #include "model/ModelEvents.h"
 #include "model/Session.h"

@@ -5,7 +5,6 @@
 
 #include "core/Crc32.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
 #include "model/ModelEvents.h"
 #include "model/Session.h"
 #include "model/TArea.h"

@@ -9,7 +9,6 @@
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/TosserFlag.h"
-#include "core/TosserWait.h"
 #include "model/ModelEvents.h"
 #include "model/TAreas.h"
 #include "model/TConversationTree.h"

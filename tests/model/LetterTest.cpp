@@ -116,7 +116,8 @@ TEST(LetterLinks, DuplicateNumbersLinkToTheFirstInListOrder)
 // area's.
 TEST(LetterOrder, EqualLettersKeepTheirOrder)
 {
-    TArea area("T", "D", "Mx");
+    Session session;
+    TArea area(session, "T", "D", "Mx");
     const std::vector<std::string> senders = {"c", "a", "e", "b", "d", "f", "h", "g"};
     std::vector<TLetter*> letters;
     for (std::size_t i = 0; i < senders.size(); ++i)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 
 namespace {
@@ -41,7 +42,8 @@ TEST(ModelEvents, ReachEveryFormInOrderAndActivationMovesToFront)
 
     log.clear();
     ActivateForm(&c);
-    TArea area("TAG", "D", "Mevents");
+    Session session;
+    TArea area(session, "TAG", "D", "Mevents");
     NotifyForms(&ModelObserver::CountsChanged, area);
     EXPECT_EQ(log, (std::vector<const LoggingForm*>{&c, &a, &b}));
 }
@@ -50,7 +52,8 @@ TEST(ModelEvents, CloseQuestionStopsAtTheFirstFormThatKeepsTheArea)
 {
     std::vector<const LoggingForm*> log;
     LoggingForm a(&log), b(&log), c(&log);
-    TArea area("TAG", "D", "Mevents");
+    Session session;
+    TArea area(session, "TAG", "D", "Mevents");
     EXPECT_FALSE(QueryForms(&ModelObserver::QueryCloseArea, area));
     EXPECT_EQ(log.size(), 3u);
     log.clear();

@@ -288,7 +288,8 @@ TEST(HudsonSharing, BlocksSharedByTheBoardsNeverOutliveAChangeOnDisk)
         std::vector<std::string> seen;
         for (fromStart ? base.SeekFirst(1) : base.SeekNext(); base.SeekFound(); base.SeekNext()) {
             base.LoadHeader();
-            seen.push_back(std::to_string(base.GetNumber()) + (base.IsRead() ? " read" : ""));
+            const LetterHeader header = base.Header();
+            seen.push_back(std::to_string(header.Number) + (header.Flags.Has(LetterFlag::Read) ? " read" : ""));
         }
         return seen;
     };
@@ -303,7 +304,7 @@ TEST(HudsonSharing, BlocksSharedByTheBoardsNeverOutliveAChangeOnDisk)
     ASSERT_EQ(second->OpenBase(), 0);
     second->SeekFirst(1);
     second->LoadHeader();
-    EXPECT_TRUE(second->IsRead()) << "letter 2, changed after the first board read its block";
+    EXPECT_TRUE(second->Header().Flags.Has(LetterFlag::Read)) << "letter 2, changed after the first board read its block";
 
     markRead(3);
     std::this_thread::sleep_for(std::chrono::milliseconds(BlockReader::MaxBlockAge + 10));
