@@ -14,7 +14,7 @@
 
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
-#include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/BenchData.h"
 #include "support/BenchOptions.h"
@@ -56,7 +56,8 @@ std::vector<std::string> Text(std::size_t bytes, bool oneLine)
 
 double SaveOnce(const std::string& spec, const std::vector<std::string>& lines)
 {
-    TArea area(spec, "Description", spec);
+    Session session;
+    TArea area(session, spec, "Description", spec);
     area.Open();
     area.Load();
     EditorState editor;
@@ -79,7 +80,8 @@ double SaveOnce(const std::string& spec, const std::vector<std::string>& lines)
 
 double ShowOnce(const std::string& spec)
 {
-    TArea area(spec, "Description", spec);
+    Session session;
+    TArea area(session, spec, "Description", spec);
     area.Load();
     auto* form = new TAreaForm(&area);
     form->SetCurrentTimerFired();
@@ -137,7 +139,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QuorvelApplication app(argc, argv);
     SetUserRegistry(std::make_unique<MemoryRegistry>());
-    InitSettings();
     RegisterCursors();
     options.Runs = std::min(options.Runs, 3);
     for (bool oneLine : {true, false}) {

@@ -53,30 +53,30 @@ std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
 
 }  // namespace
 
-TAreaBase* TAreasFromCFG::ParseLine(const std::string& line, const std::string& hudsonPath)
+std::unique_ptr<TAreaBase> TAreasFromCFG::ParseLine(const std::string& line, const std::string& hudsonPath)
 {
     if (line.size() < 2 || line[0] == ';' || (line[0] == 'P' && line[1] == ' '))
         return nullptr;
     std::string base = ExtractWord(line, 1);
     std::string tag = UpperAscii(ExtractWord(line, 2));
-    return new TAreaBase(tag, AreaDescriptionText(), BaseSpecFor(base, hudsonPath));
+    return std::make_unique<TAreaBase>(tag, AreaDescriptionText(), BaseSpecFor(base, hudsonPath));
 }
 
 TAreasFromCFG::TAreasFromCFG(const std::string& areasFileName, const std::string& hudsonPath)
 {
     auto take = [&](std::string_view line) {
-        if (TAreaBase* area = ParseLine(std::string(line), hudsonPath))
-            Add(area);
+        if (std::unique_ptr<TAreaBase> area = ParseLine(std::string(line), hudsonPath))
+            Add(std::move(area));
     };
     auto skip = [&](std::size_t number) {
         Notes.push_back(Format("Строка %zu файла областей длиннее %zu байт: пропущена", number, MaxLineBytes));
     };
     if (uint16_t code = ForEachLine(areasFileName, MaxLineBytes, take, skip); code != 0)
         throw ECantFindAreasBBS(areasFileName, code);
-    Sort();
+    StableSort([](const TAreaBase& a, const TAreaBase& b) { return Compare(&a, &b) < 0; });
 }
 
-int TAreasFromCFG::Compare(const TAreaBase* a, const TAreaBase* b) const
+int TAreasFromCFG::Compare(const TAreaBase* a, const TAreaBase* b)
 {
     if (!a)
         return 1;

@@ -39,11 +39,12 @@ std::unique_ptr<MsgBase> Open(const Format& format, const std::string& dir)
 
 Status Post(MsgBase& base, const std::string& text)
 {
-    base.StartNewLetter();
+    LetterHeader header;
+    header.From = "Writer";
+    header.To = "All";
+    header.Subject = "s";
     base.SetMailType(MailLocal);
-    base.SetFrom("Writer");
-    base.SetTo("All");
-    base.SetSubject("s");
+    base.StartNewLetter(header);
     base.WriteLine(text);
     return base.WriteLetter();
 }
