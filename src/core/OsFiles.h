@@ -54,3 +54,8 @@ std::string ApplyNameCase(std::string_view name, NameCase style);
 
 // Reads a whole file. Returns 0 or the DOS-style error code.
 uint16_t ReadWholeFile(std::string_view path, std::string& contents);
+
+// Replaces a file's contents so that a crash leaves either the old or the
+// new contents, never a mix: written to a new file beside it, flushed to
+// disk, renamed over it. Missing directories are made. Returns 0 or errno.
+int WriteFileAtomically(const std::string& path, std::string_view contents);

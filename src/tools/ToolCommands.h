@@ -14,3 +14,5 @@ int CommandTree(Args args);
 int CommandMarkAllRead(Args args);
 int CommandDemo(Args args);
 int CommandReflow(Args args);
+int CommandNodelist(Args args);
+int CommandLookup(Args args);
