@@ -68,9 +68,7 @@ std::string MakeNodelist(long nodes)
         }
         const char* keyword = node % 50 == 1 ? "Hub" : node % 97 == 0 ? "Down" : node % 31 == 0 ? "Pvt" : "";
         text += std::string(keyword) + "," + std::to_string(node) + ",Station_" + std::to_string(n) + "," +
-                Pick(Cities, n) + "_Russia," + Sysop(n) + ",7-495-" + std::to_string(1000000 + n) +
-                ",33600,CM,XA,V34,IBN,INA:f" + std::to_string(node) + ".n" + std::to_string(net) +
-                ".z2.example.org\r\n";
+                Pick(Cities, n) + "," + Sysop(n) + ",7-495-" + std::to_string(1000000 + n) + ",33600,CM,XA\r\n";
     }
     return text + "\x1A";
 }

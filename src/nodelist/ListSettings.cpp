@@ -21,8 +21,10 @@ void WriteList(Registry& registry, const std::string& key, const std::vector<std
 {
     registry.DeleteKey(key);
     registry.CreateKey(key);
-    for (std::size_t n = 0; n < list.size(); ++n)
-        registry.WriteString(key, Format("Line%zu", n), list[n]);
+    std::size_t n = 0;
+    for (const std::string& name : list)
+        if (name.find_first_not_of(" \t") != std::string::npos)
+            registry.WriteString(key, Format("Line%zu", n++), name);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ struct ListSettings {
 };
 
 // Under settingsKey (the program's key): sections Nodelists and Pointlists,
-// values Line0, Line1, ... Loading what is absent gives empty lists.
+// values Line0, Line1, ... Loading what is absent gives empty lists; blank
+// names are not stored.
 ListSettings LoadListSettings(Registry& registry, const std::string& settingsKey);
 void SaveListSettings(Registry& registry, const std::string& settingsKey, const ListSettings& lists);

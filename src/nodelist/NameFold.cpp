@@ -51,6 +51,10 @@ std::string Unify(const std::string& word)
 
 void AppendFolded(std::string& word, char32_t cp)
 {
+    if (cp < 0x80) {
+        word += static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp + ('a' - 'A') : cp);
+        return;
+    }
     char32_t lower = LowerCodePoint(cp);
     if (lower == CyrillicSmallYo)
         lower = CyrillicSmallA + 5;  // ё as е

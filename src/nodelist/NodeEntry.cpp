@@ -23,6 +23,13 @@ std::string_view EntryKindName(EntryKind kind)
     return Names[static_cast<std::size_t>(kind)];
 }
 
+std::string NodeEntry::Station() const
+{
+    if (System.empty() || Location.empty())
+        return System + Location;
+    return System + ", " + Location;
+}
+
 std::string_view NodeEntry::Status() const
 {
     switch (Kind) {

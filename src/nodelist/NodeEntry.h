@@ -31,5 +31,7 @@ struct NodeEntry {
 
     // "Pvt", "Hold", "Down" or "".
     std::string_view Status() const;
+    // "System, Location", either left out when empty.
+    std::string Station() const;
     bool IsDown() const { return Kind == EntryKind::Down; }
 };

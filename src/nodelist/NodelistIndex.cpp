@@ -121,16 +121,23 @@ void NodelistIndex::IndexWords(Field field, Words& words) const
         words.Pool += *byId[order[i]];
         words.Pool += '\0';
     }
-    for (WordRef& ref : refs)
+    // By word, then record: counted into place (the refs come in record order).
+    std::vector<uint32_t> next(order.size() + 1, 0);
+    for (WordRef& ref : refs) {
         ref.Word = rank[ref.Word];
-    auto byWord = [](const WordRef& a, const WordRef& b) {
-        return a.Word != b.Word ? a.Word < b.Word : a.Record < b.Record;
-    };
-    std::sort(refs.begin(), refs.end(), byWord);
-    refs.erase(std::unique(refs.begin(), refs.end(),
-                           [](const WordRef& a, const WordRef& b) { return a.Word == b.Word && a.Record == b.Record; }),
-               refs.end());
-    words.Refs = std::move(refs);
+        ++next[ref.Word + 1];
+    }
+    for (std::size_t i = 1; i < next.size(); ++i)
+        next[i] += next[i - 1];
+    words.Refs.assign(refs.size(), WordRef{});
+    for (const WordRef& ref : refs)
+        words.Refs[next[ref.Word]++] = ref;
+    // A word twice in one name is one ref.
+    words.Refs.erase(std::unique(words.Refs.begin(), words.Refs.end(),
+                                 [](const WordRef& a, const WordRef& b) {
+                                     return a.Word == b.Word && a.Record == b.Record;
+                                 }),
+                     words.Refs.end());
     words.Refs.shrink_to_fit();
     words.Pool.shrink_to_fit();
 }

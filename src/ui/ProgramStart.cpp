@@ -14,6 +14,7 @@
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"
 #include "ui/EditorF/TEditorForm.h"
+#include "ui/Nodelists.h"
 #include "ui/Resources.h"
 #include "ui/TosserWaitDialog.h"
 #include "ui/UserF/TUserForm.h"
@@ -51,6 +52,8 @@ std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& params,
     SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
 
     auto form = std::make_unique<TAreasForm>();
+    // The settings are read: the nodelists load in the background.
+    StartNodelists();
     form->ShowFirstTime();
     return form;
 }

@@ -2,6 +2,7 @@
 
 #include "core/FidoAddress.h"
 #include "core/UserSettings.h"
+#include "ui/Nodelists.h"
 
 namespace {
 
@@ -27,9 +28,10 @@ bool EditUserSettings(QWidget* parent)
 {
     if (!Runner())
         return false;
-    UserSettingsFields fields{UserName,     AddressToText(MainAddress), AKAs,           NewLetterTemplate,
+    const ListSettings lists = NodelistSettings();
+    UserSettingsFields fields{UserName,        AddressToText(MainAddress), AKAs,           NewLetterTemplate,
                               QuoteReplyTemplate, NetmailAreas,         DefaultIncomingCharset, OutgoingCharset,
-                              SoftBreak8D};
+                              SoftBreak8D,     lists.Nodelists,            lists.Pointlists};
     if (!Runner()(parent, fields))
         return false;
     UserName = fields.Name;
@@ -43,5 +45,7 @@ bool EditUserSettings(QWidget* parent)
     OutgoingCharset = fields.OutgoingCharset;
     SoftBreak8D = fields.SoftBreak8D;
     SaveSettings();
+    // Lists named anew are loaded anew, in the background.
+    SetNodelistSettings({fields.Nodelists, fields.Pointlists});
     return true;
 }

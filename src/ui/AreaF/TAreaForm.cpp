@@ -40,6 +40,7 @@
 #include "ui/EditorEntry.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/MenuItems.h"
+#include "ui/Nodelists.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
 #include "ui/TFormStorage.h"
@@ -478,6 +479,10 @@ void TAreaForm::CreateLetterMenu(QMenuBar* bar)
                                         "Прокомментировать текущее письмо в другой области",
                                         QKeySequence(Qt::ALT | Qt::Key_N), 5);
     LetterItem->addSeparator();
+    AddToAddressBookItem = MakeItem(this, "AddToAddressBookItem", QStringLiteral("Добавить в &адресную книгу"),
+                                    QStringLiteral("Добавить отправителя письма в адресную книгу"), Keys{},
+                                    [this] { AddSenderToAddressBook(); });
+    LetterItem->addAction(AddToAddressBookItem);
     DeleteLetterItem = MakeItem(this, "DeleteLetterItem", QStringLiteral("&Удалить"),
                                 QStringLiteral("Удалить текущее письмо"), Keys{QKeySequence(Qt::Key_Delete)},
                                 [this] { DeleteLetter(); });
@@ -1102,11 +1107,27 @@ void TAreaForm::ShowCurrentLetter()
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
                   inBase ? Area->Base.get() : nullptr, MainAddress);
+    // The sender's node as the nodelist names it, where it knows the address.
     FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
-                                       inBase ? AddressToText(text.FromAddr).c_str() : "")));
+                                       inBase ? AddressWithStation(text.FromAddr).c_str() : "")));
+    ShownFrom = read.From;
+    ShownFromAddress = inBase ? text.FromAddr : FidoAddress{};
     ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
     Viewer->SetLines(std::move(text.Lines));
     ShowStatusPanel1();
+}
+
+void TAreaForm::AddSenderToAddressBook()
+{
+    if (!ShownLetter || ShownFromAddress.IsZero())
+        return;
+    AddressBook& book = ProgramAddressBook();
+    book.Remember(ShownFrom, ShownFromAddress, "");
+    if (std::string error = book.Save(); !error.empty())
+        ShowError("Адресная книга не записана: " + error, this);
+    else
+        StatusBar->showMessage(ToQString(ShownFrom + " (" + AddressToText(ShownFromAddress) + ") — в адресной книге"),
+                               3000);
 }
 
 void TAreaForm::ReflowShownText()

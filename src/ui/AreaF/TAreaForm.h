@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FidoAddress.h"
 #include "model/TConversationTree.h"
 #include "ui/FormWindow.h"
 
@@ -68,6 +69,8 @@ private:
     // comment in another area).
     void LetterCommand(int command);
     void DeleteLetter();
+    // "Добавить в адресную книгу": the shown letter's sender.
+    void AddSenderToAddressBook();
     // Enter: from the letter to the tree, or from the tree into the letter.
     void SwitchFocus();
     void SetViewMode(TViewMode mode);
@@ -142,6 +145,7 @@ private:
     QAction* ReplyInOtherAreaItem = nullptr;
     QAction* CommentInOtherAreaItem = nullptr;
     QAction* DeleteLetterItem = nullptr;
+    QAction* AddToAddressBookItem = nullptr;
     QAction* UnreadsTreeItem = nullptr;
     QAction* SimpleTreeItem = nullptr;
     QAction* ListItem = nullptr;
@@ -181,6 +185,9 @@ private:
     // The text of the letter shown, as read, kept for re-wrapping it when
     // only the viewer's width changed.
     const TLetter* ShownLetter = nullptr;
+    // The shown letter's sender, as its header line names it.
+    std::string ShownFrom;
+    FidoAddress ShownFromAddress;
     std::vector<std::string> ShownText;
     bool ShownTextValid = false;
 

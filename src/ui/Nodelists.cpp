@@ -1,0 +1,118 @@
+#include "ui/Nodelists.h"
+
+#include <QTimer>
+
+#include "core/Registry.h"
+#include "core/UserSettings.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+// How often the files of the lists are looked at for a change.
+constexpr int CheckIntervalMs = 60 * 1000;
+
+ListLoader& Loader()
+{
+    static ListLoader loader;
+    return loader;
+}
+
+void CheckNodelistsOnTimer()
+{
+    static QTimer* timer = nullptr;
+    if (timer)
+        return;
+    timer = new QTimer();
+    timer->setInterval(CheckIntervalMs);
+    QObject::connect(timer, &QTimer::timeout, [] { Loader().CheckForChanges(); });
+    timer->start();
+}
+
+}  // namespace
+
+ListSettings NodelistSettings()
+{
+    return LoadListSettings(UserRegistry(), UserSettingsKey());
+}
+
+void SetNodelistSettings(const ListSettings& lists)
+{
+    SaveListSettings(UserRegistry(), UserSettingsKey(), lists);
+    Loader().Configure(NodelistSettings());
+}
+
+void StartNodelists()
+{
+    Loader().Configure(NodelistSettings());
+    CheckNodelistsOnTimer();
+}
+
+std::shared_ptr<const LoadedLists> CurrentNodelists()
+{
+    return Loader().Current();
+}
+
+void WaitForNodelists()
+{
+    Loader().WaitIdle();
+}
+
+std::string StationOf(const FidoAddress& address)
+{
+    auto entry = CurrentNodelists()->Index.Find(address);
+    return entry ? entry->Station() : std::string();
+}
+
+std::string AddressWithStation(const FidoAddress& address)
+{
+    std::string station = StationOf(address);
+    return AddressToText(address) + (station.empty() ? "" : " (" + station + ")");
+}
+
+std::optional<FidoAddress> TypedDestination(const EditorState& editor)
+{
+    FidoAddress sender, destination;
+    if (ParseExactAddress(editor.FromAddress, MainAddress.Zone, sender) != AddressFault::None ||
+        ParseExactAddress(editor.ToAddress, sender.Zone, destination) != AddressFault::None)
+        return std::nullopt;
+    return destination;
+}
+
+bool ConfirmNetmailDestination(const FidoAddress& address, QWidget* parent)
+{
+    auto lists = CurrentNodelists();
+    if (lists->Index.Empty())
+        return true;
+    std::string question;
+    if (!lists->Index.Knows(address)) {
+        question = "Адреса " + AddressToText(address) + " нет в нодлисте. Всё равно записать?";
+    } else if (auto entry = lists->Index.Find(address); entry && entry->IsDown()) {
+        question = "Узел " + AddressToText(address) + " (" + entry->System +
+                   ") отмечен в нодлисте как неработающий (Down). Всё равно записать?";
+    } else {
+        return true;
+    }
+    return AskDialog(question, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, parent,
+                     QMessageBox::No) == QMessageBox::Yes;
+}
+
+AddressBook& ProgramAddressBook()
+{
+    static AddressBook book = [] {
+        AddressBook loaded(DefaultAddressBookPath());
+        std::string error = loaded.Load();
+        if (!error.empty())
+            ShowError(error);
+        return loaded;
+    }();
+    return book;
+}
+
+void RememberAddress(const std::string& name, const FidoAddress& address, QWidget* parent)
+{
+    AddressBook& book = ProgramAddressBook();
+    book.Remember(name, address, TodayText());
+    std::string error = book.Save();
+    if (!error.empty())
+        ShowError("Адресная книга не записана: " + error, parent);
+}
