@@ -32,19 +32,19 @@ constexpr double BytesPerEntryGoal = 200;
 constexpr double LookupGoalSeconds = 0.005;
 constexpr int Lookups = 1000;
 
-const char* const FirstNames[] = {"Sergey", "Alexey", "Ivan", "Dmitry", "Andrey", "Mikhail", "Vladimir", "Yuri",
-                                  "Nikolay", "Oleg", "Pavel", "Igor", "Viktor", "Konstantin", "Evgeny", "Roman",
-                                  "Anton", "Maxim", "Boris", "Gennady"};
-const char* const LastNames[] = {"Volkov", "Petrov", "Ivanov", "Smirnov", "Kuznetsov", "Popov", "Sokolov",
-                                 "Lebedev", "Kozlov", "Novikov", "Morozov", "Pavlov", "Semenov", "Golubev",
-                                 "Vinogradov", "Bogdanov", "Vorobiev", "Fedorov", "Mikhailov", "Belyaev",
-                                 "Tarasov", "Belov", "Komarov", "Orlov", "Kiselev", "Makarov", "Andreev",
-                                 "Kovalev", "Ilyin", "Gusev", "Titov", "Kuzmin", "Kudryavtsev", "Baranov"};
-const char* const Cities[] = {"Moscow", "Saint_Petersburg", "Novosibirsk", "Yekaterinburg", "Kazan", "Samara",
-                              "Omsk", "Rostov-on-Don", "Ufa", "Krasnoyarsk", "Perm", "Voronezh", "Volgograd"};
+const char* const FirstNames[] = {"Sergey", "Alexey",  "Ivan",  "Dmitry", "Andrey", "Mikhail", "Vladimir",
+                                  "Yuri",   "Nikolay", "Oleg",  "Pavel",  "Igor",   "Viktor",  "Konstantin",
+                                  "Evgeny", "Roman",   "Anton", "Maxim",  "Boris",  "Gennady"};
+const char* const LastNames[] = {"Volkov",     "Petrov",   "Ivanov",   "Smirnov", "Kuznetsov",   "Popov",   "Sokolov",
+                                 "Lebedev",    "Kozlov",   "Novikov",  "Morozov", "Pavlov",      "Semenov", "Golubev",
+                                 "Vinogradov", "Bogdanov", "Vorobiev", "Fedorov", "Mikhailov",   "Belyaev", "Tarasov",
+                                 "Belov",      "Komarov",  "Orlov",    "Kiselev", "Makarov",     "Andreev", "Kovalev",
+                                 "Ilyin",      "Gusev",    "Titov",    "Kuzmin",  "Kudryavtsev", "Baranov"};
+const char* const Cities[] = {"Moscow",   "Saint_Petersburg", "Novosibirsk", "Yekaterinburg", "Kazan", "Samara",
+                              "Omsk",     "Rostov-on-Don",    "Ufa",         "Krasnoyarsk",   "Perm",  "Voronezh",
+                              "Volgograd"};
 
-template <class T, std::size_t N>
-const char* Pick(T (&list)[N], long i)
+template <class T, std::size_t N> const char* Pick(T (&list)[N], long i)
 {
     return list[static_cast<std::size_t>(i) % N];
 }
@@ -62,13 +62,13 @@ std::string MakeNodelist(long nodes)
         long net = 5000 + n / NodesPerNet, node = n % NodesPerNet;
         if (node == 0) {
             text += "Host," + std::to_string(net) + ",Net_" + std::to_string(net) + "_Host," + Pick(Cities, net) +
-                    "_Russia," + Sysop(n + 5) + ",7-495-555-" + std::to_string(1000 + net % 9000) +
-                    ",33600,CM,XA,V34,IBN,INA:host.example.org\r\n";
+                "_Russia," + Sysop(n + 5) + ",7-495-555-" + std::to_string(1000 + net % 9000) +
+                ",33600,CM,XA,V34,IBN,INA:host.example.org\r\n";
             continue;
         }
         const char* keyword = node % 50 == 1 ? "Hub" : node % 97 == 0 ? "Down" : node % 31 == 0 ? "Pvt" : "";
         text += std::string(keyword) + "," + std::to_string(node) + ",Station_" + std::to_string(n) + "," +
-                Pick(Cities, n) + "," + Sysop(n) + ",7-495-" + std::to_string(1000000 + n) + ",33600,CM,XA\r\n";
+            Pick(Cities, n) + "," + Sysop(n) + ",7-495-" + std::to_string(1000000 + n) + ",33600,CM,XA\r\n";
     }
     return text + "\x1A";
 }
@@ -80,9 +80,9 @@ std::string MakePointlist(long points)
         long boss = p / PointsPerBoss;
         if (p % PointsPerBoss == 0)
             text += "Boss,2:" + std::to_string(5000 + boss / (NodesPerNet - 1)) + "/" +
-                    std::to_string(1 + boss % (NodesPerNet - 1)) + "\r\n";
+                std::to_string(1 + boss % (NodesPerNet - 1)) + "\r\n";
         text += "Point," + std::to_string(1 + p % PointsPerBoss) + ",Point_" + std::to_string(p) + "," +
-                Pick(Cities, p) + "," + Sysop(p * 3 + 1) + ",-Unpublished-,300,MO\r\n";
+            Pick(Cities, p) + "," + Sysop(p * 3 + 1) + ",-Unpublished-,300,MO\r\n";
     }
     return text;
 }
@@ -117,8 +117,7 @@ int LoadInChild(const std::vector<std::string>& files)
     std::shared_ptr<const LoadedLists> loaded;
     double seconds = Seconds([&] { loaded = LoadLists(lists, 340); });
     std::printf("seconds\t%.6f\nentries\t%zu\nbytes\t%zu\nresident\t%ld\nfailures\t%zu\n", seconds,
-                loaded->Index.Size(), loaded->Index.MemoryBytes(), ResidentBytes() - before,
-                loaded->Failures().size());
+                loaded->Index.Size(), loaded->Index.MemoryBytes(), ResidentBytes() - before, loaded->Failures().size());
     return 0;
 }
 
@@ -159,8 +158,9 @@ int main(int argc, char** argv)
     Report({"loading " + size + " (fresh process)", "s", Goal::AtMost, options.Limit(LoadGoalSeconds)}, plain,
            CutShortNote(plain, options.Runs));
     Report({"loading the ZIP copies / the plain files", "x", Goal::AtMost, PackedGoalRatio}, ratio);
-    Report({"loading the ZIP copies (fresh process)", "s", Goal::AtMost, options.Limit(LoadGoalSeconds) * PackedGoalRatio},
-           packed);
+    Report(
+        {"loading the ZIP copies (fresh process)", "s", Goal::AtMost, options.Limit(LoadGoalSeconds) * PackedGoalRatio},
+        packed);
     Report({"index memory", "bytes/entry", Goal::AtMost, BytesPerEntryGoal}, perEntry);
     Report({"index memory, ZIP copies", "bytes/entry", Goal::AtMost, BytesPerEntryGoal}, perEntryPacked);
 

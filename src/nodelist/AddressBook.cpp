@@ -8,6 +8,7 @@
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
+#include "nodelist/ListParser.h"
 #include "nodelist/NameFold.h"
 #include "nodelist/NodelistIndex.h"
 
@@ -36,13 +37,14 @@ bool ParseLine(std::string_view line, AddressBookEntry& entry)
     entry.Name = std::string(line.substr(0, first));
     entry.LastUsed = std::string(line.substr(second + 1));
     return !entry.Name.empty() && IsDateText(entry.LastUsed) &&
-           ParseExactAddress(line.substr(first + 1, second - first - 1), 0, entry.Address) == AddressFault::None;
+        ParseExactAddress(line.substr(first + 1, second - first - 1), 0, entry.Address) == AddressFault::None;
 }
 
 // Names in the book are one line without tabs.
 std::string CleanName(std::string name)
 {
-    std::replace_if(name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return name;
 }
 
@@ -67,7 +69,9 @@ std::string TodayText()
                   static_cast<unsigned>(date.day()));
 }
 
-AddressBook::AddressBook(std::string path) : FilePath(std::move(path)) {}
+AddressBook::AddressBook(std::string path) : FilePath(std::move(path))
+{
+}
 
 std::string AddressBook::Load()
 {
@@ -80,31 +84,21 @@ std::string AddressBook::Load()
     if (error != 0)
         return FilePath + ": " + Format("не читается (ошибка %u)", error);
     std::vector<uint32_t> badLines;
-    uint32_t number = 0;
-    std::size_t start = 0;
-    while (start < contents.size()) {
-        std::size_t end = contents.find('\n', start);
-        if (end == std::string::npos)
-            end = contents.size();
-        std::string_view line = std::string_view(contents).substr(start, end - start);
-        start = end + 1;
-        ++number;
-        if (number == 1) {
-            if (line != Header)
-                badLines.push_back(number);
-            continue;
-        }
+    ForEachLine(contents, [&](uint32_t number, std::string_view line) {
         AddressBookEntry entry;
-        if (IsValidUtf8(line) && ParseLine(line, entry))
-            List.push_back(std::move(entry));
-        else if (!line.empty())
+        if (number == 1 ? line == Header : line.empty() || (IsValidUtf8(line) && ParseLine(line, entry))) {
+            if (!entry.Name.empty())
+                List.push_back(std::move(entry));
+        } else {
             badLines.push_back(number);
-    }
+        }
+    });
     Sort();
     if (badLines.empty())
         return {};
     IsDamaged = true;
-    return FilePath + ": " + Format("адресная книга повреждена (строка %u); она будет заменена при записи", badLines.front());
+    return FilePath + ": " +
+        Format("адресная книга повреждена (строка %u); она будет заменена при записи", badLines.front());
 }
 
 void AddressBook::Remember(const std::string& name, const FidoAddress& address, const std::string& date)

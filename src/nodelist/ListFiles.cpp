@@ -56,8 +56,10 @@ bool LooksPacked(std::string_view head)
         return head.size() >= at + magic.size() && head.substr(at, magic.size()) == magic;
     };
     return starts("PK\x03\x04") || starts("Rar!") || starts("7z\xBC\xAF\x27\x1C") || starts("-lh", 2) ||
-           starts("\x1F\x8B") || starts("BZh") || starts("\xFD" "7zXZ") ||
-           starts("ustar", 257);
+        starts("\x1F\x8B") || starts("BZh") ||
+        starts("\xFD"
+               "7zXZ") ||
+        starts("ustar", 257);
 }
 
 struct ArchiveCloser {
@@ -165,7 +167,7 @@ std::string ReadListFile(const std::string& path, std::string& bytes)
 
 FileStamp StampOf(const std::string& path)
 {
-    struct stat info{};
+    struct stat info { };
     if (path.empty() || stat(path.c_str(), &info) != 0)
         return {};
     return {static_cast<int64_t>(info.st_size),

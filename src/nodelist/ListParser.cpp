@@ -101,8 +101,7 @@ public:
             Boss.reset();
             entry.Address = {Zone, value, 0, 0};
             return {};
-        case EntryKind::Hub:
-            break;
+        case EntryKind::Hub: break;
         default:
             if (Boss) {
                 entry.Address = *Boss;
@@ -161,20 +160,26 @@ std::string DecodeListText(std::string_view bytes)
     return DecodeAs(bytes, Charset::Cp866);
 }
 
-void ParseListText(std::string_view text, const EntrySink& sink, ListReport& report)
+void ForEachLine(std::string_view text, const std::function<void(uint32_t number, std::string_view line)>& visit)
 {
-    ListContext context;
-    uint32_t lineNumber = 0;
+    uint32_t number = 0;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = TrimLine(text.substr(start, end - start));
+        visit(++number, text.substr(start, end - start));
         start = end + 1;
-        ++lineNumber;
+    }
+}
+
+void ParseListText(std::string_view text, const EntrySink& sink, ListReport& report)
+{
+    ListContext context;
+    ForEachLine(text, [&](uint32_t lineNumber, std::string_view line) {
+        line = TrimLine(line);
         if (line.empty() || line.front() == ';')
-            continue;
+            return;
         Fields fields = SplitFields(line);
         EntryKind kind = EntryKind::Node;
         std::string fault;
@@ -187,10 +192,10 @@ void ParseListText(std::string_view text, const EntrySink& sink, ListReport& rep
             fault = context.Read(fields, kind, entry);
         if (!fault.empty()) {
             report.BadLines.push_back({lineNumber, std::move(fault)});
-            continue;
+            return;
         }
         ++report.Counts[static_cast<std::size_t>(kind)];
         if (kind != EntryKind::Boss)
             sink(entry);
-    }
+    });
 }

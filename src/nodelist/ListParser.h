@@ -36,9 +36,9 @@ struct BadLine {
 
 // What reading one list found.
 struct ListReport {
-    std::string Name;  // the list as the user named it
-    std::string Path;  // the file read ("" when none was found)
-    std::string Error; // why it could not be read; "" when it was
+    std::string Name;   // the list as the user named it
+    std::string Path;   // the file read ("" when none was found)
+    std::string Error;  // why it could not be read; "" when it was
     std::array<uint32_t, EntryKindCount> Counts{};
     std::vector<BadLine> BadLines;
 
@@ -48,6 +48,10 @@ struct ListReport {
 // The list's bytes as UTF-8: the bytes themselves when they are valid UTF-8,
 // else their CP866 reading. The text ends at an end-of-file character (^Z).
 std::string DecodeListText(std::string_view bytes);
+
+// Calls visit with each line of text (numbered from 1, without its line
+// end; a CR before the LF is the line's).
+void ForEachLine(std::string_view text, const std::function<void(uint32_t number, std::string_view line)>& visit);
 
 using EntrySink = std::function<void(const ParsedEntry&)>;
 // Parses decoded list text, handing every good entry to sink; counts the

@@ -17,12 +17,12 @@ ListReport ReadOneList(const std::string& name, int today, NodelistIndex& index)
         return report;
     std::string text = DecodeListText(bytes);
     bytes = std::string();
-    ParseListText(text, [&](const ParsedEntry& entry) { index.Add(entry); }, report);
+    ParseListText(
+        text, [&](const ParsedEntry& entry) { index.Add(entry); }, report);
     return report;
 }
 
-template <class Visit>
-void ForEachList(const ListSettings& lists, Visit visit)
+template <class Visit> void ForEachList(const ListSettings& lists, Visit visit)
 {
     for (const std::string& name : lists.Nodelists)
         visit(name);
@@ -55,7 +55,8 @@ std::shared_ptr<const LoadedLists> LoadLists(const ListSettings& lists, int toda
 {
     auto loaded = std::make_shared<LoadedLists>();
     loaded->Stamps = StampLists(lists, today);
-    ForEachList(lists, [&](const std::string& name) { loaded->Reports.push_back(ReadOneList(name, today, loaded->Index)); });
+    ForEachList(lists,
+                [&](const std::string& name) { loaded->Reports.push_back(ReadOneList(name, today, loaded->Index)); });
     loaded->Index.Finish();
     return loaded;
 }

@@ -9,8 +9,8 @@ namespace {
 
 // а .. я, as Russian names are written in Latin letters; ь and ъ vanish.
 constexpr std::array<std::string_view, 32> CyrillicInLatin = {
-    "a", "b", "v", "g",  "d",  "e",  "zh",   "z", "i", "y", "k",  "l", "m",  "n",  "o", "p",
-    "r", "s", "t", "u",  "f",  "kh", "ts",   "ch", "sh", "shch", "", "y", "",  "e",  "yu", "ya",
+    "a", "b", "v", "g", "d", "e",  "zh", "z",  "i",  "y",    "k", "l", "m", "n", "o",  "p",
+    "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "",  "y", "",  "e", "yu", "ya",
 };
 constexpr char32_t CyrillicSmallA = 0x430;
 constexpr char32_t CyrillicSmallYo = 0x451;

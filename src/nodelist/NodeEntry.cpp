@@ -35,9 +35,7 @@ std::string_view NodeEntry::Status() const
     switch (Kind) {
     case EntryKind::Pvt:
     case EntryKind::Hold:
-    case EntryKind::Down:
-        return EntryKindKeyword(Kind);
-    default:
-        return {};
+    case EntryKind::Down: return EntryKindKeyword(Kind);
+    default: return {};
     }
 }

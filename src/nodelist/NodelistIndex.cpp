@@ -45,8 +45,7 @@ bool ParseExactNumber(std::string_view text, uint16_t& number)
 
 // The first number in [first, last) for which found holds, last when none;
 // found is false up to some number and true from there on.
-template <class Found>
-uint32_t FirstRank(uint32_t first, std::size_t last, Found found)
+template <class Found> uint32_t FirstRank(uint32_t first, std::size_t last, Found found)
 {
     uint32_t count = static_cast<uint32_t>(last) - first;
     while (count > 0) {
@@ -133,11 +132,10 @@ void NodelistIndex::IndexWords(Field field, Words& words) const
     for (const WordRef& ref : refs)
         words.Refs[next[ref.Word]++] = ref;
     // A word twice in one name is one ref.
-    words.Refs.erase(std::unique(words.Refs.begin(), words.Refs.end(),
-                                 [](const WordRef& a, const WordRef& b) {
-                                     return a.Word == b.Word && a.Record == b.Record;
-                                 }),
-                     words.Refs.end());
+    words.Refs.erase(
+        std::unique(words.Refs.begin(), words.Refs.end(),
+                    [](const WordRef& a, const WordRef& b) { return a.Word == b.Word && a.Record == b.Record; }),
+        words.Refs.end());
     words.Refs.shrink_to_fit();
     words.Pool.shrink_to_fit();
 }
@@ -150,7 +148,7 @@ std::size_t NodelistIndex::Words::MemoryBytes() const
 std::size_t NodelistIndex::MemoryBytes() const
 {
     return sizeof(*this) + Texts.capacity() + Records.capacity() * sizeof(Record) +
-           ByNet.capacity() * sizeof(uint32_t) + SysopWords.MemoryBytes() + SystemWords.MemoryBytes();
+        ByNet.capacity() * sizeof(uint32_t) + SysopWords.MemoryBytes() + SystemWords.MemoryBytes();
 }
 
 std::string_view NodelistIndex::FieldOf(const Record& record, Field field) const
@@ -255,10 +253,9 @@ std::vector<uint32_t> NodelistIndex::MatchWords(const Words& words, Field field,
     auto wordAt = [&](uint32_t rank) { return std::string_view(words.Pool.c_str() + words.Starts[rank]); };
     std::pair<std::size_t, std::size_t> narrowest{0, words.Refs.size()};
     auto refsBelow = [&](uint32_t rank) {
-        return static_cast<std::size_t>(
-            std::partition_point(words.Refs.begin(), words.Refs.end(),
-                                 [&](const WordRef& ref) { return ref.Word < rank; }) -
-            words.Refs.begin());
+        return static_cast<std::size_t>(std::partition_point(words.Refs.begin(), words.Refs.end(),
+                                                             [&](const WordRef& ref) { return ref.Word < rank; }) -
+                                        words.Refs.begin());
     };
     for (const std::string& word : query) {
         uint32_t low = FirstRank(0, words.Starts.size(), [&](uint32_t r) { return wordAt(r) >= word; });
@@ -273,7 +270,8 @@ std::vector<uint32_t> NodelistIndex::MatchWords(const Words& words, Field field,
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
     if (query.size() > 1)
-        std::erase_if(records, [&](uint32_t r) { return !EachWordStartsOne(query, FoldedWords(FieldOf(Records[r], field))); });
+        std::erase_if(records,
+                      [&](uint32_t r) { return !EachWordStartsOne(query, FoldedWords(FieldOf(Records[r], field))); });
     return records;
 }
 

@@ -61,9 +61,9 @@ private:
         uint32_t Record;
     };
     struct Words {
-        std::string Pool;                 // the distinct folded words in order, each ended by '\0'
-        std::vector<uint32_t> Starts;     // where each word starts in Pool
-        std::vector<WordRef> Refs;        // by word, then record
+        std::string Pool;              // the distinct folded words in order, each ended by '\0'
+        std::vector<uint32_t> Starts;  // where each word starts in Pool
+        std::vector<WordRef> Refs;     // by word, then record
 
         std::size_t MemoryBytes() const;
     };
@@ -71,8 +71,7 @@ private:
     std::string_view FieldOf(const Record& record, Field field) const;
     NodeEntry EntryOf(const Record& record) const;
     void IndexWords(Field field, Words& words) const;
-    std::vector<NodeEntry> FindByWords(const Words& words, Field field, std::string_view name,
-                                       std::size_t limit) const;
+    std::vector<NodeEntry> FindByWords(const Words& words, Field field, std::string_view name, std::size_t limit) const;
     std::vector<uint32_t> MatchWords(const Words& words, Field field, std::string_view name) const;
 
     std::string Texts;

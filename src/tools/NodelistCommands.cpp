@@ -41,7 +41,8 @@ void PrintReport(const ListReport& report)
     PrintLine(name + "\t" + EscapeField(report.Path));
     for (int i = 0; i < EntryKindCount; ++i)
         if (uint32_t count = report.Counts[static_cast<std::size_t>(i)]; count > 0)
-            PrintLine(name + "\t" + std::string(EntryKindName(static_cast<EntryKind>(i))) + "\t" + std::to_string(count));
+            PrintLine(name + "\t" + std::string(EntryKindName(static_cast<EntryKind>(i))) + "\t" +
+                      std::to_string(count));
     PrintLine(name + "\tbad\t" + std::to_string(report.BadLines.size()));
     for (const BadLine& bad : report.BadLines)
         PrintLine(name + "\tbad line\t" + std::to_string(bad.Line) + "\t" + bad.Reason);

@@ -1,5 +1,6 @@
 #include "ui/Nodelists.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "core/Registry.h"
@@ -26,6 +27,12 @@ void CheckNodelistsOnTimer()
     timer->setInterval(CheckIntervalMs);
     QObject::connect(timer, &QTimer::timeout, [] { Loader().CheckForChanges(); });
     timer->start();
+    // A build still running ends before the program's statics (the
+    // character set tables it reads through) go.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+        timer->stop();
+        Loader().WaitIdle();
+    });
 }
 
 }  // namespace
@@ -88,12 +95,12 @@ bool ConfirmNetmailDestination(const FidoAddress& address, QWidget* parent)
         question = "Адреса " + AddressToText(address) + " нет в нодлисте. Всё равно записать?";
     } else if (auto entry = lists->Index.Find(address); entry && entry->IsDown()) {
         question = "Узел " + AddressToText(address) + " (" + entry->System +
-                   ") отмечен в нодлисте как неработающий (Down). Всё равно записать?";
+            ") отмечен в нодлисте как неработающий (Down). Всё равно записать?";
     } else {
         return true;
     }
-    return AskDialog(question, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, parent,
-                     QMessageBox::No) == QMessageBox::Yes;
+    return AskDialog(question, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, parent, QMessageBox::No) ==
+        QMessageBox::Yes;
 }
 
 AddressBook& ProgramAddressBook()

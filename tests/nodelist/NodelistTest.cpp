@@ -11,30 +11,28 @@
 
 namespace {
 
-const char* const Nodelist =
-    ";A FidoNet Nodelist for Friday, December 4, 2026 -- Day number 338\r\n"
-    "Zone,2,Europe,Amsterdam,Zone_Coord,-Unpublished-,300,CM\r\n"
-    "Region,50,Russia,Moscow,Region_Coord,7-495-1,9600,CM\r\n"
-    "Host,5020,Moscow_Net,Moscow,Host_Sysop,7-495-2,9600,CM,XA\r\n"
-    "Hub,100,Hub_100,Moscow,Hub_Sysop,7-495-3,9600,CM\r\n"
-    ",275,Station,Moscow,Sergey_Volkov,7-495-4,33600,CM,XA,IBN\r\n"
-    "Pvt,12,Hidden,Tver,Ivan_Petrov,-Unpublished-,300,MO\r\n"
-    "Down,9,Broken,Moscow,Yuri_Orlov,7-495-5,300\r\n"
-    "Gate,7,Bad_Keyword,Nowhere,Nobody,-,300\r\n"
-    ",x1,Bad_Number,Nowhere,Nobody,-,300\r\n"
-    ",13,Too_Short\r\n"
-    "Host,5030,Other_Net,Tula,Alexey_Kuznetsov,7-4872-1,300,CM\r\n"
-    ",1,Tula_Station,Tula,Sergei_Kuzmin,7-4872-2,300\r\n"
-    "\x1A";
+const char* const Nodelist = ";A FidoNet Nodelist for Friday, December 4, 2026 -- Day number 338\r\n"
+                             "Zone,2,Europe,Amsterdam,Zone_Coord,-Unpublished-,300,CM\r\n"
+                             "Region,50,Russia,Moscow,Region_Coord,7-495-1,9600,CM\r\n"
+                             "Host,5020,Moscow_Net,Moscow,Host_Sysop,7-495-2,9600,CM,XA\r\n"
+                             "Hub,100,Hub_100,Moscow,Hub_Sysop,7-495-3,9600,CM\r\n"
+                             ",275,Station,Moscow,Sergey_Volkov,7-495-4,33600,CM,XA,IBN\r\n"
+                             "Pvt,12,Hidden,Tver,Ivan_Petrov,-Unpublished-,300,MO\r\n"
+                             "Down,9,Broken,Moscow,Yuri_Orlov,7-495-5,300\r\n"
+                             "Gate,7,Bad_Keyword,Nowhere,Nobody,-,300\r\n"
+                             ",x1,Bad_Number,Nowhere,Nobody,-,300\r\n"
+                             ",13,Too_Short\r\n"
+                             "Host,5030,Other_Net,Tula,Alexey_Kuznetsov,7-4872-1,300,CM\r\n"
+                             ",1,Tula_Station,Tula,Sergei_Kuzmin,7-4872-2,300\r\n"
+                             "\x1A";
 
 // Both forms of pointlist: points under a Boss line, and full addresses.
-const char* const Pointlist =
-    ";Points of 2:5020/275\r\n"
-    "Boss,2:5020/275\r\n"
-    ",1,Home,Moscow,Maria_Volkova,-Unpublished-,300\r\n"
-    "Point,2,Work,Moscow,Ivan_Sidorov,-Unpublished-,300\r\n"
-    "Point,x,Bad,Moscow,Nobody,-,300\r\n"
-    ",2:5030/1.7,Laptop,Tula,Oleg_Belov,-Unpublished-,300\r\n";
+const char* const Pointlist = ";Points of 2:5020/275\r\n"
+                              "Boss,2:5020/275\r\n"
+                              ",1,Home,Moscow,Maria_Volkova,-Unpublished-,300\r\n"
+                              "Point,2,Work,Moscow,Ivan_Sidorov,-Unpublished-,300\r\n"
+                              "Point,x,Bad,Moscow,Nobody,-,300\r\n"
+                              ",2:5030/1.7,Laptop,Tula,Oleg_Belov,-Unpublished-,300\r\n";
 
 std::string Addresses(const std::vector<NodeEntry>& entries)
 {
@@ -134,7 +132,8 @@ TEST(ListReading, TextIsCp866UnlessValidUtf8)
     for (const std::string& bytes : {cp866, utf8}) {
         NodelistIndex index;
         ListReport report;
-        ParseListText(DecodeListText(bytes), [&](const ParsedEntry& e) { index.Add(e); }, report);
+        ParseListText(
+            DecodeListText(bytes), [&](const ParsedEntry& e) { index.Add(e); }, report);
         index.Finish();
         ASSERT_EQ(index.Size(), 1u);
         EXPECT_EQ(index.Find({2, 2, 0, 0})->System, "Станция");
@@ -161,8 +160,9 @@ TEST(ListFinding, ByNameSystemAndAddressPrefix)
         {"2:5020/1", "2:5020/12 2:5020/100"},
         {"5020/27", "2:5020/275 2:5020/275.1 2:5020/275.2"},
         {"2:5030/1.", "2:5030/1.7"},
-        {"2:50", "2:50/0 2:5020/0 2:5020/9 2:5020/12 2:5020/100 2:5020/275 2:5020/275.1 2:5020/275.2 2:5030/0 "
-                 "2:5030/1 2:5030/1.7"},
+        {"2:50",
+         "2:50/0 2:5020/0 2:5020/9 2:5020/12 2:5020/100 2:5020/275 2:5020/275.1 2:5020/275.2 2:5030/0 "
+         "2:5030/1 2:5030/1.7"},
         {"3:5020/1", ""},
     };
     for (const auto& c : cases)

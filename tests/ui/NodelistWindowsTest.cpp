@@ -30,11 +30,10 @@
 
 namespace {
 
-const char* const Nodelist =
-    "Zone,2,Europe,Amsterdam,Zone_Coord,-Unpublished-,300,CM\r\n"
-    "Host,5020,Moscow_Net,Moscow,Host_Sysop,7-495-2,9600,CM\r\n"
-    ",275,Station,Moscow,Sergey_Volkov,7-495-4,33600,CM,XA\r\n"
-    ",276,Other,Tver,Sergey_Orlov,7-495-5,33600,CM\r\n";
+const char* const Nodelist = "Zone,2,Europe,Amsterdam,Zone_Coord,-Unpublished-,300,CM\r\n"
+                             "Host,5020,Moscow_Net,Moscow,Host_Sysop,7-495-2,9600,CM\r\n"
+                             ",275,Station,Moscow,Sergey_Volkov,7-495-4,33600,CM,XA\r\n"
+                             ",276,Other,Tver,Sergey_Orlov,7-495-5,33600,CM\r\n";
 
 }  // namespace
 
@@ -105,9 +104,12 @@ private slots:
         MemoryMsgBase::RegisterFormat();
         const std::string spec = "Mnodelist-netmail";
         Store = MemoryMsgBase::StoreNamed(spec.substr(1));
-        WriteLetters(spec, {{.From = "Sergey Volkov", .To = "Ivan Petrov", .Subject = "Hi",
-                             .Lines = {"\x01MSGID: 2:5020/275 1234abcd", "Hello.", "--- test",
-                                       " * Origin: Somewhere (2:5020/275)"}}});
+        WriteLetters(
+            spec,
+            {{.From = "Sergey Volkov",
+              .To = "Ivan Petrov",
+              .Subject = "Hi",
+              .Lines = {"\x01MSGID: 2:5020/275 1234abcd", "Hello.", "--- test", " * Origin: Somewhere (2:5020/275)"}}});
         Area = std::make_unique<TArea>("NETMAIL", "Нетмейл", spec);
         Area->Load();
         AreaWindow = new TAreaForm(Area.get());

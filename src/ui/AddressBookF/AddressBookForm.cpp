@@ -31,7 +31,8 @@ bool EditEntry(QWidget* parent, const QString& caption, AddressBookEntry& entry)
     auto* name = new QLineEdit(ToQString(entry.Name), &dialog);
     name->setObjectName(QStringLiteral("NameEdit"));
     name->setMaxLength(35);
-    auto* address = new QLineEdit(entry.Address.IsZero() ? QString() : ToQString(AddressToText(entry.Address)), &dialog);
+    auto* address =
+        new QLineEdit(entry.Address.IsZero() ? QString() : ToQString(AddressToText(entry.Address)), &dialog);
     address->setObjectName(QStringLiteral("AddressEdit"));
     address->setPlaceholderText(QStringLiteral("2:5020/1234.5"));
     layout->addRow(QStringLiteral("&Имя:"), name);

@@ -60,11 +60,8 @@ bool AddressCompletion::eventFilter(QObject* watched, QEvent* event)
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            event->accept();
-            return true;
-        default:
-            break;
+        case Qt::Key_PageDown: event->accept(); return true;
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);
