@@ -3,8 +3,10 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QStandardItemModel>
+#include <algorithm>
 
 #include "settings/QtText.h"
 #include "ui/Nodelists.h"
@@ -86,7 +88,14 @@ void AddressCompletion::Offer(QLineEdit* field, const QString& text)
         return;
     }
     Completer->setWidget(field);
-    Completer->complete();
+    // The rows whole, however narrow the field.
+    QAbstractItemView* popup = Completer->popup();
+    int widest = 0;
+    for (int row = 0; row < Rows->rowCount(); ++row)
+        widest = std::max(widest, popup->fontMetrics().horizontalAdvance(Rows->item(row)->text()));
+    QRect place = field->rect();
+    place.setWidth(std::max(place.width(), widest + popup->verticalScrollBar()->sizeHint().width() + 16));
+    Completer->complete(place);
 }
 
 void AddressCompletion::Choose(const QModelIndex& index)
