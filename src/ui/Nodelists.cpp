@@ -1,21 +1,44 @@
 #include "ui/Nodelists.h"
 
 #include <QCoreApplication>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "core/Registry.h"
+#include "core/StringHelpers.h"
 #include "core/UserSettings.h"
+#include "settings/QtText.h"
 #include "ui/Dialogs.h"
+#include "ui/FormWindow.h"
 
 namespace {
 
 // How often the files of the lists are looked at for a change.
 constexpr int CheckIntervalMs = 60 * 1000;
+// How long a list that could not be read is named in the status bar.
+constexpr int ReportShownMs = 20 * 1000;
 
 ListLoader& Loader()
 {
     static ListLoader loader;
     return loader;
+}
+
+// Lists that could not be read are named in the status bar of the window in
+// front, once for each new set of failures; the others are used all the same.
+void ReportFailures()
+{
+    static std::string reported;
+    const std::string failures = CurrentNodelists()->Failures();
+    if (failures == reported)
+        return;
+    reported = failures;
+    const std::vector<FormWindow*> windows = FormWindow::AllForms();
+    if (failures.empty() || windows.empty())
+        return;
+    QString text = ToQString("Не прочитан нодлист: " + failures).trimmed();
+    text.replace(QLatin1Char('\n'), QStringLiteral("; "));
+    windows.front()->statusBar()->showMessage(text, ReportShownMs);
 }
 
 void CheckNodelistsOnTimer()
@@ -27,6 +50,10 @@ void CheckNodelistsOnTimer()
     timer->setInterval(CheckIntervalMs);
     QObject::connect(timer, &QTimer::timeout, [] { Loader().CheckForChanges(); });
     timer->start();
+    Loader().SetOnLoaded([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &ReportFailures, Qt::QueuedConnection);
+    });
     // A build still running ends before the program's statics (the
     // character set tables it reads through) go.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
@@ -52,6 +79,21 @@ void StartNodelists()
 {
     Loader().Configure(NodelistSettings());
     CheckNodelistsOnTimer();
+}
+
+std::string NodelistState()
+{
+    auto lists = CurrentNodelists();
+    if (lists->Reports.empty())
+        return "Списки не заданы.";
+    std::string text = Format("Прочитано записей: %zu.", lists->Index.Size());
+    for (const ListReport& report : lists->Reports)
+        if (!report.Error.empty())
+            text += "\nНе прочитан: " + report.Error;
+        else if (!report.BadLines.empty())
+            text += Format("\n%s: плохих строк %zu (первая — %u).", report.Path.c_str(), report.BadLines.size(),
+                           report.BadLines.front().Line);
+    return text;
 }
 
 std::shared_ptr<const LoadedLists> CurrentNodelists()

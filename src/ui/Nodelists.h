@@ -22,6 +22,10 @@ void StartNodelists();
 ListSettings NodelistSettings();
 void SetNodelistSettings(const ListSettings& lists);
 
+// What the last build read, for the settings page: entries, the lists that
+// could not be read, bad lines.
+std::string NodelistState();
+
 // The index last built (empty before the first build ends).
 std::shared_ptr<const LoadedLists> CurrentNodelists();
 // Waits for the build in progress (tests).

@@ -17,6 +17,7 @@
 
 #include "settings/QtText.h"
 #include "text/Templates.h"
+#include "ui/Nodelists.h"
 
 namespace {
 
@@ -220,6 +221,10 @@ void TUserForm::AddNodelistPage()
                             page);
     note->setWordWrap(true);
     layout->addWidget(note);
+    auto* state = new QLabel(ToQString(NodelistState()), page);
+    state->setObjectName(QStringLiteral("NodelistStateLabel"));
+    state->setWordWrap(true);
+    layout->addWidget(state);
     Notebook->addTab(page, QStringLiteral("Нод&лист"));
 }
 
