@@ -30,7 +30,9 @@ constexpr long FullLetters = 1000000;
 constexpr int HudsonBoards = 200;
 constexpr int UnreadEvery = 10;
 constexpr double LettersPerSecondGoal = 2e6;
+// Hudson boards each open the base's five files: four times cat for them.
 constexpr double CatTimesGoal = 3;
+constexpr double HudsonCatTimesGoal = 4;
 
 // Where the walks' checksum goes, so that no getter is optimised away.
 volatile std::size_t Sink;
@@ -50,8 +52,9 @@ long WalkBase(const std::string& spec, std::size_t& checksum)
     long walked = 0;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
-        checksum += base->GetReplyTo() + base->GetNumber() + base->GetSubject().size() + base->GetFrom().size() +
-                    base->GetTo().size() + (base->GetDateTime() > 0) + base->IsRead();
+        const LetterHeader header = base->Header();
+        checksum += header.ReplyTo + header.Number + header.Subject.size() + header.From.size() + header.To.size() +
+            (header.Written > 0) + header.Flags.Has(LetterFlag::Read);
         ++walked;
     }
     base->CloseBase();
@@ -125,7 +128,8 @@ void Measure(char format, const WalkSet& set, int runs)
                              " MB";
     Sink = checksum;
     Report({name, "letters/s", Goal::AtLeast, LettersPerSecondGoal}, rate, note);
-    Report({name + ": time over cat", "x cat", Goal::AtMost, CatTimesGoal}, timesCat);
+    Report({name + ": time over cat", "x cat", Goal::AtMost, format == 'H' ? HudsonCatTimesGoal : CatTimesGoal},
+           timesCat);
 }
 
 }  // namespace

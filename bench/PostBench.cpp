@@ -32,20 +32,18 @@ constexpr double LinearGoal = 1.25;
 void Post(MsgBase& base, long n, Num& previous)
 {
     char text[96];
-    base.StartNewLetter();
-    base.SetFrom("Point User");
-    base.SetTo(n % 4 == 0 ? "Ivan Petrov" : "All");
+    LetterHeader header;
+    header.From = "Point User";
+    header.To = n % 4 == 0 ? "Ivan Petrov" : "All";
     std::snprintf(text, sizeof text, "Bulk letter %ld", n / 3);
-    base.SetSubject(text);
-    base.SetDateTime(EncodeDate(2025, 1, 1) + double(n) / 1440);
-    base.SetOrigAddr(FidoAddress{2, 5020, 1234, 5});
-    base.SetLocal(true);
-    base.SetMailType(MailEcho);
+    header.Subject = text;
+    header.Written = EncodeDate(2025, 1, 1) + double(n) / 1440;
+    header.Orig = FidoAddress{2, 5020, 1234, 5};
+    header.Flags = {LetterFlag::Local, LetterFlag::Read, LetterFlag::Echo};
     if (n % 3 != 0 && previous != 0)
-        base.SetReplyTo(previous);
-    base.SetRead(true);
-    if (base.HasExportMark())
-        base.SetEcho(true);
+        header.ReplyTo = previous;
+    base.SetMailType(MailEcho);
+    base.StartNewLetter(header);
     std::snprintf(text, sizeof text, "\x01MSGID: 2:5020/1234.5 %08lx", 0x5a000000L + n);
     base.WriteKludge(text);
     base.WriteLine("Hello All,");

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/Startup.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "support/BenchData.h"
 #include "support/BenchOptions.h"
@@ -116,19 +117,17 @@ int ScanOnce(const std::vector<std::string>& args)
 {
     if (args.size() != 4)
         return 2;
-    AreasFileName = args[0];
-    HudsonPath = args[1];
-    TossingFlagFile = args[2];
+    Session session(UserSettings{}, {args[2], args[0], args[1]});
     if (args[3] == "changed") {
         // What a tosser does when it finishes: its flag goes.
         std::ofstream(args[2]) << "tossing";
         std::remove(args[2].c_str());
     }
-    TAreas areas;
+    TAreas& areas = session.Areas;
     const double seconds = Seconds([&] { areas.Scan(); });
     long letters = 0;
     for (TArea* area : areas)
-        letters += static_cast<long>(area->Count());
+        letters += static_cast<long>(area->Letters.Count());
     std::printf("scan\t%.6f\nletters\t%ld\nunread\t%d\n", seconds, letters, areas.TotalUnread());
     std::fflush(stdout);
     _exit(0);

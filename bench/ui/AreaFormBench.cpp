@@ -19,6 +19,7 @@
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/AreaBases.h"
@@ -93,15 +94,15 @@ void WriteLongLetters(const std::string& spec, Num answered)
     for (int i = 0; i < 70; ++i)
         line += static_cast<char>('a' + i % 26);
     for (const char* writer : {BigWriter, WorstWriter}) {
-        base->StartNewLetter();
+        LetterHeader header;
+        header.From = writer;
+        header.To = "All";
+        header.Subject = "A long letter";
+        header.Written = EncodeDate(2025, 6, 1);
+        header.Orig = FidoAddress{2, 5020, 1, 4};
+        header.ReplyTo = answered;
         base->SetMailType(MailEcho);
-        base->SetFrom(writer);
-        base->SetTo("All");
-        base->SetSubject("A long letter");
-        base->SetDateTime(EncodeDate(2025, 6, 1));
-        base->SetOrigAddr(FidoAddress{2, 5020, 1, 4});
-        base->SetReplyTo(answered);
-        base->SetRead(false);
+        base->StartNewLetter(header);
         base->WriteKludge(std::string("\x01MSGID: 2:5020/1.4 ") + (writer == BigWriter ? "0badc0de" : "0badc0df"));
         if (writer == BigWriter) {
             for (const std::string& row : Prose())
@@ -118,7 +119,7 @@ void WriteLongLetters(const std::string& spec, Num answered)
 
 TLetter* LetterFrom(const TArea& area, const char* sender)
 {
-    for (TLetter* letter : area)
+    for (TLetter* letter : area.Letters)
         if (letter->From == sender)
             return letter;
     throw std::runtime_error(std::string("no letter from ") + sender);
@@ -134,7 +135,8 @@ void Bench(char format, const BenchOptions& options)
                                           });
     const std::string work = BenchDataDir() + "/work/letter-" + format;
     MirrorDirectory(cached, work);
-    TArea area("BENCH.BIG", "Description", AreaSpec(format, work));
+    Session session;
+    TArea area(session, "BENCH.BIG", "Description", AreaSpec(format, work));
     area.Load();
     auto* form = new TAreaForm(&area);
     form->SetCurrentTimerFired();
@@ -196,7 +198,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QuorvelApplication app(argc, argv);
     SetUserRegistry(std::make_unique<MemoryRegistry>());
-    InitSettings();
     RegisterCursors();
     MeasureEachFormat(options.Formats, "next new letter", [&](char format) { Bench(format, options); });
     return BenchExitCode();

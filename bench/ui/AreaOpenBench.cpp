@@ -20,6 +20,7 @@
 #include "core/MemoryRegistry.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/AreaBases.h"
 #include "support/BenchData.h"
@@ -57,12 +58,12 @@ int OpenOnce(int argc, char** argv, const std::string& spec, const std::string& 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QuorvelApplication app(argc, argv);
     SetUserRegistry(std::make_unique<MemoryRegistry>());
-    InitSettings();
     RegisterCursors();
     SetAskHandler([](const QString&, QMessageBox::Icon, QMessageBox::StandardButtons) { return QMessageBox::Yes; });
-    TArea small("BENCH.SMALL", "Description", smallSpec);
+    Session session;
+    TArea small(session, "BENCH.SMALL", "Description", smallSpec);
     OpenAndClose(small);
-    TArea area("BENCH.BIG", "Description", spec);
+    TArea area(session, "BENCH.BIG", "Description", spec);
     QApplication::processEvents();
 
     ResetPeakResident();
@@ -91,7 +92,7 @@ int OpenOnce(int argc, char** argv, const std::string& spec, const std::string& 
     const double leave = Seconds([&] { form->CloseQuery(); });
     std::printf("load\t%.6f\nwindow\t%.6f\nletter\t%.6f\nnext\t%.6f\nleave\t%.6f\n", load, window, letter, next,
                 leave);
-    std::printf("letters\t%zu\nunread\t%ld\nnextmarked\t%ld\nleftunread\t%d\n", area.Count(), unread, markedByNext,
+    std::printf("letters\t%zu\nunread\t%ld\nnextmarked\t%ld\nleftunread\t%d\n", area.Letters.Count(), unread, markedByNext,
                 area.UnreadCount);
     std::printf("modelbytes\t%ld\nbytes\t%ld\n", loadedPeak - before, openPeak - before);
     std::fflush(stdout);

@@ -53,13 +53,13 @@ std::string BaseSpecFor(const std::string& word, const std::string& hudsonPath)
 
 }  // namespace
 
-TAreaBase* TAreasFromCFG::ParseLine(const std::string& line, const std::string& hudsonPath)
+std::unique_ptr<TAreaBase> TAreasFromCFG::ParseLine(const std::string& line, const std::string& hudsonPath)
 {
     if (line.size() < 2 || line[0] == ';' || (line[0] == 'P' && line[1] == ' '))
         return nullptr;
     std::string base = ExtractWord(line, 1);
     std::string tag = UpperAscii(ExtractWord(line, 2));
-    return new TAreaBase(tag, AreaDescriptionText(), BaseSpecFor(base, hudsonPath));
+    return std::make_unique<TAreaBase>(tag, AreaDescriptionText(), BaseSpecFor(base, hudsonPath));
 }
 
 TAreasFromCFG::TAreasFromCFG(const std::string& areasFileName, const std::string& hudsonPath)
@@ -74,18 +74,18 @@ TAreasFromCFG::TAreasFromCFG(const std::string& areasFileName, const std::string
         std::size_t end = contents.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = contents.size();
-        if (TAreaBase* area = ParseLine(contents.substr(start, end - start), hudsonPath))
-            Add(area);
+        if (std::unique_ptr<TAreaBase> area = ParseLine(contents.substr(start, end - start), hudsonPath))
+            Add(std::move(area));
         start = end;
         if (start < contents.size() && contents[start] == '\r')
             ++start;
         if (start < contents.size() && contents[start] == '\n')
             ++start;
     }
-    Sort();
+    StableSort([](const TAreaBase& a, const TAreaBase& b) { return Compare(&a, &b) < 0; });
 }
 
-int TAreasFromCFG::Compare(const TAreaBase* a, const TAreaBase* b) const
+int TAreasFromCFG::Compare(const TAreaBase* a, const TAreaBase* b)
 {
     if (!a)
         return 1;

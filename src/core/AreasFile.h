@@ -5,7 +5,9 @@
 #include <string>
 
 #include "core/Exceptions.h"
-#include "core/TBaseList.h"
+#include <memory>
+
+#include "core/OwningList.h"
 
 // An area as the areas file describes it.
 class TAreaBase {
@@ -32,9 +34,6 @@ public:
 // The one description every area gets ("Описание").
 const std::string& AreaDescriptionText();
 
-// A list that owns its areas.
-using TAreasBase = TOwningList<TAreaBase>;
-
 // Raised when the areas file cannot be read: "Где "%s"?  (Ошибка %d)".
 class ECantFindAreasBBS : public EQuorvel {
 public:
@@ -42,13 +41,15 @@ public:
     int Code;
 };
 
-// Reads the whole areas file when constructed and sorts the areas by tag.
-class TAreasFromCFG : public TAreasBase {
+// Reads the whole areas file when constructed and sorts the areas by tag
+// (areas of one tag in the file's order).
+class TAreasFromCFG : public OwningList<TAreaBase> {
 public:
     TAreasFromCFG(const std::string& areasFileName, const std::string& hudsonPath);
-    // By Tag, locale-aware and case-sensitive; an absent item sorts last.
-    int Compare(const TAreaBase* a, const TAreaBase* b) const override;
+    // By Tag, locale-aware and case-sensitive; -1, 0 or 1. An absent item
+    // (nullptr) sorts last: a merge runs past the end of one side with it.
+    static int Compare(const TAreaBase* a, const TAreaBase* b);
 
     // The area one line of the file describes, or nullptr for a skipped line.
-    static TAreaBase* ParseLine(const std::string& line, const std::string& hudsonPath);
+    static std::unique_ptr<TAreaBase> ParseLine(const std::string& line, const std::string& hudsonPath);
 };

@@ -1,36 +1,5 @@
 #include "core/Startup.h"
 
-#include "core/FlagFile.h"
-#include "core/OsFiles.h"
-
-#include <utility>
-
-std::string TossingFlagFile;
-std::string AreasFileName;
-std::string HudsonPath;
-bool TosserWasRunning = false;
-
-namespace {
-
-bool ApplicationTerminating = false;
-
-// The last look at the flag: which flag, what it said, when.
-struct FlagLook {
-    std::string Path;
-    bool Running = false;
-    std::chrono::steady_clock::time_point At{};
-    bool Valid = false;
-} LastLook;
-
-std::function<std::chrono::steady_clock::time_point()> TosserClock;
-
-std::chrono::steady_clock::time_point Now()
-{
-    return TosserClock ? TosserClock() : std::chrono::steady_clock::now();
-}
-
-}  // namespace
-
 const std::string& UsageMessage()
 {
     static const std::string message(
@@ -41,66 +10,16 @@ const std::string& UsageMessage()
     return message;
 }
 
-bool CheckParameters(const std::vector<std::string>& params,
+bool CheckParameters(const std::vector<std::string>& params, StartParameters& start,
                      const std::function<void(const std::string&)>& showMessage)
 {
     if (params.size() < 2) {
         showMessage(UsageMessage());
         return false;
     }
-    TossingFlagFile = params[0];
-    AreasFileName = params[1];
-    HudsonPath = params.size() > 2 ? params[2] : std::string();
-    return true;
-}
-
-bool TosserRunning()
-{
-    bool running = !TossingFlagFile.empty() && FlagFileExists(TossingFlagFile);
-    LastLook = {TossingFlagFile, running, Now(), true};
-    return running;
-}
-
-bool TosserRunningLately()
-{
-    // A clock read per letter; the flag itself only now and then.
-    if (LastLook.Valid && LastLook.Path == TossingFlagFile && Now() - LastLook.At < TosserCheckInterval)
-        return LastLook.Running;
-    return TosserRunning();
-}
-
-bool StopRequested()
-{
-    return ApplicationTerminating || TosserRunningLately();
-}
-
-bool StopRequestedNow()
-{
-    return ApplicationTerminating || TosserRunning();
-}
-
-void SetTosserCheckClock(std::function<std::chrono::steady_clock::time_point()> now)
-{
-    TosserClock = std::move(now);
-    LastLook.Valid = false;
-}
-
-void SetApplicationTerminating(bool terminating)
-{
-    ApplicationTerminating = terminating;
-}
-
-bool ApplicationIsTerminating()
-{
-    return ApplicationTerminating;
-}
-
-bool TosserStateChanged()
-{
-    bool running = TosserRunning();
-    if (running == TosserWasRunning)
-        return false;
-    TosserWasRunning = running;
+    start.TossingFlagFile = params[0];
+    start.AreasFileName = params[1];
+    start.HudsonPath = params.size() > 2 ? params[2] : std::string();
     return true;
 }
 

@@ -5,19 +5,7 @@
 #include "core/Utf8Text.h"
 #include "core/StringHelpers.h"
 
-std::string UserName;
-FidoAddress MainAddress;
-std::vector<std::string> AKAs;
-std::vector<std::string> NewLetterTemplate;
-std::vector<std::string> QuoteReplyTemplate;
-std::vector<std::string> NetmailAreas;
-Charset DefaultIncomingCharset = Charset::Cp866;
-Charset OutgoingCharset = Charset::Cp866;
-bool SoftBreak8D = false;
-
 namespace {
-
-std::string ProgramFile = "quorvel";
 
 // A list value longer than this is cut when read.
 constexpr std::size_t MaxLineLength = 255;
@@ -32,19 +20,20 @@ const char* const UserSection = "User";
 const char* const ListSections[] = {"AKAs", "NewLetterTemplate", "QuoteReplyTemplate", "NetmailAreas"};
 constexpr int ListCount = 4;
 
-std::vector<std::string>& ListOf(int index)
+template <typename Settings>
+auto& ListOf(Settings& settings, int index)
 {
     switch (index) {
-    case 0: return AKAs;
-    case 1: return NewLetterTemplate;
-    case 2: return QuoteReplyTemplate;
-    default: return NetmailAreas;
+    case 0: return settings.AKAs;
+    case 1: return settings.NewLetterTemplate;
+    case 2: return settings.QuoteReplyTemplate;
+    default: return settings.NetmailAreas;
     }
 }
 
-std::string SectionKey(const std::string& section)
+std::string SectionKey(const UserSettings& settings, const std::string& section)
 {
-    return UserSettingsKey() + "\\" + section;
+    return settings.Key() + "\\" + section;
 }
 
 // A stored set name; what names no set this program knows gives the default.
@@ -87,33 +76,25 @@ const std::vector<std::string>& DefaultQuoteReplyTemplate()
     return lines;
 }
 
-void InitSettings()
+UserSettings::UserSettings()
+    : UserName(DefaultUserName()),
+      NewLetterTemplate(DefaultNewLetterTemplate()),
+      QuoteReplyTemplate(DefaultQuoteReplyTemplate())
 {
-    UserName = DefaultUserName();
-    // The address stays zero until LoadSettings: it is the default for the
-    // parts a stored address leaves out.
-    MainAddress = FidoAddress{};
-    AKAs.clear();
-    NetmailAreas.clear();
-    NewLetterTemplate = DefaultNewLetterTemplate();
-    QuoteReplyTemplate = DefaultQuoteReplyTemplate();
-    DefaultIncomingCharset = Charset::Cp866;
-    OutgoingCharset = Charset::Cp866;
-    SoftBreak8D = false;
 }
 
-ReadingRules CurrentReadingRules()
+ReadingRules UserSettings::Reading() const
 {
     return ReadingRules{DefaultIncomingCharset, SoftBreak8D};
 }
 
-void SetProgramFileName(const std::string& path)
+void UserSettings::SetProgramFileName(const std::string& path)
 {
     std::size_t slash = path.find_last_of("/\\");
     ProgramFile = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string UserSettingsKey()
+std::string UserSettings::Key() const
 {
     std::size_t dot = ProgramFile.rfind('.');
     std::string stem = dot == std::string::npos ? ProgramFile : ProgramFile.substr(0, dot);
@@ -136,11 +117,11 @@ std::string ReduceAddressText(const std::string& text)
     return reduced;
 }
 
-void LoadSettings(Registry& registry)
+void UserSettings::Load(Registry& registry)
 {
-    if (!registry.CreateKey(UserSettingsKey()))
+    if (!registry.CreateKey(Key()))
         return;
-    const std::string user = SectionKey(UserSection);
+    const std::string user = SectionKey(*this, UserSection);
     std::string value;
     UserName = registry.ReadString(user, "Name", value) ? value : DefaultUserName();
     std::string addressText = registry.ReadString(user, "MainAddress", value) ? value : DefaultMainAddressText();
@@ -151,11 +132,11 @@ void LoadSettings(Registry& registry)
     SoftBreak8D = registry.ReadString(user, "SoftBreak8D", value) && value == "1";
 
     for (int i = 0; i < ListCount; ++i) {
-        const std::string section = SectionKey(ListSections[i]);
+        const std::string section = SectionKey(*this, ListSections[i]);
         std::string first;
         if (!registry.ReadString(section, "Line0", first) || first.empty())
             continue;
-        std::vector<std::string>& list = ListOf(i);
+        std::vector<std::string>& list = ListOf(*this, i);
         list.clear();
         for (const std::string& name : registry.ValueNames(section)) {
             std::string line;
@@ -166,36 +147,26 @@ void LoadSettings(Registry& registry)
     }
 }
 
-void LoadSettings()
+void UserSettings::Save(Registry& registry) const
 {
-    LoadSettings(UserRegistry());
-}
-
-void SaveSettings(Registry& registry)
-{
-    if (!registry.CreateKey(UserSettingsKey()))
+    if (!registry.CreateKey(Key()))
         return;
-    const std::string user = SectionKey(UserSection);
+    const std::string user = SectionKey(*this, UserSection);
     registry.WriteString(user, "Name", UserName);
     registry.WriteString(user, "MainAddress", AddressToText(MainAddress));
     registry.WriteString(user, "IncomingCharset", std::string(CharsetName(DefaultIncomingCharset)));
     registry.WriteString(user, "OutgoingCharset", std::string(CharsetName(OutgoingCharset)));
     registry.WriteString(user, "SoftBreak8D", SoftBreak8D ? "1" : "0");
     for (int i = 0; i < ListCount; ++i) {
-        const std::string section = SectionKey(ListSections[i]);
+        const std::string section = SectionKey(*this, ListSections[i]);
         registry.DeleteKey(section);
-        const std::vector<std::string>& list = ListOf(i);
+        const std::vector<std::string>& list = ListOf(*this, i);
         for (std::size_t n = 0; n < list.size(); ++n)
             registry.WriteString(section, Format("Line%zu", n), list[n].empty() ? std::string("-") : list[n]);
     }
 }
 
-void SaveSettings()
-{
-    SaveSettings(UserRegistry());
-}
-
-bool IsNetmailArea(const std::string& tag)
+bool UserSettings::IsNetmailArea(const std::string& tag) const
 {
     const std::string wanted = UpperAscii(StripBoth(tag, ' '));
     if (wanted == "NETMAIL")

@@ -1,7 +1,7 @@
-// The user's settings: name, main address, AKAs, the two letter templates
-// and the tags of the netmail areas. They live in memory for the whole run, are read once when the
-// main window is created and written when the user confirms the settings
-// dialog.
+// The user's settings: name, main address, AKAs, the two letter templates,
+// the tags of the netmail areas and the character sets. A value: the session
+// holds the one in use, read once when the main window is created and
+// written when the user confirms the settings dialog.
 #pragma once
 
 #include <string>
@@ -12,49 +12,53 @@
 #include "core/FidoAddress.h"
 #include "core/Registry.h"
 
-extern std::string UserName;
-extern FidoAddress MainAddress;
-extern std::vector<std::string> AKAs;
-extern std::vector<std::string> NewLetterTemplate;
-extern std::vector<std::string> QuoteReplyTemplate;
-// Tags of the areas whose letters are netmail, besides NETMAIL (one a line).
-extern std::vector<std::string> NetmailAreas;
-// The set of letters that name none and are not UTF-8 (default CP866).
-extern Charset DefaultIncomingCharset;
-// The set new letters are written in when every character fits (default CP866).
-extern Charset OutgoingCharset;
-// CP866 byte 0x8D in a letter's text: false, the letter Н (default); true,
-// the soft line break of old editors, dropped.
-extern bool SoftBreak8D;
-// The reading settings above, as the decoder takes them.
-ReadingRules CurrentReadingRules();
+struct UserSettings {
+    // Every setting at its built-in default. The main address stays zero
+    // until Load: it is the default for the parts a stored address leaves out.
+    UserSettings();
 
-// Whether letters written into the area of this tag are netmail: the area
-// tagged NETMAIL always, and every area the user named in NetmailAreas
-// (compared without regard to the case of Latin letters).
-bool IsNetmailArea(const std::string& tag);
+    std::string UserName;
+    FidoAddress MainAddress;
+    std::vector<std::string> AKAs;
+    std::vector<std::string> NewLetterTemplate;
+    std::vector<std::string> QuoteReplyTemplate;
+    // Tags of the areas whose letters are netmail, besides NETMAIL (one a line).
+    std::vector<std::string> NetmailAreas;
+    // The set of letters that name none and are not UTF-8 (default CP866).
+    Charset DefaultIncomingCharset = Charset::Cp866;
+    // The set new letters are written in when every character fits (default CP866).
+    Charset OutgoingCharset = Charset::Cp866;
+    // CP866 byte 0x8D in a letter's text: false, the letter Н (default); true,
+    // the soft line break of old editors, dropped.
+    bool SoftBreak8D = false;
+    // The name of the program file (without directory) that names the
+    // settings key; the program sets it from its command line.
+    std::string ProgramFile = "quorvel";
 
-// Puts every setting back to its built-in default (done at start-up).
-void InitSettings();
+    // The reading settings above, as the decoder takes them.
+    ReadingRules Reading() const;
+    // Whether letters written into the area of this tag are netmail: the area
+    // tagged NETMAIL always, and every area the user named in NetmailAreas
+    // (compared without regard to the case of Latin letters).
+    bool IsNetmailArea(const std::string& tag) const;
+
+    // Takes the program file's name from its path.
+    void SetProgramFileName(const std::string& path);
+    // The program file's name with its extension replaced by ".INI".
+    std::string Key() const;
+
+    // Reads the settings; what is absent keeps its current value. A stored main
+    // address such as "Name (2:5020/1.4)" is reduced to the address first.
+    void Load(Registry& registry);
+    // Writes the settings; each list replaces its whole section, empty lines
+    // stored as "-".
+    void Save(Registry& registry) const;
+};
+
 const std::string& DefaultUserName();
 const std::string& DefaultMainAddressText();
 const std::vector<std::string>& DefaultNewLetterTemplate();
 const std::vector<std::string>& DefaultQuoteReplyTemplate();
-
-// The name of the program file (without directory) that names the settings
-// key; the windows set it from the command line at start-up.
-void SetProgramFileName(const std::string& path);
-// The program file's name with its extension replaced by ".INI".
-std::string UserSettingsKey();
-
-// Reads the settings; what is absent keeps its current value. A stored main
-// address such as "Name (2:5020/1.4)" is reduced to the address first.
-void LoadSettings(Registry& registry);
-void LoadSettings();
-// Writes the settings; each list replaces its whole section, empty lines
-// stored as "-".
-void SaveSettings(Registry& registry);
-void SaveSettings();
 
 // The text of a stored main address reduced to the address itself.
 std::string ReduceAddressText(const std::string& text);

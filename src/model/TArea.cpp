@@ -3,52 +3,40 @@
 #include <chrono>
 #include <memory>
 
-#include "core/FormRegistry.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
-#include "core/Startup.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
-#include "core/TosserWait.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "model/TFilteredLetterList.h"
 
-TArea::TArea(const std::string& tag, const std::string& description, const std::string& baseSpec)
-    : TAreaWithDisk(tag, description, baseSpec)
+TArea::TArea(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec)
+    : TAreaWithDisk(owner, tag, description, baseSpec)
 {
 }
 
 TArea::~TArea()
 {
-    NotifyForms(WM_AREADESTROYED, this);
+    NotifyForms(&ModelObserver::AreaDestroyed, *this);
     Current = nullptr;
-    FreeItems();
+    Letters.FreeItems();
 }
 
-int TArea::Compare(const TLetter* a, const TLetter* b) const
+int TArea::Compare(const TLetter& a, const TLetter& b)
 {
-    if (int c = CompareDates(a->Date, b->Date); c != 0)
+    if (int c = CompareDates(a.Date, b.Date); c != 0)
         return c;
-    return Utf8CompareStr(a->Subject, b->Subject);
+    return Utf8CompareStr(a.Subject, b.Subject);
 }
 
-namespace {
-
-// Letters read so far, freed unless handed over.
-struct LetterBatch {
-    std::vector<TLetter*> Letters;
-    ~LetterBatch()
-    {
-        for (TLetter* letter : Letters)
-            delete letter;
-    }
-    std::vector<TLetter*> Release() { return std::move(Letters); }
-};
-
-}  // namespace
-
-std::vector<TLetter*> TArea::ReadLetters()
+void TArea::SortLetters()
 {
-    LetterBatch batch;
+    Letters.StableSort([](const TLetter& a, const TLetter& b) { return Compare(a, b) < 0; });
+}
+
+std::vector<std::unique_ptr<TLetter>> TArea::ReadLetters()
+{
+    std::vector<std::unique_ptr<TLetter>> letters;
     try {
         Open();
     } catch (const ECantOpenArea&) {
@@ -69,7 +57,7 @@ std::vector<TLetter*> TArea::ReadLetters()
             ProcessMessages();
             // The flag is looked at afresh before the first letter, then at a
             // bounded rate: a look can cost a few system calls, a letter less.
-            if (first ? StopRequestedNow() : StopRequested())
+            if (first ? Owner.StopRequestedNow() : Owner.StopRequested())
                 break;
             first = false;
             base->LoadHeader();
@@ -77,15 +65,10 @@ std::vector<TLetter*> TArea::ReadLetters()
                 base->SeekNext();
                 continue;
             }
-            Num replyTo = base->GetReplyTo();
-            Num number = base->GetNumber();
-            std::string subject = base->GetSubject();
-            std::string from = base->GetFrom();
-            std::string to = base->GetTo();
-            DateTime date = base->GetDateTime();
-            bool read = base->IsRead();
-            batch.Letters.push_back(new TLetter(this, number, replyTo, std::move(subject), std::move(from),
-                                                std::move(to), date, !read));
+            LetterHeader header = base->Header();
+            letters.push_back(std::make_unique<TLetter>(this, header.Number, header.ReplyTo, std::move(header.Subject),
+                                                        std::move(header.From), std::move(header.To), header.Written,
+                                                        !header.Flags.Has(LetterFlag::Read)));
             base->SeekNext();
         }
     } catch (...) {
@@ -99,30 +82,29 @@ std::vector<TLetter*> TArea::ReadLetters()
         Close();
     } catch (const ECantCloseArea&) {
     }
-    return batch.Release();
+    return letters;
 }
 
-void TArea::InstallLetters(std::vector<TLetter*> letters)
+void TArea::InstallLetters(std::vector<std::unique_ptr<TLetter>> letters)
 {
-    FreeItems();
-    Current = nullptr;  // it was one of the freed letters
-    Items = std::move(letters);
-    for (TLetter* letter : Items) {
+    Current = nullptr;  // it is one of the letters freed here
+    Letters.Adopt(std::move(letters));
+    for (TLetter* letter : Letters) {
         letter->Area = this;
         letter->Replies.clear();
     }
-    Sort();
-    BuildNumberIndex();
-    for (TLetter* letter : Items)
+    SortLetters();
+    Letters.BuildNumberIndex();
+    for (TLetter* letter : Letters)
         letter->AttachToParent();
-    DropNumberIndex();
+    Letters.DropNumberIndex();
     Recount();
 }
 
 void TArea::Recount()
 {
     int32_t unread = 0;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Unread)
             ++unread;
     UnreadCount = unread;
@@ -135,7 +117,7 @@ void TArea::Load()
         return;
     Loading = true;
     CurrentKey = Current ? Current->Key : 0;
-    NotifyForms(WM_LETTERSLOADING, this);
+    NotifyForms(&ModelObserver::LettersLoading, *this);
 
     auto finish = [this] {
         if (UnreadCount == 0)
@@ -143,7 +125,7 @@ void TArea::Load()
         else
             SetCurrent(FindByKey(CurrentKey));
         Loading = false;
-        NotifyForms(WM_LETTERSCHANGED, this);
+        NotifyForms(&ModelObserver::LettersChanged, *this);
     };
     try {
         InstallLetters(ReadLetters());
@@ -162,14 +144,14 @@ void TArea::SetCurrent(TLetter* letter)
         return;
     Current = letter;
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
 }
 
 TLetter* TArea::FindByKey(int32_t key) const
 {
     if (key == 0)
         return nullptr;
-    for (TLetter* letter : Items)
+    for (TLetter* letter : Letters)
         if (letter->Key == key)
             return letter;
     return nullptr;
@@ -182,7 +164,7 @@ std::string TArea::StatusText() const
         state = "не открыта: " + OpenProblem;
     else if (Loaded)
         state = Format("%d осталось, %d прочитал, %d всего", UnreadCount, ReadCount,
-                       static_cast<int>(Count()));
+                       static_cast<int>(Letters.Count()));
     else if (Loading)
         state = "Сканируется...";
     else
@@ -243,17 +225,17 @@ private:
 void TArea::MarkAllRead()
 {
     const std::string what = "пометить письма прочитанными";
-    WaitForTosser(what);
+    Owner.Tosser.WaitFor(what);
     try {
         LockedRun run(*this);
-        for (TLetter* letter : Items) {
+        for (TLetter* letter : Letters) {
             if (!letter->Unread)
                 continue;
             // A tosser that starts meanwhile is waited for too; looking at
             // its flag for every letter would cost more than the marks.
-            if (TosserRunningLately()) {
+            if (Owner.Tosser.RunningLately()) {
                 run.Give();
-                WaitForTosser(what);
+                Owner.Tosser.WaitFor(what);
                 run.Take();
             }
             run.Marked();
@@ -266,41 +248,43 @@ void TArea::MarkAllRead()
         }
     } catch (...) {
         // The letters marked before the failure are counted: tell the windows.
-        NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CountsChanged, *this);
         throw;
     }
-    NotifyForms(WM_COUNTSCHANGED, this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }
 
-void TArea::AddLetter(TLetter* letter)
+TLetter* TArea::AddLetter(std::unique_ptr<TLetter> added)
 {
+    TLetter* letter = Letters.Add(std::move(added));
     letter->Area = this;
-    Add(letter);
     letter->AttachToParent();
     if (letter->Unread)
         ++UnreadCount;
     if (letter->ReadNow)
         ++ReadCount;
     Resettle(letter);
+    return letter;
 }
 
-void TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
+std::unique_ptr<TLetter> TArea::RemoveLetter(TLetter* letter, TLetter* nextCurrent)
 {
     letter->DetachFromParent();
-    Remove(letter);
+    std::unique_ptr<TLetter> removed = Letters.Remove(letter);
     if (letter->Unread)
         --UnreadCount;
     if (letter->ReadNow)
         --ReadCount;
     Resettle(nextCurrent);
+    return removed;
 }
 
 void TArea::Resettle(TLetter* current)
 {
-    Sort();
+    SortLetters();
     Current = current;
-    NotifyForms(WM_LETTERSCHANGED, this);
+    NotifyForms(&ModelObserver::LettersChanged, *this);
     if (!Loading)
-        NotifyForms(WM_CURRENTLETTERCHANGED, this);
-    NotifyForms(WM_COUNTSCHANGED, this);
+        NotifyForms(&ModelObserver::CurrentLetterChanged, *this);
+    NotifyForms(&ModelObserver::CountsChanged, *this);
 }

@@ -2,19 +2,21 @@
 // letters (which it owns), with the counts the windows show.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/TAreaWithDisk.h"
+#include "model/TLetterList.h"
 
 class TArea : public TAreaWithDisk {
 public:
-    TArea(const std::string& tag, const std::string& description, const std::string& baseSpec);
-    // Tells the windows (WM_AREADESTROYED) first, then frees the letters.
+    TArea(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
+    // Tells the windows (AreaDestroyed) first, then frees the letters.
     ~TArea() override;
 
-    // Letter order: by Date ascending, equal dates by Subject.
-    int Compare(const TLetter* a, const TLetter* b) const override;
+    // Letter order: by Date ascending, equal dates by Subject; -1, 0 or 1.
+    static int Compare(const TLetter& a, const TLetter& b);
 
     // Reads every letter header from the base (once per reload of the areas
     // list). Pending window messages run once per letter; the read stops
@@ -23,7 +25,7 @@ public:
     void Load();
     // Replaces the letters with these (the area takes them over), sorts and
     // links them and counts the unread ones.
-    void InstallLetters(std::vector<TLetter*> letters);
+    void InstallLetters(std::vector<std::unique_ptr<TLetter>> letters);
 
     void SetCurrent(TLetter* letter);
     // The first letter with this key; nullptr for key 0 or none.
@@ -33,21 +35,23 @@ public:
     std::string StatusText() const;
     // The same for a possibly absent area: "" for none.
     static std::string StatusTextOf(const TArea* area);
-    // Marks every letter read (one WM_COUNTSCHANGED at the end); letters
+    // Marks every letter read (the windows are told once, at the end); letters
     // gone from the base meanwhile are passed over.
     void MarkAllRead();
     int32_t NewCount() const { return UnreadCount + ReadCount; }
 
-    // A letter just written into the base joins the area.
-    void AddLetter(TLetter* letter);
-    // A letter just deleted from the base leaves the area (it is not freed);
+    // A letter just written into the base joins the area; returns it.
+    TLetter* AddLetter(std::unique_ptr<TLetter> letter);
+    // A letter just deleted from the base leaves the area, and is handed to
+    // the caller (freed when it lets go of it, after the windows were told);
     // nextCurrent becomes the current letter.
-    void RemoveLetter(TLetter* letter, TLetter* nextCurrent);
+    std::unique_ptr<TLetter> RemoveLetter(TLetter* letter, TLetter* nextCurrent);
     // Sorts the letters, makes current the current letter and tells the
     // windows (letters, current letter, counts): what follows a letter
     // joining or leaving, and a letter changed in place (a saved change).
     void Resettle(TLetter* current);
 
+    TLetterList Letters;  // in letter order (Compare); owned
     TLetter* Current = nullptr;
     int32_t CurrentKey = 0;   // key of Current, kept across a load
     void* Node = nullptr;     // the areas window's node for this area
@@ -57,6 +61,7 @@ public:
     int32_t ReadCount = 0;
 
 private:
-    std::vector<TLetter*> ReadLetters();
+    std::vector<std::unique_ptr<TLetter>> ReadLetters();
     void Recount();
+    void SortLetters();
 };

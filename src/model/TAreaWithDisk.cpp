@@ -2,10 +2,10 @@
 
 #include <cctype>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
-#include "core/Startup.h"
 #include "core/StringHelpers.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
+#include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 
 ECantOpenArea::ECantOpenArea(const std::string& tag, const std::string& baseSpec)
@@ -32,7 +32,7 @@ std::string BaseSpecProblem(const std::string& spec)
     return {};
 }
 
-bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem)
+bool OpenArea(Session& session, std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem)
 {
     auto fail = [&](const std::string& why) {
         base.reset();
@@ -46,10 +46,11 @@ bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::stri
     base = CreateBaseFor(spec);
     if (!base)
         return fail("неизвестный тип базы");
+    base->SetReadingRules(session.Settings.Reading());
     bool createFailed = false;
     if (!base->BaseExists()) {
         // A base is only made while nothing else works on the bases.
-        if (TosserRunning())
+        if (session.Tosser.Running())
             return fail("базы нет, а пока работает эхопроцессор, она не создаётся");
         createFailed = base->CreateBase(0, 0) == 0xFFFF;
     }
@@ -73,9 +74,15 @@ bool CloseArea(std::unique_ptr<MsgBase>& base)
     return status == 0;
 }
 
-TAreaWithDisk::TAreaWithDisk(const std::string& tag, const std::string& description, const std::string& baseSpec)
-    : TAreaBase(tag, description, baseSpec)
+TAreaWithDisk::TAreaWithDisk(Session& owner, const std::string& tag, const std::string& description,
+                             const std::string& baseSpec)
+    : TAreaBase(tag, description, baseSpec), Owner(owner)
 {
+}
+
+TArea& TAreaWithDisk::AsArea()
+{
+    return static_cast<TArea&>(*this);
 }
 
 TAreaWithDisk::~TAreaWithDisk()
@@ -92,7 +99,7 @@ void TAreaWithDisk::Open()
 {
     std::unique_ptr<MsgBase> fresh;
     std::string problem;
-    if (!OpenArea(fresh, BaseSpec, &problem)) {
+    if (!OpenArea(Owner, fresh, BaseSpec, &problem)) {
         OpenProblem = problem;
         throw ECantOpenArea(Tag, BaseSpec);
     }
@@ -102,7 +109,7 @@ void TAreaWithDisk::Open()
     Base = std::move(fresh);
     ReleaseReplaced();
     ++OpenCount;
-    NotifyForms(WM_AREAOPENED, this);
+    NotifyForms(&ModelObserver::AreaOpened, AsArea());
 }
 
 void TAreaWithDisk::ReleaseReplaced()
@@ -129,5 +136,5 @@ void TAreaWithDisk::Close()
     bool closed = CloseArea(Base);
     if (!closed)
         throw ECantCloseArea(Tag);
-    NotifyForms(WM_AREACLOSED, this);
+    NotifyForms(&ModelObserver::AreaClosed, AsArea());
 }

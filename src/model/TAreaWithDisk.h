@@ -8,8 +8,9 @@
 
 #include "core/AreasFile.h"
 #include "core/Exceptions.h"
-#include "model/TLetterList.h"
 #include "msgbase/MsgBase.h"
+
+class Session;
 
 // "Не смог открыть/создать область "%s" (%s)" with the tag and base string.
 class ECantOpenArea : public EQuorvel {
@@ -30,37 +31,49 @@ public:
 std::string BaseSpecProblem(const std::string& spec);
 
 // Makes and opens the base named by spec (creating it empty when it does not
-// exist, but not while the tosser works); false, with base empty, when that
-// fails, and then problem (when given) says why, for the user.
-bool OpenArea(std::unique_ptr<MsgBase>& base, const std::string& spec, std::string* problem = nullptr);
+// exist, but not while the session's tosser works), to read by the session's
+// settings; false, with base empty, when that fails, and then problem (when
+// given) says why, for the user.
+bool OpenArea(Session& session, std::unique_ptr<MsgBase>& base, const std::string& spec,
+              std::string* problem = nullptr);
 // Closes and releases the base; true when the close succeeded.
 bool CloseArea(std::unique_ptr<MsgBase>& base);
 
-// The area's description (TAreaBase) and the list of its letters
-// (TLetterList) in one object.
-class TAreaWithDisk : public TAreaBase, public TLetterList {
+class TArea;
+
+// The area's description (TAreaBase) bound to its base; only a TArea is one.
+class TAreaWithDisk : public TAreaBase {
 public:
-    TAreaWithDisk(const std::string& tag, const std::string& description, const std::string& baseSpec);
     ~TAreaWithDisk() override;
+    TAreaWithDisk(const TAreaWithDisk&) = delete;
+    TAreaWithDisk& operator=(const TAreaWithDisk&) = delete;
 
     // Opens a fresh base object (ECantOpenArea on failure), counts the open
-    // and tells the windows (WM_AREAOPENED).
+    // and tells the windows (AreaOpened).
     void Open();
     // Counts the close; the last one closes the base (ECantCloseArea when that
-    // fails or nothing was open) and tells the windows (WM_AREACLOSED).
+    // fails or nothing was open) and tells the windows (AreaClosed).
     void Close();
 
     // Why the last Open failed, for the user; "" once one succeeded.
     std::string OpenProblem;
     bool OpenFailed() const { return !OpenProblem.empty(); }
 
+    // The session the area belongs to (its settings, its tosser flag).
+    Session& Owner;
     int32_t OpenCount = 0;
     std::unique_ptr<MsgBase> Base;  // the freshest open base object, or nullptr
     // The object a read of the letters is walking (it lets window messages
     // run, and a window may open the area meanwhile), or nullptr.
     MsgBase* Walking = nullptr;
 
+protected:
+    TAreaWithDisk(Session& owner, const std::string& tag, const std::string& description, const std::string& baseSpec);
+
 private:
+    // The area the windows are told about.
+    TArea& AsArea();
+
     // Objects that a later Open replaced while the area stayed open. Only
     // the one a read is walking is kept (until the read is done); the others
     // are closed at once, so an area a window keeps open holds one set of

@@ -1,17 +1,14 @@
 #include "model/TAreas.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "core/AreasFile.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
-#include "core/Startup.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "core/StringHelpers.h"
 #include "core/Utf8Text.h"
-
-// Lives until the process ends: the windows may still be told about areas
-// while the program shuts down; FreeAreas empties it at exit.
-TAreas& Areas = *new TAreas();
+#include "model/ModelEvents.h"
 
 TAreas::~TAreas()
 {
@@ -20,25 +17,31 @@ TAreas::~TAreas()
 
 void TAreas::FreeAreas()
 {
-    Clear();
+    Shown.clear();
     Current = nullptr;
     All.FreeItems();
 }
 
-int TAreas::TagOrder::Compare(const TArea* a, const TArea* b) const
+int TAreas::Compare(const TArea& a, const TArea& b)
 {
-    return Utf8CompareStr(a->Tag, b->Tag);
-}
-
-int TAreas::Compare(const TArea* a, const TArea* b) const
-{
-    if (a->Loaded != b->Loaded)
-        return a->Loaded ? -1 : 1;
-    auto rank = [](const TArea* area) { return area->UnreadCount == 0 ? INT32_MAX : area->UnreadCount; };
+    if (a.Loaded != b.Loaded)
+        return a.Loaded ? -1 : 1;
+    auto rank = [](const TArea& area) { return area.UnreadCount == 0 ? INT32_MAX : area.UnreadCount; };
     int32_t ra = rank(a), rb = rank(b);
     if (ra != rb)
         return ra < rb ? -1 : 1;
-    return Utf8CompareStr(a->Tag, b->Tag);
+    return Utf8CompareStr(a.Tag, b.Tag);
+}
+
+void TAreas::Sort()
+{
+    std::stable_sort(Shown.begin(), Shown.end(), [](const TArea* a, const TArea* b) { return Compare(*a, *b) < 0; });
+}
+
+std::ptrdiff_t TAreas::IndexOf(const TArea* area) const
+{
+    auto it = std::find(Shown.begin(), Shown.end(), area);
+    return it == Shown.end() ? -1 : it - Shown.begin();
 }
 
 void TAreas::Scan()
@@ -52,14 +55,14 @@ void TAreas::Scan()
     } reset{Scanning};
 
     Reload();
-    NotifyForms(WM_SCANSTARTED, nullptr);
+    NotifyForms(&ModelObserver::ScanStarted);
     try {
         ScanAll();
     } catch (...) {
-        NotifyForms(WM_SCANFINISHED, nullptr);
+        NotifyForms(&ModelObserver::ScanFinished);
         throw;
     }
-    NotifyForms(WM_SCANFINISHED, nullptr);
+    NotifyForms(&ModelObserver::ScanFinished);
     Scanned = true;
 }
 
@@ -72,13 +75,13 @@ void TAreas::Reload()
     TArea* newCurrent = nullptr;
     auto announce = [&](TArea* area) {
         if (currentDropped && Current == nullptr)
-            NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+            NotifyForms(&ModelObserver::CurrentAreaChanged);
         else
             SetCurrent(nullptr);
         SetCurrent(area);
     };
     try {
-        Clear();
+        Shown.clear();
         std::unique_ptr<TAreasFromCFG> freshList = ReadAreasFile();
         TAreasFromCFG& fresh = *freshList;
         std::size_t i = 0, j = 0;
@@ -87,29 +90,27 @@ void TAreas::Reload()
             TAreaBase* item = fresh.At(j);
             if (!old && !item)
                 break;
-            int order = fresh.Compare(old, item);
+            int order = TAreasFromCFG::Compare(old, item);
             if (order < 0) {
-                // Gone from the file.
-                All.Delete(i);
+                // Gone from the file: out of the list, then freed (it tells the windows).
+                std::unique_ptr<TArea> gone = All.Take(i);
                 if (old == Current) {
                     Current = nullptr;
                     currentDropped = true;
                 }
-                delete old;
             } else if (order == 0) {
                 old->Assign(*item);
                 old->Loaded = false;
                 ++i;
                 ++j;
             } else {
-                All.Insert(i, new TArea(item->Tag, item->Description, item->BaseSpec));
+                All.Insert(i, std::make_unique<TArea>(Owner, item->Tag, item->Description, item->BaseSpec));
                 ++i;
                 ++j;
             }
         }
-        for (TArea* area : All)
-            Add(area);
-        NotifyForms(WM_AREASCHANGED, nullptr);
+        Shown.assign(All.begin(), All.end());
+        NotifyForms(&ModelObserver::AreasChanged);
         for (TArea* area : *this) {
             if (area->Tag == currentTag) {
                 newCurrent = area;
@@ -127,14 +128,14 @@ void TAreas::Reload()
 
 std::unique_ptr<TAreasFromCFG> TAreas::ReadAreasFile()
 {
-    return std::make_unique<TAreasFromCFG>(AreasFileName, HudsonPath);
+    return std::make_unique<TAreasFromCFG>(Owner.Start().AreasFileName, Owner.Start().HudsonPath);
 }
 
 void TAreas::ScanAll()
 {
     std::size_t count = Count();
     for (std::size_t k = 0; k < count; ++k) {
-        if (StopRequestedNow())
+        if (Owner.StopRequestedNow())
             break;
         TArea* area = At(k);
         if (!area)
@@ -144,7 +145,7 @@ void TAreas::ScanAll()
         } catch (...) {
             // One area's trouble does not end the scan.
         }
-        NotifyForms(WM_AREASCANNED, area);
+        NotifyForms(&ModelObserver::AreaScanned, *area);
     }
     Resort();
     SetCurrent(At(0));
@@ -155,14 +156,14 @@ void TAreas::SetCurrent(TArea* area)
     if (area == Current)
         return;
     Current = area;
-    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
+    NotifyForms(&ModelObserver::CurrentAreaChanged);
 }
 
 void TAreas::Resort()
 {
     Sort();
-    NotifyForms(WM_CURRENTAREACHANGED, nullptr);
-    NotifyForms(WM_AREASCHANGED, nullptr);
+    NotifyForms(&ModelObserver::CurrentAreaChanged);
+    NotifyForms(&ModelObserver::AreasChanged);
 }
 
 std::string TAreas::CountText() const

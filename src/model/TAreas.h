@@ -6,21 +6,36 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
 #include "core/AreasFile.h"
-#include "core/TBaseList.h"
+#include "core/OwningList.h"
 #include "model/TArea.h"
 
-class TAreas : public TBaseList<TArea> {
+class Session;
+
+class TAreas {
 public:
-    TAreas() = default;
+    // The areas of this session (their areas file, their settings).
+    explicit TAreas(Session& owner) : Owner(owner) {}
     TAreas(const TAreas&) = delete;
     TAreas& operator=(const TAreas&) = delete;
     // Frees every area.
-    ~TAreas() override;
+    virtual ~TAreas();
 
     // Display order: loaded areas first; then the fewest unread letters first,
-    // areas with none last; then by tag.
-    int Compare(const TArea* a, const TArea* b) const override;
+    // areas with none last; then by tag. -1, 0 or 1.
+    static int Compare(const TArea& a, const TArea& b);
+
+    // The areas in display order.
+    std::size_t Count() const { return Shown.size(); }
+    bool Empty() const { return Shown.empty(); }
+    TArea* operator[](std::size_t index) const { return Shown[index]; }
+    TArea* At(std::size_t index) const { return index < Shown.size() ? Shown[index] : nullptr; }
+    std::vector<TArea*>::const_iterator begin() const { return Shown.begin(); }
+    std::vector<TArea*>::const_iterator end() const { return Shown.end(); }
+    // The area's place in display order, or -1.
+    std::ptrdiff_t IndexOf(const TArea* area) const;
 
     // Rereads the areas file and every area's letters (unless a scan finished
     // since the last Invalidate, or one is running).
@@ -35,26 +50,25 @@ public:
     // Frees every area (each tells the windows); the list is empty afterwards.
     void FreeAreas();
 
-    TBaseList<TArea>& AllByTag() { return All; }
+    // Every area in tag order (areas of one tag in the file's order).
+    const OwningList<TArea>& AllByTag() const { return All; }
 
     bool Scanned = false;
     TArea* Current = nullptr;
     bool Scanning = false;
+    Session& Owner;
 
 protected:
-    // Reads the areas file named on the command line (sorted by tag).
+    // Reads the areas file the session's command line named (sorted by tag).
     virtual std::unique_ptr<TAreasFromCFG> ReadAreasFile();
 
 private:
-    // Every area in tag order; the display list holds the same objects.
-    class TagOrder : public TBaseList<TArea> {
-    public:
-        int Compare(const TArea* a, const TArea* b) const override;
-    } All;
+    // Every area in tag order: the areas are owned here, and the display
+    // list holds the same objects.
+    OwningList<TArea> All;
+    std::vector<TArea*> Shown;
 
     void Reload();
+    void Sort();
     void ScanAll();
 };
-
-// The program's one areas list.
-extern TAreas& Areas;

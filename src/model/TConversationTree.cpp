@@ -20,7 +20,7 @@ void TConversationTree::Clear()
 {
     // Letters must not point at nodes that are about to go.
     if (!AreaGone)
-        for (TLetter* letter : Area)
+        for (TLetter* letter : Area.Letters)
             letter->Node = nullptr;
     Selection = nullptr;
     Roots.clear();
@@ -30,7 +30,7 @@ void TConversationTree::ChooseView()
 {
     ViewMode = TViewMode::SimpleTree;
     int32_t fresh = Area.NewCount();
-    if (fresh != 0 && fresh != static_cast<int32_t>(Area.Count()))
+    if (fresh != 0 && fresh != static_cast<int32_t>(Area.Letters.Count()))
         ViewMode = TViewMode::UnreadsAndTheirParentsTree;
 }
 
@@ -71,7 +71,7 @@ TTreeNode* TConversationTree::AddLetterNode(TTreeNode* parent, TLetter* letter)
 
 void TConversationTree::BuildList()
 {
-    for (TLetter* letter : Area)
+    for (TLetter* letter : Area.Letters)
         AddLetterNode(nullptr, letter);
 }
 
@@ -106,11 +106,11 @@ void TConversationTree::MarkUnreadConversations(const std::vector<TLetter*>& roo
 void TConversationTree::BuildThreads(bool unreadsOnly)
 {
     TFilteredLetterList sorted;
-    for (TLetter* letter : Area)
+    for (TLetter* letter : Area.Letters)
         if (letter->IsRoot())
-            sorted.Add(letter);
+            sorted.Letters.push_back(letter);
     sorted.Sort();
-    std::vector<TLetter*> roots(sorted.begin(), sorted.end());
+    std::vector<TLetter*> roots = std::move(sorted.Letters);
     if (unreadsOnly)
         MarkUnreadConversations(roots);
 

@@ -1,5 +1,6 @@
 #include "model/TFilteredLetterList.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/StringHelpers.h"
@@ -13,9 +14,15 @@ int CompareDates(DateTime a, DateTime b)
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int TFilteredLetterList::Compare(const TLetter* a, const TLetter* b) const
+int TFilteredLetterList::Compare(const TLetter& a, const TLetter& b)
 {
-    if (int c = Utf8CompareStr(a->Subject, b->Subject); c != 0)
+    if (int c = Utf8CompareStr(a.Subject, b.Subject); c != 0)
         return c;
-    return CompareDates(a->Date, b->Date);
+    return CompareDates(a.Date, b.Date);
+}
+
+void TFilteredLetterList::Sort()
+{
+    std::stable_sort(Letters.begin(), Letters.end(),
+                     [](const TLetter* a, const TLetter* b) { return Compare(*a, *b) < 0; });
 }

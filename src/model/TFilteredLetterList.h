@@ -1,13 +1,20 @@
-// A temporary, non-owning list of letters ordered by subject, then date: the
-// thread roots of a conversation tree.
+// A temporary view of an area's letters (it owns none) ordered by subject,
+// then date: the thread roots of a conversation tree.
 #pragma once
 
-#include "model/TLetterList.h"
+#include <vector>
 
-class TFilteredLetterList : public TLetterList {
+#include "model/TLetter.h"
+
+class TFilteredLetterList {
 public:
-    // By Subject (locale-aware, case-sensitive), then by Date ascending.
-    int Compare(const TLetter* a, const TLetter* b) const override;
+    // By Subject (locale-aware, case-sensitive), then by Date ascending;
+    // -1, 0 or 1.
+    static int Compare(const TLetter& a, const TLetter& b);
+    // Sorts Letters; letters that compare equal keep their order.
+    void Sort();
+
+    std::vector<TLetter*> Letters;
 };
 
 // Dates in ascending order; a date that is not a number sorts first, so the

@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "core/Crc32.h"
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 
 ELetterNotFound::ELetterNotFound(Num number)
@@ -74,11 +73,8 @@ bool TLetter::StillValid()
     }
     MsgBase& base = *Area->Base;
     base.LoadHeader();
-    DateTime date = base.GetDateTime();
-    std::string to = base.GetTo();
-    std::string from = base.GetFrom();
-    std::string subject = base.GetSubject();
-    return LetterKey(subject, from, to, date) == Key;
+    const LetterHeader header = base.Header();
+    return LetterKey(header.Subject, header.From, header.To, header.Written) == Key;
 }
 
 void TLetter::ReadText(std::vector<std::string>& lines)
@@ -108,9 +104,10 @@ TLetterText TLetter::ReadLetter()
     ReadText(letter.Lines);
     MsgBase& base = *Area->Base;
     letter.Set = base.GetTextCharset();
-    letter.From = base.GetFrom();
-    letter.To = base.GetTo();
-    letter.Subject = base.GetSubject();
+    LetterHeader header = base.Header();
+    letter.From = std::move(header.From);
+    letter.To = std::move(header.To);
+    letter.Subject = std::move(header.Subject);
     return letter;
 }
 
@@ -118,7 +115,7 @@ void TLetter::MarkRead(bool notify)
 {
     if (!Unread)
         return;
-    WaitForTosser("пометить письмо прочитанным");
+    Area->Owner.Tosser.WaitFor("пометить письмо прочитанным");
     StoreReadMark(notify);
 }
 
@@ -131,20 +128,21 @@ void TLetter::StoreReadMark(bool notify)
     if (!StillValid())
         throw ELetterNotFound(Number);
     MsgBase& base = *Area->Base;
-    base.SetRead(true);
-    if (Status status = base.RewriteHeader(); status != 0)
+    LetterHeader header = base.Header();
+    header.Flags.Set(LetterFlag::Read);
+    if (Status status = base.RewriteHeader(header); status != 0)
         throw ECantMarkRead(Number, status);
     Unread = false;
     --Area->UnreadCount;
     ReadNow = true;
     ++Area->ReadCount;
     if (notify)
-        NotifyForms(WM_COUNTSCHANGED, Area);
+        NotifyForms(&ModelObserver::CountsChanged, *Area);
 }
 
 void TLetter::DeleteFromBase()
 {
-    WaitForTosser("удалить письмо");
+    Area->Owner.Tosser.WaitFor("удалить письмо");
     // Never delete whatever letter happens to stand at our number now.
     if (!StillValid())
         throw ELetterNotFound(Number);
@@ -180,7 +178,7 @@ void TLetter::AttachToParent()
 {
     if (ReplyTo == 0)
         return;
-    if (TLetter* parent = Area->FindByNumber(ReplyTo))
+    if (TLetter* parent = Area->Letters.FindByNumber(ReplyTo))
         parent->Replies.push_back(this);
     else
         ReplyTo = 0;
@@ -192,7 +190,7 @@ void TLetter::DetachFromParent()
         return;
     // The letter answered may be gone already (deleted earlier in this run):
     // then there is nothing to leave, and the caller's work goes on.
-    TLetter* parent = Area->FindByNumber(ReplyTo);
+    TLetter* parent = Area->Letters.FindByNumber(ReplyTo);
     if (!parent)
         return;
     TReplyList& replies = parent->Replies;

@@ -89,7 +89,7 @@ public:
     TLetterText ReadLetter();
     // Sets the read mark in the base and counts the letter as read. Nothing
     // happens for a letter already read. With notify the windows are told.
-    // While the tosser works it waits for it first (WaitForTosser).
+    // While the tosser works it waits for it first (its session's Tosser.WaitFor).
     void MarkRead(bool notify);
     // MarkRead for a caller that has just waited for the tosser itself.
     void StoreReadMark(bool notify);

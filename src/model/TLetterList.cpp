@@ -7,9 +7,9 @@ TLetter* TLetterList::FindByNumber(Num number) const
     if (Indexed) {
         auto it = std::lower_bound(NumberIndex.begin(), NumberIndex.end(), number,
                                    [](const NumberEntry& entry, Num n) { return entry.Number < n; });
-        return it == NumberIndex.end() || it->Number != number ? nullptr : Items[it->Position];
+        return it == NumberIndex.end() || it->Number != number ? nullptr : (*this)[it->Position];
     }
-    for (TLetter* letter : Items)
+    for (TLetter* letter : *this)
         if (letter->Number == number)
             return letter;
     return nullptr;
@@ -25,9 +25,9 @@ TLetter* TLetterList::LetterByNumber(Num number) const
 void TLetterList::BuildNumberIndex()
 {
     NumberIndex.clear();
-    NumberIndex.reserve(Items.size());
-    for (std::size_t i = 0; i < Items.size(); ++i)
-        NumberIndex.push_back({Items[i]->Number, static_cast<uint32_t>(i)});
+    NumberIndex.reserve(Count());
+    for (std::size_t i = 0; i < Count(); ++i)
+        NumberIndex.push_back({(*this)[i]->Number, static_cast<uint32_t>(i)});
     // The first of equal numbers is found: ties keep the list order.
     std::sort(NumberIndex.begin(), NumberIndex.end(), [](const NumberEntry& a, const NumberEntry& b) {
         return a.Number != b.Number ? a.Number < b.Number : a.Position < b.Position;

@@ -1,14 +1,14 @@
-// A list of letters with the lookup by number. It declares no order of its
-// own; the area (which is such a list) and the filtered list do.
+// The letters an area owns, with the lookup by number. It keeps the order it
+// is given; the area sorts it.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "core/TBaseList.h"
+#include "core/OwningList.h"
 #include "model/TLetter.h"
 
-class TLetterList : public TBaseList<TLetter> {
+class TLetterList : public OwningList<TLetter> {
 public:
     // The first letter in list order with this number; ESilentAbort when
     // there is none.
@@ -16,7 +16,6 @@ public:
     // The same, nullptr when there is none.
     TLetter* FindByNumber(Num number) const;
 
-protected:
     // While many lookups run over an unchanging list (linking the letters of
     // a load), an index answers them; the list must not change meanwhile.
     void BuildNumberIndex();

@@ -277,6 +277,16 @@ int64_t FileSizeAtOpen(const FileRecord& file)
     return file.Fd >= 0 ? file.SizeAtOpen : -1;
 }
 
+namespace {
+
+FileChangeStamp StampOf(const struct stat& st)
+{
+    return {st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec, uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
+
+}  // namespace
+
 FileChangeStamp ChangeStampOf(FileRecord& file)
 {
     struct stat st {};
@@ -285,7 +295,20 @@ FileChangeStamp ChangeStampOf(FileRecord& file)
         return {};
     }
     SetResult(0);
-    return {st.st_size, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return StampOf(st);
+}
+
+FileChangeStamp ChangeStampByName(const std::string& name)
+{
+    // The name as written first: a walk over the path only where it is missing.
+    struct stat st {};
+    const std::string os = name.empty() ? std::string(".") : name;
+    if (stat(os.c_str(), &st) != 0 && (errno != ENOENT || stat(ToOsPath(os).c_str(), &st) != 0)) {
+        SetResult(DosErrorFromErrno(errno));
+        return {};
+    }
+    SetResult(0);
+    return StampOf(st);
 }
 
 int64_t FileSizeRecords(FileRecord& file)

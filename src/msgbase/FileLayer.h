@@ -18,12 +18,15 @@ constexpr int RetryCount = 150;
 // Open modes: read only, or read and write; others may always read and write.
 enum class OpenMode { ReadOnly = 64, ReadWrite = 66 };
 
-// The size and modification time of an open file: a stamp that differs from
-// an earlier one says the file was changed since (by this or another
-// program). Size -1 when the file cannot be looked at.
+// The size and the times of change of an open file, with the file it is
+// (device and inode): a stamp that differs from an earlier one says the file
+// was changed since (by this or another program) or is another file now.
+// Size -1 when the file cannot be looked at.
 struct FileChangeStamp {
     int64_t Size = -1;
     int64_t ModifiedNs = 0;
+    int64_t StatusChangedNs = 0;  // also moves when a writer sets the modification time back
+    uint64_t Device = 0, Inode = 0;
     bool operator==(const FileChangeStamp&) const = default;
 };
 
@@ -118,6 +121,8 @@ int64_t FileSizeRecords(FileRecord& file);  // whole records; -1 on error
 int64_t FileSizeBytes(FileRecord& file);    // -1 on error
 int64_t FileSizeAtOpen(const FileRecord& file);  // as the open found it; -1 when unknown
 FileChangeStamp ChangeStampOf(FileRecord& file);
+// The stamp of a file or directory by its name (found whatever its case).
+FileChangeStamp ChangeStampByName(const std::string& name);
 // Cuts the file at the current position.
 bool TruncateFile(FileRecord& file);
 // Byte-range locks (byte offsets). 0 = done, 1 = still failed after the

@@ -5,7 +5,6 @@
 
 #include "core/CharsetDecoder.h"
 #include "core/CharsetEncoder.h"
-#include "core/UserSettings.h"
 #include "core/Utf8Text.h"
 
 namespace {
@@ -52,7 +51,12 @@ void MsgBase::BeginHeader()
 
 std::string MsgBase::DecodeHeader(std::string_view stored) const
 {
-    return DecodeHeaderField(stored, TextResolved ? TextCharset : HeaderCharset, CurrentReadingRules());
+    return DecodeHeaderField(stored, HeaderDecodingSet(), Reading);
+}
+
+Charset MsgBase::HeaderDecodingSet() const
+{
+    return TextResolved ? TextCharset : HeaderCharset;
 }
 
 std::string MsgBase::EncodeField(const std::string& utf8, std::size_t width) const
@@ -77,17 +81,17 @@ void MsgBase::ResolveTextCharset(std::string_view wholeText)
     }
     if (declared == Charset::None)
         declared = HeaderCharset;
-    TextCharset = ResolveCharset(declared, wholeText, CurrentReadingRules().DefaultIncoming);
+    TextCharset = ResolveCharset(declared, wholeText, Reading.DefaultIncoming);
     TextResolved = true;
 }
 
-std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::string> names, std::size_t width)
+std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::string> names, std::size_t width) const
 {
     std::vector<std::string> forms;
     for (const std::string& name : names) {
         if (name.empty())
             continue;
-        for (Charset set : {Charset::Cp866, Charset::Utf8, CurrentReadingRules().DefaultIncoming}) {
+        for (Charset set : {Charset::Cp866, Charset::Utf8, Reading.DefaultIncoming}) {
             std::string form = EncodeCut(name, set, width);
             if (std::find(forms.begin(), forms.end(), form) == forms.end())
                 forms.push_back(std::move(form));
@@ -98,12 +102,6 @@ std::vector<std::string> MsgBase::StoredFormsOf(std::initializer_list<std::strin
 
 bool MsgBase::LockBase() { NotInThisFormat("LockBase"); }
 bool MsgBase::UnlockBase() { NotInThisFormat("UnlockBase"); }
-void MsgBase::SetCost(uint16_t) { NotInThisFormat("SetCost"); }
-uint16_t MsgBase::GetCost() { NotInThisFormat("GetCost"); }
-void MsgBase::SetNextReply(Num) { NotInThisFormat("SetNextReply"); }
-void MsgBase::SetEcho(bool) { NotInThisFormat("SetEcho"); }
-
-Num MsgBase::GetNextReply() { return 0; }
 uint16_t MsgBase::GetBoard() { return 0; }
 Num MsgBase::GetDisplayNumber() { return GetNumber(); }
 bool MsgBase::LineWasWrapped() { return LastLineWrapped; }
@@ -126,6 +124,17 @@ void MsgBase::WriteKludge(const std::string& line)
     WriteLine(line);
 }
 
+Status MsgBase::WriteLetter(const LetterHeader& header, const std::vector<std::string>& kludges,
+                            const std::vector<std::string>& lines)
+{
+    StartNewLetter(header);
+    for (const std::string& kludge : kludges)
+        WriteKludge(kludge);
+    for (const std::string& line : lines)
+        WriteLine(line);
+    return WriteLetter();
+}
+
 std::string MsgBase::ReadLine(uint16_t maxLen)
 {
     bool previousWrapped = LastLineWrapped;
@@ -136,7 +145,7 @@ std::string MsgBase::ReadLine(uint16_t maxLen)
 
     // In CP866 the byte is the letter Н unless the user reads it as the soft
     // break of old editors; in every other set it is part of a character.
-    const bool dropSoftBreaks = TextCharset == Charset::Cp866 && CurrentReadingRules().SoftBreak8D;
+    const bool dropSoftBreaks = TextCharset == Charset::Cp866 && Reading.SoftBreak8D;
     std::size_t wrapCount = 0;   // line length up to and including the last space
     int64_t wrapPos = -1;        // reading position just after that space
     bool ended = false;

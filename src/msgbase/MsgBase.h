@@ -2,12 +2,12 @@
 // on-disk formats; the rest of the program holds one MsgBase object per open
 // area and talks to the files only through these operations. An object has
 // one current letter at a time (chosen by the Seek operations or created by
-// StartNewLetter); header getters and setters act on it, and the text readers
-// read its text from a reading position.
+// StartNewLetter); its header travels as one value (LetterHeader), and the
+// text readers read its text from a reading position.
 //
-// Text crosses this interface once per direction: setters, WriteText and
+// Text crosses this interface once per direction: headers, WriteText and
 // WriteKludge take UTF-8 and store the bytes of the letter's character set;
-// getters and the line readers deliver UTF-8, decoded by the set the letter
+// Header() and the line readers deliver UTF-8, decoded by the set the letter
 // names in its CHRS control line (else by the rule for letters that name
 // none). WriteChar and ReadChar move stored bytes. Nothing here throws;
 // operations that touch files report a Status (0 = success) or a boolean.
@@ -20,12 +20,9 @@
 #include <vector>
 
 #include "core/Charset.h"
-#include "core/DateHelpers.h"
-#include "core/FidoAddress.h"
+#include "core/CharsetDecoder.h"
 #include "msgbase/FileLayer.h"
-
-// Letter number: 1-based, unique within an area, not dense; 0 = none.
-using Num = uint32_t;
+#include "msgbase/LetterHeader.h"
 
 // Mail types given to SetMailType before a letter is built.
 constexpr uint8_t MailLocal = 0;
@@ -59,36 +56,27 @@ public:
     virtual bool LockBase();
     virtual bool UnlockBase();
 
-    // Setters: the header of the letter being built (or of the loaded one, for
-    // RewriteHeader).
-    virtual void SetDestAddr(const FidoAddress& address) = 0;
-    virtual void SetOrigAddr(const FidoAddress& address) = 0;
-    virtual void SetFrom(const std::string& name) = 0;
-    virtual void SetTo(const std::string& name) = 0;
-    virtual void SetSubject(const std::string& text) = 0;
-    virtual void SetCost(uint16_t cost);
-    virtual void SetReplyTo(Num number) = 0;
-    virtual void SetFirstReply(Num number) = 0;
-    virtual void SetDateTime(DateTime when) = 0;
-    virtual void SetLocal(bool on) = 0;
-    virtual void SetReceived(bool on) = 0;
-    virtual void SetPrivate(bool on) = 0;
-    virtual void SetCrash(bool on) = 0;
-    virtual void SetKillSent(bool on) = 0;
-    virtual void SetSent(bool on) = 0;
-    virtual void SetFileAttach(bool on) = 0;
-    virtual void SetReceiptRequest(bool on) = 0;
-    virtual void SetAuditRequest(bool on) = 0;
-    virtual void SetReturnReceipt(bool on) = 0;
-    virtual void SetFileRequest(bool on) = 0;
-    virtual void SetRead(bool on) = 0;
+    // The current letter's header (after LoadHeader; for a letter being
+    // built, as it stands), its strings decoded as of now: by the set known
+    // when it was loaded, after StartText by the text's set.
+    virtual LetterHeader Header() = 0;
+    // Writes the loaded letter's header back in place as `header` has it:
+    // only the fields that differ from Header() change (strings cut to the
+    // format's fields), and of those only the bits this program changed are
+    // carried over to the header as it is on disk now. Fields and flags a
+    // format does not keep are left alone.
+    virtual Status RewriteHeader(const LetterHeader& header) = 0;
 
     // Writing: the text of the letter being built, and storing it.
+    // WriteLetter(header, text) is the whole of it: StartNewLetter, the
+    // control lines (each with its leading ^A), the text lines, WriteLetter.
     virtual void WriteText(const std::string& text);   // encoded in the outgoing set, one WriteChar per byte
     virtual void WriteChar(char ch) = 0;               // one stored byte, appended
     virtual void WriteLine(const std::string& text);   // WriteText, then CR
     virtual void WriteKludge(const std::string& line); // line begins with ^A; inherited: WriteLine
     virtual Status WriteLetter() = 0;                  // stores it under the next number; it becomes current
+    Status WriteLetter(const LetterHeader& header, const std::vector<std::string>& kludges,
+                       const std::vector<std::string>& lines);
 
     // Reading the current letter's text.
     virtual char ReadChar() = 0;   // next stored byte; 0 and TextEnded at the end
@@ -99,43 +87,18 @@ public:
     virtual std::string ReadPlainLine(uint16_t maxLen);
     virtual bool LineWasWrapped();
 
-    // Getters: the header of the current letter (after LoadHeader).
-    virtual std::string GetFrom() = 0;
-    virtual std::string GetTo() = 0;
-    virtual std::string GetSubject() = 0;  // leading "RE:" prefixes removed
-    virtual uint16_t GetCost();
-    virtual DateTime GetDateTime() = 0;    // 0 when the stored date does not convert
-    virtual Num GetReplyTo() = 0;
-    virtual Num GetFirstReply() = 0;
-    virtual Num GetNextReply();
-    virtual void SetNextReply(Num number);
-    virtual Num GetNumber() = 0;
-    virtual void GetOrigAddr(FidoAddress& address) = 0;
-    virtual void GetDestAddr(FidoAddress& address) = 0;
-
-    // The flags of the current letter.
-    virtual bool IsLocal() = 0;
-    virtual bool IsCrash() = 0;
-    virtual bool IsKillSent() = 0;
-    virtual bool IsSent() = 0;
-    virtual bool IsFileAttach() = 0;
-    virtual bool IsReceiptRequest() = 0;
-    virtual bool IsAuditRequest() = 0;
-    virtual bool IsReturnReceipt() = 0;
-    virtual bool IsFileRequest() = 0;
-    virtual bool IsReceived() = 0;
-    virtual bool IsPrivate() = 0;
-    virtual bool IsDeleted() = 0;
-    virtual bool IsEcho() = 0;
-    virtual bool IsRead() = 0;
-
     // Choosing the current letter by its position, loading its header,
     // starting its text; starting a new letter.
+    virtual Num GetNumber() = 0;  // of the current letter; 0 when there is none
     virtual uint32_t GetPosition() = 0;
     virtual void SetPosition(uint32_t position) = 0;
     virtual void LoadHeader() = 0;
     virtual void StartText() = 0;
-    virtual void StartNewLetter() = 0;
+    // Forgets the current letter and starts a new one with this header
+    // (Number ignored), in the outgoing set and the mail type given before;
+    // its text follows (WriteKludge, WriteText, WriteLine), then WriteLetter.
+    // With MailNet, the netmail control lines of the addresses open the text.
+    virtual void StartNewLetter(const LetterHeader& header) = 0;
 
     // Walking the letters in number order, and searching by recipient.
     virtual void SeekFirst(Num number) = 0;  // first existing letter >= number
@@ -154,13 +117,9 @@ public:
     virtual Num GetHighActiveNumber();
     virtual uint16_t GetBoard();
 
-    // Changing letters already stored, and how new ones are stored.
-    // RewriteHeader writes the loaded letter's header, changed by setters,
-    // back in place.
-    virtual Status RewriteHeader() = 0;
+    // Deleting letters already stored, and how new ones are stored.
     virtual Status DeleteLetter() = 0;
     virtual void SetMailType(uint8_t type) = 0;
-    virtual void SetEcho(bool on);
 
     // The last-read pointers the base keeps per user.
     virtual Num GetLastRead(uint32_t user) = 0;
@@ -176,7 +135,7 @@ public:
     // lock held instead of taking their own), so that marking many letters
     // read takes the lock once for the run. Inherited: false.
     virtual bool LocksForRuns() const { return false; }
-    // Whether SetEcho means something in this format
+    // Whether the Echo flag means something in this format
     // (a letter is only exported when it carries the export mark).
     virtual bool HasExportMark() const { return false; }
     // Damaged headers: how the last LoadHeader went. 0 when the current
@@ -194,6 +153,10 @@ public:
     Charset GetOutgoingCharset() const { return OutgoingSet; }
     // The set the current letter's text is read in: valid after StartText.
     Charset GetTextCharset() const { return TextCharset; }
+    // How texts that name no set are read: the user's reading settings, given
+    // by whoever opens the base (until then CP866, 0x8D the letter Н).
+    void SetReadingRules(const ReadingRules& rules) { Reading = rules; }
+    const ReadingRules& GetReadingRules() const { return Reading; }
 
 protected:
     // Header fields are decoded by the set known when the header was loaded
@@ -207,6 +170,8 @@ protected:
     // ResolveTextCharset.
     void BeginHeader();
     std::string DecodeHeader(std::string_view stored) const;
+    // The set DecodeHeader decodes by now (None: the rule, field by field).
+    Charset HeaderDecodingSet() const;
     // A UTF-8 name or subject as stored in the outgoing set, cut to at most
     // width bytes without splitting a character.
     std::string EncodeField(const std::string& utf8, std::size_t width) const;
@@ -217,11 +182,12 @@ protected:
     // letters written in the sets met here (CP866, UTF-8, the default
     // incoming set), each cut to the field's width as EncodeField cuts, for
     // recipient searches over indexes of stored bytes; each form once.
-    static std::vector<std::string> StoredFormsOf(std::initializer_list<std::string> names, std::size_t width);
+    std::vector<std::string> StoredFormsOf(std::initializer_list<std::string> names, std::size_t width) const;
 
     Charset HeaderCharset = Charset::None;
     Charset TextCharset = Charset::None;
     Charset OutgoingSet = Charset::Cp866;
+    ReadingRules Reading;
     // Set by the line readers: the last line ended because it was wrapped.
     bool LastLineWrapped = false;
 

@@ -1,6 +1,6 @@
 #include "text/EditorState.h"
 
-#include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 
 TLetter* FindAnsweredLetter(const EditorState& editor)
@@ -20,7 +20,8 @@ void ReadAnsweredText(EditorState& editor, TLetter& letter)
     TLetterText read = letter.ReadLetter();
     TFormattedStrings text;
     text.Lines = std::move(read.Lines);
-    text.ReFormat(false, 79, 0, nullptr, letter.Area->Base.get(), MainAddress);
+    text.ReFormat(false, 79, 0, nullptr, letter.Area->Base.get(),
+                  letter.Area->Owner.Settings.MainAddress);
     editor.AnsweredText = std::move(text);
     editor.AnsweredFrom = std::move(read.From);
     editor.AnsweredTo = std::move(read.To);

@@ -45,27 +45,27 @@ FidoAddress NetmailAddress(const std::string& text, uint16_t defaultZone, EBadAd
     return address;
 }
 
-std::vector<FidoAddress> SenderAddresses()
+std::vector<FidoAddress> SenderAddresses(const UserSettings& settings)
 {
-    std::vector<FidoAddress> addresses = {MainAddress};
-    for (const std::string& line : AKAs) {
+    std::vector<FidoAddress> addresses = {settings.MainAddress};
+    for (const std::string& line : settings.AKAs) {
         FidoAddress aka;
-        if (ParseExactAddress(ExtractWord(line, 1), MainAddress.Zone, aka) == AddressFault::None &&
+        if (ParseExactAddress(ExtractWord(line, 1), settings.MainAddress.Zone, aka) == AddressFault::None &&
             std::find(addresses.begin(), addresses.end(), aka) == addresses.end())
             addresses.push_back(aka);
     }
     return addresses;
 }
 
-FidoAddress ChooseSenderAddress(const FidoAddress& dest)
+FidoAddress ChooseSenderAddress(const UserSettings& settings, const FidoAddress& dest)
 {
-    const std::vector<FidoAddress> addresses = SenderAddresses();
+    const std::vector<FidoAddress> addresses = SenderAddresses(settings);
     for (bool sameNet : {true, false}) {
         for (const FidoAddress& address : addresses)
             if (address.Zone == dest.Zone && (!sameNet || address.Net == dest.Net))
                 return address;
     }
-    return MainAddress;
+    return settings.MainAddress;
 }
 
 std::string StartingDestination(const EditorState& editor)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "core/UserSettings.h"
 #include "core/FidoAddress.h"
 #include "text/EditorState.h"
 
@@ -27,12 +28,12 @@ FidoAddress NetmailAddress(const std::string& text, uint16_t defaultZone, EBadAd
 // The addresses a netmail letter may go from: the main address first, then
 // every AKA line that is an address (its zone, when left out, the main
 // address's), each once.
-std::vector<FidoAddress> SenderAddresses();
+std::vector<FidoAddress> SenderAddresses(const UserSettings& settings);
 
 // The sender address for a destination: the first of SenderAddresses in the
 // destination's zone and net, else the first in its zone, else the main
 // address.
-FidoAddress ChooseSenderAddress(const FidoAddress& dest);
+FidoAddress ChooseSenderAddress(const UserSettings& settings, const FidoAddress& dest);
 
 // The destination a netmail editor starts with, as text: none for a new
 // letter, the changed letter's own destination, and for a reply or a comment

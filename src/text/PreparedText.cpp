@@ -18,13 +18,14 @@ const std::string& OriginText()
 
 }  // namespace
 
-TokenValueList TokenValues(const EditorState& editor, const TLetter* answered, DateTime now)
+TokenValueList TokenValues(const UserSettings& settings, const EditorState& editor, const TLetter* answered,
+                           DateTime now)
 {
     TokenValueList v;
-    v[TokenCAddr] = AddressToText(MainAddress);
-    v[TokenCFName] = ExtractWord(UserName, 1);
-    v[TokenCLName] = ExtractWord(UserName, 2);
-    v[TokenCName] = UserName;
+    v[TokenCAddr] = AddressToText(settings.MainAddress);
+    v[TokenCFName] = ExtractWord(settings.UserName, 1);
+    v[TokenCLName] = ExtractWord(settings.UserName, 2);
+    v[TokenCName] = settings.UserName;
     v[TokenCDate] = LetterDate(now);
     v[TokenCTime] = LetterTime(now);
     if (editor.Area) {
@@ -58,9 +59,9 @@ TokenValueList TokenValues(const EditorState& editor, const TLetter* answered, D
     return v;
 }
 
-const std::vector<std::string>& TemplateFor(int mode)
+const std::vector<std::string>& TemplateFor(const UserSettings& settings, int mode)
 {
-    return mode == NewLetterMode ? NewLetterTemplate : QuoteReplyTemplate;
+    return mode == NewLetterMode ? settings.NewLetterTemplate : settings.QuoteReplyTemplate;
 }
 
 std::string TearLine()
@@ -68,34 +69,34 @@ std::string TearLine()
     return std::string("--- ") + ProgramTitle + " " + ProgramVersion;
 }
 
-std::string OriginLine()
+std::string OriginLine(const UserSettings& settings)
 {
-    return Format(" * Origin: %s (%s)", OriginText().c_str(), AddressToText(MainAddress).c_str());
+    return Format(" * Origin: %s (%s)", OriginText().c_str(), AddressToText(settings.MainAddress).c_str());
 }
 
-std::vector<std::string> ClosingLines(const EditorState& editor)
+std::vector<std::string> ClosingLines(const UserSettings& settings, const EditorState& editor)
 {
     if (editor.Netmail)
         return {TearLine()};
-    return {TearLine(), OriginLine()};
+    return {TearLine(), OriginLine(settings)};
 }
 
-std::vector<std::string> ExpandEditorTemplate(const EditorState& editor, const std::vector<std::string>& templateLines,
-                                              DateTime now)
+std::vector<std::string> ExpandEditorTemplate(const UserSettings& settings, const EditorState& editor,
+                                              const std::vector<std::string>& templateLines, DateTime now)
 {
     const TLetter* answered = FindAnsweredLetter(editor);
     // A new letter quotes nothing, whatever the structure holds.
     static const TFormattedStrings nothing;
     const TFormattedStrings& quoted = editor.Mode == NewLetterMode ? nothing : editor.AnsweredText;
-    return ExpandTemplate(templateLines, TokenValues(editor, answered, now), quoted).Lines;
+    return ExpandTemplate(templateLines, TokenValues(settings, editor, answered, now), quoted).Lines;
 }
 
-std::vector<std::string> PrepareText(const EditorState& editor, DateTime now)
+std::vector<std::string> PrepareText(const UserSettings& settings, const EditorState& editor, DateTime now)
 {
     if (editor.Mode == ChangeMode)
         return editor.AnsweredText.Lines;
-    std::vector<std::string> lines = ExpandEditorTemplate(editor, TemplateFor(editor.Mode), now);
-    for (std::string& line : ClosingLines(editor))
+    std::vector<std::string> lines = ExpandEditorTemplate(settings, editor, TemplateFor(settings, editor.Mode), now);
+    for (std::string& line : ClosingLines(settings, editor))
         lines.push_back(std::move(line));
     return lines;
 }

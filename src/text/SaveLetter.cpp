@@ -6,8 +6,8 @@
 #include "core/CharsetEncoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "text/Netmail.h"
 
@@ -60,19 +60,19 @@ std::string Kludge(const std::string& keyword, const std::string& value)
 
 }  // namespace
 
-std::vector<std::string> TextToStore(const std::vector<std::string>& lines)
+std::vector<std::string> TextToStore(const UserSettings& settings, const std::vector<std::string>& lines)
 {
     TFormattedStrings text;
     text.Lines = lines;
-    text.ReFormat(false, 79, 0, nullptr, nullptr, MainAddress);
+    text.ReFormat(false, 79, 0, nullptr, nullptr, settings.MainAddress);
     return std::move(text.Lines);
 }
 
-Charset LetterCharset(const EditorState& editor, const std::vector<std::string>& text)
+Charset LetterCharset(const UserSettings& settings, const EditorState& editor, const std::vector<std::string>& text)
 {
     if (editor.ForcedCharset != Charset::None)
         return editor.ForcedCharset;
-    const Charset preferred = editor.AnsweredCharset == Charset::Utf8 ? Charset::Utf8 : OutgoingCharset;
+    const Charset preferred = editor.AnsweredCharset == Charset::Utf8 ? Charset::Utf8 : settings.OutgoingCharset;
     auto fits = [preferred](const std::string& s) { return FitsCharset(s, preferred); };
     if (fits(editor.From) && fits(editor.To) && fits(editor.Subject) && std::all_of(text.begin(), text.end(), fits))
         return preferred;
@@ -82,8 +82,10 @@ Charset LetterCharset(const EditorState& editor, const std::vector<std::string>&
 SaveOutcome SaveLetter(EditorState& editor, DateTime now)
 {
     // Before anything is looked up: the tosser may change the area meanwhile.
-    WaitForTosser("записать письмо");
     TArea& area = *editor.Area;
+    Session& session = area.Owner;
+    const UserSettings& settings = session.Settings;
+    session.Tosser.WaitFor("записать письмо");
     const int mode = editor.Mode;
     TLetter* answered = FindAnsweredLetter(editor);
     if (mode == ChangeMode && !answered) {
@@ -95,12 +97,12 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
     // refused before anything is written.
     FidoAddress sender, dest;
     if (editor.Netmail) {
-        sender = NetmailAddress(editor.FromAddress, MainAddress.Zone, EBadAddress::Sender);
+        sender = NetmailAddress(editor.FromAddress, settings.MainAddress.Zone, EBadAddress::Sender);
         dest = NetmailAddress(editor.ToAddress, sender.Zone, EBadAddress::Recipient);
     } else {
         // The field's text is used whether or not it parsed completely; what
         // it leaves out comes from the main address.
-        ParseAddress(editor.FromAddress, MainAddress, sender);
+        ParseAddress(editor.FromAddress, settings.MainAddress, sender);
     }
 
     Num replyTo = 0;
@@ -112,54 +114,51 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
                                             WholeMinutes(now), false);
     letter->ReadNow = true;
 
-    const std::vector<std::string> text = TextToStore(editor.Lines);
-    const Charset charset = LetterCharset(editor, text);
+    const std::vector<std::string> text = TextToStore(settings, editor.Lines);
+    const Charset charset = LetterCharset(settings, editor, text);
 
     OpenForSave open(area);
     MsgBase& base = *area.Base;
-    base.StartNewLetter();
-    base.SetOutgoingCharset(charset);
-    // The type comes first: formats that keep zones and points in control
-    // lines write them as the addresses are set.
-    base.SetMailType(editor.Netmail ? MailNet : MailEcho);
-    base.SetFrom(letter->From);
-    base.SetTo(letter->To);
-    base.SetSubject(letter->Subject);
-    base.SetDateTime(letter->Date);
+    LetterHeader header;
+    header.From = letter->From;
+    header.To = letter->To;
+    header.Subject = letter->Subject;
+    header.Written = letter->Date;
     if (editor.Netmail)
-        base.SetDestAddr(dest);
-    base.SetOrigAddr(sender);
-    base.SetLocal(true);
-    if (editor.Netmail)
-        base.SetPrivate(true);
-    if (replyTo != 0)
-        base.SetReplyTo(replyTo);
-    base.SetRead(true);
+        header.Dest = dest;
+    header.Orig = sender;
+    header.ReplyTo = replyTo;
+    header.Flags = {LetterFlag::Local, LetterFlag::Read};
+    header.Flags.Set(LetterFlag::Private, editor.Netmail);
     // Where the format exports only letters that carry the export mark, a
     // letter without it would stay at the point for ever.
-    if (base.HasExportMark())
-        base.SetEcho(true);
+    header.Flags.Set(LetterFlag::Echo);
 
+    std::vector<std::string> kludges;
     if (mode == ChangeMode) {
         if (!editor.AnsweredText.MsgId.empty())
-            base.WriteKludge(Kludge("MSGID", editor.AnsweredText.MsgId));
+            kludges.push_back(Kludge("MSGID", editor.AnsweredText.MsgId));
         if (!editor.AnsweredText.Reply.empty())
-            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.Reply));
+            kludges.push_back(Kludge("REPLY", editor.AnsweredText.Reply));
     } else {
-        base.WriteKludge(Kludge("MSGID", AddressToText(sender) + " " + SerialText(NextMsgIdSerial(now))));
+        kludges.push_back(Kludge("MSGID", AddressToText(sender) + " " + SerialText(NextMsgIdSerial(now))));
         if (!editor.AnsweredText.MsgId.empty())
-            base.WriteKludge(Kludge("REPLY", editor.AnsweredText.MsgId));
+            kludges.push_back(Kludge("REPLY", editor.AnsweredText.MsgId));
     }
     // A changed letter's own CHRS went with its other control lines when
     // its text was prepared: this is the only one.
-    base.WriteKludge(std::string(1, KludgeMark) + CharsetKludge(charset));
+    std::string charsetLine = CharsetKludge(charset);
+    charsetLine.insert(0, 1, KludgeMark);  // built in place: GCC 12 warns falsely about char + string here
+    kludges.push_back(std::move(charsetLine));
 
-    // The last line too ends with a carriage return: tossers append the
-    // SEEN-BY and PATH lines straight after the text, and without it the
-    // first of them would be glued onto the origin line.
-    for (const std::string& line : text)
-        base.WriteLine(line);
-    if (Status status = base.WriteLetter(); status != 0)
+    base.SetOutgoingCharset(charset);
+    // Formats that keep zones and points in control lines write them as the
+    // letter starts, by its type. The last line too ends with a carriage
+    // return: tossers append the SEEN-BY and PATH lines straight after the
+    // text, and without it the first of them would be glued onto the origin
+    // line.
+    base.SetMailType(editor.Netmail ? MailNet : MailEcho);
+    if (Status status = base.WriteLetter(header, kludges, text); status != 0)
         throw ECantWriteLetter(status);
     letter->Number = base.GetNumber();
 
@@ -170,7 +169,7 @@ SaveOutcome SaveLetter(EditorState& editor, DateTime now)
         answered->Assign(*letter);
         area.Resettle(answered);
     } else {
-        area.AddLetter(letter.release());
+        area.AddLetter(std::move(letter));
     }
     editor.Modified = false;
     return SaveOutcome::Saved;

@@ -8,6 +8,7 @@
 
 #include "core/DateHelpers.h"
 #include "core/Exceptions.h"
+#include "core/UserSettings.h"
 #include "msgbase/MsgBase.h"
 #include "text/EditorState.h"
 
@@ -41,12 +42,12 @@ const std::string& ChangedLetterGoneMessage();
 // header or in INTL, FMPT and TOPT lines) and its own netmail mark.
 // The area's base is used when the area is open; otherwise the area is
 // opened for the save. While the tosser works, the save first waits for it
-// (WaitForTosser; ETosserBusy, with nothing written, when that is given up).
+// (its session's Tosser.WaitFor; ETosserBusy, with nothing written, when that is given up).
 SaveOutcome SaveLetter(EditorState& editor, DateTime now = NowDateTime());
 
 // The text as it is stored: lines beginning with Ctrl-A dropped, long lines
 // wrapped to 79 characters.
-std::vector<std::string> TextToStore(const std::vector<std::string>& lines);
+std::vector<std::string> TextToStore(const UserSettings& settings, const std::vector<std::string>& lines);
 
 // The character set a letter is written in: the forced one when there is
 // one; else UTF-8 for a reply to a UTF-8 letter, else the outgoing set of
@@ -54,4 +55,4 @@ std::vector<std::string> TextToStore(const std::vector<std::string>& lines);
 // text has no place in that set. (In CP866 the Cyrillic capital Н is written
 // as the Latin H, whose look it shares: its byte is the soft line break that
 // many readers drop.)
-Charset LetterCharset(const EditorState& editor, const std::vector<std::string>& text);
+Charset LetterCharset(const UserSettings& settings, const EditorState& editor, const std::vector<std::string>& text);

@@ -190,19 +190,20 @@ void TFormattedStrings::ReFormat(bool showKludges, int width, int pixelWidth, co
 
     if (!base)
         return;
+    const LetterHeader header = base->Header();
     FidoAddress parsed;
     if (!MsgId.empty() && ParseAddress(ExtractWord(MsgId, 1), defaultAddress, parsed))
         FromAddr = parsed;
     else if (!Origin.empty() && ParseParenthesisAddress(Origin, defaultAddress, parsed))
         FromAddr = parsed;
     else
-        base->GetOrigAddr(FromAddr);
+        FromAddr = header.Orig;
     if (!Reply.empty() && ParseAddress(ExtractWord(Reply, 1), defaultAddress, parsed))
         ToAddr = parsed;
     else
-        base->GetDestAddr(ToAddr);
-    base->GetOrigAddr(OrigAddr);
-    base->GetDestAddr(DestAddr);
+        ToAddr = header.Dest;
+    OrigAddr = header.Orig;
+    DestAddr = header.Dest;
     for (const std::string& line : netmailLines)
         ApplyNetmailLine(line, OrigAddr, DestAddr);
 }

@@ -2,7 +2,7 @@
 #include "core/AreasFile.h"
 #include "tools/ToolCommands.h"
 
-int CommandAreas(Args args)
+int CommandAreas(Session&, Args args)
 {
     if (args.empty() || args.size() > 2)
         throw UsageError("areas takes AREASFILE [HUDSONPATH]");

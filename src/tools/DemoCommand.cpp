@@ -6,7 +6,7 @@
 #include "tools/DemoPoint.h"
 #include "tools/ToolCommands.h"
 
-int CommandDemo(Args args)
+int CommandDemo(Session&, Args args)
 {
     if (args.size() != 1)
         throw UsageError("demo takes DIR");
@@ -16,9 +16,10 @@ int CommandDemo(Args args)
     PrintLine(root + "/toss.flag\t" + areasFile + "\t" + root + "/hudson/");
     // The program's own settings file, under the key the program file
     // "quorvel" names; only a user not set yet is changed.
-    SetProgramFileName("quorvel");
+    UserSettings program;
+    program.SetProgramFileName("quorvel");
     IniSettingsStore settings;
-    if (AdoptDemoUser(settings))
+    if (AdoptDemoUser(program, settings))
         std::fprintf(stderr, "The user is now the demo's point: Иван Петров, 2:5020/1234.5 "
                              "(Настройки, Пользователь... in Quorvel changes it).\n");
     return 0;

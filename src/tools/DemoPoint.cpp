@@ -89,20 +89,21 @@ void WriteArea(const DemoAreaSpec& area, const std::string& dir, DateTime now)
 
         // Netmail as a tosser leaves it: full addresses, private, no origin line.
         const bool netmail = std::string(area.Tag) == "NETMAIL";
-        base->StartNewLetter();
+        LetterHeader header;
+        header.From = letter.From;
+        header.To = letter.To;
+        header.Subject = letter.Subject;
+        header.Written = std::trunc(written * 1440.0) / 1440.0;
+        if (netmail)
+            header.Dest = AddressOf(letter.To);
+        header.Orig = from;
+        header.Flags.Set(LetterFlag::Private, netmail);
+        if (reply)
+            header.ReplyTo = numbers[static_cast<std::size_t>(letter.Parent)];
+        header.Flags.Set(LetterFlag::Read, letter.Read);
         base->SetOutgoingCharset(letter.Utf8 ? Charset::Utf8 : Charset::Cp866);
         base->SetMailType(netmail ? MailNet : MailEcho);
-        base->SetFrom(letter.From);
-        base->SetTo(letter.To);
-        base->SetSubject(letter.Subject);
-        base->SetDateTime(std::trunc(written * 1440.0) / 1440.0);
-        if (netmail)
-            base->SetDestAddr(AddressOf(letter.To));
-        base->SetOrigAddr(from);
-        base->SetPrivate(netmail);
-        if (reply)
-            base->SetReplyTo(numbers[static_cast<std::size_t>(letter.Parent)]);
-        base->SetRead(letter.Read);
+        base->StartNewLetter(header);
         base->WriteKludge("\x01MSGID: " + msgId);
         if (reply)
             base->WriteKludge("\x01REPLY: " + msgIds[static_cast<std::size_t>(letter.Parent)]);
@@ -165,9 +166,9 @@ std::string MakeDemoPoint(const std::string& dirText)
     return (dir / "areas.bbs").string();
 }
 
-bool AdoptDemoUser(Registry& settings)
+bool AdoptDemoUser(const UserSettings& program, Registry& settings)
 {
-    const std::string user = UserSettingsKey() + "\\User";
+    const std::string user = program.Key() + "\\User";
     std::string name;
     if (settings.ReadString(user, "Name", name) && !name.empty())
         return false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class Registry;
+#include "core/UserSettings.h"
 
 struct DemoLetterSpec {
     int Parent = -1;         // index of the answered letter in the same area, -1 for a root
@@ -37,5 +37,6 @@ std::string MakeDemoPoint(const std::string& dir);
 // The user of a fresh installation (no name stored yet) becomes the demo's own
 // point, Иван Петров at 2:5020/1234.5, so that the demo's letters to Ivan are
 // theirs and their netmail leaves from the point's address. A user already
-// set is left alone. Returns whether the user was set.
-bool AdoptDemoUser(Registry& settings);
+// set is left alone (program names the settings key). Returns whether the
+// user was set.
+bool AdoptDemoUser(const UserSettings& program, Registry& settings);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "msgbase/NetmailLines.h"
 #include "tools/ToolCommands.h"
 
@@ -18,7 +18,7 @@ std::string Unsigned(uint32_t value)
 
 }  // namespace
 
-int CommandList(Args args)
+int CommandList(Session&, Args args)
 {
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
@@ -32,20 +32,22 @@ int CommandList(Args args)
                       << status << ")\n";
             continue;
         }
+        const LetterHeader header = base->Header();
         line.clear();
         for (const std::string& field :
-             {Unsigned(base->GetNumber()), Unsigned(base->GetReplyTo()), std::string(base->IsRead() ? "R" : "U"),
-              FormatIsoMinutes(base->GetDateTime()), EscapeField(base->GetFrom()), EscapeField(base->GetTo())}) {
+             {Unsigned(header.Number), Unsigned(header.ReplyTo),
+              std::string(header.Flags.Has(LetterFlag::Read) ? "R" : "U"), FormatIsoMinutes(header.Written),
+              EscapeField(header.From), EscapeField(header.To)}) {
             line += field;
             line += '\t';
         }
-        line += EscapeField(base->GetSubject());
+        line += EscapeField(header.Subject);
         PrintLine(line);
     }
     return 0;
 }
 
-int CommandRead(Args args)
+int CommandRead(Session&, Args args)
 {
     bool kludges = TakeFlag(args, "--kludges");
     std::string spec = TakeSpec(args);
@@ -56,18 +58,17 @@ int CommandRead(Args args)
     base.GoToLetter(number);
     // The full addresses: the header's, with the zones and points that
     // netmail control lines carry where the format keeps them there.
-    FidoAddress orig, dest;
-    base->GetOrigAddr(orig);
-    base->GetDestAddr(dest);
+    FidoAddress orig = base->Header().Orig, dest = base->Header().Dest;
     std::vector<std::string> lines;
     for (base->StartText(); !base->TextEnded();) {
         lines.push_back(base->ReadLine(65535));
         ApplyNetmailLine(lines.back(), orig, dest);
     }
-    PrintLine("From: " + EscapeField(base->GetFrom()));
-    PrintLine("To: " + EscapeField(base->GetTo()));
-    PrintLine("Subject: " + EscapeField(base->GetSubject()));
-    PrintLine("Date: " + FormatIsoMinutes(base->GetDateTime()));
+    const LetterHeader header = base->Header();  // decoded by the text's set, now it is known
+    PrintLine("From: " + EscapeField(header.From));
+    PrintLine("To: " + EscapeField(header.To));
+    PrintLine("Subject: " + EscapeField(header.Subject));
+    PrintLine("Date: " + FormatIsoMinutes(header.Written));
     PrintLine("OrigAddr: " + AddressToText(orig));
     PrintLine("DestAddr: " + AddressToText(dest));
     PrintLine("");
@@ -82,30 +83,31 @@ int CommandRead(Args args)
     return 0;
 }
 
-int CommandMarkRead(Args args)
+int CommandMarkRead(Session& session, Args args)
 {
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
         throw UsageError("mark-read takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser("пометить письмо прочитанным");
+    session.Tosser.WaitFor("пометить письмо прочитанным");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
-    base->SetRead(true);
-    if (Status status = base->RewriteHeader(); status != 0)
+    LetterHeader header = base->Header();
+    header.Flags.Set(LetterFlag::Read);
+    if (Status status = base->RewriteHeader(header); status != 0)
         throw ToolError("cannot mark letter " + std::to_string(number) + " read (status " + std::to_string(status) + ")");
     return 0;
 }
 
-int CommandDelete(Args args)
+int CommandDelete(Session& session, Args args)
 {
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     if (args.size() != 1)
         throw UsageError("delete takes SPEC NUMBER [--flag FILE [--wait SECONDS]]");
     Num number = ParseNumber(args[0]);
-    WaitForTosser("удалить письмо");
+    session.Tosser.WaitFor("удалить письмо");
     OpenedBase base(spec, false);
     base.GoToLetter(number);
     if (Status status = base->DeleteLetter(); status != 0)

@@ -6,11 +6,10 @@
 #include <iomanip>
 #include <iostream>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
+#include "model/ModelEvents.h"
 #include "model/TAreas.h"
 #include "model/TConversationTree.h"
 #include "tools/ToolCommands.h"
@@ -19,22 +18,17 @@ namespace {
 
 // Shows the scan's progress on stderr as the areas window shows it in its
 // title: a percentage after each area.
-class ProgressForm : public TModelForm {
+class ProgressForm : public ModelObserver {
 public:
     explicit ProgressForm(TAreas& areas) : Areas(areas) { RegisterForm(this); }
     ~ProgressForm() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
+    void ScanStarted() override { std::cerr << "Начинаем сканировать...\n"; }
+    void AreaScanned(TArea& area) override
     {
-        if (msg == WM_SCANSTARTED) {
-            std::cerr << "Начинаем сканировать...\n";
-        } else if (msg == WM_AREASCANNED) {
-            auto* area = static_cast<TArea*>(param);
-            std::ptrdiff_t position = Areas.IndexOf(area) + 1;
-            std::size_t count = Areas.Count();
-            long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
-            std::cerr << percent << "%\t" << area->StatusText() << '\n';
-        }
-        return 0;
+        std::ptrdiff_t position = Areas.IndexOf(&area) + 1;
+        std::size_t count = Areas.Count();
+        long percent = count == 0 ? 0 : static_cast<long>(position * 100 / static_cast<std::ptrdiff_t>(count));
+        std::cerr << percent << "%\t" << area.StatusText() << '\n';
     }
 
 private:
@@ -58,31 +52,30 @@ void PrintNode(const TTreeNode& top)
 
 }  // namespace
 
-int CommandScan(Args args)
+int CommandScan(Session& session, Args args)
 {
     std::string flag;
     TakeOption(args, "--flag", flag);
     bool progress = TakeFlag(args, "--progress");
     if (args.empty() || args.size() > 2)
         throw UsageError("scan takes AREASFILE [HUDSONPATH] [--flag FLAGFILE] [--progress]");
-    AreasFileName = args[0];
-    HudsonPath = args.size() > 1 ? args[1] : std::string();
-    TossingFlagFile = flag;
+    session.SetStart({flag, args[0], args.size() > 1 ? args[1] : std::string()});
+    TAreas& areas = session.Areas;
 
     std::unique_ptr<ProgressForm> shown;
     if (progress)
-        shown = std::make_unique<ProgressForm>(Areas);
-    Areas.Scan();
-    for (TArea* area : Areas)
+        shown = std::make_unique<ProgressForm>(areas);
+    areas.Scan();
+    for (TArea* area : areas)
         PrintLine(EscapeField(area->Tag) + "\t" + std::to_string(area->UnreadCount) + "\t" +
-                  std::to_string(area->Count()) + "\t" + EscapeField(area->StatusText()));
-    PrintLine("TOTAL\t" + std::to_string(Areas.TotalUnread()));
+                  std::to_string(area->Letters.Count()) + "\t" + EscapeField(area->StatusText()));
+    PrintLine("TOTAL\t" + std::to_string(areas.TotalUnread()));
     shown.reset();
-    Areas.FreeAreas();
+    areas.FreeAreas();
     return 0;
 }
 
-int CommandTree(Args args)
+int CommandTree(Session& session, Args args)
 {
     std::string view;
     bool viewGiven = TakeOption(args, "--view", view);
@@ -99,7 +92,7 @@ int CommandTree(Args args)
         else
             throw UsageError("--view takes unreads, tree or list");
     }
-    TArea area(args[0], AreaDescriptionText(), args[0]);
+    TArea area(session, args[0], AreaDescriptionText(), args[0]);
     area.Open();  // an unopenable base is an error here, not an empty area
     area.Load();
     TConversationTree tree(area);
@@ -113,10 +106,10 @@ int CommandTree(Args args)
     return 0;
 }
 
-int CommandMarkAllRead(Args args)
+int CommandMarkAllRead(Session& session, Args args)
 {
     bool timing = TakeFlag(args, "--timing");
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string spec = TakeSpec(args);
     ExpectNoMore(args);
     {
@@ -124,11 +117,11 @@ int CommandMarkAllRead(Args args)
     }
     // Not even the letters are read while the tosser works (a load would stop
     // at once and leave nothing to mark); MarkAllRead waits again if it starts.
-    WaitForTosser("пометить письма прочитанными");
+    session.Tosser.WaitFor("пометить письма прочитанными");
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     // As an area window does: the area held open while it is read and left.
-    TArea area(spec, AreaDescriptionText(), spec);
+    TArea area(session, spec, AreaDescriptionText(), spec);
     area.Open();
     area.Load();
     const int32_t unread = area.UnreadCount;

@@ -20,10 +20,10 @@ std::vector<std::string> TakeOptions(Args& args, const std::string& name)
     return values;
 }
 
-ListSettings SettingsLists()
+ListSettings SettingsLists(Session& session)
 {
-    LoadUserSettings();
-    return LoadListSettings(UserRegistry(), UserSettingsKey());
+    LoadUserSettings(session.Settings);
+    return LoadListSettings(UserRegistry(), session.Settings.Key());
 }
 
 // The lists that could not be read, on stderr; whether there was one.
@@ -50,12 +50,12 @@ void PrintReport(const ListReport& report)
 
 }  // namespace
 
-int CommandNodelist(Args args)
+int CommandNodelist(Session& session, Args args)
 {
     ListSettings lists;
     lists.Nodelists = args;
     if (lists.Empty())
-        lists = SettingsLists();
+        lists = SettingsLists(session);
     if (lists.Empty())
         throw ToolError("нодлисты не заданы ни в командной строке, ни в настройках");
     auto loaded = LoadLists(lists, TodayDayOfYear());
@@ -65,7 +65,7 @@ int CommandNodelist(Args args)
     return ReportFailures(*loaded) ? 1 : 0;
 }
 
-int CommandLookup(Args args)
+int CommandLookup(Session& session, Args args)
 {
     ListSettings lists;
     lists.Nodelists = TakeOptions(args, "--nodelist");
@@ -77,7 +77,7 @@ int CommandLookup(Args args)
     if (args.size() != 1)
         throw UsageError("lookup takes one QUERY");
     if (lists.Empty())
-        lists = SettingsLists();
+        lists = SettingsLists(session);
     if (lists.Empty())
         throw ToolError("нодлисты не заданы ни в командной строке, ни в настройках");
     auto loaded = LoadLists(lists, TodayDayOfYear());

@@ -7,7 +7,7 @@
 
 #include "core/AreasFile.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
 #include "model/TArea.h"
 #include "text/Netmail.h"
@@ -21,22 +21,23 @@ namespace {
 // letter's body stands where "@Position" was (a new letter quotes nothing),
 // a reply's where "@Quote" was, after the quoted text. A template without
 // that line gets the body after all its lines, before the tear line.
-std::vector<std::string> TypedText(const EditorState& editor, const std::vector<std::string>& body)
+std::vector<std::string> TypedText(const UserSettings& settings, const EditorState& editor,
+                                   const std::vector<std::string>& body)
 {
     const std::string marker = editor.Mode == NewLetterMode ? "@Position" : "@Quote";
-    const std::vector<std::string>& lines = TemplateFor(editor.Mode);
+    const std::vector<std::string>& lines = TemplateFor(settings, editor.Mode);
     auto at = std::find(lines.begin(), lines.end(), marker);
     const std::vector<std::string> before(lines.begin(), at);
     const std::vector<std::string> after(at == lines.end() ? at : at + 1, lines.end());
     const DateTime now = NowDateTime();
 
-    std::vector<std::string> text = ExpandEditorTemplate(editor, before, now);
+    std::vector<std::string> text = ExpandEditorTemplate(settings, editor, before, now);
     text.insert(text.end(), body.begin(), body.end());
     if (!after.empty()) {
-        std::vector<std::string> rest = ExpandEditorTemplate(editor, after, now);
+        std::vector<std::string> rest = ExpandEditorTemplate(settings, editor, after, now);
         text.insert(text.end(), rest.begin(), rest.end());
     }
-    for (std::string& line : ClosingLines(editor))
+    for (std::string& line : ClosingLines(settings, editor))
         text.push_back(std::move(line));
     return text;
 }
@@ -54,14 +55,14 @@ FidoAddress NetmailArgument(const std::string& text, uint16_t defaultZone, EBadA
 
 }  // namespace
 
-int CommandPost(Args args)
+int CommandPost(Session& session, Args args)
 {
     std::string from, to, subject, addressText, replyText;
     if (!TakeOption(args, "--from", from) || !TakeOption(args, "--to", to) ||
         !TakeOption(args, "--subject", subject) || !TakeOption(args, "--addr", addressText))
         throw UsageError("post needs --from, --to, --subject and --addr");
     bool replying = TakeOption(args, "--reply", replyText);
-    TakeTosserFlag(args);
+    TakeTosserFlag(session, args);
     std::string charsetText;
     Charset forcedCharset = Charset::None;
     if (TakeOption(args, "--charset", charsetText)) {
@@ -78,23 +79,24 @@ int CommandPost(Args args)
     if (netmail && !hasDest && !replying)
         throw UsageError("--netmail goes to the answered letter's sender: give --reply NUMBER, or --dest ADDRESS");
 
-    LoadUserSettings();
+    LoadUserSettings(session.Settings);
+    const UserSettings& settings = session.Settings;
     // The editor takes the field as typed; a script's typing error is better
     // refused than written under a wrong address.
     if (netmail) {
-        const FidoAddress sender = NetmailArgument(addressText, MainAddress.Zone, EBadAddress::Sender);
+        const FidoAddress sender = NetmailArgument(addressText, settings.MainAddress.Zone, EBadAddress::Sender);
         if (hasDest)
             NetmailArgument(destText, sender.Zone, EBadAddress::Recipient);
     } else {
         FidoAddress address;
-        if (!ParseAddress(addressText, MainAddress, address) || address.Net == 0)
+        if (!ParseAddress(addressText, settings.MainAddress, address) || address.Net == 0)
             throw ToolError("not a FidoNet address: " + addressText);
     }
     std::vector<std::string> body = ReadStdinLines();
 
     // Not even a missing base is created while the tosser works.
-    WaitForTosser("записать письмо");
-    TArea area(spec, AreaDescriptionText(), spec);
+    session.Tosser.WaitFor("записать письмо");
+    TArea area(session, spec, AreaDescriptionText(), spec);
     area.Open();  // a missing base is created; one that cannot be opened is an error
     area.Load();
 
@@ -104,7 +106,7 @@ int CommandPost(Args args)
     editor.Netmail = netmail;
     editor.ForcedCharset = forcedCharset;
     if (replying) {
-        TLetter* answered = area.FindByNumber(replyTo);
+        TLetter* answered = area.Letters.FindByNumber(replyTo);
         if (!answered)
             throw ToolError("no letter number " + std::to_string(replyTo) + " in \"" + spec + "\"");
         editor.AnsweredKey = answered->Key;
@@ -117,7 +119,7 @@ int CommandPost(Args args)
         throw ToolError("letter " + std::to_string(replyTo) + " carries no sender address to answer: give --dest");
     editor.To = to;
     editor.Subject = subject;
-    editor.Lines = TypedText(editor, body);
+    editor.Lines = TypedText(settings, editor, body);
     editor.TextPrepared = true;
     editor.Modified = true;
 
@@ -127,7 +129,7 @@ int CommandPost(Args args)
     return 0;
 }
 
-int CommandReflow(Args args)
+int CommandReflow(Session&, Args args)
 {
     bool kludges = TakeFlag(args, "--kludges");
     std::string widthText;

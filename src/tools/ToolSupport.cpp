@@ -8,7 +8,7 @@
 #include "core/Startup.h"
 #include "core/Utf8Text.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/IniSettingsStore.h"
@@ -65,14 +65,14 @@ void ExpectNoMore(const Args& args)
         throw UsageError("unexpected argument: " + args.front());
 }
 
-void LoadUserSettings()
+void LoadUserSettings(UserSettings& settings)
 {
     // The program's settings file, under the key the program file "quorvel"
     // names; only read here, never written.
-    SetProgramFileName("quorvel");
+    settings = UserSettings{};
+    settings.SetProgramFileName("quorvel");
     SetUserRegistry(std::make_unique<IniSettingsStore>());
-    InitSettings();
-    LoadSettings();
+    settings.Load(UserRegistry());
 }
 
 bool TakeFlag(Args& args, const std::string& name)
@@ -86,17 +86,18 @@ bool TakeFlag(Args& args, const std::string& name)
     return false;
 }
 
-void TakeTosserFlag(Args& args)
+void TakeTosserFlag(Session& session, Args& args)
 {
     std::string flag, waitText;
     TakeOption(args, "--flag", flag);
     int32_t seconds = DefaultTosserWaitSeconds;
     if (TakeOption(args, "--wait", waitText) && (!TryStrToInt(waitText, seconds) || seconds < 0))
         throw UsageError("--wait takes a number of seconds");
-    TossingFlagFile = flag;
-    SetTosserWaiter([seconds](const std::string&) {
-        return PollUntilTosserGone(std::chrono::seconds(seconds));
-    });
+    StartParameters start = session.Start();
+    start.TossingFlagFile = flag;
+    session.SetStart(start);
+    TosserFlag& tosser = session.Tosser;
+    tosser.SetWaiter([&tosser, seconds](const std::string&) { return tosser.PollUntilGone(std::chrono::seconds(seconds)); });
 }
 
 Num ParseNumber(const std::string& text)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Session.h"
 #include "msgbase/MsgBase.h"
 
 // Bad arguments: the usage is printed and the tool exits with 2.
@@ -46,12 +47,12 @@ void ExpectNoMore(const Args& args);
 
 // Reads the user's settings (name, main address, templates) from the
 // program's own settings file, as the program does when it starts.
-void LoadUserSettings();
+void LoadUserSettings(UserSettings& settings);
 
-// Takes "--flag FILE" and "--wait SECONDS" out of args: writes then wait
-// while the tosser's flag FILE exists, at most SECONDS (default
+// Takes "--flag FILE" and "--wait SECONDS" out of args: the session's writes
+// then wait while the tosser's flag FILE exists, at most SECONDS (default
 // DefaultTosserWaitSeconds), and fail with ETosserBusy after that.
-void TakeTosserFlag(Args& args);
+void TakeTosserFlag(Session& session, Args& args);
 inline constexpr int DefaultTosserWaitSeconds = 300;
 
 // Parses a letter number argument: 1 to 4294967295.

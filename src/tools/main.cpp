@@ -53,7 +53,7 @@ const char* const Usage =
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
 
-using Command = int (*)(Args);
+using Command = int (*)(Session&, Args);
 
 const std::map<std::string, Command>& Commands()
 {
@@ -84,7 +84,10 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         args.push_back(argv[i]);
     try {
-        return command->second(args);
+        // The one session of this run: settings at their defaults until a
+        // command reads the user's, no tosser flag until one is given.
+        Session session;
+        return command->second(session, args);
     } catch (const UsageError& e) {
         std::cerr << "quorvel-tool: " << e.what() << "\n" << Usage;
         return 2;

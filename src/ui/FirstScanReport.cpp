@@ -6,29 +6,27 @@
 #include <QWidget>
 #include <iostream>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
+#include "model/ModelEvents.h"
 
 namespace {
 
-class FirstScanWatcher : public TModelForm {
+class FirstScanWatcher : public ModelObserver {
 public:
     explicit FirstScanWatcher(QWidget& mainWindow) : MainWindow(&mainWindow) { RegisterForm(this); }
     ~FirstScanWatcher() override { UnregisterForm(this); }
 
-    intptr_t ModelMessage(unsigned msg, void*) override
+    void ScanFinished() override
     {
-        if (msg != WM_SCANFINISHED || Reported)
-            return 0;
+        if (Reported)
+            return;
         Reported = true;
         // From the event loop: the main window shows the count when it has
-        // handled this same message, whichever of us is sent it first.
+        // handled this same event, whichever of us is sent it first.
         QTimer::singleShot(0, QCoreApplication::instance(), [window = MainWindow] {
             if (window)
                 std::cout << window->windowTitle().toStdString() << std::endl;
             QCoreApplication::exit(0);
         });
-        return 0;
     }
 
 private:
@@ -38,7 +36,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TModelForm> ReportFirstScanWhenAsked(QWidget& mainWindow)
+std::unique_ptr<ModelObserver> ReportFirstScanWhenAsked(QWidget& mainWindow)
 {
     if (qEnvironmentVariableIsEmpty("QUORVEL_EXIT_AFTER_FIRST_SCAN"))
         return nullptr;

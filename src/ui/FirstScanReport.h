@@ -8,7 +8,7 @@
 #include <memory>
 
 class QWidget;
-class TModelForm;
+class ModelObserver;
 
 // The watcher to keep while the main loop runs, or nullptr when not asked for.
-std::unique_ptr<TModelForm> ReportFirstScanWhenAsked(QWidget& mainWindow);
+std::unique_ptr<ModelObserver> ReportFirstScanWhenAsked(QWidget& mainWindow);

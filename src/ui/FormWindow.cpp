@@ -20,15 +20,10 @@ FormWindow::~FormWindow()
     UnregisterForm(this);
 }
 
-intptr_t FormWindow::ModelMessage(unsigned, void*)
-{
-    return 0;
-}
-
 std::vector<FormWindow*> FormWindow::AllForms()
 {
     std::vector<FormWindow*> forms;
-    for (TModelForm* form : Forms())
+    for (ModelObserver* form : Forms())
         if (auto* window = dynamic_cast<FormWindow*>(form))
             forms.push_back(window);
     return forms;
@@ -110,9 +105,9 @@ QMenu* FormWindow::AddViewMenu()
     return View.SwitchItem;
 }
 
-void FormWindow::AddOptionsMenu()
+void FormWindow::AddOptionsMenu(UserSettings& settings)
 {
-    ::AddOptionsMenu(menuBar(), this);
+    ::AddOptionsMenu(menuBar(), this, settings);
 }
 
 void FormWindow::AddWindowsMenu(QAction* first, QAction* second)

@@ -1,5 +1,5 @@
 // What the program's three kinds of windows (areas, area, editor) share: they
-// are top-level main windows that receive the model's messages, and the one
+// are top-level main windows that observe the model's events, and the one
 // most recently activated stands first in the application's form order (the
 // window list and "topmost window" commands go by that order).
 //
@@ -18,22 +18,21 @@
 #include <memory>
 #include <string>
 
-#include "core/FormRegistry.h"
+#include "model/ModelEvents.h"
 #include "ui/MenuItems.h"
 #include "ui/TSpeedBar.h"
 
 class QLabel;
 class QStatusBar;
 class TArea;
+struct UserSettings;
 class TFormStorage;
 
-class FormWindow : public QMainWindow, public TModelForm {
+class FormWindow : public QMainWindow, public ModelObserver {
     Q_OBJECT
 public:
     explicit FormWindow(QWidget* parent = nullptr);
     ~FormWindow() override;
-
-    intptr_t ModelMessage(unsigned msg, void* param) override;
 
     // Whether the window may close now (an editor with an unsaved letter asks
     // the user). Every close runs it, unless the question was already asked.
@@ -70,7 +69,7 @@ protected:
     // The submenus every main window carries (see MenuItems.h); the View
     // menu is returned for the window's own items.
     QMenu* AddViewMenu();
-    void AddOptionsMenu();
+    void AddOptionsMenu(UserSettings& settings);
     // "&Окна" with the window's own two switch commands first.
     void AddWindowsMenu(QAction* first, QAction* second);
     void AddHelpMenu(const char* helpSection);

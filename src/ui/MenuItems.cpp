@@ -23,13 +23,26 @@ QAction* MakeItem(QObject* owner, const char* name, const QString& caption, cons
     return action;
 }
 
-QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint)
+namespace {
+
+QMenu* NameSubmenu(QMenu* menu, const char* name, const QString& hint)
 {
-    QMenu* menu = bar->addMenu(caption);
     menu->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setStatusTip(hint);
     return menu;
+}
+
+}  // namespace
+
+QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint)
+{
+    return NameSubmenu(bar->addMenu(caption), name, hint);
+}
+
+QMenu* MakeSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint)
+{
+    return NameSubmenu(parent->addMenu(caption), name, hint);
 }
 
 ViewMenu AddViewMenu(QMenuBar* bar, QWidget* window, std::function<QWidget*()> speedBar,
@@ -54,14 +67,14 @@ ViewMenu AddViewMenu(QMenuBar* bar, QWidget* window, std::function<QWidget*()> s
     return menu;
 }
 
-OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
+OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window, UserSettings& settings)
 {
     OptionsMenu menu{};
     menu.OptionsItem = MakeSubmenu(bar, "OptionsItem", QStringLiteral("&Настройки"),
                                    QStringLiteral("Команды настройки программы"));
     menu.UserItem = MakeItem(window, "UserItem", QStringLiteral("&Пользователь..."),
                              QStringLiteral("Настройка имени/адреса пользователя"), {},
-                             [window] { EditUserSettings(window); });
+                             [window, &settings] { EditUserSettings(window, settings); });
     menu.OptionsItem->addAction(menu.UserItem);
     // Available once the settings dialog is part of the program.
     menu.UserItem->setEnabled(HasUserSettingsDialog());
@@ -73,8 +86,8 @@ OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window)
 WindowsMenu AddWindowsMenu(QMenuBar* bar, QWidget* window, QAction* first, QAction* second)
 {
     WindowsMenu menu{};
-    menu.WindowsItem = MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"),
-                                   QStringLiteral("Команды работы с окнами программы"));
+    menu.WindowsItem =
+        MakeSubmenu(bar, "WindowsItem", QStringLiteral("&Окна"), QStringLiteral("Команды работы с окнами программы"));
     menu.WindowListItem = MakeItem(window, "WindowListItem", QStringLiteral("&Список..."),
                                    QStringLiteral("Показать список окон программы"),
                                    {QKeySequence(Qt::ALT | Qt::Key_0)}, [window] { TWindowListForm::Execute(window); });
@@ -99,9 +112,9 @@ HelpMenu AddHelpMenu(QMenuBar* bar, QWidget* window, const char* helpSection)
                                  QStringLiteral("Содержание системы помощи"), {}, showHelp);
     menu.SearchforHelpOnItem = MakeItem(window, "SearchforHelpOnItem", QStringLiteral("&Поиск помощи о..."),
                                         QStringLiteral("Поиск помощи на определённую тему"), {}, nullptr);
-    menu.HowtoUseHelpItem = MakeItem(window, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
-                                     QStringLiteral("Как пользоваться системой помощи"),
-                                     {QKeySequence(Qt::Key_F1)}, showHelp);
+    menu.HowtoUseHelpItem =
+        MakeItem(window, "HowtoUseHelpItem", QStringLiteral("&Как использовать Помощь"),
+                 QStringLiteral("Как пользоваться системой помощи"), {QKeySequence(Qt::Key_F1)}, showHelp);
     menu.AboutItem = MakeItem(window, "AboutItem", QStringLiteral("&О программе..."),
                               QStringLiteral("Вывод сведений о программе, её версии и авторских правах"), {},
                               [window] { TAboutForm::Execute(window); });

@@ -13,10 +13,13 @@ class QMenu;
 class QMenuBar;
 class QObject;
 class QWidget;
+struct UserSettings;
 
 QAction* MakeItem(QObject* owner, const char* name, const QString& caption, const QString& hint,
                   const QList<QKeySequence>& keys, std::function<void()> handler);
 QMenu* MakeSubmenu(QMenuBar* bar, const char* name, const QString& caption, const QString& hint);
+// A submenu inside a menu.
+QMenu* MakeSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint);
 
 // The submenus every main window carries alike.
 
@@ -36,7 +39,7 @@ struct OptionsMenu {
     QMenu* OptionsItem;
     QAction* UserItem;
 };
-OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window);
+OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window, UserSettings& settings);
 
 // "&Окна": the window's two switch commands (F12 and F11: each window has
 // its own), a separator, "&Список..." (Alt+0, the window list) and "&Адресная

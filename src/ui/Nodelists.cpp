@@ -64,20 +64,20 @@ void CheckNodelistsOnTimer()
 
 }  // namespace
 
-ListSettings NodelistSettings()
+ListSettings NodelistSettings(const UserSettings& settings)
 {
-    return LoadListSettings(UserRegistry(), UserSettingsKey());
+    return LoadListSettings(UserRegistry(), settings.Key());
 }
 
-void SetNodelistSettings(const ListSettings& lists)
+void SetNodelistSettings(const UserSettings& settings, const ListSettings& lists)
 {
-    SaveListSettings(UserRegistry(), UserSettingsKey(), lists);
-    Loader().Configure(NodelistSettings());
+    SaveListSettings(UserRegistry(), settings.Key(), lists);
+    Loader().Configure(NodelistSettings(settings));
 }
 
-void StartNodelists()
+void StartNodelists(const UserSettings& settings)
 {
-    Loader().Configure(NodelistSettings());
+    Loader().Configure(NodelistSettings(settings));
     CheckNodelistsOnTimer();
 }
 
@@ -118,10 +118,10 @@ std::string AddressWithStation(const FidoAddress& address)
     return AddressToText(address) + (station.empty() ? "" : " (" + station + ")");
 }
 
-std::optional<FidoAddress> TypedDestination(const EditorState& editor)
+std::optional<FidoAddress> TypedDestination(const EditorState& editor, const UserSettings& settings)
 {
     FidoAddress sender, destination;
-    if (ParseExactAddress(editor.FromAddress, MainAddress.Zone, sender) != AddressFault::None ||
+    if (ParseExactAddress(editor.FromAddress, settings.MainAddress.Zone, sender) != AddressFault::None ||
         ParseExactAddress(editor.ToAddress, sender.Zone, destination) != AddressFault::None)
         return std::nullopt;
     return destination;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/FidoAddress.h"
+#include "core/UserSettings.h"
 #include "nodelist/AddressBook.h"
 #include "nodelist/LoadedLists.h"
 #include "text/EditorState.h"
@@ -17,10 +18,10 @@
 class QWidget;
 
 // Starts (again) loading the lists the settings name, in the background.
-void StartNodelists();
+void StartNodelists(const UserSettings& settings);
 // The lists as the settings name them, and storing them (loading anew).
-ListSettings NodelistSettings();
-void SetNodelistSettings(const ListSettings& lists);
+ListSettings NodelistSettings(const UserSettings& settings);
+void SetNodelistSettings(const UserSettings& settings, const ListSettings& lists);
 
 // What the last build read, for the settings page: entries, the lists that
 // could not be read, bad lines.
@@ -40,7 +41,7 @@ std::string AddressWithStation(const FidoAddress& address);
 
 // The destination of a netmail editor's letter as saving reads it (a zone
 // left out is the sender's), or none when the fields name no station.
-std::optional<FidoAddress> TypedDestination(const EditorState& editor);
+std::optional<FidoAddress> TypedDestination(const EditorState& editor, const UserSettings& settings);
 
 // Before netmail to the address is saved: true to go on. With lists loaded,
 // an address they do not contain, or a node marked Down, is asked about

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "settings/QtText.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaWindowEntry.h"
@@ -20,23 +21,26 @@
 #include "ui/UserF/TUserForm.h"
 #include "ui/UserSettingsEntry.h"
 
-std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath)
+std::unique_ptr<TAreasForm> StartProgram(Session& session, const QStringList& arguments, const QString& programPath)
 {
     std::vector<std::string> params;
     for (const QString& arg : arguments)
         params.push_back(FromQString(arg));
-    return StartProgram(params, FromQString(programPath));
+    return StartProgram(session, params, FromQString(programPath));
 }
 
-std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& params, const std::string& programPath)
+std::unique_ptr<TAreasForm> StartProgram(Session& session, const std::vector<std::string>& params,
+                                         const std::string& programPath)
 {
-    InitSettings();
-    SetProgramFileName(programPath);
+    session.Settings = UserSettings{};
+    session.Settings.SetProgramFileName(programPath);
     RegisterCursors();
     SetUserSettingsDialog(&TUserForm::Run);
 
-    if (!CheckParameters(params, ShowMessage))
+    StartParameters start;
+    if (!CheckParameters(params, start, ShowMessage))
         return nullptr;
+    session.SetStart(start);
 
     const QString title = QString::fromLatin1(ProgramTitle);
     QApplication::setApplicationName(title);
@@ -47,13 +51,14 @@ std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& params,
     // Entering an area opens its window.
     SetAreaWindowFactory([](TArea* area) -> FormWindow* { return new TAreaForm(area); });
     // Writes into the bases wait, in a dialog, while the tosser works.
-    SetTosserWaiter(&WaitForTosserInDialog);
+    TosserFlag& tosser = session.Tosser;
+    tosser.SetWaiter([&tosser](const std::string& what) { return WaitForTosserInDialog(tosser, what); });
     // Letter commands of an area window open an editor.
     SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
 
-    auto form = std::make_unique<TAreasForm>();
+    auto form = std::make_unique<TAreasForm>(session);
     // The settings are read: the nodelists load in the background.
-    StartNodelists();
+    StartNodelists(session.Settings);
     form->ShowFirstTime();
     return form;
 }

@@ -10,13 +10,17 @@
 #include <string>
 #include <vector>
 
+class Session;
 class TAreasForm;
 
-// arguments: the command-line parameters without the program name;
+// session: the run's session, which takes the settings (at their defaults,
+// read when the main window is made) and the parameters, and outlives the
+// windows; arguments: the command-line parameters without the program name;
 // programPath: the program file (its name names the user settings key).
 // Returns the shown main window, or nullptr when the program is to end at once
 // (exit code 0). The settings store in use (UserRegistry) is set beforehand.
 // Paths are the host's bytes: the program passes its argv on unconverted.
-std::unique_ptr<TAreasForm> StartProgram(const std::vector<std::string>& arguments, const std::string& programPath);
+std::unique_ptr<TAreasForm> StartProgram(Session& session, const std::vector<std::string>& arguments,
+                                         const std::string& programPath);
 // The same with arguments given as Qt text (UTF-8 paths).
-std::unique_ptr<TAreasForm> StartProgram(const QStringList& arguments, const QString& programPath);
+std::unique_ptr<TAreasForm> StartProgram(Session& session, const QStringList& arguments, const QString& programPath);

@@ -2,7 +2,6 @@
 
 #include "core/Exceptions.h"
 #include "core/MessagePump.h"
-#include "core/Startup.h"
 #include "ui/Dialogs.h"
 #include "ui/QtTranslations.h"
 
@@ -11,7 +10,6 @@ QuorvelApplication::QuorvelApplication(int& argc, char** argv) : QApplication(ar
     // Before any window: Qt's own buttons and menus speak the program's language.
     InstallQtTranslations();
     SetProcessMessagesHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-    connect(this, &QCoreApplication::aboutToQuit, [] { SetApplicationTerminating(true); });
 }
 
 QuorvelApplication::~QuorvelApplication()

@@ -23,9 +23,16 @@ void TSpeedBar::AddSection(const QString& title)
 
 void TSpeedBar::AddButton(QAction* action)
 {
-    AllButtons.push_back({action, CurrentSection});
+    QString caption = action->text();
+    caption.remove(QLatin1Char('&'));
+    AddButton(action, action->objectName(), caption, QIcon());
+}
+
+void TSpeedBar::AddButton(QAction* action, const QString& name, const QString& caption, const QIcon& icon)
+{
+    AllButtons.push_back({action, CurrentSection, name, caption, icon});
     QStringList names = Layout();
-    names << action->objectName();
+    names << name;
     SetLayout(names);
 }
 
@@ -33,7 +40,9 @@ QStringList TSpeedBar::Layout() const
 {
     QStringList names;
     for (QAction* action : Shown)
-        names << action->objectName();
+        for (const Button& button : AllButtons)
+            if (button.Action == action)
+                names << button.Name;
     return names;
 }
 
@@ -42,7 +51,7 @@ void TSpeedBar::SetLayout(const QStringList& names)
     QList<QAction*> wanted;
     for (const QString& name : names) {
         for (const Button& button : AllButtons) {
-            if (button.Action->objectName() == name && !wanted.contains(button.Action)) {
+            if (button.Name == name && !wanted.contains(button.Action)) {
                 wanted << button.Action;
                 break;
             }
@@ -55,17 +64,26 @@ void TSpeedBar::SetLayout(const QStringList& names)
     QString section;
     for (int i = 0; i < Shown.size(); ++i) {
         QAction* action = Shown[i];
-        QString own;
+        const Button* own = nullptr;
         for (const Button& button : AllButtons)
             if (button.Action == action)
-                own = button.Section;
+                own = &button;
         // Buttons of different sections stand apart.
-        if (i > 0 && own != section)
+        if (i > 0 && own->Section != section)
             addSeparator();
-        section = own;
+        section = own->Section;
         addAction(action);
-        if (QWidget* widget = widgetForAction(action))
-            widget->installEventFilter(this);
+        auto* widget = qobject_cast<QToolButton*>(widgetForAction(action));
+        if (!widget)
+            continue;
+        widget->installEventFilter(this);
+        if (!own->Icon.isNull()) {
+            // The button takes the action's picture whenever the action
+            // changes; its own comes back after that.
+            const QIcon icon = own->Icon;
+            widget->setIcon(icon);
+            connect(action, &QAction::changed, widget, [widget, icon] { widget->setIcon(icon); });
+        }
     }
     emit LayoutChanged();
 }
@@ -98,13 +116,13 @@ TSpeedBar::PopupMenu TSpeedBar::CreatePopupMenu(QWidget* owner, std::function<vo
     PopupMenu popup{};
     popup.Menu = new QMenu(owner);
     popup.Menu->setObjectName(QStringLiteral("SpeedBarPopupMenu"));
-    popup.ConfigureItem = MakeItem(owner, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {},
-                                   [this] { Configure(); });
-    popup.ShowHintItem = MakeItem(owner, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {},
-                                  [this, changed] {
-                                      SetShowHints(!ShowHints());
-                                      changed();
-                                  });
+    popup.ConfigureItem =
+        MakeItem(owner, "ConfigureItem", QStringLiteral("&Настроить..."), QString(), {}, [this] { Configure(); });
+    popup.ShowHintItem =
+        MakeItem(owner, "ShowHintItem", QStringLiteral("&Показывать подсказки"), QString(), {}, [this, changed] {
+            SetShowHints(!ShowHints());
+            changed();
+        });
     popup.ShowHintItem->setCheckable(true);
     popup.HideSpeedBar = MakeItem(owner, "HideSpeedBar", QStringLiteral("&Скрыть"), QString(), {}, [this, changed] {
         hide();

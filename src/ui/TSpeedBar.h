@@ -4,6 +4,7 @@
 // that choice with its placement.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QToolBar>
@@ -19,14 +20,22 @@ public:
     TSpeedBar(const QString& objectName, QWidget* parent);
 
     struct Button {
-        QAction* Action;  // its object name names the button in the stored layout
+        QAction* Action;  // what it does; it may stand in menus too
         QString Section;
+        QString Name;     // names the button in the stored layout
+        QString Caption;  // in the customisation dialog
+        QIcon Icon;       // the button's own picture; none: the action's
     };
 
     // Later buttons go into this section.
     void AddSection(const QString& title);
-    // Adds a button (shown) at the end of the current section.
+    // Adds a button (shown) at the end of the current section, named and
+    // captioned as its action.
     void AddButton(QAction* action);
+    // The same with a name, caption and picture of its own (the action is a
+    // menu command's, known to the menus by another name and caption; a menu
+    // would make room for pictures as soon as one of its actions had one).
+    void AddButton(QAction* action, const QString& name, const QString& caption, const QIcon& icon);
     const std::vector<Button>& Buttons() const { return AllButtons; }
 
     // The names of the shown buttons in their order.

@@ -9,16 +9,6 @@
 
 #include "ui/TSpeedBar.h"
 
-namespace {
-
-QString PlainCaption(QString text)
-{
-    text.remove(QLatin1Char('&'));
-    return text;
-}
-
-}  // namespace
-
 TSpeedBarDialog::TSpeedBarDialog(const TSpeedBar* bar, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Настройка панели инструментов"));
@@ -29,18 +19,19 @@ TSpeedBarDialog::TSpeedBarDialog(const TSpeedBar* bar, QWidget* parent) : QDialo
 
     const QStringList shown = bar->Layout();
     auto addLine = [this](const TSpeedBar::Button& button, bool checked) {
-        auto* item = new QListWidgetItem(button.Action->icon(), PlainCaption(button.Action->text()), ButtonsList);
-        item->setData(Qt::UserRole, button.Action->objectName());
+        auto* item = new QListWidgetItem(button.Icon.isNull() ? button.Action->icon() : button.Icon, button.Caption,
+                                         ButtonsList);
+        item->setData(Qt::UserRole, button.Name);
         item->setToolTip(button.Section);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     };
     for (const QString& name : shown)
         for (const TSpeedBar::Button& button : bar->Buttons())
-            if (button.Action->objectName() == name)
+            if (button.Name == name)
                 addLine(button, true);
     for (const TSpeedBar::Button& button : bar->Buttons())
-        if (!shown.contains(button.Action->objectName()))
+        if (!shown.contains(button.Name))
             addLine(button, false);
     ButtonsList->setCurrentRow(0);
 

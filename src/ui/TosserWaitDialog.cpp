@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 
 #include "core/Exceptions.h"
-#include "core/Startup.h"
+#include "core/TosserFlag.h"
 #include "core/StringHelpers.h"
 #include "settings/QtText.h"
 #include "ui/Dialogs.h"
 
-bool WaitForTosserInDialog(const std::string& what)
+bool WaitForTosserInDialog(TosserFlag& flag, const std::string& what)
 {
     QDialog dialog(QApplication::activeWindow());
     dialog.setObjectName(QStringLiteral("TosserWaitDialog"));
@@ -37,8 +37,8 @@ bool WaitForTosserInDialog(const std::string& what)
 
     QTimer poll;
     poll.setInterval(250);
-    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog] {
-        if (!TosserRunning())
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog, &flag] {
+        if (!flag.Running())
             dialog.accept();
     });
     poll.start();

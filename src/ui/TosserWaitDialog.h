@@ -7,6 +7,8 @@
 
 #include <string>
 
-// The waiter the program installs (SetTosserWaiter): true once the flag is
+class TosserFlag;
+
+// The waiter the program installs on its session's tosser flag (SetWaiter): true once the flag is
 // gone; ESilentAbort when the user cancelled.
-bool WaitForTosserInDialog(const std::string& what);
+bool WaitForTosserInDialog(TosserFlag& flag, const std::string& what);

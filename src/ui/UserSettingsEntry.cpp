@@ -24,28 +24,36 @@ bool HasUserSettingsDialog()
     return static_cast<bool>(Runner());
 }
 
-bool EditUserSettings(QWidget* parent)
+bool EditUserSettings(QWidget* parent, UserSettings& settings)
 {
     if (!Runner())
         return false;
-    const ListSettings lists = NodelistSettings();
-    UserSettingsFields fields{UserName,        AddressToText(MainAddress), AKAs,           NewLetterTemplate,
-                              QuoteReplyTemplate, NetmailAreas,         DefaultIncomingCharset, OutgoingCharset,
-                              SoftBreak8D,     lists.Nodelists,            lists.Pointlists};
+    const ListSettings lists = NodelistSettings(settings);
+    UserSettingsFields fields{settings.UserName,
+                              AddressToText(settings.MainAddress),
+                              settings.AKAs,
+                              settings.NewLetterTemplate,
+                              settings.QuoteReplyTemplate,
+                              settings.NetmailAreas,
+                              settings.DefaultIncomingCharset,
+                              settings.OutgoingCharset,
+                              settings.SoftBreak8D,
+                              lists.Nodelists,
+                              lists.Pointlists};
     if (!Runner()(parent, fields))
         return false;
-    UserName = fields.Name;
-    const FidoAddress previous = MainAddress;
-    ParseAddress(fields.MainAddressText, previous, MainAddress);
-    AKAs = fields.AKAs;
-    NewLetterTemplate = fields.NewLetterTemplate;
-    QuoteReplyTemplate = fields.QuoteReplyTemplate;
-    NetmailAreas = fields.NetmailAreas;
-    DefaultIncomingCharset = fields.IncomingCharset;
-    OutgoingCharset = fields.OutgoingCharset;
-    SoftBreak8D = fields.SoftBreak8D;
-    SaveSettings();
+    settings.UserName = fields.Name;
+    const FidoAddress previous = settings.MainAddress;
+    ParseAddress(fields.MainAddressText, previous, settings.MainAddress);
+    settings.AKAs = fields.AKAs;
+    settings.NewLetterTemplate = fields.NewLetterTemplate;
+    settings.QuoteReplyTemplate = fields.QuoteReplyTemplate;
+    settings.NetmailAreas = fields.NetmailAreas;
+    settings.DefaultIncomingCharset = fields.IncomingCharset;
+    settings.OutgoingCharset = fields.OutgoingCharset;
+    settings.SoftBreak8D = fields.SoftBreak8D;
+    settings.Save(UserRegistry());
     // Lists named anew are loaded anew, in the background.
-    SetNodelistSettings({fields.Nodelists, fields.Pointlists});
+    SetNodelistSettings(settings, {fields.Nodelists, fields.Pointlists});
     return true;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Charset.h"
+#include "core/UserSettings.h"
 
 class QWidget;
 
@@ -36,5 +37,5 @@ bool HasUserSettingsDialog();
 
 // Fills the dialog from the settings, runs it and, on OK, takes the fields
 // back (the address parsed with the previous main address as the default for
-// the parts it leaves out) and saves the settings. Returns whether it was OK.
-bool EditUserSettings(QWidget* parent);
+// the parts it leaves out) and saves the settings into the settings store. Returns whether it was OK.
+bool EditUserSettings(QWidget* parent, UserSettings& settings);

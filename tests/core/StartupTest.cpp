@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "support/TestSupport.h"
 
 TEST(CheckParameters, TooFewShowsTheUsageAndStops)
 {
     std::string shown;
-    EXPECT_FALSE(CheckParameters({"only-one"}, [&](const std::string& m) { shown = m; }));
+    StartParameters start;
+    EXPECT_FALSE(CheckParameters({"only-one"}, start, [&](const std::string& m) { shown = m; }));
     EXPECT_EQ(shown, UsageMessage());
     EXPECT_EQ(shown, "Ты забыл параметры:\r"
                           "  <Полное имя флажка \"идёт tossing\">\r"
@@ -19,129 +18,62 @@ TEST(CheckParameters, TooFewShowsTheUsageAndStops)
 TEST(CheckParameters, FlagAreasAndOptionalHudsonKeptAsGiven)
 {
     auto never = [](const std::string&) { FAIL() << "no message expected"; };
-    EXPECT_TRUE(CheckParameters({"/f/flag", "/f/areas.bbs"}, never));
-    EXPECT_EQ(TossingFlagFile, "/f/flag");
-    EXPECT_EQ(AreasFileName, "/f/areas.bbs");
-    EXPECT_EQ(HudsonPath, "");
-    EXPECT_TRUE(CheckParameters({" a", "b ", "/hudson/", "ignored"}, never));
-    EXPECT_EQ(TossingFlagFile, " a") << "paths are kept as given";
-    EXPECT_EQ(HudsonPath, "/hudson/");
+    StartParameters start;
+    EXPECT_TRUE(CheckParameters({"/f/flag", "/f/areas.bbs"}, start, never));
+    EXPECT_EQ(start.TossingFlagFile, "/f/flag");
+    EXPECT_EQ(start.AreasFileName, "/f/areas.bbs");
+    EXPECT_EQ(start.HudsonPath, "");
+    EXPECT_TRUE(CheckParameters({" a", "b ", "/hudson/", "ignored"}, start, never));
+    EXPECT_EQ(start.TossingFlagFile, " a") << "paths are kept as given";
+    EXPECT_EQ(start.HudsonPath, "/hudson/");
 }
 
 TEST(TosserFlag, ExistenceChangesAndDirectories)
 {
     TempDir dir;
-    TossingFlagFile = dir / "toss.flag";
-    TosserWasRunning = false;
-    SetApplicationTerminating(false);
-    EXPECT_FALSE(TosserRunning());
-    EXPECT_FALSE(StopRequested());
-    EXPECT_FALSE(TosserStateChanged());
+    TosserFlag flag(dir / "toss.flag");
+    EXPECT_FALSE(flag.Running());
+    EXPECT_FALSE(flag.RunningLately());
+    EXPECT_FALSE(flag.StateChanged());
 
-    WriteFileBytes(TossingFlagFile, "");
-    EXPECT_TRUE(TosserRunning());
-    EXPECT_TRUE(StopRequested());
-    EXPECT_TRUE(TosserStateChanged());
-    EXPECT_FALSE(TosserStateChanged()) << "reported once";
+    WriteFileBytes(flag.Path(), "");
+    EXPECT_TRUE(flag.Running());
+    EXPECT_TRUE(flag.RunningLately());
+    EXPECT_TRUE(flag.StateChanged());
+    EXPECT_FALSE(flag.StateChanged()) << "reported once";
 
-    std::remove(TossingFlagFile.c_str());
-    EXPECT_TRUE(TosserStateChanged());
-    EXPECT_FALSE(TosserRunning());
+    std::remove(flag.Path().c_str());
+    EXPECT_TRUE(flag.StateChanged());
+    EXPECT_FALSE(flag.Running());
 
-    TossingFlagFile = dir.Path();  // a directory is not the flag
-    EXPECT_FALSE(TosserRunning());
-    TossingFlagFile = dir / "missing/dir/flag";
-    EXPECT_FALSE(TosserRunning());
-
-    SetApplicationTerminating(true);
-    EXPECT_TRUE(StopRequested());
-    SetApplicationTerminating(false);
-    TossingFlagFile.clear();
+    flag.SetPath(dir.Path());  // a directory is not the flag
+    EXPECT_FALSE(flag.Running());
+    flag.SetPath(dir / "missing/dir/flag");
+    EXPECT_FALSE(flag.Running());
+    flag.SetPath("");
+    EXPECT_FALSE(flag.Running()) << "no flag named: the tosser never runs";
 }
 
-TEST(TosserFlag, StopRequestedLooksAtTheFlagAtABoundedRate)
+TEST(TosserFlag, RunningLatelyLooksAtTheFlagAtABoundedRate)
 {
     TempDir dir;
-    ManualTosserClock clock;
-    TossingFlagFile = dir / "toss.flag";
-    EXPECT_FALSE(StopRequested());
-    WriteFileBytes(TossingFlagFile, "");
+    TosserFlag flag(dir / "toss.flag");
+    ManualTosserClock clock(flag);
+    EXPECT_FALSE(flag.RunningLately());
+    WriteFileBytes(flag.Path(), "");
     clock.Advance(TosserCheckInterval - std::chrono::milliseconds(1));
-    EXPECT_FALSE(StopRequested()) << "within the interval the last look stands";
-    EXPECT_TRUE(StopRequestedNow()) << "a look afresh sees it at once";
-    std::remove(TossingFlagFile.c_str());
-    EXPECT_TRUE(StopRequested());
+    EXPECT_FALSE(flag.RunningLately()) << "within the interval the last look stands";
+    EXPECT_TRUE(flag.Running()) << "a look afresh sees it at once";
+    std::remove(flag.Path().c_str());
+    EXPECT_TRUE(flag.RunningLately());
     clock.Advance(TosserCheckInterval);
-    EXPECT_FALSE(StopRequested());
-    TossingFlagFile = dir / "other.flag";
-    WriteFileBytes(TossingFlagFile, "");
-    EXPECT_TRUE(StopRequested()) << "another flag is looked at afresh";
-    TossingFlagFile.clear();
+    EXPECT_FALSE(flag.RunningLately());
+    flag.SetPath(dir / "other.flag");
+    WriteFileBytes(flag.Path(), "");
+    EXPECT_TRUE(flag.RunningLately()) << "another flag is looked at afresh";
 }
 
 TEST(SettingsKey, UsesTheFirstFourCharactersOfTheVersion)
 {
     EXPECT_EQ(SettingsKey(), "Software\\Tressik\\Quorvel\\2.00");
-}
-
-namespace {
-
-struct RecordingForm : TModelForm {
-    std::vector<std::pair<unsigned, void*>>* Log;
-    intptr_t Answer = 0;
-    TModelForm* ToUnregister = nullptr;
-    explicit RecordingForm(std::vector<std::pair<unsigned, void*>>* log) : Log(log) { RegisterForm(this); }
-    ~RecordingForm() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
-    {
-        Log->push_back({msg, this});
-        if (ToUnregister)
-            UnregisterForm(ToUnregister);
-        (void)param;
-        return Answer;
-    }
-};
-
-}  // namespace
-
-TEST(FormRegistry, NotifyReachesAllInOrderAndActivationMovesToFront)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log), c(&log);
-    NotifyForms(WM_AREASCHANGED, nullptr);
-    ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].second, &a);
-    EXPECT_EQ(log[2].second, &c);
-
-    log.clear();
-    ActivateForm(&c);
-    NotifyForms(WM_COUNTSCHANGED, nullptr);
-    ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].second, &c);
-    EXPECT_EQ(log[1].second, &a);
-}
-
-TEST(FormRegistry, QueryStopsAtTheFirstYes)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log), c(&log);
-    EXPECT_FALSE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
-    EXPECT_EQ(log.size(), 3u);
-    log.clear();
-    b.Answer = 1;
-    c.Answer = 1;
-    EXPECT_TRUE(QueryForms(WM_QUERYCLOSEAREA, nullptr));
-    ASSERT_EQ(log.size(), 2u) << "c is never asked";
-    EXPECT_EQ(log[1].second, &b);
-}
-
-TEST(FormRegistry, FormClosedDuringABroadcastIsNotCalled)
-{
-    std::vector<std::pair<unsigned, void*>> log;
-    RecordingForm a(&log), b(&log);
-    a.ToUnregister = &b;
-    NotifyForms(WM_AREADESTROYED, nullptr);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(WM_QUERYCLOSEAREA, 0x465u);
-    EXPECT_EQ(WM_COUNTSCHANGED, 0x40Bu);
 }

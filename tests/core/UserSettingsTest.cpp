@@ -6,12 +6,16 @@
 
 namespace {
 
+// The settings of a program started as /usr/bin/quorvel, at their defaults.
+UserSettings FreshSettings()
+{
+    UserSettings settings;
+    settings.SetProgramFileName("/usr/bin/quorvel");
+    return settings;
+}
+
 struct SettingsFixture : ::testing::Test {
-    void SetUp() override
-    {
-        SetProgramFileName("/usr/bin/quorvel");
-        InitSettings();
-    }
+    UserSettings Settings = FreshSettings();
     MemoryRegistry Store;
 };
 
@@ -19,40 +23,41 @@ struct SettingsFixture : ::testing::Test {
 
 TEST(UserSettingsKeyName, NamedAfterTheProgramFile)
 {
-    SetProgramFileName("/opt/fido/QUORVEL.EXE");
-    EXPECT_EQ(UserSettingsKey(), "QUORVEL.INI");
-    SetProgramFileName("C:\\FIDO\\Q.V2.EXE");
-    EXPECT_EQ(UserSettingsKey(), "Q.V2.INI");
-    SetProgramFileName("/usr/bin/quorvel");
-    EXPECT_EQ(UserSettingsKey(), "quorvel.INI");
+    UserSettings settings;
+    settings.SetProgramFileName("/opt/fido/QUORVEL.EXE");
+    EXPECT_EQ(settings.Key(), "QUORVEL.INI");
+    settings.SetProgramFileName("C:\\FIDO\\Q.V2.EXE");
+    EXPECT_EQ(settings.Key(), "Q.V2.INI");
+    settings.SetProgramFileName("/usr/bin/quorvel");
+    EXPECT_EQ(settings.Key(), "quorvel.INI");
 }
 
 TEST_F(SettingsFixture, DefaultsWhenNothingIsStored)
 {
-    LoadSettings(Store);
-    EXPECT_EQ(UserName, DefaultUserName());
-    EXPECT_EQ(AddressToText(MainAddress), DefaultMainAddressText());
-    EXPECT_TRUE(AKAs.empty());
-    ASSERT_EQ(NewLetterTemplate.size(), 6u);
-    EXPECT_EQ(NewLetterTemplate[0], "Привет, @TFName!");
-    EXPECT_EQ(NewLetterTemplate[2], "@Position");
-    EXPECT_EQ(NewLetterTemplate[1], "");
-    ASSERT_EQ(QuoteReplyTemplate.size(), 6u);
-    EXPECT_EQ(QuoteReplyTemplate[0], "@ODate  @OName(@OAddr) > @DName:");
-    EXPECT_EQ(QuoteReplyTemplate[2], "@Quote");
-    EXPECT_EQ(QuoteReplyTemplate[4], NewLetterTemplate[4]) << "one signature line";
+    Settings.Load(Store);
+    EXPECT_EQ(Settings.UserName, DefaultUserName());
+    EXPECT_EQ(AddressToText(Settings.MainAddress), DefaultMainAddressText());
+    EXPECT_TRUE(Settings.AKAs.empty());
+    ASSERT_EQ(Settings.NewLetterTemplate.size(), 6u);
+    EXPECT_EQ(Settings.NewLetterTemplate[0], "Привет, @TFName!");
+    EXPECT_EQ(Settings.NewLetterTemplate[2], "@Position");
+    EXPECT_EQ(Settings.NewLetterTemplate[1], "");
+    ASSERT_EQ(Settings.QuoteReplyTemplate.size(), 6u);
+    EXPECT_EQ(Settings.QuoteReplyTemplate[0], "@ODate  @OName(@OAddr) > @DName:");
+    EXPECT_EQ(Settings.QuoteReplyTemplate[2], "@Quote");
+    EXPECT_EQ(Settings.QuoteReplyTemplate[4], Settings.NewLetterTemplate[4]) << "one signature line";
 }
 
 TEST_F(SettingsFixture, SaveAndLoadRoundTripWithEmptyLinesAndManyLines)
 {
-    UserName = "Пётр Сидоров";
-    ParseAddress("2:5020/123.45", FidoAddress{}, MainAddress);
-    AKAs = {"2:5020/123.46", "1:2/3"};
-    NewLetterTemplate = {"", "second", ""};
-    QuoteReplyTemplate.clear();
+    Settings.UserName = "Пётр Сидоров";
+    ParseAddress("2:5020/123.45", FidoAddress{}, Settings.MainAddress);
+    Settings.AKAs = {"2:5020/123.46", "1:2/3"};
+    Settings.NewLetterTemplate = {"", "second", ""};
+    Settings.QuoteReplyTemplate.clear();
     for (int i = 0; i < 12; ++i)
-        QuoteReplyTemplate.push_back("line " + std::to_string(i));
-    SaveSettings(Store);
+        Settings.QuoteReplyTemplate.push_back("line " + std::to_string(i));
+    Settings.Save(Store);
 
     EXPECT_EQ(Store.ValueNames("quorvel.INI\\NewLetterTemplate"),
               (std::vector<std::string>{"Line0", "Line1", "Line2"}));
@@ -62,46 +67,46 @@ TEST_F(SettingsFixture, SaveAndLoadRoundTripWithEmptyLinesAndManyLines)
     ASSERT_TRUE(Store.ReadString("quorvel.INI\\User", "MainAddress", stored));
     EXPECT_EQ(stored, "2:5020/123.45");
 
-    InitSettings();
-    LoadSettings(Store);
-    EXPECT_EQ(UserName, "Пётр Сидоров");
-    EXPECT_EQ(AddressToText(MainAddress), "2:5020/123.45");
-    EXPECT_EQ(AKAs, (std::vector<std::string>{"2:5020/123.46", "1:2/3"}));
-    EXPECT_EQ(NewLetterTemplate, (std::vector<std::string>{"", "second", ""}));
-    ASSERT_EQ(QuoteReplyTemplate.size(), 12u);
-    EXPECT_EQ(QuoteReplyTemplate[10], "line 10");
-    EXPECT_EQ(QuoteReplyTemplate[11], "line 11");
+    Settings = FreshSettings();
+    Settings.Load(Store);
+    EXPECT_EQ(Settings.UserName, "Пётр Сидоров");
+    EXPECT_EQ(AddressToText(Settings.MainAddress), "2:5020/123.45");
+    EXPECT_EQ(Settings.AKAs, (std::vector<std::string>{"2:5020/123.46", "1:2/3"}));
+    EXPECT_EQ(Settings.NewLetterTemplate, (std::vector<std::string>{"", "second", ""}));
+    ASSERT_EQ(Settings.QuoteReplyTemplate.size(), 12u);
+    EXPECT_EQ(Settings.QuoteReplyTemplate[10], "line 10");
+    EXPECT_EQ(Settings.QuoteReplyTemplate[11], "line 11");
 }
 
 TEST_F(SettingsFixture, ShorterListsReplaceLongerOnesAndEmptyListsFallBack)
 {
-    NewLetterTemplate = {"a", "b", "c", "d"};
-    SaveSettings(Store);
-    NewLetterTemplate = {"x"};
-    AKAs.clear();
-    SaveSettings(Store);
+    Settings.NewLetterTemplate = {"a", "b", "c", "d"};
+    Settings.Save(Store);
+    Settings.NewLetterTemplate = {"x"};
+    Settings.AKAs.clear();
+    Settings.Save(Store);
     EXPECT_EQ(Store.ValueNames("quorvel.INI\\NewLetterTemplate"), std::vector<std::string>{"Line0"});
-    NewLetterTemplate.clear();
-    SaveSettings(Store);
+    Settings.NewLetterTemplate.clear();
+    Settings.Save(Store);
     EXPECT_FALSE(Store.KeyExists("quorvel.INI\\NewLetterTemplate")) << "saved empty: no Line0";
 
-    InitSettings();
-    LoadSettings(Store);
-    EXPECT_EQ(NewLetterTemplate, DefaultNewLetterTemplate()) << "the default comes back";
+    Settings = FreshSettings();
+    Settings.Load(Store);
+    EXPECT_EQ(Settings.NewLetterTemplate, DefaultNewLetterTemplate()) << "the default comes back";
 }
 
 TEST_F(SettingsFixture, StoredAddressFormsAndLongLines)
 {
     Store.WriteString("quorvel.INI\\User", "MainAddress", "Vasya Pupkin (2:5020/1.4)");
-    LoadSettings(Store);
-    EXPECT_EQ(AddressToText(MainAddress), "2:5020/1.4");
+    Settings.Load(Store);
+    EXPECT_EQ(AddressToText(Settings.MainAddress), "2:5020/1.4");
     Store.WriteString("quorvel.INI\\User", "MainAddress", "1:2/3");
-    LoadSettings(Store);
-    EXPECT_EQ(AddressToText(MainAddress), "1:2/3");
+    Settings.Load(Store);
+    EXPECT_EQ(AddressToText(Settings.MainAddress), "1:2/3");
     // Missing parts come from the address held before.
     Store.WriteString("quorvel.INI\\User", "MainAddress", "77.5");
-    LoadSettings(Store);
-    EXPECT_EQ(AddressToText(MainAddress), "1:2/77.5");
+    Settings.Load(Store);
+    EXPECT_EQ(AddressToText(Settings.MainAddress), "1:2/77.5");
 
     EXPECT_EQ(ReduceAddressText("Name (Town (x 2:1/2.3) tail"), "2:1/2.3");
     EXPECT_EQ(ReduceAddressText("2:5020/1 (home)"), "home");
@@ -110,15 +115,15 @@ TEST_F(SettingsFixture, StoredAddressFormsAndLongLines)
     std::string longLine(300, 'x');
     Store.WriteString("quorvel.INI\\AKAs", "Line0", longLine);
     Store.WriteString("quorvel.INI\\AKAs", "Line1", "-");
-    LoadSettings(Store);
-    ASSERT_EQ(AKAs.size(), 2u);
-    EXPECT_EQ(AKAs[0], std::string(255, 'x'));
-    EXPECT_EQ(AKAs[1], "");
+    Settings.Load(Store);
+    ASSERT_EQ(Settings.AKAs.size(), 2u);
+    EXPECT_EQ(Settings.AKAs[0], std::string(255, 'x'));
+    EXPECT_EQ(Settings.AKAs[1], "");
 
     // A list whose Line0 is empty keeps what it holds.
     Store.WriteString("quorvel.INI\\AKAs", "Line0", "");
-    LoadSettings(Store);
-    EXPECT_EQ(AKAs.size(), 2u);
+    Settings.Load(Store);
+    EXPECT_EQ(Settings.AKAs.size(), 2u);
 }
 
 TEST(MemoryRegistryStore, KeysValuesOrderAndDeletion)

@@ -2,8 +2,8 @@
 
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
-#include "core/Startup.h"
+#include "model/ModelEvents.h"
+#include "model/Session.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
@@ -27,11 +27,11 @@ struct PumpHook {
     ~PumpHook() { SetProcessMessagesHook(nullptr); }
 };
 
+// The session's tosser flag, in a directory of its own.
 struct FlagFile {
     TempDir Dir;
-    FlagFile() { TossingFlagFile = Dir / "toss.flag"; }
-    ~FlagFile() { TossingFlagFile.clear(); }
-    void Raise() const { WriteFileBytes(TossingFlagFile, ""); }
+    explicit FlagFile(Session& session) { session.SetStart({Dir / "toss.flag", "", ""}); }
+    void Raise() const { WriteFileBytes(Dir / "toss.flag", ""); }
 };
 
 }  // namespace
@@ -44,36 +44,38 @@ TEST(AreaLoad, ReadsSortsLinksAndCounts)
                                              {.From = "c", .Subject = "later", .Date = 300},
                                              {.From = "d", .Subject = "x", .Date = 200}});
     WriteLetters(spec, {{.From = "e", .Subject = "x", .Date = 150, .ReplyTo = n[1]}});
-    TArea area("RU.TEST", "Description", spec);
-    RecordingForm form;
+    Session session;
+    TArea area(session, "RU.TEST", "Description", spec);
+    EventRecorder form;
     area.Load();
     EXPECT_TRUE(area.Loaded);
     EXPECT_FALSE(area.Loading);
-    ASSERT_EQ(area.Count(), 5u);
+    ASSERT_EQ(area.Letters.Count(), 5u);
     std::string order;
-    for (TLetter* letter : area)
+    for (TLetter* letter : area.Letters)
         order += letter->From;
     EXPECT_EQ(order, "bedac") << "by date, equal dates by subject";
     EXPECT_EQ(area.UnreadCount, 4);
     EXPECT_EQ(area.ReadCount, 0);
-    ASSERT_EQ(area.LetterByNumber(n[1])->Replies.size(), 1u);
-    EXPECT_EQ(area.LetterByNumber(n[1])->Replies[0]->From, "e");
+    ASSERT_EQ(area.Letters.LetterByNumber(n[1])->Replies.size(), 1u);
+    EXPECT_EQ(area.Letters.LetterByNumber(n[1])->Replies[0]->From, "e");
     EXPECT_EQ(area.StatusText(), "RU.TEST: 4 осталось, 0 прочитал, 5 всего");
     EXPECT_EQ(form.NamesFor(&area),
-              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}));
+              (std::vector<std::string>{"LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged"}));
     EXPECT_EQ(area.OpenCount, 0);
     EXPECT_EQ(area.Base, nullptr);
 
-    form.Messages.clear();
+    form.Events.clear();
     area.Load();
-    EXPECT_TRUE(form.Messages.empty()) << "loaded once per reload";
+    EXPECT_TRUE(form.Events.empty()) << "loaded once per reload";
 }
 
 TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     EXPECT_EQ(area.StatusText(), "TAG: Не отсканирована");
     EXPECT_EQ(TArea::StatusTextOf(nullptr), "");
     std::vector<std::string> seen;
@@ -86,24 +88,25 @@ TEST(AreaLoad, StatusTextWhileLoadingAndBefore)
     area.Load();
     EXPECT_EQ(nested, 2) << "messages run once per letter";
     EXPECT_EQ(seen.front(), "TAG: Сканируется...");
-    EXPECT_EQ(area.Count(), 2u);
+    EXPECT_EQ(area.Letters.Count(), 2u);
 }
 
 TEST(AreaLoad, CurrentLetterAfterALoad)
 {
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "one", .Date = 1}, {.Subject = "two", .Date = 2}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
-    area.SetCurrent(area.LetterByNumber(n[1]));
-    RecordingForm form;
+    area.SetCurrent(area.Letters.LetterByNumber(n[1]));
+    EventRecorder form;
     area.Loaded = false;
     area.Load();
     ASSERT_NE(area.Current, nullptr);
     EXPECT_EQ(area.Current->Number, n[1]) << "found again by its key";
     EXPECT_EQ(area.CurrentKey, area.Current->Key);
     EXPECT_EQ(form.NamesFor(&area),
-              (std::vector<std::string>{"LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED"}))
+              (std::vector<std::string>{"LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged"}))
         << "no current-letter message while loading";
 
     // The current letter vanished from the base: none after the load.
@@ -113,9 +116,9 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
     EXPECT_EQ(area.Current, nullptr);
 
     // Nothing unread: no current letter, whatever it was.
-    area.SetCurrent(area.LetterByNumber(n[0]));
+    area.SetCurrent(area.Letters.LetterByNumber(n[0]));
     for (auto& [number, letter] : MemoryMsgBase::StoreNamed(spec.substr(1))->Letters)
-        letter.Flags |= MemRead;
+        letter.Flags.Set(LetterFlag::Read);
     area.Loaded = false;
     area.Load();
     EXPECT_EQ(area.UnreadCount, 0);
@@ -124,11 +127,12 @@ TEST(AreaLoad, CurrentLetterAfterALoad)
 
 TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
 {
-    FlagFile flag;
+    Session session;
+    FlagFile flag(session);
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}, {}, {}, {}});
-    TArea area("TAG", "D", spec);
-    ManualTosserClock clock;
+    TArea area(session, "TAG", "D", spec);
+    ManualTosserClock clock(session.Tosser);
     int pumped = 0;
     PumpHook hook([&] {
         clock.Advance(std::chrono::milliseconds(20));  // a letter every 20 ms
@@ -136,22 +140,23 @@ TEST(AreaLoad, StopsBetweenLettersWhenTheTosserStarts)
             flag.Raise();  // the tosser starts while the third letter is due
     });
     area.Load();
-    EXPECT_EQ(area.Count(), 3u) << "the flag is seen within one check interval";
+    EXPECT_EQ(area.Letters.Count(), 3u) << "the flag is seen within one check interval";
     EXPECT_TRUE(area.Loaded) << "the partly read area counts as loaded";
     EXPECT_EQ(area.OpenCount, 0);
 
     // With the flag already there, not a single letter is read.
     area.Loaded = false;
     area.Load();
-    EXPECT_EQ(area.Count(), 0u);
+    EXPECT_EQ(area.Letters.Count(), 0u);
     EXPECT_TRUE(area.Loaded);
 }
 
 TEST(AreaOpen, CountedOpeningAndItsMessages)
 {
     std::string spec = FreshMemorySpec();
-    TArea area("TAG", "D", spec);
-    RecordingForm form;
+    Session session;
+    TArea area(session, "TAG", "D", spec);
+    EventRecorder form;
     area.Open();
     MsgBase* first = area.Base.get();
     area.Open();
@@ -161,7 +166,7 @@ TEST(AreaOpen, CountedOpeningAndItsMessages)
     EXPECT_NE(area.Base, nullptr);
     area.Close();
     EXPECT_EQ(area.Base, nullptr);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREAOPENED", "AREAOPENED", "AREACLOSED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AreaOpened", "AreaOpened", "AreaClosed"}));
 
     // Closing what is not open fails clearly and keeps the count at zero.
     EXPECT_THROW(area.Close(), ECantCloseArea);
@@ -181,8 +186,9 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
     RegisterBaseFormat('Y', [] { return std::make_unique<ClosedDoorBase>(); });
     RegisterBaseFormat('Z', [] { return std::make_unique<StickyBase>(); });
     for (const std::string spec : {"Q/some/where", "Yclosed-door"}) {
-        TArea area("TAG", "D", spec);
-        RecordingForm form;
+        Session session;
+        TArea area(session, "TAG", "D", spec);
+        EventRecorder form;
         try {
             area.Open();
             ADD_FAILURE() << "opened " << spec;
@@ -193,16 +199,17 @@ TEST(AreaOpen, UnknownFormatAndRefusingBases)
         EXPECT_EQ(area.Base, nullptr);
         area.Load();
         EXPECT_TRUE(area.Loaded) << "an area that cannot be opened loads empty";
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
         EXPECT_EQ(area.OpenCount, 0) << "a failed open is not closed";
-        EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSLOADING", "LETTERSCHANGED"}));
+        EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersLoading", "LettersChanged"}));
     }
 
     std::string sticky = "Z" + FreshMemorySpec().substr(1);
     WriteLetters(sticky, {{}, {}});
-    TArea area("TAG", "D", sticky);
+    Session session;
+    TArea area(session, "TAG", "D", sticky);
     area.Load();
-    EXPECT_EQ(area.Count(), 2u) << "a failed close keeps what was read";
+    EXPECT_EQ(area.Letters.Count(), 2u) << "a failed close keeps what was read";
     EXPECT_EQ(area.Base, nullptr);
     area.Open();
     EXPECT_THROW(area.Close(), ECantCloseArea);
@@ -213,14 +220,15 @@ TEST(AreaOpen, WindowOpeningDuringALoadDoesNotDisturbIt)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{}, {}, {}, {}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     int pumped = 0;
     PumpHook hook([&] {
         if (++pumped == 2)
             area.Open();  // an area window opens meanwhile
     });
     area.Load();
-    EXPECT_EQ(area.Count(), 4u);
+    EXPECT_EQ(area.Letters.Count(), 4u);
     EXPECT_EQ(area.OpenCount, 1);
     ASSERT_NE(area.Base, nullptr);
     area.Base->SeekFirst(1);
@@ -233,41 +241,43 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 {
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
     area.Open();
-    RecordingForm form;
+    EventRecorder form;
 
     TLetter* reply = new TLetter(&area, 77, n[0], "a", "me", "you", 5, false);
     reply->ReadNow = true;
-    area.AddLetter(reply);
+    area.AddLetter(std::unique_ptr<TLetter>(reply));
     EXPECT_EQ(area.Current, reply);
-    EXPECT_EQ(area.At(0), reply) << "sorted in by date";
-    EXPECT_EQ(area.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
+    EXPECT_EQ(area.Letters.At(0), reply) << "sorted in by date";
+    EXPECT_EQ(area.Letters.LetterByNumber(n[0])->Replies, std::vector<TLetter*>{reply});
     EXPECT_EQ(area.ReadCount, 1);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
 
-    form.Messages.clear();
-    TLetter* b = area.LetterByNumber(n[1]);
-    area.RemoveLetter(reply, b);
+    form.Events.clear();
+    TLetter* b = area.Letters.LetterByNumber(n[1]);
+    std::unique_ptr<TLetter> removed = area.RemoveLetter(reply, b);
+    EXPECT_EQ(removed.get(), reply) << "handed to the caller";
     EXPECT_EQ(area.Current, b);
-    EXPECT_TRUE(area.LetterByNumber(n[0])->Replies.empty());
+    EXPECT_TRUE(area.Letters.LetterByNumber(n[0])->Replies.empty());
     EXPECT_EQ(area.ReadCount, 0);
-    EXPECT_EQ(area.Count(), 2u);
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LETTERSCHANGED", "CURRENTLETTERCHANGED", "COUNTSCHANGED"}));
-    delete reply;
+    EXPECT_EQ(area.Letters.Count(), 2u);
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"LettersChanged", "CurrentLetterChanged", "CountsChanged"}));
+    removed.reset();
 
-    form.Messages.clear();
+    form.Events.clear();
     area.SetCurrent(b);
-    EXPECT_TRUE(form.Messages.empty());
+    EXPECT_TRUE(form.Events.empty());
     area.SetCurrent(nullptr);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTLETTERCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentLetterChanged"});
 
-    form.Messages.clear();
+    form.Events.clear();
     area.MarkAllRead();
     EXPECT_EQ(area.UnreadCount, 0);
     EXPECT_EQ(area.ReadCount, 2);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     EXPECT_EQ(area.FindByKey(0), nullptr);
     EXPECT_EQ(area.FindByKey(b->Key), b);
     area.Close();
@@ -275,17 +285,18 @@ TEST(AreaLetters, AddRemoveMarkAllAndCurrent)
 
 TEST(AreaLetters, DestroyingTellsTheWindowsFirst)
 {
-    auto* area = new TArea("TAG", "D", FreshMemorySpec());
-    area->InstallLetters({MakeLetter(*area, 1, 0, "s", "a", 1, true)});
+    Session session;
+    auto* area = new TArea(session, "TAG", "D", FreshMemorySpec());
+    InstallLetters(*area, {MakeLetter(*area, 1, 0, "s", "a", 1, true)});
     area->Open();
-    RecordingForm form;
+    EventRecorder form;
     std::size_t lettersWhenTold = 0;
-    form.OnMessage = [&](unsigned msg, void* param) {
-        if (msg == WM_AREADESTROYED)
-            lettersWhenTold = static_cast<TArea*>(param)->Count();
+    form.OnEvent = [&](const std::string& name, TArea* told) {
+        if (name == "AreaDestroyed")
+            lettersWhenTold = told->Letters.Count();
     };
     delete area;  // open and holding letters: nothing leaks (the sanitizer checks)
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"AREADESTROYED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"AreaDestroyed"});
     EXPECT_EQ(lettersWhenTold, 1u);
 }
 
@@ -294,7 +305,8 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
     std::string spec = FreshMemorySpec();
     std::vector<Num> n = WriteLetters(spec, {{.Subject = "a", .Date = 10}, {.Subject = "b", .Date = 20},
                                              {.Subject = "c", .Date = 30}});
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
     area.Open();
     // Another program deletes the middle letter behind the area's back.
@@ -304,15 +316,15 @@ TEST(AreaLetters, MarkAllReadPassesOverLettersGoneFromTheBase)
     ASSERT_EQ(other->DeleteLetter(), 0);
     other->CloseBase();
 
-    RecordingForm form;
+    EventRecorder form;
     EXPECT_NO_THROW(area.MarkAllRead());
-    EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
-    EXPECT_TRUE(area.LetterByNumber(n[1])->Unread) << "nothing to mark";
-    EXPECT_FALSE(area.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
+    EXPECT_FALSE(area.Letters.LetterByNumber(n[0])->Unread);
+    EXPECT_TRUE(area.Letters.LetterByNumber(n[1])->Unread) << "nothing to mark";
+    EXPECT_FALSE(area.Letters.LetterByNumber(n[2])->Unread) << "the letters after it are marked too";
     EXPECT_EQ(area.UnreadCount, 1);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"COUNTSCHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CountsChanged"});
     area.Base->SeekFirst(n[2]);
     area.Base->LoadHeader();
-    EXPECT_TRUE(area.Base->IsRead());
+    EXPECT_TRUE(area.Base->Header().Flags.Has(LetterFlag::Read));
     area.Close();
 }

@@ -5,9 +5,8 @@
 
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "support/MemoryMsgBase.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +15,9 @@ namespace {
 // The areas file can only name the four disk formats; this list reads a line
 // "Mname TAG" (which the file turns into "FMname") as the memory base "Mname".
 class MemoryAreas : public TAreas {
+public:
+    explicit MemoryAreas(Session& owner) : TAreas(owner) {}
+
 protected:
     std::unique_ptr<TAreasFromCFG> ReadAreasFile() override
     {
@@ -34,15 +36,12 @@ protected:
     void SetUp() override
     {
         MemoryMsgBase::RegisterFormat();
-        AreasFileName = Dir / "areas.bbs";
-        HudsonPath.clear();
-        TossingFlagFile = Dir / "toss.flag";
+        Owner.SetStart({FlagFile, AreasFile, ""});
         Prefix = FreshMemorySpec().substr(1) + "-";
     }
     void TearDown() override
     {
         SetProcessMessagesHook(nullptr);
-        TossingFlagFile.clear();
     }
     std::string BaseOf(const std::string& tag) const { return "M" + Prefix + tag; }
     // Writes the areas file; tags map to their bases with `unread` unread letters and `read` read ones.
@@ -51,7 +50,7 @@ protected:
         std::string text = "; test areas\r\n";
         for (const std::string& tag : tags)
             text += BaseOf(tag) + " " + tag + "\r\n";
-        WriteFileBytes(AreasFileName, text);
+        WriteFileBytes(AreasFile, text);
     }
     void Fill(const std::string& tag, int unread, int read = 0)
     {
@@ -70,6 +69,9 @@ protected:
         return tags;
     }
     TempDir Dir;
+    const std::string AreasFile = Dir / "areas.bbs";
+    const std::string FlagFile = Dir / "toss.flag";
+    Session Owner;
     std::string Prefix;
 };
 
@@ -83,7 +85,7 @@ TEST_F(ScanFixture, DisplayOrderFewestUnreadFirstNothingUnreadLastUnscannedAtThe
     Fill("A1", 1);
     Fill("Z0", 0, 2);
     Fill("B7", 7);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     ASSERT_EQ(areas.Count(), 6u);
     areas.AllByTag().At(4)->Loaded = false;  // NOTLOADED, as if the scan had stopped before it
@@ -97,32 +99,32 @@ TEST_F(ScanFixture, ScanMessagesInOrder)
 {
     Areas({"ONE", "TWO"});
     Fill("ONE", 1);
-    MemoryAreas areas;
-    RecordingForm form;
+    MemoryAreas areas(Owner);
+    EventRecorder form;
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
     TArea* two = areas.AllByTag()[1];
     std::vector<std::string> expected = {
-        "AREASCHANGED", "CURRENTAREACHANGED", "SCANSTARTED",
-        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
-        "LETTERSLOADING", "AREAOPENED", "AREACLOSED", "LETTERSCHANGED", "AREASCANNED",
-        "CURRENTAREACHANGED", "AREASCHANGED", "SCANFINISHED"};
+        "AreasChanged", "CurrentAreaChanged", "ScanStarted",
+        "LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged", "AreaScanned",
+        "LettersLoading", "AreaOpened", "AreaClosed", "LettersChanged", "AreaScanned",
+        "CurrentAreaChanged", "AreasChanged", "ScanFinished"};
     EXPECT_EQ(form.Names(), expected);
-    EXPECT_EQ(form.Messages[7].second, one);
-    EXPECT_EQ(form.Messages[12].second, two);
+    EXPECT_EQ(form.Events[7].Area, one);
+    EXPECT_EQ(form.Events[12].Area, two);
     EXPECT_TRUE(areas.Scanned);
     EXPECT_FALSE(areas.Scanning);
     EXPECT_EQ(areas.Current, one) << "the first area of the display order";
 
-    form.Messages.clear();
+    form.Events.clear();
     areas.Scan();
-    EXPECT_TRUE(form.Messages.empty()) << "scanned until invalidated";
+    EXPECT_TRUE(form.Events.empty()) << "scanned until invalidated";
     areas.Invalidate();
     areas.Scan();
     // A reload always moves the current area away and back.
-    EXPECT_EQ(form.Names()[0], "AREASCHANGED");
-    EXPECT_EQ(form.Names()[1], "CURRENTAREACHANGED");
-    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED");
+    EXPECT_EQ(form.Names()[0], "AreasChanged");
+    EXPECT_EQ(form.Names()[1], "CurrentAreaChanged");
+    EXPECT_EQ(form.Names()[2], "CurrentAreaChanged");
     EXPECT_EQ(areas.Current, one);
 }
 
@@ -130,7 +132,7 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
 {
     Areas({"KEEP", "GONE", "ALSO"});
     Fill("KEEP", 2);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     TArea* keep = areas.AllByTag()[2];  // tag order: ALSO GONE KEEP
     TArea* gone = areas.AllByTag()[1];
@@ -139,21 +141,21 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
     areas.SetCurrent(gone);
 
     Areas({"KEEP", "ALSO", "NEW"});
-    RecordingForm form;
+    EventRecorder form;
     areas.Invalidate();
     areas.Scan();
     EXPECT_EQ(areas.AllByTag()[1], keep) << "windows keep their area objects";
     EXPECT_EQ(areas.Count(), 3u);
-    EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AREADESTROYED"});
-    EXPECT_EQ(keep->Count(), 2u);
-    EXPECT_EQ(form.Names()[0], "AREADESTROYED");
-    EXPECT_EQ(form.Names()[1], "AREASCHANGED");
-    EXPECT_EQ(form.Names()[2], "CURRENTAREACHANGED") << "the destroyed current area is let go";
-    EXPECT_EQ(form.Names()[3], "CURRENTAREACHANGED");
+    EXPECT_EQ(form.NamesFor(gone), std::vector<std::string>{"AreaDestroyed"});
+    EXPECT_EQ(keep->Letters.Count(), 2u);
+    EXPECT_EQ(form.Names()[0], "AreaDestroyed");
+    EXPECT_EQ(form.Names()[1], "AreasChanged");
+    EXPECT_EQ(form.Names()[2], "CurrentAreaChanged") << "the destroyed current area is let go";
+    EXPECT_EQ(form.Names()[3], "CurrentAreaChanged");
     EXPECT_NE(areas.Current, nullptr);
 
     // A changed base string reaches the kept area, and the area is read again.
-    WriteFileBytes(AreasFileName, BaseOf("OTHER") + " KEEP\r\n");
+    WriteFileBytes(AreasFile, BaseOf("OTHER") + " KEEP\r\n");
     Fill("OTHER", 5);
     areas.Invalidate();
     areas.Scan();
@@ -166,18 +168,18 @@ TEST_F(ScanFixture, ReloadKeepsAreaObjectsAndDestroysVanishedTags)
 TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
 {
     Areas({"ONE", "TWO"});
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
     TArea* one = areas.AllByTag()[0];
-    std::remove(AreasFileName.c_str());
-    RecordingForm form;
+    std::remove(AreasFile.c_str());
+    EventRecorder form;
     areas.Invalidate();
     EXPECT_THROW(areas.Scan(), ECantFindAreasBBS);
     EXPECT_FALSE(areas.Scanned);
     EXPECT_FALSE(areas.Scanning);
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentAreaChanged"});
     EXPECT_EQ(areas.TotalUnread(), 0);
 
     Areas({"ONE", "TWO"});
@@ -188,14 +190,14 @@ TEST_F(ScanFixture, VanishingAreasFileEmptiesTheDisplayUntilItReturns)
 
 TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
 {
-    WriteFileBytes(AreasFileName, "");
-    MemoryAreas areas;
+    WriteFileBytes(AreasFile, "");
+    MemoryAreas areas(Owner);
     areas.Scan();
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
     EXPECT_EQ(areas.CountText(), "Областей: 0");
 
-    WriteFileBytes(AreasFileName, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\n" + Dir / "Q/nowhere" + " BROKEN\r\n");
+    WriteFileBytes(AreasFile, BaseOf("A") + " TWICE\r\n" + BaseOf("B") + " TWICE\r\n" + Dir / "Q/nowhere" + " BROKEN\r\n");
     Fill("A", 1);
     Fill("B", 2);
     areas.Invalidate();
@@ -206,6 +208,7 @@ TEST_F(ScanFixture, EmptyFileDuplicateTagsAndBadBases)
     EXPECT_TRUE(areas.At(2)->Loaded) << "an area that cannot be opened counts as scanned, empty";
     TArea* first = areas.AllByTag()[1];
     TArea* second = areas.AllByTag()[2];
+    EXPECT_EQ(first->BaseSpec, BaseOf("A")) << "areas of one tag in the file's order";
     areas.Invalidate();
     areas.Scan();
     EXPECT_EQ(areas.AllByTag()[1], first);
@@ -218,22 +221,22 @@ TEST_F(ScanFixture, TosserFlagMidScanStopsBetweenLetters)
     Fill("A", 4);
     Fill("B", 4);
     Fill("C", 4);
-    MemoryAreas areas;
-    ManualTosserClock clock;
+    MemoryAreas areas(Owner);
+    ManualTosserClock clock(Owner.Tosser);
     int pumped = 0;
     SetProcessMessagesHook([&] {
         clock.Advance(std::chrono::milliseconds(30));  // a letter every 30 ms
         if (++pumped == 6)
-            WriteFileBytes(TossingFlagFile, "");  // the tosser starts during the second area
+            WriteFileBytes(FlagFile, "");  // the tosser starts during the second area
     });
-    RecordingForm form;
+    EventRecorder form;
     areas.Scan();
     EXPECT_EQ(pumped, 7);
     TArea* a = areas.AllByTag()[0];
     TArea* b = areas.AllByTag()[1];
     TArea* c = areas.AllByTag()[2];
-    EXPECT_EQ(a->Count(), 4u);
-    EXPECT_EQ(b->Count(), 2u) << "stopped between two letters, within one check interval";
+    EXPECT_EQ(a->Letters.Count(), 4u);
+    EXPECT_EQ(b->Letters.Count(), 2u) << "stopped between two letters, within one check interval";
     EXPECT_TRUE(b->Loaded);
     EXPECT_FALSE(c->Loaded) << "no area is started once the tosser runs";
     EXPECT_EQ(c->StatusText(), "C: Не отсканирована");
@@ -253,11 +256,11 @@ TEST_F(ScanFixture, ScanIsNotReentered)
 {
     Areas({"A"});
     Fill("A", 2);
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     int scansStarted = 0;
-    RecordingForm form;
-    form.OnMessage = [&](unsigned msg, void*) {
-        if (msg == WM_SCANSTARTED)
+    EventRecorder form;
+    form.OnEvent = [&](const std::string& name, TArea*) {
+        if (name == "ScanStarted")
             ++scansStarted;
     };
     SetProcessMessagesHook([&] {
@@ -266,21 +269,21 @@ TEST_F(ScanFixture, ScanIsNotReentered)
     });
     areas.Scan();
     EXPECT_EQ(scansStarted, 1);
-    EXPECT_EQ(areas.AllByTag()[0]->Count(), 2u);
+    EXPECT_EQ(areas.AllByTag()[0]->Letters.Count(), 2u);
 }
 
 TEST_F(ScanFixture, CurrentAreaMessagesAndFreeing)
 {
     Areas({"A", "B"});
-    MemoryAreas areas;
+    MemoryAreas areas(Owner);
     areas.Scan();
-    RecordingForm form;
+    EventRecorder form;
     areas.SetCurrent(areas.At(1));
     areas.SetCurrent(areas.At(1));
-    EXPECT_EQ(form.Names(), std::vector<std::string>{"CURRENTAREACHANGED"});
-    form.Messages.clear();
+    EXPECT_EQ(form.Names(), std::vector<std::string>{"CurrentAreaChanged"});
+    form.Events.clear();
     areas.FreeAreas();
-    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AREADESTROYED", "AREADESTROYED"}));
+    EXPECT_EQ(form.Names(), (std::vector<std::string>{"AreaDestroyed", "AreaDestroyed"}));
     EXPECT_EQ(areas.Count(), 0u);
     EXPECT_EQ(areas.Current, nullptr);
 }
@@ -293,12 +296,12 @@ TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
     std::filesystem::current_path(cwd.Path());
     WriteFileBytes(Dir / "plain", "x");
     std::filesystem::create_directory(Dir / "jam");
-    WriteFileBytes(AreasFileName, "5 HUDSON\r\n"
+    WriteFileBytes(AreasFile, "5 HUDSON\r\n"
                                   "!" + Dir / "jam/good GOOD\r\n"
                                   "!" + Dir / "cut" + std::string(1, '\0') + "tail NUL\r\n"
                                   "!" + Dir / "plain/sub BROKEN\r\n"
                                   "! NOPATH\r\n");
-    TAreas areas;
+    TAreas areas(Owner);
     areas.Scan();
     std::filesystem::current_path(before);
 
@@ -326,4 +329,19 @@ TEST_F(ScanFixture, BasesThatCannotBeOpenedSayWhyAndTheOthersLoad)
     }
     EXPECT_EQ(DirectoryNames(cwd.Path()), std::vector<std::string>{});
     EXPECT_EQ(DirectoryNames(Dir.Path()), (std::vector<std::string>{"areas.bbs", "jam", "plain"}));
+}
+
+TEST(SessionStop, TheProgramEndingStopsLoopsAsTheTosserDoes)
+{
+    TempDir dir;
+    Session session(UserSettings{}, {dir / "toss.flag", "", ""});
+    EXPECT_FALSE(session.StopRequested());
+    WriteFileBytes(dir / "toss.flag", "");
+    EXPECT_TRUE(session.StopRequestedNow());
+    EXPECT_TRUE(session.StopRequested());
+    std::remove((dir / "toss.flag").c_str());
+    EXPECT_FALSE(session.StopRequestedNow());
+    session.SetTerminating(true);
+    EXPECT_TRUE(session.StopRequested());
+    EXPECT_TRUE(session.StopRequestedNow());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelTestSupport.h"
+#include "model/Session.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 
@@ -26,10 +27,11 @@ std::string Render(const TConversationTree& tree)
 
 // An area held in memory: letters (number, reply, subject, from, date, unread).
 struct TreeArea {
-    TArea Area{"RU.TEST", "Desc", "Mnone"};
+    Session Owner;
+    TArea Area{Owner, "RU.TEST", "Desc", "Mnone"};
     TConversationTree Tree{Area};
-    void Letters(std::vector<TLetter*> letters) { Area.InstallLetters(std::move(letters)); }
-    TLetter* L(Num n) { return Area.LetterByNumber(n); }
+    void Letters(const std::vector<TLetter*>& letters) { InstallLetters(Area, letters); }
+    TLetter* L(Num n) { return Area.Letters.LetterByNumber(n); }
     TLetter* Make(Num n, Num reply, const std::string& subject, const std::string& from, DateTime date, bool unread)
     {
         return MakeLetter(Area, n, reply, subject, from, date, unread);
@@ -263,15 +265,16 @@ TEST(ConversationTree, ReadingMarksTheCurrentLetterAndUnreadWalksStillVisitIt)
 {
     std::string spec = FreshMemorySpec();
     WriteLetters(spec, {{.From = "one", .Subject = "s", .Date = 1}, {.From = "two", .Subject = "s", .Date = 2}});
-    TArea area("TAG", "Desc", spec);
+    Session session;
+    TArea area(session, "TAG", "Desc", spec);
     area.Load();
     area.Open();
     TConversationTree tree(area);
     tree.ChooseView();
     EXPECT_EQ(tree.ViewMode, TViewMode::SimpleTree);
     tree.BuildTree();
-    TLetter* one = area.At(0);
-    TLetter* two = area.At(1);
+    TLetter* one = area.Letters.At(0);
+    TLetter* two = area.Letters.At(1);
     ASSERT_EQ(tree.Navigate(NextUnreadLetter, false).Letter, one);
     area.SetCurrent(one);
     TNavigateResult r = tree.Navigate(NextUnreadLetter, true);

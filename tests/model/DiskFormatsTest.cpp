@@ -7,7 +7,8 @@
 #include "ModelTestSupport.h"
 #include "core/MessagePump.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
+#include "model/Session.h"
 #include "model/TConversationTree.h"
 #include "support/TestSupport.h"
 
@@ -18,8 +19,7 @@ protected:
     void SetUp() override
     {
         Specs = DiskFormatSpecs(Dir.Path());
-        if (Specs.empty())
-            GTEST_SKIP() << "no message base format is built yet";
+        ASSERT_FALSE(Specs.empty()) << "the list of message base formats is empty";
     }
     TempDir Dir;
     std::vector<std::string> Specs;
@@ -47,18 +47,19 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
                                                  {.From = "Boris", .Subject = "Other", .Date = 45000.5, .Read = true}});
         ASSERT_EQ(n.size(), 2u);
         WriteLetters(spec, {{.From = "Vera", .Subject = "Hello", .Date = 45000.75, .ReplyTo = n[0]}});
-        TArea area("TAG", "D", spec);
+        Session session;
+        TArea area(session, "TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 3u);
+        ASSERT_EQ(area.Letters.Count(), 3u);
         EXPECT_EQ(area.UnreadCount, 2);
-        EXPECT_EQ(area.At(0)->From, "Anna");
-        EXPECT_EQ(area.At(2)->From, "Vera");
-        ASSERT_EQ(area.At(0)->Replies.size(), 1u);
-        EXPECT_EQ(area.At(0)->Replies[0], area.At(2));
+        EXPECT_EQ(area.Letters.At(0)->From, "Anna");
+        EXPECT_EQ(area.Letters.At(2)->From, "Vera");
+        ASSERT_EQ(area.Letters.At(0)->Replies.size(), 1u);
+        EXPECT_EQ(area.Letters.At(0)->Replies[0], area.Letters.At(2));
         EXPECT_EQ(area.OpenCount, 0);
 
         area.Open();
-        TLetter* anna = area.At(0);
+        TLetter* anna = area.Letters.At(0);
         ASSERT_TRUE(anna->StillValid());
         std::vector<std::string> lines;
         anna->ReadText(lines);
@@ -69,14 +70,14 @@ TEST_F(DiskFormats, LoadCountsLinksAndReadsText)
         area.Loaded = false;
         area.Load();
         EXPECT_EQ(area.UnreadCount, 1) << "the read mark is in the base";
-        EXPECT_FALSE(area.LetterByNumber(n[0])->Unread);
+        EXPECT_FALSE(area.Letters.LetterByNumber(n[0])->Unread);
 
         area.Open();
-        area.LetterByNumber(n[1])->DeleteFromBase();
+        area.Letters.LetterByNumber(n[1])->DeleteFromBase();
         area.Close();
         area.Loaded = false;
         area.Load();
-        EXPECT_EQ(area.Count(), 2u);
+        EXPECT_EQ(area.Letters.Count(), 2u);
     }
 }
 
@@ -84,10 +85,11 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
 {
     for (const std::string& spec : Specs) {
         SCOPED_TRACE(spec);
-        TArea area("NEW", "D", spec);
+        Session session;
+        TArea area(session, "NEW", "D", spec);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
         area.Open();  // it exists now
         area.Close();
     }
@@ -95,11 +97,12 @@ TEST_F(DiskFormats, MissingBaseIsCreatedEmptyAndUnopenableOneLoadsEmpty)
     WriteFileBytes(Dir / "file", "x");
     for (const std::string& spec : DiskFormatSpecs(Dir / "file")) {
         SCOPED_TRACE(spec);
-        TArea area("BAD", "D", spec);
+        Session session;
+        TArea area(session, "BAD", "D", spec);
         EXPECT_THROW(area.Open(), ECantOpenArea);
         area.Load();
         EXPECT_TRUE(area.Loaded);
-        EXPECT_EQ(area.Count(), 0u);
+        EXPECT_EQ(area.Letters.Count(), 0u);
     }
 }
 
@@ -109,7 +112,8 @@ TEST_F(DiskFormats, RescansOfAnAreaKeptOpenHoldOneSetOfFiles)
     for (const std::string& spec : Specs) {
         SCOPED_TRACE(spec);
         WriteLetters(spec, {{.Subject = "one"}, {.Subject = "two"}});
-        TArea area("TAG", "D", spec);
+        Session session;
+        TArea area(session, "TAG", "D", spec);
         area.Open();  // as the area's window does
         area.Load();
         const std::size_t before = openFiles();
@@ -125,7 +129,7 @@ TEST_F(DiskFormats, RescansOfAnAreaKeptOpenHoldOneSetOfFiles)
             } else {
                 area.Load();
             }
-            ASSERT_EQ(area.Count(), 2u);
+            ASSERT_EQ(area.Letters.Count(), 2u);
         }
         EXPECT_EQ(openFiles(), before);
         area.Close();
@@ -144,9 +148,10 @@ TEST_F(DiskFormats, SelfAndCircularRepliesStayOutOfTheTrees)
                                                     {.From = "p", .Subject = "s", .Date = 45000.3, .ReplyTo = n[0] + 3},
                                                     {.From = "q", .Subject = "s", .Date = 45000.4, .ReplyTo = n[0] + 2}});
         ASSERT_EQ(loop, (std::vector<Num>{n[0] + 1, n[0] + 2, n[0] + 3})) << "numbers as this test expects";
-        TArea area("TAG", "D", spec);
+        Session session;
+        TArea area(session, "TAG", "D", spec);
         area.Load();
-        ASSERT_EQ(area.Count(), 4u);
+        ASSERT_EQ(area.Letters.Count(), 4u);
         TConversationTree tree(area);
         tree.ViewMode = TViewMode::SimpleTree;
         tree.BuildTree();
@@ -164,14 +169,15 @@ TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotR
     WriteLetters(spec, {{.From = "Anna", .Subject = "One"}, {.From = "Boris", .Subject = "Two"}});
     std::string jdx = ReadFileBytes(Dir / "jam/area.jdx");
     WriteFileBytes(Dir / "jam/area.jdx", jdx.substr(0, 12) + Le32(999999));  // letter 2: past the end of .jhr
-    TArea area("TAG", "D", spec);
+    Session session;
+    TArea area(session, "TAG", "D", spec);
     area.Load();
-    ASSERT_EQ(area.Count(), 1u) << "no letter with an empty header";
-    EXPECT_EQ(area.At(0)->From, "Anna");
+    ASSERT_EQ(area.Letters.Count(), 1u) << "no letter with an empty header";
+    EXPECT_EQ(area.Letters.At(0)->From, "Anna");
 
     std::remove((Dir / "jam/area.jhr").c_str());
     std::unique_ptr<MsgBase> base;
-    EXPECT_FALSE(OpenArea(base, spec));
+    EXPECT_FALSE(OpenArea(session, base, spec));
     EXPECT_FALSE(PathExists(Dir / "jam/area.jhr")) << "what is left of the base is not made into a new one";
 }
 
@@ -180,7 +186,7 @@ TEST_F(DiskFormats, ALetterWithoutAReadableHeaderIsLeftOutAndALeftOverBaseIsNotR
 // (which may be waiting for that lock) and when it is done.
 TEST_F(DiskFormats, MarkingTheRestReadLeavesTheLockToOthersWhileWaitingAndAfter)
 {
-    TossingFlagFile = Dir / "toss.flag";
+    const std::string flag = Dir / "toss.flag";
     for (const std::string& spec : Specs) {
         SCOPED_TRACE(spec);
         WriteLetters(spec, {{.Subject = "a"}, {.Subject = "b"}, {.Subject = "c"}});
@@ -188,23 +194,25 @@ TEST_F(DiskFormats, MarkingTheRestReadLeavesTheLockToOthersWhileWaitingAndAfter)
             std::vector<Num> numbers = WriteLetters(spec, {{.Subject = "another writer's"}});
             return numbers.size() == 1 && numbers[0] != 0;
         };
-        TArea area("TAG", "D", spec);
+        Session session;
+        session.SetStart({flag, "", ""});
+        TArea area(session, "TAG", "D", spec);
         area.Load();
         area.Open();
         // Every look at the clock is a second later, so the flag is looked at
         // for every letter; it appears at the look before the first mark.
         int looks = 0;
         const auto start = std::chrono::steady_clock::now();
-        SetTosserCheckClock([&] {
+        session.Tosser.SetClock([&] {
             if (++looks == 2)
-                WriteFileBytes(TossingFlagFile, "");
+                WriteFileBytes(flag, "");
             return start + std::chrono::seconds(looks);
         });
         int waits = 0;
-        SetTosserWaiter([&](const std::string&) {
+        session.Tosser.SetWaiter([&](const std::string&) {
             ++waits;
             EXPECT_TRUE(anotherWriterStores()) << "while waiting";
-            std::remove(TossingFlagFile.c_str());
+            std::remove(flag.c_str());
             return true;
         });
         area.MarkAllRead();
@@ -212,8 +220,5 @@ TEST_F(DiskFormats, MarkingTheRestReadLeavesTheLockToOthersWhileWaitingAndAfter)
         EXPECT_EQ(area.UnreadCount, 0);
         EXPECT_TRUE(anotherWriterStores()) << "after";
         area.Close();
-        SetTosserCheckClock(nullptr);
-        SetTosserWaiter(nullptr);
     }
-    TossingFlagFile.clear();
 }

@@ -28,14 +28,17 @@ std::unique_ptr<MsgBase> OpenCreated(const std::string& spec)
 Num WriteStored(MsgBase& base, Charset set, const std::string& subject, const std::string& kludge,
                 const std::string& textBytes)
 {
-    base.StartNewLetter();
-    base.SetOutgoingCharset(set == Charset::None ? Charset::Utf8 : set);
-    base.SetMailType(MailEcho);
-    base.SetFrom("Sender");
-    base.SetTo("All");
-    base.SetSubject(subject);
-    base.SetDateTime(45000.5);
-    base.SetOrigAddr(FidoAddress{2, 5020, 1, 4});
+    {
+        LetterHeader header;
+        base.SetOutgoingCharset(set == Charset::None ? Charset::Utf8 : set);
+        base.SetMailType(MailEcho);
+        header.From = "Sender";
+        header.To = "All";
+        header.Subject = subject;
+        header.Written = 45000.5;
+        header.Orig = FidoAddress{2, 5020, 1, 4};
+        base.StartNewLetter(header);
+    }
     if (!kludge.empty())
         base.WriteKludge("\x01" + kludge);
     for (char byte : textBytes)
@@ -54,11 +57,11 @@ Read ReadBack(MsgBase& base, Num number)
     Read read;
     base.SeekFirst(number);
     base.LoadHeader();
-    read.ScanSubject = base.GetSubject();
+    read.ScanSubject = base.Header().Subject;
     base.StartText();
     while (!base.TextEnded())
         read.LastLine = base.ReadLine(65535);
-    read.TextSubject = base.GetSubject();
+    read.TextSubject = base.Header().Subject;
     return read;
 }
 
@@ -110,9 +113,9 @@ TEST(CharsetFormats, LettersWithoutASetAreUtf8WhenTheyAreElseTheDefaultSet)
         read = ReadBack(*base, cp866);
         EXPECT_EQ(read.ScanSubject, "Мир") << what;
         EXPECT_EQ(read.LastLine, "Мир") << what;
-        DefaultIncomingCharset = Charset::Koi8R;
+        base->SetReadingRules({Charset::Koi8R, false});
         read = ReadBack(*base, cp866);
-        DefaultIncomingCharset = Charset::Cp866;
+        base->SetReadingRules({});
         EXPECT_EQ(read.LastLine, "▄╗Ю") << what << ": the same bytes in KOI8-R";
 
         // A malformed UTF-8 letter shows U+FFFD and loses nothing else.
@@ -137,7 +140,7 @@ TEST(CharsetFormats, TheTextsSetNeverChangesWhatTheNextLoadHeaderReads)
         EXPECT_NE(read.ScanSubject, "Мир") << "KOI8-R bytes read as CP866 before the text";
         EXPECT_EQ(read.TextSubject, "Мир");
         base->LoadHeader();
-        EXPECT_EQ(base->GetSubject(), read.ScanSubject) << spec;
+        EXPECT_EQ(base->Header().Subject, read.ScanSubject) << spec;
         base->CloseBase();
     }
 }
@@ -151,19 +154,22 @@ TEST(CharsetFormats, StoredNamesAreTheSetsBytesCutAtACharacter)
         if (spec[0] == 'J')
             continue;  // JAM names have no fixed width
         std::unique_ptr<MsgBase> base = OpenCreated(spec);
-        base->StartNewLetter();
-        base->SetOutgoingCharset(Charset::Utf8);
-        base->SetMailType(MailEcho);
-        base->SetFrom(longName);
-        base->SetTo("All");
-        base->SetSubject("s");
-        base->SetDateTime(45000.5);
-        base->SetOrigAddr(FidoAddress{2, 5020, 1, 4});
+        {
+            LetterHeader header;
+            base->SetOutgoingCharset(Charset::Utf8);
+            base->SetMailType(MailEcho);
+            header.From = longName;
+            header.To = "All";
+            header.Subject = "s";
+            header.Written = 45000.5;
+            header.Orig = FidoAddress{2, 5020, 1, 4};
+            base->StartNewLetter(header);
+        }
         base->WriteLine("text");
         ASSERT_EQ(base->WriteLetter(), 0) << spec;
         base->SeekFirst(base->GetNumber());
         base->LoadHeader();
-        EXPECT_EQ(base->GetFrom(), "Константин Констан") << spec << ": 35 bytes hold 17 letters and the blank";
+        EXPECT_EQ(base->Header().From, "Константин Констан") << spec << ": 35 bytes hold 17 letters and the blank";
         base->CloseBase();
     }
 }

@@ -9,8 +9,9 @@ namespace {
 // A base holding one letter with the given stored text, positioned for reading.
 struct OneLetter {
     MemoryMsgBase base;
-    explicit OneLetter(const std::string& text)
+    explicit OneLetter(const std::string& text, ReadingRules rules = {})
     {
+        base.SetReadingRules(rules);
         MemoryLetter letter;
         letter.Text = text;
         base.Add(letter);
@@ -76,8 +77,7 @@ TEST(ReadLine, Byte8DIsASoftBreakOnlyInCp866AndOnlyWhenTheUserSaysSo)
         {"\x01" "CHRS: CP1251 2\r\x8D\r", true, {"\x01" "CHRS: CP1251 2", "Ќ"}},
     };
     for (const Case& c : cases) {
-        SoftBreakSetting setting(c.SoftBreak);
-        OneLetter l(c.Text);
+        OneLetter l(c.Text, {Charset::Cp866, c.SoftBreak});
         std::vector<std::string> lines;
         while (!l.base.TextEnded())
             lines.push_back(l.base.ReadLine(65535));
@@ -128,7 +128,7 @@ TEST(GetHighActiveNumber, SkipsDeletedTopAndEmptyBase)
 TEST(InheritedWriting, TextLinesAndKludgesGoThroughWriteChar)
 {
     MemoryMsgBase base;
-    base.StartNewLetter();
+    base.StartNewLetter({});
     base.WriteKludge("\x01MSGID: 2:5020/1 00000001");
     base.WriteLine("Привет");
     base.WriteText("end");
@@ -158,10 +158,9 @@ TEST(Factory, RegisteredFormatsAndSharedStores)
 TEST(Factory, AbstractOperationsRefuseLoudly)
 {
     MemoryMsgBase base;
-    EXPECT_THROW(base.SetEcho(true), std::logic_error);
     EXPECT_THROW(base.LockBase(), std::logic_error);
     EXPECT_FALSE(base.HasExportMark());
-    EXPECT_EQ(base.GetNextReply(), 0u);
+    EXPECT_EQ(base.Header().NextReply, 0u);
     EXPECT_EQ(base.GetBoard(), 0u);
 }
 
@@ -178,8 +177,11 @@ TEST(Factory, LongPathsAreKeptWhole)
         ASSERT_FALSE(writer->BaseExists());
         ASSERT_EQ(writer->CreateBase(0, 0), 0) << spec.size();
         ASSERT_EQ(writer->OpenBase(), 0);
-        writer->StartNewLetter();
-        writer->SetTo("All");
+        {
+            LetterHeader header;
+            header.To = "All";
+            writer->StartNewLetter(header);
+        }
         writer->WriteLine("deep");
         ASSERT_EQ(writer->WriteLetter(), 0);
         writer->CloseBase();

@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 
 #include "msgbase/MsgBaseFactory.h"
+#include "support/LetterWriter.h"
 #include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
@@ -24,8 +25,11 @@ Status PostOne(const std::string& spec, const std::string& text)
         return 1;
     if (Status status = base->OpenBase(); status != 0)
         return status;
-    base->StartNewLetter();
-    base->SetTo("All");
+    {
+        LetterHeader header;
+        header.To = "All";
+        base->StartNewLetter(header);
+    }
     base->WriteLine(text);
     Status status = base->WriteLetter();
     base->CloseBase();
@@ -45,10 +49,9 @@ int ReadsButDoesNotWrite(const std::string& spec, const std::string& text)
     base->StartText();
     if (base->HeaderStatus() != 0 || base->ReadLine(65535) != text)
         return 12;
-    base->SetRead(true);
-    if (base->RewriteHeader() == 0)
+    if (RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }) == 0)
         return 13;
-    base->StartNewLetter();
+    base->StartNewLetter({});
     base->WriteLine("refused");
     if (base->WriteLetter() == 0)
         return 14;

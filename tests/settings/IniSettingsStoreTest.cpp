@@ -67,22 +67,23 @@ private slots:
 
     void UserSettingsRoundTrip()
     {
-        SetProgramFileName("/usr/bin/quorvel");
-        InitSettings();
-        QuoteReplyTemplate = {"", "Ответ", ""};
-        AKAs = {"2:5020/1.2"};
-        ParseAddress("2:5020/1.4", FidoAddress{}, MainAddress);
+        UserSettings saved;
+        saved.SetProgramFileName("/usr/bin/quorvel");
+        saved.QuoteReplyTemplate = {"", "Ответ", ""};
+        saved.AKAs = {"2:5020/1.2"};
+        ParseAddress("2:5020/1.4", FidoAddress{}, saved.MainAddress);
         {
             IniSettingsStore registry;
-            SaveSettings(registry);
+            saved.Save(registry);
         }
-        InitSettings();
+        UserSettings loaded;
+        loaded.SetProgramFileName("/usr/bin/quorvel");
         IniSettingsStore registry;
-        LoadSettings(registry);
-        QCOMPARE(QuoteReplyTemplate, (std::vector<std::string>{"", "Ответ", ""}));
-        QCOMPARE(AKAs, std::vector<std::string>{"2:5020/1.2"});
-        QCOMPARE(QString::fromStdString(AddressToText(MainAddress)), QStringLiteral("2:5020/1.4"));
-        QCOMPARE(NewLetterTemplate, DefaultNewLetterTemplate());
+        loaded.Load(registry);
+        QCOMPARE(loaded.QuoteReplyTemplate, (std::vector<std::string>{"", "Ответ", ""}));
+        QCOMPARE(loaded.AKAs, std::vector<std::string>{"2:5020/1.2"});
+        QCOMPARE(QString::fromStdString(AddressToText(loaded.MainAddress)), QStringLiteral("2:5020/1.4"));
+        QCOMPARE(loaded.NewLetterTemplate, DefaultNewLetterTemplate());
     }
 };
 

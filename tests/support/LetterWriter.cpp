@@ -6,23 +6,27 @@
 
 Num WriteLetterTo(MsgBase& base, const LetterSpec& letter)
 {
-    base.StartNewLetter();
+    LetterHeader header;
+    header.From = letter.From;
+    header.To = letter.To;
+    header.Subject = letter.Subject;
+    header.Written = letter.Date;
+    header.Orig = FidoAddress{2, 5020, 1, 4};
+    header.ReplyTo = letter.ReplyTo;
+    header.Flags = {LetterFlag::Local};
+    header.Flags.Set(LetterFlag::Read, letter.Read);
     base.SetOutgoingCharset(letter.Set);
     base.SetMailType(MailEcho);
-    base.SetFrom(letter.From);
-    base.SetTo(letter.To);
-    base.SetSubject(letter.Subject);
-    base.SetDateTime(letter.Date);
-    base.SetOrigAddr(FidoAddress{2, 5020, 1, 4});
-    base.SetLocal(true);
-    if (letter.ReplyTo)
-        base.SetReplyTo(letter.ReplyTo);
-    base.SetRead(letter.Read);
-    for (const std::string& line : letter.Lines)
-        base.WriteLine(line);
-    if (base.WriteLetter() != 0)
+    if (base.WriteLetter(header, {}, letter.Lines) != 0)
         return 0;
     return base.GetNumber();
+}
+
+Status RewriteChanged(MsgBase& base, const std::function<void(LetterHeader&)>& change)
+{
+    LetterHeader header = base.Header();
+    change(header);
+    return base.RewriteHeader(header);
 }
 
 std::vector<Num> WriteLetters(const std::string& spec, const std::vector<LetterSpec>& letters)

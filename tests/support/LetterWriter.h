@@ -2,6 +2,7 @@
 // does, for tests of everything above the formats.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,12 @@ struct LetterSpec {
     Charset Set = Charset::Cp866;  // the set the names, subject and lines are stored in
 };
 
-// Writes a letter through StartNewLetter, the setters, WriteLine and
-// WriteLetter; returns its number (0 when the base refused it).
+// Writes a letter through WriteLetter with its header and lines; returns its number (0 when the base refused it).
 Num WriteLetterTo(MsgBase& base, const LetterSpec& letter);
+
+// Writes the loaded letter's header back with the changes `change` makes to
+// it; the status of RewriteHeader.
+Status RewriteChanged(MsgBase& base, const std::function<void(LetterHeader&)>& change);
 
 // Opens the base named by spec (creating it), writes the letters and closes
 // it; returns their numbers.

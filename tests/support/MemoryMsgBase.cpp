@@ -30,19 +30,25 @@ Num MemoryMsgBase::Add(MemoryLetter letter)
     return number;
 }
 
-void MemoryMsgBase::SetFrom(const std::string& s)
+// The fields that differ from the header as it stands, as the formats take them.
+void MemoryMsgBase::Take(const LetterHeader& header, MemoryLetter& letter)
 {
-    Target().From = EncodeField(s, SIZE_MAX);
-}
-
-void MemoryMsgBase::SetTo(const std::string& s)
-{
-    Target().To = EncodeField(s, SIZE_MAX);
-}
-
-void MemoryMsgBase::SetSubject(const std::string& s)
-{
-    Target().Subject = EncodeField(s, SIZE_MAX);
+    const LetterHeader was = Header();
+    if (header.From != was.From)
+        letter.From = EncodeField(header.From, SIZE_MAX);
+    if (header.To != was.To)
+        letter.To = EncodeField(header.To, SIZE_MAX);
+    if (header.Subject != was.Subject)
+        letter.Subject = EncodeField(header.Subject, SIZE_MAX);
+    letter.Date = header.Written;
+    letter.Orig = header.Orig;
+    letter.Dest = header.Dest;
+    letter.ReplyTo = header.ReplyTo;
+    letter.FirstReply = header.FirstReply;
+    letter.Cost = header.Cost;
+    letter.Flags = header.Flags;
+    letter.Flags.Set(LetterFlag::Echo, false);
+    letter.Flags.Set(LetterFlag::Deleted, false);
 }
 
 void MemoryMsgBase::WriteChar(char ch)
@@ -69,19 +75,25 @@ char MemoryMsgBase::ReadChar()
     return Loaded.Text[static_cast<std::size_t>(TextPos++)];
 }
 
-std::string MemoryMsgBase::GetFrom()
+LetterHeader MemoryMsgBase::Header()
 {
-    return DecodeHeader(Loaded.From);
-}
-
-std::string MemoryMsgBase::GetTo()
-{
-    return DecodeHeader(Loaded.To);
-}
-
-std::string MemoryMsgBase::GetSubject()
-{
-    return StripRePrefixes(DecodeHeader(Loaded.Subject));
+    const MemoryLetter& letter = NewLetter ? Building : Loaded;
+    LetterHeader header;
+    header.Number = NewLetter ? 0 : Current;
+    header.From = DecodeHeader(letter.From);
+    header.To = DecodeHeader(letter.To);
+    header.Subject = StripRePrefixes(DecodeHeader(letter.Subject));
+    header.Written = letter.Date;
+    header.Orig = letter.Orig;
+    header.Dest = letter.Dest;
+    header.ReplyTo = letter.ReplyTo;
+    header.FirstReply = letter.FirstReply;
+    header.Cost = letter.Cost;
+    header.Flags = letter.Flags;
+    header.Flags.Set(LetterFlag::Echo);
+    header.Flags.Set(LetterFlag::Deleted, !NewLetter && Store->Letters.count(Current) == 0);
+    header.Set = HeaderDecodingSet();
+    return header;
 }
 
 void MemoryMsgBase::LoadHeader()
@@ -100,10 +112,11 @@ void MemoryMsgBase::StartText()
     ResolveTextCharset(Loaded.Text);
 }
 
-void MemoryMsgBase::StartNewLetter()
+void MemoryMsgBase::StartNewLetter(const LetterHeader& header)
 {
     Building = MemoryLetter{};
     NewLetter = true;
+    Take(header, Building);
 }
 
 void MemoryMsgBase::SeekFirst(Num number)
@@ -126,14 +139,14 @@ void MemoryMsgBase::SeekPrior()
     Current = it == Store->Letters.begin() ? 0 : std::prev(it)->first;
 }
 
-Status MemoryMsgBase::RewriteHeader()
+Status MemoryMsgBase::RewriteHeader(const LetterHeader& header)
 {
     auto it = Store->Letters.find(Current);
     if (it == Store->Letters.end())
         return 2;
-    std::string text = it->second.Text;
+    Take(header, Loaded);
+    Loaded.Text = it->second.Text;
     it->second = Loaded;
-    it->second.Text = text;
     return 0;
 }
 

@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include "core/UserSettings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -141,22 +140,12 @@ std::string ManifestLineAsRead(std::string line, bool softBreak8D)
     return line;
 }
 
-SoftBreakSetting::SoftBreakSetting(bool softBreak)
+ManualTosserClock::ManualTosserClock(TosserFlag& flag) : Flag(flag)
 {
-    SoftBreak8D = softBreak;
-}
-
-SoftBreakSetting::~SoftBreakSetting()
-{
-    SoftBreak8D = false;
-}
-
-ManualTosserClock::ManualTosserClock()
-{
-    SetTosserCheckClock([this] { return Now; });
+    Flag.SetClock([this] { return Now; });
 }
 
 ManualTosserClock::~ManualTosserClock()
 {
-    SetTosserCheckClock(nullptr);
+    Flag.SetClock(nullptr);
 }

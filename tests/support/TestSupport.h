@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/TosserFlag.h"
+
 // A fresh directory under $TMPDIR, removed with everything in it at the end.
 class TempDir {
 public:
@@ -50,26 +52,17 @@ std::string ZeroField(const std::string& text, std::size_t fieldSize);
 // capital Н (that byte) is dropped.
 std::string ManifestLineAsRead(std::string line, bool softBreak8D);
 
-// While it lives, CP866 0x8D in texts is read as given (the letter Н, or a
-// soft line break); then the default (the letter) is back.
-class SoftBreakSetting {
-public:
-    explicit SoftBreakSetting(bool softBreak);
-    ~SoftBreakSetting();
-    SoftBreakSetting(const SoftBreakSetting&) = delete;
-    SoftBreakSetting& operator=(const SoftBreakSetting&) = delete;
-};
-
 // While it lives, the tosser flag's checks go by this clock, which only moves
 // when told to (then the rate of looks at the flag is the test's to decide).
 class ManualTosserClock {
 public:
-    ManualTosserClock();
+    explicit ManualTosserClock(TosserFlag& flag);
     ~ManualTosserClock();
     ManualTosserClock(const ManualTosserClock&) = delete;
     ManualTosserClock& operator=(const ManualTosserClock&) = delete;
     void Advance(std::chrono::milliseconds by) { Now += by; }
 
 private:
+    TosserFlag& Flag;
     std::chrono::steady_clock::time_point Now{};
 };

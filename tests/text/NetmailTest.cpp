@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
@@ -31,8 +32,8 @@ EditorState NetmailEditor(TArea& area, int mode)
     e.Area = &area;
     e.Netmail = true;
     if (mode != NewLetterMode) {
-        e.AnsweredKey = area.At(0)->Key;
-        ReadAnsweredText(e, *area.At(0));
+        e.AnsweredKey = area.Letters.At(0)->Key;
+        ReadAnsweredText(e, *area.Letters.At(0));
     }
     e.Modified = true;
     return e;
@@ -40,20 +41,22 @@ EditorState NetmailEditor(TArea& area, int mode)
 
 class Netmail : public ::testing::Test {
 protected:
+    Session Owner;
+    UserSettings& Settings = Owner.Settings;
+
     void SetUp() override
     {
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Settings.UserName = "Ivan Petrov";
+        Settings.MainAddress = {2, 5020, 1234, 5};
     }
 
     // A new netmail letter from the point to a point in zone 1, saved into the
     // base; the base's files are then read by the test.
     void SaveInto(const std::string& spec)
     {
-        TArea area("NETMAIL", "Netmail", spec);
+        TArea area(Owner, "NETMAIL", "Netmail", spec);
         EditorState e = NetmailEditor(area, NewLetterMode);
-        e.From = UserName;
+        e.From = Settings.UserName;
         e.FromAddress = "2:5020/1234.5";
         e.To = "Far Point";
         e.ToAddress = "1:234/5.6";
@@ -154,10 +157,10 @@ TEST_F(Netmail, AnAnswerInEveryFormatGoesToTheFullOrigin)
     for (const std::string& spec : DiskFormatSpecs(Dir.Path())) {
         SCOPED_TRACE(spec);
         SaveInto(spec);
-        TArea area("NETMAIL", "Netmail", spec);
+        TArea area(Owner, "NETMAIL", "Netmail", spec);
         area.Open();
         area.Load();
-        ASSERT_EQ(area.Count(), 1u);
+        ASSERT_EQ(area.Letters.Count(), 1u);
         const EditorState reply = NetmailEditor(area, ReplyMode);
         EXPECT_EQ(reply.AnsweredText.DestAddr, (FidoAddress{1, 234, 5, 6}));
         EXPECT_EQ(StartingDestination(reply), "2:5020/1234.5");
@@ -177,8 +180,8 @@ TEST_F(Netmail, AReplyIsPrivateWithoutOriginAndTheSenderFitsTheDestination)
     incoming.Dest = {1, 234, 99, 7};
     incoming.Text = "\x01MSGID: 1:234/5.6 1a2b3c4d\rHow are you?\r";
     const Num asked = MemoryMsgBase(store).Add(incoming);
-    AKAs = {"1:234/99.7", "junk", "2:5030/1.1", "2:5020/1234.5"};
-    TArea area("NETMAIL", "Netmail", "Mnetmail-reply");
+    Settings.AKAs = {"1:234/99.7", "junk", "2:5030/1.1", "2:5020/1234.5"};
+    TArea area(Owner, "NETMAIL", "Netmail", "Mnetmail-reply");
     area.Open();
     area.Load();
     EditorState e = NetmailEditor(area, ReplyMode);
@@ -186,17 +189,17 @@ TEST_F(Netmail, AReplyIsPrivateWithoutOriginAndTheSenderFitsTheDestination)
     e.Subject = "Question";
     e.ToAddress = StartingDestination(e);
     EXPECT_EQ(e.ToAddress, "1:234/5.6");
-    e.FromAddress = AddressToText(ChooseSenderAddress({1, 234, 5, 6}));
+    e.FromAddress = AddressToText(ChooseSenderAddress(Settings, {1, 234, 5, 6}));
     EXPECT_EQ(e.FromAddress, "1:234/99.7") << "the AKA in the destination's net";
-    QuoteReplyTemplate = {"@Position"};
-    e.Lines = PrepareText(e, Now);
+    Settings.QuoteReplyTemplate = {"@Position"};
+    e.Lines = PrepareText(Settings, e, Now);
     EXPECT_EQ(e.Lines.back(), Tear) << "netmail carries no origin line";
 
     ASSERT_EQ(SaveLetter(e, Now), SaveOutcome::Saved);
     const MemoryLetter& stored = store->Letters.at(store->High);
     EXPECT_EQ(stored.Dest, (FidoAddress{1, 234, 5, 6}));
     EXPECT_EQ(stored.Orig, (FidoAddress{1, 234, 99, 7}));
-    EXPECT_EQ(stored.Flags, uint32_t(MemLocal | MemPrivate | MemRead));
+    EXPECT_EQ(stored.Flags, (LetterFlags{LetterFlag::Local, LetterFlag::Private, LetterFlag::Read}));
     EXPECT_EQ(stored.ReplyTo, asked);
     EXPECT_EQ(stored.Text.substr(0, 19), "\x01MSGID: 1:234/99.7 ") << "the MSGID names the sender chosen";
     EXPECT_NE(stored.Text.find("\r\x01REPLY: 1:234/5.6 1a2b3c4d\r"), std::string::npos);
@@ -204,19 +207,19 @@ TEST_F(Netmail, AReplyIsPrivateWithoutOriginAndTheSenderFitsTheDestination)
 
     // Senders: the main address, then each AKA that is an address, once;
     // zone and net first, then the zone, else the main address.
-    EXPECT_EQ(SenderAddresses(),
+    EXPECT_EQ(SenderAddresses(Settings),
               (std::vector<FidoAddress>{{2, 5020, 1234, 5}, {1, 234, 99, 7}, {2, 5030, 1, 1}}));
-    EXPECT_EQ(ChooseSenderAddress({1, 100, 1, 0}), (FidoAddress{1, 234, 99, 7}));
-    EXPECT_EQ(ChooseSenderAddress({2, 5030, 5, 0}), (FidoAddress{2, 5030, 1, 1}));
-    EXPECT_EQ(ChooseSenderAddress({2, 5040, 1, 0}), MainAddress);
-    EXPECT_EQ(ChooseSenderAddress({3, 1, 1, 0}), MainAddress);
+    EXPECT_EQ(ChooseSenderAddress(Settings, {1, 100, 1, 0}), (FidoAddress{1, 234, 99, 7}));
+    EXPECT_EQ(ChooseSenderAddress(Settings, {2, 5030, 5, 0}), (FidoAddress{2, 5030, 1, 1}));
+    EXPECT_EQ(ChooseSenderAddress(Settings, {2, 5040, 1, 0}), Settings.MainAddress);
+    EXPECT_EQ(ChooseSenderAddress(Settings, {3, 1, 1, 0}), Settings.MainAddress);
 }
 
 TEST_F(Netmail, AnAddressThatNamesNoStationWritesNothing)
 {
     MemoryMsgBase::RegisterFormat();
     std::shared_ptr<MemoryStore> store = MemoryMsgBase::StoreNamed("netmail-bad");
-    TArea area("NETMAIL", "Netmail", "Mnetmail-bad");
+    TArea area(Owner, "NETMAIL", "Netmail", "Mnetmail-bad");
     for (const char* to : {"", "Sergey", "2:5020/65536", "2:5020/.5"}) {
         EditorState e = NetmailEditor(area, NewLetterMode);
         e.FromAddress = "2:5020/1234.5";

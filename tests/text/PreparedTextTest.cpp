@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
@@ -20,11 +21,13 @@ const DateTime Friday = EncodeDate(1995, 8, 18) + EncodeTime(16, 27, 40);
 
 class Preparing : public ::testing::Test {
 protected:
+    Session Owner;
+    UserSettings& Settings = Owner.Settings;
+
     void SetUp() override
     {
-        InitSettings();
-        UserName = "Ivan Sergeevich Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Settings.UserName = "Ivan Sergeevich Petrov";
+        Settings.MainAddress = {2, 5020, 1234, 5};
         MemoryMsgBase::RegisterFormat();
         static int serial = 0;
         const std::string name = "preparing-" + std::to_string(++serial);
@@ -34,10 +37,10 @@ protected:
                                .Lines = {"\x01MSGID: 2:5020/100 6a100001", "\x01REPLY: 2:5020/1234.5 0000abcd",
                                          "AB> earlier words", "", "My text", "SEEN-BY: 5020/100",
                                          "--- tosser", " * Origin: far away (2:5020/100)"}});
-        Area = std::make_unique<TArea>("RU.TEST", "Описание", "M" + name);
+        Area = std::make_unique<TArea>(Owner, "RU.TEST", "Описание", "M" + name);
         Area->Open();
         Area->Load();
-        Answered = Area->At(0);
+        Answered = Area->Letters.At(0);
     }
 
     EditorState Reply()
@@ -47,7 +50,7 @@ protected:
         e.Area = Area.get();
         e.AnsweredKey = Answered->Key;
         ReadAnsweredText(e, *Answered);
-        e.From = UserName;
+        e.From = Settings.UserName;
         e.FromAddress = "2:5020/1234.5";
         e.To = "Vera";
         e.Subject = "Hello";
@@ -97,14 +100,14 @@ TEST_F(Preparing, AllTwentyFourTokenValues)
         "2:5020/1234.5", "Ivan", "Petrov", "Ivan Petrov",
         "2:5020/7", "Vera", "", "Vera",
     };
-    EXPECT_EQ(TokenValues(e, Answered, Friday), expected);
+    EXPECT_EQ(TokenValues(Settings, e, Answered, Friday), expected);
 
     // One word of user name: no last name. A new letter has no answered values.
-    UserName = "Sysop";
+    Settings.UserName = "Sysop";
     EditorState fresh;
     fresh.Area = Area.get();
     fresh.To = "Всем";
-    TokenValueList values = TokenValues(fresh, FindAnsweredLetter(fresh), Friday);
+    TokenValueList values = TokenValues(Settings, fresh, FindAnsweredLetter(fresh), Friday);
     EXPECT_EQ(values[TokenCFName], "Sysop");
     EXPECT_EQ(values[TokenCLName], "");
     for (int token = TokenOAddr; token <= TokenDName; ++token)
@@ -120,16 +123,16 @@ TEST_F(Preparing, NewLetterFromTheDefaultTemplateWithTearAndOrigin)
     e.FromAddress = "1:1/1";  // the origin names the main address all the same
     e.AnsweredKey = Answered->Key;  // a new letter answers nothing, whatever it holds
     ReadAnsweredText(e, *Answered);
-    EXPECT_EQ(PrepareText(e, Friday), (Lines{"Привет, Vera!", "", "", "Иван Петров, Тверь.", "",
+    EXPECT_EQ(PrepareText(Settings, e, Friday), (Lines{"Привет, Vera!", "", "", "Иван Петров, Тверь.", "",
                                              "--- Quorvel 2.00.84", Origin()}));
     EXPECT_EQ(TearLine(), "--- Quorvel 2.00.84");
-    EXPECT_EQ(OriginLine(), Origin());
+    EXPECT_EQ(OriginLine(Settings), Origin());
 }
 
 TEST_F(Preparing, ReplyQuotesTheAnsweredLetterUnderItsHeaderLine)
 {
     EditorState e = Reply();
-    EXPECT_EQ(PrepareText(e, Friday),
+    EXPECT_EQ(PrepareText(Settings, e, Friday),
               (Lines{"В воскресенье, 7 января 1  Анна Белова(2:5020/100) > Ivan Petrov:",
                      "AB>> earlier words", "", "АБ> My text", "АБ> SEEN-BY: 5020/100", "",
                      "Иван Петров, Тверь.", "", "--- Quorvel 2.00.84", Origin()}));
@@ -138,10 +141,9 @@ TEST_F(Preparing, ReplyQuotesTheAnsweredLetterUnderItsHeaderLine)
 TEST_F(Preparing, AReplyWhoseLetterLeftTheAreaQuotesWithoutItsValues)
 {
     EditorState e = Reply();
-    QuoteReplyTemplate = {"@OName wrote to @DName in @OEcho, I write to @TName in @CEcho:", "@Position", "@Quote"};
-    Area->RemoveLetter(Answered, nullptr);
-    delete Answered;
-    EXPECT_EQ(PrepareText(e, Friday), (Lines{" wrote to  in , I write to Vera in RU.TEST:", "AB>> earlier words", "",
+    Settings.QuoteReplyTemplate = {"@OName wrote to @DName in @OEcho, I write to @TName in @CEcho:", "@Position", "@Quote"};
+    Area->RemoveLetter(Answered, nullptr);  // freed at once
+    EXPECT_EQ(PrepareText(Settings, e, Friday), (Lines{" wrote to  in , I write to Vera in RU.TEST:", "AB>> earlier words", "",
                                              "> My text", "> SEEN-BY: 5020/100", "--- Quorvel 2.00.84", Origin()}));
 }
 
@@ -149,14 +151,14 @@ TEST_F(Preparing, AChangedLetterGetsItsOwnTextOnly)
 {
     EditorState e = Reply();
     e.Mode = ChangeMode;
-    EXPECT_EQ(PrepareText(e, Friday), e.AnsweredText.Lines);
+    EXPECT_EQ(PrepareText(Settings, e, Friday), e.AnsweredText.Lines);
 }
 
 TEST_F(Preparing, TokenEdgeCasesInUserTemplates)
 {
     EditorState e = Reply();
     e.Mode = NewLetterMode;
-    NewLetterTemplate = {"@CNam", "mail@ofname.example", "@OFNameX", "@Quote", "@position"};
-    EXPECT_EQ(PrepareText(e, Friday), (Lines{"CNam", "mail.example", "X", "position", TearLine(), Origin()}))
+    Settings.NewLetterTemplate = {"@CNam", "mail@ofname.example", "@OFNameX", "@Quote", "@position"};
+    EXPECT_EQ(PrepareText(Settings, e, Friday), (Lines{"CNam", "mail.example", "X", "position", TearLine(), Origin()}))
         << "too short for a name only the @ goes; a new letter's OFName is empty; line tokens are case-sensitive";
 }

@@ -9,6 +9,7 @@
 #include "core/CharsetDecoder.h"
 #include "core/MsgIdSerial.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
 #include "support/MemoryMsgBase.h"
@@ -25,16 +26,18 @@ const DateTime NowMinutes = EncodeDate(2024, 5, 6) + EncodeTime(10, 11, 0);
 
 class Saving : public ::testing::Test {
 protected:
+    Session Owner;
+    UserSettings& Settings = Owner.Settings;
+
     void SetUp() override
     {
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Settings.UserName = "Ivan Petrov";
+        Settings.MainAddress = {2, 5020, 1234, 5};
         MemoryMsgBase::RegisterFormat();
         static int serial = 0;
         Name = "saving-" + std::to_string(++serial);
         Store = MemoryMsgBase::StoreNamed(Name);
-        Area = std::make_unique<TArea>("RU.TEST", "Test area", "M" + Name);
+        Area = std::make_unique<TArea>(Owner, "RU.TEST", "Test area", "M" + Name);
     }
 
     Num Write(const LetterSpec& spec)
@@ -54,7 +57,7 @@ protected:
         EditorState e;
         e.Mode = mode;
         e.Area = Area.get();
-        e.From = UserName;
+        e.From = Settings.UserName;
         e.FromAddress = "2:5020/1234.5";
         e.To = "All";
         e.Subject = "Subject";
@@ -133,11 +136,11 @@ TEST_F(Saving, NewLetterHasOneMsgIdNoReplyAndJoinsTheArea)
     EXPECT_EQ(stored.ReplyTo, 0u);
     EXPECT_EQ(stored.Orig, (FidoAddress{2, 5020, 1234, 5}));
     EXPECT_EQ(stored.Date, NowMinutes) << "seconds and milliseconds dropped";
-    EXPECT_EQ(stored.Flags, uint32_t(MemLocal | MemRead));
+    EXPECT_EQ(stored.Flags, (LetterFlags{LetterFlag::Local, LetterFlag::Read}));
     EXPECT_EQ(stored.From, "Ivan Petrov");
 
-    ASSERT_EQ(Area->Count(), 1u);
-    TLetter* letter = Area->At(0);
+    ASSERT_EQ(Area->Letters.Count(), 1u);
+    TLetter* letter = Area->Letters.At(0);
     EXPECT_EQ(Area->Current, letter);
     EXPECT_EQ(letter->Number, number);
     EXPECT_EQ(letter->Key, LetterKey("Subject", "Ivan Petrov", "All", NowMinutes));
@@ -173,8 +176,8 @@ TEST_F(Saving, RepliesAndCommentsNameTheAnsweredLetter)
     Write({.From = "Anna Bell", .Subject = "Hello", .Lines = {"\x01MSGID:  2:5020/100 6a100001", "Hello there"}});
     Write({.From = "Boris", .Subject = "Other", .Lines = {"No identity here"}});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
-    TLetter* boris = Area->FindByNumber(2);
+    TLetter* anna = Area->Letters.FindByNumber(1);
+    TLetter* boris = Area->Letters.FindByNumber(2);
 
     EditorState reply = Editor(ReplyMode, anna);
     reply.Lines = {"Thanks"};
@@ -206,8 +209,7 @@ TEST_F(Saving, RepliesAndCommentsNameTheAnsweredLetter)
     for (TLetter* answer : std::vector<TLetter*>(anna->Replies))
         answer->ReplyTo = 0;
     anna->Replies.clear();
-    Area->RemoveLetter(anna, nullptr);
-    delete anna;
+    Area->RemoveLetter(anna, nullptr);  // freed at once
     SaveLetter(late, Now);
     EXPECT_EQ(Store->Letters.at(6).ReplyTo, 0u);
     EXPECT_EQ(Stored(6)[1], "\x01REPLY: 2:5020/100 6a100001");
@@ -251,7 +253,7 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
     OpenArea();
     EditorState e = Editor(NewLetterMode);
     e.To = "Николай Петров";
-    e.Lines = PrepareText(e, Now);
+    e.Lines = PrepareText(Settings, e, Now);
     ASSERT_EQ(e.Lines[0], "Привет, Николай!") << "the name reached the text through a token";
     SaveLetter(e, Now);
     TLetter* letter = Area->Current;
@@ -260,7 +262,7 @@ TEST_F(Saving, TheLetterStoredAsSoftCarriageReturnBecomesLatinH)
     letter->ReadText(read);
     ASSERT_GE(read.size(), 3u);
     EXPECT_EQ(read[2], "Привет, Hиколай!") << "not a letter lost to the readers taking 0x8D as a soft break";
-    EXPECT_EQ(Area->Base->GetTo(), "Николай Петров") << "the header keeps the name";
+    EXPECT_EQ(Area->Base->Header().To, "Николай Петров") << "the header keeps the name";
 
     // In a UTF-8 letter the letter is written as it is.
     EditorState utf8 = Editor(NewLetterMode);
@@ -275,7 +277,7 @@ TEST_F(Saving, TheCharacterSetFollowsWhatTheLetterHolds)
     Write({.From = "Сергей Волков", .Subject = "UTF-8", .Lines = {"\x01" "CHRS: UTF-8 4", "Привет"},
            .Set = Charset::Utf8});
     OpenArea();
-    TLetter* utf8Letter = Area->FindByNumber(1);
+    TLetter* utf8Letter = Area->Letters.FindByNumber(1);
     struct Case {
         const char* What;
         std::string Subject, Line;
@@ -295,7 +297,7 @@ TEST_F(Saving, TheCharacterSetFollowsWhatTheLetterHolds)
         {"forced UTF-8", "Тема", "Да", Charset::Cp866, Charset::Utf8, nullptr, Charset::Utf8, "\xD0\x94\xD0\xB0"},
     };
     for (const Case& c : cases) {
-        OutgoingCharset = c.Outgoing;
+        Settings.OutgoingCharset = c.Outgoing;
         EditorState e = Editor(c.Answered ? ReplyMode : NewLetterMode, c.Answered);
         e.Subject = c.Subject;
         e.Lines = {c.Line};
@@ -317,16 +319,16 @@ TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
     Write({.From = "Vera", .Subject = "Hello", .Date = 45000.75, .ReplyTo = 1});
     Write({.From = "Boris", .Subject = "Hello", .Date = 45001.0, .ReplyTo = 2});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
-    TLetter* own = Area->FindByNumber(2);
-    TLetter* vera = Area->FindByNumber(3);
+    TLetter* anna = Area->Letters.FindByNumber(1);
+    TLetter* own = Area->Letters.FindByNumber(2);
+    TLetter* vera = Area->Letters.FindByNumber(3);
     ASSERT_EQ(anna->Replies, (std::vector<TLetter*>{own, vera}));
 
     EditorState e = Editor(ChangeMode, own);
     e.From = own->From;
     e.To = own->To;
     e.Subject = own->Subject;
-    e.Lines = PrepareText(e, Now);
+    e.Lines = PrepareText(Settings, e, Now);
     EXPECT_EQ(e.Lines, (Lines{"Old text", "--- Quorvel 2.00.84", " * Origin: home (2:5020/1234.5)"}))
         << "its own text, nothing added";
     e.Lines[0] = "New text";
@@ -338,26 +340,25 @@ TEST_F(Saving, AChangeIsANewLetterThatKeepsThePlaceOfTheOld)
                                 "--- Quorvel 2.00.84", " * Origin: home (2:5020/1234.5)", ""}));
     EXPECT_EQ(Store->Letters.at(5).ReplyTo, 1u);
 
-    EXPECT_EQ(Area->Count(), 4u);
-    EXPECT_EQ(Area->FindByNumber(5), own) << "the same object, renumbered";
+    EXPECT_EQ(Area->Letters.Count(), 4u);
+    EXPECT_EQ(Area->Letters.FindByNumber(5), own) << "the same object, renumbered";
     EXPECT_EQ(own->Date, NowMinutes);
     EXPECT_EQ(own->Key, LetterKey("Hello", "Ivan Petrov", "All", NowMinutes));
     EXPECT_EQ(anna->Replies, (std::vector<TLetter*>{own, vera})) << "its place in the thread";
     ASSERT_EQ(own->Replies.size(), 1u);
     EXPECT_EQ(own->Replies[0]->From, "Boris");
     EXPECT_EQ(Area->Current, own);
-    EXPECT_EQ(Area->At(Area->Count() - 1), own) << "sorted by its new date";
+    EXPECT_EQ(Area->Letters.At(Area->Letters.Count() - 1), own) << "sorted by its new date";
 }
 
 TEST_F(Saving, AChangedLetterThatVanishedWritesNothing)
 {
     Write({.From = "Ivan Petrov", .Subject = "Mine", .Lines = {"text"}});
     OpenArea();
-    TLetter* own = Area->FindByNumber(1);
+    TLetter* own = Area->Letters.FindByNumber(1);
     EditorState e = Editor(ChangeMode, own);
     e.Lines = {"changed text"};
-    Area->RemoveLetter(own, nullptr);
-    delete own;
+    Area->RemoveLetter(own, nullptr);  // freed at once
 
     EXPECT_EQ(SaveLetter(e, Now), SaveOutcome::ChangedLetterGone);
     EXPECT_EQ(Store->Letters.size(), 1u);
@@ -371,7 +372,7 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
 {
     Write({.From = "Anna", .Subject = "Hello", .Lines = {"Hi"}});
     OpenArea();
-    TLetter* anna = Area->FindByNumber(1);
+    TLetter* anna = Area->Letters.FindByNumber(1);
     EditorState e = Editor(ReplyMode, anna);
     e.Lines = {"My answer"};
     Store->WritesFailing = 1;
@@ -384,7 +385,7 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
     }
     EXPECT_TRUE(e.Modified);
     EXPECT_EQ(e.Lines, Lines{"My answer"});
-    EXPECT_EQ(Area->Count(), 1u);
+    EXPECT_EQ(Area->Letters.Count(), 1u);
     EXPECT_TRUE(anna->Replies.empty());
     EXPECT_EQ(Area->ReadCount, 0);
 
@@ -396,22 +397,21 @@ TEST_F(Saving, AFailedWriteKeepsTheEditorAndTheAreaAsTheyWere)
 // replaces, which is deleted, read back by a fresh load.
 TEST(SavingOnDisk, AChangeInEveryFormat)
 {
-    InitSettings();
-    MainAddress = {2, 5020, 1234, 5};
+    Session Owner;
+    Owner.Settings.MainAddress = {2, 5020, 1234, 5};
     TempDir dir;
     std::vector<std::string> specs = DiskFormatSpecs(dir.Path());
-    if (specs.empty())
-        GTEST_SKIP() << "no message base format is built yet";
+    ASSERT_FALSE(specs.empty()) << "the list of message base formats is empty";
     for (const std::string& spec : specs) {
         SCOPED_TRACE(spec);
         std::vector<Num> n = WriteLetters(spec, {{.From = "Anna", .Subject = "Hi", .Lines = {"Hello"}}});
         n.push_back(WriteLetters(spec, {{.From = "Ivan Petrov", .Subject = "Hi", .Date = 45001, .ReplyTo = n.at(0),
                                          .Read = true, .Lines = {"\x01MSGID: 2:5020/1234.5 0000abcd", "Old"}}})
                         .at(0));
-        TArea area("T", "D", spec);
+        TArea area(Owner, "T", "D", spec);
         area.Open();
         area.Load();
-        TLetter* mine = area.FindByNumber(n[1]);
+        TLetter* mine = area.Letters.FindByNumber(n[1]);
         ASSERT_NE(mine, nullptr);
         EditorState change;
         change.Mode = ChangeMode;
@@ -427,11 +427,11 @@ TEST(SavingOnDisk, AChangeInEveryFormat)
         EXPECT_GT(mine->Number, n[1]);
         area.Close();
 
-        TArea again("T", "D", spec);
+        TArea again(Owner, "T", "D", spec);
         again.Load();
-        ASSERT_EQ(again.Count(), 2u);
-        EXPECT_EQ(again.FindByNumber(n[1]), nullptr) << "the changed letter is gone";
-        TLetter* changed = again.FindByNumber(mine->Number);
+        ASSERT_EQ(again.Letters.Count(), 2u);
+        EXPECT_EQ(again.Letters.FindByNumber(n[1]), nullptr) << "the changed letter is gone";
+        TLetter* changed = again.Letters.FindByNumber(mine->Number);
         ASSERT_NE(changed, nullptr);
         EXPECT_EQ(changed->ReplyTo, n[0]);
         again.Open();

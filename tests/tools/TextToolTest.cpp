@@ -122,8 +122,7 @@ TEST(PostTool, ARepliesInEveryFormatReadsBackWhole)
     ToolSettings settings(PlainToolSettings);
     TempDir dir;
     const std::vector<std::string> specs = DiskFormatSpecs(dir.Path());
-    if (specs.empty())
-        GTEST_SKIP() << "no message base format is built yet";
+    ASSERT_FALSE(specs.empty()) << "the list of message base formats is empty";
     for (const std::string& spec : specs) {
         SCOPED_TRACE(spec);
         std::vector<Num> numbers = WriteLetters(

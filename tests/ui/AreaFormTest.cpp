@@ -15,18 +15,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <deque>
 #include <memory>
 
 #include "core/FidoAddress.h"
-#include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/QtText.h"
@@ -38,6 +39,7 @@
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterTreeModel.h"
 #include "ui/AreaF/TLetterViewer.h"
+#include "ui/AreaF/TypingSearch.h"
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
@@ -83,7 +85,7 @@ std::vector<LetterSpec> StandardLetters()
 // A point of one area in a scratch directory.
 class TestArea {
 public:
-    TestArea(char format, std::vector<LetterSpec> letters)
+    TestArea(Session& session, char format, std::vector<LetterSpec> letters)
     {
         switch (format) {
         case 'H': Spec = "H001" + Dir.Path() + "/hudson/"; break;
@@ -97,7 +99,7 @@ public:
             std::vector<Num> written = WriteLetters(Spec, {letter});
             Numbers.push_back(written.empty() ? 0 : written[0]);
         }
-        Area = std::make_unique<TArea>("RU.TEST", "Описание", Spec);
+        Area = std::make_unique<TArea>(session, "RU.TEST", "Описание", Spec);
         Area->Load();
     }
 
@@ -112,7 +114,7 @@ public:
         if (base->SeekFound()) {
             base->LoadHeader();
             if (base->GetNumber() == Numbers.at(letter - 1))
-                mark = base->IsRead() ? 1 : 0;
+                mark = base->Header().Flags.Has(LetterFlag::Read) ? 1 : 0;
         }
         base->CloseBase();
         return mark;
@@ -127,7 +129,7 @@ public:
         base->SeekFirst(Numbers.at(letter - 1));
         base->LoadHeader();
         FidoAddress origin;
-        base->GetOrigAddr(origin);
+        origin = base->Header().Orig;
         const QString address = Q(AddressToText(origin));
         base->CloseBase();
         return address;
@@ -222,13 +224,22 @@ QStringList Lines(TAreaForm* form)
     return lines;
 }
 
+// The tool bar's button of a menu command (they share the command's action).
+QToolButton* ButtonOf(TAreaForm* form, const char* command)
+{
+    auto* button = qobject_cast<QToolButton*>(PartOf<QToolBar>(form, "SpeedBar")->widgetForAction(ActionOf(form, command)));
+    if (!button)
+        QTest::qFail((QByteArray("no button shows ") + command).constData(), __FILE__, __LINE__);
+    return button;
+}
+
 // The view the window shows: the menu's check and the tool bar's agree.
 QString ViewShown(TAreaForm* form)
 {
     QStringList checked;
     for (const char* view : {"UnreadsTree", "SimpleTree", "List"}) {
         const bool item = ActionOf(form, (std::string(view) + "Item").c_str())->isChecked();
-        const bool button = ActionOf(form, (std::string(view) + "SpeedItem").c_str())->isChecked();
+        const bool button = ButtonOf(form, (std::string(view) + "Item").c_str())->isChecked();
         if (item != button)
             return QStringLiteral("menu and tool bar differ on ") + view;
         if (item)
@@ -249,12 +260,12 @@ class FakeEditor : public FormWindow {
 public:
     explicit FakeEditor(TArea* area) : Edited(area) {}
     TArea* EditedArea() const override { return Edited; }
-    intptr_t ModelMessage(unsigned msg, void* param) override
+    bool QueryCloseArea(TArea& area) override
     {
-        if (msg != WM_QUERYCLOSEAREA || param != Edited)
-            return 0;
+        if (&area != Edited)
+            return false;
         ++Asked;
-        return Refuse ? 1 : 0;
+        return Refuse;
     }
     TArea* Edited;
     bool Refuse = true;
@@ -266,6 +277,8 @@ public:
 class AreaFormTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QTemporaryDir Scratch;
     QStringList Questions;
     std::deque<QMessageBox::StandardButton> Answers;
@@ -296,7 +309,7 @@ private slots:
         QVERIFY(Scratch.isValid());
         qputenv("XDG_CONFIG_HOME", Scratch.path().toUtf8());
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
+        Owner.Settings = UserSettings{};
         SetAskHandler([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons buttons) {
             Questions << text;
             if (Answers.empty() || !(buttons & Answers.front()))
@@ -322,7 +335,7 @@ private slots:
         for (const QPointer<TAreaForm>& form : Opened)
             delete form.data();
         Opened.clear();
-        Areas.SetCurrent(nullptr);
+        Owner.Areas.SetCurrent(nullptr);
         SetEditorWindowFactory(nullptr);
         SetAreaWindowFactory(nullptr);
         QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|')));
@@ -342,7 +355,7 @@ private slots:
     void ReadingThroughTheNewLettersOnEveryFormat()
     {
         QFETCH(QChar, format);
-        TestArea point(format.toLatin1(), StandardLetters());
+        TestArea point(Owner, format.toLatin1(), StandardLetters());
         TArea* area = point.Area.get();
         QPointer<TAreaForm> form = Open(area);
 
@@ -415,12 +428,12 @@ private slots:
             QCOMPARE(point.ReadMark(letter), 1);
         QCOMPARE(area->UnreadCount, 0);
         QCOMPARE(area->OpenCount, 0);
-        QCOMPARE(Areas.Current, area);
+        QCOMPARE(Owner.Areas.Current, area);
     }
 
     void RunningOffTheEndWithNothingLeftUnreadAsksWhetherToLeave()
     {
-        TestArea point('F', {StandardLetters()[0], StandardLetters()[1]});
+        TestArea point(Owner, 'F', {StandardLetters()[0], StandardLetters()[1]});
         QPointer<TAreaForm> form = Open(point.Area.get());
         form->SetCurrentTimerFired();
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Boris"));
@@ -441,7 +454,7 @@ private slots:
         QCOMPARE(Questions.size(), 2);
 
         // An area whose base cannot be opened makes no window.
-        TArea broken("BROKEN", "D", "X" + point.Dir.Path());
+        TArea broken(Owner, "BROKEN", "D", "X" + point.Dir.Path());
         QVERIFY_THROWS_EXCEPTION(ECantOpenArea, new TAreaForm(&broken));
         QVERIFY(!FindAreaWindow(&broken));
 
@@ -459,7 +472,7 @@ private slots:
 
     void TheTreeTakesTwoFifthsTheLetterMenuIsEverywhereF1Helps()
     {
-        TestArea point('F', {StandardLetters()[0]});
+        TestArea point(Owner, 'F', {StandardLetters()[0]});
         QPointer<TAreaForm> form = Open(point.Area.get());
         // No width stored yet: wide enough for a subject and a name.
         auto* splitter = PartOf<QSplitter>(form, "Splitter");
@@ -485,7 +498,7 @@ private slots:
 
     void ViewsControlLinesAndLongLines()
     {
-        TestArea point('J', StandardLetters());
+        TestArea point(Owner, 'J', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
 
         QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::ControlModifier);
@@ -498,7 +511,7 @@ private slots:
         QTest::keyClick(TreeOf(form), Qt::Key_F9, Qt::AltModifier);
         QCOMPARE(TreeText(form), QStringLiteral("Anna *Boris Clara *Denis *Elena Фёдор"));
         QCOMPARE(ViewShown(form), QStringLiteral("List"));
-        ActionOf(form, "UnreadsTreeSpeedItem")->trigger();
+        ButtonOf(form, "UnreadsTreeItem")->click();
         QCOMPARE(ViewShown(form), QStringLiteral("UnreadsTree"));
         QCOMPARE(TreeText(form), QStringLiteral("Описание(RU.TEST)(Alpha(Anna(*Boris)) Gamma(*Denis(*Elena)))"));
 
@@ -508,11 +521,11 @@ private slots:
         QCOMPARE(Lines(form), (QStringList{"Hello All!", "", "--- test", " * Origin: Somewhere (2:5020/77)"}));
         QCOMPARE(ViewerOf(form)->RowColour(3), QColor(0xC0, 0xC0, 0xC0));
         QTest::keyClick(TreeOf(form), Qt::Key_K, Qt::ControlModifier);
-        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ButtonOf(form, "KludgesItem")->isChecked());
         QCOMPARE(Lines(form).first(), QStringLiteral("\x01MSGID: 2:5020/77 1234abcd"));
         QCOMPARE(ViewerOf(form)->RowColour(0), QColor(0xFF, 0, 0));
         QCOMPARE(ViewerOf(form)->RowText(0), QStringLiteral("MSGID: 2:5020/77 1234abcd"));
-        ActionOf(form, "KludgesSpeedItem")->trigger();
+        ButtonOf(form, "KludgesItem")->click();
         QVERIFY(!ActionOf(form, "KludgesItem")->isChecked());
         QCOMPARE(Lines(form).size(), 4);
 
@@ -553,8 +566,8 @@ private slots:
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Another area's letter changing does not disturb this one.
         {
-            TArea other("OTHER", "D", "F" + point.Dir.Path() + "/other/");
-            NotifyForms(WM_CURRENTLETTERCHANGED, &other);
+            TArea other(Owner, "OTHER", "D", "F" + point.Dir.Path() + "/other/");
+            NotifyForms(&ModelObserver::CurrentLetterChanged, other);
         }
         QCOMPARE(scroll->value(), TLetterViewer::RowPitch);
         // Minus in the viewer goes up a level (in the tree it would close the branch).
@@ -593,7 +606,7 @@ private slots:
         for (int i = 0; i < chain; ++i)
             previous = WriteLetters(spec, {{.From = "x" + std::to_string(i), .Subject = "deep", .Date = 45000 + i * 1e-3,
                                             .ReplyTo = previous, .Read = i + 1 < chain}})[0];
-        TArea area("DEEP", "Описание", spec);
+        TArea area(Owner, "DEEP", "Описание", spec);
         area.Load();
         QPointer<TAreaForm> form = Open(&area);
         ActionOf(form, "ExpandAllItem")->trigger();
@@ -611,7 +624,7 @@ private slots:
 
     void SearchingByTyping()
     {
-        TestArea point('S', StandardLetters());
+        TestArea point(Owner, 'S', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         ActionOf(form, "SimpleTreeItem")->trigger();
         const QModelIndex top = TreeOf(form)->model()->index(0, 0);
@@ -670,11 +683,44 @@ private slots:
         QCOMPARE(Selected(form), rebuilt);
     }
 
+    // The keys that spell the search: digits and the capitals A..Z and А..Я
+    // (Ё not among them) as typed, Shift or the keypad allowed; Ctrl+L and
+    // Backspace; nothing with Ctrl, Alt or Meta.
+    void WhichKeysSearchByTyping()
+    {
+        using Key = TypingSearch::Key;
+        struct Case {
+            int Code;
+            Qt::KeyboardModifiers Mods;
+            QString Text;
+            Key Expected;
+        };
+        const Case cases[] = {
+            {Qt::Key_A, Qt::NoModifier, "a", Key::Character},
+            {Qt::Key_Z, Qt::ShiftModifier, "Z", Key::Character},
+            {Qt::Key_7, Qt::KeypadModifier, "7", Key::Character},
+            {0x0430, Qt::NoModifier, QStringLiteral("а"), Key::Character},
+            {0x044F, Qt::NoModifier, QStringLiteral("я"), Key::Character},
+            {0x0451, Qt::NoModifier, QStringLiteral("ё"), Key::None},
+            {Qt::Key_Plus, Qt::NoModifier, "+", Key::None},
+            {Qt::Key_Space, Qt::NoModifier, " ", Key::None},
+            {Qt::Key_A, Qt::AltModifier, "a", Key::None},
+            {Qt::Key_K, Qt::ControlModifier, "\x0b", Key::None},
+            {Qt::Key_L, Qt::ControlModifier, "\x0c", Key::Again},
+            {Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier, "\x0c", Key::None},
+            {Qt::Key_Backspace, Qt::NoModifier, "\b", Key::Backspace},
+            {Qt::Key_Backspace, Qt::ShiftModifier, "\b", Key::None},
+        };
+        for (const Case& test : cases)
+            QVERIFY2(TypingSearch::KindOf(test.Code, test.Mods, test.Text) == test.Expected,
+                     qPrintable(test.Text + QString::number(test.Mods.toInt())));
+    }
+
     // ------------------------------------------------------------ changing letters
 
     void DeletingLetters()
     {
-        TestArea point('H', StandardLetters());
+        TestArea point(Owner, 'H', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         ActionOf(form, "SimpleTreeItem")->trigger();
         Choose(form, QStringLiteral("Boris"));
@@ -690,7 +736,7 @@ private slots:
         QCOMPARE(Q(point.Area->Current->From), QStringLiteral("Anna"));
         QCOMPARE(Lines(form), QStringList{"Hello from Anna."});
         QCOMPARE(Selected(form), QStringLiteral("Anna"));
-        QCOMPARE(point.Area->Count(), 5u);
+        QCOMPARE(point.Area->Letters.Count(), 5u);
 
         // A thread root: no letter is current, the viewer is emptied.
         Answers = {QMessageBox::Yes};
@@ -720,7 +766,7 @@ private slots:
 
     void LetterCommandsOpenTheEditorAndVanishedLettersAreLeftAlone()
     {
-        TestArea point('F', StandardLetters());
+        TestArea point(Owner, 'F', StandardLetters());
         QPointer<TAreaForm> form = Open(point.Area.get());
         QStringList editors;
         SetEditorWindowFactory([&](TArea* area, int mode) -> FormWindow* {
@@ -778,16 +824,16 @@ private slots:
         WriteFileBytes(dir / "areas.bbs", "!" + dir.Path() + "/jam/ru.test RU.TEST\n" + dir.Path() +
                                                "/msg NETMAIL\n");
         std::unique_ptr<TAreasForm> areas = StartProgram(
-            {Q(dir / "toss.flag"), Q(dir / "areas.bbs"), Q(dir.Path() + "/hudson/")}, QStringLiteral("quorvel"));
+            Owner, {Q(dir / "toss.flag"), Q(dir / "areas.bbs"), Q(dir.Path() + "/hudson/")}, QStringLiteral("quorvel"));
         QVERIFY(areas);
         areas->Beep = [] {};
-        QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Owner.Areas.Scanned && !Owner.Areas.Scanning, 5000);
         areas->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(areas.get()));
-        QCOMPARE(Q(Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
+        QCOMPARE(Q(Owner.Areas.Current->Tag), QStringLiteral("NETMAIL"));  // fewest unread first
         QTreeWidget* areasTree = PartOf<QTreeWidget>(areas.get(), "Tree");
         areasTree->setCurrentItem(areasTree->topLevelItem(0)->child(1));
-        TArea* area = Areas.Current;
+        TArea* area = Owner.Areas.Current;
         QCOMPARE(Q(area->Tag), QStringLiteral("RU.TEST"));
 
         // Enter opens the area's window, once.
@@ -842,26 +888,35 @@ private slots:
         QCOMPARE(Key("ShowCmd"), QStringLiteral("3"));
         QVERIFY(Key("SpeedBar.Buttons").contains(QStringLiteral("NextUnreadLetterSpeedItem")));
         QVERIFY(!Key("SpeedBar.Buttons").contains(QStringLiteral("ReplyInOtherAreaSpeedItem")));
-        QCOMPARE(Areas.Current, area);  // the area left is the current area, with unread letters still
+        QCOMPARE(Owner.Areas.Current, area);  // the area left is the current area, with unread letters still
 
+        // A layout the user chose comes back, by the buttons' own names.
+        UserRegistry().WriteString(SettingsKey() + "\\TAreaForm", "SpeedBar.Buttons",
+                                   "ReplyInOtherAreaSpeedItem,KludgesSpeedItem,NextLetterSpeedItem");
         areas->EnterArea(area);
         form = qobject_cast<TAreaForm*>(FindAreaWindow(area));
         QVERIFY(form);
         Opened << form;
-        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ActionOf(form, "KludgesSpeedItem")->isChecked());
+        QVERIFY(ActionOf(form, "KludgesItem")->isChecked() && ButtonOf(form, "KludgesItem")->isChecked());
+        QList<QAction*> shown;
+        for (QAction* action : PartOf<QToolBar>(form, "SpeedBar")->actions())
+            if (!action->isSeparator())
+                shown << action;
+        QCOMPARE(shown, (QList<QAction*>{ActionOf(form, "ReplyInOtherAreaItem"), ActionOf(form, "KludgesItem"),
+                                         ActionOf(form, "NextLetterItem")}));
         QCOMPARE(PartOf<QWidget>(form, "BrowsePanel")->width(), 300);
         QCOMPARE(form->focusWidget(), static_cast<QWidget*>(ViewerOf(form)));
 
         // The area leaves the areas file: its window closes with it.
         editor.Edited = nullptr;
         WriteFileBytes(dir / "areas.bbs", dir.Path() + "/msg NETMAIL\n");
-        Areas.Invalidate();
-        Areas.Scan();
+        Owner.Areas.Invalidate();
+        Owner.Areas.Scan();
         QVERIFY(Gone(form));
         QCOMPARE(Questions.size(), 1);
         areas.reset();
-        Areas.FreeAreas();
-        Areas.Invalidate();
+        Owner.Areas.FreeAreas();
+        Owner.Areas.Invalidate();
     }
 };
 

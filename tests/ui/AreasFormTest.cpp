@@ -21,14 +21,14 @@
 #include <map>
 #include <memory>
 
-#include "core/FormRegistry.h"
 #include "core/MemoryRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "settings/QtText.h"
+#include "support/EventRecorder.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 #include "ui/AreaWindowEntry.h"
@@ -139,7 +139,12 @@ public:
     }
 
     // The command line of the program over this point.
-    void Use() const { QVERIFY(CheckParameters({FlagFile, AreasFile, HudsonDir}, [](const std::string&) {})); }
+    void Use(Session& session) const
+    {
+        StartParameters start;
+        QVERIFY(CheckParameters({FlagFile, AreasFile, HudsonDir}, start, [](const std::string&) {}));
+        session.SetStart(start);
+    }
 
     // The four areas most tests use; display order after a scan:
     // RU.TEST (1 unread), NETMAIL (2), RU.LINUX (3), HUDSON.AREA (none).
@@ -156,22 +161,6 @@ public:
 private:
     std::vector<std::pair<std::string, std::string>> Lines;
     int HudsonBoards = 0;
-};
-
-// Registers itself after the windows and hears every model message.
-class Listener : public TModelForm {
-public:
-    Listener() { RegisterForm(this); }
-    ~Listener() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void* param) override
-    {
-        ++Counts[msg];
-        if (OnMessage)
-            OnMessage(msg, param);
-        return 0;
-    }
-    std::map<unsigned, int> Counts;
-    std::function<void(unsigned, void*)> OnMessage;
 };
 
 // Stands in for an area window (and for an editor that may refuse to close).
@@ -215,19 +204,6 @@ QTreeWidgetItem* NodeOf(TAreasForm& form, const QString& tag)
     return nullptr;
 }
 
-QString CurrentTag()
-{
-    return Areas.Current ? Q(Areas.Current->Tag) : QString();
-}
-
-TArea* AreaByTag(const std::string& tag)
-{
-    for (TArea* area : Areas.AllByTag())
-        if (area->Tag == tag)
-            return area;
-    return nullptr;
-}
-
 }  // namespace
 
 // Stands in for the area window (the real one is tested over real bases in
@@ -241,6 +217,22 @@ public:
 class AreasFormTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
+
+    QString CurrentTag() const
+    {
+        return Owner.Areas.Current ? Q(Owner.Areas.Current->Tag) : QString();
+    }
+
+    TArea* AreaByTag(const std::string& tag)
+    {
+        for (TArea* area : Owner.Areas.AllByTag())
+            if (area->Tag == tag)
+                return area;
+        return nullptr;
+    }
+
     QTemporaryDir Scratch;
     std::unique_ptr<TestPoint> Point;
     std::unique_ptr<TAreasForm> Form;
@@ -250,14 +242,14 @@ private:
     // Makes the window, shows it and makes it the active one.
     void StartWindow()
     {
-        Form = std::make_unique<TAreasForm>();
+        Form = std::make_unique<TAreasForm>(Owner);
         Form->Beep = [this] { ++Beeps; };
         Form->ShowFirstTime();
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
     }
 
-    void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Areas.Scanned && !Areas.Scanning, 5000); }
+    void WaitForScan() { QTRY_VERIFY_WITH_TIMEOUT(Owner.Areas.Scanned && !Owner.Areas.Scanning, 5000); }
 
     // What the window shows: the tree, a status panel's text, the status
     // bar's message (the incremental search), the tray icon.
@@ -286,11 +278,11 @@ private slots:
     void cleanup()
     {
         Form.reset();
-        Areas.FreeAreas();
-        Areas.Invalidate();
+        Owner.Areas.FreeAreas();
+        Owner.Areas.Invalidate();
         Point.reset();
-        TosserWasRunning = false;
-        SetApplicationTerminating(false);
+        Owner.Tosser.StateChanged();  // the flag as it is now
+        Owner.SetTerminating(false);
         SetMessageHandler(nullptr);
         SetAreaWindowFactory(nullptr);
         SetUserSettingsDialog(nullptr);
@@ -301,18 +293,17 @@ private slots:
     void TitleRunsThroughTheScanAndEndsWithTheUnreadTotal()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         QStringList titles;
-        Form = std::make_unique<TAreasForm>();
+        Form = std::make_unique<TAreasForm>(Owner);
         Form->Beep = [this] { ++Beeps; };
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
         connect(Form.get(), &QWidget::windowTitleChanged, this, [&](const QString& title) { titles << title; });
         // While each area loads its node shows the "being scanned" image.
-        Listener listener;
+        EventRecorder listener;
         QStringList loadingImages;
-        listener.OnMessage = [&](unsigned msg, void* param) {
-            auto* area = static_cast<TArea*>(param);
-            if (msg == WM_LETTERSLOADING)
+        listener.OnEvent = [&](const std::string& name, TArea* area) {
+            if (name == "LettersLoading")
                 loadingImages << Q(area->Tag) + "=" +
                                      QString::number(TAreasForm::ImageOf(NodeOf(*Form, Q(area->Tag))));
         };
@@ -334,7 +325,7 @@ private slots:
     {
         Point->AddStandardAreas();
         Point->AddBrokenArea("BROKEN");
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
 
@@ -360,7 +351,7 @@ private slots:
         QVERIFY(Messages.isEmpty());
         // Selecting the root leaves no current area.
         Tree()->setCurrentItem(root);
-        QVERIFY(!Areas.Current);
+        QVERIFY(!Owner.Areas.Current);
         QCOMPARE(PanelText("StatusPanel1"), QString());
     }
 
@@ -368,7 +359,7 @@ private slots:
     {
         Point->AddArea("RU.TEST", 'S', 0, 2);
         Point->AddArea("NETMAIL", 'F', 0, 1);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel"));
@@ -377,9 +368,9 @@ private slots:
         QCOMPARE(TreeTags(*Form), (QStringList{"NETMAIL", "RU.TEST"}));
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
         // A rebuild with nothing unread selects the root.
-        NotifyForms(WM_AREASCHANGED, nullptr);
+        NotifyForms(&ModelObserver::AreasChanged);
         QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
-        QVERIFY(!Areas.Current);
+        QVERIFY(!Owner.Areas.Current);
     }
 
     // ------------------------------------------------------------ the tosser
@@ -388,12 +379,12 @@ private slots:
     {
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
-        Listener listener;
+        Point->Use(Owner);
+        EventRecorder listener;
         QElapsedTimer sinceFlagGone;
         qint64 rescanStartedAfter = -1;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_SCANSTARTED && sinceFlagGone.isValid() && rescanStartedAfter < 0)
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "ScanStarted" && sinceFlagGone.isValid() && rescanStartedAfter < 0)
                 rescanStartedAfter = sinceFlagGone.elapsed();
         };
         StartWindow();
@@ -418,13 +409,13 @@ private slots:
 
         // It starts again while the program is idle: the title says so within
         // half a second, and nothing is scanned however long it runs.
-        const int scansBefore = listener.Counts[WM_SCANSTARTED];
+        const int scansBefore = listener.Count("ScanStarted");
         Point->SetFlag(true);
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
         Point->AddLetter("RU.TEST");
         QTest::qWait(1200);
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore);
-        QCOMPARE(Areas.TotalUnread(), 6);
+        QCOMPARE(listener.Count("ScanStarted"), scansBefore);
+        QCOMPARE(Owner.Areas.TotalUnread(), 6);
 
         sinceFlagGone.restart();
         rescanStartedAfter = -1;
@@ -433,7 +424,7 @@ private slots:
         QVERIFY2(rescanStartedAfter < 1000, qPrintable(QString::number(rescanStartedAfter)));
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], scansBefore + 1);
+        QCOMPARE(listener.Count("ScanStarted"), scansBefore + 1);
         QCOMPARE(Beeps, 2);
     }
 
@@ -443,10 +434,10 @@ private slots:
         // flag goes before any tick saw it. The areas are scanned all the same.
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
-        QCOMPARE(Areas.TotalUnread(), 0);
+        QCOMPARE(Owner.Areas.TotalUnread(), 0);
         Point->SetFlag(false);
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: 6"), 1500);
         QCOMPARE(TAreasForm::ImageOf(NodeOf(*Form, "HUDSON.AREA")), 3);
@@ -456,8 +447,8 @@ private slots:
     {
         // A point whose tosser makes no flag sees new mail when it asks.
         Point->AddStandardAreas();
-        Point->Use();
-        Listener listener;
+        Point->Use(Owner);
+        EventRecorder listener;
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 6"));
@@ -465,14 +456,14 @@ private slots:
         QTest::keyClick(Tree(), Qt::Key_F5);
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 7"));
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
+        QCOMPARE(listener.Count("ScanStarted"), 2);
 
         // While the tosser works it scans nothing: the tosser's end will.
         Point->SetFlag(true);
         Point->AddLetter("RU.TEST");
         QTest::keyClick(Tree(), Qt::Key_F5);
-        QCOMPARE(listener.Counts[WM_SCANSTARTED], 2);
-        QCOMPARE(Areas.TotalUnread(), 7);
+        QCOMPARE(listener.Count("ScanStarted"), 2);
+        QCOMPARE(Owner.Areas.TotalUnread(), 7);
     }
 
     void FlagGoingWhileAnAreaIsEnteredWaitsForTheLoad()
@@ -482,20 +473,19 @@ private slots:
         // during that load would free the area under it; the tick waits.
         Point->AddStandardAreas();
         Point->SetFlag(true);
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QTRY_COMPARE_WITH_TIMEOUT(Form->windowTitle(), QStringLiteral("Quorvel: [Работает эхопроцессор]"), 1000);
         WaitForScan();
 
-        Listener listener;
+        EventRecorder listener;
         int scansDuringLoad = -1;
-        listener.OnMessage = [&](unsigned msg, void* param) {
-            auto* area = static_cast<TArea*>(param);
-            if (msg == WM_LETTERSLOADING && area->Tag == "NETMAIL" && scansDuringLoad < 0) {
+        listener.OnEvent = [&](const std::string& name, TArea* area) {
+            if (name == "LettersLoading" && area->Tag == "NETMAIL" && scansDuringLoad < 0) {
                 Point->RemoveArea("NETMAIL");
-                const int before = listener.Counts[WM_SCANSTARTED];
+                const int before = listener.Count("ScanStarted");
                 QTest::qWait(1100);  // more than two ticks, inside the load
-                scansDuringLoad = listener.Counts[WM_SCANSTARTED] - before;
+                scansDuringLoad = listener.Count("ScanStarted") - before;
             }
         };
         Point->SetFlag(false);
@@ -503,11 +493,11 @@ private slots:
         QCOMPARE(scansDuringLoad, 0);
         // Entering loaded the area and made it current.
         QCOMPARE(CurrentTag(), QStringLiteral("NETMAIL"));
-        QVERIFY(Areas.Current->Loaded);
-        QCOMPARE(Areas.Current->UnreadCount, 2);
+        QVERIFY(Owner.Areas.Current->Loaded);
+        QCOMPARE(Owner.Areas.Current->UnreadCount, 2);
         QCOMPARE(PanelText("StatusPanel1"), QStringLiteral("NETMAIL: 2 осталось, 0 прочитал, 3 всего"));
         // Then the rescan comes, and the area that left the file goes.
-        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANSTARTED], 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Count("ScanStarted"), 1, 1000);
         WaitForScan();
         QCOMPARE(TreeTags(*Form), (QStringList{"RU.TEST", "RU.LINUX", "HUDSON.AREA"}));
         QVERIFY(!AreaByTag("NETMAIL"));
@@ -518,7 +508,7 @@ private slots:
     void MissingAreasFileIsReportedAndTheWindowStaysUsable()
     {
         const std::string missing = Point->Dir / "nowhere.bbs";
-        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", missing}, [](const std::string&) {}));
+        Owner.SetStart({Point->Dir / "no-such-dir/toss.flag", missing, ""});
         StartWindow();
         QTRY_COMPARE_WITH_TIMEOUT(Messages.size(), 1, 2000);
         QCOMPARE(Messages[0], QStringLiteral("Где \"") + Q(missing) + QStringLiteral("\"?  (Ошибка 2)"));
@@ -538,7 +528,7 @@ private slots:
     void FlagInAMissingDirectoryMeansTheTosserIsNotRunning()
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
-        QVERIFY(CheckParameters({Point->Dir / "no-such-dir/toss.flag", Point->AreasFile}, [](const std::string&) {}));
+        Owner.SetStart({Point->Dir / "no-such-dir/toss.flag", Point->AreasFile, ""});
         StartWindow();
         WaitForScan();
         QCOMPARE(Form->windowTitle(), QStringLiteral("Quorvel: 1"));
@@ -551,7 +541,7 @@ private slots:
     void LeftAndRightGoBetweenAreasWithUnreadLetters()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         QCOMPARE(CurrentTag(), QStringLiteral("RU.TEST"));
@@ -589,7 +579,7 @@ private slots:
     void TypingSearchesTheTags()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         WaitForScan();
         Tree()->setCurrentItem(NodeOf(*Form, "HUDSON.AREA"));
@@ -639,7 +629,7 @@ private slots:
     void EnteringOpensTheAreaWindowOnceAndThenSwitchesToIt()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         std::vector<std::unique_ptr<FakeAreaWindow>> opened;
         QStringList calls;
         SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
@@ -677,7 +667,7 @@ private slots:
     void EnterAgainWhileTheAreaLoadsOpensNoSecondWindow()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         std::vector<std::unique_ptr<FakeAreaWindow>> opened;
         SetAreaWindowFactory([&](TArea* area) -> FormWindow* {
             opened.push_back(std::make_unique<FakeAreaWindow>(area));
@@ -687,10 +677,10 @@ private slots:
         WaitForScan();
         Tree()->setCurrentItem(NodeOf(*Form, "RU.LINUX"));
         AreaByTag("RU.LINUX")->Loaded = false;  // a big area: its load lets the keys through
-        Listener listener;
+        EventRecorder listener;
         int enters = 0;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_LETTERSLOADING && enters++ == 0)
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "LettersLoading" && enters++ == 0)
                 QTest::keyClick(Tree(), Qt::Key_Return);
         };
         QTest::keyClick(Tree(), Qt::Key_Return);
@@ -702,7 +692,7 @@ private slots:
     void EnteringAnAreaThatCannotBeOpenedShowsTheError()
     {
         Point->AddStandardAreas();
-        Point->Use();
+        Point->Use(Owner);
         SetAreaWindowFactory([](TArea* area) -> FormWindow* {
             throw ECantOpenArea(area->Tag, area->BaseSpec);
         });
@@ -718,7 +708,7 @@ private slots:
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
         Point->AddArea("RU.LINUX", 'F', 1, 0);
-        Point->Use();
+        Point->Use(Owner);
         int calls = 0;
         SetAreaWindowFactory([&](TArea*) -> FormWindow* {
             ++calls;
@@ -736,7 +726,7 @@ private slots:
 
     void MinimisingAsksTheOtherWindowsAndClosesThemOnlyIfAllAgree()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         FakeWindow refuses(nullptr, false), agrees;
         refuses.show();
@@ -779,7 +769,7 @@ private slots:
 
     void ClosingAsksEveryOtherWindowAndAltXWorksEverywhere()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         int closed = 0;
         connect(Form.get(), &TAreasForm::Closed, this, [&] { ++closed; });
@@ -803,17 +793,17 @@ private slots:
     void ClosingDuringAScanStopsIt()
     {
         Point->AddStandardAreas();
-        Point->Use();
-        Listener listener;
-        listener.OnMessage = [&](unsigned msg, void*) {
-            if (msg == WM_AREASCANNED && listener.Counts[WM_AREASCANNED] == 1)
+        Point->Use(Owner);
+        EventRecorder listener;
+        listener.OnEvent = [&](const std::string& name, TArea*) {
+            if (name == "AreaScanned" && listener.Count("AreaScanned") == 1)
                 Form->close();
         };
         StartWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(listener.Counts[WM_SCANFINISHED], 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.Count("ScanFinished"), 1, 5000);
         QVERIFY(!Form->isVisible());
-        QVERIFY(ApplicationIsTerminating());
-        QCOMPARE(listener.Counts[WM_AREASCANNED], 1);
+        QVERIFY(Owner.IsTerminating());
+        QCOMPARE(listener.Count("AreaScanned"), 1);
         QCOMPARE(Beeps, 0);
     }
 
@@ -821,7 +811,7 @@ private slots:
 
     void MenuCommandsCarryTheirKeys()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         const std::vector<std::pair<const char*, QString>> items = {
             {"EnterSelectedAreaItem", "Enter, Return"},
@@ -888,7 +878,7 @@ private slots:
 
     void ToolBarAndStatusBarTogglesKeepTheChecksTrue()
     {
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QVERIFY(ActionOf(Form.get(), "SpeedBarItem")->isChecked());
         QVERIFY(ActionOf(Form.get(), "StatusLineItem")->isChecked());
@@ -918,7 +908,7 @@ private slots:
         auto* registry = new MemoryRegistry;
         SetUserRegistry(std::unique_ptr<Registry>(registry));
         const std::string key = "Software\\Tressik\\Quorvel\\2.00\\TAreasForm";
-        Point->Use();
+        Point->Use(Owner);
         StartWindow();
         QVERIFY(Form->isMaximized());  // nothing stored yet
         ActionOf(Form.get(), "HideSpeedBar")->trigger();
@@ -957,9 +947,9 @@ private slots:
     {
         auto* registry = new MemoryRegistry;
         SetUserRegistry(std::unique_ptr<Registry>(registry));
-        SetProgramFileName("/usr/bin/quorvel");
-        InitSettings();
-        Point->Use();
+        Owner.Settings = UserSettings{};
+        Owner.Settings.SetProgramFileName("/usr/bin/quorvel");
+        Point->Use(Owner);
         StartWindow();
         // Without the dialog the command is not offered.
         QVERIFY(!ActionOf(Form.get(), "UserItem")->isEnabled());
@@ -977,34 +967,34 @@ private slots:
         emit PartOf<QMenu>(Form.get(), "OptionsItem")->aboutToShow();
         QVERIFY(ActionOf(Form.get(), "UserItem")->isEnabled());
 
-        MainAddress = FidoAddress{2, 5030, 1, 9};
-        const std::string nameBefore = UserName;
+        Owner.Settings.MainAddress = FidoAddress{2, 5030, 1, 9};
+        const std::string nameBefore = Owner.Settings.UserName;
         ActionOf(Form.get(), "UserItem")->trigger();  // cancelled: nothing changes
         QCOMPARE(seen.Name, nameBefore);
         QCOMPARE(seen.MainAddressText, std::string("2:5030/1.9"));
         QCOMPARE(seen.QuoteReplyTemplate, DefaultQuoteReplyTemplate());
-        QCOMPARE(UserName, nameBefore);
+        QCOMPARE(Owner.Settings.UserName, nameBefore);
         QVERIFY(!registry->KeyExists("quorvel.INI\\User"));
 
         answer = true;
         ActionOf(Form.get(), "UserItem")->trigger();
-        QCOMPARE(UserName, "Пётр Сидоров");
-        QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
-        QCOMPARE(NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
+        QCOMPARE(Owner.Settings.UserName, "Пётр Сидоров");
+        QVERIFY(Owner.Settings.MainAddress == (FidoAddress{2, 5020, 77, 0}));  // the zone from the previous address
+        QCOMPARE(Owner.Settings.NewLetterTemplate, (std::vector<std::string>{"", "@Quote"}));
         std::string value;
         QVERIFY(registry->ReadString("quorvel.INI\\User", "MainAddress", value));
         QCOMPARE(value, std::string("2:5020/77"));
         QVERIFY(registry->ReadString("quorvel.INI\\NewLetterTemplate", "Line0", value));
         QCOMPARE(value, std::string("-"));
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
+        Owner.Settings = UserSettings{};
     }
 
     // ------------------------------------------------------------ start-up
 
     void TooFewParametersShowTheUsageAndMakeNoWindow()
     {
-        std::unique_ptr<TAreasForm> form = StartProgram({QStringLiteral("only-the-flag")}, QStringLiteral("quorvel"));
+        std::unique_ptr<TAreasForm> form = StartProgram(Owner, {QStringLiteral("only-the-flag")}, QStringLiteral("quorvel"));
         QVERIFY(!form);
         QCOMPARE(Messages.size(), 1);
         QCOMPARE(Messages[0], QStringLiteral("Ты забыл параметры:\n"
@@ -1017,12 +1007,12 @@ private slots:
     void StartWithParametersShowsTheMainWindow()
     {
         Point->AddArea("RU.TEST", 'S', 1, 0);
-        Form = StartProgram({Q(Point->FlagFile), Q(Point->AreasFile), QStringLiteral("/hudson/"), QStringLiteral("x")},
+        Form = StartProgram(Owner, {Q(Point->FlagFile), Q(Point->AreasFile), QStringLiteral("/hudson/"), QStringLiteral("x")},
                             QStringLiteral("/opt/bin/Quorvel.bin"));
         QVERIFY(Form);
         Form->Beep = [this] { ++Beeps; };
-        QCOMPARE(HudsonPath, std::string("/hudson/"));
-        QCOMPARE(UserSettingsKey(), std::string("Quorvel.INI"));
+        QCOMPARE(Owner.Start().HudsonPath, std::string("/hudson/"));
+        QCOMPARE(Owner.Settings.Key(), std::string("Quorvel.INI"));
         QCOMPARE(QApplication::applicationName(), QStringLiteral("Quorvel"));
         QVERIFY(Form->isVisible());
         QVERIFY(Form->isMaximized());

@@ -22,8 +22,9 @@
 #include "core/Charset.h"
 #include "core/MemoryRegistry.h"
 #include "core/Startup.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
@@ -62,7 +63,7 @@ struct StoredLetter {
 // origin) and Clara's (read), in one area of a point ('M': in memory).
 class TestArea {
 public:
-    explicit TestArea(char format)
+    TestArea(Session& session, char format)
     {
         static int serial = 0;
         switch (format) {
@@ -85,7 +86,7 @@ public:
                                                          " * Origin: Somewhere (2:5020/77)"}}})[0]);
         Numbers.push_back(WriteLetters(Spec, {{.From = "Clara", .Subject = "Beta", .Date = 45003.5, .Read = true,
                                                .Lines = {"Clara here."}}})[0]);
-        Area = std::make_unique<TArea>("RU.TEST", "Описание", Spec);
+        Area = std::make_unique<TArea>(session, "RU.TEST", "Описание", Spec);
         Area->Load();
     }
 
@@ -97,8 +98,12 @@ public:
             return letters;
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
-            StoredLetter letter{base->GetNumber(), base->GetReplyTo(), ToQString(base->GetFrom()),
-                                ToQString(base->GetTo()), {}, {}};
+            StoredLetter letter{base->GetNumber(),
+                                base->Header().ReplyTo,
+                                ToQString(base->Header().From),
+                                ToQString(base->Header().To),
+                                {},
+                                {}};
             for (base->StartText(); !base->TextEnded();) {
                 const std::string line = base->ReadLine(65535);
                 (IsCharsetKludge(line) ? letter.Chrs : letter.Lines.emplace_back()) = ToQString(line);
@@ -169,6 +174,8 @@ void PutCaret(QObject* editor, int line, int column)
 class EditorFormTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QTemporaryDir Scratch;
     QStringList Questions;
     std::deque<QMessageBox::StandardButton> Answers;
@@ -244,9 +251,9 @@ private slots:
         Questions.clear();
         Errors.clear();
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Owner.Settings = UserSettings{};
+        Owner.Settings.UserName = "Ivan Petrov";
+        Owner.Settings.MainAddress = {2, 5020, 1234, 5};
     }
 
     void cleanup()
@@ -273,8 +280,8 @@ private slots:
     void AReplyIsPreparedColouredSavedAndReadBack()
     {
         QFETCH(QChar, format);
-        QuoteReplyTemplate = {"Hi, @TFName!", "@OName (@OAddr) wrote:", "@Position", "@Quote", "Ivan"};
-        TestArea point(format.toLatin1());
+        Owner.Settings.QuoteReplyTemplate = {"Hi, @TFName!", "@OName (@OAddr) wrote:", "@Position", "@Quote", "Ivan"};
+        TestArea point(Owner, format.toLatin1());
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
         QVERIFY(editor);
@@ -331,13 +338,13 @@ private slots:
 
     void ANewLetterTheKeysAndThePlacement()
     {
-        NewLetterTemplate = {"Привет, @TFName!", "@Position", "Ivan"};
+        Owner.Settings.NewLetterTemplate = {"Привет, @TFName!", "@Position", "Ivan"};
         QWidget* settingsParent = nullptr;
         SetUserSettingsDialog([&settingsParent](QWidget* parent, UserSettingsFields&) {
             settingsParent = parent;
             return false;
         });
-        TestArea point('F');
+        TestArea point(Owner, 'F');
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
         QVERIFY(editor);
@@ -398,8 +405,8 @@ private slots:
 
     void EnterOnQuotedLines()
     {
-        QuoteReplyTemplate = {"@Position"};
-        TestArea point('S');
+        Owner.Settings.QuoteReplyTemplate = {"@Position"};
+        TestArea point(Owner, 'S');
         QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4, Qt::ShiftModifier);
         QVERIFY(editor);
         QCOMPARE(Field(editor, "ToEdit")->text(), QStringLiteral("All"));  // a comment goes to the recipient
@@ -436,7 +443,7 @@ private slots:
 
     void AChangeKeepsItsPlaceAndAVanishedOneCanBeKept()
     {
-        TestArea point('J');
+        TestArea point(Owner, 'J');
         TAreaForm* form = OpenArea(point.Area.get());
         TLetter* boris = point.Area->Current;
         // The letter's own text at once, plain; the focus in the subject.
@@ -499,10 +506,10 @@ private slots:
 
     void NetmailHasADestinationAndRefusesAnAddressOfNoStation()
     {
-        NetmailAreas = {"ru.test"};  // the user's own netmail area
-        AKAs = {"1:234/99.7"};
-        QuoteReplyTemplate = {"@Position"};
-        TestArea point('M');
+        Owner.Settings.NetmailAreas = {"ru.test"};  // the user's own netmail area
+        Owner.Settings.AKAs = {"1:234/99.7"};
+        Owner.Settings.QuoteReplyTemplate = {"@Position"};
+        TestArea point(Owner, 'M');
         QPointer<TEditorForm> editor = Command(OpenArea(point.Area.get()), Qt::Key_F4);
         QVERIFY(editor);
         // The destination, labelled, is Boris's full origin; the sender a choice.
@@ -540,14 +547,14 @@ private slots:
         const MemoryLetter& sent = point.Store->Letters.at(point.Store->High);
         QCOMPARE(sent.Dest, (FidoAddress{1, 234, 5, 6}));
         QCOMPARE(sent.Orig, (FidoAddress{1, 234, 99, 7}));
-        QVERIFY(sent.Flags & MemPrivate);
+        QVERIFY(sent.Flags.Has(LetterFlag::Private));
         QCOMPARE(point.Newest().Lines.mid(1), (QStringList{"\x01REPLY: 2:5020/77 1234abcd", "B> Hi Anna!", "",
                                                            "AN>> Hello from Anna.", "", Tear}));
     }
 
     void ClosingWithTheAreaAFailedSaveAndAnAreaThatGoes()
     {
-        TestArea point('M');
+        TestArea point(Owner, 'M');
         QPointer<TAreaForm> form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
         TextField(editor)->setFocus();
@@ -603,7 +610,7 @@ private slots:
 
     void TheCloseQuestionStandsOverTheEditorAndHasRussianButtons()
     {
-        TestArea point('M');
+        TestArea point(Owner, 'M');
         QPointer<TAreaForm> form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_F4);
         Type(Field(editor, "SubjectEdit"), QStringLiteral("!"));
@@ -632,7 +639,7 @@ private slots:
 
     void TheTextAndTheHeaderShowTheEditMenuActingWhereTheUserEdits()
     {
-        TestArea point('M');
+        TestArea point(Owner, 'M');
         QPointer<TAreaForm> form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
         const auto rightClick = [](QWidget* widget) {
@@ -677,15 +684,17 @@ private slots:
 
     void SavingWaitsWhileTheTosserWorks()
     {
-        TestArea point('F');  // the tossers of *.MSG lose letters written during a toss
-        SetTosserWaiter(&WaitForTosserInDialog);
-        TossingFlagFile = point.Dir / "toss.flag";
+        TestArea point(Owner, 'F');  // the tossers of *.MSG lose letters written during a toss
+        TosserFlag& tosser = Owner.Tosser;
+        tosser.SetWaiter([&tosser](const std::string& what) { return WaitForTosserInDialog(tosser, what); });
+        const std::string flag = point.Dir / "toss.flag";
+        tosser.SetPath(flag);
         TAreaForm* form = OpenArea(point.Area.get());
         QPointer<TEditorForm> editor = Command(form, Qt::Key_Insert);
         TextField(editor)->setFocus();
         QTest::keyClicks(TextField(editor), QStringLiteral("Written after the toss."));
         const QStringList typed = TextOf(editor);
-        WriteFileBytes(TossingFlagFile, "");
+        WriteFileBytes(flag, "");
 
         // While it waits the save says so; Cancel writes nothing and keeps the letter.
         QString shown;
@@ -703,13 +712,13 @@ private slots:
         QCOMPARE(point.Stored().size(), std::size_t(3));
 
         // The tosser finishes while the save waits: the letter is written then.
-        QTimer::singleShot(100, [] { std::remove(TossingFlagFile.c_str()); });
+        QTimer::singleShot(100, [&flag] { std::remove(flag.c_str()); });
         ActionOf(editor, "SaveItem")->trigger();
         QVERIFY(Gone(editor));
         QCOMPARE(point.Stored().size(), std::size_t(4));
         QCOMPARE(point.Newest().Lines.value(1), typed[0]);
-        SetTosserWaiter(nullptr);
-        TossingFlagFile.clear();
+        tosser.SetWaiter(nullptr);
+        tosser.SetPath("");
     }
 };
 

@@ -18,10 +18,9 @@
 #include <deque>
 #include <memory>
 
-#include "core/FormRegistry.h"
-#include "core/ModelMessages.h"
 #include "core/Registry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TAreas.h"
 #include "msgbase/MsgBaseFactory.h"
 #include "support/LetterWriter.h"
@@ -43,15 +42,11 @@ namespace {
 const QString Typed = QStringLiteral("Ответ из сквозной проверки.");
 
 // Counts the scans the program starts.
-struct ScanCounter : TModelForm {
+struct ScanCounter : ModelObserver {
     int Started = 0;
     ScanCounter() { RegisterForm(this); }
     ~ScanCounter() override { UnregisterForm(this); }
-    intptr_t ModelMessage(unsigned msg, void*) override
-    {
-        Started += msg == WM_SCANSTARTED;
-        return 0;
-    }
+    void ScanStarted() override { ++Started; }
 };
 
 template <class Window>
@@ -63,12 +58,12 @@ Window* OpenWindow()
     return nullptr;
 }
 
-// The number of the last letter the user wrote to `to` in the base, "" when none.
-std::string AnswerTo(const std::string& spec, const std::string& to)
+// The number of the last letter `from` wrote to `to` in the base, "" when none.
+std::string AnswerTo(const std::string& spec, const std::string& from, const std::string& to)
 {
     std::string number;
     for (const std::string& line : RunTool({"list", spec}).OutLines())
-        if (line.find("\t" + UserName + "\t" + to + "\t") != std::string::npos)
+        if (line.find("\t" + from + "\t" + to + "\t") != std::string::npos)
             number = line.substr(0, line.find('\t'));
     return number;
 }
@@ -84,6 +79,8 @@ QString TotalLine(const std::string& areasFile, const std::string& hudson)
 class EndToEndTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QTemporaryDir Scratch;
     std::string Point;
     std::unique_ptr<TAreasForm> Main;
@@ -126,7 +123,7 @@ private slots:
                 delete window;
         Main.reset();
         Scans.reset();
-        Areas.FreeAreas();
+        Owner.Areas.FreeAreas();
     }
 
     void cleanup() { QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('|'))); }
@@ -135,7 +132,7 @@ private slots:
     {
         const QString total = TotalLine(PointFile("areas.bbs"), PointFile("hudson/"));
         QVERIFY(total.startsWith(QStringLiteral("TOTAL\t")));
-        Main = StartProgram({QString::fromStdString(PointFile("toss.flag")), QString::fromStdString(PointFile("areas.bbs")),
+        Main = StartProgram(Owner, {QString::fromStdString(PointFile("toss.flag")), QString::fromStdString(PointFile("areas.bbs")),
                              QString::fromStdString(PointFile("hudson/"))},
                             QStringLiteral("quorvel"));
         QVERIFY(Main);
@@ -172,7 +169,7 @@ private slots:
         QTreeView* letters = PartOf<QTreeView>(area, "Tree");
         TArea* model = area->BrowsedArea();
         const int unreadBefore = model->UnreadCount;
-        const std::size_t lettersBefore = model->Count();
+        const std::size_t lettersBefore = model->Letters.Count();
         QVERIFY(unreadBefore > 0);
         area->SetCurrentTimerFired();
         QVERIFY(model->Current && model->Current->Unread);
@@ -205,10 +202,10 @@ private slots:
         QVERIFY2(editor.isNull(), qPrintable(Questions.join('|') + Errors.join('|')));
 
         // The answer stands in the tree under the letter it answers, and is counted.
-        QCOMPARE(model->Count(), lettersBefore + 1);
+        QCOMPARE(model->Letters.Count(), lettersBefore + 1);
         const QModelIndex current = letters->currentIndex();
         QVERIFY(current.isValid());
-        QCOMPARE(current.data().toString(), ToQString(UserName));
+        QCOMPARE(current.data().toString(), ToQString(Owner.Settings.UserName));
         QCOMPARE(current.parent().data().toString(), ToQString(answered->From));
         QVERIFY(
             PartOf<QLabel>(area, "StatusPanel0")->text().contains(QStringLiteral("%1 всего").arg(lettersBefore + 1)));
@@ -254,14 +251,17 @@ private slots:
         const int scans = Scans->Started;
         std::unique_ptr<MsgBase> base = CreateBaseFor("F" + PointFile("netmail/"));
         QCOMPARE(base->OpenBase(), Status(0));
-        base->StartNewLetter();
-        base->SetMailType(MailNet);
-        base->SetFrom("Far Point");
-        base->SetTo(UserName);
-        base->SetSubject("From zone 1");
-        base->SetDateTime(NowDateTime());
-        base->SetDestAddr(MainAddress);
-        base->SetOrigAddr({1, 234, 5, 6});
+        {
+            LetterHeader header;
+            base->SetMailType(MailNet);
+            header.From = "Far Point";
+            header.To = Owner.Settings.UserName;
+            header.Subject = "From zone 1";
+            header.Written = NowDateTime();
+            header.Dest = Owner.Settings.MainAddress;
+            header.Orig = {1, 234, 5, 6};
+            base->StartNewLetter(header);
+        }
         base->WriteLine("Hello from far away.");
         QCOMPARE(base->WriteLetter(), Status(0));
         base->CloseBase();
@@ -296,12 +296,12 @@ private slots:
 
         // The answer in the base: to the point it came from, from the main address.
         const std::string spec = "F" + PointFile("netmail/");
-        const std::string number = AnswerTo(spec, "Far Point");
+        const std::string number = AnswerTo(spec, Owner.Settings.UserName, "Far Point");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const std::vector<std::string> read = RunTool({"read", spec, number}).OutLines();
         QVERIFY(read.size() > 5);
         QCOMPARE(QString::fromStdString(read[4] + "|" + read[5]), QStringLiteral("OrigAddr: ") +
-                                                                  ToQString(AddressToText(MainAddress)) +
+                                                                  ToQString(AddressToText(Owner.Settings.MainAddress)) +
                                                                   QStringLiteral("|DestAddr: 1:234/5.6"));
     }
 
@@ -319,7 +319,7 @@ private slots:
         std::vector<std::string> list = RunTool({"list", spec}).OutLines();
         std::string number;
         for (const std::string& line : list)
-            if (line.find("\t" + UserName + "\t") != std::string::npos)
+            if (line.find("\t" + Owner.Settings.UserName + "\t") != std::string::npos)
                 number = line.substr(0, line.find('\t'));
         QVERIFY2(!number.empty(), "the answer is in the base");
         ToolResult read = RunTool({"read", spec, number, "--kludges"});
@@ -387,7 +387,7 @@ private slots:
 
         // The answer in the base: UTF-8, with the quote as it was shown.
         const std::string spec = "J" + PointFile("jam/ru.point.talk");
-        const std::string number = AnswerTo(spec, "Сергей Волков");
+        const std::string number = AnswerTo(spec, Owner.Settings.UserName, "Сергей Волков");
         QVERIFY2(!number.empty(), "the answer is in the base");
         const QString read = QString::fromStdString(RunTool({"read", spec, number, "--kludges"}).Out);
         QVERIFY2(read.contains(QStringLiteral("\n^ACHRS: UTF-8 4\n")), qPrintable(read));

@@ -15,6 +15,7 @@
 
 #include "core/MemoryRegistry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "settings/QtText.h"
 #include "support/LetterWriter.h"
@@ -41,6 +42,7 @@ class NodelistWindowsTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir Scratch;
+    Session Owner;  // outlives the area made in it
     QStringList Questions;
     std::deque<QMessageBox::StandardButton> Answers;
     std::shared_ptr<MemoryStore> Store;
@@ -93,12 +95,11 @@ private slots:
         });
         SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
+        Owner.Settings.UserName = "Ivan Petrov";
+        Owner.Settings.MainAddress = {2, 5020, 1234, 5};
         const std::string nodelist = FromQString(Scratch.path()) + "/NODELIST.338";
         WriteFileBytes(nodelist, Nodelist);
-        SetNodelistSettings({{nodelist}, {}});
+        SetNodelistSettings(Owner.Settings, {{nodelist}, {}});
         WaitForNodelists();
 
         MemoryMsgBase::RegisterFormat();
@@ -110,7 +111,7 @@ private slots:
               .To = "Ivan Petrov",
               .Subject = "Hi",
               .Lines = {"\x01MSGID: 2:5020/275 1234abcd", "Hello.", "--- test", " * Origin: Somewhere (2:5020/275)"}}});
-        Area = std::make_unique<TArea>("NETMAIL", "Нетмейл", spec);
+        Area = std::make_unique<TArea>(Owner, "NETMAIL", "Нетмейл", spec);
         Area->Load();
         AreaWindow = new TAreaForm(Area.get());
         AreaWindow->Beep = [] {};

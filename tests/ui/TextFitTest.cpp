@@ -9,6 +9,7 @@
 
 #include "core/MemoryRegistry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "support/LetterWriter.h"
 #include "support/TestSupport.h"
@@ -28,6 +29,8 @@
 class TextFitTest : public QObject {
     Q_OBJECT
 private:
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
     QFont BaseFont;
 
     // Shows a window as the user would and lists its cut texts. The main
@@ -50,7 +53,7 @@ private slots:
     {
         BaseFont = QApplication::font();
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
+        Owner.Settings = UserSettings{};
         SetMessageHandler([](const QString&) {});
     }
     void cleanup() { QApplication::setFont(BaseFont); }
@@ -117,7 +120,7 @@ private slots:
             cut << CutTexts(box);
             box->accept();
         });
-        QVERIFY(!StartProgram({QStringLiteral("only-the-flag")}, QStringLiteral("/usr/bin/quorvel")));
+        QVERIFY(!StartProgram(Owner, {QStringLiteral("only-the-flag")}, QStringLiteral("/usr/bin/quorvel")));
         SetMessageHandler([](const QString&) {});
         QCOMPARE(caption, QStringLiteral("Quorvel"));
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("\n"))));
@@ -132,11 +135,11 @@ private slots:
         TempDir dir;
         const std::string spec = "F" + dir.Path() + "/msg/";
         WriteLetters(spec, {{.From = "Anna", .To = "All", .Subject = "Alpha", .Lines = {"Hello."}}});
-        TArea area("RU.TEST", "Описание", spec);
+        TArea area(Owner, "RU.TEST", "Описание", spec);
         area.Load();
         QStringList cut;
         {
-            TAreasForm areas;
+            TAreasForm areas(Owner);
             PartOf<QTimer>(&areas, "UpdateAreasStarter")->stop();
             PartOf<QTimer>(&areas, "UpdateAreasTick")->stop();
             cut << CutIn(areas);

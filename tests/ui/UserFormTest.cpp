@@ -9,6 +9,7 @@
 
 #include "core/MemoryRegistry.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "ui/UserF/TUserForm.h"
 #include "ui/support/FormParts.h"
 
@@ -31,20 +32,24 @@ QAction* MenuAction(QMenu* menu, const QStringList& path)
 
 class UserFormTest : public QObject {
     Q_OBJECT
+    // The session of the windows under test, for the whole run as the program's.
+    Session Owner;
 private slots:
     void init()
     {
         SetUserRegistry(std::make_unique<MemoryRegistry>());
-        InitSettings();
-        UserName = "Ivan Petrov";
-        MainAddress = {2, 5020, 1234, 5};
-        AKAs = {"2:5020/1234.6"};
+        Owner.Settings = UserSettings{};
+        Owner.Settings.UserName = "Ivan Petrov";
+        Owner.Settings.MainAddress = {2, 5020, 1234, 5};
+        Owner.Settings.AKAs = {"2:5020/1234.6"};
     }
 
     void FillsThePagesAndTheTokenMenuInserts()
     {
         TUserForm form;
-        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"}});
+        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"},
+                   Charset::Cp866, Charset::Cp866, false, {"/fido/NODELIST"}, {}});
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "NodelistsMemo")->toPlainText(), QStringLiteral("/fido/NODELIST"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Пользователь"));
         QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->count(), 6);
         QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->tabText(2), QStringLiteral("Шаблон о&твета"));
@@ -88,9 +93,9 @@ private slots:
             fields.Name = "Changed";
             return false;
         });
-        QVERIFY(!EditUserSettings(nullptr));
-        QCOMPARE(QString::fromStdString(UserName), QStringLiteral("Ivan Petrov"));
-        QVERIFY(UserRegistry().ValueNames(UserSettingsKey() + "\\User").empty());
+        QVERIFY(!EditUserSettings(nullptr, Owner.Settings));
+        QCOMPARE(QString::fromStdString(Owner.Settings.UserName), QStringLiteral("Ivan Petrov"));
+        QVERIFY(UserRegistry().ValueNames(Owner.Settings.Key() + "\\User").empty());
 
         // OK through the real dialog: a bare node number keeps zone and net.
         SetUserSettingsDialog([](QWidget* parent, UserSettingsFields& fields) {
@@ -107,30 +112,30 @@ private slots:
             form.Read(fields);
             return true;
         });
-        QVERIFY(EditUserSettings(nullptr));
-        QCOMPARE(QString::fromStdString(UserName), QStringLiteral("Petr Ivanov"));
-        QVERIFY(MainAddress == (FidoAddress{2, 5020, 77, 0}));
-        QCOMPARE(QuoteReplyTemplate.size(), std::size_t(3));
+        QVERIFY(EditUserSettings(nullptr, Owner.Settings));
+        QCOMPARE(QString::fromStdString(Owner.Settings.UserName), QStringLiteral("Petr Ivanov"));
+        QVERIFY(Owner.Settings.MainAddress == (FidoAddress{2, 5020, 77, 0}));
+        QCOMPARE(Owner.Settings.QuoteReplyTemplate.size(), std::size_t(3));
         std::string stored;
-        QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\User", "MainAddress", stored));
+        QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\User", "MainAddress", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("2:5020/77"));
-        QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\QuoteReplyTemplate", "Line1", stored));
+        QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\QuoteReplyTemplate", "Line1", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("-"));
         // The netmail areas are kept with the other settings, and name netmail areas.
-        QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\NetmailAreas", "Line0", stored));
+        QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\NetmailAreas", "Line0", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("net.local"));
-        QVERIFY(IsNetmailArea("NET.LOCAL") && IsNetmailArea("NETMAIL") && !IsNetmailArea("RU.TEST"));
+        QVERIFY(Owner.Settings.IsNetmailArea("NET.LOCAL") && Owner.Settings.IsNetmailArea("NETMAIL") && !Owner.Settings.IsNetmailArea("RU.TEST"));
         // The character sets: in force at once, and kept.
-        QVERIFY(DefaultIncomingCharset == Charset::Koi8R && OutgoingCharset == Charset::Utf8 && SoftBreak8D);
+        QVERIFY(Owner.Settings.DefaultIncomingCharset == Charset::Koi8R && Owner.Settings.OutgoingCharset == Charset::Utf8 && Owner.Settings.SoftBreak8D);
         for (auto [name, value] : {std::pair{"IncomingCharset", "KOI8-R"}, {"OutgoingCharset", "UTF-8"}, {"SoftBreak8D", "1"}}) {
-            QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\User", name, stored));
+            QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\User", name, stored));
             QCOMPARE(QString::fromStdString(stored), QString::fromLatin1(value));
         }
         // The nodelists, blank lines left out.
-        QCOMPARE(UserRegistry().ValueNames(UserSettingsKey() + "\\Nodelists"), std::vector<std::string>{"Line0"});
-        QVERIFY(UserRegistry().ReadString(UserSettingsKey() + "\\Nodelists", "Line0", stored));
+        QCOMPARE(UserRegistry().ValueNames(Owner.Settings.Key() + "\\Nodelists"), std::vector<std::string>{"Line0"});
+        QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\Nodelists", "Line0", stored));
         QCOMPARE(QString::fromStdString(stored), QStringLiteral("/fido/NODELIST"));
-        InitSettings();
+        Owner.Settings = UserSettings{};
         SetUserSettingsDialog(nullptr);
     }
 };

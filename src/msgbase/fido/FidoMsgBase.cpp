@@ -170,7 +170,7 @@ void FidoMsgBase::ResetLetterState()
 uint32_t FidoMsgBase::ReadAt(int64_t offset, void* buffer, uint32_t count)
 {
     if (LetterOpen && offset >= 0 && offset + count <= HeaderSize) {
-        std::memcpy(buffer, Header + offset, count);
+        std::memcpy(buffer, HeaderBytes + offset, count);
         return count;
     }
     uint32_t got = 0;
@@ -219,7 +219,7 @@ void FidoMsgBase::WriteAt(int64_t offset, const void* buffer, uint32_t count)
             fail(NothingToWrite);
             return;
         }
-        std::memcpy(Header + offset, buffer, count);
+        std::memcpy(HeaderBytes + offset, buffer, count);
         return;
     }
     if (!File.SeekTo(offset) || !File.WriteBytes(buffer, count))
@@ -260,20 +260,90 @@ void FidoMsgBase::StartLine()
         WriteChar('\r');
 }
 
-void FidoMsgBase::SetDestAddr(const FidoAddress& address)
+namespace {
+
+const FlagBit FidoFlagBits[] = {
+    {LetterFlag::Private, AttrPrivate},
+    {LetterFlag::Crash, AttrCrash},
+    {LetterFlag::Received, AttrReceived},
+    {LetterFlag::Sent, AttrSent},
+    {LetterFlag::FileAttach, AttrFileAttach},
+    {LetterFlag::KillSent, AttrKillSent},
+    {LetterFlag::Local, AttrLocal},
+    {LetterFlag::FileRequest, AttrFileRequest},
+    {LetterFlag::ReceiptRequest, AttrReceiptRequest},
+    {LetterFlag::ReturnReceipt, AttrReturnReceipt},
+    {LetterFlag::AuditRequest, AttrAuditRequest},
+};
+
+uint16_t ReplyLink(Num number)
 {
-    Dest = address;
-    WriteWordAt(DestNetOffset, address.Net);
-    WriteWordAt(DestNodeOffset, address.Node);
-    WriteAddressLines("TOPT", address.Point, Orig.Zone);
+    return number > HighestNumber ? 0 : static_cast<uint16_t>(number);
 }
 
-void FidoMsgBase::SetOrigAddr(const FidoAddress& address)
+}  // namespace
+
+// The loaded letter is read from its file: Deleted means it was not there.
+// Every letter of this format is exported by the tosser: Echo always.
+LetterHeader FidoMsgBase::Header()
 {
-    Orig = address;
-    WriteWordAt(OrigNetOffset, address.Net);
-    WriteWordAt(OrigNodeOffset, address.Node);
-    WriteAddressLines("FMPT", address.Point, Dest.Zone);
+    LetterHeader header;
+    header.Number = Current;
+    header.From = DecodeHeader(ReadStringAt(FromOffset, NameLength));
+    header.To = DecodeHeader(ReadStringAt(ToOffset, NameLength));
+    header.Subject = StripRePrefixes(DecodeHeader(ReadStringAt(SubjectOffset, SubjectLength)));
+    header.Orig = Orig;
+    header.Dest = Dest;
+    header.ReplyTo = ReadWordAt(ReplyToOffset);
+    header.FirstReply = ReadWordAt(FirstReplyOffset);
+    header.Written = When;
+    header.Cost = ReadWordAt(CostOffset);
+    header.Flags = FlagsOfWord(ReadWordAt(AttributeOffset), FidoFlagBits);
+    header.Flags.Set(LetterFlag::Read, ReadWordAt(TimesReadOffset) != 0);
+    header.Flags.Set(LetterFlag::Deleted, Current != 0 && !LetterOpen && !Building);
+    header.Flags.Set(LetterFlag::Echo);
+    header.Set = HeaderDecodingSet();
+    return header;
+}
+
+// The fields that differ from the header as it stands, into the header
+// bytes (of the loaded letter, or of the one being built).
+void FidoMsgBase::ApplyHeader(const LetterHeader& wanted)
+{
+    const LetterHeader was = Header();
+    if (wanted.From != was.From)
+        WriteStringAt(FromOffset, wanted.From, NameFieldSize);
+    if (wanted.To != was.To)
+        WriteStringAt(ToOffset, wanted.To, NameFieldSize);
+    if (wanted.Subject != was.Subject)
+        WriteStringAt(SubjectOffset, wanted.Subject, SubjectFieldSize);
+    if (wanted.Cost != was.Cost)
+        WriteWordAt(CostOffset, wanted.Cost);
+    if (wanted.ReplyTo != was.ReplyTo)
+        WriteWordAt(ReplyToOffset, ReplyLink(wanted.ReplyTo));
+    if (wanted.FirstReply != was.FirstReply)
+        WriteWordAt(FirstReplyOffset, ReplyLink(wanted.FirstReply));
+    if (wanted.Written != was.Written)
+        WriteDate(wanted.Written);
+    if (wanted.Flags != was.Flags) {
+        WriteWordAt(AttributeOffset,
+                    static_cast<uint16_t>(
+                        WordWithChangedFlags(ReadWordAt(AttributeOffset), was.Flags, wanted.Flags, FidoFlagBits)));
+        if (wanted.Flags.Has(LetterFlag::Read) != was.Flags.Has(LetterFlag::Read))
+            WriteWordAt(TimesReadOffset, wanted.Flags.Has(LetterFlag::Read) ? 1 : 0);
+    }
+    if (wanted.Dest != was.Dest) {
+        Dest = wanted.Dest;
+        WriteWordAt(DestNetOffset, Dest.Net);
+        WriteWordAt(DestNodeOffset, Dest.Node);
+        WriteAddressLines("TOPT", Dest.Point, Orig.Zone);
+    }
+    if (wanted.Orig != was.Orig) {
+        Orig = wanted.Orig;
+        WriteWordAt(OrigNetOffset, Orig.Net);
+        WriteWordAt(OrigNodeOffset, Orig.Node);
+        WriteAddressLines("FMPT", Orig.Point, Dest.Zone);
+    }
 }
 
 // Netmail carries zones and points in control lines; only a new letter gets
@@ -294,14 +364,7 @@ void FidoMsgBase::WriteAddressLines(const char* pointKeyword, uint16_t point, ui
     }
 }
 
-void FidoMsgBase::SetFrom(const std::string& name) { WriteStringAt(FromOffset, name, NameFieldSize); }
-void FidoMsgBase::SetTo(const std::string& name) { WriteStringAt(ToOffset, name, NameFieldSize); }
-void FidoMsgBase::SetSubject(const std::string& text) { WriteStringAt(SubjectOffset, text, SubjectFieldSize); }
-void FidoMsgBase::SetCost(uint16_t cost) { WriteWordAt(CostOffset, cost); }
-void FidoMsgBase::SetReplyTo(Num number) { WriteWordAt(ReplyToOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
-void FidoMsgBase::SetFirstReply(Num number) { WriteWordAt(FirstReplyOffset, number > HighestNumber ? 0 : static_cast<uint16_t>(number)); }
-
-void FidoMsgBase::SetDateTime(DateTime when)
+void FidoMsgBase::WriteDate(DateTime when)
 {
     When = when;
     std::string text = FormatFidoDateText(when);
@@ -311,33 +374,9 @@ void FidoMsgBase::SetDateTime(DateTime when)
     WriteAt(DateTextOffset, field.data(), DateTextFieldSize);
 }
 
-void FidoMsgBase::SetAttribute(uint16_t bit, bool on)
-{
-    uint16_t attr = ReadWordAt(AttributeOffset);
-    WriteWordAt(AttributeOffset, static_cast<uint16_t>(on ? attr | bit : attr & ~bit));
-}
-
-bool FidoMsgBase::HasAttribute(uint16_t bit)
-{
-    return (ReadWordAt(AttributeOffset) & bit) != 0;
-}
-
-void FidoMsgBase::SetLocal(bool on) { SetAttribute(AttrLocal, on); }
-void FidoMsgBase::SetReceived(bool on) { SetAttribute(AttrReceived, on); }
-void FidoMsgBase::SetPrivate(bool on) { SetAttribute(AttrPrivate, on); }
-void FidoMsgBase::SetCrash(bool on) { SetAttribute(AttrCrash, on); }
-void FidoMsgBase::SetKillSent(bool on) { SetAttribute(AttrKillSent, on); }
-void FidoMsgBase::SetSent(bool on) { SetAttribute(AttrSent, on); }
-void FidoMsgBase::SetFileAttach(bool on) { SetAttribute(AttrFileAttach, on); }
-void FidoMsgBase::SetReceiptRequest(bool on) { SetAttribute(AttrReceiptRequest, on); }
-void FidoMsgBase::SetAuditRequest(bool on) { SetAttribute(AttrAuditRequest, on); }
-void FidoMsgBase::SetReturnReceipt(bool on) { SetAttribute(AttrReturnReceipt, on); }
-void FidoMsgBase::SetFileRequest(bool on) { SetAttribute(AttrFileRequest, on); }
-void FidoMsgBase::SetRead(bool on) { WriteWordAt(TimesReadOffset, on ? 1 : 0); }
-
 // ---- Building a new letter ----
 
-void FidoMsgBase::StartNewLetter()
+void FidoMsgBase::StartNewLetter(const LetterHeader& header)
 {
     CloseLetterFiles();
     ResetLetterState();
@@ -356,6 +395,7 @@ void FidoMsgBase::StartNewLetter()
     Building = true;
     const char zeros[HeaderSize] = {};
     WriteAt(0, zeros, HeaderSize);
+    ApplyHeader(header);
 }
 
 void FidoMsgBase::WriteChar(char ch)
@@ -452,7 +492,7 @@ void FidoMsgBase::LoadHeader()
     CloseLetterFiles();
     ResetLetterState();
     BeginHeader();
-    std::memset(Header, 0, HeaderSize);
+    std::memset(HeaderBytes, 0, HeaderSize);
     std::memset(LoadedHeader, 0, HeaderSize);
     // One open, one look at the size, one read for a letter smaller than
     // the window: a walk over a large directory costs little more per letter.
@@ -464,11 +504,11 @@ void FidoMsgBase::LoadHeader()
     HeaderError = 0;
     LoadedSize = File.SizeKnown();
     TextEnd = LoadedSize;
-    ReadAt(0, Header, HeaderSize);  // before LetterOpen: from the file
-    std::memcpy(LoadedHeader, Header, HeaderSize);
+    ReadAt(0, HeaderBytes, HeaderSize);  // before LetterOpen: from the file
+    std::memcpy(LoadedHeader, HeaderBytes, HeaderSize);
     LetterOpen = true;
 
-    const uint8_t* header = Header;
+    const uint8_t* header = HeaderBytes;
     auto word = [header](uint32_t offset) { return static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)); };
     Dest = FidoAddress{DefaultZone, word(DestNetOffset), word(DestNodeOffset), 0};
     Orig = FidoAddress{DefaultZone, word(OrigNetOffset), word(OrigNodeOffset), 0};
@@ -565,35 +605,10 @@ void FidoMsgBase::SetTextPos(int64_t position)
 
 // ---- Header getters ----
 
-std::string FidoMsgBase::GetFrom() { return DecodeHeader(ReadStringAt(FromOffset, NameLength)); }
-std::string FidoMsgBase::GetTo() { return DecodeHeader(ReadStringAt(ToOffset, NameLength)); }
-std::string FidoMsgBase::GetSubject() { return StripRePrefixes(DecodeHeader(ReadStringAt(SubjectOffset, SubjectLength))); }
-uint16_t FidoMsgBase::GetCost() { return ReadWordAt(CostOffset); }
-DateTime FidoMsgBase::GetDateTime() { return When; }
-Num FidoMsgBase::GetReplyTo() { return ReadWordAt(ReplyToOffset); }
-Num FidoMsgBase::GetFirstReply() { return ReadWordAt(FirstReplyOffset); }
-Num FidoMsgBase::GetNumber() { return Current; }
-void FidoMsgBase::GetOrigAddr(FidoAddress& address) { address = Orig; }
-void FidoMsgBase::GetDestAddr(FidoAddress& address) { address = Dest; }
-
-bool FidoMsgBase::IsLocal() { return HasAttribute(AttrLocal); }
-bool FidoMsgBase::IsCrash() { return HasAttribute(AttrCrash); }
-bool FidoMsgBase::IsKillSent() { return HasAttribute(AttrKillSent); }
-bool FidoMsgBase::IsSent() { return HasAttribute(AttrSent); }
-bool FidoMsgBase::IsFileAttach() { return HasAttribute(AttrFileAttach); }
-bool FidoMsgBase::IsReceiptRequest() { return HasAttribute(AttrReceiptRequest); }
-bool FidoMsgBase::IsAuditRequest() { return HasAttribute(AttrAuditRequest); }
-bool FidoMsgBase::IsReturnReceipt() { return HasAttribute(AttrReturnReceipt); }
-bool FidoMsgBase::IsFileRequest() { return HasAttribute(AttrFileRequest); }
-bool FidoMsgBase::IsReceived() { return HasAttribute(AttrReceived); }
-bool FidoMsgBase::IsPrivate() { return HasAttribute(AttrPrivate); }
-bool FidoMsgBase::IsDeleted() { return !LetterFileExists(Current); }
-bool FidoMsgBase::IsEcho() { return true; }
-// The whole count: a letter read 256 times is still read.
-bool FidoMsgBase::IsRead() { return ReadWordAt(TimesReadOffset) != 0; }
-
-// ---- Walking and searching ----
-
+Num FidoMsgBase::GetNumber()
+{
+    return Current;
+}
 uint32_t FidoMsgBase::GetPosition() { return Current; }
 void FidoMsgBase::SetPosition(uint32_t position) { Current = position; }
 
@@ -642,10 +657,11 @@ void FidoMsgBase::FindMailFirst(const std::string& name, const std::string& alia
 
 bool FidoMsgBase::AcceptedByMailSearch()
 {
-    const std::string to = Utf8Upper(GetTo());
+    const LetterHeader header = Header();
+    const std::string to = Utf8Upper(header.To);
     // An empty name or alias stands for none: it must not catch letters to nobody.
     bool addressed = (!SearchName.empty() && to == SearchName) || (!SearchAlias.empty() && to == SearchAlias);
-    return addressed && !IsReceived();
+    return addressed && !header.Flags.Has(LetterFlag::Received);
 }
 
 void FidoMsgBase::FindMailNext()
@@ -666,29 +682,31 @@ uint32_t FidoMsgBase::CountLetters() { return Numbers.Count(); }
 void FidoMsgBase::SetMailType(uint8_t type) { MailType = type; }
 uint16_t FidoMsgBase::GetBoard() { return 0; }
 
-Status FidoMsgBase::RewriteHeader()
+Status FidoMsgBase::RewriteHeader(const LetterHeader& header)
 {
     if (Building)
         return WriteError;  // a new letter's fields go with WriteLetter
     if (!LetterOpen)
         return InternalError != 0 ? InternalError : LetterMissing;
+    if (WriteError == 0)
+        ApplyHeader(header);
     if (WriteError != 0)
         return WriteError;
     return WriteChangedHeader();
 }
 
-// The bits the setters changed since LoadHeader are written into the header
+// The bits changed since LoadHeader are written into the header
 // as it is on disk now, and nothing else: what the tosser changed meanwhile
 // (a Sent bit as it exports the letter, its text) stays. Only the bytes from
 // the first to the last changed one are written, in one write.
 Status FidoMsgBase::WriteChangedHeader()
 {
     std::size_t first = 0, last = HeaderSize;
-    while (first < HeaderSize && Header[first] == LoadedHeader[first])
+    while (first < HeaderSize && HeaderBytes[first] == LoadedHeader[first])
         ++first;
     if (first == HeaderSize)
         return 0;
-    while (Header[last - 1] == LoadedHeader[last - 1])
+    while (HeaderBytes[last - 1] == LoadedHeader[last - 1])
         --last;
     FileRecord letter;
     BindFile(letter, PathOf(Current));
@@ -700,12 +718,12 @@ Status FidoMsgBase::WriteChangedHeader()
         return LastIoError;
     if (got < HeaderSize)
         return HeaderTooShort;
-    ApplyChangedBits(disk + first, LoadedHeader + first, Header + first, last - first);
+    ApplyChangedBits(disk + first, LoadedHeader + first, HeaderBytes + first, last - first);
     if (!SeekRecord(letter, static_cast<int64_t>(first)) || !WriteRecords(letter, disk + first, uint32_t(last - first)))
         return LastIoError;
     if (!CloseFile(letter))
         return LastIoError;
-    std::memcpy(Header, disk, HeaderSize);
+    std::memcpy(HeaderBytes, disk, HeaderSize);
     std::memcpy(LoadedHeader, disk, HeaderSize);
     return 0;
 }

@@ -1,7 +1,7 @@
 // The Fido *.MSG message base: a directory in which every letter is one file
 // named by its number ("12.msg"), a 190-byte header followed by the text.
 // A loaded letter is read through a buffered file opened for reading only;
-// setters change a copy of its header, and RewriteHeader writes the changed
+// RewriteHeader changes a copy of its header, and RewriteHeader writes the changed
 // bits into the header as it is on disk then. The object keeps at most one
 // letter file open. Which numbers exist is learnt
 // when the base is opened; letters other programs add later are seen when it
@@ -42,27 +42,8 @@ public:
     Status CreateBase(uint16_t maxLetters, uint16_t maxDays) override;
     bool BaseExists() override;
 
-    void SetDestAddr(const FidoAddress& address) override;
-    void SetOrigAddr(const FidoAddress& address) override;
-    void SetFrom(const std::string& name) override;
-    void SetTo(const std::string& name) override;
-    void SetSubject(const std::string& text) override;
-    void SetCost(uint16_t cost) override;
-    void SetReplyTo(Num number) override;
-    void SetFirstReply(Num number) override;
-    void SetDateTime(DateTime when) override;
-    void SetLocal(bool on) override;
-    void SetReceived(bool on) override;
-    void SetPrivate(bool on) override;
-    void SetCrash(bool on) override;
-    void SetKillSent(bool on) override;
-    void SetSent(bool on) override;
-    void SetFileAttach(bool on) override;
-    void SetReceiptRequest(bool on) override;
-    void SetAuditRequest(bool on) override;
-    void SetReturnReceipt(bool on) override;
-    void SetFileRequest(bool on) override;
-    void SetRead(bool on) override;
+    LetterHeader Header() override;
+    Status RewriteHeader(const LetterHeader& header) override;
 
     void WriteChar(char ch) override;
     Status WriteLetter() override;
@@ -70,37 +51,12 @@ public:
     char ReadChar() override;
     bool TextEnded() override;
 
-    std::string GetFrom() override;
-    std::string GetTo() override;
-    std::string GetSubject() override;
-    uint16_t GetCost() override;
-    DateTime GetDateTime() override;
-    Num GetReplyTo() override;
-    Num GetFirstReply() override;
     Num GetNumber() override;
-    void GetOrigAddr(FidoAddress& address) override;
-    void GetDestAddr(FidoAddress& address) override;
-
-    bool IsLocal() override;
-    bool IsCrash() override;
-    bool IsKillSent() override;
-    bool IsSent() override;
-    bool IsFileAttach() override;
-    bool IsReceiptRequest() override;
-    bool IsAuditRequest() override;
-    bool IsReturnReceipt() override;
-    bool IsFileRequest() override;
-    bool IsReceived() override;
-    bool IsPrivate() override;
-    bool IsDeleted() override;
-    bool IsEcho() override;
-    bool IsRead() override;
-
     uint32_t GetPosition() override;
     void SetPosition(uint32_t position) override;
     void LoadHeader() override;
     void StartText() override;
-    void StartNewLetter() override;
+    void StartNewLetter(const LetterHeader& header) override;
 
     void SeekFirst(Num number) override;
     void SeekNext() override;
@@ -113,7 +69,6 @@ public:
     Num GetHighNumber() override;
     void SetMailType(uint8_t type) override;
     uint16_t GetBoard() override;
-    Status RewriteHeader() override;
     Status DeleteLetter() override;
     uint32_t CountLetters() override;
     Num GetLastRead(uint32_t user) override;
@@ -144,9 +99,9 @@ private:
     Status WriteError = 0;     // the first header or text write that failed
     Status HeaderError = 0;    // why the last LoadHeader read nothing
 
-    // The loaded letter's header: as read, and as the setters changed it.
+    // The loaded letter's header: as read, and as RewriteHeader changed it.
     uint8_t LoadedHeader[FidoMsg::HeaderSize] = {};
-    uint8_t Header[FidoMsg::HeaderSize] = {};
+    uint8_t HeaderBytes[FidoMsg::HeaderSize] = {};
 
     FidoAddress Dest, Orig;
     DateTime When = 0;
@@ -172,8 +127,8 @@ private:
     void WriteWordAt(uint32_t offset, uint16_t value);
     void WriteStringAt(uint32_t offset, const std::string& text, uint32_t fieldSize);
     void WritePackedDateAt(uint32_t offset, uint32_t dosDateTime);
-    void SetAttribute(uint16_t bit, bool on);
-    bool HasAttribute(uint16_t bit);
+    void WriteDate(DateTime when);
+    void ApplyHeader(const LetterHeader& wanted);
 
     void ParseControlLine(const std::string& line);
     void ScanText();

@@ -1,6 +1,7 @@
 #include "msgbase/hudson/HudsonMsgBase.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -12,12 +13,20 @@ using namespace hudson_files;
 namespace {
 
 // Index records read at a time while walking (see BlockReader). A scan opens
-// one object per board and each walks the whole index: a full index of 65535
-// letters takes eight reads, each block small enough to be looked through
-// while it is still in the processor's nearest cache.
+// one object per board and each walks the whole index. Where the files have
+// settled, every board of the process reads them through the same blocks:
+// the whole index in one, headers 1,024 at a time (191 KiB), which the
+// boards after the first find read already. A board that takes most of a
+// header block's letters leaves it to nobody (a base of one board keeps no
+// copy of its headers).
+constexpr uint32_t SharedIndexRecords = 65536;
+constexpr uint32_t SharedHeaderRecords = 1024;
+// Where the files are being written, each board reads its own blocks: the
+// index 8,192 records at a time (small enough to be looked through while in
+// the processor's nearest cache), headers one or two at a time where the
+// board's letters lie far apart, in blocks growing to 512 where they lie
+// close together.
 constexpr uint32_t IndexBlockRecords = 8192;
-// Headers are read one or two at a time where the board's letters lie far
-// apart in the files, in blocks growing to 512 where they lie close together.
 constexpr uint32_t HeaderBlockSmallest = 2;
 constexpr uint32_t HeaderBlockLargest = 512;
 // MSGTOIDX records read at a time by the search, text blocks by StartText.
@@ -27,10 +36,41 @@ constexpr uint32_t TextChunkBlocks = 64;
 // Last-read records: Hudson user numbers are 16-bit.
 constexpr uint32_t MaxLastReadUsers = 0xFFFF;
 
+// Where the index is read through a shared block, the positions of every
+// board's entries in it are sorted out once, for the walks of all boards.
+struct BoardPositions {
+    uint64_t Serial = 0;  // of the block they were sorted out of
+    std::array<uint32_t, HudsonBoards + 2> First{};  // board b: Positions[First[b], First[b + 1])
+    std::vector<int64_t> Positions;
+};
+
+const BoardPositions& PositionsIn(const SharedBlock& block)
+{
+    static BoardPositions sorted;
+    if (sorted.Serial == block.Serial)
+        return sorted;
+    const auto* entries = reinterpret_cast<const HudsonIdxRecord*>(block.Bytes.get());
+    std::array<uint32_t, 256> counts{};
+    for (uint32_t i = 0; i < block.Length; ++i)
+        ++counts[entries[i].Board];
+    sorted.First[0] = 0;
+    for (int board = 0; board <= HudsonBoards; ++board)
+        sorted.First[board + 1] = sorted.First[board] + (board == 0 ? 0 : counts[board]);
+    sorted.Positions.resize(sorted.First[HudsonBoards + 1]);
+    std::array<uint32_t, HudsonBoards + 1> next{};
+    std::copy(sorted.First.begin(), sorted.First.begin() + HudsonBoards + 1, next.begin());
+    for (uint32_t i = 0; i < block.Length; ++i)
+        if (const uint8_t board = entries[i].Board; board >= 1 && board <= HudsonBoards)
+            sorted.Positions[next[board]++] = block.Start + i;
+    sorted.Serial = block.Serial;
+    return sorted;
+}
+
 }  // namespace
 
 HudsonMsgBase::HudsonMsgBase()
-    : IndexBlocks(IndexBlockRecords, IndexBlockRecords), HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest)
+    : IndexBlocks(IndexBlockRecords, IndexBlockRecords, SharedIndexRecords, BlockReader::Keeping::Everything),
+      HeaderBlocks(HeaderBlockSmallest, HeaderBlockLargest, SharedHeaderRecords, BlockReader::Keeping::WhereSparse)
 {
     ClearHeader();
 }
@@ -127,101 +167,111 @@ bool HudsonMsgBase::WriteAt(FileRecord& file, int64_t record, const void* data, 
 
 void HudsonMsgBase::ClearHeader()
 {
-    std::memset(&Header, 0, sizeof Header);
+    std::memset(&HdrRecord, 0, sizeof HdrRecord);
 }
 
-void HudsonMsgBase::StartNewLetter()
+void HudsonMsgBase::StartNewLetter(const LetterHeader& header)
 {
     Found = false;
     CurrentNumber = 0;
     HeaderLoaded = false;
     HeaderPosition = -1;
     ClearHeader();
-    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, "00:00");
-    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date, "00-00-00");
+    SetPascal(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time, "00:00");
+    SetPascal(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date, "00-00-00");
     const std::string blank = "* Blank *";
-    SetPascal(Header.ToLength, Header.To, HudsonNameChars, blank);
-    SetPascal(Header.FromLength, Header.From, HudsonNameChars, blank);
-    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, blank);
+    SetPascal(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars, blank);
+    SetPascal(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars, blank);
+    SetPascal(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars, blank);
     OrigPoint = DestPoint = 0;
     NewText.clear();
     NewTextTooLong = false;
     LastWasCarriageReturn = true;
     ExportMark = false;
+    ApplyHeader(header);
 }
 
-void HudsonMsgBase::SetDestAddr(const FidoAddress& address)
-{
-    Header.DestZone = static_cast<uint8_t>(address.Zone & 0xFF);
-    Header.DestNet = address.Net;
-    Header.DestNode = address.Node;
-    DestPoint = address.Point;
-    if (address.Point != 0 && MailType == MailNet)
-        WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(address.Point));
-}
+namespace {
 
-void HudsonMsgBase::SetOrigAddr(const FidoAddress& address)
-{
-    Header.OrigZone = static_cast<uint8_t>(address.Zone & 0xFF);
-    Header.OrigNet = address.Net;
-    Header.OrigNode = address.Node;
-    OrigPoint = address.Point;
-    if (address.Point != 0 && MailType == MailNet)
-        WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(address.Point));
-}
+const FlagBit HudsonMsgFlagBits[] = {
+    {LetterFlag::Local, HudsonMsgLocal},
+    {LetterFlag::Received, HudsonMsgReceived},
+    {LetterFlag::Private, HudsonMsgPrivate},
+    {LetterFlag::Read, HudsonMsgRead},
+};
+const FlagBit HudsonNetFlagBits[] = {
+    {LetterFlag::Crash, HudsonNetCrash},
+    {LetterFlag::KillSent, HudsonNetKillSent},
+    {LetterFlag::Sent, HudsonNetSent},
+    {LetterFlag::FileAttach, HudsonNetFileAttach},
+    {LetterFlag::ReceiptRequest, HudsonNetReceiptRequest},
+    {LetterFlag::AuditRequest, HudsonNetAuditRequest},
+    {LetterFlag::ReturnReceipt, HudsonNetReturnReceipt},
+    {LetterFlag::FileRequest, HudsonNetFileRequest},
+};
 
-void HudsonMsgBase::SetFrom(const std::string& name)
-{
-    SetPascal(Header.FromLength, Header.From, HudsonNameChars, EncodeField(name, HudsonNameChars));
-}
+}  // namespace
 
-void HudsonMsgBase::SetTo(const std::string& name)
+// The fields that differ from the header as it stands, into the record.
+// Points live beside the record; for netmail a new letter's text carries
+// them (TOPT, FMPT).
+void HudsonMsgBase::ApplyHeader(const LetterHeader& wanted)
 {
-    SetPascal(Header.ToLength, Header.To, HudsonNameChars, EncodeField(name, HudsonNameChars));
-}
-
-void HudsonMsgBase::SetSubject(const std::string& text)
-{
-    SetPascal(Header.SubjectLength, Header.Subject, HudsonSubjectChars, EncodeField(text, HudsonSubjectChars));
-}
-
-void HudsonMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
-void HudsonMsgBase::SetReplyTo(Num number) { Header.ReplyTo = static_cast<uint16_t>(number); }
-void HudsonMsgBase::SetFirstReply(Num number) { Header.SeeAlsoNum = static_cast<uint16_t>(number); }
-
-void HudsonMsgBase::SetDateTime(DateTime when)
-{
-    int year, month, day, hour, minute, second, msec;
-    DecodeDate(when, year, month, day);
-    DecodeTime(when, hour, minute, second, msec);
-    SetPascal(Header.DateLength, Header.Date, sizeof Header.Date,
-              Format("%02d-%02d-%02d", month, day, ((year % 100) + 100) % 100));
-    SetPascal(Header.TimeLength, Header.Time, sizeof Header.Time, Format("%02d:%02d", hour, minute));
+    const LetterHeader was = Header();
+    if (wanted.From != was.From)
+        SetPascal(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars, EncodeField(wanted.From, HudsonNameChars));
+    if (wanted.To != was.To)
+        SetPascal(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars, EncodeField(wanted.To, HudsonNameChars));
+    if (wanted.Subject != was.Subject)
+        SetPascal(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars,
+                  EncodeField(wanted.Subject, HudsonSubjectChars));
+    if (wanted.Cost != was.Cost)
+        HdrRecord.Cost = wanted.Cost;
+    if (wanted.ReplyTo != was.ReplyTo)
+        HdrRecord.ReplyTo = static_cast<uint16_t>(wanted.ReplyTo);
+    if (wanted.FirstReply != was.FirstReply)
+        HdrRecord.SeeAlsoNum = static_cast<uint16_t>(wanted.FirstReply);
+    if (wanted.Written != was.Written)
+        WriteDate(wanted.Written);
+    HdrRecord.MsgAttr =
+        static_cast<uint8_t>(WordWithChangedFlags(HdrRecord.MsgAttr, was.Flags, wanted.Flags, HudsonMsgFlagBits));
+    HdrRecord.NetAttr =
+        static_cast<uint8_t>(WordWithChangedFlags(HdrRecord.NetAttr, was.Flags, wanted.Flags, HudsonNetFlagBits));
+    if (wanted.Flags.Has(LetterFlag::Echo))
+        ExportMark = true;  // the tosser clears it, never a header
+    if (wanted.Dest != was.Dest) {
+        HdrRecord.DestZone = static_cast<uint8_t>(wanted.Dest.Zone & 0xFF);
+        HdrRecord.DestNet = wanted.Dest.Net;
+        HdrRecord.DestNode = wanted.Dest.Node;
+        DestPoint = wanted.Dest.Point;
+        if (DestPoint != 0 && MailType == MailNet)
+            WriteLine(std::string(1, KludgeMark) + "TOPT " + std::to_string(DestPoint));
+    }
+    if (wanted.Orig != was.Orig) {
+        HdrRecord.OrigZone = static_cast<uint8_t>(wanted.Orig.Zone & 0xFF);
+        HdrRecord.OrigNet = wanted.Orig.Net;
+        HdrRecord.OrigNode = wanted.Orig.Node;
+        OrigPoint = wanted.Orig.Point;
+        if (OrigPoint != 0 && MailType == MailNet)
+            WriteLine(std::string(1, KludgeMark) + "FMPT " + std::to_string(OrigPoint));
+    }
 }
 
 void HudsonMsgBase::SetMsgFlag(uint8_t bit, bool on)
 {
-    Header.MsgAttr = static_cast<uint8_t>(on ? (Header.MsgAttr | bit) : (Header.MsgAttr & ~bit));
+    HdrRecord.MsgAttr = static_cast<uint8_t>(on ? (HdrRecord.MsgAttr | bit) : (HdrRecord.MsgAttr & ~bit));
 }
 
-void HudsonMsgBase::SetNetFlag(uint8_t bit, bool on)
+void HudsonMsgBase::WriteDate(DateTime when)
 {
-    Header.NetAttr = static_cast<uint8_t>(on ? (Header.NetAttr | bit) : (Header.NetAttr & ~bit));
+    int year, month, day, hour, minute, second, msec;
+    DecodeDate(when, year, month, day);
+    DecodeTime(when, hour, minute, second, msec);
+    SetPascal(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date,
+              Format("%02d-%02d-%02d", month, day, ((year % 100) + 100) % 100));
+    SetPascal(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time, Format("%02d:%02d", hour, minute));
 }
 
-void HudsonMsgBase::SetLocal(bool on) { SetMsgFlag(HudsonMsgLocal, on); }
-void HudsonMsgBase::SetReceived(bool on) { SetMsgFlag(HudsonMsgReceived, on); }
-void HudsonMsgBase::SetPrivate(bool on) { SetMsgFlag(HudsonMsgPrivate, on); }
-void HudsonMsgBase::SetRead(bool on) { SetMsgFlag(HudsonMsgRead, on); }
-void HudsonMsgBase::SetCrash(bool on) { SetNetFlag(HudsonNetCrash, on); }
-void HudsonMsgBase::SetKillSent(bool on) { SetNetFlag(HudsonNetKillSent, on); }
-void HudsonMsgBase::SetSent(bool on) { SetNetFlag(HudsonNetSent, on); }
-void HudsonMsgBase::SetFileAttach(bool on) { SetNetFlag(HudsonNetFileAttach, on); }
-void HudsonMsgBase::SetReceiptRequest(bool on) { SetNetFlag(HudsonNetReceiptRequest, on); }
-void HudsonMsgBase::SetAuditRequest(bool on) { SetNetFlag(HudsonNetAuditRequest, on); }
-void HudsonMsgBase::SetReturnReceipt(bool on) { SetNetFlag(HudsonNetReturnReceipt, on); }
-void HudsonMsgBase::SetFileRequest(bool on) { SetNetFlag(HudsonNetFileRequest, on); }
-void HudsonMsgBase::SetEcho(bool on) { ExportMark = on; }
 void HudsonMsgBase::SetMailType(uint8_t type) { MailType = type; }
 
 // --- walking the index -----------------------------------------------------------
@@ -251,13 +301,22 @@ const HudsonIdxRecord* HudsonMsgBase::IndexEntry(int64_t position)
     return record && got == 1 ? reinterpret_cast<const HudsonIdxRecord*>(record) : nullptr;
 }
 
-// The next few entries are looked at one by one (boards whose letters lie
+// Through a shared block, the board's positions sorted out of it tell. Else
+// the next few entries are looked at one by one (boards whose letters lie
 // close together); past them memchr looks for this board's number at memory
 // speed (most entries of a base of many boards belong to others), and a hit
 // inside a letter number is passed over.
-const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const
+const HudsonIdxRecord* HudsonMsgBase::NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end,
+                                                  int64_t position) const
 {
     static_assert(sizeof(HudsonIdxRecord) == 3 && offsetof(HudsonIdxRecord, Board) == 2);
+    if (const SharedBlock* block = IndexBlocks.SharedServed()) {
+        const BoardPositions& sorted = PositionsIn(*block);
+        const auto first = sorted.Positions.begin() + sorted.First[Board];
+        const auto last = sorted.Positions.begin() + sorted.First[Board + 1];
+        const auto at = std::lower_bound(first, last, position);
+        return at == last || *at >= position + (end - from) ? end : from + (*at - position);
+    }
     for (const HudsonIdxRecord* near = std::min(end, from + 8); from != near; ++from)
         if (from->Board == Board)
             return from;
@@ -313,7 +372,7 @@ void HudsonMsgBase::ScanForward(uint32_t lowest)
         // other boards' entries.
         const HudsonIdxRecord* const end = entry + count;
         for (const HudsonIdxRecord* e = entry; e != end; ++e) {
-            if (e->Board != Board && (e = NextOfBoard(e, end)) == end)
+            if (e->Board != Board && (e = NextOfBoard(e, end, position + (e - entry))) == end)
                 break;
             if (Accepts(*e) && e->MsgNum >= lowest) {
                 int64_t at = position + (e - entry);
@@ -435,72 +494,43 @@ void HudsonMsgBase::LoadHeader()
 
 void HudsonMsgBase::TakeAsLoaded(const HudsonHdrRecord& header, int64_t position)
 {
-    Header = header;
+    HdrRecord = header;
     LoadedHeader = header;
     HeaderLoaded = true;
     HeaderPosition = position;
 }
 
-std::string HudsonMsgBase::GetFrom()
+// Echo is this object's own export mark, never stored in the record.
+LetterHeader HudsonMsgBase::Header()
 {
-    return DecodeHeader(PascalText(Header.FromLength, Header.From, HudsonNameChars));
+    LetterHeader header;
+    header.Number = GetNumber();
+    header.From = DecodeHeader(PascalText(HdrRecord.FromLength, HdrRecord.From, HudsonNameChars));
+    header.To = DecodeHeader(PascalText(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars));
+    header.Subject =
+        StripRePrefixes(DecodeHeader(PascalText(HdrRecord.SubjectLength, HdrRecord.Subject, HudsonSubjectChars)));
+    header.Orig = FidoAddress{HdrRecord.OrigZone, HdrRecord.OrigNet, HdrRecord.OrigNode, OrigPoint};
+    header.Dest = FidoAddress{HdrRecord.DestZone, HdrRecord.DestNet, HdrRecord.DestNode, DestPoint};
+    header.ReplyTo = HdrRecord.ReplyTo;
+    header.FirstReply = HdrRecord.SeeAlsoNum;
+    const std::string when = PascalText(HdrRecord.DateLength, HdrRecord.Date, sizeof HdrRecord.Date) + " " +
+        PascalText(HdrRecord.TimeLength, HdrRecord.Time, sizeof HdrRecord.Time);
+    header.Written = ParseMdyDateTime(when, NowDateTime());
+    header.Cost = HdrRecord.Cost;
+    header.Flags = FlagsOfWord(HdrRecord.MsgAttr, HudsonMsgFlagBits);
+    for (const FlagBit& net : HudsonNetFlagBits)
+        header.Flags.Set(net.Flag, (HdrRecord.NetAttr & net.Bit) != 0);
+    header.Flags.Set(LetterFlag::Deleted, (HdrRecord.MsgAttr & HudsonMsgDeleted) != 0);
+    header.Flags.Set(LetterFlag::Echo, ExportMark);
+    header.Set = HeaderDecodingSet();
+    return header;
 }
 
-std::string HudsonMsgBase::GetTo()
+uint16_t HudsonMsgBase::GetBoard()
 {
-    return DecodeHeader(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    return HdrRecord.Board;
 }
 
-std::string HudsonMsgBase::GetSubject()
-{
-    return StripRePrefixes(DecodeHeader(PascalText(Header.SubjectLength, Header.Subject, HudsonSubjectChars)));
-}
-
-DateTime HudsonMsgBase::GetDateTime()
-{
-    std::string text = PascalText(Header.DateLength, Header.Date, sizeof Header.Date) + " " +
-                       PascalText(Header.TimeLength, Header.Time, sizeof Header.Time);
-    return ParseMdyDateTime(text, NowDateTime());
-}
-
-uint16_t HudsonMsgBase::GetCost() { return Header.Cost; }
-Num HudsonMsgBase::GetReplyTo() { return Header.ReplyTo; }
-Num HudsonMsgBase::GetFirstReply() { return Header.SeeAlsoNum; }
-uint16_t HudsonMsgBase::GetBoard() { return Header.Board; }
-
-void HudsonMsgBase::GetOrigAddr(FidoAddress& address)
-{
-    address.Zone = Header.OrigZone;
-    address.Net = Header.OrigNet;
-    address.Node = Header.OrigNode;
-    address.Point = OrigPoint;
-}
-
-void HudsonMsgBase::GetDestAddr(FidoAddress& address)
-{
-    address.Zone = Header.DestZone;
-    address.Net = Header.DestNet;
-    address.Node = Header.DestNode;
-    address.Point = DestPoint;
-}
-
-bool HudsonMsgBase::IsLocal() { return Header.MsgAttr & HudsonMsgLocal; }
-bool HudsonMsgBase::IsReceived() { return Header.MsgAttr & HudsonMsgReceived; }
-bool HudsonMsgBase::IsPrivate() { return Header.MsgAttr & HudsonMsgPrivate; }
-bool HudsonMsgBase::IsDeleted() { return Header.MsgAttr & HudsonMsgDeleted; }
-bool HudsonMsgBase::IsRead() { return Header.MsgAttr & HudsonMsgRead; }
-bool HudsonMsgBase::IsCrash() { return Header.NetAttr & HudsonNetCrash; }
-bool HudsonMsgBase::IsKillSent() { return Header.NetAttr & HudsonNetKillSent; }
-bool HudsonMsgBase::IsSent() { return Header.NetAttr & HudsonNetSent; }
-bool HudsonMsgBase::IsFileAttach() { return Header.NetAttr & HudsonNetFileAttach; }
-bool HudsonMsgBase::IsReceiptRequest() { return Header.NetAttr & HudsonNetReceiptRequest; }
-bool HudsonMsgBase::IsAuditRequest() { return Header.NetAttr & HudsonNetAuditRequest; }
-bool HudsonMsgBase::IsReturnReceipt() { return Header.NetAttr & HudsonNetReturnReceipt; }
-bool HudsonMsgBase::IsFileRequest() { return Header.NetAttr & HudsonNetFileRequest; }
-bool HudsonMsgBase::IsEcho() { return ExportMark; }
-
-// The whole text the header announces, as far as MSGTXT really holds it: a
-// header may claim blocks past the end of a damaged file.
 void HudsonMsgBase::StartText()
 {
     LastLineWrapped = false;
@@ -509,10 +539,10 @@ void HudsonMsgBase::StartText()
     if (!Opened || !HeaderLoaded)
         return;
     int64_t fileBlocks = FileSizeRecords(TxtFile);
-    int64_t start = Header.StartBlock;
+    int64_t start = HdrRecord.StartBlock;
     if (fileBlocks <= start)
         return;
-    int64_t remaining = std::min<int64_t>(Header.NumBlocks, fileBlocks - start);
+    int64_t remaining = std::min<int64_t>(HdrRecord.NumBlocks, fileBlocks - start);
     Text.reserve(static_cast<std::size_t>(remaining) * HudsonBlockChars);
     std::vector<HudsonTxtRecord> blocks(TextChunkBlocks);
     if (!SeekRecord(TxtFile, start))
@@ -581,7 +611,7 @@ void HudsonMsgBase::FindMailNext()
             if (!Found)
                 continue;  // deleted: the name stays behind in MSGTOIDX with some writers
             LoadHeader();
-            if (HeaderLoaded && !(Header.MsgAttr & (HudsonMsgReceived | HudsonMsgDeleted))) {
+            if (HeaderLoaded && !(HdrRecord.MsgAttr & (HudsonMsgReceived | HudsonMsgDeleted))) {
                 MailWasFound = true;
                 return;
             }

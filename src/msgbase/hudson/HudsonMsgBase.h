@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,27 +46,8 @@ public:
     bool LockBase() override;
     bool UnlockBase() override;
 
-    void SetDestAddr(const FidoAddress& address) override;
-    void SetOrigAddr(const FidoAddress& address) override;
-    void SetFrom(const std::string& name) override;
-    void SetTo(const std::string& name) override;
-    void SetSubject(const std::string& text) override;
-    void SetCost(uint16_t cost) override;
-    void SetReplyTo(Num number) override;
-    void SetFirstReply(Num number) override;
-    void SetDateTime(DateTime when) override;
-    void SetLocal(bool on) override;
-    void SetReceived(bool on) override;
-    void SetPrivate(bool on) override;
-    void SetCrash(bool on) override;
-    void SetKillSent(bool on) override;
-    void SetSent(bool on) override;
-    void SetFileAttach(bool on) override;
-    void SetReceiptRequest(bool on) override;
-    void SetAuditRequest(bool on) override;
-    void SetReturnReceipt(bool on) override;
-    void SetFileRequest(bool on) override;
-    void SetRead(bool on) override;
+    LetterHeader Header() override;
+    Status RewriteHeader(const LetterHeader& header) override;
 
     void WriteChar(char ch) override;
     Status WriteLetter() override;
@@ -73,37 +55,12 @@ public:
     char ReadChar() override;
     bool TextEnded() override;
 
-    std::string GetFrom() override;
-    std::string GetTo() override;
-    std::string GetSubject() override;
-    uint16_t GetCost() override;
-    DateTime GetDateTime() override;
-    Num GetReplyTo() override;
-    Num GetFirstReply() override;
     Num GetNumber() override;
-    void GetOrigAddr(FidoAddress& address) override;
-    void GetDestAddr(FidoAddress& address) override;
-
-    bool IsLocal() override;
-    bool IsCrash() override;
-    bool IsKillSent() override;
-    bool IsSent() override;
-    bool IsFileAttach() override;
-    bool IsReceiptRequest() override;
-    bool IsAuditRequest() override;
-    bool IsReturnReceipt() override;
-    bool IsFileRequest() override;
-    bool IsReceived() override;
-    bool IsPrivate() override;
-    bool IsDeleted() override;
-    bool IsEcho() override;
-    bool IsRead() override;
-
     uint32_t GetPosition() override;
     void SetPosition(uint32_t position) override;
     void LoadHeader() override;
     void StartText() override;
-    void StartNewLetter() override;
+    void StartNewLetter(const LetterHeader& header) override;
 
     void SeekFirst(Num number) override;
     void SeekNext() override;
@@ -116,9 +73,7 @@ public:
     Num GetHighNumber() override;
     void SetMailType(uint8_t type) override;
     uint16_t GetBoard() override;
-    Status RewriteHeader() override;
     Status DeleteLetter() override;
-    void SetEcho(bool on) override;
     uint32_t CountLetters() override;
     Num GetLastRead(uint32_t user) override;
     void SetLastRead(uint32_t user, Num number) override;
@@ -159,6 +114,9 @@ private:
     std::string NameToCreate(const char* programName) const;
     BaseNames ResolveNames() const;
     BaseState CheckFiles(const BaseNames& names) const;
+    // Judges the sizes, taken again while they look damaged and keep changing.
+    BaseState CheckSizes(const BaseNames& names, const std::function<std::array<int64_t, 5>()>& sizes) const;
+    Status OpenFiles(const BaseNames& names);
     // Sizes in the order MSGIDX, MSGTOIDX, MSGHDR, MSGTXT, MSGINFO (-1: missing).
     BaseState JudgeSizes(const BaseNames& names, const std::array<int64_t, 5>& sizes) const;
     bool LastIndexMatchesItsHeader(const BaseNames& names, int64_t letters) const;
@@ -185,16 +143,18 @@ private:
     // the end of the index or when it cannot be read.
     const HudsonIdxRecord* IndexEntries(int64_t position, uint32_t& count);
     const HudsonIdxRecord* IndexEntry(int64_t position);
-    // The first entry of this board from `from` on; end when there is none.
-    const HudsonIdxRecord* NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end) const;
+    // The first entry of this board from `from` (at `position`) on; end when there is none.
+    const HudsonIdxRecord* NextOfBoard(const HudsonIdxRecord* from, const HudsonIdxRecord* end,
+                                       int64_t position) const;
     bool Accepts(const HudsonIdxRecord& entry) const;
     bool MarkedDeletedAt(int64_t position);
     void ScanForward(uint32_t lowest);
     void ScanBackward(uint32_t below);
 
     void ClearHeader();
+    void ApplyHeader(const LetterHeader& wanted);
     void SetMsgFlag(uint8_t bit, bool on);
-    void SetNetFlag(uint8_t bit, bool on);
+    void WriteDate(DateTime when);
     Status ReadCurrentOnDisk(const FileCounts& counts, LetterRecords& onDisk);
     void TakeAsLoaded(const HudsonHdrRecord& header, int64_t position);
     bool WriteLetterRecords(FileUndo& undo, int64_t position, const LetterRecords& after,
@@ -211,8 +171,8 @@ private:
     HudsonInfoRecord Info{};
 
     // The current letter.
-    HudsonHdrRecord Header{};
-    bool HeaderLoaded = false;   // Header holds the record at HeaderPosition
+    HudsonHdrRecord HdrRecord{};
+    bool HeaderLoaded = false;  // HdrRecord holds the record at HeaderPosition
     int64_t HeaderPosition = -1;
     HudsonHdrRecord LoadedHeader{};  // the record as loaded: RewriteHeader writes back only what changed
     Status LoadStatus = HudsonNoLetter;

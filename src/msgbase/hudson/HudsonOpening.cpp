@@ -3,10 +3,12 @@
 // and closed.
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "core/OsFiles.h"
 #include "core/StringHelpers.h"
 #include "msgbase/hudson/HudsonMsgBase.h"
+#include "msgbase/SharedBlocks.h"
 #include "msgbase/hudson/HudsonShared.h"
 
 using namespace hudson_files;
@@ -48,11 +50,38 @@ std::string HudsonMsgBase::NameToCreate(const char* programName) const
     return Dir + ApplyNameCase(programName, style);
 }
 
+namespace {
+
+// The directory listed last, kept while the directory keeps the stamp it had
+// settled with: a scan looks for the files twice for every board of a base.
+struct Listing {
+    std::string Dir;
+    FileChangeStamp Stamp;
+    std::vector<std::string> Names;
+};
+Listing LastListing;
+
+std::vector<std::string> ListingOf(const std::string& dir)
+{
+    const int64_t before = shared_blocks::RealNowNs();
+    const FileChangeStamp stamp = ChangeStampByName(dir);
+    if (stamp.Size >= 0 && LastListing.Dir == dir && LastListing.Stamp == stamp)
+        return LastListing.Names;
+    std::vector<std::string> names = ListDirectory(dir);
+    if (stamp.Size >= 0 && shared_blocks::Settled(stamp, before))
+        LastListing = {dir, stamp, names};
+    else
+        LastListing = {};
+    return names;
+}
+
+}  // namespace
+
 // One look at the directory finds all five names, whatever their case: a
 // scan opens the base once for every board.
 HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
 {
-    std::vector<std::string> listing = ListDirectory(Dir);
+    std::vector<std::string> listing = ListingOf(Dir);
     auto resolve = [&](const char* programName) {
         std::string wanted = LowerAscii(programName);
         const std::string* match = nullptr;
@@ -83,11 +112,16 @@ HudsonMsgBase::BaseNames HudsonMsgBase::ResolveNames() const
 // files keep changing.
 HudsonMsgBase::BaseState HudsonMsgBase::CheckFiles(const BaseNames& names) const
 {
-    auto sizes = [&names] {
+    return CheckSizes(names, [&names] {
         return std::array<int64_t, 5>{FileSizeByName(names.Idx), FileSizeByName(names.ToIdx),
                                       FileSizeByName(names.Hdr), FileSizeByName(names.Txt),
                                       FileSizeByName(names.Info)};
-    };
+    });
+}
+
+HudsonMsgBase::BaseState HudsonMsgBase::CheckSizes(const BaseNames& names,
+                                                   const std::function<std::array<int64_t, 5>()>& sizes) const
+{
     std::array<int64_t, 5> seen = sizes();
     BaseState state = JudgeSizes(names, seen);
     for (int look = 1; look < RetryCount && state == BaseState::Damaged; ++look) {
@@ -133,9 +167,12 @@ bool HudsonMsgBase::LastIndexMatchesItsHeader(const BaseNames& names, int64_t le
     return idx.MsgNum == HudsonDeletedNumber || idx.MsgNum == number;
 }
 
+// Only a base without MSGINFO may be missing: a scan asks for every board,
+// and MSGINFO is there in nearly every base.
 bool HudsonMsgBase::BaseExists()
 {
-    return CheckFiles(ResolveNames()) != BaseState::Missing;
+    const BaseNames names = ResolveNames();
+    return FileSizeByName(names.Info) >= 0 || CheckFiles(names) != BaseState::Missing;
 }
 
 Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
@@ -163,40 +200,39 @@ Status HudsonMsgBase::CreateBase(uint16_t, uint16_t)
     return status != 0 ? status : s;
 }
 
+// The five files are opened first and judged by the sizes the opens found
+// (and by their sizes now while they look damaged); only a base with a file
+// missing is judged by its names, to be created or refused.
 Status HudsonMsgBase::OpenBase()
 {
     if (!BoardValid())
         return HudsonBadBoard;
     if (!Opened) {
         BaseNames names = ResolveNames();
-        switch (CheckFiles(names)) {
-        case BaseState::Missing:
-            if (Status status = CreateBase(100, 100); status != 0)
-                return status;
-            names = ResolveNames();  // the files just made
-            break;
-        case BaseState::Damaged: return HudsonDamaged;
-        case BaseState::Complete: break;
-        }
-        const BaseNames& opened = names;
-        struct {
-            FileRecord& File;
-            const std::string& Name;
-            uint32_t Size;
-        } files[] = {{IdxFile, opened.Idx, sizeof(HudsonIdxRecord)},
-                     {ToIdxFile, opened.ToIdx, sizeof(HudsonToIdxRecord)},
-                     {TxtFile, opened.Txt, sizeof(HudsonTxtRecord)},
-                     {HdrFile, opened.Hdr, sizeof(HudsonHdrRecord)},
-                     {InfoFile, opened.Info, sizeof(HudsonInfoRecord)}};
-        Status status = 0;
-        for (auto& f : files) {
-            BindFile(f.File, f.Name);
-            if (!OpenExisting(f.File, f.Size))
-                status = LastIoError;
-        }
+        Status status = OpenFiles(names);
         if (status != 0) {
+            switch (CheckFiles(names)) {
+            case BaseState::Missing:
+                if (status = CreateBase(100, 100); status != 0)
+                    return status;
+                names = ResolveNames();  // the files just made
+                if (status = OpenFiles(names); status != 0)
+                    return status;
+                break;
+            case BaseState::Damaged: return HudsonDamaged;
+            case BaseState::Complete: return status;
+            }
+        }
+        bool first = true;
+        const BaseState state = CheckSizes(names, [&] {
+            auto size = [&](FileRecord& file) { return first ? FileSizeAtOpen(file) : FileSizeBytes(file); };
+            std::array<int64_t, 5> sizes{size(IdxFile), size(ToIdxFile), size(HdrFile), size(TxtFile), size(InfoFile)};
+            first = false;
+            return sizes;
+        });
+        if (state != BaseState::Complete) {
             CloseFiles();
-            return status;
+            return HudsonDamaged;
         }
     }
     HudsonInfoRecord info{};
@@ -209,6 +245,31 @@ Status HudsonMsgBase::OpenBase()
     Opened = true;
     ForgetBlocks();
     return 0;
+}
+
+// Opens the five files in the order a reader takes their sizes, against
+// the order of appending (the index first); 0, or the code of the last
+// failed open with every file closed again.
+Status HudsonMsgBase::OpenFiles(const BaseNames& names)
+{
+    struct {
+        FileRecord& File;
+        const std::string& Name;
+        uint32_t Size;
+    } files[] = {{IdxFile, names.Idx, sizeof(HudsonIdxRecord)},
+                 {ToIdxFile, names.ToIdx, sizeof(HudsonToIdxRecord)},
+                 {HdrFile, names.Hdr, sizeof(HudsonHdrRecord)},
+                 {TxtFile, names.Txt, sizeof(HudsonTxtRecord)},
+                 {InfoFile, names.Info, sizeof(HudsonInfoRecord)}};
+    Status status = 0;
+    for (auto& f : files) {
+        BindFile(f.File, f.Name);
+        if (!OpenExisting(f.File, f.Size))
+            status = LastIoError;
+    }
+    if (status != 0)
+        CloseFiles();
+    return status;
 }
 
 void HudsonMsgBase::CloseFiles()

@@ -83,7 +83,7 @@ Status HudsonMsgBase::WriteLetter()
     default:
         break;
     }
-    Header.Board = static_cast<uint8_t>(Board);
+    HdrRecord.Board = static_cast<uint8_t>(Board);
 
     bool tookLock = !Locked;
     if (Status status = TakeLock(); status != 0)
@@ -123,9 +123,9 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
 
     const auto position = static_cast<uint16_t>(counts.Hdr);
     const auto number = static_cast<uint16_t>(Info.HighMsg + 1);
-    Header.MsgNum = number;
-    Header.StartBlock = static_cast<uint16_t>(counts.Txt);
-    Header.NumBlocks = blocks;
+    HdrRecord.MsgNum = number;
+    HdrRecord.StartBlock = static_cast<uint16_t>(counts.Txt);
+    HdrRecord.NumBlocks = blocks;
 
     std::vector<HudsonTxtRecord> text(blocks);
     std::memset(text.data(), 0, text.size() * sizeof(HudsonTxtRecord));
@@ -135,7 +135,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
         text[b].Length = static_cast<uint8_t>(n);
         std::memcpy(text[b].Text, NewText.data() + from, n);
     }
-    HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(Header.ToLength, Header.To, HudsonNameChars));
+    HudsonToIdxRecord toIdx = ToIdxEntry(PascalText(HdrRecord.ToLength, HdrRecord.To, HudsonNameChars));
     HudsonIdxRecord idx{number, static_cast<uint8_t>(Board)};
 
     // Reconcile left the three parallel files the same length: the letter's
@@ -144,7 +144,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     FileUndo undo;
     undo.Appended(TxtFile, counts.Txt);
     bool ok = WriteAt(TxtFile, counts.Txt, text.data(), blocks) &&
-              WriteLetterRecords(undo, position, {Header, toIdx, idx}, nullptr);
+        WriteLetterRecords(undo, position, {HdrRecord, toIdx, idx}, nullptr);
     if (ok && exportIt) {
         int64_t listedAt = -1;
         ok = ListForExport(position, MailType == MailNet, exportFile, listedAt) == 0;
@@ -168,7 +168,7 @@ Status HudsonMsgBase::WriteLetterLocked(uint16_t blocks, bool exportIt)
     Found = true;
     CurrentPosition = position;
     CurrentNumber = number;
-    TakeAsLoaded(Header, position);
+    TakeAsLoaded(HdrRecord, position);
     LoadStatus = 0;
     return 0;
 }
@@ -340,14 +340,15 @@ Status HudsonMsgBase::ReadCurrentOnDisk(const FileCounts& counts, LetterRecords&
 
 // --- rewriting and deleting ----------------------------------------------------
 
-// Only what the setters changed since the header was loaded is written, onto
+// Only what differs from the header as loaded is written, onto
 // the header as it is on disk now: what a tosser changed meanwhile (a Sent
 // bit) stays. The index record is never touched: marking a letter read never
 // deletes it, and a letter deleted meanwhile is not brought back.
-Status HudsonMsgBase::RewriteHeader()
+Status HudsonMsgBase::RewriteHeader(const LetterHeader& header)
 {
     if (!Opened || !HeaderLoaded || HeaderPosition != CurrentPosition)
         return HudsonNoLetter;
+    ApplyHeader(header);
     bool tookLock = !Locked;
     if (Status status = TakeLock(); status != 0)
         return status;
@@ -359,7 +360,7 @@ Status HudsonMsgBase::RewriteHeader()
         status = HudsonNoLetter;
     if (status == 0) {
         LetterRecords after = before;
-        ApplyChangedBits(&after.Hdr, &LoadedHeader, &Header, sizeof after.Hdr);
+        ApplyChangedBits(&after.Hdr, &LoadedHeader, &HdrRecord, sizeof after.Hdr);
         after.Hdr.MsgAttr &= static_cast<uint8_t>(~HudsonMsgDeleted);
         std::string name = (after.Hdr.MsgAttr & HudsonMsgReceived)
                                ? "* Received *"
@@ -414,7 +415,7 @@ Status HudsonMsgBase::DeleteLetter()
             undo.Restore();
             Info = before;
         } else if (HeaderLoaded && HeaderPosition == CurrentPosition) {
-            Header.MsgAttr |= HudsonMsgDeleted;
+            HdrRecord.MsgAttr |= HudsonMsgDeleted;
             LoadedHeader.MsgAttr |= HudsonMsgDeleted;
         }
     }

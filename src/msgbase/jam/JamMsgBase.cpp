@@ -435,17 +435,17 @@ void JamMsgBase::LoadHeader()
     LoadStatus = status;
     if (status != 0) {
         // Nothing of another letter may show through a header that cannot be read.
-        Header = JamMsgHeader{};
+        Fixed = JamMsgHeader{};
         Subfields.clear();
         When = 0;
         LastIoError = status;
         return;
     }
-    Header = header;
+    Fixed = header;
     LoadedHeader = header;
     LoadedNumber = CurrentNumber;
     LoadedOffset = record.HdrOffset;
-    When = UnixToDateTime(Header.DateWritten);
+    When = UnixToDateTime(Fixed.DateWritten);
 
     std::string_view area(reinterpret_cast<const char*>(Subfields.data()), Subfields.size());
     ForEachJamSubfield(area, [this](uint16_t code, std::string_view data) { TakeSubfield(code, data); });
@@ -453,73 +453,87 @@ void JamMsgBase::LoadHeader()
 
 // ---------------------------------------------------------------- getters and setters
 
-void JamMsgBase::SetDestAddr(const FidoAddress& address) { Dest = address; }
-void JamMsgBase::SetOrigAddr(const FidoAddress& address) { Orig = address; }
-void JamMsgBase::GetOrigAddr(FidoAddress& address) { address = Orig; }
-void JamMsgBase::GetDestAddr(FidoAddress& address) { address = Dest; }
-void JamMsgBase::SetFrom(const std::string& name) { From = EncodeField(name, SIZE_MAX); }
-void JamMsgBase::SetTo(const std::string& name) { To = EncodeField(name, SIZE_MAX); }
-void JamMsgBase::SetSubject(const std::string& text) { Subject = EncodeField(text, SIZE_MAX); }
-std::string JamMsgBase::GetFrom() { return DecodeHeader(From); }
-std::string JamMsgBase::GetTo() { return DecodeHeader(To); }
-std::string JamMsgBase::GetSubject() { return StripRePrefixes(DecodeHeader(Subject)); }
-void JamMsgBase::SetCost(uint16_t cost) { Header.Cost = cost; }
-uint16_t JamMsgBase::GetCost() { return static_cast<uint16_t>(Header.Cost & 0xFFFF); }
-void JamMsgBase::SetReplyTo(Num number) { Header.ReplyTo = number; }
-void JamMsgBase::SetFirstReply(Num number) { Header.Reply1st = number; }
-void JamMsgBase::SetNextReply(Num number) { Header.ReplyNext = number; }
-Num JamMsgBase::GetReplyTo() { return Header.ReplyTo; }
-Num JamMsgBase::GetFirstReply() { return Header.Reply1st; }
-Num JamMsgBase::GetNextReply() { return Header.ReplyNext; }
-void JamMsgBase::SetDateTime(DateTime when) { When = when; }
-DateTime JamMsgBase::GetDateTime() { return When; }
-void JamMsgBase::SetMailType(uint8_t type) { MailType = type; }
+namespace {
 
-void JamMsgBase::SetFlag(uint32_t bit, bool on)
+// JAM keeps no ReturnReceipt bit.
+const FlagBit JamFlagBits[] = {
+    {LetterFlag::Local, JamLocal},
+    {LetterFlag::Received, JamReceived},
+    {LetterFlag::Private, JamPrivate},
+    {LetterFlag::Crash, JamCrash},
+    {LetterFlag::KillSent, JamKillSent},
+    {LetterFlag::Sent, JamSent},
+    {LetterFlag::FileAttach, JamFileAttach},
+    {LetterFlag::ReceiptRequest, JamReceiptRequest},
+    {LetterFlag::AuditRequest, JamAuditRequest},
+    {LetterFlag::FileRequest, JamFileRequest},
+    {LetterFlag::Read, JamRead},
+    {LetterFlag::Deleted, JamDeleted},
+};
+
+}  // namespace
+
+// Every letter of this format is exported by the tosser: Echo always.
+LetterHeader JamMsgBase::Header()
 {
-    if (on)
-        Header.Attribute |= bit;
-    else
-        Header.Attribute &= ~bit;
+    LetterHeader header;
+    header.Number = GetNumber();
+    header.From = DecodeHeader(From);
+    header.To = DecodeHeader(To);
+    header.Subject = StripRePrefixes(DecodeHeader(Subject));
+    header.Orig = Orig;
+    header.Dest = Dest;
+    header.ReplyTo = Fixed.ReplyTo;
+    header.FirstReply = Fixed.Reply1st;
+    header.NextReply = Fixed.ReplyNext;
+    header.Written = When;
+    header.Processed = Fixed.DateProcessed != 0 ? UnixToDateTime(Fixed.DateProcessed) : 0;
+    header.Cost = static_cast<uint16_t>(Fixed.Cost & 0xFFFF);
+    header.Flags = FlagsOfWord(Fixed.Attribute, JamFlagBits);
+    header.Flags.Set(LetterFlag::Echo);
+    header.Set = HeaderDecodingSet();
+    return header;
 }
 
-void JamMsgBase::SetLocal(bool on) { SetFlag(JamLocal, on); }
-void JamMsgBase::SetReceived(bool on) { SetFlag(JamReceived, on); }
-void JamMsgBase::SetPrivate(bool on) { SetFlag(JamPrivate, on); }
-void JamMsgBase::SetCrash(bool on) { SetFlag(JamCrash, on); }
-void JamMsgBase::SetKillSent(bool on) { SetFlag(JamKillSent, on); }
-void JamMsgBase::SetSent(bool on) { SetFlag(JamSent, on); }
-void JamMsgBase::SetFileAttach(bool on) { SetFlag(JamFileAttach, on); }
-void JamMsgBase::SetReceiptRequest(bool on) { SetFlag(JamReceiptRequest, on); }
-void JamMsgBase::SetAuditRequest(bool on) { SetFlag(JamAuditRequest, on); }
-void JamMsgBase::SetReturnReceipt(bool) {}
-void JamMsgBase::SetFileRequest(bool on) { SetFlag(JamFileRequest, on); }
-void JamMsgBase::SetRead(bool on) { SetFlag(JamRead, on); }
+// The fields that differ from the header as it stands. The names and the
+// subject are whole subfields: no width to cut them to.
+void JamMsgBase::ApplyHeader(const LetterHeader& wanted)
+{
+    const LetterHeader was = Header();
+    if (wanted.From != was.From)
+        From = EncodeField(wanted.From, SIZE_MAX);
+    if (wanted.To != was.To)
+        To = EncodeField(wanted.To, SIZE_MAX);
+    if (wanted.Subject != was.Subject)
+        Subject = EncodeField(wanted.Subject, SIZE_MAX);
+    Orig = wanted.Orig;
+    Dest = wanted.Dest;
+    if (wanted.Cost != was.Cost)
+        Fixed.Cost = wanted.Cost;
+    Fixed.ReplyTo = wanted.ReplyTo;
+    Fixed.Reply1st = wanted.FirstReply;
+    Fixed.ReplyNext = wanted.NextReply;
+    if (wanted.Written != 0)
+        When = wanted.Written;
+    LetterFlags settable = wanted.Flags;
+    settable.Set(LetterFlag::Deleted, was.Flags.Has(LetterFlag::Deleted));
+    Fixed.Attribute = WordWithChangedFlags(Fixed.Attribute, was.Flags, settable, JamFlagBits);
+}
 
-bool JamMsgBase::IsLocal() { return HasFlag(JamLocal); }
-bool JamMsgBase::IsCrash() { return HasFlag(JamCrash); }
-bool JamMsgBase::IsKillSent() { return HasFlag(JamKillSent); }
-bool JamMsgBase::IsSent() { return HasFlag(JamSent); }
-bool JamMsgBase::IsFileAttach() { return HasFlag(JamFileAttach); }
-bool JamMsgBase::IsReceiptRequest() { return HasFlag(JamReceiptRequest); }
-bool JamMsgBase::IsAuditRequest() { return HasFlag(JamAuditRequest); }
-bool JamMsgBase::IsReturnReceipt() { return false; }
-bool JamMsgBase::IsFileRequest() { return HasFlag(JamFileRequest); }
-bool JamMsgBase::IsReceived() { return HasFlag(JamReceived); }
-bool JamMsgBase::IsPrivate() { return HasFlag(JamPrivate); }
-bool JamMsgBase::IsDeleted() { return HasFlag(JamDeleted); }
-bool JamMsgBase::IsEcho() { return true; }
-bool JamMsgBase::IsRead() { return HasFlag(JamRead); }
+void JamMsgBase::SetMailType(uint8_t type)
+{
+    MailType = type;
+}
 
 // ---------------------------------------------------------------- reading text
 
 void JamMsgBase::StartText()
 {
     LastLineWrapped = false;
-    TextStart = Header.TxtOffset;
+    TextStart = Fixed.TxtOffset;
     // The text ends where its length says, but never past the end of .jdt.
     int64_t fileSize = FileSizeBytes(Jdt);
-    TextEnd = std::max(TextStart, std::min<int64_t>(TextStart + Header.TxtLen, fileSize));
+    TextEnd = std::max(TextStart, std::min<int64_t>(TextStart + Fixed.TxtLen, fileSize));
     TextPos = KludgeBuffer.empty() ? TextStart : -static_cast<int64_t>(KludgeBuffer.size());
     // A letter whose control lines name no set is read by the rule over its
     // whole text, read once for that.
@@ -608,7 +622,7 @@ void JamMsgBase::FindMailNext()
         LoadHeader();
         if (LoadStatus != 0 || HasFlag(JamReceived))
             continue;
-        const std::string to = Utf8Upper(GetTo());
+        const std::string to = Utf8Upper(DecodeHeader(To));
         if ((!FindName.empty() && to == FindName) || (!FindAlias.empty() && to == FindAlias))
             return;
     }

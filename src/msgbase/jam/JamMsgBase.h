@@ -44,27 +44,9 @@ public:
     bool LockBase() override;
     bool UnlockBase() override;
 
-    void SetDestAddr(const FidoAddress& address) override;
-    void SetOrigAddr(const FidoAddress& address) override;
-    void SetFrom(const std::string& name) override;
-    void SetTo(const std::string& name) override;
-    void SetSubject(const std::string& text) override;
-    void SetCost(uint16_t cost) override;
-    void SetReplyTo(Num number) override;
-    void SetFirstReply(Num number) override;
-    void SetDateTime(DateTime when) override;
-    void SetLocal(bool on) override;
-    void SetReceived(bool on) override;
-    void SetPrivate(bool on) override;
-    void SetCrash(bool on) override;
-    void SetKillSent(bool on) override;
-    void SetSent(bool on) override;
-    void SetFileAttach(bool on) override;
-    void SetReceiptRequest(bool on) override;
-    void SetAuditRequest(bool on) override;
-    void SetReturnReceipt(bool on) override;  // JAM has no such bit: does nothing
-    void SetFileRequest(bool on) override;
-    void SetRead(bool on) override;
+    LetterHeader Header() override;
+    // Writes back what differs from the header as loaded.
+    Status RewriteHeader(const LetterHeader& header) override;
 
     void WriteChar(char ch) override;
     // Control lines become header subfields, not text.
@@ -76,41 +58,14 @@ public:
     char ReadChar() override;
     bool TextEnded() override;
 
-    std::string GetFrom() override;
-    std::string GetTo() override;
-    std::string GetSubject() override;
-    uint16_t GetCost() override;
-    DateTime GetDateTime() override;
-    Num GetReplyTo() override;
-    Num GetFirstReply() override;
-    Num GetNextReply() override;
-    void SetNextReply(Num number) override;
     // The number of the current letter as the index places it; 0 when there
     // is no current letter.
     Num GetNumber() override;
-    void GetOrigAddr(FidoAddress& address) override;
-    void GetDestAddr(FidoAddress& address) override;
-
-    bool IsLocal() override;
-    bool IsCrash() override;
-    bool IsKillSent() override;
-    bool IsSent() override;
-    bool IsFileAttach() override;
-    bool IsReceiptRequest() override;
-    bool IsAuditRequest() override;
-    bool IsReturnReceipt() override;
-    bool IsFileRequest() override;
-    bool IsReceived() override;
-    bool IsPrivate() override;
-    bool IsDeleted() override;
-    bool IsEcho() override;
-    bool IsRead() override;
-
     uint32_t GetPosition() override;
     void SetPosition(uint32_t position) override;
     void LoadHeader() override;
     void StartText() override;
-    void StartNewLetter() override;
+    void StartNewLetter(const LetterHeader& header) override;
 
     void SeekFirst(Num number) override;
     void SeekNext() override;
@@ -122,8 +77,6 @@ public:
 
     Num GetHighNumber() override;
     void SetMailType(uint8_t type) override;
-    // Writes back the changes made by setters since the header was loaded.
-    Status RewriteHeader() override;
     Status DeleteLetter() override;
     uint32_t CountLetters() override;
     Num GetLastRead(uint32_t user) override;
@@ -156,8 +109,8 @@ private:
     std::vector<uint8_t> SubfieldsToWrite() const;
     Status RewriteFixedPart();
     Status MergeFixedPart();
-    void SetFlag(uint32_t bit, bool on);
-    bool HasFlag(uint32_t bit) const { return (Header.Attribute & bit) != 0; }
+    void ApplyHeader(const LetterHeader& wanted);
+    bool HasFlag(uint32_t bit) const { return (Fixed.Attribute & bit) != 0; }
 
     std::string BasePath;
     FileRecord Jhr, Jdt, Jdx;
@@ -169,7 +122,7 @@ private:
 
     // The current letter: the fixed header part and its subfields (as read,
     // or, while a letter is built, those made by WriteKludge).
-    JamMsgHeader Header{};
+    JamMsgHeader Fixed{};
     std::vector<uint8_t> Subfields;
     std::string From, To, Subject;  // stored bytes
     FidoAddress Orig, Dest;

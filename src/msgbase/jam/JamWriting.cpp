@@ -39,13 +39,13 @@ bool StartsWith(const std::string& text, const char* prefix)
 
 // ---------------------------------------------------------------- building
 
-void JamMsgBase::StartNewLetter()
+void JamMsgBase::StartNewLetter(const LetterHeader& header)
 {
     NewText.clear();
-    Header = JamMsgHeader{};
-    Header.MSGIDcrc = JamNoCrc;
-    Header.REPLYcrc = JamNoCrc;
-    Header.PasswordCRC = JamNoCrc;
+    Fixed = JamMsgHeader{};
+    Fixed.MSGIDcrc = JamNoCrc;
+    Fixed.REPLYcrc = JamNoCrc;
+    Fixed.PasswordCRC = JamNoCrc;
     Subfields.clear();
     KludgeBuffer.clear();
     From.clear();
@@ -56,6 +56,7 @@ void JamMsgBase::StartNewLetter()
     LastLineWrapped = false;
     CurrentNumber = 0;
     LoadedNumber = 0;
+    ApplyHeader(header);
 }
 
 void JamMsgBase::WriteChar(char ch)
@@ -80,14 +81,14 @@ void JamMsgBase::WriteKludge(const std::string& line)
         AddJamSubfield(Subfields, JamPid, KludgeValue(text, 3, 40));
     } else if (StartsWith(text, "MSGID")) {
         std::string value = KludgeValue(text, 5, 100);
-        Header.MSGIDcrc = JamNameCrc(value);
+        Fixed.MSGIDcrc = JamNameCrc(value);
         AddJamSubfield(Subfields, JamMsgId, value);
     } else if (StartsWith(text, "INTL") || StartsWith(text, "TOPT") || StartsWith(text, "FMPT")) {
         // The addresses travel in their own subfields.
     } else if (StartsWith(text, "REPLY")) {
         // Taken after the keyword, so that "REPLY:addr" reads as "REPLY: addr".
         std::string value = KludgeValue(text, 5, 100);
-        Header.REPLYcrc = JamNameCrc(value);
+        Fixed.REPLYcrc = JamNameCrc(value);
         AddJamSubfield(Subfields, JamReplyId, value);
     } else if (StartsWith(text, "PATH")) {
         AddJamSubfield(Subfields, JamPath2D, KludgeValue(text, 4, 0));
@@ -122,15 +123,15 @@ Status JamMsgBase::WriteLetter()
         WriteChar('\r');
         WriteChar('\n');
     }
-    Header.Signature = JamSignature;
-    Header.Revision = JamRevision;
+    Fixed.Signature = JamSignature;
+    Fixed.Revision = JamRevision;
     if (MailType == MailLocal)
-        Header.Attribute |= JamTypeLocal;
+        Fixed.Attribute |= JamTypeLocal;
     else if (MailType == MailEcho)
-        Header.Attribute |= JamTypeEcho;
+        Fixed.Attribute |= JamTypeEcho;
     else if (MailType == MailNet)
-        Header.Attribute |= JamTypeNet;
-    Header.DateWritten = DateTimeToUnix(When);
+        Fixed.Attribute |= JamTypeNet;
+    Fixed.DateWritten = DateTimeToUnix(When);
 
     std::vector<uint8_t> subfields = SubfieldsToWrite();
 
@@ -151,7 +152,7 @@ Status JamMsgBase::WriteLetter()
                         number > MaxJamOffset))
         status = JamBaseFull;
 
-    JamMsgHeader header = Header;
+    JamMsgHeader header = Fixed;
     header.TxtOffset = static_cast<uint32_t>(textOffset);
     header.TxtLen = static_cast<uint32_t>(NewText.size());
     header.MessageNumber = static_cast<uint32_t>(number);
@@ -188,7 +189,7 @@ Status JamMsgBase::WriteLetter()
     if (status != 0)
         return status;
 
-    Header = header;
+    Fixed = header;
     LoadedHeader = header;
     Subfields = std::move(subfields);
     CurrentNumber = number;
@@ -224,16 +225,17 @@ Status JamMsgBase::MergeFixedPart()
         return LastIoError;
     if (got != sizeof onDisk || onDisk.Signature != JamSignature)
         return JamBadReference;
-    ApplyChangedBits(&onDisk, &LoadedHeader, &Header, sizeof onDisk);
+    ApplyChangedBits(&onDisk, &LoadedHeader, &Fixed, sizeof onDisk);
     if (!WriteAt(Jhr, LoadedOffset, &onDisk, sizeof onDisk))
         return LastIoError;
-    Header = onDisk;
+    Fixed = onDisk;
     LoadedHeader = onDisk;
     return 0;
 }
 
-Status JamMsgBase::RewriteHeader()
+Status JamMsgBase::RewriteHeader(const LetterHeader& header)
 {
+    ApplyHeader(header);
     if (!LockBase())
         return JamLockFailed;
     Status status = RewriteFixedPart();
@@ -262,10 +264,10 @@ Status JamMsgBase::DeleteLetter()
         status = LoadedNumber == CurrentNumber ? WriteIndexRecord(CurrentNumber, JamDeletedRecord)
                                                : JamBadReference;
         if (status == 0) {
-            SetFlag(JamDeleted, true);
+            Fixed.Attribute |= JamDeleted;
             status = MergeFixedPart();
             if (status != 0) {
-                SetFlag(JamDeleted, false);
+                Fixed.Attribute &= ~JamDeleted;
                 WriteIndexRecord(CurrentNumber, record);
             }
         }

@@ -383,65 +383,75 @@ void SquishMsgBase::SetAttr(uint32_t bit, bool on)
     Msg.attr = on ? (Msg.attr | bit) : (Msg.attr & ~bit);
 }
 
-void SquishMsgBase::SetDestAddr(const FidoAddress& a)
+namespace {
+
+const FlagBit SquishFlagBits[] = {
+    {LetterFlag::Local, SquishAttrLocal},
+    {LetterFlag::Received, SquishAttrReceived},
+    {LetterFlag::Private, SquishAttrPrivate},
+    {LetterFlag::Crash, SquishAttrCrash},
+    {LetterFlag::KillSent, SquishAttrKillSent},
+    {LetterFlag::Sent, SquishAttrSent},
+    {LetterFlag::FileAttach, SquishAttrFileAttach},
+    {LetterFlag::ReceiptRequest, SquishAttrReceiptRequest},
+    {LetterFlag::AuditRequest, SquishAttrAuditRequest},
+    {LetterFlag::ReturnReceipt, SquishAttrReturnReceipt},
+    {LetterFlag::FileRequest, SquishAttrFileRequest},
+    {LetterFlag::Read, SquishAttrRead},
+};
+
+FidoAddress AddressOf(const SquishAddress& a)
 {
-    Msg.dest = {a.Zone, a.Net, a.Node, a.Point};
+    return {a.zone, a.net, a.node, a.point};
+}
+SquishAddress StoredAddress(const FidoAddress& a)
+{
+    return {a.Zone, a.Net, a.Node, a.Point};
 }
 
-void SquishMsgBase::SetOrigAddr(const FidoAddress& a)
+}  // namespace
+
+// Deleted letters leave the index: never Deleted. Echo is the absence of
+// the Scanned bit the tosser sets once it exported the letter.
+LetterHeader SquishMsgBase::Header()
 {
-    Msg.orig = {a.Zone, a.Net, a.Node, a.Point};
+    LetterHeader header;
+    header.Number = GetNumber();
+    header.From = DecodeHeader(FieldText(Msg.from, sizeof Msg.from));
+    header.To = DecodeHeader(FieldText(Msg.to, sizeof Msg.to));
+    header.Subject = StripRePrefixes(DecodeHeader(FieldText(Msg.subj, sizeof Msg.subj)));
+    header.Orig = AddressOf(Msg.orig);
+    header.Dest = AddressOf(Msg.dest);
+    header.ReplyTo = Msg.replyto;
+    header.FirstReply = Msg.replies[0];
+    header.Written = DosToDateTime(SwapDosHalves(Msg.date_written));
+    header.Processed = DosToDateTime(SwapDosHalves(Msg.date_arrived));
+    header.Flags = FlagsOfWord(Msg.attr, SquishFlagBits);
+    header.Flags.Set(LetterFlag::Echo, !HasAttr(SquishAttrScanned));
+    header.Set = HeaderDecodingSet();
+    return header;
 }
 
-void SquishMsgBase::GetOrigAddr(FidoAddress& a)
+// The fields that differ from the header as it stands. The date is stamped
+// on a new letter by WriteLetter; a stored letter keeps its date. The export
+// mark is only ever set here: the tosser clears it.
+void SquishMsgBase::ApplyHeader(const LetterHeader& wanted)
 {
-    a = {Msg.orig.zone, Msg.orig.net, Msg.orig.node, Msg.orig.point};
-}
-
-void SquishMsgBase::GetDestAddr(FidoAddress& a)
-{
-    a = {Msg.dest.zone, Msg.dest.net, Msg.dest.node, Msg.dest.point};
-}
-
-void SquishMsgBase::SetFrom(const std::string& name)
-{
-    CopyToBuffer(EncodeField(name, NameWidth), NameWidth, Msg.from);
-}
-
-void SquishMsgBase::SetTo(const std::string& name)
-{
-    CopyToBuffer(EncodeField(name, NameWidth), NameWidth, Msg.to);
-}
-
-void SquishMsgBase::SetSubject(const std::string& text)
-{
-    CopyToBuffer(EncodeField(text, SubjectWidth), SubjectWidth, Msg.subj);
-}
-
-std::string SquishMsgBase::GetFrom()
-{
-    return DecodeHeader(FieldText(Msg.from, sizeof Msg.from));
-}
-
-std::string SquishMsgBase::GetTo()
-{
-    return DecodeHeader(FieldText(Msg.to, sizeof Msg.to));
-}
-
-std::string SquishMsgBase::GetSubject()
-{
-    return StripRePrefixes(DecodeHeader(FieldText(Msg.subj, sizeof Msg.subj)));
-}
-
-void SquishMsgBase::SetReplyTo(Num number) { Msg.replyto = number; }
-void SquishMsgBase::SetFirstReply(Num number) { Msg.replies[0] = number; }
-Num SquishMsgBase::GetReplyTo() { return Msg.replyto; }
-Num SquishMsgBase::GetFirstReply() { return Msg.replies[0]; }
-void SquishMsgBase::SetDateTime(DateTime when) { NextDate = when; }
-
-DateTime SquishMsgBase::GetDateTime()
-{
-    return DosToDateTime(SwapDosHalves(Msg.date_written));
+    const LetterHeader was = Header();
+    if (wanted.From != was.From)
+        CopyToBuffer(EncodeField(wanted.From, NameWidth), NameWidth, Msg.from);
+    if (wanted.To != was.To)
+        CopyToBuffer(EncodeField(wanted.To, NameWidth), NameWidth, Msg.to);
+    if (wanted.Subject != was.Subject)
+        CopyToBuffer(EncodeField(wanted.Subject, SubjectWidth), SubjectWidth, Msg.subj);
+    Msg.orig = StoredAddress(wanted.Orig);
+    Msg.dest = StoredAddress(wanted.Dest);
+    Msg.replyto = wanted.ReplyTo;
+    Msg.replies[0] = wanted.FirstReply;
+    NextDate = wanted.Written;
+    Msg.attr = WordWithChangedFlags(Msg.attr, was.Flags, wanted.Flags, SquishFlagBits);
+    if (wanted.Flags.Has(LetterFlag::Echo))
+        SetAttr(SquishAttrScanned, false);
 }
 
 // ---------------------------------------------------------------- walking
@@ -670,7 +680,7 @@ void SquishMsgBase::FindMailFirst(const std::string& name, const std::string& al
 
 bool SquishMsgBase::MatchesSearch()
 {
-    std::string to = Utf8Upper(GetTo());
+    std::string to = Utf8Upper(DecodeHeader(FieldText(Msg.to, sizeof Msg.to)));
     return to == SearchName || (!SearchAlias.empty() && to == SearchAlias);
 }
 
@@ -683,7 +693,7 @@ void SquishMsgBase::FindMailNext()
         if (std::find(SearchHashes.begin(), SearchHashes.end(), hash) == SearchHashes.end())
             continue;
         LoadHeader();
-        if (HeaderLoaded && !IsReceived() && MatchesSearch())
+        if (HeaderLoaded && !HasAttr(SquishAttrReceived) && MatchesSearch())
             return;
     }
 }

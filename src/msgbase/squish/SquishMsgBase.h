@@ -48,26 +48,8 @@ public:
     bool LockBase() override;
     bool UnlockBase() override;
 
-    void SetDestAddr(const FidoAddress& address) override;
-    void SetOrigAddr(const FidoAddress& address) override;
-    void SetFrom(const std::string& name) override;
-    void SetTo(const std::string& name) override;
-    void SetSubject(const std::string& text) override;
-    void SetReplyTo(Num number) override;
-    void SetFirstReply(Num number) override;
-    void SetDateTime(DateTime when) override;
-    void SetLocal(bool on) override { SetAttr(SquishAttrLocal, on); }
-    void SetReceived(bool on) override { SetAttr(SquishAttrReceived, on); }
-    void SetPrivate(bool on) override { SetAttr(SquishAttrPrivate, on); }
-    void SetCrash(bool on) override { SetAttr(SquishAttrCrash, on); }
-    void SetKillSent(bool on) override { SetAttr(SquishAttrKillSent, on); }
-    void SetSent(bool on) override { SetAttr(SquishAttrSent, on); }
-    void SetFileAttach(bool on) override { SetAttr(SquishAttrFileAttach, on); }
-    void SetReceiptRequest(bool on) override { SetAttr(SquishAttrReceiptRequest, on); }
-    void SetAuditRequest(bool on) override { SetAttr(SquishAttrAuditRequest, on); }
-    void SetReturnReceipt(bool on) override { SetAttr(SquishAttrReturnReceipt, on); }
-    void SetFileRequest(bool on) override { SetAttr(SquishAttrFileRequest, on); }
-    void SetRead(bool on) override { SetAttr(SquishAttrRead, on); }
+    LetterHeader Header() override;
+    Status RewriteHeader(const LetterHeader& header) override;
 
     void WriteChar(char ch) override;
     Status WriteLetter() override;
@@ -75,36 +57,13 @@ public:
     char ReadChar() override;
     bool TextEnded() override;
 
-    std::string GetFrom() override;
-    std::string GetTo() override;
-    std::string GetSubject() override;
-    DateTime GetDateTime() override;
-    Num GetReplyTo() override;
-    Num GetFirstReply() override;
     Num GetNumber() override;
-    void GetOrigAddr(FidoAddress& address) override;
-    void GetDestAddr(FidoAddress& address) override;
-
-    bool IsLocal() override { return HasAttr(SquishAttrLocal); }
-    bool IsCrash() override { return HasAttr(SquishAttrCrash); }
-    bool IsKillSent() override { return HasAttr(SquishAttrKillSent); }
-    bool IsSent() override { return HasAttr(SquishAttrSent); }
-    bool IsFileAttach() override { return HasAttr(SquishAttrFileAttach); }
-    bool IsReceiptRequest() override { return HasAttr(SquishAttrReceiptRequest); }
-    bool IsAuditRequest() override { return HasAttr(SquishAttrAuditRequest); }
-    bool IsReturnReceipt() override { return HasAttr(SquishAttrReturnReceipt); }
-    bool IsFileRequest() override { return HasAttr(SquishAttrFileRequest); }
-    bool IsReceived() override { return HasAttr(SquishAttrReceived); }
-    bool IsPrivate() override { return HasAttr(SquishAttrPrivate); }
-    bool IsDeleted() override { return false; }  // deleted letters leave the index
-    bool IsEcho() override { return !HasAttr(SquishAttrScanned); }
-    bool IsRead() override { return HasAttr(SquishAttrRead); }
 
     uint32_t GetPosition() override;
     void SetPosition(uint32_t position) override;
     void LoadHeader() override;
     void StartText() override;
-    void StartNewLetter() override;
+    void StartNewLetter(const LetterHeader& header) override;
 
     void SeekFirst(Num number) override;
     void SeekNext() override;
@@ -115,10 +74,8 @@ public:
     bool MailFound() override;
 
     Num GetHighNumber() override;
-    void SetMailType(uint8_t) override {}
-    Status RewriteHeader() override;
+    void SetMailType(uint8_t) override { }
     Status DeleteLetter() override;
-    void SetEcho(bool on) override { SetAttr(SquishAttrScanned, !on); }
     uint32_t CountLetters() override;
     Num GetLastRead(uint32_t user) override;
     void SetLastRead(uint32_t user, Num number) override;
@@ -211,6 +168,7 @@ private:
     void Purge();
     Status RewriteMessageHeader();
 
+    void ApplyHeader(const LetterHeader& wanted);
     void SetAttr(uint32_t bit, bool on);
     bool HasAttr(uint32_t bit) const { return (Msg.attr & bit) != 0; }
     bool MatchesSearch();

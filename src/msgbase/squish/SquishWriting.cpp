@@ -25,7 +25,7 @@ uint32_t RecipientHash(const SquishMessageHeader& msg)
 
 // ---------------------------------------------------------------- building
 
-void SquishMsgBase::StartNewLetter()
+void SquishMsgBase::StartNewLetter(const LetterHeader& header)
 {
     Msg = {};
     Frame = {};
@@ -34,6 +34,7 @@ void SquishMsgBase::StartNewLetter()
     HeaderLoaded = false;
     FrameOffset = 0;
     CurrentUid = 0;
+    ApplyHeader(header);
 }
 
 void SquishMsgBase::WriteChar(char ch)
@@ -398,11 +399,12 @@ void SquishMsgBase::FreeFrame(uint32_t offset)
 
 // ---------------------------------------------------------------- rewriting
 
-Status SquishMsgBase::RewriteHeader()
+Status SquishMsgBase::RewriteHeader(const LetterHeader& header)
 {
     StatusWord = 0;
     if (!HeaderLoaded)
         return Fail(SquishNoSuchLetter);
+    ApplyHeader(header);
     bool tookLock = false;
     if (!BeginChange(tookLock))
         return Fail(StatusWord != 0 ? StatusWord : SquishNoLock);
@@ -410,7 +412,7 @@ Status SquishMsgBase::RewriteHeader()
 }
 
 // Under the lock the letter's message header is read again, and only the
-// bits the setters changed since it was loaded are changed in it: what
+// bits changed since it was loaded are changed in it: what
 // another program changed meanwhile (a tosser setting Sent as it exports the
 // letter) stays. The frame header is left as it is on disk. The letter must
 // still be indexed where it was loaded from: once deleted, its frame may
@@ -440,7 +442,7 @@ Status SquishMsgBase::RewriteMessageHeader()
 
     // The hash only speeds up the search by recipient, which checks every
     // letter it finds: one that cannot be written leaves the letter intact.
-    const uint32_t hash = IsReceived() ? 0 : RecipientHash(Msg);
+    const uint32_t hash = HasAttr(SquishAttrReceived) ? 0 : RecipientHash(Msg);
     if (record.hash != hash) {
         const uint32_t old = record.hash;
         record.hash = hash;

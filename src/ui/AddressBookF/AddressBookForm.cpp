@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "core/UserSettings.h"
 #include "settings/QtText.h"
 #include "ui/Dialogs.h"
 #include "ui/Nodelists.h"
@@ -48,8 +47,10 @@ bool EditEntry(QWidget* parent, const QString& caption, AddressBookEntry& entry)
             ShowError("Имя не может быть пустым.", &dialog);
             return;
         }
-        if (ParseExactAddress(FromQString(address->text().trimmed()), MainAddress.Zone, parsed) != AddressFault::None) {
-            ShowError("«" + FromQString(address->text()) + "» — не адрес ФидоНет (зона:сеть/узел.пойнт).", &dialog);
+        // The book keeps full addresses: the zone is never guessed.
+        if (ParseExactAddress(FromQString(address->text().trimmed()), 0, parsed) != AddressFault::None) {
+            ShowError("«" + FromQString(address->text()) + "» — не полный адрес ФидоНет (зона:сеть/узел.пойнт).",
+                      &dialog);
             return;
         }
         entry.Name = FromQString(name->text().trimmed());

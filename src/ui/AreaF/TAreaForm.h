@@ -9,25 +9,26 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/FidoAddress.h"
 #include "model/TConversationTree.h"
+#include "ui/AreaF/TypingSearch.h"
+#include "ui/CommandTable.h"
 #include "ui/FormWindow.h"
 
 class QAction;
-class QActionGroup;
 class QFrame;
 class QLabel;
-class QMenu;
-class QMenuBar;
 class QScrollArea;
 class QSplitter;
 class QTimer;
 class QModelIndex;
 class QTreeView;
 class TLetterTreeModel;
+class Session;
 class TArea;
 class TIndirectPopupMenu;
 class TLetter;
@@ -49,7 +50,13 @@ public:
     ~TAreaForm() override;
 
     TArea* BrowsedArea() const override { return Area; }
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events about the window's area (and the areas' reload).
+    void AreasChanged() override;
+    void LettersLoading(TArea& area) override;
+    void LettersChanged(TArea& area) override;
+    void CurrentLetterChanged(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
+    void CountsChanged(TArea& area) override;
     // Asks the area's editors, then whether to leave the area.
     bool CloseQuery() override;
 
@@ -62,6 +69,8 @@ public:
     void DoFindTimerFired();
 
 private:
+    // Runs work (guarded) when the event concerns the window's area.
+    void ForOwnArea(const TArea& area, const std::function<void()>& work);
     // Moves the selection (a code of NavigateCommand). silent: not asked for
     // by the user, so running off the end asks nothing.
     void Navigate(int command, bool silent);
@@ -74,7 +83,6 @@ private:
     // Enter: from the letter to the tree, or from the tree into the letter.
     void SwitchFocus();
     void SetViewMode(TViewMode mode);
-    void SetShowKludges(bool show);
     // true when the user agrees to leave the area (ask: also when nothing is
     // left unread).
     bool LeaveArea(bool ask);
@@ -82,9 +90,8 @@ private:
     // Makes the pending letter current now when the timer is still running.
     void ApplyPendingLetter();
 
-    // Incremental search: searches for text from FindStart, taking match
-    // number FindIndex. Returns whether it found one (else it beeped).
-    bool Find(const QString& text);
+    // Search by typing: a key the tree got; whether the search took it.
+    bool TreeKeyPress(QKeyEvent* event);
     void EndFind();
 
     // The node a row of the tree stands for and the row of a node.
@@ -93,13 +100,8 @@ private:
     TTreeNode* SelectedNode() const;
 
     TConversationTree Conversation;
+    TypingSearch Search{Conversation};
     TLetter* PendingLetter = nullptr;
-    QString FindText;
-    TTreeNode* FindStart = nullptr;
-    int FindIndex = 0;
-    bool FindMode = false;
-    bool FindSelecting = false;
-    TTreeNode* FindNode = nullptr;
     bool LeaveConfirmed = false;
 
     // Components, named as the menus and the settings know them.
@@ -125,51 +127,10 @@ private:
     TIndirectPopupMenu* LetterIndirectPopupMenu = nullptr;
     TIndirectPopupMenu* NavigateIndirectPopupMenu = nullptr;
 
-    QMenu* FileItem = nullptr;
-    QAction* SwitchFocusItem = nullptr;
-    QAction* CloseAreaItem = nullptr;
-    QAction* CloseAreaItem2 = nullptr;
-    QMenu* BrowseItem = nullptr;
-    QAction* ExpandOneLevelItem = nullptr;
-    QAction* CollapseBranchItem = nullptr;
-    QAction* ExpandBranchItem = nullptr;
-    QAction* ExpandAllItem = nullptr;
-    QAction* CollapseAllItem = nullptr;
-    QMenu* NavigationItem = nullptr;
-    std::vector<QAction*> NavigationItems;  // every navigation item, hidden ones too
-    QMenu* LetterItem = nullptr;
-    QAction* NewLetterItem = nullptr;
-    QAction* ChangeLetterItem = nullptr;
-    QAction* ReplyItem = nullptr;
-    QAction* CommentItem = nullptr;
-    QAction* ReplyInOtherAreaItem = nullptr;
-    QAction* CommentInOtherAreaItem = nullptr;
-    QAction* DeleteLetterItem = nullptr;
-    QAction* AddToAddressBookItem = nullptr;
-    QAction* UnreadsTreeItem = nullptr;
-    QAction* SimpleTreeItem = nullptr;
-    QAction* ListItem = nullptr;
+    // Every command of the menus, the popup menus and the tool bar, one
+    // action each.
+    std::unique_ptr<CommandTable> Commands;
     QAction* KludgesItem = nullptr;
-    QAction* SwitchToAreasItem = nullptr;
-    QAction* SwitchToTopEditor = nullptr;
-    // The viewer's hidden menu: its keys act while the viewer has the focus.
-    QAction* ViewerUpOneLevelItem = nullptr;
-    QAction* ViewerDownOneLevelItem = nullptr;
-    QAction* ViewerThisLevelUpItem = nullptr;
-    QAction* ViewerThisLevelDownItem = nullptr;
-
-    std::vector<QAction*> NavigationSpeedItems;
-    QAction* NewLetterSpeedItem = nullptr;
-    QAction* ChangeLetterSpeedItem = nullptr;
-    QAction* ReplySpeedItem = nullptr;
-    QAction* CommentSpeedItem = nullptr;
-    QAction* ReplyInOtherAreaSpeedItem = nullptr;
-    QAction* CommentInOtherAreaSpeedItem = nullptr;
-    QAction* DeleteLetterSpeedItem = nullptr;
-    QAction* UnreadsTreeSpeedItem = nullptr;
-    QAction* SimpleTreeSpeedItem = nullptr;
-    QAction* ListSpeedItem = nullptr;
-    QAction* KludgesSpeedItem = nullptr;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -177,7 +138,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TArea* Area;  // none once the area is destroyed under the window
+    Session& Owner;  // the area's session, which outlives the window
+    TArea* Area;     // none once the area is destroyed under the window
     bool Rebuilding = false;
     std::string RestoredActiveControl;
     int WantedTreeWidth = 0;       // the stored width of the tree; 0: a share of the window
@@ -185,10 +147,10 @@ private:
     // The text of the letter shown, as read, kept for re-wrapping it when
     // only the viewer's width changed.
     const TLetter* ShownLetter = nullptr;
+    std::vector<std::string> ShownText;
     // The shown letter's sender, as its header line names it.
     std::string ShownFrom;
     FidoAddress ShownFromAddress;
-    std::vector<std::string> ShownText;
     bool ShownTextValid = false;
 
     static QWidget* OpenAreaFirst(TArea* area);
@@ -196,13 +158,14 @@ private:
     void CreateTree();
     void CreateLetterPanel();
     void ApplyTreeWidth();
-    void CreateMenus();
-    void CreateFileMenu(QMenuBar* bar);
-    void CreateTreeMenu(QMenuBar* bar);
-    void CreateNavigationMenu(QMenuBar* bar);
-    void CreateLetterMenu(QMenuBar* bar);
-    void CreateViewMenu();
-    void CreateViewerActions();
+    // The command table's parts, in the order of the menus.
+    std::vector<CommandEntry> FileCommands();
+    std::vector<CommandEntry> TreeCommands();
+    std::vector<CommandEntry> NavigationCommands();
+    std::vector<CommandEntry> LetterCommands();
+    std::vector<CommandEntry> ViewCommands();
+    std::vector<CommandEntry> WindowCommands();
+    void CreateCommands();
     void CreatePopupMenus();
     void CreateSpeedBar();
     void CreateStatusBar();
@@ -215,7 +178,6 @@ private:
     void FillTreeItems();
     void SelectNode(TTreeNode* node);
     void TreeChange(const QModelIndex& index);
-    bool TreeKeyPress(QKeyEvent* event);
     void RepaintTree();
     void AnyTreeCommand(int command);
 
@@ -225,7 +187,6 @@ private:
     void ShowStatusPanel0();
     void ShowStatusPanel1();
 
-    void SwitchToAreas();
     void SwitchToEditors();
     void ForgetArea();
 };

@@ -16,13 +16,12 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "core/ModelMessages.h"
 #include "core/Startup.h"
 #include "core/StringHelpers.h"
-#include "core/TosserWait.h"
+#include "core/TosserFlag.h"
 #include "core/UserSettings.h"
 #include "core/Utf8Text.h"
-#include "model/TAreas.h"
+#include "model/Session.h"
 #include "settings/QtText.h"
 #include "ui/AboutF/TAboutForm.h"
 #include "ui/AreaWindowEntry.h"
@@ -50,13 +49,13 @@ enum TreeImage {
 
 }  // namespace
 
-TAreasForm::TAreasForm(QWidget* parent) : FormWindow(parent)
+TAreasForm::TAreasForm(Session& session, QWidget* parent) : FormWindow(parent), Owner(session)
 {
     setObjectName(QStringLiteral("AreasForm"));
     setAttribute(Qt::WA_QuitOnClose, true);
     Beep = [] { QApplication::beep(); };
 
-    LoadSettings();
+    Owner.Settings.Load(UserRegistry());
 
     CreateTree();
     CreateMenus();
@@ -96,7 +95,7 @@ TAreasForm::TAreasForm(QWidget* parent) : FormWindow(parent)
 TAreasForm::~TAreasForm()
 {
     // The areas outlive the window: none may keep a node of this tree.
-    for (TArea* area : Areas.AllByTag())
+    for (TArea* area : Owner.Areas.AllByTag())
         area->Node = nullptr;
 }
 
@@ -192,7 +191,7 @@ void TAreasForm::CreateMenus()
         addAction(hidden);
 
     AddViewMenu();
-    AddOptionsMenu();
+    AddOptionsMenu(Owner.Settings);
 
     SwitchToTopBrowser = MakeItem(this, "SwitchToTopBrowser", QStringLiteral("Верхняя &область"),
                                   QStringLiteral("Переключиться в самое верхнее открытое окно с областью"),
@@ -256,7 +255,7 @@ void TAreasForm::ShowFirstTime()
     ShowStored();
 }
 
-void TAreasForm::SwitchToAreasWindow()
+void TAreasForm::SwitchToAreasWindow(Session& session)
 {
     for (FormWindow* form : AllForms()) {
         if (qobject_cast<TAreasForm*>(form)) {
@@ -264,7 +263,7 @@ void TAreasForm::SwitchToAreasWindow()
             return;
         }
     }
-    auto* areas = new TAreasForm();
+    auto* areas = new TAreasForm(session);
     areas->setAttribute(Qt::WA_DeleteOnClose, true);
     areas->ShowFirstTime();
 }
@@ -277,7 +276,7 @@ void TAreasForm::UpdateTitle(const std::string& text)
     if (shown.empty()) {
         if (TotalUnreadShown != 0)
             shown = IntToText(TotalUnreadShown);
-        if (TosserRunning())
+        if (Owner.Tosser.Running())
             shown = "[Работает эхопроцессор]";
     }
     const std::string title =
@@ -291,15 +290,15 @@ void TAreasForm::UpdateTitle(const std::string& text)
 
 void TAreasForm::Recount()
 {
-    TotalUnreadShown = Areas.TotalUnread();
+    TotalUnreadShown = Owner.Areas.TotalUnread();
     UpdateTitle();
 }
 
 // ---------------------------------------------------------------- timers
 
-bool TAreasForm::AnyAreaLoading()
+bool TAreasForm::AnyAreaLoading() const
 {
-    for (TArea* area : Areas.AllByTag())
+    for (TArea* area : Owner.Areas.AllByTag())
         if (area->Loading)
             return true;
     return false;
@@ -310,28 +309,28 @@ void TAreasForm::UpdateAreasStarterTimer()
     UpdateAreasStarter->stop();
     // An area being entered is loading, or a write waits for the tosser:
     // the first scan waits for them.
-    if (AnyAreaLoading() || WaitingForTosser()) {
+    if (AnyAreaLoading() || Owner.Tosser.Waiting()) {
         UpdateAreasStarter->start();
         return;
     }
-    Areas.Scan();
+    Owner.Areas.Scan();
 }
 
-bool TAreasForm::MayRescan()
+bool TAreasForm::MayRescan() const
 {
     // Not while a scan runs or an area loads: a rescan would reload the areas
     // list under the load (and could free the area being read). Nor while a
     // write waits for the tosser to finish: the reload would free its letters.
-    return !Areas.Scanning && !AnyAreaLoading() && !WaitingForTosser();
+    return !Owner.Areas.Scanning && !AnyAreaLoading() && !Owner.Tosser.Waiting();
 }
 
 void TAreasForm::Rescan()
 {
     // While the tosser works nothing is scanned; its end brings the scan.
-    if (!MayRescan() || TosserRunning())
+    if (!MayRescan() || Owner.Tosser.Running())
         return;
-    Areas.Invalidate();
-    Areas.Scan();
+    Owner.Areas.Invalidate();
+    Owner.Areas.Scan();
 }
 
 void TAreasForm::UpdateAreasTickTimer()
@@ -341,77 +340,92 @@ void TAreasForm::UpdateAreasTickTimer()
         return;
     // A scan that the tosser cut short is made good once the tosser is
     // gone, even when it came and went between two ticks.
-    const bool changed = TosserStateChanged();
-    if (!changed && !(ScanCutShort && !TosserWasRunning))
+    const bool changed = Owner.Tosser.StateChanged();
+    if (!changed && !(ScanCutShort && !Owner.Tosser.WasRunning()))
         return;
-    if (TosserWasRunning) {
+    if (Owner.Tosser.WasRunning()) {
         UpdateTitle();
     } else {
         Rescan();
     }
 }
 
-// ---------------------------------------------------------------- model messages
+// ---------------------------------------------------------------- model events
 
-intptr_t TAreasForm::ModelMessage(unsigned msg, void* param)
+void TAreasForm::AreasChanged()
 {
-    auto* area = static_cast<TArea*>(param);
-    switch (msg) {
-    case WM_AREASCHANGED:
-        RebuildTree();
-        break;
-    case WM_SCANSTARTED:
-        AreasScanned = 0;
-        ScanCutShort = false;
-        UpdateTitle("Начинаем сканировать...");
-        break;
-    case WM_AREASCANNED: {
-        ++AreasScanned;
-        const std::ptrdiff_t position = Areas.IndexOf(area) + 1;
-        const std::size_t count = Areas.Count();
-        const int percent = count == 0 ? 0 : static_cast<int>(position * 100 / static_cast<std::ptrdiff_t>(count));
-        UpdateTitle(Format("%d%%", percent));
-        break;
+    RebuildTree();
+}
+
+void TAreasForm::ScanStarted()
+{
+    AreasScanned = 0;
+    ScanCutShort = false;
+    UpdateTitle("Начинаем сканировать...");
+}
+
+void TAreasForm::AreaScanned(TArea& area)
+{
+    ++AreasScanned;
+    const std::ptrdiff_t position = Owner.Areas.IndexOf(&area) + 1;
+    const std::size_t count = Owner.Areas.Count();
+    const int percent = count == 0 ? 0 : static_cast<int>(position * 100 / static_cast<std::ptrdiff_t>(count));
+    UpdateTitle(Format("%d%%", percent));
+}
+
+void TAreasForm::ScanFinished()
+{
+    // The scan stops before the last area only for the tosser (or when the
+    // program ends).
+    ScanCutShort = AreasScanned < Owner.Areas.Count() && !Owner.IsTerminating();
+    Recount();
+    if (TotalUnreadShown != 0 && !Owner.IsTerminating() && Beep)
+        Beep();
+}
+
+void TAreasForm::LettersLoading(TArea& area)
+{
+    ShowCurrentStatus();
+    RedrawNode(&area);
+}
+
+void TAreasForm::LettersChanged(TArea& area)
+{
+    LettersLoading(area);
+}
+
+void TAreasForm::CurrentAreaChanged()
+{
+    SelectCurrentAreaNode();
+    ShowCurrentStatus();
+    EndSearch();
+}
+
+void TAreasForm::AreaOpened(TArea& area)
+{
+    RedrawNode(&area);
+}
+
+void TAreasForm::AreaClosed(TArea& area)
+{
+    RedrawNode(&area);
+}
+
+void TAreasForm::AreaDestroyed(TArea& area)
+{
+    // The node stays until the rebuild that follows, but no longer stands
+    // for the area.
+    if (area.Node) {
+        static_cast<QTreeWidgetItem*>(area.Node)->setData(0, AreaRole, QVariant());
+        area.Node = nullptr;
     }
-    case WM_SCANFINISHED:
-        // The scan stops before the last area only for the tosser (or when
-        // the program ends).
-        ScanCutShort = AreasScanned < Areas.Count() && !ApplicationIsTerminating();
-        Recount();
-        if (TotalUnreadShown != 0 && !ApplicationIsTerminating() && Beep)
-            Beep();
-        break;
-    case WM_LETTERSLOADING:
-    case WM_LETTERSCHANGED:
-        ShowCurrentStatus();
-        RedrawNode(area);
-        break;
-    case WM_CURRENTAREACHANGED:
-        SelectCurrentAreaNode();
-        ShowCurrentStatus();
-        EndSearch();
-        break;
-    case WM_AREAOPENED:
-    case WM_AREACLOSED:
-        RedrawNode(area);
-        break;
-    case WM_AREADESTROYED:
-        // The node stays until the rebuild that follows, but no longer
-        // stands for the area.
-        if (area && area->Node) {
-            static_cast<QTreeWidgetItem*>(area->Node)->setData(0, AreaRole, QVariant());
-            area->Node = nullptr;
-        }
-        break;
-    case WM_COUNTSCHANGED:
-        Recount();
-        RedrawNode(area);
-        ShowCurrentStatus();
-        break;
-    default:
-        break;
-    }
-    return 0;
+}
+
+void TAreasForm::CountsChanged(TArea& area)
+{
+    Recount();
+    RedrawNode(&area);
+    ShowCurrentStatus();
 }
 
 // ---------------------------------------------------------------- the tree
@@ -430,13 +444,13 @@ void TAreasForm::RebuildTree()
 {
     Tree->setUpdatesEnabled(false);
     Rebuilding = true;
-    for (TArea* area : Areas.AllByTag())
+    for (TArea* area : Owner.Areas.AllByTag())
         area->Node = nullptr;
     Tree->clear();
     Root = new QTreeWidgetItem(Tree, QStringList(QString::fromLatin1(ProgramTitle)));
     Root->setIcon(0, TreeImages.at(RootImage));
     Root->setData(0, ImageRole, RootImage);
-    for (TArea* area : Areas) {
+    for (TArea* area : Owner.Areas) {
         auto* node = new QTreeWidgetItem(Root, QStringList(ToQString(area->Tag)));
         node->setData(0, AreaRole, QVariant::fromValue(reinterpret_cast<quintptr>(area)));
         area->Node = node;
@@ -448,7 +462,7 @@ void TAreasForm::RebuildTree()
     TreeChange(Root);
     GotoWithUnread(1);
     Tree->setUpdatesEnabled(true);
-    StatusPanel0->setText(ToQString(Areas.CountText()));
+    StatusPanel0->setText(ToQString(Owner.Areas.CountText()));
     ShowCurrentStatus();
 }
 
@@ -479,12 +493,12 @@ void TAreasForm::RedrawNode(TArea* area)
 
 void TAreasForm::ShowCurrentStatus()
 {
-    StatusPanel1->setText(ToQString(TArea::StatusTextOf(Areas.Current)));
+    StatusPanel1->setText(ToQString(TArea::StatusTextOf(Owner.Areas.Current)));
 }
 
 void TAreasForm::SelectCurrentAreaNode()
 {
-    TArea* current = Areas.Current;
+    TArea* current = Owner.Areas.Current;
     if (!current || !Root)
         return;
     for (int i = 0; i < Root->childCount(); ++i) {
@@ -499,7 +513,7 @@ void TAreasForm::TreeChange(QTreeWidgetItem* node)
 {
     if (Rebuilding)
         return;
-    Areas.SetCurrent(AreaOf(node));
+    Owner.Areas.SetCurrent(AreaOf(node));
 }
 
 void TAreasForm::GotoWithUnread(int direction)
@@ -578,7 +592,7 @@ void TAreasForm::Search(const std::string& text)
     }
     TArea* match = nullptr;
     int skip = SearchSkip;
-    for (TArea* area : Areas) {
+    for (TArea* area : Owner.Areas) {
         if (Utf8ContainsNoCase(area->Tag, text) && skip-- == 0) {
             match = area;
             break;
@@ -614,14 +628,14 @@ void TAreasForm::EndSearch()
 void TAreasForm::EnterSelectedArea()
 {
     EndSearch();
-    if (Areas.Empty() || !Areas.Current)
+    if (Owner.Areas.Empty() || !Owner.Areas.Current)
         return;
-    EnterArea(Areas.Current);
+    EnterArea(Owner.Areas.Current);
 }
 
 void TAreasForm::EnterNetmail()
 {
-    for (TArea* area : Areas) {
+    for (TArea* area : Owner.Areas) {
         if (area->Tag == "NETMAIL") {
             EnterArea(area);
             return;
@@ -652,7 +666,7 @@ void TAreasForm::EnterArea(TArea* area)
     if (const AreaWindowFactory& factory = CurrentAreaWindowFactory())
         factory(area);
     else
-        Areas.SetCurrent(area);
+        Owner.Areas.SetCurrent(area);
 }
 
 // ---------------------------------------------------------------- other windows
@@ -754,6 +768,6 @@ void TAreasForm::closeEvent(QCloseEvent* event)
     UpdateAreasStarter->stop();
     UpdateAreasTick->stop();
     // The program ends: a scan or load still running stops at its next letter.
-    SetApplicationTerminating(true);
+    Owner.SetTerminating(true);
     emit Closed();
 }

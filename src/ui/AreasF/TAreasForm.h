@@ -28,16 +28,29 @@ class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWindowStateChangeEvent;
+class Session;
 class TArea;
 class TIndirectPopupMenu;
 
 class TAreasForm : public FormWindow {
     Q_OBJECT
 public:
-    explicit TAreasForm(QWidget* parent = nullptr);
+    // The main window of the session: its areas, its settings.
+    explicit TAreasForm(Session& session, QWidget* parent = nullptr);
     ~TAreasForm() override;
 
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events: the tree, its nodes, the title and the status bar.
+    void AreasChanged() override;
+    void ScanStarted() override;
+    void AreaScanned(TArea& area) override;
+    void ScanFinished() override;
+    void LettersLoading(TArea& area) override;
+    void LettersChanged(TArea& area) override;
+    void CurrentAreaChanged() override;
+    void AreaOpened(TArea& area) override;
+    void AreaClosed(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
+    void CountsChanged(TArea& area) override;
     // The main window may close when every other window may.
     bool CloseQuery() override;
     bool RestoresMaximized() const override;
@@ -45,7 +58,7 @@ public:
     // Shows the window the first time: its stored placement, else maximised.
     void ShowFirstTime();
     // Brings the areas window to the front, making one when there is none.
-    static void SwitchToAreasWindow();
+    static void SwitchToAreasWindow(Session& session);
     // Selects the next (direction > 0) or previous area with unread letters.
     void GotoWithUnread(int direction);
     // Opens the area's window (or switches to it when it is open).
@@ -61,7 +74,7 @@ public:
     std::function<void()> Beep;
 
 signals:
-    // The main window has closed: the program ends (ApplicationIsTerminating).
+    // The main window has closed: the program ends (its session is terminating).
     void Closed();
 
 protected:
@@ -70,6 +83,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Session& Owner;
     int32_t TotalUnreadShown = 0;  // the total the title and the tray icon show
     std::string SearchText;        // empty = no search
     int SearchSkip = 0;
@@ -137,8 +151,8 @@ private:
     void Rescan();
     void UpdateAreasStarterTimer();
     void UpdateAreasTickTimer();
-    static bool AnyAreaLoading();
-    static bool MayRescan();
+    bool AnyAreaLoading() const;
+    bool MayRescan() const;
 
     // Incremental search over the tags; the empty text ends it.
     bool TreeKeyPress(QKeyEvent* event);

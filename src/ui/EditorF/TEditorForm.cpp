@@ -19,9 +19,9 @@
 #include <algorithm>
 
 #include "core/FidoAddress.h"
-#include "core/ModelMessages.h"
 #include "core/StringHelpers.h"
 #include "core/UserSettings.h"
+#include "model/Session.h"
 #include "model/TArea.h"
 #include "settings/QtText.h"
 #include "text/LetterDates.h"
@@ -81,7 +81,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
     EditorState state;
     state.Mode = mode;
     state.Area = area;
-    state.Netmail = IsNetmailArea(area->Tag);
+    state.Netmail = area->Owner.Settings.IsNetmailArea(area->Tag);
     if (mode != NewLetterMode && area->Current) {
         // Read before anything of the window exists: a failure leaves no window.
         state.AnsweredKey = area->Current->Key;
@@ -91,7 +91,7 @@ EditorState TEditorForm::StateFor(TArea* area, int mode)
 }
 
 TEditorForm::TEditorForm(TArea* area, int mode)
-    : FormWindow(nullptr), State(StateFor(area, mode)), AreaWindow(FindAreaWindow(area)), AreaTag(area->Tag),
+    : FormWindow(nullptr), Owner(area->Owner), State(StateFor(area, mode)), AreaWindow(FindAreaWindow(area)), AreaTag(area->Tag),
       AreaBaseSpec(area->BaseSpec)
 {
     setObjectName(QStringLiteral("EditorForm"));
@@ -244,8 +244,8 @@ void TEditorForm::FillHeader()
     // The letter answered (or changed) is the area's current letter; its
     // names and subject as its text's character set reads them.
     const TLetter* its = State.Mode != NewLetterMode && State.Area ? State.Area->Current : nullptr;
-    const std::string mainAddress = AddressToText(MainAddress);
-    std::string from = UserName, address = mainAddress, to, subject;
+    const std::string mainAddress = AddressToText(Owner.Settings.MainAddress);
+    std::string from = Owner.Settings.UserName, address = mainAddress, to, subject;
     switch (State.Mode) {
     case NewLetterMode:
         to = "Всем";
@@ -291,7 +291,7 @@ void TEditorForm::FillHeader()
 void TEditorForm::FillNetmailAddresses()
 {
     ToAddressEdit->setText(ToQString(StartingDestination(State)));
-    for (const FidoAddress& address : SenderAddresses())
+    for (const FidoAddress& address : SenderAddresses(Owner.Settings))
         FromAddressBox->addItem(ToQString(AddressToText(address)));
     if (State.Mode == ChangeMode) {
         // A changed letter keeps the address it was written from.
@@ -308,9 +308,9 @@ void TEditorForm::FillNetmailAddresses()
 void TEditorForm::ChooseSender()
 {
     FidoAddress dest;
-    if (ParseExactAddress(FromQString(ToAddressEdit->text()), MainAddress.Zone, dest) != AddressFault::None)
-        dest = MainAddress;
-    FromAddressBox->setCurrentText(ToQString(AddressToText(ChooseSenderAddress(dest))));
+    if (ParseExactAddress(FromQString(ToAddressEdit->text()), Owner.Settings.MainAddress.Zone, dest) != AddressFault::None)
+        dest = Owner.Settings.MainAddress;
+    FromAddressBox->setCurrentText(ToQString(AddressToText(ChooseSenderAddress(Owner.Settings, dest))));
 }
 
 // ---------------------------------------------------------------- menus and bars
@@ -352,11 +352,11 @@ void TEditorForm::CreateMenus()
     EditItem->addAction(DeleteItem);
 
     AddViewMenu();
-    AddOptionsMenu();
+    AddOptionsMenu(Owner.Settings);
 
     SwitchToAreasItem = MakeItem(this, "SwitchToAreasItem", QStringLiteral("&Области"),
                                  QStringLiteral("Переключиться в окно областей"), Keys{QKeySequence(Qt::Key_F12)},
-                                 [] { TAreasForm::SwitchToAreasWindow(); });
+                                 [this] { TAreasForm::SwitchToAreasWindow(Owner); });
     SwitchToAreaItem = MakeItem(this, "SwitchToAreaItem", QStringLiteral("О&бласть"),
                                 QStringLiteral("Переключиться в окно области этого письма"),
                                 Keys{QKeySequence(Qt::Key_F11)}, [this] { SwitchToArea(); });
@@ -450,7 +450,7 @@ void TEditorForm::EnterText()
     BusyPointer busy(PointerShape::BuildLetterText);
     // The template's "to" tokens take the names as typed so far.
     TakeFields();
-    const std::vector<std::string> lines = PrepareText(State);
+    const std::vector<std::string> lines = PrepareText(Owner.Settings, State);
 
     FlagScope filling(Filling);
     UpdatesHeld held(RichEdit);
@@ -629,7 +629,7 @@ TEditorForm::SaveResult TEditorForm::Save()
     TakeFields();
     // Netmail to a station the nodelist does not know (or knows as down) is
     // written only when the user says so.
-    const std::optional<FidoAddress> destination = State.Netmail ? TypedDestination(State) : std::nullopt;
+    const std::optional<FidoAddress> destination = State.Netmail ? TypedDestination(State, Owner.Settings) : std::nullopt;
     if (destination) {
         QuestionScope open(this);
         if (!ConfirmNetmailDestination(*destination, this)) {
@@ -725,43 +725,47 @@ bool TEditorForm::eventFilter(QObject* watched, QEvent* event)
     return FormWindow::eventFilter(watched, event);
 }
 
-intptr_t TEditorForm::ModelMessage(unsigned msg, void* param)
+// A failure in one of the model's events must not break off the model's work
+// that sent it.
+
+void TEditorForm::AreasChanged()
 {
-    intptr_t result = 0;
-    // A failure here must not break off the model's work that sent it.
-    RunGuarded([&] {
-        if (msg == WM_AREASCHANGED) {
-            ShowArea();
-            return;
-        }
-        if (!State.Area || param != State.Area)
-            return;
-        switch (msg) {
-        case WM_QUERYCLOSEAREA:
-            result = CloseQuery() ? 0 : 1;
-            break;
-        case WM_AREACLOSED:
-            // The question asked when it is modified may keep it open (a
-            // save opens the area again); it is asked from the event loop,
-            // not from inside whatever closed the area (a window being freed).
-            if (Asking)
-                break;
-            if (!State.Modified)
-                close();
-            else
-                QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-            break;
-        case WM_AREADESTROYED:
-            ForgetArea();
-            // An unsaved letter stays on the screen, for the user to copy.
-            if (!State.Modified && !Asking)
-                CloseAnswered();
-            break;
-        default:
-            break;
-        }
+    RunGuarded([this] { ShowArea(); });
+}
+
+bool TEditorForm::QueryCloseArea(TArea& area)
+{
+    bool keepsArea = false;
+    if (&area == State.Area)
+        RunGuarded([&] { keepsArea = !CloseQuery(); });
+    return keepsArea;
+}
+
+void TEditorForm::AreaClosed(TArea& area)
+{
+    // The question asked when it is modified may keep it open (a save opens
+    // the area again); it is asked from the event loop, not from inside
+    // whatever closed the area (a window being freed).
+    if (&area != State.Area || Asking)
+        return;
+    RunGuarded([this] {
+        if (!State.Modified)
+            close();
+        else
+            QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     });
-    return result;
+}
+
+void TEditorForm::AreaDestroyed(TArea& area)
+{
+    if (&area != State.Area)
+        return;
+    RunGuarded([this] {
+        ForgetArea();
+        // An unsaved letter stays on the screen, for the user to copy.
+        if (!State.Modified && !Asking)
+            CloseAnswered();
+    });
 }
 
 // ---------------------------------------------------------------- other windows

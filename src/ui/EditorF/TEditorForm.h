@@ -29,6 +29,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class Session;
 class TArea;
 class TIndirectPopupMenu;
 
@@ -43,7 +44,11 @@ public:
     ~TEditorForm() override;
 
     TArea* EditedArea() const override { return State.Area; }
-    intptr_t ModelMessage(unsigned msg, void* param) override;
+    // The model's events about the edited area (and the areas' reload).
+    void AreasChanged() override;
+    bool QueryCloseArea(TArea& area) override;
+    void AreaClosed(TArea& area) override;
+    void AreaDestroyed(TArea& area) override;
     // The close question: an unsaved letter is saved, dropped or kept open.
     bool CloseQuery() override;
 
@@ -67,6 +72,7 @@ private:
 
     // What the editor holds about its letter; State.Area is the area written
     // to (none once the area itself is gone).
+    Session& Owner;  // the edited area's session, which outlives the window
     EditorState State;
     // The area window that opened the editor (none once it is closed).
     QPointer<FormWindow> AreaWindow;

@@ -34,11 +34,11 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         TempDir copy;
         CopyDirectory(FixturesDir() + "/msg", copy.Path());
         Json manifest = Json::ParseFile(FixturesDir() + "/msg.manifest.json");
         auto base = OpenFido(copy.Path());
+        base->SetReadingRules({Charset::Cp866, softBreak});
 
         std::vector<Num> numbers;
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext())
@@ -53,24 +53,24 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
             const std::string what = letter["file"].AsString();
             base->SeekFirst(static_cast<Num>(letter["number"].AsInt()));
             base->LoadHeader();
-            EXPECT_EQ(base->GetFrom(), letter["from_"].AsString()) << what;
-            EXPECT_EQ(base->GetTo(), letter["to"].AsString()) << what;
-            EXPECT_EQ(base->GetSubject(), StripRePrefixes(letter["subject"].AsString())) << what;
-            EXPECT_EQ(base->GetDateTime(), MinuteOf(letter["date_text"].AsString())) << what;
-            EXPECT_EQ(base->GetReplyTo(), static_cast<Num>(letter["reply_to"].AsInt())) << what;
-            EXPECT_EQ(base->GetFirstReply(), static_cast<Num>(letter["next_reply"].AsInt())) << what;
-            EXPECT_FALSE(base->IsRead()) << what;
+            EXPECT_EQ(base->Header().From, letter["from_"].AsString()) << what;
+            EXPECT_EQ(base->Header().To, letter["to"].AsString()) << what;
+            EXPECT_EQ(base->Header().Subject, StripRePrefixes(letter["subject"].AsString())) << what;
+            EXPECT_EQ(base->Header().Written, MinuteOf(letter["date_text"].AsString())) << what;
+            EXPECT_EQ(base->Header().ReplyTo, static_cast<Num>(letter["reply_to"].AsInt())) << what;
+            EXPECT_EQ(base->Header().FirstReply, static_cast<Num>(letter["next_reply"].AsInt())) << what;
+            EXPECT_FALSE(base->Header().Flags.Has(LetterFlag::Read)) << what;
 
             uint16_t attr = static_cast<uint16_t>(std::stoi(letter["attr"].AsString(), nullptr, 16));
-            EXPECT_EQ(base->IsPrivate(), (attr & 0x0001) != 0) << what;
-            EXPECT_EQ(base->IsCrash(), (attr & 0x0002) != 0) << what;
-            EXPECT_EQ(base->IsReceived(), (attr & 0x0004) != 0) << what;
-            EXPECT_EQ(base->IsKillSent(), (attr & 0x0080) != 0) << what;
-            EXPECT_EQ(base->IsLocal(), (attr & 0x0100) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Private), (attr & 0x0001) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Crash), (attr & 0x0002) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Received), (attr & 0x0004) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::KillSent), (attr & 0x0080) != 0) << what;
+            EXPECT_EQ(base->Header().Flags.Has(LetterFlag::Local), (attr & 0x0100) != 0) << what;
 
             FidoAddress orig, dest;
-            base->GetOrigAddr(orig);
-            base->GetDestAddr(dest);
+            orig = base->Header().Orig;
+            dest = base->Header().Dest;
             ExpectNetNode(orig, letter["orig"].AsString(), what);
             ExpectNetNode(dest, letter["dest"].AsString(), what);
             bool hasIntl = letter.Has("control_lines_in_text") && !letter["control_lines_in_text"].Items().empty();
@@ -89,14 +89,14 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
             if (letter.Has("body_lines")) {
                 std::vector<std::string> expectedBody;
                 for (const Json& l : letter["body_lines"].Items())
-                    expectedBody.push_back(ManifestLineAsRead(l.AsString(), SoftBreak8D));
+                    expectedBody.push_back(ManifestLineAsRead(l.AsString(), softBreak));
                 ASSERT_EQ(body.size(), expectedBody.size()) << what;
                 for (std::size_t i = 0; i < body.size(); ++i)
                     EXPECT_EQ(body[i], expectedBody[i]) << what << " line " << i;
             } else {
                 ASSERT_EQ(body.size(), static_cast<std::size_t>(letter["body_line_count"].AsInt())) << what;
-                EXPECT_EQ(body.front(), ManifestLineAsRead(letter["body_first_lines"][0].AsString(), SoftBreak8D)) << what;
-                EXPECT_EQ(body.back(), ManifestLineAsRead(letter["body_last_lines"].Items().back().AsString(), SoftBreak8D)) << what;
+                EXPECT_EQ(body.front(), ManifestLineAsRead(letter["body_first_lines"][0].AsString(), softBreak)) << what;
+                EXPECT_EQ(body.back(), ManifestLineAsRead(letter["body_last_lines"].Items().back().AsString(), softBreak)) << what;
             }
         }
 
@@ -104,11 +104,11 @@ TEST(FidoFixture, NetmailDirectoryReadsAsTheManifestSays)
         FidoAddress address;
         base->SeekFirst(7);
         base->LoadHeader();
-        base->GetDestAddr(address);
+        address = base->Header().Dest;
         EXPECT_EQ(address, (FidoAddress{2, 5020, 1234, 5}));
         base->SeekFirst(10);
         base->LoadHeader();
-        base->GetOrigAddr(address);
+        address = base->Header().Orig;
         EXPECT_EQ(address, (FidoAddress{2, 5020, 1234, 5}));
     }
 }

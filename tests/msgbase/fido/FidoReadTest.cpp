@@ -4,6 +4,7 @@
 
 #include "FidoTestLetters.h"
 #include "msgbase/MsgBaseFactory.h"
+#include "support/LetterWriter.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(FidoNumbers, SeekCountAndHighestOverAGap)
     base->SeekPrior();
     EXPECT_FALSE(base->SeekFound());
 
-    base->StartNewLetter();
+    base->StartNewLetter({});
     base->WriteLine("x");
     ASSERT_EQ(base->WriteLetter(), 0);
     EXPECT_EQ(base->GetNumber(), 6u);
@@ -68,7 +69,7 @@ TEST(FidoNumbers, NamesAnyCaseAndIgnoresWhatIsNoLetter)
     std::string froms;
     for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
         base->LoadHeader();
-        froms += std::to_string(base->GetNumber()) + " " + base->GetFrom() + "; ";
+        froms += std::to_string(base->GetNumber()) + " " + base->Header().From + "; ";
     }
     EXPECT_EQ(froms, "3 Upper; 4 Mixed; 7 Padded; 10 Upper; ")
         << "007.msg is letter 7; the directory 9.msg, a link to it and a link to nothing are no letters";
@@ -84,7 +85,7 @@ TEST(FidoNumbers, NamesAnyCaseAndIgnoresWhatIsNoLetter)
     auto seven = OpenFido(both.Path());
     seven->SeekFirst(7);
     seven->LoadHeader();
-    EXPECT_EQ(seven->GetFrom(), "Sender");
+    EXPECT_EQ(seven->Header().From, "Sender");
     EXPECT_EQ(seven->CountLetters(), 1u);
 }
 
@@ -104,17 +105,19 @@ TEST(FidoHeader, FieldsFlagsAndTheReadMark)
     auto base = OpenFido(dir.Path());
     base->SeekFirst(1);
     base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "Иван");
-    EXPECT_EQ(base->GetSubject(), "Hello");
-    EXPECT_EQ(base->GetReplyTo(), 7u);
-    EXPECT_EQ(base->GetFirstReply(), 9u);
-    EXPECT_EQ(base->GetCost(), 42);
-    EXPECT_TRUE(base->IsPrivate() && base->IsKillSent() && base->IsLocal());
-    EXPECT_FALSE(base->IsSent() || base->IsReceived() || base->IsCrash());
-    EXPECT_TRUE(base->IsRead()) << "read 256 times is read";
-    EXPECT_TRUE(base->IsEcho());
-    EXPECT_EQ(base->GetDateTime(), EncodeDate(2009, 5, 5) + EncodeTime(9, 7, 0));
-    EXPECT_FALSE(base->IsDeleted());
+    EXPECT_EQ(base->Header().From, "Иван");
+    EXPECT_EQ(base->Header().Subject, "Hello");
+    EXPECT_EQ(base->Header().ReplyTo, 7u);
+    EXPECT_EQ(base->Header().FirstReply, 9u);
+    EXPECT_EQ(base->Header().Cost, 42);
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Private) && base->Header().Flags.Has(LetterFlag::KillSent) &&
+                base->Header().Flags.Has(LetterFlag::Local));
+    EXPECT_FALSE(base->Header().Flags.Has(LetterFlag::Sent) || base->Header().Flags.Has(LetterFlag::Received) ||
+                 base->Header().Flags.Has(LetterFlag::Crash));
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Read)) << "read 256 times is read";
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Echo));
+    EXPECT_EQ(base->Header().Written, EncodeDate(2009, 5, 5) + EncodeTime(9, 7, 0));
+    EXPECT_FALSE(base->Header().Flags.Has(LetterFlag::Deleted));
 }
 
 TEST(FidoHeader, ZonesFromIntlPointsFromFmptAndTopt)
@@ -135,15 +138,15 @@ TEST(FidoHeader, ZonesFromIntlPointsFromFmptAndTopt)
     FidoAddress orig, dest;
     base->SeekFirst(1);
     base->LoadHeader();
-    base->GetOrigAddr(orig);
-    base->GetDestAddr(dest);
+    orig = base->Header().Orig;
+    dest = base->Header().Dest;
     EXPECT_EQ(dest, (FidoAddress{1, 20, 30, 8})) << "nets and nodes stay those of the header";
     EXPECT_EQ(orig, (FidoAddress{4, 50, 60, 7}));
 
     base->SeekNext();
     base->LoadHeader();
-    base->GetOrigAddr(orig);
-    base->GetDestAddr(dest);
+    orig = base->Header().Orig;
+    dest = base->Header().Dest;
     EXPECT_EQ(orig.Zone, 1);
     EXPECT_EQ(dest.Zone, 1);
     EXPECT_EQ(dest.Point, 3) << "a line feed before ^A is dropped";
@@ -195,23 +198,24 @@ TEST(FidoDamaged, ShortFilesAndFieldsWithoutTerminators)
     auto base = OpenFido(dir.Path());
     base->SeekFirst(1);
     base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), std::string(35, 'F'));
-    EXPECT_EQ(base->GetSubject(), std::string(71, 'S'));
-    EXPECT_EQ(base->GetDateTime(), 0);
+    EXPECT_EQ(base->Header().From, std::string(35, 'F'));
+    EXPECT_EQ(base->Header().Subject, std::string(71, 'S'));
+    EXPECT_EQ(base->Header().Written, 0);
 
     for (Num n : {2u, 3u, 4u}) {
         const std::string before = ReadFileBytes(dir / (std::to_string(n) + ".msg"));
         base->SeekFirst(n);
         base->LoadHeader();
-        base->GetFrom();
-        base->GetSubject();
-        base->GetReplyTo();
-        EXPECT_EQ(base->GetDateTime(), 0) << n;
+        base->Header().From;
+        base->Header().Subject;
+        base->Header().ReplyTo;
+        EXPECT_EQ(base->Header().Written, 0) << n;
         AllLines(*base);
         if (n != 4) {
             EXPECT_TRUE(AllLines(*base).empty()) << n;
-            base->SetRead(true);
-            EXPECT_EQ(base->RewriteHeader(), FidoMsgBase::HeaderTooShort) << n;
+            EXPECT_EQ(RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }),
+                      FidoMsgBase::HeaderTooShort)
+                << n;
             base->CloseBase();
             EXPECT_EQ(ReadFileBytes(dir / (std::to_string(n) + ".msg")), before) << "a damaged letter is left alone";
         }
@@ -226,12 +230,12 @@ TEST(FidoDamaged, AMissingLetterIsReportedNotRead)
     auto base = OpenFido(dir.Path());
     std::remove((dir / "2.msg").c_str());  // the tosser removed it after the scan
     base->SeekFirst(2);
-    EXPECT_TRUE(base->IsDeleted());
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Deleted));
     base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "");
+    EXPECT_EQ(base->Header().From, "");
     EXPECT_TRUE(base->TextEnded());
-    base->SetRead(true);
-    EXPECT_EQ(base->RewriteHeader(), FidoMsgBase::LetterMissing);
+    EXPECT_EQ(RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }),
+              FidoMsgBase::LetterMissing);
     EXPECT_FALSE(PathExists(dir / "2.msg"));
 }
 

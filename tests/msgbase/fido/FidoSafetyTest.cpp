@@ -14,6 +14,7 @@
 
 #include "FidoTestLetters.h"
 #include "core/StringHelpers.h"
+#include "support/LetterWriter.h"
 #include "support/SharingTests.h"
 
 namespace {
@@ -28,17 +29,21 @@ LetterTexts Letters(const std::string& dir)
         base->LoadHeader();
         EXPECT_EQ(base->HeaderStatus(), 0) << base->GetNumber();
         std::vector<std::string> lines = AllLines(*base);
-        letters[base->GetNumber()] = (lines.empty() ? "" : lines[0]) + (base->IsRead() ? "*" : "");
+        letters[base->GetNumber()] =
+            (lines.empty() ? "" : lines[0]) + (base->Header().Flags.Has(LetterFlag::Read) ? "*" : "");
     }
     return letters;
 }
 
 Status Post(MsgBase& base, const std::string& text)
 {
-    base.StartNewLetter();
-    base.SetFrom("W");
-    base.SetTo("All");
-    base.SetSubject("s");
+    {
+        LetterHeader header;
+        header.From = "W";
+        header.To = "All";
+        header.Subject = "s";
+        base.StartNewLetter(header);
+    }
     base.WriteLine(text);
     return base.WriteLetter();
 }
@@ -47,8 +52,7 @@ Status MarkRead(MsgBase& base, Num number)
 {
     base.SeekFirst(number);
     base.LoadHeader();
-    base.SetRead(true);
-    return base.RewriteHeader();
+    return RewriteChanged(base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); });
 }
 
 Status Delete(MsgBase& base, Num number)
@@ -156,11 +160,10 @@ TEST(FidoSafety, MarkingReadKeepsWhatTheTosserChangedMeanwhile)
     exported.Attr = 0x0108;
     exported.Text = "Hello\rSEEN-BY: 5020/1234\r";
     WriteFileBytes(dir / "2.msg", exported.Bytes());
-    base->SetRead(true);
-    ASSERT_EQ(base->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     exported.TimesRead = 1;
     EXPECT_EQ(ReadFileBytes(dir / "2.msg"), exported.Bytes());
-    EXPECT_TRUE(base->IsSent()) << "the header read again is the one shown";
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Sent)) << "the header read again is the one shown";
 }
 
 // A letter gone between the listing and the loading is an error for that
@@ -174,14 +177,14 @@ TEST(FidoSafety, ALetterThatCannotBeOpenedIsReportedNotShownEmpty)
     auto base = OpenFido(dir.Path());
     base->SeekFirst(2);
     base->LoadHeader();
-    ASSERT_EQ(base->GetFrom(), "Sender");
+    ASSERT_EQ(base->Header().From, "Sender");
     unlink((dir / "3.msg").c_str());
     base->SeekFirst(3);
     base->LoadHeader();
     EXPECT_EQ(base->HeaderStatus(), FidoMsgBase::LetterMissing);
-    EXPECT_EQ(base->GetFrom(), "");
-    base->SetRead(true);
-    EXPECT_EQ(base->RewriteHeader(), FidoMsgBase::LetterMissing);
+    EXPECT_EQ(base->Header().From, "");
+    EXPECT_EQ(RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }),
+              FidoMsgBase::LetterMissing);
     EXPECT_FALSE(PathExists(dir / "3.msg")) << "never made anew";
 }
 
@@ -210,7 +213,7 @@ TEST(FidoSafety, ALetterOnAReadOnlyMountIsReadAndRefusesChanges)
         out << base->OpenBase() << ';';
         base->SeekFirst(1);
         base->LoadHeader();
-        out << base->GetNumber() << ';' << base->HeaderStatus() << ';' << base->GetFrom() << ';';
+        out << base->GetNumber() << ';' << base->HeaderStatus() << ';' << base->Header().From << ';';
         for (const std::string& line : AllLines(*base))
             out << line << '|';
         out << ';' << (MarkRead(*base, 2) != 0 ? "refused" : "marked") << ';' << Delete(*base, 2) << ';'
@@ -253,7 +256,7 @@ TEST(FidoSafety, SeveralWritersAndAReaderAtOnce)
         for (base->SeekFirst(1); base->SeekFound(); base->SeekNext()) {
             base->LoadHeader();
             if (base->HeaderStatus() == 0) {
-                EXPECT_EQ(base->GetFrom(), "W");
+                EXPECT_EQ(base->Header().From, "W");
             }
         }
     };

@@ -2,21 +2,25 @@
 #include <sys/stat.h>
 
 #include "FidoTestLetters.h"
+#include "support/LetterWriter.h"
 
 namespace {
 
 // Builds a letter the way the editor saves one.
 Status WriteEchoLetter(MsgBase& base, const std::string& text)
 {
-    base.StartNewLetter();
-    base.SetFrom("Point User");
-    base.SetTo("All");
-    base.SetSubject("Test");
-    base.SetDateTime(EncodeDate(2009, 5, 5) + EncodeTime(9, 7, 0));
-    base.SetOrigAddr(FidoAddress{2, 5020, 1234, 5});
-    base.SetLocal(true);
-    base.SetMailType(MailEcho);
-    base.SetReplyTo(3);
+    {
+        LetterHeader header;
+        header.From = "Point User";
+        header.To = "All";
+        header.Subject = "Test";
+        header.Written = EncodeDate(2009, 5, 5) + EncodeTime(9, 7, 0);
+        header.Orig = FidoAddress{2, 5020, 1234, 5};
+        header.Flags.Set(LetterFlag::Local, true);
+        base.SetMailType(MailEcho);
+        header.ReplyTo = 3;
+        base.StartNewLetter(header);
+    }
     base.WriteKludge("\x01MSGID: 2:5020/1234.5 0badcafe");
     base.WriteLine(text);
     return base.WriteLetter();
@@ -52,12 +56,15 @@ TEST(FidoWrite, FieldsAreCutAndNetmailGetsItsControlLines)
 {
     TempDir dir;
     auto base = OpenFido(dir.Path());
-    base->StartNewLetter();
-    base->SetMailType(MailNet);
-    base->SetFrom(std::string(40, 'f'));
-    base->SetSubject(std::string(80, 's'));
-    base->SetDestAddr(FidoAddress{1, 2, 3, 8});
-    base->SetOrigAddr(FidoAddress{4, 5, 6, 7});
+    {
+        LetterHeader header;
+        base->SetMailType(MailNet);
+        header.From = std::string(40, 'f');
+        header.Subject = std::string(80, 's');
+        header.Dest = FidoAddress{1, 2, 3, 8};
+        header.Orig = FidoAddress{4, 5, 6, 7};
+        base->StartNewLetter(header);
+    }
     base->WriteText("text");
     ASSERT_EQ(base->WriteLetter(), 0);
     std::string bytes = ReadFileBytes(dir / "2.msg");
@@ -103,7 +110,7 @@ TEST(FidoWrite, ALetterAnotherProgramWroteMeanwhileIsNotOverwritten)
         base->SeekFirst(number);
         base->LoadHeader();
         EXPECT_EQ(base->GetNumber(), number);
-        EXPECT_EQ(base->GetFrom(), "Tosser") << number;
+        EXPECT_EQ(base->Header().From, "Tosser") << number;
     }
 }
 
@@ -139,7 +146,7 @@ TEST(FidoWrite, FailuresAreReportedNeverSuccess)
     EXPECT_EQ(base->WriteLetter(), FidoMsgBase::NothingToWrite);
     ASSERT_EQ(WriteEchoLetter(*base, "once"), 0);
     EXPECT_EQ(base->WriteLetter(), FidoMsgBase::NothingToWrite) << "the letter is stored once";
-    base->StartNewLetter();
+    base->StartNewLetter({});
     base->WriteLine("abandoned");
     base->CloseBase();
     EXPECT_EQ(DirectoryNames(dir.Path()), (std::vector<std::string>{"2.msg"})) << "an unfinished letter is removed";
@@ -154,20 +161,23 @@ TEST(FidoWrite, MarkReadAndFlagsChangeOnlyTheirBytes)
     auto base = OpenFido(dir.Path());
     base->SeekFirst(3);
     base->LoadHeader();
-    base->SetRead(true);
-    base->SetSent(true);
-    base->SetPrivate(false);
-    ASSERT_EQ(base->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*base,
+                             [&](LetterHeader& h) {
+                                 h.Flags.Set(LetterFlag::Read, true);
+                                 h.Flags.Set(LetterFlag::Sent, true);
+                                 h.Flags.Set(LetterFlag::Private, false);
+                             }),
+              0);
     std::string expected = l.Bytes();
     expected.replace(164, 2, Le16(1));
     expected.replace(186, 2, Le16(0x0188));
     EXPECT_EQ(ReadFileBytes(dir / "3.msg"), expected) << "on disk once RewriteHeader returns";
-    EXPECT_EQ(base->RewriteHeader(), 0);
-    EXPECT_TRUE(base->IsRead());
+    EXPECT_EQ(base->RewriteHeader(base->Header()), 0) << "nothing changed: nothing written";
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Read));
 
     ASSERT_EQ(base->DeleteLetter(), 0);
     EXPECT_FALSE(PathExists(dir / "3.msg"));
     EXPECT_EQ(base->CountLetters(), 0u);
-    EXPECT_TRUE(base->IsDeleted());
+    EXPECT_TRUE(base->Header().Flags.Has(LetterFlag::Deleted));
     EXPECT_EQ(base->DeleteLetter(), FidoMsgBase::LetterMissing);
 }

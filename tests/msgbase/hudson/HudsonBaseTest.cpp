@@ -13,17 +13,20 @@ TEST(HudsonWrite, ANewBaseHoldsExactlyTheseBytes)
     auto base = Board(dir.Path(), 5);
     EXPECT_FALSE(base->BaseExists());
     ASSERT_EQ(base->OpenBase(), 0) << "a missing base is created";
-    base->StartNewLetter();
-    base->SetMailType(MailEcho);
-    base->SetFrom("Point User");
-    base->SetTo("Всем");
-    base->SetSubject("Posted");
-    base->SetDateTime(EncodeDate(2024, 12, 5) + EncodeTime(18, 7, 0));
-    base->SetOrigAddr({2, 5020, 1234, 5});
-    base->SetReplyTo(7);
-    base->SetLocal(true);
-    base->SetRead(true);
-    base->SetEcho(true);
+    {
+        LetterHeader header;
+        base->SetMailType(MailEcho);
+        header.From = "Point User";
+        header.To = "Всем";
+        header.Subject = "Posted";
+        header.Written = EncodeDate(2024, 12, 5) + EncodeTime(18, 7, 0);
+        header.Orig = {2, 5020, 1234, 5};
+        header.ReplyTo = 7;
+        header.Flags.Set(LetterFlag::Local, true);
+        header.Flags.Set(LetterFlag::Read, true);
+        header.Flags.Set(LetterFlag::Echo, true);
+        base->StartNewLetter(header);
+    }
     base->WriteText(std::string(255, 'x'));  // the closing CR goes into a second block
     ASSERT_EQ(base->WriteLetter(), 0);
     EXPECT_EQ(base->GetNumber(), 1u);
@@ -41,10 +44,13 @@ TEST(HudsonWrite, ANewBaseHoldsExactlyTheseBytes)
     EXPECT_EQ(ReadFileBytes(dir / "echomail.bbs"), Le16(0));
 
     // Netmail with a point: the TOPT line, the netmail bits, the NETMAIL list.
-    base->StartNewLetter();
-    base->SetMailType(MailNet);
-    base->SetDestAddr({2, 5020, 1234, 7});
-    base->SetEcho(true);
+    {
+        LetterHeader header;
+        base->SetMailType(MailNet);
+        header.Dest = {2, 5020, 1234, 7};
+        header.Flags.Set(LetterFlag::Echo, true);
+        base->StartNewLetter(header);
+    }
     base->WriteLine("hi");
     ASSERT_EQ(base->WriteLetter(), 0);
     std::string hdr = ReadFileBytes(dir / "msghdr.bbs");
@@ -143,9 +149,9 @@ TEST(HudsonRead, TextsAndDates)
     ASSERT_EQ(base->OpenBase(), 0);
     base->SeekFirst(4);
     base->LoadHeader();
-    EXPECT_EQ(base->GetTo(), "Sysop");
+    EXPECT_EQ(base->Header().To, "Sysop");
     // A two-digit year is never put in the future: 95 is 1995.
-    EXPECT_EQ(base->GetDateTime(), EncodeDate(1995, 6, 15) + EncodeTime(23, 59, 0));
+    EXPECT_EQ(base->Header().Written, EncodeDate(1995, 6, 15) + EncodeTime(23, 59, 0));
     base->StartText();
     int64_t start = base->GetTextPos();
     EXPECT_EQ(base->ReadLine(65535), std::string(300, 'w')) << "not cut at 255";
@@ -156,9 +162,9 @@ TEST(HudsonRead, TextsAndDates)
 
     base->SeekFirst(1);
     base->LoadHeader();
-    EXPECT_EQ(base->GetDateTime(), EncodeDate(2024, 12, 1) + EncodeTime(9, 0, 0));
-    base->StartNewLetter();
-    EXPECT_EQ(base->GetDateTime(), 0.0) << "the blank date 00-00-00";
+    EXPECT_EQ(base->Header().Written, EncodeDate(2024, 12, 1) + EncodeTime(9, 0, 0));
+    base->StartNewLetter({});
+    EXPECT_EQ(base->Header().Written, 0.0) << "the blank date 00-00-00";
 }
 
 TEST(HudsonRead, FindMailSearchesEveryBoardForUnreceivedLiveLetters)

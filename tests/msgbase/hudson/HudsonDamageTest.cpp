@@ -7,6 +7,7 @@
 #include <map>
 
 #include "HudsonTestBases.h"
+#include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 
 using namespace hudson_test;
@@ -129,10 +130,10 @@ TEST(HudsonDamage, HeadersThatLieAboutTheirTextAndNames)
     EXPECT_EQ(RawText(*one), "third letter\r");
     one->SeekFirst(1);
     one->LoadHeader();
-    EXPECT_EQ(one->GetTo(), std::string(35, 'T'));
-    EXPECT_EQ(one->GetFrom(), std::string(35, 'F'));
-    EXPECT_EQ(one->GetSubject(), std::string(72, 'S'));
-    EXPECT_EQ(one->GetDateTime(), EncodeDate(2024, 12, 1) + EncodeTime(9, 0, 0));
+    EXPECT_EQ(one->Header().To, std::string(35, 'T'));
+    EXPECT_EQ(one->Header().From, std::string(35, 'F'));
+    EXPECT_EQ(one->Header().Subject, std::string(72, 'S'));
+    EXPECT_EQ(one->Header().Written, EncodeDate(2024, 12, 1) + EncodeTime(9, 0, 0));
     two->SeekFirst(1);
     two->LoadHeader();
     EXPECT_EQ(RawText(*two), "");
@@ -152,9 +153,8 @@ TEST(HudsonDamage, AnIndexLongerThanTheHeadersAfterOpening)
     ASSERT_TRUE(base->SeekFound());
     EXPECT_EQ(base->GetPosition(), 3u);
     base->LoadHeader();
-    EXPECT_EQ(base->GetFrom(), "") << "no other letter's header under number 9";
-    base->SetRead(true);
-    EXPECT_EQ(base->RewriteHeader(), HudsonNoLetter);
+    EXPECT_EQ(base->Header().From, "") << "no other letter's header under number 9";
+    EXPECT_EQ(RewriteChanged(*base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), HudsonNoLetter);
     EXPECT_EQ(base->DeleteLetter(), HudsonNoLetter);
     EXPECT_EQ(Post(*base, "All", "x\r"), HudsonDamaged) << "the parallel files are out of step";
     EXPECT_EQ(Snapshot(dir.Path()), before);

@@ -34,7 +34,6 @@ TEST(HudsonFixture, EveryLetterAsTheManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         TempDir dir;
         CopyDirectory(FixturesDir() + "/hudson", dir.Path());
         const std::string pristine = ReadFileBytes(dir / "msghdr.bbs") + ReadFileBytes(dir / "msgtoidx.bbs");
@@ -42,6 +41,7 @@ TEST(HudsonFixture, EveryLetterAsTheManifestSays)
         std::unique_ptr<HudsonMsgBase> boards[4];
         for (int b = 1; b <= 3; ++b) {
             boards[b] = Board(dir.Path(), b);
+            boards[b]->SetReadingRules({Charset::Cp866, softBreak});
             ASSERT_EQ(boards[b]->OpenBase(), 0);
             EXPECT_EQ(boards[b]->GetHighNumber(), 12u);
             EXPECT_EQ(boards[b]->CountLetters(), uint32_t(manifest["msginfo"]["per_board"][std::to_string(b)].AsInt()));
@@ -62,27 +62,28 @@ TEST(HudsonFixture, EveryLetterAsTheManifestSays)
             EXPECT_EQ(base.GetNumber(), Num(l["number"].AsInt())) << name;
             EXPECT_EQ(base.GetPosition(), uint32_t(l["index_position"].AsInt())) << name;
             base.LoadHeader();
-            EXPECT_EQ(base.GetFrom(), l["from_"].AsString()) << name;
-            EXPECT_EQ(base.GetTo(), l["to"].AsString()) << name;
-            EXPECT_EQ(base.GetSubject(), StripRePrefixes(l["subject"].AsString())) << name;
+            EXPECT_EQ(base.Header().From, l["from_"].AsString()) << name;
+            EXPECT_EQ(base.Header().To, l["to"].AsString()) << name;
+            EXPECT_EQ(base.Header().Subject, StripRePrefixes(l["subject"].AsString())) << name;
             const std::string date = l["date"].AsString(), time = l["time"].AsString();
-            EXPECT_EQ(base.GetDateTime(), EncodeDate(2000 + std::stoi(date.substr(6)), std::stoi(date.substr(0, 2)),
-                                                     std::stoi(date.substr(3, 2))) +
-                                              EncodeTime(std::stoi(time.substr(0, 2)), std::stoi(time.substr(3)), 0))
+            EXPECT_EQ(base.Header().Written,
+                      EncodeDate(2000 + std::stoi(date.substr(6)), std::stoi(date.substr(0, 2)),
+                                 std::stoi(date.substr(3, 2))) +
+                          EncodeTime(std::stoi(time.substr(0, 2)), std::stoi(time.substr(3)), 0))
                 << name;
             FidoAddress orig, dest;
-            base.GetOrigAddr(orig);
-            base.GetDestAddr(dest);
+            orig = base.Header().Orig;
+            dest = base.Header().Dest;
             EXPECT_EQ(AddressToText(orig), l["orig"].AsString()) << name;
             EXPECT_EQ(AddressToText(dest), l["dest"].AsString()) << name;
-            EXPECT_EQ(base.GetReplyTo(), Num(l["reply_to"].AsInt())) << name;
-            EXPECT_EQ(base.GetFirstReply(), Num(l["first_reply"].AsInt())) << name;
+            EXPECT_EQ(base.Header().ReplyTo, Num(l["reply_to"].AsInt())) << name;
+            EXPECT_EQ(base.Header().FirstReply, Num(l["first_reply"].AsInt())) << name;
             int attr = std::stoi(l["msg_attr"].AsString(), nullptr, 16), net = std::stoi(l["net_attr"].AsString(), nullptr, 16);
-            EXPECT_EQ(base.IsPrivate(), (attr & 0x08) != 0) << name;
-            EXPECT_EQ(base.IsReceived(), (attr & 0x10) != 0) << name;
-            EXPECT_EQ(base.IsLocal(), (attr & 0x40) != 0) << name;
-            EXPECT_EQ(base.IsKillSent(), (net & 0x01) != 0) << name;
-            EXPECT_FALSE(base.IsRead()) << name;
+            EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Private), (attr & 0x08) != 0) << name;
+            EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Received), (attr & 0x10) != 0) << name;
+            EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Local), (attr & 0x40) != 0) << name;
+            EXPECT_EQ(base.Header().Flags.Has(LetterFlag::KillSent), (net & 0x01) != 0) << name;
+            EXPECT_FALSE(base.Header().Flags.Has(LetterFlag::Read)) << name;
 
             std::string raw = RawText(base);
             EXPECT_EQ(raw.size(), std::size_t(l["stored_length"].AsInt())) << name;
@@ -91,7 +92,7 @@ TEST(HudsonFixture, EveryLetterAsTheManifestSays)
             if (l.Has("body_lines")) {
                 ASSERT_EQ(body.size(), l["body_lines"].Size()) << name;
                 for (std::size_t i = 0; i < body.size(); ++i)
-                    EXPECT_EQ(body[i], ManifestLineAsRead(l["body_lines"][i].AsString(), SoftBreak8D)) << name << " line " << i;
+                    EXPECT_EQ(body[i], ManifestLineAsRead(l["body_lines"][i].AsString(), softBreak)) << name << " line " << i;
             } else {  // the 178-block letter: every line, through the origin
                 ASSERT_EQ(body.size(), std::size_t(l["body_line_count"].AsInt())) << name;
                 for (std::size_t i = 0; i < 3; ++i) {

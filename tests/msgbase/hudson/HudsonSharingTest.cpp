@@ -2,12 +2,16 @@
 // counters re-read under it, and writes that fail part way.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
+#include <thread>
 
 #include "HudsonTestBases.h"
 #include "core/StringHelpers.h"
+#include "msgbase/SharedBlocks.h"
+#include "support/LetterWriter.h"
 #include "support/TestSupport.h"
 
 using namespace hudson_test;
@@ -136,8 +140,7 @@ TEST(HudsonSharing, AFailedDeleteOrRewriteLeavesTheLetter)
         if (std::string(file) != "msghdr.bbs")
             continue;  // marking read writes the header alone
         failing.LoadHeader();
-        failing.SetRead(true);
-        EXPECT_EQ(failing.RewriteHeader(), 112) << file;
+        EXPECT_EQ(RewriteChanged(failing, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 112) << file;
         EXPECT_EQ(Snapshot(dir.Path()), before) << file;
     }
 }
@@ -178,8 +181,8 @@ TEST(HudsonSharing, DeletingTwiceCountsOnceAndStaleHeadersDoNotUndelete)
     EXPECT_EQ(ReadFileBytes(dir / "msginfo.bbs"), InfoBytes(1, 5, 3, {{1, 1}, {2, 2}}));
     EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
     EXPECT_EQ(ReadFileBytes(dir / "msgtoidx.bbs").substr(3 * 36, 36), PascalField("* Deleted *", 36));
-    a->SetRead(true);
-    EXPECT_EQ(a->RewriteHeader(), HudsonNoLetter) << "a copy loaded before the delete";
+    EXPECT_EQ(RewriteChanged(*a, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), HudsonNoLetter)
+        << "a copy loaded before the delete";
     EXPECT_EQ(ReadFileBytes(dir / "msgidx.bbs").substr(9, 3), Le16(0xFFFF) + "\x01");
     a->SeekFirst(1);
     EXPECT_EQ(a->GetNumber(), 1u);
@@ -199,8 +202,7 @@ TEST(HudsonSharing, MarkingReadChangesOnlyTheReadBitAndNeverDeletes)
     std::string hdr = ReadFileBytes(dir / "msghdr.bbs");
     hdr[3 * 187 + 25] = 0x02;
     WriteFileBytes(dir / "msghdr.bbs", hdr);
-    mine->SetRead(true);
-    ASSERT_EQ(mine->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*mine, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     hdr = ReadFileBytes(dir / "msghdr.bbs");
     EXPECT_EQ(uint8_t(hdr[3 * 187 + 24]), 0x80) << "Read";
     EXPECT_EQ(uint8_t(hdr[3 * 187 + 25]), 0x02) << "the tosser's Sent stays: the letter is not exported twice";
@@ -232,8 +234,7 @@ TEST(HudsonSharing, AHeaderMarkedDeletedIsGoneWhateverItsIndexRecordSays)
     EXPECT_FALSE(base->SeekFound());
     base->SetPosition(0);
     EXPECT_FALSE(base->SeekFound());
-    early->SetRead(true);
-    EXPECT_EQ(early->RewriteHeader(), HudsonNoLetter);
+    EXPECT_EQ(RewriteChanged(*early, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), HudsonNoLetter);
     EXPECT_EQ(Snapshot(dir.Path()), before) << "marking read never deletes";
 }
 
@@ -254,15 +255,58 @@ TEST(HudsonSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
 
     writer->SeekFirst(5);
     writer->LoadHeader();
-    writer->SetRead(true);
-    ASSERT_EQ(writer->RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(*writer, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     writer->SeekFirst(4);
     ASSERT_EQ(writer->DeleteLetter(), 0);
 
     std::vector<std::string> seen;
     for (; walker->SeekFound(); walker->SeekNext()) {
         walker->LoadHeader();
-        seen.push_back(std::to_string(walker->GetNumber()) + (walker->IsRead() ? " read" : ""));
+        seen.push_back(std::to_string(walker->GetNumber()) +
+                       (walker->Header().Flags.Has(LetterFlag::Read) ? " read" : ""));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"3", "5 read", "6"}));
+}
+
+// The boards of a settled base share the blocks the first board's walk read.
+// Another program's rewrite in place (same sizes, settled again since)
+// reaches the next board's walk, and a walk under way once its blocks are
+// past their age.
+TEST(HudsonSharing, BlocksSharedByTheBoardsNeverOutliveAChangeOnDisk)
+{
+    TempDir dir;
+    std::vector<Letter> letters;
+    for (uint16_t n = 1; n <= 6; ++n)
+        letters.push_back(Letter{.Number = n, .Board = uint8_t(n % 2 + 1)});
+    WriteBase(dir.Path(), letters);
+    // Only files that have not changed for a while are shared.
+    auto settle = [] {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(shared_blocks::SettleNs) + std::chrono::milliseconds(100));
+    };
+    settle();
+    auto walk = [](HudsonMsgBase& base, bool fromStart) {
+        std::vector<std::string> seen;
+        for (fromStart ? base.SeekFirst(1) : base.SeekNext(); base.SeekFound(); base.SeekNext()) {
+            base.LoadHeader();
+            const LetterHeader header = base.Header();
+            seen.push_back(std::to_string(header.Number) + (header.Flags.Has(LetterFlag::Read) ? " read" : ""));
+        }
+        return seen;
+    };
+    auto markRead = [&](int position) { PatchFileBytes(dir / "msghdr.bbs", position * 187 + 24, "\x80"); };
+    auto first = Board(dir.Path(), 2);
+    ASSERT_EQ(first->OpenBase(), 0);
+    EXPECT_EQ(walk(*first, true), (std::vector<std::string>{"1", "3", "5"}));
+
+    markRead(1);
+    settle();
+    auto second = Board(dir.Path(), 1);
+    ASSERT_EQ(second->OpenBase(), 0);
+    second->SeekFirst(1);
+    second->LoadHeader();
+    EXPECT_TRUE(second->Header().Flags.Has(LetterFlag::Read)) << "letter 2, changed after the first board read its block";
+
+    markRead(3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(BlockReader::MaxBlockAge + 10));
+    EXPECT_EQ(walk(*second, false), (std::vector<std::string>{"4 read", "6"}));
 }

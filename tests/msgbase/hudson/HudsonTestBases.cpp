@@ -66,13 +66,16 @@ std::unique_ptr<HudsonMsgBase> Board(const std::string& dir, int board)
 
 Status Post(MsgBase& base, const std::string& to, const std::string& text, uint8_t mailType)
 {
-    base.StartNewLetter();
-    base.SetMailType(mailType);
-    base.SetFrom("Point User");
-    base.SetTo(to);
-    base.SetSubject("Posted");
-    base.SetDateTime(EncodeDate(2024, 12, 5) + EncodeTime(18, 7, 0));
-    base.SetEcho(true);
+    {
+        LetterHeader header;
+        base.SetMailType(mailType);
+        header.From = "Point User";
+        header.To = to;
+        header.Subject = "Posted";
+        header.Written = EncodeDate(2024, 12, 5) + EncodeTime(18, 7, 0);
+        header.Flags.Set(LetterFlag::Echo, true);
+        base.StartNewLetter(header);
+    }
     base.WriteText(text);
     return base.WriteLetter();
 }

@@ -31,7 +31,7 @@ struct Letter {
     uint32_t SubfieldLen = 0xFFFFFFFF;  // default: the length of Subfields
 };
 
-inline std::string LetterHeader(const Letter& l)
+inline std::string LetterHeaderBytes(const Letter& l)
 {
     uint32_t subLen = l.SubfieldLen == 0xFFFFFFFF ? static_cast<uint32_t>(l.Subfields.size()) : l.SubfieldLen;
     return "JAM" + std::string(1, '\0') + Le16(1) + Le16(0) + Le32(subLen) + Le32(0) + Le32(l.MsgIdCrc) +
@@ -55,7 +55,7 @@ inline void WriteBase(const std::string& dir, std::vector<Letter> letters, const
         letters[i].TxtOffset = static_cast<uint32_t>(jdt.size());
         letters[i].TxtLen = static_cast<uint32_t>(texts[i].size());
         jdx += IndexRecord(0x12345678, static_cast<uint32_t>(jhr.size()));
-        jhr += LetterHeader(letters[i]);
+        jhr += LetterHeaderBytes(letters[i]);
         jdt += texts[i];
     }
     WriteFileBytes(dir + "/echo.jhr", jhr);

@@ -7,6 +7,7 @@
 
 #include "msgbase/jam/JamBytes.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/LetterWriter.h"
 
 using namespace jam_bytes;
 
@@ -65,14 +66,14 @@ TEST(JamDamage, SubfieldsThatClaimMoreThanTheHeaderHolds)
     Damaged d({beyondArea, hugeLength, cutHead, pastFile}, {"a\r", "b\r", "c\r", "d\r"});
     ASSERT_EQ(d.Open(), 0);
     EXPECT_EQ(d.Read(1), std::vector<std::string>{"a"});
-    EXPECT_EQ(d.base.GetFrom(), "Half");
-    EXPECT_EQ(d.base.GetTo(), "");
+    EXPECT_EQ(d.base.Header().From, "Half");
+    EXPECT_EQ(d.base.Header().To, "");
     EXPECT_EQ(d.Read(2), std::vector<std::string>{"b"});
-    EXPECT_EQ(d.base.GetFrom(), "Huge");
+    EXPECT_EQ(d.base.Header().From, "Huge");
     EXPECT_EQ(d.Read(3), std::vector<std::string>{"c"});
-    EXPECT_EQ(d.base.GetFrom(), "Cut");
+    EXPECT_EQ(d.base.Header().From, "Cut");
     EXPECT_EQ(d.Read(4), (std::vector<std::string>{"\x01MSGID: 2:5020/1 1", "d"}));
-    EXPECT_EQ(d.base.GetFrom(), "Last");
+    EXPECT_EQ(d.base.Header().From, "Last");
 }
 
 TEST(JamDamage, TextsBeyondTheTextFile)
@@ -102,16 +103,17 @@ TEST(JamDamage, IndexRecordsThatPointNowhere)
     EXPECT_EQ(walked, (std::vector<Num>{1, 2, 3, 4}));
 
     d.Read(1);
-    EXPECT_TRUE(d.base.IsRead());
+    EXPECT_TRUE(d.base.Header().Flags.Has(LetterFlag::Read));
     EXPECT_EQ(d.base.HeaderStatus(), 0);
     for (Num broken : {2u, 3u}) {
         EXPECT_EQ(d.Read(broken), std::vector<std::string>{});
         EXPECT_EQ(d.base.HeaderStatus(), JamBadReference) << "an error for this letter";
-        EXPECT_EQ(d.base.GetFrom(), "");
-        EXPECT_FALSE(d.base.IsRead()) << "nothing of the letter loaded before shows through";
+        EXPECT_EQ(d.base.Header().From, "");
+        EXPECT_FALSE(d.base.Header().Flags.Has(LetterFlag::Read))
+            << "nothing of the letter loaded before shows through";
         const std::string before = d.Files();
-        d.base.SetRead(true);
-        EXPECT_EQ(d.base.RewriteHeader(), JamBadReference);
+        EXPECT_EQ(RewriteChanged(d.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }),
+                  JamBadReference);
         EXPECT_EQ(d.base.DeleteLetter(), JamBadReference);
         EXPECT_TRUE(d.Files() == before);
     }
@@ -128,10 +130,13 @@ TEST(JamDamage, TruncatedFiles)
     EXPECT_EQ(d.base.GetHighNumber(), 2u);
     EXPECT_EQ(d.Read(2), std::vector<std::string>{});
     EXPECT_NE(d.base.HeaderStatus(), 0) << "a short read";
-    EXPECT_EQ(d.base.GetFrom(), "");
+    EXPECT_EQ(d.base.Header().From, "");
 
-    d.base.StartNewLetter();
-    d.base.SetTo("All");
+    {
+        LetterHeader header;
+        header.To = "All";
+        d.base.StartNewLetter(header);
+    }
     ASSERT_EQ(d.base.WriteLetter(), 0);
     EXPECT_EQ(d.base.GetNumber(), 3u);
     EXPECT_EQ(ReadFileBytes(d.dir / "echo.jdx").size(), 24u) << "the new record replaces the partial one";

@@ -8,6 +8,7 @@
 
 #include "core/StringHelpers.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/LetterWriter.h"
 #include "support/Json.h"
 #include "support/TestSupport.h"
 
@@ -34,9 +35,9 @@ std::vector<std::string> AllLines(MsgBase& base, uint16_t maxLen = 65535)
 }
 
 // A manifest line as the reader delivers it.
-::testing::AssertionResult LineMatches(const std::string& got, const std::string& manifestLine)
+::testing::AssertionResult LineMatches(const std::string& got, const std::string& manifestLine, bool softBreak)
 {
-    if (got == ManifestLineAsRead(manifestLine, SoftBreak8D))
+    if (got == ManifestLineAsRead(manifestLine, softBreak))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "got \"" << got << "\" for \"" << manifestLine << "\"";
 }
@@ -55,8 +56,8 @@ TEST(JamFixture, EveryLetterReadsAsTheManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         FixtureCopy f;
+        f.base.SetReadingRules({Charset::Cp866, softBreak});
         Json manifest = Json::ParseFile(FixturesDir() + "/jam.manifest.json");
         // How each subfield shows as a control line; names, subject and the
         // time-zone subfield are not lines.
@@ -78,20 +79,20 @@ TEST(JamFixture, EveryLetterReadsAsTheManifestSays)
             f.base.SeekFirst(number);
             ASSERT_EQ(f.base.GetNumber(), number);
             f.base.LoadHeader();
-            EXPECT_EQ(f.base.GetFrom(), l["from_"].AsString());
-            EXPECT_EQ(f.base.GetTo(), l["to"].AsString());
-            EXPECT_EQ(f.base.GetSubject(), StripRePrefixes(l["subject"].AsString()));
-            EXPECT_NEAR(f.base.GetDateTime(), ManifestDate(l["date_written"].AsString()), 0.5 / 86400);
-            EXPECT_EQ(f.base.GetReplyTo(), l["reply_to"].AsInt());
-            EXPECT_EQ(f.base.GetFirstReply(), l["reply_1st"].AsInt());
-            EXPECT_EQ(f.base.GetNextReply(), l["reply_next"].AsInt());
+            EXPECT_EQ(f.base.Header().From, l["from_"].AsString());
+            EXPECT_EQ(f.base.Header().To, l["to"].AsString());
+            EXPECT_EQ(f.base.Header().Subject, StripRePrefixes(l["subject"].AsString()));
+            EXPECT_NEAR(f.base.Header().Written, ManifestDate(l["date_written"].AsString()), 0.5 / 86400);
+            EXPECT_EQ(f.base.Header().ReplyTo, l["reply_to"].AsInt());
+            EXPECT_EQ(f.base.Header().FirstReply, l["reply_1st"].AsInt());
+            EXPECT_EQ(f.base.Header().NextReply, l["reply_next"].AsInt());
             uint32_t attribute = static_cast<uint32_t>(std::stoul(l["attribute"].AsString(), nullptr, 16));
-            EXPECT_EQ(f.base.IsReceived(), (attribute & 0x08) != 0);
-            EXPECT_EQ(f.base.IsLocal(), (attribute & 0x01) != 0);
-            EXPECT_FALSE(f.base.IsRead());
-            EXPECT_FALSE(f.base.IsDeleted());
+            EXPECT_EQ(f.base.Header().Flags.Has(LetterFlag::Received), (attribute & 0x08) != 0);
+            EXPECT_EQ(f.base.Header().Flags.Has(LetterFlag::Local), (attribute & 0x01) != 0);
+            EXPECT_FALSE(f.base.Header().Flags.Has(LetterFlag::Read));
+            EXPECT_FALSE(f.base.Header().Flags.Has(LetterFlag::Deleted));
             FidoAddress orig;
-            f.base.GetOrigAddr(orig);
+            orig = f.base.Header().Orig;
             EXPECT_TRUE(orig.IsZero()) << "echo letters carry no address subfields";
 
             std::vector<std::string> expectedKludges;
@@ -105,14 +106,14 @@ TEST(JamFixture, EveryLetterReadsAsTheManifestSays)
             if (l.Has("body_lines")) {
                 ASSERT_EQ(body.size(), l["body_lines"].Size());
                 for (std::size_t i = 0; i < body.size(); ++i)
-                    EXPECT_TRUE(LineMatches(body[i], l["body_lines"][i].AsString()));
+                    EXPECT_TRUE(LineMatches(body[i], l["body_lines"][i].AsString(), softBreak));
             } else {  // the long letter: its length, first and last lines
                 ASSERT_EQ(body.size(), static_cast<std::size_t>(l["body_line_count"].AsInt()));
                 for (std::size_t i = 0; i < l["body_first_lines"].Size(); ++i)
-                    EXPECT_TRUE(LineMatches(body[i], l["body_first_lines"][i].AsString()));
+                    EXPECT_TRUE(LineMatches(body[i], l["body_first_lines"][i].AsString(), softBreak));
                 const Json& last = l["body_last_lines"];
                 for (std::size_t i = 0; i < last.Size(); ++i)
-                    EXPECT_TRUE(LineMatches(body[body.size() - last.Size() + i], last[i].AsString()));
+                    EXPECT_TRUE(LineMatches(body[body.size() - last.Size() + i], last[i].AsString(), softBreak));
             }
         }
         EXPECT_EQ(seen, live) << "the deleted letters 8 and 9 are skipped";
@@ -128,10 +129,12 @@ TEST(JamFixture, WritingKeepsWhatOtherProgramsStored)
     const std::string jhr = ReadFileBytes(f.dir / "fidotest.jhr");
     f.base.SeekFirst(3);  // its subfields were reordered by the writer
     f.base.LoadHeader();
-    f.base.SetRead(true);
-    ASSERT_EQ(f.base.RewriteHeader(), 0);
-    f.base.StartNewLetter();
-    f.base.SetTo("All");
+    ASSERT_EQ(RewriteChanged(f.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
+    {
+        LetterHeader header;
+        header.To = "All";
+        f.base.StartNewLetter(header);
+    }
     f.base.WriteLine("new");
     ASSERT_EQ(f.base.WriteLetter(), 0);
     EXPECT_EQ(f.base.GetNumber(), 13u);
@@ -162,7 +165,7 @@ TEST(JamFixture, RecipientSearchSkipsReceivedLetters)
     f.base.FindMailFirst("nobody", "Иван Петров");
     ASSERT_TRUE(f.base.MailFound());
     EXPECT_EQ(f.base.GetNumber(), 11u);
-    EXPECT_EQ(f.base.GetFrom(), "Мария Н.");
+    EXPECT_EQ(f.base.Header().From, "Мария Н.");
 }
 
 TEST(JamText, ReadLineWrapsAndTheStreamEndsAfterItsLastCharacter)
@@ -173,11 +176,11 @@ TEST(JamText, ReadLineWrapsAndTheStreamEndsAfterItsLastCharacter)
     ASSERT_EQ(base.CreateBase(0, 0), 0);
     ASSERT_EQ(base.OpenBase(), 0);
     for (const char* text : {"abc defghijkl\r", "abcdefghijklm\r"}) {
-        base.StartNewLetter();
+        base.StartNewLetter({});
         base.WriteText(text);
         ASSERT_EQ(base.WriteLetter(), 0);
     }
-    base.StartNewLetter();
+    base.StartNewLetter({});
     base.WriteKludge("\x01MSGID: 2:5020/1 12345678");
     base.WriteText("one\rtwo\r");
     ASSERT_EQ(base.WriteLetter(), 0);

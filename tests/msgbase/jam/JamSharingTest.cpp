@@ -15,6 +15,7 @@
 #include "msgbase/BlockReader.h"
 #include "msgbase/FileFaults.h"
 #include "msgbase/jam/JamMsgBase.h"
+#include "support/LetterWriter.h"
 #include "support/SharingTests.h"
 #include "support/TestSupport.h"
 
@@ -55,8 +56,11 @@ struct Base {
     }
     Status Write(const std::string& text)
     {
-        base.StartNewLetter();
-        base.SetTo("All");
+        {
+            LetterHeader header;
+            header.To = "All";
+            base.StartNewLetter(header);
+        }
         base.WriteText(text);
         return base.WriteLetter();
     }
@@ -85,8 +89,7 @@ TEST(JamSharing, NothingIsWrittenWhileAnotherProgramHoldsTheLock)
     ASSERT_GE(tosser, 0);
     EXPECT_EQ(b.Write("second\r"), JamLockFailed);
     b.Load(1);
-    b.base.SetRead(true);
-    EXPECT_EQ(b.base.RewriteHeader(), JamLockFailed);
+    EXPECT_EQ(RewriteChanged(b.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), JamLockFailed);
     EXPECT_EQ(b.base.DeleteLetter(), JamLockFailed);
     EXPECT_FALSE(b.base.LockBase());
     EXPECT_TRUE(Files(dir) == before);
@@ -125,23 +128,25 @@ TEST(JamSharing, RewritingKeepsTheOtherObjectsChanges)
 
     a.Load(1);
     b.Load(1);
-    b.base.SetSent(true);
-    b.base.SetFirstReply(2);
-    ASSERT_EQ(b.base.RewriteHeader(), 0);
-    a.base.SetRead(true);
-    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(b.base,
+                             [&](LetterHeader& h) {
+                                 h.Flags.Set(LetterFlag::Sent, true);
+                                 h.FirstReply = 2;
+                             }),
+              0);
+    ASSERT_EQ(RewriteChanged(a.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     Base c(dir / "echo");
     c.Load(1);
-    EXPECT_TRUE(c.base.IsRead());
-    EXPECT_TRUE(c.base.IsSent());
-    EXPECT_EQ(c.base.GetFirstReply(), 2u);
+    EXPECT_TRUE(c.base.Header().Flags.Has(LetterFlag::Read));
+    EXPECT_TRUE(c.base.Header().Flags.Has(LetterFlag::Sent));
+    EXPECT_EQ(c.base.Header().FirstReply, 2u);
 
     a.Load(2);
     b.Load(2);
     ASSERT_EQ(b.base.DeleteLetter(), 0);
     const std::string before = Files(dir);
-    a.base.SetRead(true);
-    EXPECT_EQ(a.base.RewriteHeader(), JamBadReference) << "the letter is gone";
+    EXPECT_EQ(RewriteChanged(a.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), JamBadReference)
+        << "the letter is gone";
     EXPECT_EQ(a.base.DeleteLetter(), 0) << "deleted already: nothing left to do";
     EXPECT_TRUE(Files(dir) == before);
     EXPECT_EQ(c.base.CountLetters(), 2u);
@@ -198,7 +203,7 @@ TEST(JamSharing, ADeleteThatCannotWriteItsIndexOrHeaderChangesNothing)
         Base other(dir / "echo");
         other.Load(1);
         EXPECT_TRUE(other.base.SeekFound());
-        EXPECT_FALSE(other.base.IsDeleted()) << step;
+        EXPECT_FALSE(other.base.Header().Flags.Has(LetterFlag::Deleted)) << step;
     }
 }
 
@@ -215,8 +220,11 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
         for (int i = 0; i < LettersEach; ++i) {
             Status status = JamLockFailed;
             for (int attempt = 0; attempt < 200 && status == JamLockFailed; ++attempt) {
-                base.StartNewLetter();
-                base.SetTo("All");
+                {
+                    LetterHeader header;
+                    header.To = "All";
+                    base.StartNewLetter(header);
+                }
                 base.WriteText("w" + std::to_string(w) + " " + std::to_string(i) + "\r");
                 status = base.WriteLetter();
             }
@@ -235,7 +243,7 @@ TEST(JamSharing, SeveralWritersAndAReaderAtOnce)
             base.LoadHeader();
             base.StartText();
             std::string line = base.ReadLine(65535);
-            EXPECT_TRUE(base.HeaderStatus() == 0 && base.GetTo() == "All" && line.size() >= 4 && line[0] == 'w')
+            EXPECT_TRUE(base.HeaderStatus() == 0 && base.Header().To == "All" && line.size() >= 4 && line[0] == 'w')
                 << base.GetNumber();
         }
     };
@@ -285,8 +293,7 @@ TEST(JamSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
     Base& writer = b.writer;
     Base& walker = b.walker;
     writer.Load(3);
-    writer.base.SetRead(true);
-    ASSERT_EQ(writer.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(writer.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     writer.Load(2);
     ASSERT_EQ(writer.base.DeleteLetter(), 0);
     ASSERT_EQ(writer.Write("fourth\r"), 0);
@@ -294,7 +301,8 @@ TEST(JamSharing, AWalkSeesWhatOtherObjectsChangeMeanwhile)
     std::vector<std::string> seen;
     for (walker.base.SeekNext(); walker.base.SeekFound(); walker.base.SeekNext()) {
         walker.base.LoadHeader();
-        seen.push_back(std::to_string(walker.base.GetNumber()) + (walker.base.IsRead() ? " read" : ""));
+        seen.push_back(std::to_string(walker.base.GetNumber()) +
+                       (walker.base.Header().Flags.Has(LetterFlag::Read) ? " read" : ""));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"3 read", "4"}));
 }
@@ -324,14 +332,14 @@ TEST(JamSharing, WhatAnotherProgramRewritesIsReadByTheNextWalkAndOnceTheBlocksAr
     Base& walker = b.walker;
     MarkReadOnDisk(dir, 2);
     walker.Load(2);
-    EXPECT_TRUE(walker.base.IsRead()) << "a new walk reads the files afresh";
+    EXPECT_TRUE(walker.base.Header().Flags.Has(LetterFlag::Read)) << "a new walk reads the files afresh";
 
     MarkReadOnDisk(dir, 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(BlockReader::MaxBlockAge + 10));
     walker.base.SeekNext();
     walker.base.LoadHeader();
     EXPECT_EQ(walker.base.GetNumber(), 3u);
-    EXPECT_TRUE(walker.base.IsRead()) << "blocks past their age are read again";
+    EXPECT_TRUE(walker.base.Header().Flags.Has(LetterFlag::Read)) << "blocks past their age are read again";
 }
 
 // Another program rebuilds the base while a walk reads it (a pack): letter 2
@@ -343,9 +351,12 @@ TEST(JamSharing, AWalkNeverTakesAHeaderFromBytesOlderThanItsIndexRecord)
     {
         Base writer(dir / "echo");
         for (const char* subject : {"one", "two"}) {
-            writer.base.StartNewLetter();
-            writer.base.SetTo("All");
-            writer.base.SetSubject(subject);
+            {
+                LetterHeader header;
+                header.To = "All";
+                header.Subject = subject;
+                writer.base.StartNewLetter(header);
+            }
             writer.base.WriteText("text\r");
             ASSERT_EQ(writer.base.WriteLetter(), 0);
         }
@@ -366,10 +377,10 @@ TEST(JamSharing, AWalkNeverTakesAHeaderFromBytesOlderThanItsIndexRecord)
     walker.base.SeekNext();
     walker.base.LoadHeader();
     if (walker.base.GetNumber() == 2) {  // the index as it was: letter 2 as it was
-        EXPECT_EQ(walker.base.GetSubject(), "two");
+        EXPECT_EQ(walker.base.Header().Subject, "two");
         walker.base.SeekNext();
         walker.base.LoadHeader();
     }
     EXPECT_EQ(walker.base.GetNumber(), 3u);
-    EXPECT_EQ(walker.base.GetSubject(), "six");
+    EXPECT_EQ(walker.base.Header().Subject, "six");
 }

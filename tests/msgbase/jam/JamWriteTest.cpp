@@ -6,6 +6,7 @@
 
 #include "msgbase/jam/JamMsgBase.h"
 #include "msgbase/jam/JamBytes.h"
+#include "support/LetterWriter.h"
 
 using namespace jam_bytes;
 
@@ -32,14 +33,17 @@ struct NewBase {
 // The first letter of the examples: an echo letter from a point.
 void BuildFirstLetter(JamMsgBase& base)
 {
-    base.StartNewLetter();
-    base.SetFrom("John Smith");
-    base.SetTo("All");
-    base.SetSubject("Hi");
-    base.SetDateTime(Dec1At9Date);
-    base.SetOrigAddr({2, 5020, 100, 5});
-    base.SetLocal(true);
-    base.SetMailType(MailEcho);
+    {
+        LetterHeader header;
+        header.From = "John Smith";
+        header.To = "All";
+        header.Subject = "Hi";
+        header.Written = Dec1At9Date;
+        header.Orig = {2, 5020, 100, 5};
+        header.Flags.Set(LetterFlag::Local, true);
+        base.SetMailType(MailEcho);
+        base.StartNewLetter(header);
+    }
     base.WriteKludge("\x01MSGID: 2:5020/100.5 1234abcd");
     base.WriteLine("Hello");
     base.WriteText("Bye");
@@ -80,14 +84,17 @@ TEST(JamWrite, FirstLetterLiesAtOffset1024WithItsSubfieldsAndIndexRecord)
     expected.Subfields = Subfield(4, "2:5020/100.5 1234abcd") + Subfield(3, "All") + Subfield(2, "John Smith") +
                          Subfield(6, "Hi") + Subfield(0, "2:5020/100.5");
     std::string jhr = b.Jhr();
-    EXPECT_EQ(jhr.substr(1024), LetterHeader(expected));
+    EXPECT_EQ(jhr.substr(1024), LetterHeaderBytes(expected));
     EXPECT_EQ(jhr.substr(8, 8), Le32(1) + Le32(1)) << "ModCounter and ActiveMsgs";
     EXPECT_EQ(b.Jdt(), "Hello\rBye\r\n") << "CR LF after a text that does not end with CR";
     EXPECT_EQ(b.Jdx(), IndexRecord(0xC4E78E22, 1024));  // CRC of "all"
 
     // The second letter follows: its text after the first, its header at the end.
-    b.base.StartNewLetter();
-    b.base.SetTo("Иван Петров");
+    {
+        LetterHeader header;
+        header.To = "Иван Петров";
+        b.base.StartNewLetter(header);
+    }
     b.base.WriteLine("x");
     ASSERT_EQ(b.base.WriteLetter(), 0);
     EXPECT_EQ(b.base.GetNumber(), 2u);
@@ -100,9 +107,12 @@ TEST(JamWrite, FirstLetterLiesAtOffset1024WithItsSubfieldsAndIndexRecord)
 TEST(JamWrite, ControlLinesBecomeSubfieldsAndReadBackFirst)
 {
     NewBase b;
-    b.base.StartNewLetter();
-    b.base.SetMailType(MailEcho);
-    b.base.SetDateTime(Dec1At9Date);
+    {
+        LetterHeader header;
+        b.base.SetMailType(MailEcho);
+        header.Written = Dec1At9Date;
+        b.base.StartNewLetter(header);
+    }
     for (const char* line : {"\x01PID: X", "\x01MSGID: 1:2/3 1234abcd", "\x01REPLY: 1:2/4 abcd1234",
                              "\x01INTL 1:2/4 1:2/3", "\x01TZUTC: 0300", "\x01PATH: 5020/1", "\x01REPLY:1:2/5 00ff"})
         b.base.WriteKludge(line);
@@ -147,27 +157,33 @@ TEST(JamWrite, NothingIsCutAndLongTextsNeedNoTemporaryFile)
         TempDir gone;
         ASSERT_EQ(chdir(gone.Path().c_str()), 0);
     }
-    b.base.StartNewLetter();
+    {
+        LetterHeader header;
+        header.From = longName;
+        header.Subject = longSubject;
+        b.base.StartNewLetter(header);
+    }
     for (const std::string& line : kludges)
         b.base.WriteKludge(line);
-    b.base.SetFrom(longName);
-    b.base.SetSubject(longSubject);
     b.base.WriteText(text);
     Status status = b.base.WriteLetter();
     ASSERT_EQ(chdir(here), 0);
     ASSERT_EQ(status, 0);
     EXPECT_EQ(b.Jdt(), text);
 
-    b.base.StartNewLetter();
-    b.base.SetSubject("FILES.ZIP");
-    b.base.SetFileRequest(true);
+    {
+        LetterHeader header;
+        header.Subject = "FILES.ZIP";
+        header.Flags.Set(LetterFlag::FileRequest, true);
+        b.base.StartNewLetter(header);
+    }
     ASSERT_EQ(b.base.WriteLetter(), 0);
     EXPECT_EQ(b.Jhr().substr(b.Jhr().size() - 17), Subfield(11, "FILES.ZIP"));
 
     b.base.SeekFirst(1);
     b.base.LoadHeader();
-    EXPECT_EQ(b.base.GetFrom(), longName);
-    EXPECT_EQ(b.base.GetSubject(), longSubject);
+    EXPECT_EQ(b.base.Header().From, longName);
+    EXPECT_EQ(b.base.Header().Subject, longSubject);
     b.base.StartText();
     for (const std::string& line : kludges)
         EXPECT_EQ(b.base.ReadLine(65535), line);
@@ -177,7 +193,7 @@ TEST(JamWrite, NothingIsCutAndLongTextsNeedNoTemporaryFile)
     EXPECT_EQ(back, text);
     b.base.SeekNext();
     b.base.LoadHeader();
-    EXPECT_EQ(b.base.GetSubject(), "FILES.ZIP") << "read from subfield 11 of a file request";
+    EXPECT_EQ(b.base.Header().Subject, "FILES.ZIP") << "read from subfield 11 of a file request";
 }
 
 TEST(JamWrite, MarkingReadAndDeletingChangeOnlyTheirBytes)
@@ -185,15 +201,14 @@ TEST(JamWrite, MarkingReadAndDeletingChangeOnlyTheirBytes)
     NewBase b;
     BuildFirstLetter(b.base);
     ASSERT_EQ(b.base.WriteLetter(), 0);
-    b.base.StartNewLetter();
+    b.base.StartNewLetter({});
     b.base.WriteLine("second");
     ASSERT_EQ(b.base.WriteLetter(), 0);
     std::string jhr = b.Jhr(), jdx = b.Jdx(), jdt = b.Jdt();
 
     b.base.SeekFirst(1);
     b.base.LoadHeader();
-    b.base.SetRead(true);
-    ASSERT_EQ(b.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(b.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     std::string marked = jhr;
     marked.replace(1024 + 52, 4, Le32(0x11000001));
     EXPECT_EQ(b.Jhr(), marked);
@@ -254,6 +269,6 @@ TEST(JamWrite, NoHeaderIsWrittenWhereItsOffsetWouldReadAsDeleted)
         ASSERT_TRUE(reader.SeekFound()) << "the letter is not taken for deleted";
         reader.LoadHeader();
         EXPECT_EQ(reader.HeaderStatus(), 0);
-        EXPECT_EQ(reader.GetFrom(), "John Smith");
+        EXPECT_EQ(reader.Header().From, "John Smith");
     }
 }

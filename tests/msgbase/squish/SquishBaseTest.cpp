@@ -90,17 +90,19 @@ TEST(SquishFields, CutsFlagsAndAddressesRoundTrip)
 {
     TempDir dir;
     OpenSquish s(dir / "b", true);
-    s.base.StartNewLetter();
-    s.base.SetFrom("Сергей Кузнецов");
-    s.base.SetTo(std::string(40, 't'));
-    s.base.SetSubject("Re: " + std::string(76, 's'));
-    s.base.SetOrigAddr({2, 5020, 100, 7});
-    s.base.SetDestAddr({1, 2, 3, 4});
-    s.base.SetReplyTo(77);
-    s.base.SetFirstReply(88);
-    s.base.SetDateTime(EncodeDate(2023, 5, 9) + EncodeTime(23, 59, 58));
-    s.base.SetPrivate(true);
-    s.base.SetEcho(false);
+    {
+        LetterHeader header;
+        header.From = "Сергей Кузнецов";
+        header.To = std::string(40, 't');
+        header.Subject = "Re: " + std::string(76, 's');
+        header.Orig = {2, 5020, 100, 7};
+        header.Dest = {1, 2, 3, 4};
+        header.ReplyTo = 77;
+        header.FirstReply = 88;
+        header.Written = EncodeDate(2023, 5, 9) + EncodeTime(23, 59, 58);
+        header.Flags.Set(LetterFlag::Private, true);
+        s.base.StartNewLetter(header);
+    }
     ASSERT_EQ(s.base.WriteLetter(), 0);
     const std::string sqd = ReadFileBytes(dir / "b.sqd");
     const std::size_t header = 256 + 28;
@@ -113,19 +115,15 @@ TEST(SquishFields, CutsFlagsAndAddressesRoundTrip)
     OpenSquish r(dir / "b");
     r.base.SeekFirst(1);
     r.base.LoadHeader();
-    EXPECT_EQ(r.base.GetFrom(), "Сергей Кузнецов");
-    EXPECT_EQ(r.base.GetTo(), std::string(35, 't'));
-    EXPECT_EQ(r.base.GetSubject(), std::string(67, 's'));
-    FidoAddress orig, dest;
-    r.base.GetOrigAddr(orig);
-    r.base.GetDestAddr(dest);
-    EXPECT_EQ(AddressToText(orig) + " " + AddressToText(dest), "2:5020/100.7 1:2/3.4");
-    EXPECT_EQ(r.base.GetReplyTo(), 77u);
-    EXPECT_EQ(r.base.GetFirstReply(), 88u);
-    EXPECT_EQ(FormatIsoMinutes(r.base.GetDateTime()), "2023-05-09 23:59");
-    EXPECT_TRUE(r.base.IsPrivate());
-    EXPECT_FALSE(r.base.IsEcho());
-    EXPECT_FALSE(r.base.IsLocal() || r.base.IsRead() || r.base.IsReceived() || r.base.IsDeleted());
+    EXPECT_EQ(r.base.Header().From, "Сергей Кузнецов");
+    EXPECT_EQ(r.base.Header().To, std::string(35, 't'));
+    EXPECT_EQ(r.base.Header().Subject, std::string(67, 's'));
+    const LetterHeader read = r.base.Header();
+    EXPECT_EQ(AddressToText(read.Orig) + " " + AddressToText(read.Dest), "2:5020/100.7 1:2/3.4");
+    EXPECT_EQ(read.ReplyTo, 77u);
+    EXPECT_EQ(read.FirstReply, 88u);
+    EXPECT_EQ(FormatIsoMinutes(read.Written), "2023-05-09 23:59");
+    EXPECT_EQ(read.Flags, (LetterFlags{LetterFlag::Private, LetterFlag::Echo})) << "a new letter waits for export";
 }
 
 TEST(SquishText, PositionsRestoreTheEndAndPlainLinesSkipControlInformation)

@@ -45,13 +45,16 @@ inline std::string IndexBytes(uint32_t ofs, uint32_t uid, uint32_t hash = 0x682C
 // Stores a letter as MessageBytes describes it; the text is given in lines.
 inline Status Post(MsgBase& base, const std::string& from, const std::string& text, const std::string& to = "All")
 {
-    base.StartNewLetter();
-    base.SetFrom(from);
-    base.SetTo(to);
-    base.SetSubject("s");
-    base.SetDateTime(EncodeDate(2024, 12, 1) + EncodeTime(9, 30, 0));
-    base.SetOrigAddr({2, 5020, 1234, 5});
-    base.SetLocal(true);
+    {
+        LetterHeader header;
+        header.From = from;
+        header.To = to;
+        header.Subject = "s";
+        header.Written = EncodeDate(2024, 12, 1) + EncodeTime(9, 30, 0);
+        header.Orig = {2, 5020, 1234, 5};
+        header.Flags.Set(LetterFlag::Local, true);
+        base.StartNewLetter(header);
+    }
     base.WriteText(text);
     return base.WriteLetter();
 }

@@ -46,14 +46,14 @@ TEST(SquishCharset, TheControlInformationsChrsDecodesTheHeaderInTheScan)
         sq.base.LoadHeader();
         ASSERT_EQ(sq.base.HeaderStatus(), 0) << c.What;
         if (c.KnownInTheScan)
-            EXPECT_EQ(sq.base.GetFrom(), "Мир") << c.What;
+            EXPECT_EQ(sq.base.Header().From, "Мир") << c.What;
         else
-            EXPECT_EQ(sq.base.GetFrom(), "э╔╥") << c.What << ": read as CP866";
+            EXPECT_EQ(sq.base.Header().From, "э╔╥") << c.What << ": read as CP866";
         sq.base.StartText();
         std::string last;
         while (!sq.base.TextEnded())
             last = sq.base.ReadLine(65535);
         EXPECT_EQ(last, "Мир") << c.What;
-        EXPECT_EQ(sq.base.GetFrom(), "Мир") << c.What << ": by the text's set once it is read";
+        EXPECT_EQ(sq.base.Header().From, "Мир") << c.What << ": by the text's set once it is read";
     }
 }

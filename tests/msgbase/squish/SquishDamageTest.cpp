@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "SquishBytes.h"
+#include "support/LetterWriter.h"
 
 namespace {
 
@@ -69,14 +70,15 @@ TEST(SquishDamage, IndexRecordsNamingFramesOutsideTheFileOrNoFrame)
         s.base.SeekFirst(broken);
         EXPECT_TRUE(Lines(s.base).empty());
         EXPECT_NE(s.base.HeaderStatus(), 0) << broken;
-        EXPECT_EQ(s.base.GetFrom(), "") << "nothing of the letter read before";
+        EXPECT_EQ(s.base.Header().From, "") << "nothing of the letter read before";
     }
     const std::string frames = d.Sqd().substr(256);
     for (Num broken : {2u, 3u, 4u}) {
         s.base.SeekFirst(broken);
         s.base.LoadHeader();
-        s.base.SetRead(true);
-        EXPECT_EQ(s.base.RewriteHeader(), SquishNoSuchLetter) << broken;
+        EXPECT_EQ(RewriteChanged(s.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }),
+                  SquishNoSuchLetter)
+            << broken;
         ASSERT_EQ(s.base.DeleteLetter(), 0) << "a letter without a frame can still be removed";
     }
     EXPECT_EQ(Walk(s.base), "1 ");
@@ -102,7 +104,7 @@ TEST(SquishDamage, ImpossibleLengthsAndTruncatedFiles)
     s.base.SeekFirst(3);
     EXPECT_TRUE(Lines(s.base).empty()) << "its headers lie past the end of the file";
     EXPECT_EQ(s.base.HeaderStatus(), SquishShortRead);
-    EXPECT_EQ(s.base.GetFrom(), "");
+    EXPECT_EQ(s.base.Header().From, "");
 
     // The index is shorter than num_msg says (a torn record at its end):
     // only whole records are letters, and the next letter goes after them.

@@ -10,9 +10,9 @@
 namespace {
 
 // A line as the reader delivers it.
-void ExpectLine(const std::string& got, const std::string& utf8, const std::string& where)
+void ExpectLine(const std::string& got, const std::string& utf8, bool softBreak, const std::string& where)
 {
-    EXPECT_EQ(got, ManifestLineAsRead(utf8, SoftBreak8D)) << where;
+    EXPECT_EQ(got, ManifestLineAsRead(utf8, softBreak)) << where;
 }
 
 std::vector<std::string> ReadAllLines(MsgBase& base)
@@ -30,26 +30,26 @@ void CheckLetter(SquishMsgBase& base, const Json& m)
     base.LoadHeader();
     EXPECT_EQ(base.GetNumber(), m["umsgid"].AsInt()) << where;
     EXPECT_EQ(base.GetDisplayNumber(), m["index_position"].AsInt()) << where;
-    EXPECT_EQ(base.GetFrom(), m["from_"].AsString()) << where;
-    EXPECT_EQ(base.GetTo(), m["to"].AsString()) << where;
-    EXPECT_EQ(base.GetSubject(), StripRePrefixes(m["subject"].AsString())) << where;
+    EXPECT_EQ(base.Header().From, m["from_"].AsString()) << where;
+    EXPECT_EQ(base.Header().To, m["to"].AsString()) << where;
+    EXPECT_EQ(base.Header().Subject, StripRePrefixes(m["subject"].AsString())) << where;
     const std::string written = m["date_written"].AsString();
     int h, n, sec, ms;
-    DecodeTime(base.GetDateTime(), h, n, sec, ms);
-    EXPECT_EQ(FormatIsoMinutes(base.GetDateTime()), written.substr(0, 16)) << where;
+    DecodeTime(base.Header().Written, h, n, sec, ms);
+    EXPECT_EQ(FormatIsoMinutes(base.Header().Written), written.substr(0, 16)) << where;
     EXPECT_EQ(sec, std::stoi(written.substr(17))) << where;
     FidoAddress orig, dest;
-    base.GetOrigAddr(orig);
-    base.GetDestAddr(dest);
+    orig = base.Header().Orig;
+    dest = base.Header().Dest;
     EXPECT_EQ(AddressToText(orig), m["orig"].AsString()) << where;
     EXPECT_EQ(AddressToText(dest), m["dest"].AsString()) << where;
     const uint32_t attr = std::stoul(m["attr"].AsString(), nullptr, 16);
-    EXPECT_EQ(base.IsReceived(), (attr & 4) != 0) << where;
-    EXPECT_EQ(base.IsLocal(), (attr & 0x100) != 0) << where;
-    EXPECT_EQ(base.IsEcho(), (attr & 0x10000) == 0) << where;
-    EXPECT_FALSE(base.IsRead()) << where;
-    EXPECT_EQ(base.GetReplyTo(), m["replyto"].AsInt()) << where;
-    EXPECT_EQ(base.GetFirstReply(), m["replies"].Size() ? m["replies"][0].AsInt() : 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Received), (attr & 4) != 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Local), (attr & 0x100) != 0) << where;
+    EXPECT_EQ(base.Header().Flags.Has(LetterFlag::Echo), (attr & 0x10000) == 0) << where;
+    EXPECT_FALSE(base.Header().Flags.Has(LetterFlag::Read)) << where;
+    EXPECT_EQ(base.Header().ReplyTo, m["replyto"].AsInt()) << where;
+    EXPECT_EQ(base.Header().FirstReply, m["replies"].Size() ? m["replies"][0].AsInt() : 0) << where;
 
     // Control information first, as control lines; then the text, whose
     // SEEN-BY and PATH lines close it.
@@ -75,9 +75,9 @@ void CheckLetter(SquishMsgBase& base, const Json& m)
         ASSERT_EQ(got.size(), want.size() + tail.size()) << where;
     }
     for (std::size_t i = 0; i < want.size(); ++i)
-        ExpectLine(got[i], want[i], where + " line " + std::to_string(i));
+        ExpectLine(got[i], want[i], base.GetReadingRules().SoftBreak8D, where + " line " + std::to_string(i));
     for (std::size_t i = 0; i < tail.size(); ++i)
-        ExpectLine(got[got.size() - tail.size() + i], tail[i], where + " closing line " + std::to_string(i));
+        ExpectLine(got[got.size() - tail.size() + i], tail[i], base.GetReadingRules().SoftBreak8D, where + " closing line " + std::to_string(i));
 }
 
 }  // namespace
@@ -88,10 +88,10 @@ TEST(SquishFixture, SmallBaseReadsAsItsManifestSays)
     // the capital Н that the soft-break reading drops from texts.
     for (bool softBreak : {false, true}) {
         SCOPED_TRACE(softBreak ? "0x8D read as a soft break" : "0x8D read as the letter");
-        SoftBreakSetting setting(softBreak);
         const Json manifest = Json::ParseFile(FixturesDir() + "/squish.manifest.json");
         OpenSquish s(FixturesDir() + "/squish/fidotest");
         ASSERT_EQ(s.open, 0);
+        s.base.SetReadingRules({Charset::Cp866, softBreak});
         EXPECT_EQ(s.base.CountLetters(), 10u);
         EXPECT_EQ(s.base.GetHighNumber(), 12u);
         EXPECT_EQ(Walk(s.base), "1 2 3 4 5 6 7 10 11 12 ");

@@ -10,6 +10,7 @@
 
 #include "SquishBytes.h"
 #include "core/StringHelpers.h"
+#include "support/LetterWriter.h"
 #include "support/SharingTests.h"
 
 namespace {
@@ -27,7 +28,7 @@ LetterTexts Letters(const std::string& path)
         s.base.StartText();
         std::string line = s.base.ReadLine(65535);
         EXPECT_EQ(letters.count(s.base.GetNumber()), 0u) << "listed twice: " << s.base.GetNumber();
-        letters[s.base.GetNumber()] = line + (s.base.IsRead() ? "*" : "");
+        letters[s.base.GetNumber()] = line + (s.base.Header().Flags.Has(LetterFlag::Read) ? "*" : "");
     }
     return letters;
 }
@@ -62,8 +63,7 @@ Status MarkRead(SquishMsgBase& base, Num number)
 {
     base.SeekFirst(number);
     base.LoadHeader();
-    base.SetRead(true);
-    return base.RewriteHeader();
+    return RewriteChanged(base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); });
 }
 
 const std::string LongText(300, 'L');
@@ -197,14 +197,13 @@ TEST(SquishSafety, MarkingReadKeepsWhatAnotherProgramChangedMeanwhile)
     changed.replace(frame + 28, 4, Le32(GetLe32(sqd, frame + 28) | 0x8));  // the tosser's Sent
     WriteFileBytes(path + ".sqd", changed);
 
-    mine.base.SetRead(true);
-    ASSERT_EQ(mine.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(mine.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     OpenSquish other(path);
     other.base.SeekFirst(3);
     other.base.LoadHeader();
-    EXPECT_TRUE(other.base.IsSent());
-    EXPECT_TRUE(other.base.IsRead());
-    EXPECT_TRUE(other.base.IsLocal());
+    EXPECT_TRUE(other.base.Header().Flags.Has(LetterFlag::Sent));
+    EXPECT_TRUE(other.base.Header().Flags.Has(LetterFlag::Read));
+    EXPECT_TRUE(other.base.Header().Flags.Has(LetterFlag::Local));
 }
 
 // Free chains that lead onto letters: the letter's own frame marked free and
@@ -239,7 +238,7 @@ TEST(SquishSafety, AFreeFrameOverAnIndexedLetterIsNeverReused)
         EXPECT_EQ(ReadFileBytes(path + ".sqi"), IndexBytes(256, 1) + IndexBytes(uint32_t(d.sqd.size()), 2)) << d.name;
         s.base.SeekFirst(1);
         s.base.LoadHeader();
-        EXPECT_EQ(s.base.GetFrom(), "John") << d.name;
+        EXPECT_EQ(s.base.Header().From, "John") << d.name;
     }
 }
 
@@ -308,7 +307,7 @@ TEST(SquishSafety, SeveralWritersAndAReaderAtOnce)
         for (r.base.SeekFirst(1); r.base.SeekFound(); r.base.SeekNext()) {
             r.base.LoadHeader();
             if (r.base.HeaderStatus() == 0) {
-                EXPECT_EQ(r.base.GetFrom(), "W");
+                EXPECT_EQ(r.base.Header().From, "W");
                 r.base.StartText();
                 EXPECT_EQ(r.base.ReadLine(65535).substr(0, 1), "w");
             }

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "SquishBytes.h"
+#include "support/LetterWriter.h"
 
 namespace {
 
@@ -100,8 +101,7 @@ TEST(SquishStore, AnIndexKeptBetweenChangesSeesWhatAnotherObjectChanged)
         a.base.SeekFirst(number);
         a.base.LoadHeader();
         EXPECT_EQ(a.base.GetNumber(), number);
-        a.base.SetRead(true);
-        return a.base.RewriteHeader();
+        return RewriteChanged(a.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); });
     };
     ASSERT_EQ(markRead(1), 0);
 
@@ -127,7 +127,8 @@ TEST(SquishStore, AnIndexKeptBetweenChangesSeesWhatAnotherObjectChanged)
     std::string marks;
     for (check.base.SeekFirst(1); check.base.SeekFound(); check.base.SeekNext()) {
         check.base.LoadHeader();
-        marks += std::to_string(check.base.GetNumber()) + (check.base.IsRead() ? "* " : " ");
+        marks +=
+            std::to_string(check.base.GetNumber()) + (check.base.Header().Flags.Has(LetterFlag::Read) ? "* " : " ");
     }
     EXPECT_EQ(marks, "3* 4* 5* ");
 }
@@ -145,12 +146,11 @@ TEST(SquishStore, HeadersReadAheadAreNotShownOnceChanged)
     auto markRead = [](SquishMsgBase& base, Num number) {
         base.SeekFirst(number);
         base.LoadHeader();
-        base.SetRead(true);
-        return base.RewriteHeader();
+        return RewriteChanged(base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); });
     };
     auto readMark = [&] {
         a.base.LoadHeader();
-        return std::to_string(a.base.GetNumber()) + (a.base.IsRead() ? "*" : "");
+        return std::to_string(a.base.GetNumber()) + (a.base.Header().Flags.Has(LetterFlag::Read) ? "*" : "");
     };
     a.base.SeekFirst(1);
     EXPECT_EQ(readMark(), "1");
@@ -161,8 +161,7 @@ TEST(SquishStore, HeadersReadAheadAreNotShownOnceChanged)
     a.base.SeekFirst(1);
     EXPECT_EQ(readMark(), "1");
     ASSERT_EQ(markRead(c.base, 3), 0);
-    a.base.SetRead(true);
-    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(a.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, true); }), 0);
     a.base.SeekNext();
     EXPECT_EQ(readMark(), "2*");
     a.base.SeekNext();
@@ -199,9 +198,12 @@ TEST(SquishStore, RewriteHeaderKeepsLinksOthersChangedAndRefusesDeletedLetters)
     a.base.SeekFirst(1);
     a.base.LoadHeader();
     ASSERT_EQ(Post(c.base, "C", "Two\r"), 0);  // links the frame a has loaded to the new one
-    a.base.SetRead(true);
-    a.base.SetReceived(true);
-    ASSERT_EQ(a.base.RewriteHeader(), 0);
+    ASSERT_EQ(RewriteChanged(a.base,
+                             [&](LetterHeader& h) {
+                                 h.Flags.Set(LetterFlag::Read, true);
+                                 h.Flags.Set(LetterFlag::Received, true);
+                             }),
+              0);
     std::string sqd = b.Sqd();
     EXPECT_EQ(GetLe32(sqd, 256 + 4), 527u) << "next_frame written by the other object survives";
     EXPECT_EQ(GetLe32(sqd, 256 + 28), 0x80000104u);
@@ -211,8 +213,8 @@ TEST(SquishStore, RewriteHeaderKeepsLinksOthersChangedAndRefusesDeletedLetters)
     c.base.LoadHeader();
     ASSERT_EQ(c.base.DeleteLetter(), 0);
     sqd = b.Sqd();
-    a.base.SetRead(false);
-    EXPECT_EQ(a.base.RewriteHeader(), SquishNoSuchLetter);
+    EXPECT_EQ(RewriteChanged(a.base, [&](LetterHeader& h) { h.Flags.Set(LetterFlag::Read, false); }),
+              SquishNoSuchLetter);
     EXPECT_EQ(b.Sqd(), sqd);
     EXPECT_EQ(a.base.DeleteLetter(), SquishNoSuchLetter);
     EXPECT_EQ(b.Sqd(), sqd);
