@@ -5,7 +5,7 @@
 # measure. Large bases are generated once into build-bench/bench-data and
 # reused (set QUORVEL_BENCH_DATA for another place).
 #   scripts/bench.sh [--quick] [--runs N] [TARGET[:FORMATS]...]
-# TARGET: walk scan mark post open letter long tree charset (default: all); FORMATS:
+# TARGET: walk scan mark post open letter long tree nodelist charset (default: all); FORMATS:
 # letters of JSHF, e.g. "mark:S". --quick: bases a tenth of their size, for
 # trying things out (time limits that grow with the size a tenth too).
 set -uo pipefail
@@ -13,8 +13,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-bench"
 
 declare -A program=([walk]=HeaderWalkBench [scan]=ScanBench [mark]=MarkAllReadBench [post]=PostBench
-                    [open]=AreaOpenBench [letter]=AreaFormBench [long]=LongLetterBench [tree]=TreeBench [charset]=CharsetBench)
-order=(walk scan mark post open letter long tree charset)
+                    [open]=AreaOpenBench [letter]=AreaFormBench [long]=LongLetterBench [tree]=TreeBench [nodelist]=NodelistBench [charset]=CharsetBench)
+order=(walk scan mark post open letter long tree nodelist charset)
 # Programs that print their figures for people only, with no goal to judge.
 declare -A detail_only=([charset]=1)
 

@@ -25,8 +25,9 @@ ALLOWED = {
     "model": {"msgbase", "core"},
     "text": {"model", "msgbase", "core"},
     "settings": {"core"},
-    "tools": {"text", "model", "msgbase", "core", "settings"},
-    "ui": {"text", "model", "msgbase", "core", "settings"},
+    "nodelist": {"core"},
+    "tools": {"text", "model", "msgbase", "core", "settings", "nodelist"},
+    "ui": {"text", "model", "msgbase", "core", "settings", "nodelist"},
     "resources": set(),
 }
 

@@ -10,7 +10,8 @@ set -euo pipefail
 what=${1:-build}
 
 # qt6-translations-l10n: Qt's own buttons and menus in Russian, as the rest of the program.
-packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-dejavu-core)
+# libarchive-dev: packed nodelists are read through libarchive.
+packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-dejavu-core libarchive-dev)
 i386_packages=()
 if [ "$what" = package ] || [ "$what" = test ]; then
   # dpkg-shlibdeps and dpkg-buildflags; cpack finds the programs with file.

@@ -1,6 +1,9 @@
 #include "core/OsFiles.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -276,4 +279,55 @@ uint16_t ReadWholeFile(std::string_view path, std::string& contents)
 {
     contents.clear();
     return ForEachBlock(path, [&](const char* bytes, std::size_t count) { contents.append(bytes, count); });
+}
+
+namespace {
+
+int WriteAll(int fd, std::string_view contents)
+{
+    while (!contents.empty()) {
+        ssize_t done = write(fd, contents.data(), contents.size());
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        contents.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return fsync(fd) == 0 ? 0 : errno;
+}
+
+void SyncDirectory(const std::string& directory)
+{
+    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+int WriteFileAtomically(const std::string& path, std::string_view contents)
+{
+    std::filesystem::path target(path);
+    std::string directory = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    std::error_code made;
+    std::filesystem::create_directories(directory, made);
+    std::string temp = path + ".new-XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return errno;
+    fchmod(fd, 0644);
+    int err = WriteAll(fd, contents);
+    if (close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && std::rename(temp.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        unlink(temp.c_str());
+        return err;
+    }
+    SyncDirectory(directory);
+    return 0;
 }

@@ -59,3 +59,8 @@ uint16_t ReadWholeFile(std::string_view path, std::string& contents);
 // number (from 1) instead. The DOS error code of a failure, else 0.
 uint16_t ForEachLine(std::string_view path, std::size_t maxLine, const std::function<void(std::string_view)>& line,
                      const std::function<void(std::size_t)>& tooLong);
+
+// Replaces a file's contents so that a crash leaves either the old or the
+// new contents, never a mix: written to a new file beside it, flushed to
+// disk, renamed over it. Missing directories are made. Returns 0 or errno.
+int WriteFileAtomically(const std::string& path, std::string_view contents);

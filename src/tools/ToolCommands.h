@@ -15,3 +15,5 @@ int CommandTree(Session& session, Args args);
 int CommandMarkAllRead(Session& session, Args args);
 int CommandDemo(Session& session, Args args);
 int CommandReflow(Session& session, Args args);
+int CommandNodelist(Session& session, Args args);
+int CommandLookup(Session& session, Args args);

@@ -42,6 +42,14 @@ const char* const Usage =
     "                                      a letter's text as the reader reflows it (79 characters;\n"
     "                                      --kludges keeps the control lines, shown as ^A)\n"
     "  demo DIR                            makes a demo point in DIR; prints FLAGFILE, AREASFILE, HUDSONDIR\n"
+    "  nodelist [FILE...]                  checks nodelists and pointlists: FILE, PATH; FILE, KIND, COUNT\n"
+    "                                      for each kind of entry; FILE, bad, COUNT; FILE, bad line,\n"
+    "                                      LINE, REASON (a FILE may be a base name: NODELIST finds the\n"
+    "                                      newest NODELIST.123, NODELIST.Z23, ...)\n"
+    "  lookup QUERY [--nodelist FILE]... [--pointlist FILE]... [--limit N]\n"
+    "                                      stations by sysop name, system name or address prefix:\n"
+    "                                      ADDRESS, SYSOP, SYSTEM, LOCATION, STATUS, FLAGS\n"
+    "    without FILEs both use the lists the settings name\n"
     "SPEC is a base as the areas file gives it: J/path/ru.test, S/path/area,\n"
     "F/path/netmail/, H005/path/to/hudson/\n";
 
@@ -54,6 +62,7 @@ const std::map<std::string, Command>& Commands()
         {"post", CommandPost},   {"mark-read", CommandMarkRead}, {"delete", CommandDelete},
         {"scan", CommandScan},   {"tree", CommandTree},           {"mark-all-read", CommandMarkAllRead},
         {"demo", CommandDemo},   {"reflow", CommandReflow},
+        {"nodelist", CommandNodelist}, {"lookup", CommandLookup},
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 
@@ -54,13 +55,15 @@ void SetButtonCaptions(QMessageBox& box)
             button->setText(QString::fromUtf8(caption.Caption));
 }
 
-// Runs the box with the pointer on its Yes (else OK) button, and puts the
+// Runs the box with the pointer on its default (else Yes, else OK) button, and puts the
 // pointer back afterwards.
 int ExecWithPointerOnDefault(QMessageBox& box)
 {
     SetButtonCaptions(box);
     const QPoint saved = QCursor::pos();
-    QAbstractButton* target = box.button(QMessageBox::Yes);
+    QAbstractButton* target = box.defaultButton();
+    if (!target)
+        target = box.button(QMessageBox::Yes);
     if (!target)
         target = box.button(QMessageBox::Ok);
     if (target) {
@@ -86,12 +89,15 @@ QString UnwrappedLines(const QString& text)
 }  // namespace
 
 QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon icon,
-                                      QMessageBox::StandardButtons buttons, QWidget* parent)
+                                      QMessageBox::StandardButtons buttons, QWidget* parent,
+                                      QMessageBox::StandardButton defaultButton)
 {
     QString message = ToQStringMessage(text);
     if (CustomAsk())
         return CustomAsk()(message, icon, buttons);
     QMessageBox box(icon, Caption(), message, buttons, parent ? parent : QApplication::activeWindow());
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(ExecWithPointerOnDefault(box));
 }
 

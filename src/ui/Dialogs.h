@@ -17,9 +17,11 @@ using MessageHandler = std::function<void(const QString& text)>;
 
 // text is the program's text (line breaks as single CR). The question
 // stands over parent, the window it is about; without one, over the active
-// window.
+// window. Enter presses defaultButton when one is given (and the pointer
+// rests on it), else Yes or OK.
 QMessageBox::StandardButton AskDialog(const std::string& text, QMessageBox::Icon icon,
-                                      QMessageBox::StandardButtons buttons, QWidget* parent = nullptr);
+                                      QMessageBox::StandardButtons buttons, QWidget* parent = nullptr,
+                                      QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 // A plain information box with an OK button (the application title as
 // caption); its lines are shown whole, never wrapped.
 void ShowMessage(const std::string& text);

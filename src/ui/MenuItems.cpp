@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "ui/AboutF/TAboutForm.h"
+#include "ui/AddressBookF/AddressBookForm.h"
 #include "ui/HelpF/THelpForm.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/UserSettingsEntry.h"
@@ -94,6 +95,10 @@ WindowsMenu AddWindowsMenu(QMenuBar* bar, QWidget* window, QAction* first, QActi
     menu.WindowsItem->addAction(second);
     menu.WindowsItem->addSeparator();
     menu.WindowsItem->addAction(menu.WindowListItem);
+    menu.AddressBookItem = MakeItem(window, "AddressBookItem", QStringLiteral("&Адресная книга"),
+                                    QStringLiteral("Показать адресную книгу"), {},
+                                    [] { AddressBookForm::ShowAddressBook(); });
+    menu.WindowsItem->addAction(menu.AddressBookItem);
     return menu;
 }
 

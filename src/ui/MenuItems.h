@@ -42,10 +42,12 @@ struct OptionsMenu {
 OptionsMenu AddOptionsMenu(QMenuBar* bar, QWidget* window, UserSettings& settings);
 
 // "&Окна": the window's two switch commands (F12 and F11: each window has
-// its own), a separator, and "&Список..." (Alt+0, the window list).
+// its own), a separator, "&Список..." (Alt+0, the window list) and "&Адресная
+// книга".
 struct WindowsMenu {
     QMenu* WindowsItem;
     QAction* WindowListItem;
+    QAction* AddressBookItem;
 };
 WindowsMenu AddWindowsMenu(QMenuBar* bar, QWidget* window, QAction* first, QAction* second);
 

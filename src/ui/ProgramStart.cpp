@@ -15,6 +15,7 @@
 #include "ui/Dialogs.h"
 #include "ui/EditorEntry.h"
 #include "ui/EditorF/TEditorForm.h"
+#include "ui/Nodelists.h"
 #include "ui/Resources.h"
 #include "ui/TosserWaitDialog.h"
 #include "ui/UserF/TUserForm.h"
@@ -56,6 +57,8 @@ std::unique_ptr<TAreasForm> StartProgram(Session& session, const std::vector<std
     SetEditorWindowFactory([](TArea* area, int mode) -> FormWindow* { return new TEditorForm(area, mode); });
 
     auto form = std::make_unique<TAreasForm>(session);
+    // The settings are read: the nodelists load in the background.
+    StartNodelists(session.Settings);
     form->ShowFirstTime();
     return form;
 }

@@ -2,6 +2,7 @@
 
 #include "core/FidoAddress.h"
 #include "core/UserSettings.h"
+#include "ui/Nodelists.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ bool EditUserSettings(QWidget* parent, UserSettings& settings)
 {
     if (!Runner())
         return false;
+    const ListSettings lists = NodelistSettings(settings);
     UserSettingsFields fields{settings.UserName,
                               AddressToText(settings.MainAddress),
                               settings.AKAs,
@@ -35,7 +37,9 @@ bool EditUserSettings(QWidget* parent, UserSettings& settings)
                               settings.NetmailAreas,
                               settings.DefaultIncomingCharset,
                               settings.OutgoingCharset,
-                              settings.SoftBreak8D};
+                              settings.SoftBreak8D,
+                              lists.Nodelists,
+                              lists.Pointlists};
     if (!Runner()(parent, fields))
         return false;
     settings.UserName = fields.Name;
@@ -49,5 +53,7 @@ bool EditUserSettings(QWidget* parent, UserSettings& settings)
     settings.OutgoingCharset = fields.OutgoingCharset;
     settings.SoftBreak8D = fields.SoftBreak8D;
     settings.Save(UserRegistry());
+    // Lists named anew are loaded anew, in the background.
+    SetNodelistSettings(settings, {fields.Nodelists, fields.Pointlists});
     return true;
 }

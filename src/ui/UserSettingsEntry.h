@@ -24,6 +24,8 @@ struct UserSettingsFields {
     Charset IncomingCharset = Charset::Cp866;  // of letters that name no set
     Charset OutgoingCharset = Charset::Cp866;  // of new letters
     bool SoftBreak8D = false;                   // CP866 0x8D: false the letter Н, true a soft break
+    std::vector<std::string> Nodelists;         // files or base names of day-numbered copies
+    std::vector<std::string> Pointlists;
 };
 
 // Shows the dialog with the fields filled in; true (with the fields as the

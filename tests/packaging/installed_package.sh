@@ -57,6 +57,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = quorvel ] || fail "the package is named $(field Package)"
 [ "$(field Section)" = mail ] || fail "the package's section is $(field Section)"
 field Depends | grep -q 'libqt6widgets6' || fail "the dependencies were not computed: $(field Depends)"
+field Depends | grep -q 'libarchive' || fail "libarchive (packed nodelists) is not a dependency: $(field Depends)"
 field Description | grep -q 'ФидоНет' || fail "the description has no Russian part"
 
 # PNG: the width and height stand at bytes 16 to 23, big-endian.

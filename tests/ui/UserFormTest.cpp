@@ -47,9 +47,11 @@ private slots:
     void FillsThePagesAndTheTokenMenuInserts()
     {
         TUserForm form;
-        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"}});
+        form.Fill({"Ivan Petrov", "2:5020/1234.5", {"a", "b"}, {"first", "", "last"}, {"q"}, {"NET.LOCAL"},
+                   Charset::Cp866, Charset::Cp866, false, {"/fido/NODELIST"}, {}});
+        QCOMPARE(PartOf<QPlainTextEdit>(&form, "NodelistsMemo")->toPlainText(), QStringLiteral("/fido/NODELIST"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Пользователь"));
-        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->count(), 5);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->count(), 6);
         QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->tabText(2), QStringLiteral("Шаблон о&твета"));
         QCOMPARE(PartOf<QPlainTextEdit>(&form, "NetmailAreasMemo")->toPlainText(), QStringLiteral("NET.LOCAL"));
         QCOMPARE(PartOf<QLineEdit>(&form, "NameEdit")->maxLength(), 35);
@@ -75,11 +77,11 @@ private slots:
         TUserForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        PartOf<QTabWidget>(&form, "Notebook")->setCurrentIndex(4);
+        PartOf<QTabWidget>(&form, "Notebook")->setCurrentIndex(5);
         QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 0);
         QTest::keyClick(&form, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 4);
+        QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 5);
         QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(PartOf<QTabWidget>(&form, "Notebook")->currentIndex(), 0);
     }
@@ -106,6 +108,7 @@ private slots:
             PartOf<QComboBox>(&form, "IncomingCharsetBox")->setCurrentIndex(PartOf<QComboBox>(&form, "IncomingCharsetBox")->findText(QStringLiteral("KOI8-R")));
             PartOf<QComboBox>(&form, "OutgoingCharsetBox")->setCurrentIndex(PartOf<QComboBox>(&form, "OutgoingCharsetBox")->findText(QStringLiteral("UTF-8")));
             PartOf<QComboBox>(&form, "SoftBreakBox")->setCurrentIndex(1);
+            PartOf<QPlainTextEdit>(&form, "NodelistsMemo")->setPlainText(QStringLiteral("/fido/NODELIST\n\n"));
             form.Read(fields);
             return true;
         });
@@ -128,6 +131,10 @@ private slots:
             QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\User", name, stored));
             QCOMPARE(QString::fromStdString(stored), QString::fromLatin1(value));
         }
+        // The nodelists, blank lines left out.
+        QCOMPARE(UserRegistry().ValueNames(Owner.Settings.Key() + "\\Nodelists"), std::vector<std::string>{"Line0"});
+        QVERIFY(UserRegistry().ReadString(Owner.Settings.Key() + "\\Nodelists", "Line0", stored));
+        QCOMPARE(QString::fromStdString(stored), QStringLiteral("/fido/NODELIST"));
         Owner.Settings = UserSettings{};
         SetUserSettingsDialog(nullptr);
     }

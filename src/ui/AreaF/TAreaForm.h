@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FidoAddress.h"
 #include "model/TConversationTree.h"
 #include "ui/AreaF/TypingSearch.h"
 #include "ui/CommandTable.h"
@@ -77,6 +78,8 @@ private:
     // comment in another area).
     void LetterCommand(int command);
     void DeleteLetter();
+    // "Добавить в адресную книгу": the shown letter's sender.
+    void AddSenderToAddressBook();
     // Enter: from the letter to the tree, or from the tree into the letter.
     void SwitchFocus();
     void SetViewMode(TViewMode mode);
@@ -145,6 +148,9 @@ private:
     // only the viewer's width changed.
     const TLetter* ShownLetter = nullptr;
     std::vector<std::string> ShownText;
+    // The shown letter's sender, as its header line names it.
+    std::string ShownFrom;
+    FidoAddress ShownFromAddress;
     bool ShownTextValid = false;
 
     static QWidget* OpenAreaFirst(TArea* area);

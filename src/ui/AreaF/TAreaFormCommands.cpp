@@ -193,6 +193,9 @@ std::vector<CommandEntry> TAreaForm::LetterCommands()
         Item(
             "DeleteLetterItem", "&Удалить", "Удалить текущее письмо", {Qt::Key_Delete}, [this] { DeleteLetter(); },
             "LetterItem"),
+        Item(
+            "AddToAddressBookItem", "Добавить в &адресную книгу", "Добавить отправителя письма в адресную книгу", {},
+            [this] { AddSenderToAddressBook(); }, "LetterItem"),
     };
     // Replying and commenting in another area have buttons the user can
     // show; they start hidden.

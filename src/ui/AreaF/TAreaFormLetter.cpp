@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QStatusBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -18,6 +19,8 @@
 #include "text/TFormattedStrings.h"
 #include "ui/AreaF/TAreaForm.h"
 #include "ui/AreaF/TLetterViewer.h"
+#include "ui/Dialogs.h"
+#include "ui/Nodelists.h"
 #include "ui/Resources.h"
 
 namespace {
@@ -138,11 +141,27 @@ void TAreaForm::ShowCurrentLetter()
     // where the text names none.
     text.ReFormat(KludgesItem->isChecked(), 0, Viewer->width() - ViewerMargin, &Viewer->TextCanvas(),
                   inBase ? Area->Base.get() : nullptr, Owner.Settings.MainAddress);
+    // The sender's node as the nodelist names it, where it knows the address.
     FromLabel->setText(ToQString(Format("%s  %s", read.From.c_str(),
-                                       inBase ? AddressToText(text.FromAddr).c_str() : "")));
+                                       inBase ? AddressWithStation(text.FromAddr).c_str() : "")));
+    ShownFrom = read.From;
+    ShownFromAddress = inBase ? text.FromAddr : FidoAddress{};
     ToLabel->setText(ToQString(Format("%s  %s", read.To.c_str(), "")));
     Viewer->SetLines(std::move(text.Lines));
     ShowStatusPanel1();
+}
+
+void TAreaForm::AddSenderToAddressBook()
+{
+    if (!ShownLetter || ShownFromAddress.IsZero())
+        return;
+    AddressBook& book = ProgramAddressBook();
+    book.Remember(ShownFrom, ShownFromAddress, "");
+    if (std::string error = book.Save(); !error.empty())
+        ShowError("Адресная книга не записана: " + error, this);
+    else
+        StatusBar->showMessage(ToQString(ShownFrom + " (" + AddressToText(ShownFromAddress) + ") — в адресной книге"),
+                               3000);
 }
 
 void TAreaForm::ReflowShownText()

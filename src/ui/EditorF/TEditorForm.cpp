@@ -33,9 +33,11 @@
 #include "ui/AreaWindowEntry.h"
 #include "ui/AreasF/TAreasForm.h"
 #include "ui/Dialogs.h"
+#include "ui/EditorF/AddressCompletion.h"
 #include "ui/EditorF/EditGlyphs.h"
 #include "ui/IPopup/TIndirectPopupMenu.h"
 #include "ui/MenuItems.h"
+#include "ui/Nodelists.h"
 #include "ui/QuorvelApplication.h"
 #include "ui/Resources.h"
 #include "ui/TSpeedBar.h"
@@ -199,6 +201,10 @@ void TEditorForm::CreateHeader()
     grid->addWidget(ToEdit, 1, 0);
     grid->addWidget(destination, 1, 1);
     grid->addWidget(SubjectEdit, 2, 0, 1, 4);
+    // Netmail: typing the name or the address offers the stations and the
+    // address book's entries that match.
+    if (State.Netmail)
+        new AddressCompletion(ToEdit, ToAddressEdit);
     FromAddressEdit->setVisible(!State.Netmail);
     FromAddressBox->setVisible(State.Netmail);
     destination->setVisible(State.Netmail);
@@ -621,6 +627,16 @@ TEditorForm::SaveResult TEditorForm::Save()
         return SaveResult::Failed;
     }
     TakeFields();
+    // Netmail to a station the nodelist does not know (or knows as down) is
+    // written only when the user says so.
+    const std::optional<FidoAddress> destination = State.Netmail ? TypedDestination(State, Owner.Settings) : std::nullopt;
+    if (destination) {
+        QuestionScope open(this);
+        if (!ConfirmNetmailDestination(*destination, this)) {
+            SetModified(true);
+            return SaveResult::Failed;
+        }
+    }
     SaveOutcome outcome = SaveOutcome::Saved;
     try {
         outcome = SaveLetter(State);
@@ -634,6 +650,8 @@ TEditorForm::SaveResult TEditorForm::Save()
         return SaveResult::Failed;
     }
     if (outcome == SaveOutcome::Saved) {
+        if (destination)
+            RememberAddress(State.To, *destination, this);
         SetModified(false);
         return SaveResult::Saved;
     }

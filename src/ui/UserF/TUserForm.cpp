@@ -1,6 +1,7 @@
 #include "ui/UserF/TUserForm.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +17,7 @@
 
 #include "settings/QtText.h"
 #include "text/Templates.h"
+#include "ui/Nodelists.h"
 
 namespace {
 
@@ -125,6 +127,7 @@ TUserForm::TUserForm(QWidget* parent) : QDialog(parent)
     AddTemplatePages();
     AddNetmailPage();
     AddCharsetPage();
+    AddNodelistPage();
     PlaceButtons();
 
     BuildTokenMenu();
@@ -190,6 +193,39 @@ void TUserForm::AddNetmailPage()
     netmailNote->setWordWrap(true);
     netmailLayout->addWidget(netmailNote);
     Notebook->addTab(netmailPage, QStringLiteral("Нет&мейл"));
+}
+
+void TUserForm::AddNodelistPage()
+{
+    // Where netmail recipients are looked up by name, and senders' nodes named.
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto addList = [&](QPlainTextEdit*& memo, const char* name, const QString& caption) {
+        memo = Memo(page);
+        memo->setObjectName(QString::fromLatin1(name));
+        auto* browse = new QPushButton(QStringLiteral("Добавить файл..."), page);
+        browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Button"));
+        connect(browse, &QPushButton::clicked, this, [this, memo] {
+            const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Файл списка"));
+            if (!file.isEmpty())
+                memo->appendPlainText(file);
+        });
+        layout->addWidget(Caption(caption, memo, page));
+        layout->addWidget(memo);
+        layout->addWidget(browse, 0, Qt::AlignLeft);
+    };
+    addList(NodelistsMemo, "NodelistsMemo", QStringLiteral("&Нодлисты:"));
+    addList(PointlistsMemo, "PointlistsMemo", QStringLiteral("П&ойнтлисты:"));
+    auto* note = new QLabel(QStringLiteral("По одному на строку: файл или имя без расширения (NODELIST — самый "
+                                           "новый NODELIST.123, NODELIST.Z23, ...)."),
+                            page);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* state = new QLabel(ToQString(NodelistState()), page);
+    state->setObjectName(QStringLiteral("NodelistStateLabel"));
+    state->setWordWrap(true);
+    layout->addWidget(state);
+    Notebook->addTab(page, QStringLiteral("Нод&лист"));
 }
 
 void TUserForm::AddCharsetPage()
@@ -311,7 +347,8 @@ void TUserForm::MovePage(int step)
 void TUserForm::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        for (QPlainTextEdit* memo : {AKAsMemo, NewLetterTemplateMemo, QuoteReplyTemplateMemo, NetmailAreasMemo})
+        for (QPlainTextEdit* memo : {AKAsMemo, NewLetterTemplateMemo, QuoteReplyTemplateMemo, NetmailAreasMemo,
+                                     NodelistsMemo, PointlistsMemo})
             memo->moveCursor(QTextCursor::Start);
     }
     QDialog::changeEvent(event);
@@ -325,6 +362,8 @@ void TUserForm::Fill(const UserSettingsFields& fields)
     NewLetterTemplateMemo->setPlainText(LinesToText(fields.NewLetterTemplate));
     QuoteReplyTemplateMemo->setPlainText(LinesToText(fields.QuoteReplyTemplate));
     NetmailAreasMemo->setPlainText(LinesToText(fields.NetmailAreas));
+    NodelistsMemo->setPlainText(LinesToText(fields.Nodelists));
+    PointlistsMemo->setPlainText(LinesToText(fields.Pointlists));
     SelectCharset(IncomingCharsetBox, fields.IncomingCharset);
     SelectCharset(OutgoingCharsetBox, fields.OutgoingCharset);
     SoftBreakBox->setCurrentIndex(fields.SoftBreak8D ? 1 : 0);
@@ -338,6 +377,8 @@ void TUserForm::Read(UserSettingsFields& fields) const
     fields.NewLetterTemplate = TextToLines(NewLetterTemplateMemo->toPlainText());
     fields.QuoteReplyTemplate = TextToLines(QuoteReplyTemplateMemo->toPlainText());
     fields.NetmailAreas = TextToLines(NetmailAreasMemo->toPlainText());
+    fields.Nodelists = TextToLines(NodelistsMemo->toPlainText());
+    fields.Pointlists = TextToLines(PointlistsMemo->toPlainText());
     fields.IncomingCharset = SelectedCharset(IncomingCharsetBox);
     fields.OutgoingCharset = SelectedCharset(OutgoingCharsetBox);
     fields.SoftBreak8D = SoftBreakBox->currentIndex() == 1;

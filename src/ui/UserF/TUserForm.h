@@ -1,6 +1,7 @@
 // "Пользователь": the user's name, main address, further addresses (AKAs),
 // the two letter templates, with a menu of the tokens the templates know, the
-// tags of the netmail areas and the character sets of letters.
+// tags of the netmail areas, the character sets of letters and the nodelists
+// and pointlists.
 #pragma once
 
 #include <QDialog>
@@ -37,6 +38,8 @@ private:
     QPlainTextEdit* NewLetterTemplateMemo;
     QPlainTextEdit* QuoteReplyTemplateMemo;
     QPlainTextEdit* NetmailAreasMemo;  // one tag a line
+    QPlainTextEdit* NodelistsMemo;     // one file or base name a line
+    QPlainTextEdit* PointlistsMemo;
     QComboBox* IncomingCharsetBox;   // the set of letters without CHRS
     QComboBox* OutgoingCharsetBox;   // CP866 or UTF-8
     QComboBox* SoftBreakBox;         // 0x8D: the letter (0) or a soft break (1)
@@ -56,6 +59,7 @@ private:
     void AddTemplatePages();
     void AddNetmailPage();
     void AddCharsetPage();
+    void AddNodelistPage();
     void PlaceButtons();
     void AddPageKeys();
     void BuildTokenMenu();
