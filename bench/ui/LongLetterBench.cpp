@@ -90,7 +90,7 @@ double ShowOnce(const std::string& spec)
     auto* viewer = form->findChild<TLetterViewer*>(QStringLiteral("Viewer"));
     const auto* model = static_cast<const TLetterTreeModel*>(tree->model());
     TLetter* letter = nullptr;
-    for (TLetter* each : area)
+    for (TLetter* each : area.Letters)
         letter = each;
     if (!letter)
         throw std::runtime_error("no letter in the area");
